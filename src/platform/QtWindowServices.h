@@ -1,0 +1,38 @@
+#pragma once
+
+#include "platform/WindowServices.h"
+
+#include <functional>
+
+class QWidget;
+
+// The program's window-system services, on Qt Widgets. Dialogs are parented
+// to the main window given by setParentWindow.
+class QtWindowServices : public WindowServices {
+public:
+    using OverwriteDialog = std::function<int(const std::string &fileName, const std::string &caption)>;
+    using PictureDialog = std::function<std::string(const std::string &title, const std::string &filter)>;
+
+    void setParentWindow(QWidget *parent) { m_parent = parent; }
+    // The per-file overwrite question is a window of the program's own.
+    void setOverwriteDialog(OverwriteDialog dialog) { m_overwriteDialog = std::move(dialog); }
+    // The open dialog with a picture preview, when the program has one.
+    void setOpenPictureDialog(PictureDialog dialog) { m_openPictureDialog = std::move(dialog); }
+
+    int messageBox(const std::string &text, const std::string &caption, Buttons buttons) override;
+    void errorBox(const std::string &text) override;
+    void errorMessage(const std::string &text) override;
+    std::string inputBox(const std::string &caption, const std::string &prompt, const std::string &defaultText) override;
+    bool inputQuery(const std::string &caption, const std::string &prompt, std::string &text) override;
+    void processMessages() override;
+    void setCursor(Cursor cursor) override;
+    std::string openPictureFile(const std::string &title, const std::string &filter) override;
+    std::string savePictureFile(const std::string &title, const std::string &filter) override;
+    std::string chooseFolder(const std::string &title, const std::string &startFolder) override;
+    int askOverwrite(const std::string &fileName, const std::string &caption) override;
+
+private:
+    QWidget *m_parent = nullptr;
+    OverwriteDialog m_overwriteDialog;
+    PictureDialog m_openPictureDialog;
+};

@@ -1,0 +1,8 @@
+#include "platform/WindowServices.h"
+
+std::string errorBoxText(const std::string &text)
+{
+    if (!text.empty() && static_cast<unsigned char>(text.back()) > '.')
+        return text + '.';
+    return text;
+}

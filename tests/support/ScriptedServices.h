@@ -1,0 +1,74 @@
+#pragma once
+
+#include "platform/WindowServices.h"
+
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+// WindowServices for headless tests: every question is answered from a queue
+// of expected answers. A question nobody expected, or of another kind than
+// the next expected one, fails the running test; answers left unused when the
+// object dies fail it too.
+class ScriptedServices : public WindowServices {
+public:
+    enum class Kind { MessageBox, ErrorBox, ErrorMessage, InputBox, InputQuery, OpenPicture, SavePicture,
+                      ChooseFolder, AskOverwrite };
+
+    struct Question {
+        Kind kind;
+        std::string text;    // message text, prompt, file name or title
+        std::string caption; // caption or dialog title
+    };
+
+    ~ScriptedServices() override;
+
+    // Queue answers, in the order the questions will come.
+    void answerMessageBox(int result) { push(Kind::MessageBox, result, {}); }
+    void answerErrorBox() { push(Kind::ErrorBox, IdOk, {}); }
+    void answerErrorMessage() { push(Kind::ErrorMessage, IdOk, {}); }
+    void answerInputBox(std::optional<std::string> text) { push(Kind::InputBox, text ? IdOk : IdCancel, text.value_or("")); }
+    void answerInputQuery(std::optional<std::string> text) { push(Kind::InputQuery, text ? IdOk : IdCancel, text.value_or("")); }
+    void answerOpenPicture(std::string path) { push(Kind::OpenPicture, IdOk, std::move(path)); }
+    void answerSavePicture(std::string path) { push(Kind::SavePicture, IdOk, std::move(path)); }
+    void answerChooseFolder(std::string path) { push(Kind::ChooseFolder, IdOk, std::move(path)); }
+    void answerOverwrite(int modalResult) { push(Kind::AskOverwrite, modalResult, {}); }
+
+    std::size_t pendingAnswers() const { return m_answers.size(); }
+    // Everything asked so far, in order.
+    const std::vector<Question> &asked() const { return m_asked; }
+    int processMessagesCalls() const { return m_processCalls; }
+    Cursor cursor() const { return m_cursor; }
+    // Runs on every processMessages(), e.g. to press Stop in the middle of a run.
+    std::function<void()> onProcessMessages;
+
+    int messageBox(const std::string &text, const std::string &caption, Buttons buttons) override;
+    void errorBox(const std::string &text) override;
+    void errorMessage(const std::string &text) override;
+    std::string inputBox(const std::string &caption, const std::string &prompt, const std::string &defaultText) override;
+    bool inputQuery(const std::string &caption, const std::string &prompt, std::string &text) override;
+    void processMessages() override;
+    void setCursor(Cursor cursor) override { m_cursor = cursor; }
+    std::string openPictureFile(const std::string &title, const std::string &filter) override;
+    std::string savePictureFile(const std::string &title, const std::string &filter) override;
+    std::string chooseFolder(const std::string &title, const std::string &startFolder) override;
+    int askOverwrite(const std::string &fileName, const std::string &caption) override;
+
+private:
+    struct Answer {
+        Kind kind;
+        int result;
+        std::string text;
+    };
+    void push(Kind kind, int result, std::string text) { m_answers.push_back({kind, result, std::move(text)}); }
+    std::optional<Answer> take(Kind kind, const std::string &text, const std::string &caption);
+
+    std::deque<Answer> m_answers;
+    std::vector<Question> m_asked;
+    int m_processCalls = 0;
+    Cursor m_cursor = Cursor::Default;
+};
+
+const char *toString(ScriptedServices::Kind kind);

@@ -1,0 +1,75 @@
+#include "TestUtils.h"
+
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <stdexcept>
+
+TempDir::TempDir()
+{
+    std::random_device rd;
+    const auto base = std::filesystem::temp_directory_path();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        auto candidate = base / ("travelia-test-" + std::to_string(rd()));
+        if (std::filesystem::create_directory(candidate)) {
+            m_path = candidate;
+            return;
+        }
+    }
+    throw std::runtime_error("cannot create a temporary folder");
+}
+
+TempDir::~TempDir()
+{
+    std::error_code ec;
+    // Tests may leave read-only folders behind; make them writable first.
+    for (auto it = std::filesystem::recursive_directory_iterator(m_path, ec);
+         !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec))
+        std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::add, ec);
+    std::filesystem::remove_all(m_path, ec);
+}
+
+PixelBgr testPanoramaPixel(int x, int y)
+{
+    return {std::uint8_t(x & 255), std::uint8_t(y & 255), std::uint8_t(((x >> 8) + 7 * (y >> 8)) & 255)};
+}
+
+Bitmap24 makeTestPanorama(int width, int height)
+{
+    Bitmap24 bitmap;
+    if (!bitmap.resize(width, height))
+        throw std::runtime_error("test panorama too large");
+    for (int y = 0; y < height; ++y) {
+        std::uint8_t *row = bitmap.scanLine(y);
+        for (int x = 0; x < width; ++x) {
+            const PixelBgr p = testPanoramaPixel(x, y);
+            row[3 * x] = p.b;
+            row[3 * x + 1] = p.g;
+            row[3 * x + 2] = p.r;
+        }
+    }
+    return bitmap;
+}
+
+PixelBgr pixelAt(const Bitmap24 &bitmap, int x, int y)
+{
+    const std::uint8_t *p = bitmap.scanLine(y) + 3 * x;
+    return {p[0], p[1], p[2]};
+}
+
+std::vector<std::uint8_t> readFileBytes(const std::filesystem::path &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw std::runtime_error("cannot read " + path.string());
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void writeFileBytes(const std::filesystem::path &path, const std::vector<std::uint8_t> &bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char *>(bytes.data()), std::streamsize(bytes.size()));
+    if (!out)
+        throw std::runtime_error("cannot write " + path.string());
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "picture/Bitmap24.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+// A fresh folder under the system temp folder, removed with its content when
+// the object dies.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir &) = delete;
+    TempDir &operator=(const TempDir &) = delete;
+
+    const std::filesystem::path &path() const { return m_path; }
+    std::string str() const { return m_path.string(); }
+    std::filesystem::path operator/(const std::string &name) const { return m_path / name; }
+
+private:
+    std::filesystem::path m_path;
+};
+
+// A panorama whose every pixel tells where it is: blue = x mod 256,
+// green = y mod 256, red = (x div 256 + 7 * (y div 256)) mod 256.
+struct PixelBgr {
+    std::uint8_t b, g, r;
+    bool operator==(const PixelBgr &) const = default;
+};
+PixelBgr testPanoramaPixel(int x, int y);
+Bitmap24 makeTestPanorama(int width, int height);
+PixelBgr pixelAt(const Bitmap24 &bitmap, int x, int y);
+
+std::vector<std::uint8_t> readFileBytes(const std::filesystem::path &path);
+void writeFileBytes(const std::filesystem::path &path, const std::vector<std::uint8_t> &bytes);
