@@ -1,0 +1,41 @@
+#pragma once
+
+#include "anim/AnimSettings.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+// The frame-name grammar: folder, "/", base name, number, extension.
+inline constexpr const char *kFormattedNamePattern = "%s/%s%4.4d%s";
+inline constexpr const char *kPlainNamePattern = "%s/%s%d%s";
+inline constexpr const char *kTestFrameName = "TestFrame-";
+
+// "anim", "/anim" and ".anim" become "./anim"; a text that already holds
+// "./" anywhere stays as it is; an empty text becomes "./".
+std::string NormalizeSubDir(const std::string &text);
+
+// The output folder: the base folder followed, when useSubDir is set, by the
+// normalised sub-folder without its first two characters. No separator is
+// inserted: the base folder carries its own.
+std::string BuildDstDir(const std::string &baseFolder, bool useSubDir, const std::string &normalizedSubDir);
+
+// The base name of the files: the part after the last "/", cut before its
+// first "." unless that dot is its first character.
+std::string BaseNameFrom(const std::string &pathOrName);
+
+// ".BMP", ".JPG" or ".AVI" for the format item index (".BMP" for any other).
+std::string ExtensionFor(std::int32_t formatIndex);
+
+// The pattern applied to (dir, name, number, ext).
+std::string MakeFrameName(const std::string &pattern, const std::string &dir, const std::string &name,
+                          std::int32_t number, const std::string &ext);
+
+// The first number from start on whose name does not exist (exists is asked
+// about the names in turn). Stops at the largest 32-bit number.
+std::int32_t FindFreeNumber(const std::string &pattern, const std::string &dir, const std::string &name,
+                            std::int32_t start, const std::string &ext,
+                            const std::function<bool(const std::string &)> &exists);
+
+// A path made absolute against the process's current folder.
+std::string AbsolutePath(const std::string &path);

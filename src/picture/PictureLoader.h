@@ -1,0 +1,11 @@
+#pragma once
+
+#include <string>
+
+class Bitmap24;
+
+// Reads one picture file into a 24-bit bitmap: the decoder is found by the
+// file's extension in the format registry. Any failure (no decoder for the
+// extension, missing, unreadable, corrupt or oversized picture) gives false,
+// without a message; target is then left empty (0 x 0).
+bool LoadPictureFile(const std::string &fileName, Bitmap24 &target);
