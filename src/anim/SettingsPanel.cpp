@@ -1,0 +1,210 @@
+#include "anim/SettingsPanel.h"
+
+#include "app/TextFormat.h"
+#include "output/EnsureFolder.h"
+#include "output/FrameNames.h"
+#include "platform/WindowServices.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string fileNamePart(const std::string &path)
+{
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string folderPart(const std::string &path)
+{
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+bool isExistingFile(const std::string &path)
+{
+    std::error_code ec;
+    return !path.empty() && fs::is_regular_file(fs::u8path(path), ec);
+}
+
+bool fileExists(const std::string &path)
+{
+    std::error_code ec;
+    return fs::exists(fs::u8path(path), ec);
+}
+
+} // namespace
+
+SettingsPanel::SettingsPanel(WindowServices &services, std::string programFolder)
+    : m_services(services), m_programFolder(std::move(programFolder))
+{
+    if (m_programFolder.empty() || m_programFolder.back() != '/')
+        m_programFolder += '/';
+}
+
+void SettingsPanel::RefreshPanel(bool resetDefaults, int panoramaWidth, int panoramaHeight)
+{
+    PanelState &s = m_state;
+    if (panoramaWidth != 0 || panoramaHeight != 0) {
+        AspectX = 4;
+        AspectY = 3;
+        s.Caption = formatText("%s - %s : %d * %d pixels",
+                               {kProgramTitle, fileNamePart(s.EditSrcName), panoramaWidth, panoramaHeight});
+        s.LabelSrcDim = formatText("%d * %d Pixels", {panoramaWidth, panoramaHeight});
+        // 32-bit products, as the fields have always been computed.
+        if (s.RadioGroupScrollType == ScrollHorizontal) {
+            s.EditFrameHeight = std::to_string(panoramaHeight);
+            s.EditFrameWidth = std::to_string(std::int32_t(std::uint32_t(panoramaHeight) * std::uint32_t(AspectX)) / AspectY);
+        } else {
+            s.EditFrameWidth = std::to_string(panoramaWidth);
+            s.EditFrameHeight = std::to_string(std::int32_t(std::uint32_t(panoramaWidth) * std::uint32_t(AspectY)) / AspectX);
+        }
+        if (!s.CheckBoxCopy)
+            s.EditCopy = folderPart(s.EditSrcName);
+    } else {
+        s.Caption = kProgramTitle;
+        s.EditSrcName.clear();
+        s.LabelSrcDim = kNoPicture;
+        if (resetDefaults) {
+            s.CheckBoxSubDir = true;
+            s.EditFrameHeight = "768";
+            s.EditFrameWidth = "1024";
+        }
+        if (!s.CheckBoxCopy)
+            s.EditCopy = m_programFolder;
+    }
+    if (resetDefaults) {
+        s.EditFrameWidth = "1024";
+        s.EditFrameHeight = "768";
+        s.EditStep = "1";
+        s.CheckBoxCenter = true;
+        s.CheckBoxScrollDirection = true;
+        s.CheckBoxScrollBack = true;
+        setScrollType(ScrollHorizontal);
+        setFormat(FormatBmp);
+    }
+    s.CheckBoxSubDir = true;
+    s.EditSubDir = "./anim";
+    s.CheckBoxRename = true;
+    s.EditDstName = s.RadioGroupFormat == FormatAvi ? "ANIM" : "IMAGE";
+    s.EditNumStart = "0";
+    s.CheckBoxFormat = true;
+    s.CheckBoxVisu = true;
+
+    s.SpeedButtonTestEnabled = isExistingFile(s.EditSrcName);
+    s.SpeedButtonCreateEnabled = s.SpeedButtonTestEnabled;
+    s.SpeedButtonVerifyEnabled = s.RadioGroupFormat != FormatAvi;
+    s.GroupBoxAnimVisible = s.SpeedButtonTestEnabled;
+    s.GroupBoxSaveVisible = s.SpeedButtonTestEnabled;
+}
+
+void SettingsPanel::setScrollType(std::int32_t index)
+{
+    if (m_state.RadioGroupScrollType == index)
+        return;
+    m_state.RadioGroupScrollType = index;
+    RadioGroupScrollTypeClick();
+}
+
+void SettingsPanel::setFormat(std::int32_t index)
+{
+    if (m_state.RadioGroupFormat == index)
+        return;
+    m_state.RadioGroupFormat = index;
+    RadioGroupFormatClick();
+}
+
+void SettingsPanel::RadioGroupScrollTypeClick()
+{
+    m_state.EditFrameHeight = "768";
+    m_state.EditFrameWidth = "1024";
+}
+
+void SettingsPanel::RadioGroupFormatClick()
+{
+    m_state.SpeedButtonVerifyEnabled = m_state.RadioGroupFormat != FormatAvi;
+    if (m_state.CheckBoxRename)
+        m_state.EditDstName = m_state.RadioGroupFormat == FormatAvi ? "ANIM" : "IMAGE";
+}
+
+void SettingsPanel::showError(const std::string &text)
+{
+    ShowError(m_services, text);
+}
+
+bool SettingsPanel::ReadSettings(tanimprm &prm)
+{
+    // A frame needs at least one pixel each way: zero or negative sizes are
+    // refused like any other invalid value.
+    const auto width = parseInt32(m_state.EditFrameWidth);
+    prm.FrameWidth = width && *width > 0 ? *width : 0;
+    if (prm.FrameWidth == 0) {
+        showError("Valeur de Largeur Incorrecte");
+        return false;
+    }
+    const auto height = parseInt32(m_state.EditFrameHeight);
+    prm.FrameHeight = height && *height > 0 ? *height : 0;
+    if (prm.FrameHeight == 0) {
+        showError("Valeur de Hauteur Incorrecte");
+        return false;
+    }
+    const auto step = parseInt32(m_state.EditStep);
+    if (!step) {
+        prm.Step = 1;
+        showError("Valeur de Pas Incorrecte");
+        return false;
+    }
+    prm.Step = *step;
+    prm.Center = m_state.CheckBoxCenter;
+
+    if (!readOutputSettings(prm))
+        return false;
+
+    prm.ScrollDirection = m_state.CheckBoxScrollDirection;
+    prm.ScrollBack = m_state.CheckBoxScrollBack;
+    prm.ScrollType = m_state.RadioGroupScrollType == ScrollVertical ? ScrollVertical : ScrollHorizontal;
+    return true;
+}
+
+bool SettingsPanel::readOutputSettings(tanimprm &prm)
+{
+    PanelState &s = m_state;
+    std::error_code ec;
+    fs::current_path(fs::u8path(s.EditCopy), ec); // a missing base folder is covered by EnsureFolder below
+
+    s.EditSubDir = NormalizeSubDir(s.EditSubDir);
+    prm.DstDir = BuildDstDir(s.EditCopy, s.CheckBoxSubDir, s.EditSubDir);
+    if (!EnsureFolder(prm.DstDir, m_services, m_programFolder))
+        return false;
+
+    prm.DstName = BaseNameFrom(s.CheckBoxRename ? s.EditDstName : s.EditSrcName);
+    prm.NumStart = parseInt32(s.EditNumStart).value_or(0);
+    prm.NameFormat = s.CheckBoxFormat ? kFormattedNamePattern : kPlainNamePattern;
+    prm.Ext = ExtensionFor(s.RadioGroupFormat);
+
+    if (s.CheckBoxVisu) {
+        prm.DstDir.clear();
+        prm.DstName = kTestFrameName;
+        prm.Ext.clear();
+    } else {
+        prm.FileName = MakeFrameName(prm.NameFormat, prm.DstDir, prm.DstName, prm.NumStart, prm.Ext);
+        if (fileExists(AbsolutePath(prm.FileName))) {
+            const int answer = m_services.messageBox(
+                "OUI: Rechercher le prochain Nom de Fichier Libre?    NON: Ecraser", prm.FileName + " Existe déjà",
+                WindowServices::Buttons::YesNo);
+            if (answer == WindowServices::IdYes) {
+                prm.NumStart = FindFreeNumber(prm.NameFormat, prm.DstDir, prm.DstName, prm.NumStart, prm.Ext,
+                                              [](const std::string &name) { return fileExists(AbsolutePath(name)); });
+                s.EditNumStart = std::to_string(prm.NumStart);
+                if (onStateChanged)
+                    onStateChanged();
+                m_services.processMessages();
+            }
+        }
+    }
+    prm.FileName = MakeFrameName(prm.NameFormat, prm.DstDir, prm.DstName, prm.NumStart, prm.Ext);
+    return true;
+}

@@ -1,0 +1,88 @@
+#pragma once
+
+#include "anim/AnimSettings.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+class WindowServices;
+
+// What each control of the command panel holds, as plain data. The main
+// window mirrors it into its widgets; the rules below work on it alone.
+struct PanelState {
+    std::string Caption;      // the main window's caption
+    std::string EditSrcName;  // full path of the loaded panorama
+    std::string LabelSrcDim;
+    std::string EditFrameWidth = "1024";
+    std::string EditFrameHeight = "768";
+    std::string EditStep = "1";
+    std::int32_t RadioGroupScrollType = ScrollHorizontal;
+    bool CheckBoxScrollDirection = true;
+    bool CheckBoxScrollBack = true;
+    bool CheckBoxCenter = true;
+    bool CheckBoxCopy = false;
+    std::string EditCopy;
+    bool CheckBoxSubDir = true;
+    std::string EditSubDir = "./anim";
+    bool CheckBoxRename = true;
+    std::string EditDstName = "IMAGE";
+    std::string EditNumStart = "0";
+    bool CheckBoxFormat = true;
+    std::int32_t RadioGroupFormat = FormatBmp;
+    bool CheckBoxVisu = true;
+    bool SpeedButtonTestEnabled = false;
+    bool SpeedButtonCreateEnabled = false;
+    bool SpeedButtonVerifyEnabled = true;
+    bool GroupBoxAnimVisible = false;
+    bool GroupBoxSaveVisible = false;
+
+    bool operator==(const PanelState &) const = default;
+};
+
+inline constexpr const char *kProgramTitle = "Travelia version: 0.6";
+inline constexpr const char *kNoPicture = "Aucune Image Chargée";
+
+// The panel's rules: refresh, the two radio-group handlers and the settings
+// reader. Questions and errors go through the window services; the process's
+// current folder is changed by ReadSettings, as the frame names are relative
+// to it.
+class SettingsPanel {
+public:
+    SettingsPanel(WindowServices &services, std::string programFolder);
+
+    PanelState &state() { return m_state; }
+    const PanelState &state() const { return m_state; }
+    // Folder of the program, with its trailing separator.
+    const std::string &programFolder() const { return m_programFolder; }
+
+    // Called whenever the rules changed the state in the middle of an
+    // operation, before pending messages are processed, so the window can
+    // show the new values at once.
+    std::function<void()> onStateChanged;
+
+    std::int32_t AspectX = 4;
+    std::int32_t AspectY = 3;
+
+    // Brings the panel up to date with the panorama (0 x 0: none) and, with
+    // resetDefaults, restores the default values.
+    void RefreshPanel(bool resetDefaults, int panoramaWidth, int panoramaHeight);
+
+    // Selecting an item runs the group's handler when the selection changes.
+    void setScrollType(std::int32_t index);
+    void setFormat(std::int32_t index);
+    void RadioGroupScrollTypeClick();
+    void RadioGroupFormatClick();
+
+    // Validates the panel and fills the record; false (after its message or
+    // question) when no run may start.
+    bool ReadSettings(tanimprm &prm);
+
+private:
+    bool readOutputSettings(tanimprm &prm);
+    void showError(const std::string &text);
+
+    WindowServices &m_services;
+    std::string m_programFolder;
+    PanelState m_state;
+};
