@@ -108,6 +108,11 @@ void QtWindowServices::processMessages()
     QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
+void QtWindowServices::waitForMessages()
+{
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
 void QtWindowServices::setCursor(Cursor cursor)
 {
     while (QGuiApplication::overrideCursor())

@@ -31,6 +31,9 @@ public:
     virtual bool inputQuery(const std::string &caption, const std::string &prompt, std::string &text) = 0;
     // One non-waiting pass over the pending window messages.
     virtual void processMessages() = 0;
+    // Waits until at least one message arrives (a timer tick, a click), then
+    // processes what is pending: a pause that costs no processor time.
+    virtual void waitForMessages() = 0;
     virtual void setCursor(Cursor cursor) = 0;
 
     // Picture dialogs: the chosen path, or empty when cancelled. The filter

@@ -50,6 +50,7 @@ public:
     std::string inputBox(const std::string &caption, const std::string &prompt, const std::string &defaultText) override;
     bool inputQuery(const std::string &caption, const std::string &prompt, std::string &text) override;
     void processMessages() override;
+    void waitForMessages() override { processMessages(); }
     void setCursor(Cursor cursor) override { m_cursor = cursor; }
     std::string openPictureFile(const std::string &title, const std::string &filter) override;
     std::string savePictureFile(const std::string &title, const std::string &filter) override;
