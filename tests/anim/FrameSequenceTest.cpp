@@ -1,0 +1,297 @@
+#include "anim/FrameSequence.h"
+
+#include "TestUtils.h"
+#include "picture/Bitmap24.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <ostream>
+#include <stdexcept>
+#include <vector>
+
+namespace {
+
+struct SequenceCase {
+    const char *label;
+    int panoW, panoH;
+    int frameW, frameH;
+    int step;
+    bool forward;   // left to right / top to bottom
+    bool vertical;
+    std::vector<int> outward; // scroll-axis positions of the outward pass
+    std::vector<int> back;    // ... and of the return pass
+};
+
+std::ostream &operator<<(std::ostream &os, const SequenceCase &c)
+{
+    return os << c.label;
+}
+
+std::vector<int> positions(const PassPlan &plan, bool vertical)
+{
+    std::vector<int> out;
+    for (int k = 0; k < plan.PassCount; ++k)
+        out.push_back(vertical ? plan.Y0 + k * plan.DY : plan.X0 + k * plan.DX);
+    return out;
+}
+
+tanimprm settings(Bitmap24 &frame, int w, int h, int step, bool forward, bool vertical, bool center = true)
+{
+    tanimprm prm;
+    prm.FrameBitmap = &frame;
+    prm.FrameWidth = w;
+    prm.FrameHeight = h;
+    prm.Step = step;
+    prm.Center = center;
+    prm.ScrollDirection = forward;
+    prm.ScrollBack = true;
+    prm.ScrollType = vertical ? ScrollVertical : ScrollHorizontal;
+    return prm;
+}
+
+class FrameSequenceTable : public testing::TestWithParam<SequenceCase> {};
+
+TEST_P(FrameSequenceTable, visitsExactlyThePositionsOfBothPasses)
+{
+    const SequenceCase &c = GetParam();
+    Bitmap24 frame;
+    tanimprm prm = settings(frame, c.frameW, c.frameH, c.step, c.forward, c.vertical);
+    const PassPlan out = PrepareFrames(prm, c.panoW, c.panoH);
+    const PassPlan back = ReturnPass(out, prm, c.panoW, c.panoH);
+    EXPECT_EQ(positions(out, c.vertical), c.outward);
+    EXPECT_EQ(positions(back, c.vertical), c.back);
+    EXPECT_EQ(back.PassCount, out.PassCount);
+    // The position across the scroll axis is always 0.
+    EXPECT_EQ(c.vertical ? out.X0 : out.Y0, 0);
+    EXPECT_EQ(c.vertical ? out.DX : out.DY, 0);
+    EXPECT_EQ(frame.width(), c.frameW);
+    EXPECT_EQ(frame.height(), c.frameH);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EdgeCases, FrameSequenceTable,
+    testing::Values(
+        SequenceCase{"step3LeftToRight", 1034, 800, 1024, 768, 3, true, false, {0, 3, 6}, {9, 6, 3}},
+        SequenceCase{"step3RightToLeft", 1034, 800, 1024, 768, 3, false, false, {9, 6, 3}, {0, 3, 6}},
+        SequenceCase{"step1TurnsOnTheSameFrame", 1029, 768, 1024, 768, 1, true, false, {0, 1, 2, 3, 4},
+                     {4, 3, 2, 1, 0}},
+        SequenceCase{"frameAsWideAsPanorama", 1024, 800, 1024, 768, 1, true, false, {}, {}},
+        SequenceCase{"stepLargerThanSurplus", 1034, 800, 1024, 768, 20, true, false, {}, {}},
+        SequenceCase{"frameWiderThanPanorama", 1000, 800, 1024, 768, 1, true, false, {}, {}},
+        SequenceCase{"negativeStepSmallerFrame", 1034, 800, 1024, 768, -3, true, false, {}, {}},
+        // D = -6, step -2: 3 frames whose source hangs off the left edge.
+        SequenceCase{"negativeStepLargerFrame", 10, 4, 16, 4, -2, true, false, {0, -2, -4}, {-7, -5, -3}},
+        SequenceCase{"negativeStepLargerFrameReversed", 10, 4, 16, 4, -2, false, false, {-7, -5, -3},
+                     {0, -2, -4}},
+        SequenceCase{"verticalTopToBottom", 600, 4000, 600, 3990, 4, true, true, {0, 4}, {9, 5}},
+        SequenceCase{"verticalBottomToTop", 600, 4000, 600, 3990, 4, false, true, {9, 5}, {0, 4}},
+        SequenceCase{"verticalFrameTallerThanPanorama", 600, 400, 600, 450, 1, true, true, {}, {}},
+        SequenceCase{"horizontalIgnoresHeight", 20, 10, 16, 900, 2, true, false, {0, 2}, {3, 1}}),
+    [](const testing::TestParamInfo<SequenceCase> &info) { return std::string(info.param.label); });
+
+TEST(FrameSequence, defaultRunOverWidePanoramaHas3976FramesPerPass)
+{
+    Bitmap24 frame;
+    tanimprm prm = settings(frame, 1024, 768, 1, true, false);
+    const PassPlan out = PrepareFrames(prm, 5000, 800);
+    EXPECT_EQ(out, (PassPlan{3976, 0, 0, 1, 0}));
+    const PassPlan back = ReturnPass(out, prm, 5000, 800);
+    EXPECT_EQ(back, (PassPlan{3976, 3975, 0, -1, 0}));
+    // x = 3976 (flush with the far edge) is never used.
+    EXPECT_EQ(out.X0 + (out.PassCount - 1) * out.DX, 3975);
+    EXPECT_EQ(back.X0 + (back.PassCount - 1) * back.DX, 0);
+}
+
+TEST(FrameSequence, zeroStepIsStoredAsOne)
+{
+    Bitmap24 frame;
+    tanimprm prm = settings(frame, 4, 4, 0, true, false);
+    const PassPlan out = PrepareFrames(prm, 10, 4);
+    EXPECT_EQ(prm.Step, 1);
+    EXPECT_EQ(out.PassCount, 6);
+    EXPECT_EQ(out.DX, 1);
+}
+
+TEST(FrameSequence, negativeStepIsKept)
+{
+    Bitmap24 frame;
+    tanimprm prm = settings(frame, 4, 4, -2, true, false);
+    PrepareFrames(prm, 10, 4);
+    EXPECT_EQ(prm.Step, -2);
+}
+
+struct RectCase {
+    const char *label;
+    int panoW, panoH, frameW, frameH;
+    bool center;
+    TRect dst;
+};
+
+class DstRectTable : public testing::TestWithParam<RectCase> {};
+
+TEST_P(DstRectTable, placesThePanoramaInTheFrame)
+{
+    const RectCase &c = GetParam();
+    Bitmap24 frame;
+    tanimprm prm = settings(frame, c.frameW, c.frameH, 1, true, false, c.center);
+    PrepareFrames(prm, c.panoW, c.panoH);
+    EXPECT_EQ(prm.DstRect, c.dst);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Centring, DstRectTable,
+    testing::Values(RectCase{"lowPanoramaCentred", 5000, 600, 1024, 768, true, {0, 84, 1024, 684}},
+                    RectCase{"oddSurplusCentred", 5000, 600, 1024, 769, true, {0, 84, 1024, 685}},
+                    RectCase{"lowPanoramaNotCentred", 5000, 600, 1024, 768, false, {0, 0, 1024, 768}},
+                    RectCase{"narrowPanoramaCentred", 500, 800, 1024, 768, true, {262, 0, 762, 768}},
+                    RectCase{"largerPanorama", 5000, 800, 1024, 768, true, {0, 0, 1024, 768}},
+                    RectCase{"smallerBothWays", 10, 6, 15, 9, true, {2, 1, 13, 8}}),
+    [](const testing::TestParamInfo<RectCase> &info) { return std::string(info.param.label); });
+
+struct BadSizeCase {
+    const char *label;
+    int w, h;
+};
+
+class FrameSizeRefused : public testing::TestWithParam<BadSizeCase> {};
+
+TEST_P(FrameSizeRefused, throwsWithTheSizeInTheMessage)
+{
+    Bitmap24 frame;
+    tanimprm prm = settings(frame, GetParam().w, GetParam().h, 1, true, false);
+    try {
+        PrepareFrames(prm, 100, 100);
+        FAIL() << "no exception";
+    } catch (const std::runtime_error &e) {
+        const std::string expected = "Impossible de créer une image de " + std::to_string(GetParam().w) + " * "
+                                     + std::to_string(GetParam().h) + " pixels";
+        EXPECT_EQ(std::string(e.what()), expected);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, FrameSizeRefused,
+                         testing::Values(BadSizeCase{"negativeWidth", -5, 768}, BadSizeCase{"negativeHeight", 10, -1},
+                                         BadSizeCase{"huge", INT_MAX, INT_MAX}),
+                         [](const testing::TestParamInfo<BadSizeCase> &info) { return std::string(info.param.label); });
+
+TEST(FrameSequence, zeroSizedFrameRendersNothingAndDoesNotCrash)
+{
+    Bitmap24 frame;
+    const Bitmap24 pano = makeTestPanorama(20, 10);
+    tanimprm prm = settings(frame, 0, 0, 1, true, false);
+    const PassPlan out = PrepareFrames(prm, pano.width(), pano.height());
+    EXPECT_EQ(out.PassCount, 20);
+    RenderFrame(prm, pano, 3, 0);
+    EXPECT_EQ(prm.SrcRect, (TRect{3, 0, 3, 0}));
+}
+
+// Expected frame pixel: the panorama pixel it maps to, or black.
+PixelBgr expectedPixel(const tanimprm &prm, int panoW, int panoH, int x, int y, int fx, int fy)
+{
+    const long long px = (long long)fx - prm.DstRect.Left + x;
+    const long long py = (long long)fy - prm.DstRect.Top + y;
+    const bool inSrc = px >= x && px < (long long)x + prm.FrameWidth && py >= y && py < (long long)y + prm.FrameHeight;
+    if (inSrc && px >= 0 && px < panoW && py >= 0 && py < panoH)
+        return testPanoramaPixel(int(px), int(py));
+    return {0, 0, 0};
+}
+
+void expectFrameMatches(const tanimprm &prm, const Bitmap24 &pano, int x, int y)
+{
+    const Bitmap24 &frame = *prm.FrameBitmap;
+    int mismatches = 0;
+    for (int fy = 0; fy < frame.height() && mismatches < 5; ++fy)
+        for (int fx = 0; fx < frame.width() && mismatches < 5; ++fx) {
+            const PixelBgr want = expectedPixel(prm, pano.width(), pano.height(), x, y, fx, fy);
+            const PixelBgr got = pixelAt(frame, fx, fy);
+            if (!(got == want)) {
+                ++mismatches;
+                ADD_FAILURE() << "frame pixel (" << fx << ", " << fy << ") at position (" << x << ", " << y
+                              << ") is " << int(got.b) << "/" << int(got.g) << "/" << int(got.r) << ", expected "
+                              << int(want.b) << "/" << int(want.g) << "/" << int(want.r);
+            }
+        }
+    // The row padding stays zero: rows are written to files as they stand.
+    const std::size_t rowBytes = std::size_t(frame.width()) * 3;
+    for (int fy = 0; fy < frame.height(); ++fy)
+        for (std::size_t i = rowBytes; i < frame.stride(); ++i)
+            ASSERT_EQ(frame.scanLine(fy)[i], 0) << "padding of row " << fy;
+}
+
+struct RenderCase {
+    const char *label;
+    int panoW, panoH, frameW, frameH;
+    bool center;
+    int x, y;
+};
+
+class RenderTable : public testing::TestWithParam<RenderCase> {};
+
+TEST_P(RenderTable, everyPixelIsThePanoramaPixelOrBlack)
+{
+    const RenderCase &c = GetParam();
+    const Bitmap24 pano = makeTestPanorama(c.panoW, c.panoH);
+    Bitmap24 frame;
+    tanimprm prm = settings(frame, c.frameW, c.frameH, 1, true, false, c.center);
+    PrepareFrames(prm, c.panoW, c.panoH);
+    // Dirty the frame so that a missing black fill shows.
+    frame.fill(0x55, 0x66, 0x77);
+    RenderFrame(prm, pano, c.x, c.y);
+    // The right and bottom edges wrap around like any 32-bit sum.
+    const auto wrapped = [](long long v) { return std::int32_t(std::uint32_t(v)); };
+    EXPECT_EQ(prm.SrcRect, (TRect{c.x, c.y, wrapped((long long)c.x + c.frameW), wrapped((long long)c.y + c.frameH)}));
+    expectFrameMatches(prm, pano, c.x, c.y);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Positions, RenderTable,
+    testing::Values(RenderCase{"inside", 300, 40, 64, 30, true, 37, 0},
+                    RenderCase{"lastOutwardPosition", 300, 40, 64, 30, true, 235, 0},
+                    RenderCase{"widths1to5", 7, 3, 5, 3, true, 1, 0}, RenderCase{"width1", 7, 3, 1, 3, true, 6, 0},
+                    RenderCase{"width3", 7, 3, 3, 2, false, 2, 1},
+                    RenderCase{"lowPanoramaCentred", 300, 20, 64, 47, true, 10, 0},
+                    RenderCase{"lowPanoramaNotCentred", 300, 20, 64, 47, false, 10, 0},
+                    RenderCase{"narrowPanoramaCentred", 20, 300, 47, 64, true, 0, 100},
+                    RenderCase{"hangsOffLeftEdge", 30, 10, 50, 10, true, -7, 0},
+                    RenderCase{"hangsOffRightEdge", 30, 10, 20, 10, false, 25, 0},
+                    RenderCase{"hangsOffTopAndBottom", 30, 10, 20, 16, false, 3, -4},
+                    RenderCase{"whollyOutsideRight", 30, 10, 20, 10, false, 40, 0},
+                    RenderCase{"whollyOutsideLeft", 30, 10, 50, 10, true, -80, 0},
+                    RenderCase{"extremeNegative", 30, 10, 20, 10, false, INT_MIN, INT_MIN},
+                    RenderCase{"extremePositive", 30, 10, 20, 10, false, INT_MAX - 5, 0}),
+    [](const testing::TestParamInfo<RenderCase> &info) { return std::string(info.param.label); });
+
+TEST(RenderFrame, lowPanoramaSitsBetweenBlackBandsOfTheDefaultFrame)
+{
+    const Bitmap24 pano = makeTestPanorama(5000, 600);
+    Bitmap24 frame;
+    tanimprm prm = settings(frame, 1024, 769, 1, true, false, true);
+    PrepareFrames(prm, 5000, 600);
+    RenderFrame(prm, pano, 1234, 0);
+    for (int fx : {0, 511, 1023}) {
+        EXPECT_EQ(pixelAt(frame, fx, 83), (PixelBgr{0, 0, 0}));
+        EXPECT_EQ(pixelAt(frame, fx, 84), testPanoramaPixel(1234 + fx, 0));
+        EXPECT_EQ(pixelAt(frame, fx, 683), testPanoramaPixel(1234 + fx, 599));
+        EXPECT_EQ(pixelAt(frame, fx, 684), (PixelBgr{0, 0, 0}));
+        EXPECT_EQ(pixelAt(frame, fx, 768), (PixelBgr{0, 0, 0})); // the 85th row of the bottom band
+    }
+}
+
+TEST(RenderFrame, negativeStepRunReadsNothingOutsideThePanorama)
+{
+    // Every frame of such a run; AddressSanitizer catches any stray read.
+    const Bitmap24 pano = makeTestPanorama(10, 4);
+    Bitmap24 frame;
+    tanimprm prm = settings(frame, 16, 6, -2, true, false, true);
+    const PassPlan out = PrepareFrames(prm, 10, 4);
+    const PassPlan back = ReturnPass(out, prm, 10, 4);
+    ASSERT_EQ(out.PassCount, 3);
+    for (const PassPlan &plan : {out, back})
+        for (int k = 0; k < plan.PassCount; ++k) {
+            RenderFrame(prm, pano, plan.X0 + k * plan.DX, 0);
+            expectFrameMatches(prm, pano, plan.X0 + k * plan.DX, 0);
+        }
+}
+
+} // namespace
