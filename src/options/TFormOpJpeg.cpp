@@ -1,0 +1,25 @@
+#include "options/TFormOpJpeg.h"
+
+#include "options/JpegOptions.h"
+
+#include <QLabel>
+#include <QVBoxLayout>
+
+TFormOpJpeg::TFormOpJpeg(QWidget *parent)
+    : QWidget(parent, Qt::Window)
+{
+    setWindowTitle(QStringLiteral("Options Jpeg"));
+    auto *layout = new QVBoxLayout(this);
+    auto *label = new QLabel(QString::fromUtf8("Les réglages JPEG en vigueur : qualité 95, couleurs, "
+                                               "sans sous-échantillonnage, non progressif."),
+                             this);
+    label->setWordWrap(true);
+    layout->addWidget(label);
+    resize(420, 160);
+    FormCreate();
+}
+
+void TFormOpJpeg::FormCreate()
+{
+    JpegOptions = TJpegOptions{};
+}

@@ -1,0 +1,62 @@
+#include "output/TDlgYesAllNo.h"
+
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+TDlgYesAllNo::TDlgYesAllNo(QWidget *parent)
+    : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("Ecraser le Fichier Existant ?"));
+    setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
+    setModal(true);
+
+    Label1 = new QLabel(this);
+    Label1->setAlignment(Qt::AlignCenter);
+    Label1->setTextFormat(Qt::PlainText);
+
+    auto makeButton = [this](const char *caption, int result) {
+        auto *button = new QPushButton(QString::fromUtf8(caption), this);
+        button->setAutoDefault(false);
+        button->setDefault(false);
+        connect(button, &QPushButton::clicked, this, [this, result] { done(result); });
+        return button;
+    };
+    ButtonYes = makeButton("Oui", 6);
+    ButtonYesToAll = makeButton("Oui pourTous", 10);
+    ButtonNo = makeButton("Non", 7);
+    ButtonNotoAll = makeButton("Stop !!!", 9);
+
+    auto *buttons = new QHBoxLayout;
+    for (QPushButton *b : {ButtonYes, ButtonYesToAll, ButtonNo, ButtonNotoAll})
+        buttons->addWidget(b);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(Label1);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+int TDlgYesAllNo::AskOverwrite(const std::string &fileName, const std::string &caption)
+{
+    setWindowTitle(QString::fromStdString(caption));
+    Label1->setText(QString::fromStdString(fileName));
+    setResult(0);
+    return exec();
+}
+
+void TDlgYesAllNo::reject()
+{
+    done(2); // the close box: cancel
+}
+
+void TDlgYesAllNo::keyPressEvent(QKeyEvent *event)
+{
+    // Escape is not an answer: only the buttons and the close box are.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
