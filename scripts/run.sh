@@ -10,8 +10,8 @@ cmake --build "$build" -j "$(nproc)" --target travelia travelia-cli
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
   echo "No display found (DISPLAY is not set): Travelia is a desktop program." >&2
   echo "Start it on a desktop session, or under a virtual X server:" >&2
-  echo "  xvfb-run -a -s '-screen 0 1280x1024x24' $build/src/app/travelia ${1:+\"$1\"}" >&2
-  echo "The command-line front end works without a display: $build/src/app/travelia-cli --help" >&2
+  echo "  xvfb-run -a -s '-screen 0 1280x1024x24' $build/bin/travelia ${1:+\"$1\"}" >&2
+  echo "The command-line front end works without a display: $build/bin/travelia-cli --help" >&2
   exit 1
 fi
-exec "$build/src/app/travelia" "$@"
+exec "$build/bin/travelia" "$@"

@@ -1,0 +1,78 @@
+#include "app/TAboutBox.h"
+#include "app/TFormHelp.h"
+#include "app/TFormMain.h"
+#include "options/TFormOpAvi.h"
+#include "options/TFormOpJpeg.h"
+#include "output/TDlgYesAllNo.h"
+#include "output/TFormencours.h"
+#include "picture/PictureOpenDialog.h"
+#include "platform/QtWindowServices.h"
+#include "viewer/TFormView.h"
+
+#include <QApplication>
+#include <QStringList>
+
+#include <exception>
+
+namespace {
+
+// Errors that no handler caught end up in the default error box, and the
+// program goes on with its message loop.
+class TraveliaApplication : public QApplication {
+public:
+    TraveliaApplication(int &argc, char **argv, WindowServices &services)
+        : QApplication(argc, argv), m_services(services)
+    {
+    }
+
+    bool notify(QObject *receiver, QEvent *event) override
+    {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const std::exception &e) {
+            m_services.errorBox(e.what());
+        } catch (...) {
+            m_services.errorBox("Erreur inconnue");
+        }
+        return false;
+    }
+
+private:
+    WindowServices &m_services;
+};
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QtWindowServices services;
+    TraveliaApplication app(argc, argv, services);
+    QApplication::setApplicationName(QStringLiteral("Travelia"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Travelia"));
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    // The windows in their start-up order; only the first is shown.
+    TFormMain main(services, QCoreApplication::applicationFilePath());
+    services.setParentWindow(&main);
+    TFormOpJpeg opJpeg(&main);
+    TDlgYesAllNo yesAllNo(&main);
+    TFormHelp help(QCoreApplication::applicationFilePath(), &main);
+    TAboutBox about(&main);
+    TFormOpAvi opAvi(&main);
+    TFormView view(&main);
+    TFormencours encours(&main);
+    main.setWindows({&opJpeg, &yesAllNo, &help, &about, &opAvi, &view, &encours});
+    services.setOverwriteDialog([&yesAllNo](const std::string &fileName, const std::string &caption) {
+        return yesAllNo.AskOverwrite(fileName, caption);
+    });
+    services.setOpenPictureDialog([&main](const std::string &title, const std::string &) {
+        return PictureOpenDialog::getOpenPictureFileName(&main, title);
+    });
+
+    main.show();
+    // A picture named on the command line opens at start, as from "Ouvrir...".
+    const QStringList args = QCoreApplication::arguments();
+    if (args.size() > 1)
+        main.OpenChosenPicture(args.at(1).toStdString());
+    return app.exec();
+}
