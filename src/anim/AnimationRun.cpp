@@ -1,0 +1,85 @@
+#include "anim/AnimationRun.h"
+
+#include "anim/FrameSequence.h"
+#include "app/TextFormat.h"
+#include "output/FrameNames.h"
+#include "picture/Bitmap24.h"
+
+#include <cstdint>
+
+namespace {
+
+std::int32_t add32(std::int32_t a, std::int32_t b)
+{
+    return std::int32_t(std::uint32_t(a) + std::uint32_t(b)); // wraps instead of overflowing
+}
+
+// What the passes of one run share.
+struct RunState {
+    const Bitmap24 &panorama;
+    bool test;
+    RunHost &host;
+    bool &stopRequested;
+    bool confirmOverwrite = true;
+    std::int32_t counter = 0;
+    std::int64_t total = 0;
+    int produced = 0;
+};
+
+// One pass of frames from the plan's start; works on its own copy of the
+// run's settings.
+void PlayPass(RunState &run, tanimprm prm, const PassPlan &plan)
+{
+    std::int32_t x = plan.X0, y = plan.Y0;
+    for (std::int32_t i = 0; !run.stopRequested && i < plan.PassCount;) {
+        try {
+            RenderFrame(prm, run.panorama, x, y);
+            if (run.test) {
+                prm.FileName = formatText("%s%d", {prm.DstName, std::int64_t(run.counter)});
+            } else {
+                prm.FileName = AbsolutePath(MakeFrameName(prm.NameFormat, prm.DstDir, prm.DstName, run.counter, prm.Ext));
+                if (run.host.saveFrame(*prm.FrameBitmap, prm.FileName, run.confirmOverwrite)
+                    == SaveOutcome::Abandoned) {
+                    run.stopRequested = true; // the frame is not shown
+                    continue;
+                }
+                run.host.processMessages();
+            }
+            run.host.setStatusText(formatText("%s / %4.4d", {prm.FileName, run.total}));
+            run.host.showFrame(*prm.FrameBitmap);
+            run.host.processMessages();
+            run.counter = add32(run.counter, 1);
+            x = add32(x, plan.DX);
+            y = add32(y, plan.DY);
+            ++i;
+            ++run.produced;
+            if (run.test)
+                run.host.waitTempo();
+        } catch (...) {
+            // Errors inside a frame end the run quietly.
+            run.stopRequested = true;
+        }
+    }
+}
+
+} // namespace
+
+int RunAnimation(const Bitmap24 &panorama, bool test, RunHost &host, bool &stopRequested)
+{
+    stopRequested = false;
+    Bitmap24 frame; // freed on every way out
+    tanimprm prm;
+    prm.FrameBitmap = &frame;
+    if (!host.readSettings(prm))
+        return 0;
+    prm.FrameBitmap = &frame; // the reader must not have replaced it
+    const PassPlan outward = PrepareFrames(prm, panorama.width(), panorama.height());
+
+    RunState run{panorama, test, host, stopRequested};
+    run.counter = prm.NumStart;
+    run.total = prm.ScrollBack ? 2 * std::int64_t(outward.PassCount) : outward.PassCount;
+    PlayPass(run, prm, outward);
+    if (prm.ScrollBack)
+        PlayPass(run, prm, ReturnPass(outward, prm, panorama.width(), panorama.height()));
+    return run.produced;
+}
