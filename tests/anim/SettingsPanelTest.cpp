@@ -1,0 +1,298 @@
+#include "anim/SettingsPanel.h"
+
+#include "ScriptedServices.h"
+#include "TestUtils.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class SettingsPanelTest : public ::testing::Test {
+protected:
+    SettingsPanelTest()
+        : panel(services, "/opt/travelia")
+    {
+        savedCwd = fs::current_path();
+        panel.RefreshPanel(true, 0, 0);
+    }
+    ~SettingsPanelTest() override { fs::current_path(savedCwd); }
+
+    // A picture file on disk, as after a successful open.
+    void openPicture(int width, int height, const std::string &name = "pano.bmp")
+    {
+        const fs::path file = dir / name;
+        std::ofstream(file) << "x";
+        panel.state().EditSrcName = file.string();
+        panel.RefreshPanel(false, width, height);
+    }
+
+    ScriptedServices services;
+    SettingsPanel panel;
+    TempDir dir;
+    fs::path savedCwd;
+};
+
+TEST_F(SettingsPanelTest, StartsWithTheDefaultsAndNoPicture)
+{
+    const PanelState &s = panel.state();
+    EXPECT_EQ(s.Caption, "Travelia version: 0.6");
+    EXPECT_EQ(s.LabelSrcDim, "Aucune Image Chargée");
+    EXPECT_EQ(s.EditSrcName, "");
+    EXPECT_EQ(s.EditFrameWidth, "1024");
+    EXPECT_EQ(s.EditFrameHeight, "768");
+    EXPECT_EQ(s.EditStep, "1");
+    EXPECT_EQ(s.RadioGroupScrollType, ScrollHorizontal);
+    EXPECT_EQ(s.RadioGroupFormat, FormatBmp);
+    EXPECT_TRUE(s.CheckBoxScrollDirection && s.CheckBoxScrollBack && s.CheckBoxCenter);
+    EXPECT_FALSE(s.CheckBoxCopy);
+    EXPECT_EQ(s.EditCopy, "/opt/travelia/");
+    EXPECT_TRUE(s.CheckBoxSubDir);
+    EXPECT_EQ(s.EditSubDir, "./anim");
+    EXPECT_TRUE(s.CheckBoxRename);
+    EXPECT_EQ(s.EditDstName, "IMAGE");
+    EXPECT_EQ(s.EditNumStart, "0");
+    EXPECT_TRUE(s.CheckBoxFormat);
+    EXPECT_TRUE(s.CheckBoxVisu);
+    EXPECT_FALSE(s.SpeedButtonTestEnabled);
+    EXPECT_FALSE(s.SpeedButtonCreateEnabled);
+    EXPECT_TRUE(s.SpeedButtonVerifyEnabled);
+    EXPECT_FALSE(s.GroupBoxAnimVisible);
+    EXPECT_FALSE(s.GroupBoxSaveVisible);
+}
+
+struct OpenCase {
+    const char *name;
+    std::int32_t scrollType;
+    int width, height;
+    const char *frameWidth, *frameHeight;
+};
+
+class PanelOpenTest : public SettingsPanelTest, public ::testing::WithParamInterface<OpenCase> {};
+
+TEST_P(PanelOpenTest, FrameSizeFollowsThePictureAtFourToThree)
+{
+    const OpenCase &c = GetParam();
+    panel.state().RadioGroupScrollType = c.scrollType;
+    openPicture(c.width, c.height);
+    const PanelState &s = panel.state();
+    EXPECT_EQ(s.EditFrameWidth, c.frameWidth);
+    EXPECT_EQ(s.EditFrameHeight, c.frameHeight);
+    EXPECT_EQ(s.Caption, "Travelia version: 0.6 - pano.bmp : " + std::to_string(c.width) + " * "
+                             + std::to_string(c.height) + " pixels");
+    EXPECT_EQ(s.LabelSrcDim, std::to_string(c.width) + " * " + std::to_string(c.height) + " Pixels");
+    EXPECT_EQ(s.EditCopy, dir.str() + "/");
+    EXPECT_TRUE(s.SpeedButtonTestEnabled && s.SpeedButtonCreateEnabled);
+    EXPECT_TRUE(s.GroupBoxAnimVisible && s.GroupBoxSaveVisible);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Shapes, PanelOpenTest,
+    ::testing::Values(OpenCase{"wide", ScrollHorizontal, 5000, 800, "1066", "800"},
+                      OpenCase{"tall", ScrollVertical, 600, 4000, "600", "450"},
+                      OpenCase{"odd", ScrollHorizontal, 100, 7, "9", "7"},
+                      OpenCase{"huge", ScrollHorizontal, 10, 600000000, "-631655765", "600000000"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(SettingsPanelTest, KeepsTheBaseFolderWhenCopyIsChecked)
+{
+    panel.state().CheckBoxCopy = true;
+    panel.state().EditCopy = "/elsewhere/";
+    openPicture(300, 200);
+    EXPECT_EQ(panel.state().EditCopy, "/elsewhere/");
+}
+
+TEST_F(SettingsPanelTest, RestoringDefaultsWithAPictureGives1024By768)
+{
+    openPicture(5000, 800);
+    PanelState &s = panel.state();
+    s.EditStep = "7";
+    s.CheckBoxCenter = s.CheckBoxScrollBack = s.CheckBoxScrollDirection = false;
+    panel.setScrollType(ScrollVertical);
+    panel.setFormat(FormatAvi);
+    s.EditSubDir = "./out";
+    s.EditNumStart = "12";
+    s.CheckBoxVisu = false;
+    panel.RefreshPanel(true, 5000, 800);
+    EXPECT_EQ(s.EditFrameWidth, "1024");
+    EXPECT_EQ(s.EditFrameHeight, "768");
+    EXPECT_EQ(s.EditStep, "1");
+    EXPECT_TRUE(s.CheckBoxCenter && s.CheckBoxScrollBack && s.CheckBoxScrollDirection);
+    EXPECT_EQ(s.RadioGroupScrollType, ScrollHorizontal);
+    EXPECT_EQ(s.RadioGroupFormat, FormatBmp);
+    EXPECT_EQ(s.EditDstName, "IMAGE");
+    EXPECT_EQ(s.EditSubDir, "./anim");
+    EXPECT_EQ(s.EditNumStart, "0");
+    EXPECT_TRUE(s.CheckBoxVisu);
+    EXPECT_TRUE(s.SpeedButtonVerifyEnabled);
+}
+
+TEST_F(SettingsPanelTest, PictureRemovedFromDiskDisablesTheRunsAtTheNextRefresh)
+{
+    openPicture(300, 200);
+    fs::remove(panel.state().EditSrcName);
+    EXPECT_TRUE(panel.state().SpeedButtonTestEnabled) << "nothing changes until the next refresh";
+    panel.RefreshPanel(false, 300, 200);
+    EXPECT_FALSE(panel.state().SpeedButtonTestEnabled);
+    EXPECT_FALSE(panel.state().GroupBoxSaveVisible);
+}
+
+TEST_F(SettingsPanelTest, ScrollTypeChangeResetsTheSizeOnlyWhenTheSelectionChanges)
+{
+    openPicture(5000, 800);
+    panel.setScrollType(ScrollHorizontal);
+    EXPECT_EQ(panel.state().EditFrameWidth, "1066");
+    panel.setScrollType(ScrollVertical);
+    EXPECT_EQ(panel.state().EditFrameWidth, "1024");
+    EXPECT_EQ(panel.state().EditFrameHeight, "768");
+}
+
+TEST_F(SettingsPanelTest, FormatChoiceSetsTheBaseNameAndTheVerifyButton)
+{
+    panel.setFormat(FormatAvi);
+    EXPECT_FALSE(panel.state().SpeedButtonVerifyEnabled);
+    EXPECT_EQ(panel.state().EditDstName, "ANIM");
+    panel.setFormat(FormatJpg);
+    EXPECT_TRUE(panel.state().SpeedButtonVerifyEnabled);
+    EXPECT_EQ(panel.state().EditDstName, "IMAGE");
+    panel.state().CheckBoxRename = false;
+    panel.state().EditDstName = "mine";
+    panel.setFormat(FormatAvi);
+    EXPECT_EQ(panel.state().EditDstName, "mine");
+}
+
+struct NumberFieldCase {
+    const char *width, *height, *step;
+    const char *error; // nullptr: accepted
+    std::int32_t frameWidth, frameHeight, stepValue;
+};
+
+class ReadSettingsNumbersTest : public SettingsPanelTest, public ::testing::WithParamInterface<NumberFieldCase> {};
+
+TEST_P(ReadSettingsNumbersTest, ValidatesWidthHeightAndStepInOrder)
+{
+    const NumberFieldCase &c = GetParam();
+    PanelState &s = panel.state();
+    s.EditCopy = dir.str() + "/";
+    s.CheckBoxSubDir = false;
+    s.EditFrameWidth = c.width;
+    s.EditFrameHeight = c.height;
+    s.EditStep = c.step;
+    if (c.error)
+        services.answerMessageBox(WindowServices::IdOk);
+    tanimprm prm;
+    EXPECT_EQ(panel.ReadSettings(prm), c.error == nullptr);
+    if (c.error) {
+        ASSERT_EQ(services.asked().size(), 1u);
+        EXPECT_EQ(services.asked()[0].text, c.error);
+        EXPECT_EQ(services.asked()[0].caption, "Erreur");
+        EXPECT_EQ(s.EditFrameWidth, c.width) << "the panel keeps the faulty text";
+    }
+    EXPECT_EQ(prm.FrameWidth, c.frameWidth);
+    EXPECT_EQ(prm.FrameHeight, c.frameHeight);
+    EXPECT_EQ(prm.Step, c.stepValue);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fields, ReadSettingsNumbersTest,
+    ::testing::Values(
+        NumberFieldCase{"1024", "768", "1", nullptr, 1024, 768, 1},
+        NumberFieldCase{" 640", "$1E0", "0", nullptr, 640, 480, 0},
+        NumberFieldCase{"$280", "480", "-3", nullptr, 640, 480, -3},
+        NumberFieldCase{"640 ", "480", "1", "Valeur de Largeur Incorrecte", 0, 0, 0},
+        NumberFieldCase{"", "480", "1", "Valeur de Largeur Incorrecte", 0, 0, 0},
+        NumberFieldCase{"0", "480", "1", "Valeur de Largeur Incorrecte", 0, 0, 0},
+        NumberFieldCase{"-5", "480", "1", "Valeur de Largeur Incorrecte", 0, 0, 0},
+        NumberFieldCase{"640", "abc", "x", "Valeur de Hauteur Incorrecte", 640, 0, 0},
+        NumberFieldCase{"640", "0", "1", "Valeur de Hauteur Incorrecte", 640, 0, 0},
+        NumberFieldCase{"640", "480", "1.5", "Valeur de Pas Incorrecte", 640, 480, 1},
+        NumberFieldCase{"640", "480", "", "Valeur de Pas Incorrecte", 640, 480, 1}));
+
+TEST_F(SettingsPanelTest, TestModeNamesHaveNoFolderNorExtension)
+{
+    openPicture(5000, 800);
+    services.answerMessageBox(WindowServices::IdYes); // create ./anim
+    tanimprm prm;
+    ASSERT_TRUE(panel.ReadSettings(prm));
+    EXPECT_EQ(services.asked()[0].caption, "Création du Répertoire?");
+    EXPECT_EQ(services.asked()[0].text, dir.str() + "/anim");
+    EXPECT_TRUE(fs::is_directory(dir / "anim"));
+    EXPECT_EQ(prm.FileName, "/TestFrame-0000");
+    EXPECT_EQ(prm.DstName, "TestFrame-");
+    EXPECT_EQ(prm.DstDir, "");
+    EXPECT_EQ(prm.Ext, "");
+    EXPECT_EQ(fs::current_path(), dir.path());
+    EXPECT_TRUE(prm.ScrollDirection && prm.ScrollBack);
+    EXPECT_EQ(prm.ScrollType, ScrollHorizontal);
+    EXPECT_EQ(prm.FrameWidth, 1066);
+}
+
+TEST_F(SettingsPanelTest, RefusedFolderEndsTheReadingWithoutAnotherMessage)
+{
+    openPicture(5000, 800);
+    services.answerMessageBox(WindowServices::IdNo);
+    tanimprm prm;
+    EXPECT_FALSE(panel.ReadSettings(prm));
+    EXPECT_EQ(prm.FileName, "");
+    EXPECT_FALSE(fs::exists(dir / "anim"));
+}
+
+TEST_F(SettingsPanelTest, CreationNamesAndTheFreeNumberQuestion)
+{
+    openPicture(5000, 800, "Panorama.full.jpg");
+    fs::create_directory(dir / "anim");
+    PanelState &s = panel.state();
+    s.CheckBoxVisu = false;
+    s.CheckBoxRename = false;
+    for (int n : {0, 1, 2, 3, 5})
+        std::ofstream(dir / "anim" / ("Panorama000" + std::to_string(n) + ".BMP")) << "old";
+
+    tanimprm prm;
+    services.answerMessageBox(WindowServices::IdNo); // overwrite: keep the number
+    ASSERT_TRUE(panel.ReadSettings(prm));
+    const std::string first = dir.str() + "/anim/Panorama0000.BMP";
+    EXPECT_EQ(services.asked().back().caption, first + " Existe déjà");
+    EXPECT_EQ(services.asked().back().text, "OUI: Rechercher le prochain Nom de Fichier Libre?    NON: Ecraser");
+    EXPECT_EQ(prm.FileName, first);
+    EXPECT_EQ(s.EditNumStart, "0");
+
+    int refreshed = 0;
+    panel.onStateChanged = [&] { ++refreshed; };
+    services.answerMessageBox(WindowServices::IdYes);
+    tanimprm second;
+    ASSERT_TRUE(panel.ReadSettings(second));
+    EXPECT_EQ(second.NumStart, 4);
+    EXPECT_EQ(second.FileName, dir.str() + "/anim/Panorama0004.BMP");
+    EXPECT_EQ(s.EditNumStart, "4");
+    EXPECT_EQ(refreshed, 1);
+    EXPECT_GE(services.processMessagesCalls(), 1);
+}
+
+TEST_F(SettingsPanelTest, SubDirectoryIsNormalisedAndCanBeSwitchedOff)
+{
+    openPicture(5000, 800);
+    PanelState &s = panel.state();
+    s.CheckBoxVisu = false;
+    s.EditSubDir = "out";
+    s.CheckBoxFormat = false;
+    s.EditNumStart = "-7";
+    s.RadioGroupFormat = FormatJpg;
+    services.answerMessageBox(WindowServices::IdYes);
+    tanimprm prm;
+    ASSERT_TRUE(panel.ReadSettings(prm));
+    EXPECT_EQ(s.EditSubDir, "./out");
+    EXPECT_EQ(prm.FileName, dir.str() + "/out/IMAGE-7.JPG");
+
+    s.CheckBoxSubDir = false;
+    s.EditNumStart = "not a number";
+    tanimprm plain;
+    ASSERT_TRUE(panel.ReadSettings(plain));
+    EXPECT_EQ(plain.NumStart, 0);
+    EXPECT_EQ(plain.FileName, dir.str() + "//IMAGE0.JPG");
+}
+
+} // namespace
