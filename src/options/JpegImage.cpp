@@ -1,0 +1,375 @@
+#include "options/JpegImage.h"
+
+#include "picture/Bitmap24.h"
+#include "picture/MappedFile.h"
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include <jpeglib.h>
+// jpeglib.h needs stdio first; jerror.h only for the message codes.
+#include <jerror.h>
+
+// Error handling follows one rule: libjpeg's error exit longjmps back to the
+// setjmp of a small "protected" function whose locals are all trivially
+// destructible, and which calls only libjpeg and non-throwing code. The C++
+// caller then destroys the codec and throws. Nothing C++ is unwound by the
+// jump, and no exception crosses libjpeg's C frames.
+
+namespace {
+
+// A progressive stream may repeat scans without end (each repeat is only a
+// warning to libjpeg). No real encoder writes more than a few dozen scans.
+constexpr int kMaxScans = 1000;
+// Our own message code for "too many scans", just past libjpeg's table.
+constexpr int kTooManyScansCode = JMSG_LASTMSGCODE;
+// libjpeg's own work memory (coefficient buffers of progressive files):
+// enough for the largest Bitmap24 picture with 4:2:0 chroma.
+constexpr long kMaxLibraryMemory = long(Bitmap24::kMaxPixels * 4);
+// Rows decoded per libjpeg call.
+constexpr int kBatchRows = 16;
+
+struct ErrorManager {
+    jpeg_error_mgr pub; // first: libjpeg sees a jpeg_error_mgr*
+    std::jmp_buf jump;
+};
+
+struct ScanLimit {
+    jpeg_progress_mgr pub; // first: libjpeg sees a jpeg_progress_mgr*
+};
+
+extern "C" void onErrorExit(j_common_ptr cinfo)
+{
+    std::longjmp(reinterpret_cast<ErrorManager *>(cinfo->err)->jump, 1);
+}
+
+// Warnings (corrupt data filled with grey, extraneous bytes) are not errors:
+// the picture decodes as far as it goes. Nothing is printed.
+extern "C" void onEmitMessage(j_common_ptr, int) {}
+extern "C" void onOutputMessage(j_common_ptr) {}
+
+extern "C" void onProgress(j_common_ptr cinfo)
+{
+    if (cinfo->is_decompressor && reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > kMaxScans) {
+        cinfo->err->msg_code = kTooManyScansCode;
+        cinfo->err->error_exit(cinfo);
+    }
+}
+
+void installErrorManager(ErrorManager &err)
+{
+    jpeg_std_error(&err.pub);
+    err.pub.error_exit = onErrorExit;
+    err.pub.emit_message = onEmitMessage;
+    err.pub.output_message = onOutputMessage;
+}
+
+enum class Outcome { Ok, LibraryError, TooLarge, OutOfMemory };
+
+// ---- compression -----------------------------------------------------------
+
+struct CompressJob {
+    jpeg_compress_struct cinfo;
+    ErrorManager err;
+    TJpegOptions options;
+    const Bitmap24 *bitmap;
+    unsigned char *buffer; // malloc'ed by libjpeg's memory destination
+    unsigned long size;
+};
+
+Outcome compressProtected(CompressJob &job)
+{
+    jpeg_compress_struct &cinfo = job.cinfo;
+    if (setjmp(job.err.jump))
+        return Outcome::LibraryError;
+    jpeg_create_compress(&cinfo);
+    jpeg_mem_dest(&cinfo, &job.buffer, &job.size);
+
+    const Bitmap24 &bitmap = *job.bitmap;
+    cinfo.image_width = JDIMENSION(bitmap.width());
+    cinfo.image_height = JDIMENSION(bitmap.height());
+    cinfo.input_components = 3;
+    cinfo.in_color_space = JCS_EXT_BGR; // the bitmap's byte order, no reordering
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, job.options.CompressionQuality, TRUE);
+    if (job.options.Grayscale)
+        jpeg_set_colorspace(&cinfo, JCS_GRAYSCALE);
+    // jpeg_set_defaults allocated all MAX_COMPONENTS entries.
+    for (int i = 0; i < MAX_COMPONENTS; ++i) {
+        if (!job.options.HorzSubSampling)
+            cinfo.comp_info[i].h_samp_factor = 1;
+        if (!job.options.VertSubSampling)
+            cinfo.comp_info[i].v_samp_factor = 1;
+    }
+    if (job.options.ProgressiveEncoding)
+        jpeg_simple_progression(&cinfo);
+
+    jpeg_start_compress(&cinfo, TRUE);
+    JSAMPROW rows[kBatchRows];
+    while (cinfo.next_scanline < cinfo.image_height) {
+        const JDIMENSION first = cinfo.next_scanline;
+        JDIMENSION count = 0;
+        while (count < kBatchRows && first + count < cinfo.image_height) {
+            rows[count] = const_cast<JSAMPROW>(bitmap.scanLine(int(first + count)));
+            ++count;
+        }
+        jpeg_write_scanlines(&cinfo, rows, count);
+    }
+    jpeg_finish_compress(&cinfo);
+    return Outcome::Ok;
+}
+
+// ---- decompression ---------------------------------------------------------
+
+enum class RowMode {
+    Direct, // libjpeg writes BGR straight into the bitmap
+    Cmyk,   // four samples a pixel, converted here
+    Indexed // one colour-map index a pixel, expanded through lut
+};
+
+struct DecodeJob {
+    jpeg_decompress_struct cinfo;
+    ErrorManager err;
+    ScanLimit progress;
+    TJpegOptions options;
+    const std::uint8_t *data;
+    std::size_t size;
+    Bitmap24 *target;
+    RowMode mode;
+    bool toGrey;       // grey wanted but the file is CMYK: libjpeg can't convert
+    JSAMPARRAY buffer; // per-batch rows for Cmyk and Indexed modes (libjpeg's pool)
+    std::uint8_t lut[256][3];
+};
+
+void cmykToBgr(const JSAMPLE *s, std::uint8_t *d, bool grey)
+{
+    // Adobe writes CMYK inverted, as nearly every CMYK JPEG is.
+    const unsigned k = s[3];
+    const std::uint8_t r = std::uint8_t(s[0] * k / 255), g = std::uint8_t(s[1] * k / 255),
+                       b = std::uint8_t(s[2] * k / 255);
+    if (grey) {
+        d[0] = d[1] = d[2] = std::uint8_t((r * 299 + g * 587 + b * 114 + 500) / 1000);
+    } else {
+        d[0] = b;
+        d[1] = g;
+        d[2] = r;
+    }
+}
+
+// The colour map may change at every output pass (two-pass quantisation).
+void buildLut(DecodeJob &job)
+{
+    const jpeg_decompress_struct &cinfo = job.cinfo;
+    std::memset(job.lut, 0, sizeof job.lut);
+    const int colours = cinfo.actual_number_of_colors < 256 ? cinfo.actual_number_of_colors : 256;
+    for (int i = 0; i < colours; ++i) {
+        std::uint8_t *d = job.lut[i];
+        switch (cinfo.out_color_components) {
+        case 1:
+            d[0] = d[1] = d[2] = cinfo.colormap[0][i];
+            break;
+        case 4: {
+            const JSAMPLE s[4] = {cinfo.colormap[0][i], cinfo.colormap[1][i], cinfo.colormap[2][i],
+                                  cinfo.colormap[3][i]};
+            cmykToBgr(s, d, job.toGrey);
+            break;
+        }
+        default: // RGB map
+            d[0] = cinfo.colormap[2][i];
+            d[1] = cinfo.colormap[1][i];
+            d[2] = cinfo.colormap[0][i];
+            break;
+        }
+    }
+}
+
+// One output pass, top to bottom, straight into the target's rows.
+void readPass(DecodeJob &job)
+{
+    jpeg_decompress_struct &cinfo = job.cinfo;
+    Bitmap24 &target = *job.target;
+    if (job.mode == RowMode::Indexed)
+        buildLut(job);
+    const JDIMENSION width = cinfo.output_width;
+    JSAMPROW rows[kBatchRows];
+    while (cinfo.output_scanline < cinfo.output_height) {
+        const JDIMENSION first = cinfo.output_scanline;
+        JDIMENSION want = cinfo.output_height - first;
+        if (want > kBatchRows)
+            want = kBatchRows;
+        for (JDIMENSION i = 0; i < want; ++i)
+            rows[i] = job.mode == RowMode::Direct ? target.scanLine(int(first + i)) : job.buffer[i];
+        const JDIMENSION got = jpeg_read_scanlines(&cinfo, rows, want);
+        if (job.mode == RowMode::Direct)
+            continue;
+        for (JDIMENSION i = 0; i < got; ++i) {
+            const JSAMPLE *s = job.buffer[i];
+            std::uint8_t *d = target.scanLine(int(first + i));
+            if (job.mode == RowMode::Indexed) {
+                for (JDIMENSION x = 0; x < width; ++x, d += 3)
+                    std::memcpy(d, job.lut[s[x]], 3);
+            } else {
+                for (JDIMENSION x = 0; x < width; ++x, s += 4, d += 3)
+                    cmykToBgr(s, d, job.toGrey);
+            }
+        }
+    }
+}
+
+void setFastMethod(jpeg_decompress_struct &cinfo)
+{
+    cinfo.dct_method = JDCT_IFAST;
+    cinfo.two_pass_quantize = FALSE;
+    cinfo.dither_mode = JDITHER_ORDERED;
+}
+
+Outcome decodeProtected(DecodeJob &job)
+{
+    jpeg_decompress_struct &cinfo = job.cinfo;
+    if (setjmp(job.err.jump))
+        return Outcome::LibraryError;
+    jpeg_create_decompress(&cinfo);
+    cinfo.mem->max_memory_to_use = kMaxLibraryMemory;
+    job.progress.pub.progress_monitor = onProgress;
+    cinfo.progress = &job.progress.pub;
+    jpeg_mem_src(&cinfo, job.data, static_cast<unsigned long>(job.size));
+    jpeg_read_header(&cinfo, TRUE);
+
+    const TJpegOptions &o = job.options;
+    cinfo.scale_num = 1;
+    cinfo.scale_denom = o.Scale <= 3 ? 1u << o.Scale : 1; // unknown values: full size
+    cinfo.do_block_smoothing = o.Smoothing ? TRUE : FALSE;
+    const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
+    job.toGrey = cmyk && o.Grayscale;
+    if (cmyk)
+        cinfo.out_color_space = JCS_CMYK;
+    else if (o.Grayscale)
+        cinfo.out_color_space = JCS_GRAYSCALE;
+    const bool quantize = o.PixelFormat == 1 || cinfo.out_color_space == JCS_GRAYSCALE || job.toGrey;
+    if (quantize) {
+        cinfo.quantize_colors = TRUE;
+        cinfo.desired_number_of_colors = 236;
+    } else if (!cmyk) {
+        cinfo.out_color_space = JCS_EXT_BGR;
+    }
+    if (o.Performance == 1)
+        setFastMethod(cinfo);
+    job.mode = quantize ? RowMode::Indexed : cmyk ? RowMode::Cmyk : RowMode::Direct;
+
+    jpeg_calc_output_dimensions(&cinfo);
+    if (!Bitmap24::sizeAllowed(cinfo.output_width, cinfo.output_height))
+        return Outcome::TooLarge;
+    if (!job.target->resize(int(cinfo.output_width), int(cinfo.output_height)))
+        return Outcome::OutOfMemory;
+    if (job.mode != RowMode::Direct)
+        job.buffer = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,
+                                                cinfo.output_width * cinfo.output_components, kBatchRows);
+
+    if (o.ProgressiveDisplay && jpeg_has_multiple_scans(&cinfo)) {
+        // Intermediate passes use the fast settings, the last one the kept ones.
+        const J_DCT_METHOD keptDct = cinfo.dct_method;
+        const boolean keptTwoPass = cinfo.two_pass_quantize;
+        const J_DITHER_MODE keptDither = cinfo.dither_mode;
+        cinfo.buffered_image = TRUE;
+        cinfo.enable_2pass_quant = keptTwoPass;
+        setFastMethod(cinfo);
+        jpeg_start_decompress(&cinfo);
+        while (!jpeg_input_complete(&cinfo)) {
+            jpeg_start_output(&cinfo, cinfo.input_scan_number);
+            readPass(job);
+            jpeg_finish_output(&cinfo);
+            onProgress(reinterpret_cast<j_common_ptr>(&cinfo));
+        }
+        cinfo.dct_method = keptDct;
+        cinfo.two_pass_quantize = keptTwoPass;
+        cinfo.dither_mode = keptDither;
+        if (cinfo.quantize_colors)
+            cinfo.colormap = nullptr; // lets the last pass choose its own map and quantiser
+        jpeg_start_output(&cinfo, cinfo.input_scan_number);
+        readPass(job);
+        jpeg_finish_output(&cinfo);
+    } else {
+        jpeg_start_decompress(&cinfo);
+        readPass(job);
+    }
+    jpeg_finish_decompress(&cinfo);
+    return Outcome::Ok;
+}
+
+} // namespace
+
+JpegError::JpegError(int messageCode)
+    : std::runtime_error([messageCode] {
+          char text[32];
+          std::snprintf(text, sizeof text, "JPEG error #%d", messageCode);
+          return std::string(text);
+      }()),
+      m_code(messageCode)
+{
+}
+
+TJPEGImage::TJPEGImage() : m_options(JpegOptions) {}
+
+std::vector<std::uint8_t> TJPEGImage::compress(const Bitmap24 &bitmap) const
+{
+    if (bitmap.isEmpty())
+        return {};
+    // Heap-allocated: the codec structures are a few kB and the job must not move.
+    std::unique_ptr<CompressJob> job(new CompressJob{});
+    job->options = m_options;
+    job->bitmap = &bitmap;
+    job->cinfo.err = &job->err.pub;
+    installErrorManager(job->err);
+    const Outcome outcome = compressProtected(*job);
+    const int code = job->err.pub.msg_code;
+    jpeg_destroy_compress(&job->cinfo);
+    std::vector<std::uint8_t> result;
+    if (outcome == Outcome::Ok)
+        result.assign(job->buffer, job->buffer + job->size);
+    std::free(job->buffer);
+    if (outcome != Outcome::Ok)
+        throw JpegError(code);
+    return result;
+}
+
+void TJPEGImage::decode(const std::uint8_t *data, std::size_t size, Bitmap24 &target) const
+{
+    target.clear();
+    std::unique_ptr<DecodeJob> job(new DecodeJob{});
+    job->options = m_options;
+    job->data = data;
+    job->size = size;
+    job->target = &target;
+    job->cinfo.err = &job->err.pub;
+    installErrorManager(job->err);
+    const Outcome outcome = decodeProtected(*job);
+    const int code = job->err.pub.msg_code;
+    jpeg_destroy_decompress(&job->cinfo);
+    switch (outcome) {
+    case Outcome::Ok:
+        return;
+    case Outcome::LibraryError:
+        target.clear();
+        throw JpegError(code);
+    case Outcome::TooLarge:
+        target.clear();
+        throw std::runtime_error("JPEG picture too large");
+    case Outcome::OutOfMemory:
+        target.clear();
+        throw std::bad_alloc();
+    }
+}
+
+void TJPEGImage::loadFromFile(const std::string &fileName, Bitmap24 &target) const
+{
+    MappedFile file(fileName);
+    if (!file.isOpen()) {
+        target.clear();
+        throw std::runtime_error("cannot read " + fileName);
+    }
+    decode(file.data(), file.size(), target);
+}
