@@ -1,0 +1,402 @@
+#include "app/TFormMain.h"
+
+#include "ScriptedServices.h"
+#include "TestUtils.h"
+#include "output/FrameFile.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QStatusBar>
+#include <QThread>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <optional>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Scripted answers, and a real pass over Qt's events so that timers, paints
+// and clicks happen as in the program.
+class GuiServices : public ScriptedServices {
+public:
+    void processMessages() override
+    {
+        ScriptedServices::processMessages();
+        QCoreApplication::processEvents();
+    }
+    void waitForMessages() override
+    {
+        processMessages();
+        QThread::msleep(1);
+    }
+};
+
+class FormMainTest : public ::testing::Test {
+protected:
+    FormMainTest()
+        : savedCwd(fs::current_path()), form(services, QString::fromStdString((dir / "travelia").string()))
+    {
+        form.show();
+        QCoreApplication::processEvents();
+    }
+    ~FormMainTest() override { fs::current_path(savedCwd); }
+
+    std::string writePanorama(int width, int height, const std::string &name = "pano.bmp")
+    {
+        const std::string path = (dir / name).string();
+        EXPECT_TRUE(WriteBmpFile(makeTestPanorama(width, height), path));
+        return path;
+    }
+
+    void open(const std::string &path)
+    {
+        services.answerOpenPicture(path);
+        form.Menu_FileOpenClick();
+    }
+
+    static QStringList captions(QMenu *menu)
+    {
+        QStringList list;
+        for (QAction *a : menu->actions())
+            list << (a->isSeparator() ? QStringLiteral("-") : a->text());
+        return list;
+    }
+
+    TempDir dir;
+    fs::path savedCwd;
+    GuiServices services;
+    TFormMain form;
+};
+
+TEST_F(FormMainTest, StartsInFrenchWithThePanelDefaults)
+{
+    EXPECT_EQ(form.windowTitle(), "Travelia version: 0.6");
+    EXPECT_EQ(form.LabelSrcDim->text(), "Aucune Image Chargée");
+    EXPECT_EQ(form.EditFrameWidth->text(), "1024");
+    EXPECT_EQ(form.EditFrameHeight->text(), "768");
+    EXPECT_EQ(form.EditStep->text(), "1");
+    EXPECT_FALSE(form.SpeedButtonTest->isEnabled());
+    EXPECT_FALSE(form.SpeedButtonCreate->isEnabled());
+    EXPECT_TRUE(form.SpeedButtonVerify->isEnabled());
+    EXPECT_TRUE(form.SpeedButtonStop->isEnabled());
+    EXPECT_FALSE(form.CheckBoxVisu->isEnabled());
+    EXPECT_TRUE(form.CheckBoxVisu->isChecked());
+    EXPECT_TRUE(form.GroupBoxAnim->isHidden());
+    EXPECT_TRUE(form.GroupBoxSave->isHidden());
+    EXPECT_EQ(form.EditCopy->text().toStdString(), dir.str() + "/");
+    EXPECT_EQ(form.Tempo, 100);
+    EXPECT_FALSE(form.CenterInWindow);
+    EXPECT_FALSE(form.StopRequested);
+    EXPECT_EQ(form.ScrollBox1->width(), 245);
+    EXPECT_EQ(form.statusBar()->height(), 24);
+    EXPECT_EQ(form.size(), QSize(1040, 760));
+}
+
+TEST_F(FormMainTest, MenusHoldEveryEntryInOrder)
+{
+    const QStringList menus = {"Fichier", "Animation", "Options", "Aide"};
+    QStringList titles;
+    for (QAction *a : form.menuBar()->actions())
+        titles << a->text();
+    EXPECT_EQ(titles, menus);
+    EXPECT_EQ(captions(form.Menu_File), QStringList({"Ouvrir...", "Effacer", "Enregister Sous...", "-",
+                                                     "Tester le Nom de Fichier", "-", "Quitter"}));
+    EXPECT_EQ(captions(form.Menu_Anim),
+              QStringList({"Stop", "-", "Plein Ecran", "Centrer l'Animation dans la Fenêtre", "-",
+                           "Tester une Animation", "Créer une Animation", "Vérifier l'animation créée"}));
+    EXPECT_EQ(captions(form.Menu_Options),
+              QStringList({"Options Jpeg...", "Valeurs par Défaut", "Voir/Cacher le Panneau de Commande...",
+                           "Temporisation de Visualisation..."}));
+    EXPECT_EQ(captions(form.Menu_Help), QStringList({"Aide", "-", "A propos"}));
+    EXPECT_EQ(form.Menu_HelpHelp->shortcut(), QKeySequence(Qt::Key_F1));
+    EXPECT_EQ(captions(form.PopupMenu),
+              QStringList({"Stop", "Temporisation de Visualisation...", "-", "Plein Ecran",
+                           "Centrer l'Animation dans la Fenêtre", "-", "Tester une Animation",
+                           "Créer une Animation", "Vérifier une Animation", "-", "Quitter"}));
+}
+
+TEST_F(FormMainTest, OpeningAWidePictureFillsThePanel)
+{
+    const std::string path = writePanorama(600, 150);
+    open(path);
+    EXPECT_EQ(services.asked().back().caption, "Ouvrir Image");
+    EXPECT_EQ(form.windowTitle(), "Travelia version: 0.6 - pano.bmp : 600 * 150 pixels");
+    EXPECT_EQ(form.LabelSrcDim->text(), "600 * 150 Pixels");
+    EXPECT_EQ(form.EditFrameWidth->text(), "200");
+    EXPECT_EQ(form.EditFrameHeight->text(), "150");
+    EXPECT_EQ(form.EditSrcName->text().toStdString(), path);
+    EXPECT_TRUE(form.SpeedButtonTest->isEnabled());
+    EXPECT_TRUE(form.SpeedButtonCreate->isEnabled());
+    EXPECT_FALSE(form.GroupBoxAnim->isHidden());
+    EXPECT_TRUE(form.StopRequested);
+    EXPECT_TRUE(form.PanoramaBitmap == makeTestPanorama(600, 150));
+    EXPECT_TRUE(form.DisplayBitmap == form.PanoramaBitmap);
+
+    form.Menu_FileWipeClick();
+    EXPECT_EQ(form.windowTitle(), "Travelia version: 0.6");
+    EXPECT_EQ(form.LabelSrcDim->text(), "Aucune Image Chargée");
+    EXPECT_TRUE(form.EditSrcName->text().isEmpty());
+    EXPECT_FALSE(form.SpeedButtonTest->isEnabled());
+    EXPECT_TRUE(form.DisplayBitmap.isEmpty());
+}
+
+TEST_F(FormMainTest, PictureShapeChoosesTheScrollType)
+{
+    open(writePanorama(150, 600, "tall.bmp"));
+    EXPECT_EQ(form.Panel().state().RadioGroupScrollType, ScrollVertical);
+    EXPECT_EQ(form.EditFrameWidth->text(), "1024") << "switching the scroll type resets the size";
+    EXPECT_EQ(form.EditFrameHeight->text(), "768");
+    open(writePanorama(200, 200, "square.bmp"));
+    EXPECT_EQ(form.Panel().state().RadioGroupScrollType, ScrollVertical);
+    EXPECT_EQ(form.EditFrameWidth->text(), "200") << "vertical kept: width and 3/4 of it";
+    EXPECT_EQ(form.EditFrameHeight->text(), "150");
+}
+
+TEST_F(FormMainTest, CancelledOrFailedOpenDropsThePanorama)
+{
+    open(writePanorama(600, 150));
+    open("");
+    EXPECT_TRUE(form.PanoramaBitmap.isEmpty());
+    EXPECT_EQ(form.windowTitle(), "Travelia version: 0.6");
+    open(writePanorama(600, 150));
+    std::ofstream(dir / "broken.bmp") << "BM not really";
+    open((dir / "broken.bmp").string());
+    EXPECT_TRUE(form.PanoramaBitmap.isEmpty());
+    EXPECT_EQ(form.LabelSrcDim->text(), "Aucune Image Chargée");
+    EXPECT_FALSE(form.SpeedButtonCreate->isEnabled());
+}
+
+struct TempoCase {
+    const char *name;
+    std::optional<std::string> answer;
+    std::int32_t tempo;
+};
+
+class TempoDialogTest : public FormMainTest, public ::testing::WithParamInterface<TempoCase> {};
+
+TEST_P(TempoDialogTest, ReadsTheAnswer)
+{
+    form.Tempo = 250;
+    services.answerInputBox(GetParam().answer);
+    form.Menu_OptionsTempoClick();
+    EXPECT_EQ(services.asked().back().caption, "Visualisation");
+    EXPECT_EQ(services.asked().back().text, "Temporisation (ms):");
+    EXPECT_EQ(form.Tempo, GetParam().tempo);
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, TempoDialogTest,
+                         ::testing::Values(TempoCase{"number", "40", 40}, TempoCase{"zero", "0", 0},
+                                           TempoCase{"letters", "abc", 100}, TempoCase{"empty", "", 100},
+                                           TempoCase{"negative", "-20", -20},
+                                           TempoCase{"cancel", std::nullopt, 250}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(FormMainTest, FullScreenHidesTheChromeAndCentres)
+{
+    form.EnterFullScreen();
+    EXPECT_TRUE(form.ScrollBox1->isHidden());
+    EXPECT_TRUE(form.menuBar()->isHidden());
+    EXPECT_TRUE(form.statusBar()->isHidden());
+    EXPECT_TRUE(form.CenterInWindow);
+    EXPECT_TRUE(form.windowFlags() & Qt::FramelessWindowHint);
+    form.Menu_AnimClick();
+    EXPECT_TRUE(form.Menu_AnimFullScreen->isChecked());
+    EXPECT_TRUE(form.Menu_AnimCenter->isChecked());
+
+    form.Menu_AnimFullScreenClick();
+    EXPECT_FALSE(form.ScrollBox1->isHidden());
+    EXPECT_FALSE(form.menuBar()->isHidden());
+    EXPECT_FALSE(form.statusBar()->isHidden());
+    EXPECT_FALSE(form.windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_TRUE(form.CenterInWindow) << "leaving full screen keeps the centring";
+    form.PopupMenuPopup();
+    EXPECT_FALSE(form.PopupMenu_FullScreen->isChecked());
+    EXPECT_TRUE(form.PopupMenu_Center->isChecked());
+}
+
+TEST_F(FormMainTest, HiddenPanelCountsAsFullScreen)
+{
+    form.Menu_OptionsShowPanelClick();
+    EXPECT_TRUE(form.ScrollBox1->isHidden());
+    EXPECT_FALSE(form.menuBar()->isHidden());
+    EXPECT_EQ(form.DrawArea.Right, form.ClientArea.Right - 5);
+    form.Menu_AnimClick();
+    EXPECT_TRUE(form.Menu_AnimFullScreen->isChecked());
+    form.Menu_AnimFullScreenClick();
+    EXPECT_FALSE(form.ScrollBox1->isHidden());
+    EXPECT_EQ(form.DrawArea.Right, form.ClientArea.Right - 5 - 245);
+}
+
+TEST_F(FormMainTest, EscapeOpensTheContextMenuAtTheCentreOfTheDrawingArea)
+{
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(form.EditStep, &press);
+    EXPECT_TRUE(press.isAccepted());
+    ASSERT_TRUE(form.PopupMenu->isVisible());
+    const QRect outer = form.frameGeometry();
+    const QPoint expected(outer.left() + (form.DrawArea.Right - form.DrawArea.Left) / 2,
+                          outer.top() + (form.DrawArea.Bottom - form.DrawArea.Top) / 2);
+    EXPECT_EQ(form.PopupMenu->pos(), expected);
+    form.PopupMenu->hide();
+}
+
+TEST_F(FormMainTest, PaintsThePictureUnscaledOnBlack)
+{
+    open(writePanorama(60, 40));
+    QImage shot = form.centralWidget()->grab().toImage();
+    const PixelBgr p = testPanoramaPixel(10, 20);
+    EXPECT_EQ(shot.pixelColor(5 + 10, 5 + 20), QColor(p.r, p.g, p.b));
+    EXPECT_EQ(shot.pixelColor(5 + 60, 5), QColor(Qt::black));
+    EXPECT_EQ(shot.pixelColor(2, 2), QColor(Qt::black));
+
+    form.Menu_AnimCenterClick();
+    shot = form.centralWidget()->grab().toImage();
+    const int aw = form.DrawArea.Right - form.DrawArea.Left + 1;
+    const int ah = form.DrawArea.Bottom - form.DrawArea.Top + 1;
+    const QPoint origin(5 + (aw - 60) / 2, 5 + (ah - 40) / 2);
+    EXPECT_EQ(shot.pixelColor(origin + QPoint(10, 20)), QColor(p.r, p.g, p.b));
+    EXPECT_EQ(shot.pixelColor(5 + 10, 5 + 20), QColor(Qt::black));
+}
+
+TEST_F(FormMainTest, TestRunPlaysThereAndBackWithStatusTexts)
+{
+    open(writePanorama(60, 30)); // frame 40 x 30: 20 frames a pass
+    form.Tempo = 0;
+    services.answerMessageBox(WindowServices::IdYes); // create ./anim
+    form.SpeedButtonTestClick();
+    EXPECT_TRUE(form.CheckBoxVisu->isChecked());
+    EXPECT_EQ(form.StatusText(), "TestFrame-39 / 0040");
+    // The last frame of the return pass is the first position again.
+    Bitmap24 expected;
+    ASSERT_TRUE(expected.resize(40, 30));
+    expected.copyRect(makeTestPanorama(60, 30), 0, 0, 40, 30, 0, 0);
+    EXPECT_TRUE(form.DisplayBitmap == expected);
+    EXPECT_FALSE(fs::exists(dir / "anim" / "IMAGE0000.BMP"));
+}
+
+TEST_F(FormMainTest, StopEndsATestRunAfterTheCurrentFrame)
+{
+    open(writePanorama(60, 30));
+    form.Tempo = 0;
+    services.answerMessageBox(WindowServices::IdYes);
+    int frames = 0;
+    services.onProcessMessages = [&] {
+        if (form.StatusText().startsWith("TestFrame-5 ") && ++frames == 1)
+            form.SpeedButtonStop->click();
+    };
+    form.SpeedButtonTestClick();
+    EXPECT_EQ(form.StatusText(), "TestFrame-5 / 0040");
+    EXPECT_TRUE(form.StopRequested);
+}
+
+TEST_F(FormMainTest, TempoPausesBetweenTestFrames)
+{
+    open(writePanorama(44, 30)); // 4 frames a pass, 8 in all
+    form.Tempo = 15;
+    services.answerMessageBox(WindowServices::IdYes);
+    QElapsedTimer clock;
+    clock.start();
+    form.SpeedButtonTestClick();
+    EXPECT_GE(clock.elapsed(), 8 * 15);
+    EXPECT_EQ(form.StatusText(), "TestFrame-7 / 0008");
+}
+
+TEST_F(FormMainTest, CreateRunWritesTheNumberedSeries)
+{
+    open(writePanorama(44, 30));
+    services.answerMessageBox(WindowServices::IdYes); // create ./anim
+    form.SpeedButtonCreateClick();
+    EXPECT_FALSE(form.CheckBoxVisu->isChecked());
+    for (int n = 0; n < 8; ++n) {
+        char name[32];
+        std::snprintf(name, sizeof name, "IMAGE%04d.BMP", n);
+        EXPECT_TRUE(fs::exists(dir / "anim" / name)) << name;
+    }
+    EXPECT_FALSE(fs::exists(dir / "anim" / "IMAGE0008.BMP"));
+    EXPECT_EQ(form.StatusText().toStdString(), dir.str() + "/anim/IMAGE0007.BMP / 0008");
+
+    // A second run meets the free-number question; "Non" then "Oui pourTous".
+    services.answerMessageBox(WindowServices::IdNo);
+    services.answerOverwrite(WindowServices::OverwriteYesToAll);
+    form.SpeedButtonCreateClick();
+    EXPECT_EQ(services.pendingAnswers(), 0u);
+}
+
+TEST_F(FormMainTest, AviFormatIsRefusedClearly)
+{
+    open(writePanorama(44, 30));
+    form.Panel().setFormat(FormatAvi);
+    form.ApplyPanelState();
+    EXPECT_FALSE(form.SpeedButtonVerify->isEnabled());
+    EXPECT_EQ(form.EditDstName->text(), "ANIM");
+    services.answerMessageBox(WindowServices::IdOk);
+    form.SpeedButtonCreateClick();
+    EXPECT_EQ(services.asked().back().caption, "Erreur");
+}
+
+TEST_F(FormMainTest, FileNameTestShowsTheFirstName)
+{
+    open(writePanorama(44, 30));
+    services.answerMessageBox(WindowServices::IdYes);
+    form.SpeedButtonFilenameClick();
+    EXPECT_EQ(form.StatusText(), "/TestFrame-0000");
+    form.Menu_AnimCreateClick();
+    form.esterleNomdeFichier1->trigger();
+    EXPECT_EQ(form.StatusText().toStdString(), dir.str() + "/anim/IMAGE0000.BMP");
+
+    form.EditFrameWidth->setText("wide");
+    emit form.EditFrameWidth->textEdited("wide");
+    services.answerMessageBox(WindowServices::IdOk);
+    form.SpeedButtonFilenameClick();
+    EXPECT_EQ(services.asked().back().text, "Valeur de Largeur Incorrecte");
+    EXPECT_EQ(form.StatusText(), "");
+}
+
+TEST_F(FormMainTest, SaveAsWritesThePanoramaAndSaysOk)
+{
+    open(writePanorama(44, 30));
+    const std::string copy = (dir / "copy.jpg").string();
+    services.answerSavePicture(copy);
+    form.Menu_FileSaveAsClick();
+    EXPECT_EQ(services.asked().back().caption, "Enregistrer Image");
+    EXPECT_EQ(form.StatusText(), "OK!");
+    const auto bytes = readFileBytes(copy);
+    ASSERT_GE(bytes.size(), 2u);
+    EXPECT_EQ(bytes[0], 0xFF);
+    EXPECT_EQ(bytes[1], 0xD8);
+
+    form.StatusBar1Text->clear();
+    services.answerSavePicture(copy);
+    services.answerOverwrite(WindowServices::OverwriteClosed);
+    form.Menu_FileSaveAsClick();
+    EXPECT_EQ(form.StatusText(), "") << "a closed overwrite dialog ends the command silently";
+    EXPECT_TRUE(form.StopRequested);
+}
+
+TEST_F(FormMainTest, MenuCreateStopsAndLeavesFullScreenWithoutARun)
+{
+    open(writePanorama(44, 30));
+    form.EnterFullScreen();
+    form.StopRequested = false;
+    form.PopupMenu_Create->trigger();
+    EXPECT_TRUE(form.StopRequested);
+    EXPECT_FALSE(form.IsFullScreen());
+    EXPECT_FALSE(form.CheckBoxVisu->isChecked());
+    EXPECT_FALSE(fs::exists(dir / "anim"));
+}
+
+} // namespace
