@@ -82,7 +82,7 @@ TEST_P(CliParseErrors, refusesWithAMessage)
 
 INSTANTIATE_TEST_SUITE_P(
     Usage, CliParseErrors,
-    testing::Values(BadCase{"letters", {"-W", "abc", "p.bmp"}, "--W"},
+    testing::Values(BadCase{"letters", {"-W", "abc", "p.bmp"}, "-W: 'abc'"},
                     BadCase{"trailingBlank", {"-W", "640 ", "p.bmp"}, "invalid number"},
                     BadCase{"tooLarge", {"-H", "2147483648", "p.bmp"}, "invalid number"},
                     BadCase{"empty", {"--step", "", "p.bmp"}, "invalid number"},

@@ -1,0 +1,111 @@
+#include "app/HelpText.h"
+#include "app/TAboutBox.h"
+#include "app/TFormHelp.h"
+#include "output/TDlgYesAllNo.h"
+
+#include "TestUtils.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace {
+
+struct AnswerCase {
+    const char *name;
+    QPushButton *TDlgYesAllNo::*button; // nullptr: the close box
+    int result;
+};
+
+class OverwriteDialogTest : public ::testing::TestWithParam<AnswerCase> {};
+
+TEST_P(OverwriteDialogTest, ReturnsTheModalResultOfEachAnswer)
+{
+    TDlgYesAllNo dialog;
+    const AnswerCase c = GetParam();
+    QTimer::singleShot(0, &dialog, [&] {
+        EXPECT_EQ(dialog.windowTitle(), "Ecraser le Fichier ?");
+        EXPECT_EQ(dialog.Label1->text(), "/out/anim/IMAGE0003.BMP");
+        if (c.button)
+            (dialog.*c.button)->click();
+        else
+            dialog.close();
+    });
+    EXPECT_EQ(dialog.AskOverwrite("/out/anim/IMAGE0003.BMP", "Ecraser le Fichier ?"), c.result);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, OverwriteDialogTest,
+    ::testing::Values(AnswerCase{"yes", &TDlgYesAllNo::ButtonYes, 6},
+                      AnswerCase{"yesToAll", &TDlgYesAllNo::ButtonYesToAll, 10},
+                      AnswerCase{"no", &TDlgYesAllNo::ButtonNo, 7},
+                      AnswerCase{"stop", &TDlgYesAllNo::ButtonNotoAll, 9},
+                      AnswerCase{"closeBox", nullptr, 2}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(OverwriteDialog, CaptionsAndNoDefaultButton)
+{
+    TDlgYesAllNo dialog;
+    EXPECT_EQ(dialog.ButtonYes->text(), "Oui");
+    EXPECT_EQ(dialog.ButtonYesToAll->text(), "Oui pourTous");
+    EXPECT_EQ(dialog.ButtonNo->text(), "Non");
+    EXPECT_EQ(dialog.ButtonNotoAll->text(), "Stop !!!");
+    for (QPushButton *b : {dialog.ButtonYes, dialog.ButtonYesToAll, dialog.ButtonNo, dialog.ButtonNotoAll})
+        EXPECT_FALSE(b->isDefault() || b->autoDefault()) << b->text().toStdString();
+    // Escape answers nothing: the dialog stays open until a button or the close box.
+    QTimer::singleShot(0, &dialog, [&] {
+        QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QApplication::sendEvent(&dialog, &escape);
+        EXPECT_TRUE(dialog.isVisible());
+        dialog.ButtonNo->click();
+    });
+    EXPECT_EQ(dialog.AskOverwrite("f", "Ecraser le Fichier ?"), 7);
+}
+
+TEST(HelpWindow, ShowsTheBuiltInTextUntilAReplacementFileAppears)
+{
+    TempDir dir;
+    const QString program = QString::fromStdString((dir / "travelia").string());
+    TFormHelp help(program);
+    EXPECT_EQ(help.windowTitle(), "Aide");
+    EXPECT_EQ(help.size(), QSize(870, 640));
+    help.show();
+    const QStringList lines = help.Memo1->toPlainText().split('\n');
+    EXPECT_EQ(lines.size(), int(BuiltInHelpLines().size()));
+    EXPECT_EQ(lines.front().toStdString(), BuiltInHelpLines().front());
+    help.hide();
+
+    std::ofstream(dir / "travelia.TXT") << "Ligne un\nLigne deux\n";
+    help.show();
+    EXPECT_EQ(help.Memo1->toPlainText(), "Ligne un\nLigne deux");
+    help.hide();
+    std::filesystem::remove(dir / "travelia.TXT");
+    help.show();
+    EXPECT_EQ(help.Memo1->toPlainText(), "Ligne un\nLigne deux") << "the last loaded text stays";
+}
+
+TEST(AboutBox, LabelsAndLogo)
+{
+    TAboutBox about;
+    EXPECT_EQ(about.windowTitle(), "A propos");
+    EXPECT_EQ(about.labelVersion->text(), "Travelia version: 0.6");
+    EXPECT_EQ(about.Date->text(), "30-03-2005");
+    EXPECT_FALSE(about.Copyright->text().isEmpty());
+    EXPECT_EQ(about.info3->text(), "Cette version est une pré-version en cours de test. Travaillez toujours sur "
+                                   "des copies de vos documents originaux.");
+    EXPECT_EQ(about.size(), QSize(401, 342));
+    EXPECT_TRUE(about.windowFlags() & Qt::WindowStaysOnTopHint);
+    const QImage logo = TAboutBox::DrawLogo();
+    EXPECT_EQ(logo.size(), QSize(351, 152));
+    QTimer::singleShot(0, &about, [&] { about.BitBtnOk->click(); });
+    EXPECT_EQ(about.exec(), QDialog::Accepted);
+}
+
+} // namespace
