@@ -1,0 +1,83 @@
+// Cost of showing one animation frame in the main window: the copy into the
+// displayed picture and its conversion (ShowFrame), and the paint handler
+// drawing it, on the offscreen platform (its backing store is a plain image,
+// as a window's is).
+#include "app/TFormMain.h"
+#include "platform/QtWindowServices.h"
+
+#include <QApplication>
+
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+
+namespace {
+
+Bitmap24 makeFrame(int width, int height)
+{
+    Bitmap24 frame;
+    frame.resize(width, height);
+    for (int y = 0; y < height; ++y) {
+        std::uint8_t *row = frame.scanLine(y);
+        for (int x = 0; x < width * 3; ++x)
+            row[x] = std::uint8_t(x * 7 + y);
+    }
+    return frame;
+}
+
+struct Window {
+    Window()
+        : form(services, QStringLiteral("/tmp/travelia"))
+    {
+        form.resize(1300, 900); // a drawing area larger than the frame: all of it is painted
+        form.show();
+        QCoreApplication::processEvents();
+    }
+    QtWindowServices services;
+    TFormMain form;
+};
+
+void BM_ShowFrame(benchmark::State &state)
+{
+    Window w;
+    const Bitmap24 frame = makeFrame(1024, 768);
+    for (auto _ : state)
+        w.form.ShowFrame(frame);
+    state.SetBytesProcessed(state.iterations() * std::int64_t(frame.byteCount()));
+}
+
+void BM_PaintFrame(benchmark::State &state)
+{
+    Window w;
+    w.form.ShowFrame(makeFrame(1024, 768));
+    QWidget *area = w.form.centralWidget();
+    for (auto _ : state)
+        area->repaint();
+}
+
+void BM_ShowAndPaintFrame(benchmark::State &state)
+{
+    Window w;
+    const Bitmap24 frame = makeFrame(1024, 768);
+    QWidget *area = w.form.centralWidget();
+    for (auto _ : state) {
+        w.form.ShowFrame(frame);
+        area->repaint();
+    }
+}
+
+BENCHMARK(BM_ShowFrame)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PaintFrame)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ShowAndPaintFrame)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
