@@ -1,0 +1,236 @@
+#include "app/cli/CliOptions.h"
+
+#include "app/TextFormat.h"
+
+#include <filesystem>
+#include <functional>
+#include <map>
+
+namespace {
+
+bool readNumber(const std::string &option, const std::string &text, std::int32_t &value, std::string &error)
+{
+    const auto number = parseInt32(text);
+    if (!number) {
+        error = "invalid number for " + option + ": '" + text + "'";
+        return false;
+    }
+    value = *number;
+    return true;
+}
+
+} // namespace
+
+std::optional<CliOptions> ParseCliOptions(const std::vector<std::string> &args, std::string &error)
+{
+    CliOptions o;
+    using Flag = std::function<void()>;
+    using Valued = std::function<bool(const std::string &option, const std::string &value)>;
+    const auto number = [&](std::int32_t &target) {
+        return Valued([&](const std::string &option, const std::string &value) {
+            return readNumber(option, value, target, error);
+        });
+    };
+    std::int32_t width = 0, height = 0, quality = 0;
+
+    const std::map<std::string, Flag> flags{
+        {"--horizontal", [&] { o.scrollType = ScrollHorizontal; }},
+        {"--vertical", [&] { o.scrollType = ScrollVertical; }},
+        {"--reverse", [&] { o.reverse = true; }},
+        {"--one-way", [&] { o.oneWay = true; }},
+        {"--no-center", [&] { o.center = false; }},
+        {"--no-subdir", [&] { o.useSubDir = false; }},
+        {"--plain-numbers", [&] { o.formattedNumbers = false; }},
+        {"--grayscale", [&] { o.jpeg.Grayscale = true; }},
+        {"--progressive", [&] { o.jpeg.ProgressiveEncoding = true; }},
+        {"--subsample-h", [&] { o.jpeg.HorzSubSampling = true; }},
+        {"--subsample-v", [&] { o.jpeg.VertSubSampling = true; }},
+        {"--next-free", [&] { o.nextFree = true; }},
+        {"--overwrite", [&] { o.overwrite = true; }},
+        {"--test", [&] { o.test = true; }},
+        {"-q", [&] { o.quiet = true; }},
+        {"--quiet", [&] { o.quiet = true; }},
+        {"-h", [&] { o.help = true; }},
+        {"--help", [&] { o.help = true; }},
+    };
+    const Valued setWidth = [&](const std::string &opt, const std::string &v) {
+        if (!readNumber(opt, v, width, error))
+            return false;
+        o.width = width;
+        return true;
+    };
+    const Valued setHeight = [&](const std::string &opt, const std::string &v) {
+        if (!readNumber(opt, v, height, error))
+            return false;
+        o.height = height;
+        return true;
+    };
+    const Valued setFormat = [&](const std::string &opt, const std::string &v) {
+        if (v == "bmp" || v == "BMP")
+            o.format = FormatBmp;
+        else if (v == "jpg" || v == "JPG" || v == "jpeg")
+            o.format = FormatJpg;
+        else {
+            error = "unknown format for " + opt + ": '" + v + "' (bmp or jpg)";
+            return false;
+        }
+        return true;
+    };
+    const Valued setQuality = [&](const std::string &opt, const std::string &v) {
+        if (!readNumber(opt, v, quality, error))
+            return false;
+        if (quality < 5 || quality > 100) {
+            error = "JPEG quality must lie between 5 and 100";
+            return false;
+        }
+        o.jpeg.CompressionQuality = std::uint8_t(quality);
+        return true;
+    };
+    const auto text = [&](std::string &target) {
+        return Valued([&](const std::string &, const std::string &v) {
+            target = v;
+            return true;
+        });
+    };
+    const Valued setFolder = [&](const std::string &, const std::string &v) {
+        o.folder = v;
+        return true;
+    };
+    const Valued setSubDir = [&](const std::string &, const std::string &v) {
+        o.subDir = v;
+        o.useSubDir = true;
+        return true;
+    };
+    const std::map<std::string, Valued> valued{
+        {"-W", setWidth},        {"--width", setWidth},     {"-H", setHeight},         {"--height", setHeight},
+        {"-s", number(o.step)},  {"--step", number(o.step)}, {"-f", setFormat},        {"--format", setFormat},
+        {"-o", setFolder},       {"--folder", setFolder},   {"--subdir", setSubDir},   {"-n", text(o.name)},
+        {"--name", text(o.name)}, {"--start", number(o.start)}, {"--quality", setQuality},
+    };
+
+    std::vector<std::string> positional;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string arg = args[i];
+        if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
+            positional.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        std::optional<std::string> inlineValue;
+        if (const std::size_t eq = arg.find('='); arg.rfind("--", 0) == 0 && eq != std::string::npos) {
+            inlineValue = arg.substr(eq + 1);
+            arg.erase(eq);
+        }
+        if (const auto f = flags.find(arg); f != flags.end() && !inlineValue) {
+            f->second();
+            continue;
+        }
+        const auto v = valued.find(arg);
+        if (v == valued.end()) {
+            error = "unknown option: " + args[i];
+            return std::nullopt;
+        }
+        if (!inlineValue) {
+            if (i + 1 >= args.size()) {
+                error = "missing value after " + arg;
+                return std::nullopt;
+            }
+            inlineValue = args[++i];
+        }
+        if (!v->second(arg, *inlineValue))
+            return std::nullopt;
+    }
+    if (o.help)
+        return o;
+    if (positional.size() != 1) {
+        error = positional.empty() ? "no panorama given" : "more than one panorama given";
+        return std::nullopt;
+    }
+    o.panorama = positional[0];
+    return o;
+}
+
+void ResolveDefaults(CliOptions &options, int pictureWidth, int pictureHeight)
+{
+    const bool wide = pictureWidth > pictureHeight;
+    const TScrollKind shape = wide ? ScrollHorizontal : ScrollVertical;
+    if (!options.scrollType)
+        options.scrollType = shape;
+    const bool ownSize = wide && *options.scrollType == ScrollHorizontal;
+    if (!options.width)
+        options.width = ownSize ? std::int32_t(std::int64_t(pictureHeight) * 4 / 3) : 1024;
+    if (!options.height)
+        options.height = ownSize ? pictureHeight : 768;
+    if (!options.folder) {
+        std::error_code ec;
+        const auto full = std::filesystem::absolute(options.panorama, ec);
+        options.folder = (ec ? std::filesystem::path(options.panorama) : full).parent_path().string();
+    }
+    // Unlike the panel, a folder typed without its trailing "/" gets one.
+    if (options.folder->empty() || options.folder->back() != '/')
+        *options.folder += '/';
+}
+
+std::string CliUsage()
+{
+    return R"(Usage: travelia-cli [options] PANORAMA
+
+Turns a panorama picture into a numbered series of BMP or JPEG frames that
+scroll across it.
+
+Frames:
+  -W, --width N      frame width in pixels
+  -H, --height N     frame height in pixels
+                     Default: for a picture wider than high and a horizontal
+                     scroll, (height * 4 / 3) x height; otherwise 1024 x 768.
+  -s, --step N       pixels between two frames (default 1; 0 counts as 1)
+  --horizontal       scroll horizontally (default for a picture wider than high)
+  --vertical         scroll vertically (default for any other picture)
+  --reverse          right to left, or bottom to top
+  --one-way          no return pass (default: there and back)
+  --no-center        a picture smaller than the frame sits at the top/left
+                     instead of being centred
+
+Output:
+  -f, --format bmp|jpg   file format (default bmp)
+  -o, --folder DIR       base folder (default: the picture's folder)
+  --subdir NAME          sub-folder of the base folder (default ./anim)
+  --no-subdir            write into the base folder itself
+  -n, --name BASE        base name of the files (default IMAGE; a path or an
+                         extension given here is dropped)
+  --start N              number of the first file (default 0)
+  --plain-numbers        no zero padding (IMAGE7.BMP instead of IMAGE0007.BMP)
+  Files are named FOLDER/SUBDIR/BASE0000.BMP, BASE0001.BMP, ... counted over
+  both passes. A missing output folder is created with its parents.
+
+JPEG settings:
+  --quality N        5 to 100 (default 95)
+  --grayscale        one-component greyscale JPEG
+  --progressive      progressive encoding
+  --subsample-h      horizontal chroma subsampling
+  --subsample-v      vertical chroma subsampling
+
+Existing files:
+  --next-free        if the first file exists, start at the next free number
+  --overwrite        replace existing files. Without it no file is ever
+                     replaced: an existing first file stops the run before
+                     anything is written (unless --next-free), later existing
+                     files are skipped.
+
+Other:
+  --test             render every frame, write nothing
+  -q, --quiet        no progress bar (it is shown on a terminal only)
+  -h, --help         this text
+
+Numbers may be decimal (with a sign) or hexadecimal ($280, 0x280, x280).
+Ctrl-C stops after the current frame.
+
+Exit status: 0 every frame written or rendered (skipped existing files
+included), 1 usage or settings error, 2 picture unreadable, 3 some frame
+could not be written.
+)";
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "anim/AnimSettings.h"
+#include "options/JpegOptions.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+// The options of travelia-cli as typed. Values that depend on the picture
+// (scroll type, frame size, base folder) stay unset until resolveDefaults.
+struct CliOptions {
+    std::string panorama;
+    std::optional<std::int32_t> width;
+    std::optional<std::int32_t> height;
+    std::int32_t step = 1;
+    std::optional<TScrollKind> scrollType;
+    bool reverse = false;
+    bool oneWay = false;
+    bool center = true;
+    TOutputFormat format = FormatBmp;
+    std::optional<std::string> folder;
+    std::string subDir = "./anim";
+    bool useSubDir = true;
+    std::string name = "IMAGE";
+    std::int32_t start = 0;
+    bool formattedNumbers = true;
+    TJpegOptions jpeg;
+    bool nextFree = false;
+    bool overwrite = false;
+    bool test = false;
+    bool quiet = false;
+    bool help = false;
+};
+
+// Parses the arguments after the program name; on a usage error returns
+// nothing and sets error.
+std::optional<CliOptions> ParseCliOptions(const std::vector<std::string> &args, std::string &error);
+
+// What the main window's panel would hold after opening a picture of that
+// size at start-up, for every value the user did not give: the scroll type
+// follows the picture's shape; a wide picture under a horizontal scroll gets
+// a 4:3 frame of its own height, anything else 1024 x 768 (choosing the
+// other scroll type resets the size). The base folder is the picture's own.
+void ResolveDefaults(CliOptions &options, int pictureWidth, int pictureHeight);
+
+std::string CliUsage();
