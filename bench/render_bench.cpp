@@ -45,7 +45,7 @@ void BM_RenderFrame(benchmark::State &state)
     state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(frame.byteCount()));
 }
 // frame width, frame height, panorama height
-BENCHMARK(BM_RenderFrame)->Args({1024, 768, 800})->Args({1024, 768, 600})->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RenderFrame)->Args({ 1024, 768, 800 })->Args({ 1024, 768, 600 })->Unit(benchmark::kMicrosecond);
 
 void BM_Memcpy(benchmark::State &state)
 {
@@ -58,7 +58,7 @@ void BM_Memcpy(benchmark::State &state)
     }
     state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(bytes));
 }
-BENCHMARK(BM_Memcpy)->Args({1024, 768})->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Memcpy)->Args({ 1024, 768 })->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

@@ -35,9 +35,10 @@ void PlayPass(RunState &run, tanimprm prm, const PassPlan &plan)
         try {
             RenderFrame(prm, run.panorama, x, y);
             if (run.test) {
-                prm.FileName = formatText("%s%d", {prm.DstName, std::int64_t(run.counter)});
+                prm.FileName = formatText("%s%d", { prm.DstName, std::int64_t(run.counter) });
             } else {
-                prm.FileName = AbsolutePath(MakeFrameName(prm.NameFormat, prm.DstDir, prm.DstName, run.counter, prm.Ext));
+                prm.FileName
+                    = AbsolutePath(MakeFrameName(prm.NameFormat, prm.DstDir, prm.DstName, run.counter, prm.Ext));
                 if (run.host.saveFrame(*prm.FrameBitmap, prm.FileName, run.confirmOverwrite)
                     == SaveOutcome::Abandoned) {
                     run.stopRequested = true; // the frame is not shown
@@ -45,7 +46,7 @@ void PlayPass(RunState &run, tanimprm prm, const PassPlan &plan)
                 }
                 run.host.processMessages();
             }
-            run.host.setStatusText(formatText("%s / %4.4d", {prm.FileName, run.total}));
+            run.host.setStatusText(formatText("%s / %4.4d", { prm.FileName, run.total }));
             run.host.showFrame(*prm.FrameBitmap);
             run.host.processMessages();
             run.counter = add32(run.counter, 1);
@@ -75,7 +76,7 @@ int RunAnimation(const Bitmap24 &panorama, bool test, RunHost &host, bool &stopR
     prm.FrameBitmap = &frame; // the reader must not have replaced it
     const PassPlan outward = PrepareFrames(prm, panorama.width(), panorama.height());
 
-    RunState run{panorama, test, host, stopRequested};
+    RunState run { panorama, test, host, stopRequested };
     run.counter = prm.NumStart;
     run.total = prm.ScrollBack ? 2 * std::int64_t(outward.PassCount) : outward.PassCount;
     PlayPass(run, prm, outward);

@@ -22,7 +22,7 @@ PassPlan PrepareFrames(tanimprm &prm, int panoramaWidth, int panoramaHeight)
 {
     if (!prm.FrameBitmap || !prm.FrameBitmap->resize(prm.FrameWidth, prm.FrameHeight))
         throw std::runtime_error(formatText("Impossible de créer une image de %d * %d pixels",
-                                            {std::int64_t(prm.FrameWidth), std::int64_t(prm.FrameHeight)}));
+            { std::int64_t(prm.FrameWidth), std::int64_t(prm.FrameHeight) }));
 
     const std::int64_t fw = prm.FrameWidth, fh = prm.FrameHeight;
     const std::int64_t pw = panoramaWidth, ph = panoramaHeight;
@@ -33,7 +33,7 @@ PassPlan PrepareFrames(tanimprm &prm, int panoramaWidth, int panoramaHeight)
         if (fh > ph)
             offY = (fh - ph) / 2;
     }
-    prm.DstRect = {wrap32(offX), wrap32(offY), wrap32(fw - offX), wrap32(fh - offY)};
+    prm.DstRect = { wrap32(offX), wrap32(offY), wrap32(fw - offX), wrap32(fh - offY) };
 
     if (prm.Step == 0)
         prm.Step = 1;
@@ -72,18 +72,18 @@ void RenderFrame(tanimprm &prm, const Bitmap24 &panorama, std::int32_t x, std::i
 {
     Bitmap24 &frame = *prm.FrameBitmap;
     const std::int64_t fw = frame.width(), fh = frame.height();
-    prm.SrcRect = {x, y, wrap32(std::int64_t(x) + prm.FrameWidth), wrap32(std::int64_t(y) + prm.FrameHeight)};
+    prm.SrcRect = { x, y, wrap32(std::int64_t(x) + prm.FrameWidth), wrap32(std::int64_t(y) + prm.FrameHeight) };
     if (frame.isEmpty())
         return;
 
     // Panorama pixel (px, py) lands on frame pixel (offX + px - x, offY + py - y).
     const std::int64_t offX = prm.DstRect.Left, offY = prm.DstRect.Top;
-    const std::int64_t px0 = std::max<std::int64_t>({x, 0, std::int64_t(x) - offX});
-    const std::int64_t px1 = std::min<std::int64_t>(
-        {std::int64_t(x) + prm.FrameWidth, panorama.width(), std::int64_t(x) - offX + fw});
-    const std::int64_t py0 = std::max<std::int64_t>({y, 0, std::int64_t(y) - offY});
-    const std::int64_t py1 = std::min<std::int64_t>(
-        {std::int64_t(y) + prm.FrameHeight, panorama.height(), std::int64_t(y) - offY + fh});
+    const std::int64_t px0 = std::max<std::int64_t>({ x, 0, std::int64_t(x) - offX });
+    const std::int64_t px1
+        = std::min<std::int64_t>({ std::int64_t(x) + prm.FrameWidth, panorama.width(), std::int64_t(x) - offX + fw });
+    const std::int64_t py0 = std::max<std::int64_t>({ y, 0, std::int64_t(y) - offY });
+    const std::int64_t py1
+        = std::min<std::int64_t>({ std::int64_t(y) + prm.FrameHeight, panorama.height(), std::int64_t(y) - offY + fh });
 
     const std::size_t stride = frame.stride();
     if (px0 >= px1 || py0 >= py1) {

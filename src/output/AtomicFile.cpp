@@ -25,7 +25,8 @@ mode_t processUmask()
 
 } // namespace
 
-AtomicFile::AtomicFile(std::string target) : m_target(std::move(target))
+AtomicFile::AtomicFile(std::string target)
+    : m_target(std::move(target))
 {
     std::vector<char> name(m_target.begin(), m_target.end());
     const std::string suffix = ".XXXXXX.tmp";
@@ -57,7 +58,9 @@ void AtomicFile::discard()
 
 bool AtomicFile::write(const void *data, std::size_t size)
 {
-    struct iovec part{const_cast<void *>(data), size};
+    struct iovec part {
+        const_cast<void *>(data), size
+    };
     return writeVector(&part, 1);
 }
 

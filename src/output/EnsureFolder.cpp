@@ -13,14 +13,13 @@ bool EnsureFolder(std::string &folder, WindowServices &services, const std::stri
     std::error_code ec;
     if (std::filesystem::is_directory(folder, ec))
         return true;
-    if (services.messageBox(folder, "Création du Répertoire?", WindowServices::Buttons::YesNo)
-        != WindowServices::IdYes)
+    if (services.messageBox(folder, "Création du Répertoire?", WindowServices::Buttons::YesNo) != WindowServices::IdYes)
         return false;
     std::filesystem::create_directories(folder, ec);
     // The result of create_directories is not enough: a trailing "/" makes it
     // report false after success on some library versions.
     if (!std::filesystem::is_directory(folder, ec)) {
-        ShowError(services, formatText("Impossible de créer Le Dossier: '%s'", {folder}));
+        ShowError(services, formatText("Impossible de créer Le Dossier: '%s'", { folder }));
         return false;
     }
     return true;

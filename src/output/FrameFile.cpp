@@ -44,7 +44,7 @@ bool writeJpeg(const TJPEGImage &image, const Bitmap24 &bitmap, const std::strin
 
 std::array<std::uint8_t, kBmpHeaderSize> BmpHeaders(const Bitmap24 &bitmap)
 {
-    std::array<std::uint8_t, kBmpHeaderSize> h{};
+    std::array<std::uint8_t, kBmpHeaderSize> h {};
     const std::uint32_t imageSize = std::uint32_t(bitmap.byteCount());
     h[0] = 'B';
     h[1] = 'M';
@@ -53,9 +53,9 @@ std::array<std::uint8_t, kBmpHeaderSize> BmpHeaders(const Bitmap24 &bitmap)
     put32(&h[14], 40);
     put32(&h[18], std::uint32_t(bitmap.width()));
     put32(&h[22], std::uint32_t(bitmap.height())); // positive: bottom row first
-    put16(&h[26], 1);                              // planes
-    put16(&h[28], 24);                             // bits per pixel
-    put32(&h[30], 0);                              // BI_RGB
+    put16(&h[26], 1); // planes
+    put16(&h[28], 24); // bits per pixel
+    put32(&h[30], 0); // BI_RGB
     put32(&h[34], imageSize);
     // Resolution and colour counts stay 0: readers ignore them.
     return h;
@@ -80,9 +80,9 @@ bool WriteBmpFile(const Bitmap24 &bitmap, const std::string &fileName)
     // kernel bottom row first, in a handful of gathered writes.
     std::vector<struct iovec> parts;
     parts.reserve(std::size_t(bitmap.height()) + 1);
-    parts.push_back({const_cast<std::uint8_t *>(headers.data()), headers.size()});
+    parts.push_back({ const_cast<std::uint8_t *>(headers.data()), headers.size() });
     for (int y = bitmap.height() - 1; y >= 0; --y)
-        parts.push_back({const_cast<std::uint8_t *>(bitmap.scanLine(y)), bitmap.stride()});
+        parts.push_back({ const_cast<std::uint8_t *>(bitmap.scanLine(y)), bitmap.stride() });
     AtomicFile file(fileName);
     return file.writeVector(parts.data(), parts.size()) && file.commit();
 }
@@ -95,7 +95,7 @@ bool WriteJpegFile(const Bitmap24 &bitmap, const std::string &fileName, const TJ
 }
 
 SaveOutcome SaveFrameFile(const Bitmap24 &bitmap, const std::string &fileName, bool &confirmOverwrite,
-                          WindowServices &services, bool &stopRequested)
+    WindowServices &services, bool &stopRequested)
 {
     std::error_code ec;
     if (confirmOverwrite && std::filesystem::exists(fileName, ec)) {

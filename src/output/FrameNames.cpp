@@ -40,21 +40,23 @@ std::string BaseNameFrom(const std::string &pathOrName)
 std::string ExtensionFor(std::int32_t formatIndex)
 {
     switch (formatIndex) {
-    case FormatJpg: return ".JPG";
-    case FormatAvi: return ".AVI";
-    default: return ".BMP";
+    case FormatJpg:
+        return ".JPG";
+    case FormatAvi:
+        return ".AVI";
+    default:
+        return ".BMP";
     }
 }
 
 std::string MakeFrameName(const std::string &pattern, const std::string &dir, const std::string &name,
-                          std::int32_t number, const std::string &ext)
+    std::int32_t number, const std::string &ext)
 {
-    return formatText(pattern, {dir, name, std::int64_t(number), ext});
+    return formatText(pattern, { dir, name, std::int64_t(number), ext });
 }
 
 std::int32_t FindFreeNumber(const std::string &pattern, const std::string &dir, const std::string &name,
-                            std::int32_t start, const std::string &ext,
-                            const std::function<bool(const std::string &)> &exists)
+    std::int32_t start, const std::string &ext, const std::function<bool(const std::string &)> &exists)
 {
     std::int32_t number = start;
     while (number < INT32_MAX && exists(MakeFrameName(pattern, dir, name, number, ext)))

@@ -20,12 +20,15 @@ namespace {
 // with scripted answers to the overwrite dialog.
 class RecordingHost : public RunHost {
 public:
-    explicit RecordingHost(bool &stopRequested) : m_stop(stopRequested) {}
+    explicit RecordingHost(bool &stopRequested)
+        : m_stop(stopRequested)
+    {
+    }
 
     std::function<bool(tanimprm &)> settings;
-    std::function<void(int frameIndex)> onTempo;      // frame index = shown frames so far - 1
+    std::function<void(int frameIndex)> onTempo; // frame index = shown frames so far - 1
     std::function<void(int frameIndex)> onProcess;
-    std::function<void(const std::string &)> onSave;  // may throw
+    std::function<void(const std::string &)> onSave; // may throw
     ScriptedServices services;
 
     std::vector<std::string> events;
@@ -122,13 +125,13 @@ TEST(RunAnimation, testRunLabelsEveryFrameAndTurnsAtTheFarEnd)
     host.settings = testSettings(10, 4, true, 5);
     EXPECT_EQ(RunAnimation(pano, true, host, stop), 8);
     EXPECT_FALSE(stop);
-    const std::vector<std::string> expected{"TestFrame-5 / 0008",  "TestFrame-6 / 0008",  "TestFrame-7 / 0008",
-                                            "TestFrame-8 / 0008",  "TestFrame-9 / 0008",  "TestFrame-10 / 0008",
-                                            "TestFrame-11 / 0008", "TestFrame-12 / 0008"};
+    const std::vector<std::string> expected { "TestFrame-5 / 0008", "TestFrame-6 / 0008", "TestFrame-7 / 0008",
+        "TestFrame-8 / 0008", "TestFrame-9 / 0008", "TestFrame-10 / 0008", "TestFrame-11 / 0008",
+        "TestFrame-12 / 0008" };
     EXPECT_EQ(host.statusTexts, expected);
-    EXPECT_EQ(shownPositions(host), (std::vector<int>{0, 1, 2, 3, 3, 2, 1, 0}));
+    EXPECT_EQ(shownPositions(host), (std::vector<int> { 0, 1, 2, 3, 3, 2, 1, 0 }));
     // Per frame: status, show, messages, pause; no file is written.
-    const std::vector<std::string> firstFrame{"read", "status", "show", "process", "tempo", "status"};
+    const std::vector<std::string> firstFrame { "read", "status", "show", "process", "tempo", "status" };
     EXPECT_EQ(std::vector<std::string>(host.events.begin(), host.events.begin() + 6), firstFrame);
     EXPECT_TRUE(host.savedNames.empty());
 }
@@ -137,7 +140,7 @@ TEST(RunAnimation, frameCountOfTheDefaultWidePanoramaRun)
 {
     // D = 3976 as for a 5000-wide panorama and a 1024-wide frame.
     const Bitmap24 pano = makeTestPanorama(3992, 4);
-    for (bool back : {true, false}) {
+    for (bool back : { true, false }) {
         bool stop = false;
         RecordingHost host(stop);
         host.settings = testSettings(16, 4, back);
@@ -168,7 +171,7 @@ struct StopCase {
     int expectedFrames;
 };
 
-class StopDuringRun : public testing::TestWithParam<StopCase> {};
+class StopDuringRun : public testing::TestWithParam<StopCase> { };
 
 TEST_P(StopDuringRun, currentFrameFinishesAndNothingFollows)
 {
@@ -196,14 +199,11 @@ TEST_P(StopDuringRun, currentFrameFinishesAndNothingFollows)
 }
 
 INSTANTIATE_TEST_SUITE_P(Moments, StopDuringRun,
-                         testing::Values(StopCase{"testOutwardPass", true, 1, 2},
-                                         StopCase{"testLastOutwardFrame", true, 3, 4},
-                                         StopCase{"testReturnPass", true, 5, 6},
-                                         StopCase{"createOutwardPass", false, 0, 1},
-                                         // Pressed while the first file is being written: still shown.
-                                         StopCase{"createBetweenSaveAndShow", false, -1, 1},
-                                         StopCase{"createReturnPass", false, 6, 7}),
-                         [](const testing::TestParamInfo<StopCase> &info) { return std::string(info.param.label); });
+    testing::Values(StopCase { "testOutwardPass", true, 1, 2 }, StopCase { "testLastOutwardFrame", true, 3, 4 },
+        StopCase { "testReturnPass", true, 5, 6 }, StopCase { "createOutwardPass", false, 0, 1 },
+        // Pressed while the first file is being written: still shown.
+        StopCase { "createBetweenSaveAndShow", false, -1, 1 }, StopCase { "createReturnPass", false, 6, 7 }),
+    [](const testing::TestParamInfo<StopCase> &info) { return std::string(info.param.label); });
 
 TEST(RunAnimation, creationRunNumbersFilesOverBothPasses)
 {
@@ -224,7 +224,7 @@ TEST(RunAnimation, creationRunNumbersFilesOverBothPasses)
     EXPECT_EQ(readFileBytes(host.savedNames[2]), readFileBytes(host.savedNames[3]));
     EXPECT_EQ(readFileBytes(host.savedNames[0]), readFileBytes(host.savedNames[5]));
     // Per frame: save, messages, status, show, messages; no pause.
-    const std::vector<std::string> firstFrame{"read", "save", "process", "status", "show", "process", "save"};
+    const std::vector<std::string> firstFrame { "read", "save", "process", "status", "show", "process", "save" };
     EXPECT_EQ(std::vector<std::string>(host.events.begin(), host.events.begin() + 7), firstFrame);
 }
 
@@ -244,7 +244,7 @@ TEST(RunAnimation, relativeFolderGivesAbsoluteNames)
     EXPECT_EQ(host.savedNames[0], std::filesystem::canonical(dir.path()).string() + "/anim/IMAGE0000.BMP");
 }
 
-std::vector<std::uint8_t> oldContent{7, 7, 7};
+std::vector<std::uint8_t> oldContent { 7, 7, 7 };
 
 void plantOldFiles(const TempDir &dir, std::initializer_list<int> numbers)
 {
@@ -260,7 +260,7 @@ bool isOld(const TempDir &dir, int n)
 TEST(RunAnimation, stopOnTheOverwriteDialogShowsTheFrameThenStops)
 {
     TempDir dir;
-    plantOldFiles(dir, {1});
+    plantOldFiles(dir, { 1 });
     const Bitmap24 pano = makeTestPanorama(13, 4);
     bool stop = false;
     RecordingHost host(stop);
@@ -277,7 +277,7 @@ TEST(RunAnimation, stopOnTheOverwriteDialogShowsTheFrameThenStops)
 TEST(RunAnimation, closedOverwriteDialogEndsWithoutShowingTheFrame)
 {
     TempDir dir;
-    plantOldFiles(dir, {1});
+    plantOldFiles(dir, { 1 });
     const Bitmap24 pano = makeTestPanorama(13, 4);
     bool stop = false;
     RecordingHost host(stop);
@@ -293,7 +293,7 @@ TEST(RunAnimation, closedOverwriteDialogEndsWithoutShowingTheFrame)
 TEST(RunAnimation, noOnTheOverwriteDialogSkipsOnlyThatFile)
 {
     TempDir dir;
-    plantOldFiles(dir, {1, 4});
+    plantOldFiles(dir, { 1, 4 });
     const Bitmap24 pano = makeTestPanorama(13, 4);
     bool stop = false;
     RecordingHost host(stop);
@@ -310,7 +310,7 @@ TEST(RunAnimation, noOnTheOverwriteDialogSkipsOnlyThatFile)
 TEST(RunAnimation, yesToAllCoversTheReturnPassAndANewRunAsksAgain)
 {
     TempDir dir;
-    plantOldFiles(dir, {1, 4});
+    plantOldFiles(dir, { 1, 4 });
     const Bitmap24 pano = makeTestPanorama(13, 4);
     bool stop = false;
     RecordingHost host(stop);
@@ -334,7 +334,7 @@ TEST(RunAnimation, refusedSettingsProduceNoFrame)
     RecordingHost host(stop);
     host.settings = [](tanimprm &) { return false; };
     EXPECT_EQ(RunAnimation(pano, true, host, stop), 0);
-    EXPECT_EQ(host.events, std::vector<std::string>{"read"});
+    EXPECT_EQ(host.events, std::vector<std::string> { "read" });
     EXPECT_FALSE(stop);
 }
 
@@ -345,7 +345,7 @@ TEST(RunAnimation, noFramesWhenTheFrameIsWiderThanThePanorama)
     RecordingHost host(stop);
     host.settings = testSettings(10, 4);
     EXPECT_EQ(RunAnimation(pano, true, host, stop), 0);
-    EXPECT_EQ(host.events, std::vector<std::string>{"read"});
+    EXPECT_EQ(host.events, std::vector<std::string> { "read" });
 }
 
 TEST(RunAnimation, errorInsideAFrameStopsQuietly)
@@ -372,7 +372,7 @@ TEST(RunAnimation, unusableFrameSizeIsThrownBeforeTheFirstFrame)
     RecordingHost host(stop);
     host.settings = testSettings(-5, 4);
     EXPECT_THROW(RunAnimation(pano, true, host, stop), std::runtime_error);
-    EXPECT_EQ(host.events, std::vector<std::string>{"read"});
+    EXPECT_EQ(host.events, std::vector<std::string> { "read" });
 }
 
 } // namespace

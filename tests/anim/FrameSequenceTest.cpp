@@ -17,10 +17,10 @@ struct SequenceCase {
     int panoW, panoH;
     int frameW, frameH;
     int step;
-    bool forward;   // left to right / top to bottom
+    bool forward; // left to right / top to bottom
     bool vertical;
     std::vector<int> outward; // scroll-axis positions of the outward pass
-    std::vector<int> back;    // ... and of the return pass
+    std::vector<int> back; // ... and of the return pass
 };
 
 std::ostream &operator<<(std::ostream &os, const SequenceCase &c)
@@ -50,7 +50,7 @@ tanimprm settings(Bitmap24 &frame, int w, int h, int step, bool forward, bool ve
     return prm;
 }
 
-class FrameSequenceTable : public testing::TestWithParam<SequenceCase> {};
+class FrameSequenceTable : public testing::TestWithParam<SequenceCase> { };
 
 TEST_P(FrameSequenceTable, visitsExactlyThePositionsOfBothPasses)
 {
@@ -69,25 +69,23 @@ TEST_P(FrameSequenceTable, visitsExactlyThePositionsOfBothPasses)
     EXPECT_EQ(frame.height(), c.frameH);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    EdgeCases, FrameSequenceTable,
-    testing::Values(
-        SequenceCase{"step3LeftToRight", 1034, 800, 1024, 768, 3, true, false, {0, 3, 6}, {9, 6, 3}},
-        SequenceCase{"step3RightToLeft", 1034, 800, 1024, 768, 3, false, false, {9, 6, 3}, {0, 3, 6}},
-        SequenceCase{"step1TurnsOnTheSameFrame", 1029, 768, 1024, 768, 1, true, false, {0, 1, 2, 3, 4},
-                     {4, 3, 2, 1, 0}},
-        SequenceCase{"frameAsWideAsPanorama", 1024, 800, 1024, 768, 1, true, false, {}, {}},
-        SequenceCase{"stepLargerThanSurplus", 1034, 800, 1024, 768, 20, true, false, {}, {}},
-        SequenceCase{"frameWiderThanPanorama", 1000, 800, 1024, 768, 1, true, false, {}, {}},
-        SequenceCase{"negativeStepSmallerFrame", 1034, 800, 1024, 768, -3, true, false, {}, {}},
+INSTANTIATE_TEST_SUITE_P(EdgeCases, FrameSequenceTable,
+    testing::Values(SequenceCase { "step3LeftToRight", 1034, 800, 1024, 768, 3, true, false, { 0, 3, 6 }, { 9, 6, 3 } },
+        SequenceCase { "step3RightToLeft", 1034, 800, 1024, 768, 3, false, false, { 9, 6, 3 }, { 0, 3, 6 } },
+        SequenceCase {
+            "step1TurnsOnTheSameFrame", 1029, 768, 1024, 768, 1, true, false, { 0, 1, 2, 3, 4 }, { 4, 3, 2, 1, 0 } },
+        SequenceCase { "frameAsWideAsPanorama", 1024, 800, 1024, 768, 1, true, false, {}, {} },
+        SequenceCase { "stepLargerThanSurplus", 1034, 800, 1024, 768, 20, true, false, {}, {} },
+        SequenceCase { "frameWiderThanPanorama", 1000, 800, 1024, 768, 1, true, false, {}, {} },
+        SequenceCase { "negativeStepSmallerFrame", 1034, 800, 1024, 768, -3, true, false, {}, {} },
         // D = -6, step -2: 3 frames whose source hangs off the left edge.
-        SequenceCase{"negativeStepLargerFrame", 10, 4, 16, 4, -2, true, false, {0, -2, -4}, {-7, -5, -3}},
-        SequenceCase{"negativeStepLargerFrameReversed", 10, 4, 16, 4, -2, false, false, {-7, -5, -3},
-                     {0, -2, -4}},
-        SequenceCase{"verticalTopToBottom", 600, 4000, 600, 3990, 4, true, true, {0, 4}, {9, 5}},
-        SequenceCase{"verticalBottomToTop", 600, 4000, 600, 3990, 4, false, true, {9, 5}, {0, 4}},
-        SequenceCase{"verticalFrameTallerThanPanorama", 600, 400, 600, 450, 1, true, true, {}, {}},
-        SequenceCase{"horizontalIgnoresHeight", 20, 10, 16, 900, 2, true, false, {0, 2}, {3, 1}}),
+        SequenceCase { "negativeStepLargerFrame", 10, 4, 16, 4, -2, true, false, { 0, -2, -4 }, { -7, -5, -3 } },
+        SequenceCase {
+            "negativeStepLargerFrameReversed", 10, 4, 16, 4, -2, false, false, { -7, -5, -3 }, { 0, -2, -4 } },
+        SequenceCase { "verticalTopToBottom", 600, 4000, 600, 3990, 4, true, true, { 0, 4 }, { 9, 5 } },
+        SequenceCase { "verticalBottomToTop", 600, 4000, 600, 3990, 4, false, true, { 9, 5 }, { 0, 4 } },
+        SequenceCase { "verticalFrameTallerThanPanorama", 600, 400, 600, 450, 1, true, true, {}, {} },
+        SequenceCase { "horizontalIgnoresHeight", 20, 10, 16, 900, 2, true, false, { 0, 2 }, { 3, 1 } }),
     [](const testing::TestParamInfo<SequenceCase> &info) { return std::string(info.param.label); });
 
 TEST(FrameSequence, defaultRunOverWidePanoramaHas3976FramesPerPass)
@@ -95,9 +93,9 @@ TEST(FrameSequence, defaultRunOverWidePanoramaHas3976FramesPerPass)
     Bitmap24 frame;
     tanimprm prm = settings(frame, 1024, 768, 1, true, false);
     const PassPlan out = PrepareFrames(prm, 5000, 800);
-    EXPECT_EQ(out, (PassPlan{3976, 0, 0, 1, 0}));
+    EXPECT_EQ(out, (PassPlan { 3976, 0, 0, 1, 0 }));
     const PassPlan back = ReturnPass(out, prm, 5000, 800);
-    EXPECT_EQ(back, (PassPlan{3976, 3975, 0, -1, 0}));
+    EXPECT_EQ(back, (PassPlan { 3976, 3975, 0, -1, 0 }));
     // x = 3976 (flush with the far edge) is never used.
     EXPECT_EQ(out.X0 + (out.PassCount - 1) * out.DX, 3975);
     EXPECT_EQ(back.X0 + (back.PassCount - 1) * back.DX, 0);
@@ -128,7 +126,7 @@ struct RectCase {
     TRect dst;
 };
 
-class DstRectTable : public testing::TestWithParam<RectCase> {};
+class DstRectTable : public testing::TestWithParam<RectCase> { };
 
 TEST_P(DstRectTable, placesThePanoramaInTheFrame)
 {
@@ -139,14 +137,13 @@ TEST_P(DstRectTable, placesThePanoramaInTheFrame)
     EXPECT_EQ(prm.DstRect, c.dst);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Centring, DstRectTable,
-    testing::Values(RectCase{"lowPanoramaCentred", 5000, 600, 1024, 768, true, {0, 84, 1024, 684}},
-                    RectCase{"oddSurplusCentred", 5000, 600, 1024, 769, true, {0, 84, 1024, 685}},
-                    RectCase{"lowPanoramaNotCentred", 5000, 600, 1024, 768, false, {0, 0, 1024, 768}},
-                    RectCase{"narrowPanoramaCentred", 500, 800, 1024, 768, true, {262, 0, 762, 768}},
-                    RectCase{"largerPanorama", 5000, 800, 1024, 768, true, {0, 0, 1024, 768}},
-                    RectCase{"smallerBothWays", 10, 6, 15, 9, true, {2, 1, 13, 8}}),
+INSTANTIATE_TEST_SUITE_P(Centring, DstRectTable,
+    testing::Values(RectCase { "lowPanoramaCentred", 5000, 600, 1024, 768, true, { 0, 84, 1024, 684 } },
+        RectCase { "oddSurplusCentred", 5000, 600, 1024, 769, true, { 0, 84, 1024, 685 } },
+        RectCase { "lowPanoramaNotCentred", 5000, 600, 1024, 768, false, { 0, 0, 1024, 768 } },
+        RectCase { "narrowPanoramaCentred", 500, 800, 1024, 768, true, { 262, 0, 762, 768 } },
+        RectCase { "largerPanorama", 5000, 800, 1024, 768, true, { 0, 0, 1024, 768 } },
+        RectCase { "smallerBothWays", 10, 6, 15, 9, true, { 2, 1, 13, 8 } }),
     [](const testing::TestParamInfo<RectCase> &info) { return std::string(info.param.label); });
 
 struct BadSizeCase {
@@ -154,7 +151,7 @@ struct BadSizeCase {
     int w, h;
 };
 
-class FrameSizeRefused : public testing::TestWithParam<BadSizeCase> {};
+class FrameSizeRefused : public testing::TestWithParam<BadSizeCase> { };
 
 TEST_P(FrameSizeRefused, throwsWithTheSizeInTheMessage)
 {
@@ -165,15 +162,15 @@ TEST_P(FrameSizeRefused, throwsWithTheSizeInTheMessage)
         FAIL() << "no exception";
     } catch (const std::runtime_error &e) {
         const std::string expected = "Impossible de créer une image de " + std::to_string(GetParam().w) + " * "
-                                     + std::to_string(GetParam().h) + " pixels";
+            + std::to_string(GetParam().h) + " pixels";
         EXPECT_EQ(std::string(e.what()), expected);
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, FrameSizeRefused,
-                         testing::Values(BadSizeCase{"negativeWidth", -5, 768}, BadSizeCase{"negativeHeight", 10, -1},
-                                         BadSizeCase{"huge", INT_MAX, INT_MAX}),
-                         [](const testing::TestParamInfo<BadSizeCase> &info) { return std::string(info.param.label); });
+    testing::Values(BadSizeCase { "negativeWidth", -5, 768 }, BadSizeCase { "negativeHeight", 10, -1 },
+        BadSizeCase { "huge", INT_MAX, INT_MAX }),
+    [](const testing::TestParamInfo<BadSizeCase> &info) { return std::string(info.param.label); });
 
 TEST(FrameSequence, zeroSizedFrameRendersNothingAndDoesNotCrash)
 {
@@ -183,7 +180,7 @@ TEST(FrameSequence, zeroSizedFrameRendersNothingAndDoesNotCrash)
     const PassPlan out = PrepareFrames(prm, pano.width(), pano.height());
     EXPECT_EQ(out.PassCount, 20);
     RenderFrame(prm, pano, 3, 0);
-    EXPECT_EQ(prm.SrcRect, (TRect{3, 0, 3, 0}));
+    EXPECT_EQ(prm.SrcRect, (TRect { 3, 0, 3, 0 }));
 }
 
 // Expected frame pixel: the panorama pixel it maps to, or black.
@@ -194,7 +191,7 @@ PixelBgr expectedPixel(const tanimprm &prm, int panoW, int panoH, int x, int y, 
     const bool inSrc = px >= x && px < (long long)x + prm.FrameWidth && py >= y && py < (long long)y + prm.FrameHeight;
     if (inSrc && px >= 0 && px < panoW && py >= 0 && py < panoH)
         return testPanoramaPixel(int(px), int(py));
-    return {0, 0, 0};
+    return { 0, 0, 0 };
 }
 
 void expectFrameMatches(const tanimprm &prm, const Bitmap24 &pano, int x, int y)
@@ -207,9 +204,9 @@ void expectFrameMatches(const tanimprm &prm, const Bitmap24 &pano, int x, int y)
             const PixelBgr got = pixelAt(frame, fx, fy);
             if (!(got == want)) {
                 ++mismatches;
-                ADD_FAILURE() << "frame pixel (" << fx << ", " << fy << ") at position (" << x << ", " << y
-                              << ") is " << int(got.b) << "/" << int(got.g) << "/" << int(got.r) << ", expected "
-                              << int(want.b) << "/" << int(want.g) << "/" << int(want.r);
+                ADD_FAILURE() << "frame pixel (" << fx << ", " << fy << ") at position (" << x << ", " << y << ") is "
+                              << int(got.b) << "/" << int(got.g) << "/" << int(got.r) << ", expected " << int(want.b)
+                              << "/" << int(want.g) << "/" << int(want.r);
             }
         }
     // The row padding stays zero: rows are written to files as they stand.
@@ -226,7 +223,7 @@ struct RenderCase {
     int x, y;
 };
 
-class RenderTable : public testing::TestWithParam<RenderCase> {};
+class RenderTable : public testing::TestWithParam<RenderCase> { };
 
 TEST_P(RenderTable, everyPixelIsThePanoramaPixelOrBlack)
 {
@@ -240,26 +237,26 @@ TEST_P(RenderTable, everyPixelIsThePanoramaPixelOrBlack)
     RenderFrame(prm, pano, c.x, c.y);
     // The right and bottom edges wrap around like any 32-bit sum.
     const auto wrapped = [](long long v) { return std::int32_t(std::uint32_t(v)); };
-    EXPECT_EQ(prm.SrcRect, (TRect{c.x, c.y, wrapped((long long)c.x + c.frameW), wrapped((long long)c.y + c.frameH)}));
+    EXPECT_EQ(
+        prm.SrcRect, (TRect { c.x, c.y, wrapped((long long)c.x + c.frameW), wrapped((long long)c.y + c.frameH) }));
     expectFrameMatches(prm, pano, c.x, c.y);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Positions, RenderTable,
-    testing::Values(RenderCase{"inside", 300, 40, 64, 30, true, 37, 0},
-                    RenderCase{"lastOutwardPosition", 300, 40, 64, 30, true, 235, 0},
-                    RenderCase{"widths1to5", 7, 3, 5, 3, true, 1, 0}, RenderCase{"width1", 7, 3, 1, 3, true, 6, 0},
-                    RenderCase{"width3", 7, 3, 3, 2, false, 2, 1},
-                    RenderCase{"lowPanoramaCentred", 300, 20, 64, 47, true, 10, 0},
-                    RenderCase{"lowPanoramaNotCentred", 300, 20, 64, 47, false, 10, 0},
-                    RenderCase{"narrowPanoramaCentred", 20, 300, 47, 64, true, 0, 100},
-                    RenderCase{"hangsOffLeftEdge", 30, 10, 50, 10, true, -7, 0},
-                    RenderCase{"hangsOffRightEdge", 30, 10, 20, 10, false, 25, 0},
-                    RenderCase{"hangsOffTopAndBottom", 30, 10, 20, 16, false, 3, -4},
-                    RenderCase{"whollyOutsideRight", 30, 10, 20, 10, false, 40, 0},
-                    RenderCase{"whollyOutsideLeft", 30, 10, 50, 10, true, -80, 0},
-                    RenderCase{"extremeNegative", 30, 10, 20, 10, false, INT_MIN, INT_MIN},
-                    RenderCase{"extremePositive", 30, 10, 20, 10, false, INT_MAX - 5, 0}),
+INSTANTIATE_TEST_SUITE_P(Positions, RenderTable,
+    testing::Values(RenderCase { "inside", 300, 40, 64, 30, true, 37, 0 },
+        RenderCase { "lastOutwardPosition", 300, 40, 64, 30, true, 235, 0 },
+        RenderCase { "widths1to5", 7, 3, 5, 3, true, 1, 0 }, RenderCase { "width1", 7, 3, 1, 3, true, 6, 0 },
+        RenderCase { "width3", 7, 3, 3, 2, false, 2, 1 },
+        RenderCase { "lowPanoramaCentred", 300, 20, 64, 47, true, 10, 0 },
+        RenderCase { "lowPanoramaNotCentred", 300, 20, 64, 47, false, 10, 0 },
+        RenderCase { "narrowPanoramaCentred", 20, 300, 47, 64, true, 0, 100 },
+        RenderCase { "hangsOffLeftEdge", 30, 10, 50, 10, true, -7, 0 },
+        RenderCase { "hangsOffRightEdge", 30, 10, 20, 10, false, 25, 0 },
+        RenderCase { "hangsOffTopAndBottom", 30, 10, 20, 16, false, 3, -4 },
+        RenderCase { "whollyOutsideRight", 30, 10, 20, 10, false, 40, 0 },
+        RenderCase { "whollyOutsideLeft", 30, 10, 50, 10, true, -80, 0 },
+        RenderCase { "extremeNegative", 30, 10, 20, 10, false, INT_MIN, INT_MIN },
+        RenderCase { "extremePositive", 30, 10, 20, 10, false, INT_MAX - 5, 0 }),
     [](const testing::TestParamInfo<RenderCase> &info) { return std::string(info.param.label); });
 
 TEST(RenderFrame, lowPanoramaSitsBetweenBlackBandsOfTheDefaultFrame)
@@ -269,12 +266,12 @@ TEST(RenderFrame, lowPanoramaSitsBetweenBlackBandsOfTheDefaultFrame)
     tanimprm prm = settings(frame, 1024, 769, 1, true, false, true);
     PrepareFrames(prm, 5000, 600);
     RenderFrame(prm, pano, 1234, 0);
-    for (int fx : {0, 511, 1023}) {
-        EXPECT_EQ(pixelAt(frame, fx, 83), (PixelBgr{0, 0, 0}));
+    for (int fx : { 0, 511, 1023 }) {
+        EXPECT_EQ(pixelAt(frame, fx, 83), (PixelBgr { 0, 0, 0 }));
         EXPECT_EQ(pixelAt(frame, fx, 84), testPanoramaPixel(1234 + fx, 0));
         EXPECT_EQ(pixelAt(frame, fx, 683), testPanoramaPixel(1234 + fx, 599));
-        EXPECT_EQ(pixelAt(frame, fx, 684), (PixelBgr{0, 0, 0}));
-        EXPECT_EQ(pixelAt(frame, fx, 768), (PixelBgr{0, 0, 0})); // the 85th row of the bottom band
+        EXPECT_EQ(pixelAt(frame, fx, 684), (PixelBgr { 0, 0, 0 }));
+        EXPECT_EQ(pixelAt(frame, fx, 768), (PixelBgr { 0, 0, 0 })); // the 85th row of the bottom band
     }
 }
 
@@ -287,7 +284,7 @@ TEST(RenderFrame, negativeStepRunReadsNothingOutsideThePanorama)
     const PassPlan out = PrepareFrames(prm, 10, 4);
     const PassPlan back = ReturnPass(out, prm, 10, 4);
     ASSERT_EQ(out.PassCount, 3);
-    for (const PassPlan &plan : {out, back})
+    for (const PassPlan &plan : { out, back })
         for (int k = 0; k < plan.PassCount; ++k) {
             RenderFrame(prm, pano, plan.X0 + k * plan.DX, 0);
             expectFrameMatches(prm, pano, plan.X0 + k * plan.DX, 0);

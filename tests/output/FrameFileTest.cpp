@@ -6,9 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -32,7 +32,7 @@ std::size_t filesIn(const std::filesystem::path &dir)
     return n;
 }
 
-class BmpLayout : public testing::TestWithParam<int> {};
+class BmpLayout : public testing::TestWithParam<int> { };
 
 TEST_P(BmpLayout, isBottomUp24BitWithZeroPaddedRows)
 {
@@ -49,7 +49,7 @@ TEST_P(BmpLayout, isBottomUp24BitWithZeroPaddedRows)
     EXPECT_EQ(bytes[0], 'B');
     EXPECT_EQ(bytes[1], 'M');
     EXPECT_EQ(le32(bytes, 2), fileSize);
-    EXPECT_EQ(le32(bytes, 6), 0u);  // reserved
+    EXPECT_EQ(le32(bytes, 6), 0u); // reserved
     EXPECT_EQ(le32(bytes, 10), 54u); // pixel data offset
     EXPECT_EQ(le32(bytes, 14), 40u); // information header size
     EXPECT_EQ(le32(bytes, 18), std::uint32_t(width));
@@ -91,7 +91,7 @@ TEST(WriteBmpFile, newFileGetsPermissionsFromTheUmask)
     const bool ok = WriteBmpFile(makeTestPanorama(2, 2), (dir / "a.bmp").string());
     ::umask(old);
     ASSERT_TRUE(ok);
-    struct stat st{};
+    struct stat st { };
     ASSERT_EQ(::stat((dir / "a.bmp").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0644u);
 }
@@ -126,8 +126,8 @@ TEST(WriteBmpFile, writeErrorKeepsTheOldFile)
     // also for root.
     TempDir dir;
     const auto path = dir / "old.bmp";
-    writeFileBytes(path, {1, 2, 3});
-    struct rlimit saved{};
+    writeFileBytes(path, { 1, 2, 3 });
+    struct rlimit saved { };
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
     const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
     struct rlimit small = saved;
@@ -137,7 +137,7 @@ TEST(WriteBmpFile, writeErrorKeepsTheOldFile)
     ::setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previousHandler);
     EXPECT_FALSE(ok);
-    EXPECT_EQ(readFileBytes(path), (std::vector<std::uint8_t>{1, 2, 3}));
+    EXPECT_EQ(readFileBytes(path), (std::vector<std::uint8_t> { 1, 2, 3 }));
     EXPECT_EQ(filesIn(dir.path()), 1u) << "temporary file left behind";
 }
 
@@ -146,27 +146,25 @@ struct JpegNameCase {
     bool jpeg;
 };
 
-class JpegNameTable : public testing::TestWithParam<JpegNameCase> {};
+class JpegNameTable : public testing::TestWithParam<JpegNameCase> { };
 
 TEST_P(JpegNameTable, extensionDecidesTheFormat)
 {
     EXPECT_EQ(IsJpegFileName(GetParam().name), GetParam().jpeg) << GetParam().name;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Names, JpegNameTable,
-    testing::Values(JpegNameCase{"/a/b.jpg", true}, JpegNameCase{"/a/b.Jpg", true}, JpegNameCase{"/a/b.JPG", true},
-                    JpegNameCase{"/a/b.jpeg", true}, JpegNameCase{"/a/b.JPEG", true},
-                    JpegNameCase{"/a/b.x.jpg", true}, JpegNameCase{"/a/b.jpe", false},
-                    JpegNameCase{"/a/b.jfif", false}, JpegNameCase{"/a/b.png", false},
-                    JpegNameCase{"/a/b.gif", false}, JpegNameCase{"/a/b", false}, JpegNameCase{"/a.jpg/b", false},
-                    JpegNameCase{"/a/b.jpg.bmp", false}, JpegNameCase{".jpg", true},
-                    JpegNameCase{"/a/b.jpgx", false}));
+INSTANTIATE_TEST_SUITE_P(Names, JpegNameTable,
+    testing::Values(JpegNameCase { "/a/b.jpg", true }, JpegNameCase { "/a/b.Jpg", true },
+        JpegNameCase { "/a/b.JPG", true }, JpegNameCase { "/a/b.jpeg", true }, JpegNameCase { "/a/b.JPEG", true },
+        JpegNameCase { "/a/b.x.jpg", true }, JpegNameCase { "/a/b.jpe", false }, JpegNameCase { "/a/b.jfif", false },
+        JpegNameCase { "/a/b.png", false }, JpegNameCase { "/a/b.gif", false }, JpegNameCase { "/a/b", false },
+        JpegNameCase { "/a.jpg/b", false }, JpegNameCase { "/a/b.jpg.bmp", false }, JpegNameCase { ".jpg", true },
+        JpegNameCase { "/a/b.jpgx", false }));
 
 bool isJpegData(const std::vector<std::uint8_t> &bytes)
 {
     return bytes.size() > 4 && bytes[0] == 0xFF && bytes[1] == 0xD8 && bytes[bytes.size() - 2] == 0xFF
-           && bytes[bytes.size() - 1] == 0xD9;
+        && bytes[bytes.size() - 1] == 0xD9;
 }
 
 bool hasMarker(const std::vector<std::uint8_t> &bytes, std::uint8_t marker)
@@ -182,7 +180,7 @@ bool isBmpData(const std::vector<std::uint8_t> &bytes)
     return bytes.size() >= 54 && bytes[0] == 'B' && bytes[1] == 'M';
 }
 
-class SaveFormatTable : public testing::TestWithParam<JpegNameCase> {};
+class SaveFormatTable : public testing::TestWithParam<JpegNameCase> { };
 
 TEST_P(SaveFormatTable, writesTheFormatTheNameAsksFor)
 {
@@ -204,11 +202,9 @@ TEST_P(SaveFormatTable, writesTheFormatTheNameAsksFor)
 }
 
 INSTANTIATE_TEST_SUITE_P(Names, SaveFormatTable,
-                         testing::Values(JpegNameCase{"f.jpg", true}, JpegNameCase{"f.Jpg", true},
-                                         JpegNameCase{"f.JPG", true}, JpegNameCase{"f.jpeg", true},
-                                         JpegNameCase{"f.jpe", false}, JpegNameCase{"f.jfif", false},
-                                         JpegNameCase{"f.png", false}, JpegNameCase{"f", false},
-                                         JpegNameCase{"f.BMP", false}));
+    testing::Values(JpegNameCase { "f.jpg", true }, JpegNameCase { "f.Jpg", true }, JpegNameCase { "f.JPG", true },
+        JpegNameCase { "f.jpeg", true }, JpegNameCase { "f.jpe", false }, JpegNameCase { "f.jfif", false },
+        JpegNameCase { "f.png", false }, JpegNameCase { "f", false }, JpegNameCase { "f.BMP", false }));
 
 TEST(WriteJpegFile, followsTheGivenOptions)
 {
@@ -253,14 +249,14 @@ struct OverwriteCase {
     bool stopAfter;
 };
 
-class OverwriteTable : public testing::TestWithParam<OverwriteCase> {};
+class OverwriteTable : public testing::TestWithParam<OverwriteCase> { };
 
 TEST_P(OverwriteTable, existingFileMeetsTheDialog)
 {
     const OverwriteCase &c = GetParam();
     TempDir dir;
     const auto path = dir / "IMAGE0000.BMP";
-    const std::vector<std::uint8_t> old{9, 9, 9};
+    const std::vector<std::uint8_t> old { 9, 9, 9 };
     writeFileBytes(path, old);
     ScriptedServices services;
     services.answerOverwrite(c.answer);
@@ -275,27 +271,26 @@ TEST_P(OverwriteTable, existingFileMeetsTheDialog)
     EXPECT_EQ(filesIn(dir.path()), 1u);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Answers, OverwriteTable,
-    testing::Values(OverwriteCase{"yes", 6, SaveOutcome::Written, true, true, false},
-                    OverwriteCase{"yesToAll", 10, SaveOutcome::Written, true, false, false},
-                    OverwriteCase{"no", 7, SaveOutcome::Skipped, false, true, false},
-                    OverwriteCase{"stop", 9, SaveOutcome::Skipped, false, true, true},
-                    OverwriteCase{"closed", 2, SaveOutcome::Abandoned, false, true, true},
-                    OverwriteCase{"unknown", 42, SaveOutcome::Abandoned, false, true, true}),
+INSTANTIATE_TEST_SUITE_P(Answers, OverwriteTable,
+    testing::Values(OverwriteCase { "yes", 6, SaveOutcome::Written, true, true, false },
+        OverwriteCase { "yesToAll", 10, SaveOutcome::Written, true, false, false },
+        OverwriteCase { "no", 7, SaveOutcome::Skipped, false, true, false },
+        OverwriteCase { "stop", 9, SaveOutcome::Skipped, false, true, true },
+        OverwriteCase { "closed", 2, SaveOutcome::Abandoned, false, true, true },
+        OverwriteCase { "unknown", 42, SaveOutcome::Abandoned, false, true, true }),
     [](const testing::TestParamInfo<OverwriteCase> &info) { return std::string(info.param.label); });
 
 TEST(SaveFrameFile, yesToAllCoversTheFollowingFiles)
 {
     TempDir dir;
-    for (const char *n : {"a.BMP", "b.BMP", "c.BMP"})
-        writeFileBytes(dir / n, {1});
+    for (const char *n : { "a.BMP", "b.BMP", "c.BMP" })
+        writeFileBytes(dir / n, { 1 });
     ScriptedServices services;
     services.answerOverwrite(WindowServices::OverwriteYesToAll);
     bool confirm = true, stop = false;
-    for (const char *n : {"a.BMP", "b.BMP", "c.BMP"}) {
-        EXPECT_EQ(SaveFrameFile(makeTestPanorama(4, 4), (dir / n).string(), confirm, services, stop),
-                  SaveOutcome::Written);
+    for (const char *n : { "a.BMP", "b.BMP", "c.BMP" }) {
+        EXPECT_EQ(
+            SaveFrameFile(makeTestPanorama(4, 4), (dir / n).string(), confirm, services, stop), SaveOutcome::Written);
         EXPECT_EQ(readFileBytes(dir / n).size(), 54u + 4 * 12);
     }
     EXPECT_EQ(services.asked().size(), 1u);
@@ -307,10 +302,10 @@ TEST(SaveFrameFile, noQuestionForANewFileOrWithoutConfirmation)
     ScriptedServices services; // any question fails the test
     bool confirm = true, stop = false;
     EXPECT_EQ(SaveFrameFile(makeTestPanorama(4, 4), (dir / "new.BMP").string(), confirm, services, stop),
-              SaveOutcome::Written);
+        SaveOutcome::Written);
     confirm = false;
     EXPECT_EQ(SaveFrameFile(makeTestPanorama(4, 4), (dir / "new.BMP").string(), confirm, services, stop),
-              SaveOutcome::Written);
+        SaveOutcome::Written);
 }
 
 TEST(SaveFrameFile, failedWriteIsQuietAndKeepsTheOldFile)
@@ -319,11 +314,11 @@ TEST(SaveFrameFile, failedWriteIsQuietAndKeepsTheOldFile)
     ScriptedServices services;
     bool confirm = true, stop = false;
     EXPECT_EQ(SaveFrameFile(makeTestPanorama(4, 4), (dir / "none/IMAGE0000.BMP").string(), confirm, services, stop),
-              SaveOutcome::Failed);
+        SaveOutcome::Failed);
     std::filesystem::create_directory(dir / "dir.JPG");
     services.answerOverwrite(WindowServices::OverwriteYes);
     EXPECT_EQ(SaveFrameFile(makeTestPanorama(4, 4), (dir / "dir.JPG").string(), confirm, services, stop),
-              SaveOutcome::Failed);
+        SaveOutcome::Failed);
     EXPECT_FALSE(stop);
     EXPECT_EQ(filesIn(dir.path()), 1u);
 }

@@ -17,7 +17,7 @@ struct TextCase {
     const char *expected;
 };
 
-class NormalizeSubDirTable : public testing::TestWithParam<TextCase> {};
+class NormalizeSubDirTable : public testing::TestWithParam<TextCase> { };
 
 TEST_P(NormalizeSubDirTable, givesDotSlashName)
 {
@@ -25,13 +25,12 @@ TEST_P(NormalizeSubDirTable, givesDotSlashName)
 }
 
 INSTANTIATE_TEST_SUITE_P(Texts, NormalizeSubDirTable,
-                         testing::Values(TextCase{"anim", "./anim"}, TextCase{"/anim", "./anim"},
-                                         TextCase{".anim", "./anim"}, TextCase{"./anim", "./anim"},
-                                         TextCase{"", "./"}, TextCase{".", "./"}, TextCase{"/", "./"},
-                                         TextCase{"..anim", "./.anim"}, TextCase{"a/./b", "a/./b"},
-                                         TextCase{"x/anim", "./x/anim"}, TextCase{"//anim", ".//anim"}));
+    testing::Values(TextCase { "anim", "./anim" }, TextCase { "/anim", "./anim" }, TextCase { ".anim", "./anim" },
+        TextCase { "./anim", "./anim" }, TextCase { "", "./" }, TextCase { ".", "./" }, TextCase { "/", "./" },
+        TextCase { "..anim", "./.anim" }, TextCase { "a/./b", "a/./b" }, TextCase { "x/anim", "./x/anim" },
+        TextCase { "//anim", ".//anim" }));
 
-class BaseNameTable : public testing::TestWithParam<TextCase> {};
+class BaseNameTable : public testing::TestWithParam<TextCase> { };
 
 TEST_P(BaseNameTable, cutsFolderAndExtension)
 {
@@ -39,11 +38,10 @@ TEST_P(BaseNameTable, cutsFolderAndExtension)
 }
 
 INSTANTIATE_TEST_SUITE_P(Names, BaseNameTable,
-                         testing::Values(TextCase{"IMAGE", "IMAGE"}, TextCase{"Panorama.full.jpg", "Panorama"},
-                                         TextCase{".hidden.jpg", ".hidden.jpg"}, TextCase{"/x/NAME.BMP", "NAME"},
-                                         TextCase{"/photos/pano.jpg", "pano"}, TextCase{"", ""},
-                                         TextCase{"/photos/", ""}, TextCase{"a.b/c", "c"},
-                                         TextCase{"MiXeD", "MiXeD"}));
+    testing::Values(TextCase { "IMAGE", "IMAGE" }, TextCase { "Panorama.full.jpg", "Panorama" },
+        TextCase { ".hidden.jpg", ".hidden.jpg" }, TextCase { "/x/NAME.BMP", "NAME" },
+        TextCase { "/photos/pano.jpg", "pano" }, TextCase { "", "" }, TextCase { "/photos/", "" },
+        TextCase { "a.b/c", "c" }, TextCase { "MiXeD", "MiXeD" }));
 
 struct DirCase {
     const char *base;
@@ -52,7 +50,7 @@ struct DirCase {
     const char *expected;
 };
 
-class BuildDstDirTable : public testing::TestWithParam<DirCase> {};
+class BuildDstDirTable : public testing::TestWithParam<DirCase> { };
 
 TEST_P(BuildDstDirTable, appendsSubFolderWithoutItsFirstTwoCharacters)
 {
@@ -61,11 +59,9 @@ TEST_P(BuildDstDirTable, appendsSubFolderWithoutItsFirstTwoCharacters)
 }
 
 INSTANTIATE_TEST_SUITE_P(Folders, BuildDstDirTable,
-                         testing::Values(DirCase{"/photos/", true, "./anim", "/photos/anim"},
-                                         DirCase{"/photos/", false, "./anim", "/photos/"},
-                                         DirCase{"/out", true, "./anim", "/outanim"},
-                                         DirCase{"/photos/", true, "./", "/photos/"},
-                                         DirCase{"/photos/", true, "a/./b", "/photos/./b"}));
+    testing::Values(DirCase { "/photos/", true, "./anim", "/photos/anim" },
+        DirCase { "/photos/", false, "./anim", "/photos/" }, DirCase { "/out", true, "./anim", "/outanim" },
+        DirCase { "/photos/", true, "./", "/photos/" }, DirCase { "/photos/", true, "a/./b", "/photos/./b" }));
 
 TEST(FrameNames, extensionFollowsTheFormatItem)
 {
@@ -85,7 +81,7 @@ struct NameCase {
     const char *expected;
 };
 
-class MakeFrameNameTable : public testing::TestWithParam<NameCase> {};
+class MakeFrameNameTable : public testing::TestWithParam<NameCase> { };
 
 TEST_P(MakeFrameNameTable, followsTheGrammar)
 {
@@ -93,30 +89,28 @@ TEST_P(MakeFrameNameTable, followsTheGrammar)
     EXPECT_EQ(MakeFrameName(c.pattern, c.dir, c.name, c.number, c.ext), c.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Grammar, MakeFrameNameTable,
-    testing::Values(NameCase{kFormattedNamePattern, "/photos/anim", "IMAGE", 0, ".BMP", "/photos/anim/IMAGE0000.BMP"},
-                    NameCase{kFormattedNamePattern, "/photos/anim", "IMAGE", 1, ".JPG", "/photos/anim/IMAGE0001.JPG"},
-                    NameCase{kFormattedNamePattern, "/photos/anim", "ANIM", 0, ".AVI", "/photos/anim/ANIM0000.AVI"},
-                    NameCase{kFormattedNamePattern, "/photos/anim", "IMAGE", 12345, ".BMP",
-                             "/photos/anim/IMAGE12345.BMP"},
-                    NameCase{kFormattedNamePattern, "/photos/anim", "IMAGE", 10000, ".BMP",
-                             "/photos/anim/IMAGE10000.BMP"},
-                    NameCase{kFormattedNamePattern, "/p", "IMAGE", -7, ".BMP", "/p/IMAGE-0007.BMP"},
-                    NameCase{kFormattedNamePattern, "/p", "IMAGE", INT32_MIN, ".BMP", "/p/IMAGE-2147483648.BMP"},
-                    NameCase{kPlainNamePattern, "/p", "IMAGE", 0, ".BMP", "/p/IMAGE0.BMP"},
-                    NameCase{kPlainNamePattern, "/p", "IMAGE", 10, ".BMP", "/p/IMAGE10.BMP"},
-                    NameCase{kPlainNamePattern, "/p", "IMAGE", -3, ".BMP", "/p/IMAGE-3.BMP"},
-                    NameCase{kFormattedNamePattern, "/photos/", "IMAGE", 0, ".BMP", "/photos//IMAGE0000.BMP"},
-                    NameCase{kFormattedNamePattern, "", kTestFrameName, 0, "", "/TestFrame-0000"},
-                    NameCase{kFormattedNamePattern, "/p", "", 42, ".BMP", "/p/0042.BMP"},
-                    NameCase{kFormattedNamePattern, "/p", "MiXeD", 1, ".BMP", "/p/MiXeD0001.BMP"}));
+INSTANTIATE_TEST_SUITE_P(Grammar, MakeFrameNameTable,
+    testing::Values(
+        NameCase { kFormattedNamePattern, "/photos/anim", "IMAGE", 0, ".BMP", "/photos/anim/IMAGE0000.BMP" },
+        NameCase { kFormattedNamePattern, "/photos/anim", "IMAGE", 1, ".JPG", "/photos/anim/IMAGE0001.JPG" },
+        NameCase { kFormattedNamePattern, "/photos/anim", "ANIM", 0, ".AVI", "/photos/anim/ANIM0000.AVI" },
+        NameCase { kFormattedNamePattern, "/photos/anim", "IMAGE", 12345, ".BMP", "/photos/anim/IMAGE12345.BMP" },
+        NameCase { kFormattedNamePattern, "/photos/anim", "IMAGE", 10000, ".BMP", "/photos/anim/IMAGE10000.BMP" },
+        NameCase { kFormattedNamePattern, "/p", "IMAGE", -7, ".BMP", "/p/IMAGE-0007.BMP" },
+        NameCase { kFormattedNamePattern, "/p", "IMAGE", INT32_MIN, ".BMP", "/p/IMAGE-2147483648.BMP" },
+        NameCase { kPlainNamePattern, "/p", "IMAGE", 0, ".BMP", "/p/IMAGE0.BMP" },
+        NameCase { kPlainNamePattern, "/p", "IMAGE", 10, ".BMP", "/p/IMAGE10.BMP" },
+        NameCase { kPlainNamePattern, "/p", "IMAGE", -3, ".BMP", "/p/IMAGE-3.BMP" },
+        NameCase { kFormattedNamePattern, "/photos/", "IMAGE", 0, ".BMP", "/photos//IMAGE0000.BMP" },
+        NameCase { kFormattedNamePattern, "", kTestFrameName, 0, "", "/TestFrame-0000" },
+        NameCase { kFormattedNamePattern, "/p", "", 42, ".BMP", "/p/0042.BMP" },
+        NameCase { kFormattedNamePattern, "/p", "MiXeD", 1, ".BMP", "/p/MiXeD0001.BMP" }));
 
 TEST(FindFreeNumber, stopsAtTheFirstGapAfterTheStart)
 {
     // Files 0000..0009 and 0011 exist: the search ends at 10, 0011 is not looked at.
     std::set<std::string> existing;
-    for (int n : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 11})
+    for (int n : { 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 11 })
         existing.insert(MakeFrameName(kFormattedNamePattern, "/d", "IMAGE", n, ".BMP"));
     std::vector<std::string> asked;
     const auto exists = [&](const std::string &name) {
@@ -140,7 +134,7 @@ TEST(FindFreeNumber, endsAtTheLargestNumberWithoutOverflow)
 TEST(FindFreeNumber, worksOnRealFiles)
 {
     TempDir dir;
-    for (const char *n : {"IMAGE0000.BMP", "IMAGE0001.BMP", "IMAGE0003.BMP"})
+    for (const char *n : { "IMAGE0000.BMP", "IMAGE0001.BMP", "IMAGE0003.BMP" })
         std::ofstream(dir / n) << "x";
     const auto exists = [](const std::string &name) { return std::filesystem::exists(name); };
     EXPECT_EQ(FindFreeNumber(kFormattedNamePattern, dir.str(), "IMAGE", 0, ".BMP", exists), 2);

@@ -33,25 +33,25 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string> &args, 
     };
     std::int32_t width = 0, height = 0, quality = 0;
 
-    const std::map<std::string, Flag> flags{
-        {"--horizontal", [&] { o.scrollType = ScrollHorizontal; }},
-        {"--vertical", [&] { o.scrollType = ScrollVertical; }},
-        {"--reverse", [&] { o.reverse = true; }},
-        {"--one-way", [&] { o.oneWay = true; }},
-        {"--no-center", [&] { o.center = false; }},
-        {"--no-subdir", [&] { o.useSubDir = false; }},
-        {"--plain-numbers", [&] { o.formattedNumbers = false; }},
-        {"--grayscale", [&] { o.jpeg.Grayscale = true; }},
-        {"--progressive", [&] { o.jpeg.ProgressiveEncoding = true; }},
-        {"--subsample-h", [&] { o.jpeg.HorzSubSampling = true; }},
-        {"--subsample-v", [&] { o.jpeg.VertSubSampling = true; }},
-        {"--next-free", [&] { o.nextFree = true; }},
-        {"--overwrite", [&] { o.overwrite = true; }},
-        {"--test", [&] { o.test = true; }},
-        {"-q", [&] { o.quiet = true; }},
-        {"--quiet", [&] { o.quiet = true; }},
-        {"-h", [&] { o.help = true; }},
-        {"--help", [&] { o.help = true; }},
+    const std::map<std::string, Flag> flags {
+        { "--horizontal", [&] { o.scrollType = ScrollHorizontal; } },
+        { "--vertical", [&] { o.scrollType = ScrollVertical; } },
+        { "--reverse", [&] { o.reverse = true; } },
+        { "--one-way", [&] { o.oneWay = true; } },
+        { "--no-center", [&] { o.center = false; } },
+        { "--no-subdir", [&] { o.useSubDir = false; } },
+        { "--plain-numbers", [&] { o.formattedNumbers = false; } },
+        { "--grayscale", [&] { o.jpeg.Grayscale = true; } },
+        { "--progressive", [&] { o.jpeg.ProgressiveEncoding = true; } },
+        { "--subsample-h", [&] { o.jpeg.HorzSubSampling = true; } },
+        { "--subsample-v", [&] { o.jpeg.VertSubSampling = true; } },
+        { "--next-free", [&] { o.nextFree = true; } },
+        { "--overwrite", [&] { o.overwrite = true; } },
+        { "--test", [&] { o.test = true; } },
+        { "-q", [&] { o.quiet = true; } },
+        { "--quiet", [&] { o.quiet = true; } },
+        { "-h", [&] { o.help = true; } },
+        { "--help", [&] { o.help = true; } },
     };
     const Valued setWidth = [&](const std::string &opt, const std::string &v) {
         if (!readNumber(opt, v, width, error))
@@ -101,11 +101,22 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string> &args, 
         o.useSubDir = true;
         return true;
     };
-    const std::map<std::string, Valued> valued{
-        {"-W", setWidth},        {"--width", setWidth},     {"-H", setHeight},         {"--height", setHeight},
-        {"-s", number(o.step)},  {"--step", number(o.step)}, {"-f", setFormat},        {"--format", setFormat},
-        {"-o", setFolder},       {"--folder", setFolder},   {"--subdir", setSubDir},   {"-n", text(o.name)},
-        {"--name", text(o.name)}, {"--start", number(o.start)}, {"--quality", setQuality},
+    const std::map<std::string, Valued> valued {
+        { "-W", setWidth },
+        { "--width", setWidth },
+        { "-H", setHeight },
+        { "--height", setHeight },
+        { "-s", number(o.step) },
+        { "--step", number(o.step) },
+        { "-f", setFormat },
+        { "--format", setFormat },
+        { "-o", setFolder },
+        { "--folder", setFolder },
+        { "--subdir", setSubDir },
+        { "-n", text(o.name) },
+        { "--name", text(o.name) },
+        { "--start", number(o.start) },
+        { "--quality", setQuality },
     };
 
     std::vector<std::string> positional;

@@ -31,7 +31,11 @@ using Clock = std::chrono::steady_clock;
 // existing files are replaced only with --overwrite, error boxes print.
 class CliServices : public WindowServices {
 public:
-    CliServices(std::ostream &err, bool overwrite) : m_err(err), m_overwrite(overwrite) {}
+    CliServices(std::ostream &err, bool overwrite)
+        : m_err(err)
+        , m_overwrite(overwrite)
+    {
+    }
 
     int messageBox(const std::string &text, const std::string &, Buttons buttons) override
     {
@@ -48,9 +52,9 @@ public:
         return defaultText;
     }
     bool inputQuery(const std::string &, const std::string &, std::string &) override { return false; }
-    void processMessages() override {}
-    void waitForMessages() override {}
-    void setCursor(Cursor) override {}
+    void processMessages() override { }
+    void waitForMessages() override { }
+    void setCursor(Cursor) override { }
     std::string openPictureFile(const std::string &, const std::string &) override { return {}; }
     std::string savePictureFile(const std::string &, const std::string &) override { return {}; }
     std::string chooseFolder(const std::string &, const std::string &) override { return {}; }
@@ -66,10 +70,14 @@ private:
 
 class CliHost : public RunHost {
 public:
-    CliHost(const CliOptions &options, const Bitmap24 &panorama, std::ostream &err, CliEnvironment env,
-            bool &stopRequested)
-        : m_options(options), m_panorama(panorama), m_err(err), m_env(env), m_stop(stopRequested),
-          m_services(err, options.overwrite)
+    CliHost(
+        const CliOptions &options, const Bitmap24 &panorama, std::ostream &err, CliEnvironment env, bool &stopRequested)
+        : m_options(options)
+        , m_panorama(panorama)
+        , m_err(err)
+        , m_env(env)
+        , m_stop(stopRequested)
+        , m_services(err, options.overwrite)
     {
     }
 
@@ -100,14 +108,15 @@ public:
             prm.DstDir.clear();
             prm.DstName = kTestFrameName;
             prm.Ext.clear();
-        } else if (exists(AbsolutePath(MakeFrameName(prm.NameFormat, prm.DstDir, prm.DstName, prm.NumStart, prm.Ext)))) {
+        } else if (exists(
+                       AbsolutePath(MakeFrameName(prm.NameFormat, prm.DstDir, prm.DstName, prm.NumStart, prm.Ext)))) {
             if (o.nextFree) {
                 prm.NumStart = FindFreeNumber(prm.NameFormat, prm.DstDir, prm.DstName, prm.NumStart, prm.Ext,
-                                              [](const std::string &name) { return exists(AbsolutePath(name)); });
+                    [](const std::string &name) { return exists(AbsolutePath(name)); });
             } else if (!o.overwrite) {
-                return refuse(AbsolutePath(MakeFrameName(prm.NameFormat, prm.DstDir, prm.DstName, prm.NumStart,
-                                                         prm.Ext))
-                              + " exists already (use --overwrite or --next-free)");
+                return refuse(
+                    AbsolutePath(MakeFrameName(prm.NameFormat, prm.DstDir, prm.DstName, prm.NumStart, prm.Ext))
+                    + " exists already (use --overwrite or --next-free)");
             }
         }
         prm.FileName = MakeFrameName(prm.NameFormat, prm.DstDir, prm.DstName, prm.NumStart, prm.Ext);
@@ -133,14 +142,19 @@ public:
     {
         const SaveOutcome outcome = SaveFrameFile(frame, fileName, confirmOverwrite, m_services, m_stop);
         switch (outcome) {
-        case SaveOutcome::Written: ++written; break;
-        case SaveOutcome::Skipped: ++skipped; break;
+        case SaveOutcome::Written:
+            ++written;
+            break;
+        case SaveOutcome::Skipped:
+            ++skipped;
+            break;
         case SaveOutcome::Failed:
             ++failed;
             if (m_reportedFailures++ < 5)
                 m_err << "travelia-cli: cannot write " << fileName << '\n';
             break;
-        case SaveOutcome::Abandoned: break;
+        case SaveOutcome::Abandoned:
+            break;
         }
         return outcome;
     }
@@ -150,13 +164,13 @@ public:
         ++shown;
         progress(false);
     }
-    void setStatusText(const std::string &) override {}
+    void setStatusText(const std::string &) override { }
     void processMessages() override
     {
         if (m_env.interrupted && *m_env.interrupted)
             m_stop = true;
     }
-    void waitTempo() override {}
+    void waitTempo() override { }
 
     void finishProgress()
     {
@@ -198,7 +212,7 @@ private:
         if (fps > 0) {
             const long left = long((total - shown) / fps + 0.5);
             std::snprintf(line, sizeof line, "\r[%s] %d/%lld  %.1f frames/s  %ld:%02ld left ", bar.c_str(), shown,
-                          static_cast<long long>(total), fps, left / 60, left % 60);
+                static_cast<long long>(total), fps, left / 60, left % 60);
         } else {
             std::snprintf(line, sizeof line, "\r[%s] %d/%lld ", bar.c_str(), shown, static_cast<long long>(total));
         }
@@ -223,7 +237,11 @@ private:
 // The JPEG settings are program-wide; the run borrows them.
 class JpegOptionsScope {
 public:
-    explicit JpegOptionsScope(const TJpegOptions &options) : m_saved(JpegOptions) { JpegOptions = options; }
+    explicit JpegOptionsScope(const TJpegOptions &options)
+        : m_saved(JpegOptions)
+    {
+        JpegOptions = options;
+    }
     ~JpegOptionsScope() { JpegOptions = m_saved; }
 
 private:
@@ -270,10 +288,10 @@ int runCli(int argc, const char *const *argv, std::ostream &out, std::ostream &e
     host.finishProgress();
     const double seconds = std::chrono::duration<double>(Clock::now() - started).count();
     if (options.test) {
-        out << formatText("%d frames rendered in ", {std::int64_t(frames)});
+        out << formatText("%d frames rendered in ", { std::int64_t(frames) });
     } else {
         out << formatText("%d frames written, %d skipped, %d failed in ",
-                          {std::int64_t(host.written), std::int64_t(host.skipped), std::int64_t(host.failed)});
+            { std::int64_t(host.written), std::int64_t(host.skipped), std::int64_t(host.failed) });
     }
     char secondsText[32];
     std::snprintf(secondsText, sizeof secondsText, "%.2f s", seconds);

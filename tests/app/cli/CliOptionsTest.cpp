@@ -12,7 +12,7 @@ struct ParseCase {
     std::function<bool(const CliOptions &)> check;
 };
 
-class CliParseTable : public testing::TestWithParam<ParseCase> {};
+class CliParseTable : public testing::TestWithParam<ParseCase> { };
 
 TEST_P(CliParseTable, setsTheOption)
 {
@@ -25,44 +25,43 @@ TEST_P(CliParseTable, setsTheOption)
     EXPECT_TRUE(GetParam().check(*options));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Options, CliParseTable,
-    testing::Values(
-        ParseCase{"defaults", {}, [](const CliOptions &o) {
-                      return !o.width && !o.height && o.step == 1 && !o.scrollType && !o.reverse && !o.oneWay
-                             && o.center && o.format == FormatBmp && !o.folder && o.subDir == "./anim" && o.useSubDir
-                             && o.name == "IMAGE" && o.start == 0 && o.formattedNumbers
-                             && o.jpeg == TJpegOptions{} && !o.nextFree && !o.overwrite && !o.test && !o.quiet;
-                  }},
-        ParseCase{"widthShort", {"-W", "640"}, [](const CliOptions &o) { return o.width == 640; }},
-        ParseCase{"widthHex", {"--width", "$280"}, [](const CliOptions &o) { return o.width == 640; }},
-        ParseCase{"widthInline", {"--width=0x280"}, [](const CliOptions &o) { return o.width == 640; }},
-        ParseCase{"widthLeadingBlank", {"-W", " 640"}, [](const CliOptions &o) { return o.width == 640; }},
-        ParseCase{"widthNegativePassesTheParser", {"-W", "-5"}, [](const CliOptions &o) { return o.width == -5; }},
-        ParseCase{"height", {"-H", "480"}, [](const CliOptions &o) { return o.height == 480; }},
-        ParseCase{"step", {"--step", "-3"}, [](const CliOptions &o) { return o.step == -3; }},
-        ParseCase{"vertical", {"--vertical"}, [](const CliOptions &o) { return o.scrollType == ScrollVertical; }},
-        ParseCase{"horizontal", {"--horizontal"},
-                  [](const CliOptions &o) { return o.scrollType == ScrollHorizontal; }},
-        ParseCase{"reverse", {"--reverse"}, [](const CliOptions &o) { return o.reverse; }},
-        ParseCase{"oneWay", {"--one-way"}, [](const CliOptions &o) { return o.oneWay; }},
-        ParseCase{"noCenter", {"--no-center"}, [](const CliOptions &o) { return !o.center; }},
-        ParseCase{"jpg", {"-f", "jpg"}, [](const CliOptions &o) { return o.format == FormatJpg; }},
-        ParseCase{"folder", {"-o", "/out"}, [](const CliOptions &o) { return o.folder == "/out"; }},
-        ParseCase{"subdir", {"--subdir", "frames"}, [](const CliOptions &o) { return o.subDir == "frames"; }},
-        ParseCase{"noSubdir", {"--no-subdir"}, [](const CliOptions &o) { return !o.useSubDir; }},
-        ParseCase{"name", {"-n", "shot"}, [](const CliOptions &o) { return o.name == "shot"; }},
-        ParseCase{"start", {"--start", "+12"}, [](const CliOptions &o) { return o.start == 12; }},
-        ParseCase{"plain", {"--plain-numbers"}, [](const CliOptions &o) { return !o.formattedNumbers; }},
-        ParseCase{"jpegSettings",
-                  {"--quality", "80", "--grayscale", "--progressive", "--subsample-h", "--subsample-v"},
-                  [](const CliOptions &o) {
-                      return o.jpeg.CompressionQuality == 80 && o.jpeg.Grayscale && o.jpeg.ProgressiveEncoding
-                             && o.jpeg.HorzSubSampling && o.jpeg.VertSubSampling;
-                  }},
-        ParseCase{"policy", {"--next-free", "--overwrite", "--test", "-q"},
-                  [](const CliOptions &o) { return o.nextFree && o.overwrite && o.test && o.quiet; }},
-        ParseCase{"panoramaAfterDoubleDash", {"--"}, [](const CliOptions &) { return true; }}),
+INSTANTIATE_TEST_SUITE_P(Options, CliParseTable,
+    testing::Values(ParseCase { "defaults", {},
+                        [](const CliOptions &o) {
+                            return !o.width && !o.height && o.step == 1 && !o.scrollType && !o.reverse && !o.oneWay
+                                && o.center && o.format == FormatBmp && !o.folder && o.subDir == "./anim" && o.useSubDir
+                                && o.name == "IMAGE" && o.start == 0 && o.formattedNumbers && o.jpeg == TJpegOptions {}
+                            && !o.nextFree && !o.overwrite && !o.test && !o.quiet;
+                        } },
+        ParseCase { "widthShort", { "-W", "640" }, [](const CliOptions &o) { return o.width == 640; } },
+        ParseCase { "widthHex", { "--width", "$280" }, [](const CliOptions &o) { return o.width == 640; } },
+        ParseCase { "widthInline", { "--width=0x280" }, [](const CliOptions &o) { return o.width == 640; } },
+        ParseCase { "widthLeadingBlank", { "-W", " 640" }, [](const CliOptions &o) { return o.width == 640; } },
+        ParseCase { "widthNegativePassesTheParser", { "-W", "-5" }, [](const CliOptions &o) { return o.width == -5; } },
+        ParseCase { "height", { "-H", "480" }, [](const CliOptions &o) { return o.height == 480; } },
+        ParseCase { "step", { "--step", "-3" }, [](const CliOptions &o) { return o.step == -3; } },
+        ParseCase { "vertical", { "--vertical" }, [](const CliOptions &o) { return o.scrollType == ScrollVertical; } },
+        ParseCase {
+            "horizontal", { "--horizontal" }, [](const CliOptions &o) { return o.scrollType == ScrollHorizontal; } },
+        ParseCase { "reverse", { "--reverse" }, [](const CliOptions &o) { return o.reverse; } },
+        ParseCase { "oneWay", { "--one-way" }, [](const CliOptions &o) { return o.oneWay; } },
+        ParseCase { "noCenter", { "--no-center" }, [](const CliOptions &o) { return !o.center; } },
+        ParseCase { "jpg", { "-f", "jpg" }, [](const CliOptions &o) { return o.format == FormatJpg; } },
+        ParseCase { "folder", { "-o", "/out" }, [](const CliOptions &o) { return o.folder == "/out"; } },
+        ParseCase { "subdir", { "--subdir", "frames" }, [](const CliOptions &o) { return o.subDir == "frames"; } },
+        ParseCase { "noSubdir", { "--no-subdir" }, [](const CliOptions &o) { return !o.useSubDir; } },
+        ParseCase { "name", { "-n", "shot" }, [](const CliOptions &o) { return o.name == "shot"; } },
+        ParseCase { "start", { "--start", "+12" }, [](const CliOptions &o) { return o.start == 12; } },
+        ParseCase { "plain", { "--plain-numbers" }, [](const CliOptions &o) { return !o.formattedNumbers; } },
+        ParseCase { "jpegSettings",
+            { "--quality", "80", "--grayscale", "--progressive", "--subsample-h", "--subsample-v" },
+            [](const CliOptions &o) {
+                return o.jpeg.CompressionQuality == 80 && o.jpeg.Grayscale && o.jpeg.ProgressiveEncoding
+                    && o.jpeg.HorzSubSampling && o.jpeg.VertSubSampling;
+            } },
+        ParseCase { "policy", { "--next-free", "--overwrite", "--test", "-q" },
+            [](const CliOptions &o) { return o.nextFree && o.overwrite && o.test && o.quiet; } },
+        ParseCase { "panoramaAfterDoubleDash", { "--" }, [](const CliOptions &) { return true; } }),
     [](const testing::TestParamInfo<ParseCase> &info) { return std::string(info.param.label); });
 
 struct BadCase {
@@ -71,7 +70,7 @@ struct BadCase {
     const char *errorPart;
 };
 
-class CliParseErrors : public testing::TestWithParam<BadCase> {};
+class CliParseErrors : public testing::TestWithParam<BadCase> { };
 
 TEST_P(CliParseErrors, refusesWithAMessage)
 {
@@ -80,32 +79,31 @@ TEST_P(CliParseErrors, refusesWithAMessage)
     EXPECT_NE(error.find(GetParam().errorPart), std::string::npos) << error;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Usage, CliParseErrors,
-    testing::Values(BadCase{"letters", {"-W", "abc", "p.bmp"}, "-W: 'abc'"},
-                    BadCase{"trailingBlank", {"-W", "640 ", "p.bmp"}, "invalid number"},
-                    BadCase{"tooLarge", {"-H", "2147483648", "p.bmp"}, "invalid number"},
-                    BadCase{"empty", {"--step", "", "p.bmp"}, "invalid number"},
-                    BadCase{"signBeforeHex", {"--start", "-$10", "p.bmp"}, "invalid number"},
-                    BadCase{"missingValue", {"p.bmp", "--width"}, "missing value"},
-                    BadCase{"quality", {"--quality", "101", "p.bmp"}, "between 5 and 100"},
-                    BadCase{"format", {"-f", "png", "p.bmp"}, "unknown format"},
-                    BadCase{"unknownOption", {"--fast", "p.bmp"}, "unknown option"},
-                    BadCase{"flagWithValue", {"--test=1", "p.bmp"}, "unknown option"},
-                    BadCase{"noPanorama", {"-W", "10"}, "no panorama"},
-                    BadCase{"twoPanoramas", {"a.bmp", "b.bmp"}, "more than one"}),
+INSTANTIATE_TEST_SUITE_P(Usage, CliParseErrors,
+    testing::Values(BadCase { "letters", { "-W", "abc", "p.bmp" }, "-W: 'abc'" },
+        BadCase { "trailingBlank", { "-W", "640 ", "p.bmp" }, "invalid number" },
+        BadCase { "tooLarge", { "-H", "2147483648", "p.bmp" }, "invalid number" },
+        BadCase { "empty", { "--step", "", "p.bmp" }, "invalid number" },
+        BadCase { "signBeforeHex", { "--start", "-$10", "p.bmp" }, "invalid number" },
+        BadCase { "missingValue", { "p.bmp", "--width" }, "missing value" },
+        BadCase { "quality", { "--quality", "101", "p.bmp" }, "between 5 and 100" },
+        BadCase { "format", { "-f", "png", "p.bmp" }, "unknown format" },
+        BadCase { "unknownOption", { "--fast", "p.bmp" }, "unknown option" },
+        BadCase { "flagWithValue", { "--test=1", "p.bmp" }, "unknown option" },
+        BadCase { "noPanorama", { "-W", "10" }, "no panorama" },
+        BadCase { "twoPanoramas", { "a.bmp", "b.bmp" }, "more than one" }),
     [](const testing::TestParamInfo<BadCase> &info) { return std::string(info.param.label); });
 
 TEST(CliParse, helpNeedsNoPanorama)
 {
     std::string error;
-    const auto o = ParseCliOptions({"--help"}, error);
+    const auto o = ParseCliOptions({ "--help" }, error);
     ASSERT_TRUE(o);
     EXPECT_TRUE(o->help);
-    for (const char *option : {"--width", "--height", "--step", "--horizontal", "--vertical", "--reverse",
-                               "--one-way", "--no-center", "--format", "--folder", "--subdir", "--no-subdir",
-                               "--name", "--start", "--plain-numbers", "--quality", "--grayscale", "--progressive",
-                               "--subsample-h", "--subsample-v", "--next-free", "--overwrite", "--test", "--quiet"})
+    for (const char *option : { "--width", "--height", "--step", "--horizontal", "--vertical", "--reverse", "--one-way",
+             "--no-center", "--format", "--folder", "--subdir", "--no-subdir", "--name", "--start", "--plain-numbers",
+             "--quality", "--grayscale", "--progressive", "--subsample-h", "--subsample-v", "--next-free",
+             "--overwrite", "--test", "--quiet" })
         EXPECT_NE(CliUsage().find(option), std::string::npos) << option << " undocumented";
 }
 
@@ -117,7 +115,7 @@ struct DefaultCase {
     int frameW, frameH;
 };
 
-class CliDefaults : public testing::TestWithParam<DefaultCase> {};
+class CliDefaults : public testing::TestWithParam<DefaultCase> { };
 
 TEST_P(CliDefaults, followThePanelAfterOpeningThePicture)
 {
@@ -132,14 +130,13 @@ TEST_P(CliDefaults, followThePanelAfterOpeningThePicture)
     EXPECT_EQ(o.folder, "/photos/");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Shapes, CliDefaults,
-    testing::Values(DefaultCase{"wide", 5000, 800, std::nullopt, ScrollHorizontal, 1066, 800},
-                    DefaultCase{"wideOddHeight", 5000, 601, std::nullopt, ScrollHorizontal, 801, 601},
-                    DefaultCase{"tall", 600, 4000, std::nullopt, ScrollVertical, 1024, 768},
-                    DefaultCase{"square", 900, 900, std::nullopt, ScrollVertical, 1024, 768},
-                    DefaultCase{"wideChosenVertical", 5000, 800, ScrollVertical, ScrollVertical, 1024, 768},
-                    DefaultCase{"tallChosenHorizontal", 600, 4000, ScrollHorizontal, ScrollHorizontal, 1024, 768}),
+INSTANTIATE_TEST_SUITE_P(Shapes, CliDefaults,
+    testing::Values(DefaultCase { "wide", 5000, 800, std::nullopt, ScrollHorizontal, 1066, 800 },
+        DefaultCase { "wideOddHeight", 5000, 601, std::nullopt, ScrollHorizontal, 801, 601 },
+        DefaultCase { "tall", 600, 4000, std::nullopt, ScrollVertical, 1024, 768 },
+        DefaultCase { "square", 900, 900, std::nullopt, ScrollVertical, 1024, 768 },
+        DefaultCase { "wideChosenVertical", 5000, 800, ScrollVertical, ScrollVertical, 1024, 768 },
+        DefaultCase { "tallChosenHorizontal", 600, 4000, ScrollHorizontal, ScrollHorizontal, 1024, 768 }),
     [](const testing::TestParamInfo<DefaultCase> &info) { return std::string(info.param.label); });
 
 TEST(CliDefaults, givenValuesStayAndTheFolderGetsItsSeparator)

@@ -62,13 +62,14 @@ PixelBgr topLeftOfBmp(const std::string &path, int width, int height)
     const auto bytes = readFileBytes(path);
     const std::size_t stride = (std::size_t(width) * 3 + 3) & ~std::size_t(3);
     const std::size_t at = 54 + std::size_t(height - 1) * stride;
-    return {bytes.at(at), bytes.at(at + 1), bytes.at(at + 2)};
+    return { bytes.at(at), bytes.at(at + 1), bytes.at(at + 2) };
 }
 
 TEST_F(CliRun, defaultsWriteBothPassesIntoTheAnimSubFolder)
 {
-    EXPECT_EQ(run({panorama}), 0) << err.str();
-    EXPECT_TRUE(std::regex_match(out.str(), std::regex("54 frames written, 0 skipped, 0 failed in [0-9]+\\.[0-9]{2} s\n")))
+    EXPECT_EQ(run({ panorama }), 0) << err.str();
+    EXPECT_TRUE(
+        std::regex_match(out.str(), std::regex("54 frames written, 0 skipped, 0 failed in [0-9]+\\.[0-9]{2} s\n")))
         << out.str();
     const auto files = filesIn(dir / "anim");
     ASSERT_EQ(files.size(), 54u);
@@ -84,18 +85,18 @@ TEST_F(CliRun, defaultsWriteBothPassesIntoTheAnimSubFolder)
 
 TEST_F(CliRun, testModeRendersAndWritesNothing)
 {
-    EXPECT_EQ(run({"--test", panorama}), 0);
+    EXPECT_EQ(run({ "--test", panorama }), 0);
     EXPECT_TRUE(std::regex_match(out.str(), std::regex("54 frames rendered in [0-9]+\\.[0-9]{2} s\n"))) << out.str();
     EXPECT_FALSE(fs::exists(dir / "anim"));
 }
 
 TEST_F(CliRun, numberingStepAndDirectionOptions)
 {
-    EXPECT_EQ(run({"--one-way", "-s", "9", "--start", "7", "--plain-numbers", "--reverse", "-n", "x/shot.png",
-                   panorama}),
-              0)
+    EXPECT_EQ(
+        run({ "--one-way", "-s", "9", "--start", "7", "--plain-numbers", "--reverse", "-n", "x/shot.png", panorama }),
+        0)
         << err.str();
-    EXPECT_EQ(filesIn(dir / "anim"), (std::vector<std::string>{"shot7.BMP", "shot8.BMP", "shot9.BMP"}));
+    EXPECT_EQ(filesIn(dir / "anim"), (std::vector<std::string> { "shot7.BMP", "shot8.BMP", "shot9.BMP" }));
     // Right to left from D - 1 = 26: 26, 17, 8.
     EXPECT_EQ(topLeftOfBmp((dir / "anim/shot8.BMP").string(), 13, 10), testPanoramaPixel(17, 0));
 }
@@ -103,8 +104,8 @@ TEST_F(CliRun, numberingStepAndDirectionOptions)
 TEST_F(CliRun, verticalRunWithExplicitSizeIntoAnotherFolder)
 {
     const fs::path target = dir / "out" / "deep";
-    EXPECT_EQ(run({"--vertical", "-W", "$A", "-H", "6", "--one-way", "-o", target.string(), "--no-subdir", panorama}),
-              0)
+    EXPECT_EQ(
+        run({ "--vertical", "-W", "$A", "-H", "6", "--one-way", "-o", target.string(), "--no-subdir", panorama }), 0)
         << err.str();
     EXPECT_EQ(filesIn(target).size(), 4u); // D = 10 - 6
     EXPECT_EQ(readFileBytes(target / "IMAGE0000.BMP").size(), 54u + 6 * 32);
@@ -112,7 +113,7 @@ TEST_F(CliRun, verticalRunWithExplicitSizeIntoAnotherFolder)
 
 TEST_F(CliRun, jpegFrames)
 {
-    EXPECT_EQ(run({"-f", "jpg", "--one-way", "-s", "10", "--quality", "50", panorama}), 0) << err.str();
+    EXPECT_EQ(run({ "-f", "jpg", "--one-way", "-s", "10", "--quality", "50", panorama }), 0) << err.str();
     ASSERT_EQ(filesIn(dir / "anim").size(), 2u); // 27 div 10
     const auto bytes = readFileBytes(frame(0, ".JPG"));
     ASSERT_GT(bytes.size(), 2u);
@@ -123,23 +124,23 @@ TEST_F(CliRun, jpegFrames)
 TEST_F(CliRun, existingFirstFileStopsBeforeWritingAnything)
 {
     fs::create_directory(dir / "anim");
-    writeFileBytes(frame(0), {1, 2});
-    EXPECT_EQ(run({panorama}), 1);
+    writeFileBytes(frame(0), { 1, 2 });
+    EXPECT_EQ(run({ panorama }), 1);
     EXPECT_NE(err.str().find("exists already"), std::string::npos) << err.str();
     EXPECT_EQ(filesIn(dir / "anim").size(), 1u);
-    EXPECT_EQ(readFileBytes(frame(0)), (std::vector<std::uint8_t>{1, 2}));
+    EXPECT_EQ(readFileBytes(frame(0)), (std::vector<std::uint8_t> { 1, 2 }));
 }
 
 TEST_F(CliRun, nextFreeStartsAfterTheExistingFiles)
 {
     fs::create_directory(dir / "anim");
-    for (int n : {0, 1, 2, 5})
-        writeFileBytes(frame(n), {1});
-    EXPECT_EQ(run({"--next-free", "--one-way", "-s", "9", panorama}), 0) << err.str();
+    for (int n : { 0, 1, 2, 5 })
+        writeFileBytes(frame(n), { 1 });
+    EXPECT_EQ(run({ "--next-free", "--one-way", "-s", "9", panorama }), 0) << err.str();
     // Starts at 3; 5 is met later and skipped without --overwrite.
     EXPECT_TRUE(std::regex_search(out.str(), std::regex("^2 frames written, 1 skipped, 0 failed"))) << out.str();
-    EXPECT_EQ(readFileBytes(frame(2)), std::vector<std::uint8_t>{1});
-    EXPECT_EQ(readFileBytes(frame(5)), std::vector<std::uint8_t>{1});
+    EXPECT_EQ(readFileBytes(frame(2)), std::vector<std::uint8_t> { 1 });
+    EXPECT_EQ(readFileBytes(frame(5)), std::vector<std::uint8_t> { 1 });
     EXPECT_TRUE(fs::exists(frame(3)));
     EXPECT_TRUE(fs::exists(frame(4)));
 }
@@ -147,18 +148,18 @@ TEST_F(CliRun, nextFreeStartsAfterTheExistingFiles)
 TEST_F(CliRun, laterExistingFilesAreSkippedWithoutOverwrite)
 {
     fs::create_directory(dir / "anim");
-    writeFileBytes(frame(1), {1});
-    EXPECT_EQ(run({"--one-way", "-s", "9", panorama}), 0) << err.str();
+    writeFileBytes(frame(1), { 1 });
+    EXPECT_EQ(run({ "--one-way", "-s", "9", panorama }), 0) << err.str();
     EXPECT_TRUE(std::regex_search(out.str(), std::regex("^2 frames written, 1 skipped, 0 failed"))) << out.str();
-    EXPECT_EQ(readFileBytes(frame(1)), std::vector<std::uint8_t>{1});
+    EXPECT_EQ(readFileBytes(frame(1)), std::vector<std::uint8_t> { 1 });
 }
 
 TEST_F(CliRun, overwriteReplacesExistingFiles)
 {
     fs::create_directory(dir / "anim");
-    writeFileBytes(frame(0), {1});
-    writeFileBytes(frame(2), {1});
-    EXPECT_EQ(run({"--overwrite", "--one-way", "-s", "9", panorama}), 0) << err.str();
+    writeFileBytes(frame(0), { 1 });
+    writeFileBytes(frame(2), { 1 });
+    EXPECT_EQ(run({ "--overwrite", "--one-way", "-s", "9", panorama }), 0) << err.str();
     EXPECT_TRUE(std::regex_search(out.str(), std::regex("^3 frames written, 0 skipped, 0 failed"))) << out.str();
     EXPECT_EQ(readFileBytes(frame(2)).size(), 54u + 10 * 40);
 }
@@ -166,7 +167,7 @@ TEST_F(CliRun, overwriteReplacesExistingFiles)
 TEST_F(CliRun, failedFrameGivesExitStatus3AndTheRunGoesOn)
 {
     fs::create_directories(dir / "anim" / "IMAGE0001.BMP"); // a folder where a frame should go
-    EXPECT_EQ(run({"--overwrite", "--one-way", "-s", "9", panorama}), 3);
+    EXPECT_EQ(run({ "--overwrite", "--one-way", "-s", "9", panorama }), 3);
     EXPECT_TRUE(std::regex_search(out.str(), std::regex("^2 frames written, 0 skipped, 1 failed"))) << out.str();
     EXPECT_NE(err.str().find("IMAGE0001.BMP"), std::string::npos);
     EXPECT_TRUE(fs::exists(frame(2)));
@@ -180,7 +181,7 @@ struct ExitCase {
     bool folderMade = false; // the frame size is found unusable only after the folder check
 };
 
-class CliExitTable : public CliRun, public testing::WithParamInterface<ExitCase> {};
+class CliExitTable : public CliRun, public testing::WithParamInterface<ExitCase> { };
 
 TEST_P(CliExitTable, reportsAndExits)
 {
@@ -199,28 +200,26 @@ TEST_P(CliExitTable, reportsAndExits)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Errors, CliExitTable,
-    testing::Values(ExitCase{"zeroWidth", {"-W", "0", "PANO"}, 1, "Valeur de Largeur Incorrecte"},
-                    ExitCase{"negativeHeight", {"-H", "-5", "PANO"}, 1, "Valeur de Hauteur Incorrecte"},
-                    ExitCase{"badNumber", {"-s", "1.5", "PANO"}, 1, "invalid number"},
-                    ExitCase{"hugeFrame", {"-W", "100000", "-H", "100000", "PANO"}, 1, "Impossible de créer une image", true},
-                    ExitCase{"missingPicture", {"DIR/none.bmp"}, 2, "cannot read the picture"},
-                    ExitCase{"notAPicture", {"DIR/pano.bmp/x.bmp"}, 2, "cannot read the picture"},
-                    ExitCase{"folderUnderAFile", {"-o", "DIR/pano.bmp/out", "PANO"}, 1,
-                             "Impossible de créer Le Dossier"}),
+INSTANTIATE_TEST_SUITE_P(Errors, CliExitTable,
+    testing::Values(ExitCase { "zeroWidth", { "-W", "0", "PANO" }, 1, "Valeur de Largeur Incorrecte" },
+        ExitCase { "negativeHeight", { "-H", "-5", "PANO" }, 1, "Valeur de Hauteur Incorrecte" },
+        ExitCase { "badNumber", { "-s", "1.5", "PANO" }, 1, "invalid number" },
+        ExitCase { "hugeFrame", { "-W", "100000", "-H", "100000", "PANO" }, 1, "Impossible de créer une image", true },
+        ExitCase { "missingPicture", { "DIR/none.bmp" }, 2, "cannot read the picture" },
+        ExitCase { "notAPicture", { "DIR/pano.bmp/x.bmp" }, 2, "cannot read the picture" },
+        ExitCase { "folderUnderAFile", { "-o", "DIR/pano.bmp/out", "PANO" }, 1, "Impossible de créer Le Dossier" }),
     [](const testing::TestParamInfo<ExitCase> &info) { return std::string(info.param.label); });
 
 TEST_F(CliRun, helpGoesToStandardOutput)
 {
-    EXPECT_EQ(run({"--help"}), 0);
+    EXPECT_EQ(run({ "--help" }), 0);
     EXPECT_NE(out.str().find("Usage: travelia-cli"), std::string::npos);
 }
 
 TEST_F(CliRun, garbageFileIsUnreadable)
 {
-    writeFileBytes(dir / "junk.bmp", {'B', 'M', 0, 1, 2});
-    EXPECT_EQ(run({(dir / "junk.bmp").string()}), 2);
+    writeFileBytes(dir / "junk.bmp", { 'B', 'M', 0, 1, 2 });
+    EXPECT_EQ(run({ (dir / "junk.bmp").string() }), 2);
 }
 
 } // namespace
