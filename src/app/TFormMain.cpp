@@ -38,6 +38,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
@@ -224,8 +225,12 @@ void TFormMain::createPanel()
     ScrollBox1->setBackgroundRole(QPalette::Window);
 
     PanelAnim = new QWidget;
+    // A small font, so that every caption fits the panel's fixed width.
+    QFont panelFont = PanelAnim->font();
+    panelFont.setPixelSize(11);
+    PanelAnim->setFont(panelFont);
     auto *panel = new QVBoxLayout(PanelAnim);
-    panel->setContentsMargins(4, 4, 4, 4);
+    panel->setContentsMargins(2, 2, 2, 2);
     panel->setSpacing(4);
 
     auto newButton = [this](const char *caption) {
@@ -343,7 +348,17 @@ void TFormMain::createPanel()
     panel->addWidget(SpeedButtonDefault);
     panel->addStretch();
 
+    // Edits may shrink: the captions, not the fields, set the panel's width.
+    for (QLineEdit *edit : PanelAnim->findChildren<QLineEdit *>())
+        edit->setMinimumWidth(30);
+    for (QGroupBox *box : PanelAnim->findChildren<QGroupBox *>())
+        box->layout()->setContentsMargins(4, 4, 4, 4);
     ScrollBox1->setWidget(PanelAnim);
+    // 245 pixels, or wider when this platform's fonts need it: the panel
+    // scrolls vertically only, so its captions must fit across.
+    const int needed = PanelAnim->minimumSizeHint().width() + style()->pixelMetric(QStyle::PM_ScrollBarExtent)
+                     + 2 * ScrollBox1->frameWidth();
+    ScrollBox1->setFixedWidth(std::max(kPanelWidth, needed));
 }
 
 void TFormMain::connectPanel()
