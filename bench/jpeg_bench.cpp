@@ -154,7 +154,7 @@ int writeSample(const std::string &dir)
     for (int y = 0; y < kHeight; ++y)
         for (int x = 0; x < kWidth; ++x) {
             const std::uint8_t *p = picture.scanLine(y) + 3 * x;
-            const char rgb[3] = {char(p[2]), char(p[1]), char(p[0])};
+            const char rgb[3] = { char(p[2]), char(p[1]), char(p[0]) };
             ppm.write(rgb, 3);
         }
     std::ofstream jpg(dir + "/sample.jpg", std::ios::binary);

@@ -19,7 +19,7 @@ namespace {
 
 long peakKilobytes()
 {
-    rusage usage{};
+    rusage usage {};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss;
 }
@@ -53,8 +53,8 @@ int load(const char *path)
     const long after = peakKilobytes();
     std::printf("loaded=%d size=%dx%d time_ms=%.0f bitmap_MB=%.1f peak_before_MB=%.1f peak_after_MB=%.1f "
                 "growth_MB=%.1f\n",
-                ok, picture.width(), picture.height(), ms, picture.byteCount() / 1048576.0, before / 1024.0,
-                after / 1024.0, (after - before) / 1024.0);
+        ok, picture.width(), picture.height(), ms, picture.byteCount() / 1048576.0, before / 1024.0, after / 1024.0,
+        (after - before) / 1024.0);
     return ok ? 0 : 1;
 }
 

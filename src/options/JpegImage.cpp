@@ -11,7 +11,8 @@
 #include <new>
 
 #include <jpeglib.h>
-// jpeglib.h needs stdio first; jerror.h only for the message codes.
+
+// After jpeglib.h: the message list depends on the library version it defines.
 #include <jerror.h>
 
 // Error handling follows one rule: libjpeg's error exit longjmps back to the
@@ -49,8 +50,8 @@ extern "C" void onErrorExit(j_common_ptr cinfo)
 
 // Warnings (corrupt data filled with grey, extraneous bytes) are not errors:
 // the picture decodes as far as it goes. Nothing is printed.
-extern "C" void onEmitMessage(j_common_ptr, int) {}
-extern "C" void onOutputMessage(j_common_ptr) {}
+extern "C" void onEmitMessage(j_common_ptr, int) { }
+extern "C" void onOutputMessage(j_common_ptr) { }
 
 extern "C" void onProgress(j_common_ptr cinfo)
 {
@@ -127,7 +128,7 @@ Outcome compressProtected(CompressJob &job)
 
 enum class RowMode {
     Direct, // libjpeg writes BGR straight into the bitmap
-    Cmyk,   // four samples a pixel, converted here
+    Cmyk, // four samples a pixel, converted here
     Indexed // one colour-map index a pixel, expanded through lut
 };
 
@@ -140,7 +141,7 @@ struct DecodeJob {
     std::size_t size;
     Bitmap24 *target;
     RowMode mode;
-    bool toGrey;       // grey wanted but the file is CMYK: libjpeg can't convert
+    bool toGrey; // grey wanted but the file is CMYK: libjpeg can't convert
     JSAMPARRAY buffer; // per-batch rows for Cmyk and Indexed modes (libjpeg's pool)
     std::uint8_t lut[256][3];
 };
@@ -173,8 +174,8 @@ void buildLut(DecodeJob &job)
             d[0] = d[1] = d[2] = cinfo.colormap[0][i];
             break;
         case 4: {
-            const JSAMPLE s[4] = {cinfo.colormap[0][i], cinfo.colormap[1][i], cinfo.colormap[2][i],
-                                  cinfo.colormap[3][i]};
+            const JSAMPLE s[4]
+                = { cinfo.colormap[0][i], cinfo.colormap[1][i], cinfo.colormap[2][i], cinfo.colormap[3][i] };
             cmykToBgr(s, d, job.toGrey);
             break;
         }
@@ -267,7 +268,7 @@ Outcome decodeProtected(DecodeJob &job)
         return Outcome::OutOfMemory;
     if (job.mode != RowMode::Direct)
         job.buffer = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,
-                                                cinfo.output_width * cinfo.output_components, kBatchRows);
+            cinfo.output_width * cinfo.output_components, kBatchRows);
 
     if (o.ProgressiveDisplay && jpeg_has_multiple_scans(&cinfo)) {
         // Intermediate passes use the fast settings, the last one the kept ones.
@@ -304,22 +305,25 @@ Outcome decodeProtected(DecodeJob &job)
 
 JpegError::JpegError(int messageCode)
     : std::runtime_error([messageCode] {
-          char text[32];
-          std::snprintf(text, sizeof text, "JPEG error #%d", messageCode);
-          return std::string(text);
-      }()),
-      m_code(messageCode)
+        char text[32];
+        std::snprintf(text, sizeof text, "JPEG error #%d", messageCode);
+        return std::string(text);
+    }())
+    , m_code(messageCode)
 {
 }
 
-TJPEGImage::TJPEGImage() : m_options(JpegOptions) {}
+TJPEGImage::TJPEGImage()
+    : m_options(JpegOptions)
+{
+}
 
 std::vector<std::uint8_t> TJPEGImage::compress(const Bitmap24 &bitmap) const
 {
     if (bitmap.isEmpty())
         return {};
     // Heap-allocated: the codec structures are a few kB and the job must not move.
-    std::unique_ptr<CompressJob> job(new CompressJob{});
+    std::unique_ptr<CompressJob> job(new CompressJob {});
     job->options = m_options;
     job->bitmap = &bitmap;
     job->cinfo.err = &job->err.pub;
@@ -339,7 +343,7 @@ std::vector<std::uint8_t> TJPEGImage::compress(const Bitmap24 &bitmap) const
 void TJPEGImage::decode(const std::uint8_t *data, std::size_t size, Bitmap24 &target) const
 {
     target.clear();
-    std::unique_ptr<DecodeJob> job(new DecodeJob{});
+    std::unique_ptr<DecodeJob> job(new DecodeJob {});
     job->options = m_options;
     job->data = data;
     job->size = size;

@@ -21,8 +21,7 @@ std::uint16_t u16(const std::uint8_t *p)
 
 std::uint32_t u32(const std::uint8_t *p)
 {
-    return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16)
-        | (std::uint32_t(p[3]) << 24);
+    return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) | (std::uint32_t(p[3]) << 24);
 }
 
 struct Bgr {
@@ -32,7 +31,8 @@ struct Bgr {
 // One colour channel described by a bit mask, scaled to 8 bits.
 class Channel {
 public:
-    explicit Channel(std::uint32_t mask = 0) : m_mask(mask)
+    explicit Channel(std::uint32_t mask = 0)
+        : m_mask(mask)
     {
         if (!mask)
             return;
@@ -69,7 +69,7 @@ struct Header {
     int bitCount = 0;
     std::uint32_t compression = kBiRgb;
     std::uint32_t colorsUsed = 0;
-    std::uint32_t masks[3] = {0, 0, 0};
+    std::uint32_t masks[3] = { 0, 0, 0 };
     std::size_t paletteOffset = 0;
     std::size_t paletteEntrySize = 4;
     std::size_t pixelOffset = 0;
@@ -179,7 +179,7 @@ bool BmpReader::decode(const std::uint8_t *data, std::size_t size, Bitmap24 &tar
         return fail("picture too large");
 
     // Palette: only what the pixels can index is used; missing entries stay black.
-    std::array<Bgr, 256> palette{};
+    std::array<Bgr, 256> palette {};
     if (h.bitCount <= 8) {
         const std::size_t maxEntries = std::size_t(1) << h.bitCount;
         std::size_t count = h.colorsUsed ? std::size_t(h.colorsUsed) : maxEntries;
@@ -189,7 +189,7 @@ bool BmpReader::decode(const std::uint8_t *data, std::size_t size, Bitmap24 &tar
             return fail("truncated palette");
         for (std::size_t i = 0; i < count; ++i) {
             const std::uint8_t *e = data + h.paletteOffset + i * h.paletteEntrySize;
-            palette[i] = {e[0], e[1], e[2]};
+            palette[i] = { e[0], e[1], e[2] };
         }
     }
     if (!bitfields) {
@@ -285,7 +285,7 @@ bool BmpReader::decode(const std::uint8_t *data, std::size_t size, Bitmap24 &tar
         case 16:
             for (int x = 0; x < width; ++x) {
                 const std::uint32_t p = u16(src + 2 * x);
-                putPixel(dst, x, {blue(p), green(p), red(p)});
+                putPixel(dst, x, { blue(p), green(p), red(p) });
             }
             break;
         case 24:
@@ -294,7 +294,7 @@ bool BmpReader::decode(const std::uint8_t *data, std::size_t size, Bitmap24 &tar
         case 32:
             for (int x = 0; x < width; ++x) {
                 const std::uint32_t p = u32(src + 4 * x);
-                putPixel(dst, x, {blue(p), green(p), red(p)});
+                putPixel(dst, x, { blue(p), green(p), red(p) });
             }
             break;
         }

@@ -47,18 +47,17 @@ bool convertFrame(const AVFrame *frame, Bitmap24 &target)
 {
     const auto format = AVPixelFormat(frame->format);
     const AVPixFmtDescriptor *desc = av_pix_fmt_desc_get(format);
-    if (!desc || frame->width <= 0 || frame->height <= 0
-        || !Bitmap24::sizeAllowed(frame->width, frame->height))
+    if (!desc || frame->width <= 0 || frame->height <= 0 || !Bitmap24::sizeAllowed(frame->width, frame->height))
         return false;
     const bool alpha = (desc->flags & AV_PIX_FMT_FLAG_ALPHA) != 0;
     const int w = frame->width, h = frame->height;
     SwsPtr sws(sws_getContext(w, h, format, w, h, alpha ? AV_PIX_FMT_BGRA : AV_PIX_FMT_BGR24,
-                              SWS_BICUBIC | SWS_FULL_CHR_H_INT | SWS_ACCURATE_RND, nullptr, nullptr, nullptr));
+        SWS_BICUBIC | SWS_FULL_CHR_H_INT | SWS_ACCURATE_RND, nullptr, nullptr, nullptr));
     if (!sws || !target.resize(w, h))
         return false;
     if (!alpha) {
-        std::uint8_t *dst[4] = {target.bits(), nullptr, nullptr, nullptr};
-        int dstStride[4] = {int(target.stride()), 0, 0, 0};
+        std::uint8_t *dst[4] = { target.bits(), nullptr, nullptr, nullptr };
+        int dstStride[4] = { int(target.stride()), 0, 0, 0 };
         return sws_scale(sws.get(), frame->data, frame->linesize, 0, h, dst, dstStride) == h;
     }
     // Composite on black through a 32-bit copy.
@@ -66,8 +65,8 @@ bool convertFrame(const AVFrame *frame, Bitmap24 &target)
     std::unique_ptr<std::uint8_t[]> bgra(new (std::nothrow) std::uint8_t[rowBytes * std::size_t(h)]);
     if (!bgra)
         return false;
-    std::uint8_t *dst[4] = {bgra.get(), nullptr, nullptr, nullptr};
-    int dstStride[4] = {int(rowBytes), 0, 0, 0};
+    std::uint8_t *dst[4] = { bgra.get(), nullptr, nullptr, nullptr };
+    int dstStride[4] = { int(rowBytes), 0, 0, 0 };
     if (sws_scale(sws.get(), frame->data, frame->linesize, 0, h, dst, dstStride) != h)
         return false;
     for (int y = 0; y < h; ++y) {

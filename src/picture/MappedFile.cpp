@@ -1,6 +1,7 @@
 #include "picture/MappedFile.h"
 
-MappedFile::MappedFile(const std::string &fileName) : m_file(QString::fromStdString(fileName))
+MappedFile::MappedFile(const std::string &fileName)
+    : m_file(QString::fromStdString(fileName))
 {
     if (!m_file.open(QIODevice::ReadOnly))
         return;

@@ -12,7 +12,8 @@
 #include <QStringList>
 #include <QVBoxLayout>
 
-PictureOpenDialog::PictureOpenDialog(QWidget *parent, const QString &title) : QFileDialog(parent, title)
+PictureOpenDialog::PictureOpenDialog(QWidget *parent, const QString &title)
+    : QFileDialog(parent, title)
 {
     setOption(QFileDialog::DontUseNativeDialog, true);
     setFileMode(QFileDialog::ExistingFile);
@@ -83,9 +84,9 @@ void PictureOpenDialog::showPreview()
     if (!LoadPictureFile(m_pending.toStdString(), picture))
         return;
     // The bitmap's rows are laid out as Qt's BGR888 with a 4-byte stride.
-    const QImage view(picture.bits(), picture.width(), picture.height(), qsizetype(picture.stride()),
-                      QImage::Format_BGR888);
-    m_thumbnail->setPixmap(QPixmap::fromImage(
-        view.scaled(kThumbnailSide, kThumbnailSide, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+    const QImage view(
+        picture.bits(), picture.width(), picture.height(), qsizetype(picture.stride()), QImage::Format_BGR888);
+    m_thumbnail->setPixmap(
+        QPixmap::fromImage(view.scaled(kThumbnailSide, kThumbnailSide, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
     m_size->setText(QStringLiteral("%1 × %2").arg(picture.width()).arg(picture.height()));
 }

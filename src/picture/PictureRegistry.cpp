@@ -25,43 +25,43 @@ const std::vector<BuiltInRow> &builtInRows()
 {
     using D = PictureDecoder;
     static const std::vector<BuiltInRow> rows = {
-        {{"wmf"}, "Métafichiers", D::None, ""},
-        {{"emf"}, "Métafichiers évolués", D::None, ""},
-        {{"ico"}, "Icônes", D::Qt, "ico"},
-        {{"bmp"}, "Bitmaps", D::Bitmap, ""},
-        {{"jpg", "jpeg"}, "JPEG Image File", D::Jpeg, ""},
-        {{"bmp"}, "Windows bitmaps", D::Bitmap, ""},
-        {{"ico"}, "Windows icons", D::Qt, "ico"},
-        {{"wmf"}, "Windows metafiles", D::None, ""},
-        {{"emf"}, "Windows enhanced meta files", D::None, ""},
-        {{"jfif"}, "JFIF images", D::Jpeg, ""},
-        {{"jpg"}, "JPG images", D::Jpeg, ""},
-        {{"jpe"}, "JPE images", D::Jpeg, ""},
-        {{"jpeg", "jps"}, "JPEG images", D::Jpeg, ""},
-        {{"rle"}, "Run length encoded Windows bitmaps", D::Bitmap, ""},
-        {{"dib"}, "Device independant Windows bitmaps", D::Bitmap, ""},
-        {{"win", "vst", "vda", "tga", "icb"}, "Truevision images", D::FFmpeg, "targa"},
-        {{"tiff"}, "Macintosh TIFF images", D::Qt, "tiff"},
-        {{"tif"}, "PC TIF images", D::Qt, "tiff"},
-        {{"fax"}, "GFI fax images", D::Qt, "tiff"},
-        {{"eps"}, "Encapsulated Postscript images", D::None, ""},
-        {{"pcx", "pcc"}, "ZSoft Paintbrush images", D::FFmpeg, "pcx"},
-        {{"scr"}, "Word 5.x screen capture images", D::FFmpeg, "pcx"},
-        {{"rpf", "rla"}, "Alias/Wavefront images", D::None, ""},
-        {{"sgi"}, "SGI true color images", D::FFmpeg, "sgi"},
-        {{"rgba"}, "SGI true color images with alpha", D::FFmpeg, "sgi"},
-        {{"rgb"}, "SGI true color images", D::FFmpeg, "sgi"},
-        {{"bw"}, "SGI black/white images", D::FFmpeg, "sgi"},
-        {{"psd", "pdd"}, "Photoshop images", D::FFmpeg, "psd"},
-        {{"ppm"}, "Portable pixel map images", D::Qt, "ppm"},
-        {{"pgm"}, "Portable gray map images", D::Qt, "pgm"},
-        {{"pbm"}, "Portable bitmap images", D::Qt, "pbm"},
-        {{"cel", "pic"}, "Autodesk images", D::None, ""},
-        {{"pcd"}, "Kodak Photo-CD images", D::FFmpeg, "photocd"},
-        {{"cut"}, "Dr. Halo images", D::None, ""},
-        {{"psp"}, "Paintshop Pro images", D::None, ""},
-        {{"png"}, "Portable network graphic images", D::Qt, "png"},
-        {{"gif"}, "GIF Image", D::Qt, "gif"},
+        { { "wmf" }, "Métafichiers", D::None, "" },
+        { { "emf" }, "Métafichiers évolués", D::None, "" },
+        { { "ico" }, "Icônes", D::Qt, "ico" },
+        { { "bmp" }, "Bitmaps", D::Bitmap, "" },
+        { { "jpg", "jpeg" }, "JPEG Image File", D::Jpeg, "" },
+        { { "bmp" }, "Windows bitmaps", D::Bitmap, "" },
+        { { "ico" }, "Windows icons", D::Qt, "ico" },
+        { { "wmf" }, "Windows metafiles", D::None, "" },
+        { { "emf" }, "Windows enhanced meta files", D::None, "" },
+        { { "jfif" }, "JFIF images", D::Jpeg, "" },
+        { { "jpg" }, "JPG images", D::Jpeg, "" },
+        { { "jpe" }, "JPE images", D::Jpeg, "" },
+        { { "jpeg", "jps" }, "JPEG images", D::Jpeg, "" },
+        { { "rle" }, "Run length encoded Windows bitmaps", D::Bitmap, "" },
+        { { "dib" }, "Device independant Windows bitmaps", D::Bitmap, "" },
+        { { "win", "vst", "vda", "tga", "icb" }, "Truevision images", D::FFmpeg, "targa" },
+        { { "tiff" }, "Macintosh TIFF images", D::Qt, "tiff" },
+        { { "tif" }, "PC TIF images", D::Qt, "tiff" },
+        { { "fax" }, "GFI fax images", D::Qt, "tiff" },
+        { { "eps" }, "Encapsulated Postscript images", D::None, "" },
+        { { "pcx", "pcc" }, "ZSoft Paintbrush images", D::FFmpeg, "pcx" },
+        { { "scr" }, "Word 5.x screen capture images", D::FFmpeg, "pcx" },
+        { { "rpf", "rla" }, "Alias/Wavefront images", D::None, "" },
+        { { "sgi" }, "SGI true color images", D::FFmpeg, "sgi" },
+        { { "rgba" }, "SGI true color images with alpha", D::FFmpeg, "sgi" },
+        { { "rgb" }, "SGI true color images", D::FFmpeg, "sgi" },
+        { { "bw" }, "SGI black/white images", D::FFmpeg, "sgi" },
+        { { "psd", "pdd" }, "Photoshop images", D::FFmpeg, "psd" },
+        { { "ppm" }, "Portable pixel map images", D::Qt, "ppm" },
+        { { "pgm" }, "Portable gray map images", D::Qt, "pgm" },
+        { { "pbm" }, "Portable bitmap images", D::Qt, "pbm" },
+        { { "cel", "pic" }, "Autodesk images", D::None, "" },
+        { { "pcd" }, "Kodak Photo-CD images", D::FFmpeg, "photocd" },
+        { { "cut" }, "Dr. Halo images", D::None, "" },
+        { { "psp" }, "Paintshop Pro images", D::None, "" },
+        { { "png" }, "Portable network graphic images", D::Qt, "png" },
+        { { "gif" }, "GIF Image", D::Qt, "gif" },
     };
     return rows;
 }
@@ -78,7 +78,7 @@ PictureRegistry::PictureRegistry()
 {
     for (const BuiltInRow &row : builtInRows())
         for (const char *extension : row.extensions)
-            registerFormat({extension, row.description, row.decoder, row.codec});
+            registerFormat({ extension, row.description, row.decoder, row.codec });
 }
 
 void PictureRegistry::registerFormat(PictureFormat format)
@@ -106,12 +106,12 @@ std::vector<PictureFileType> PictureRegistry::fileTypes() const
         if (it->extension.empty())
             continue;
         const std::string pattern = "*." + it->extension;
-        single.push_back({it->description, {pattern}});
+        single.push_back({ it->description, { pattern } });
         all.push_back(pattern);
     }
     std::vector<PictureFileType> types;
     if (single.size() > 1)
-        types.push_back({"Tous", all});
+        types.push_back({ "Tous", all });
     types.insert(types.end(), single.begin(), single.end());
     return types;
 }

@@ -6,18 +6,18 @@
 
 // How a registered format is decoded.
 enum class PictureDecoder {
-    None,    // registered for the open dialog only: loading fails
-    Bitmap,  // our BMP reader
-    Jpeg,    // TJPEGImage with the JPEG options in force
-    Qt,      // a QImageReader plug-in, forced to the entry's format
-    FFmpeg,  // a libavcodec still-image decoder
+    None, // registered for the open dialog only: loading fails
+    Bitmap, // our BMP reader
+    Jpeg, // TJPEGImage with the JPEG options in force
+    Qt, // a QImageReader plug-in, forced to the entry's format
+    FFmpeg, // a libavcodec still-image decoder
 };
 
 struct PictureFormat {
-    std::string extension;   // lower case, no dot
+    std::string extension; // lower case, no dot
     std::string description; // UTF-8
     PictureDecoder decoder = PictureDecoder::None;
-    std::string codec;       // Qt format name or libavcodec decoder name
+    std::string codec; // Qt format name or libavcodec decoder name
 };
 
 // One file type of the open dialog: its label and its patterns ("*.gif").

@@ -13,6 +13,8 @@
 #include <string>
 
 #include <jpeglib.h>
+
+// After jpeglib.h: the message list depends on the library version it defines.
 #include <jerror.h>
 
 namespace {
@@ -20,14 +22,12 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 
 // libjpeg's example tables (ITU T.81 K.1), row-major.
-const int kStdLuminance[64] = {16, 11, 10, 16, 24,  40,  51,  61,  12, 12, 14, 19, 26,  58,  60,  55,
-                               14, 13, 16, 24, 40,  57,  69,  56,  14, 17, 22, 29, 51,  87,  80,  62,
-                               18, 22, 37, 56, 68,  109, 103, 77,  24, 35, 55, 64, 81,  104, 113, 92,
-                               49, 64, 78, 87, 103, 121, 120, 101, 72, 92, 95, 98, 112, 100, 103, 99};
-const int kStdChrominance[64] = {17, 18, 24, 47, 99, 99, 99, 99, 18, 21, 26, 66, 99, 99, 99, 99,
-                                 24, 26, 56, 99, 99, 99, 99, 99, 47, 66, 99, 99, 99, 99, 99, 99,
-                                 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99,
-                                 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99};
+const int kStdLuminance[64] = { 16, 11, 10, 16, 24, 40, 51, 61, 12, 12, 14, 19, 26, 58, 60, 55, 14, 13, 16, 24, 40, 57,
+    69, 56, 14, 17, 22, 29, 51, 87, 80, 62, 18, 22, 37, 56, 68, 109, 103, 77, 24, 35, 55, 64, 81, 104, 113, 92, 49, 64,
+    78, 87, 103, 121, 120, 101, 72, 92, 95, 98, 112, 100, 103, 99 };
+const int kStdChrominance[64] = { 17, 18, 24, 47, 99, 99, 99, 99, 18, 21, 26, 66, 99, 99, 99, 99, 24, 26, 56, 99, 99,
+    99, 99, 99, 47, 66, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99,
+    99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99 };
 
 std::vector<int> scaledTable(const int *base, int quality)
 {
@@ -103,29 +103,31 @@ TJpegOptions with(void (*change)(TJpegOptions &))
 
 std::vector<EncodeCase> encodeCases()
 {
-    const std::vector<std::pair<int, int>> full = {{1, 1}, {1, 1}, {1, 1}};
+    const std::vector<std::pair<int, int>> full = { { 1, 1 }, { 1, 1 }, { 1, 1 } };
     return {
-        {"DefaultsBaseline444Q95", TJpegOptions{}, 0xC0, full},
-        {"HorzSubSampling422", with([](TJpegOptions &o) { o.HorzSubSampling = true; }), 0xC0,
-         {{2, 1}, {1, 1}, {1, 1}}},
-        {"VertSubSampling", with([](TJpegOptions &o) { o.VertSubSampling = true; }), 0xC0, {{1, 2}, {1, 1}, {1, 1}}},
-        {"BothSubSampling420", with([](TJpegOptions &o) { o.HorzSubSampling = o.VertSubSampling = true; }), 0xC0,
-         {{2, 2}, {1, 1}, {1, 1}}},
-        {"GrayscaleOneComponent", with([](TJpegOptions &o) { o.Grayscale = true; }), 0xC0, {{1, 1}}},
-        {"GrayscaleIgnoresSubSampling",
-         with([](TJpegOptions &o) { o.Grayscale = o.HorzSubSampling = o.VertSubSampling = true; }), 0xC0, {{1, 1}}},
-        {"Progressive", with([](TJpegOptions &o) { o.ProgressiveEncoding = true; }), 0xC2, full},
-        {"ProgressiveGrayscale", with([](TJpegOptions &o) { o.ProgressiveEncoding = o.Grayscale = true; }), 0xC2,
-         {{1, 1}}},
-        {"Quality75", with([](TJpegOptions &o) { o.CompressionQuality = 75; }), 0xC0, full},
-        {"Quality50", with([](TJpegOptions &o) { o.CompressionQuality = 50; }), 0xC0, full},
-        {"Quality20", with([](TJpegOptions &o) { o.CompressionQuality = 20; }), 0xC0, full},
-        {"Quality5BaselineLimitsTo255", with([](TJpegOptions &o) { o.CompressionQuality = 5; }), 0xC0, full},
-        {"Quality100", with([](TJpegOptions &o) { o.CompressionQuality = 100; }), 0xC0, full},
+        { "DefaultsBaseline444Q95", TJpegOptions {}, 0xC0, full },
+        { "HorzSubSampling422", with([](TJpegOptions &o) { o.HorzSubSampling = true; }), 0xC0,
+            { { 2, 1 }, { 1, 1 }, { 1, 1 } } },
+        { "VertSubSampling", with([](TJpegOptions &o) { o.VertSubSampling = true; }), 0xC0,
+            { { 1, 2 }, { 1, 1 }, { 1, 1 } } },
+        { "BothSubSampling420", with([](TJpegOptions &o) { o.HorzSubSampling = o.VertSubSampling = true; }), 0xC0,
+            { { 2, 2 }, { 1, 1 }, { 1, 1 } } },
+        { "GrayscaleOneComponent", with([](TJpegOptions &o) { o.Grayscale = true; }), 0xC0, { { 1, 1 } } },
+        { "GrayscaleIgnoresSubSampling",
+            with([](TJpegOptions &o) { o.Grayscale = o.HorzSubSampling = o.VertSubSampling = true; }), 0xC0,
+            { { 1, 1 } } },
+        { "Progressive", with([](TJpegOptions &o) { o.ProgressiveEncoding = true; }), 0xC2, full },
+        { "ProgressiveGrayscale", with([](TJpegOptions &o) { o.ProgressiveEncoding = o.Grayscale = true; }), 0xC2,
+            { { 1, 1 } } },
+        { "Quality75", with([](TJpegOptions &o) { o.CompressionQuality = 75; }), 0xC0, full },
+        { "Quality50", with([](TJpegOptions &o) { o.CompressionQuality = 50; }), 0xC0, full },
+        { "Quality20", with([](TJpegOptions &o) { o.CompressionQuality = 20; }), 0xC0, full },
+        { "Quality5BaselineLimitsTo255", with([](TJpegOptions &o) { o.CompressionQuality = 5; }), 0xC0, full },
+        { "Quality100", with([](TJpegOptions &o) { o.CompressionQuality = 100; }), 0xC0, full },
     };
 }
 
-class JpegEncode : public ::testing::TestWithParam<EncodeCase> {};
+class JpegEncode : public ::testing::TestWithParam<EncodeCase> { };
 
 TEST_P(JpegEncode, WritesTheExpectedFrame)
 {
@@ -153,8 +155,8 @@ TEST_P(JpegEncode, WritesTheExpectedFrame)
         EXPECT_EQ(info.scanCount, 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Options, JpegEncode, ::testing::ValuesIn(encodeCases()),
-                         [](const auto &info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(
+    Options, JpegEncode, ::testing::ValuesIn(encodeCases()), [](const auto &info) { return info.param.name; });
 
 TEST(JpegEncodeEdge, BitmapWithoutWidthOrHeightGivesNoData)
 {
@@ -214,7 +216,7 @@ struct ScaleCase {
     int width, height;
 };
 
-class JpegScale : public ::testing::TestWithParam<ScaleCase> {};
+class JpegScale : public ::testing::TestWithParam<ScaleCase> { };
 
 TEST_P(JpegScale, DecodesAtOneOverPowerOfTwo)
 {
@@ -227,9 +229,8 @@ TEST_P(JpegScale, DecodesAtOneOverPowerOfTwo)
 }
 
 INSTANTIATE_TEST_SUITE_P(Scales, JpegScale,
-                         ::testing::Values(ScaleCase{0, 1000, 800}, ScaleCase{1, 500, 400}, ScaleCase{2, 250, 200},
-                                           ScaleCase{3, 125, 100}, ScaleCase{4, 1000, 800},
-                                           ScaleCase{255, 1000, 800}));
+    ::testing::Values(ScaleCase { 0, 1000, 800 }, ScaleCase { 1, 500, 400 }, ScaleCase { 2, 250, 200 },
+        ScaleCase { 3, 125, 100 }, ScaleCase { 4, 1000, 800 }, ScaleCase { 255, 1000, 800 }));
 
 struct ReadCase {
     std::string name;
@@ -247,9 +248,9 @@ std::ostream &operator<<(std::ostream &os, const ReadCase &c)
 std::vector<ReadCase> readCases()
 {
     std::vector<ReadCase> cases;
-    for (bool progressive : {false, true}) {
+    for (bool progressive : { false, true }) {
         const std::string file = progressive ? "ProgressiveFile" : "BaselineFile";
-        for (bool display : {false, true}) {
+        for (bool display : { false, true }) {
             if (display && !progressive)
                 continue;
             const std::string suffix = file + (display ? "ShownScanByScan" : "");
@@ -257,21 +258,28 @@ std::vector<ReadCase> readCases()
                 TJpegOptions o;
                 change(o);
                 o.ProgressiveDisplay = display;
-                cases.push_back({name + suffix, o, progressive, grey, few});
+                cases.push_back({ name + suffix, o, progressive, grey, few });
             };
-            add("TwentyFourBits", [](TJpegOptions &) {}, false, false);
-            add("EightBits", [](TJpegOptions &o) { o.PixelFormat = 1; }, false, true);
-            add("EightBitsFast", [](TJpegOptions &o) { o.PixelFormat = 1, o.Performance = 1; }, false, true);
-            add("Grayscale", [](TJpegOptions &o) { o.Grayscale = true; }, true, true);
-            add("GrayscaleFast", [](TJpegOptions &o) { o.Grayscale = true, o.Performance = 1; }, true, true);
-            add("FastNoSmoothing", [](TJpegOptions &o) { o.Performance = 1, o.Smoothing = false; }, false, false);
-            add("UnknownPixelFormatIs24Bits", [](TJpegOptions &o) { o.PixelFormat = 255; }, false, false);
+            add(
+                "TwentyFourBits", [](TJpegOptions &) {}, false, false);
+            add(
+                "EightBits", [](TJpegOptions &o) { o.PixelFormat = 1; }, false, true);
+            add(
+                "EightBitsFast", [](TJpegOptions &o) { o.PixelFormat = 1, o.Performance = 1; }, false, true);
+            add(
+                "Grayscale", [](TJpegOptions &o) { o.Grayscale = true; }, true, true);
+            add(
+                "GrayscaleFast", [](TJpegOptions &o) { o.Grayscale = true, o.Performance = 1; }, true, true);
+            add(
+                "FastNoSmoothing", [](TJpegOptions &o) { o.Performance = 1, o.Smoothing = false; }, false, false);
+            add(
+                "UnknownPixelFormatIs24Bits", [](TJpegOptions &o) { o.PixelFormat = 255; }, false, false);
         }
     }
     return cases;
 }
 
-class JpegRead : public ::testing::TestWithParam<ReadCase> {};
+class JpegRead : public ::testing::TestWithParam<ReadCase> { };
 
 TEST_P(JpegRead, AppliesTheReadingSettings)
 {
@@ -309,8 +317,8 @@ TEST_P(JpegRead, AppliesTheReadingSettings)
     EXPECT_LE(meanAbsDifference(bitmap, decode(bytes, other)), 0.5);
 }
 
-INSTANTIATE_TEST_SUITE_P(Options, JpegRead, ::testing::ValuesIn(readCases()),
-                         [](const auto &info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(
+    Options, JpegRead, ::testing::ValuesIn(readCases()), [](const auto &info) { return info.param.name; });
 
 TEST(JpegRead, GreyFileDecodesGreyEvenWithoutTheGreyOption)
 {
@@ -345,7 +353,7 @@ Bytes manyScans(int repeats)
     return out;
 }
 
-class JpegScanFlood : public ::testing::TestWithParam<bool> {};
+class JpegScanFlood : public ::testing::TestWithParam<bool> { };
 
 TEST_P(JpegScanFlood, ThousandsOfScansFailInBoundedTime)
 {
@@ -372,7 +380,7 @@ TEST_P(JpegScanFlood, AFewRepeatedScansStillDecode)
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, JpegScanFlood, ::testing::Values(false, true),
-                         [](const auto &info) { return info.param ? "ScanByScan" : "AtOnce"; });
+    [](const auto &info) { return info.param ? "ScanByScan" : "AtOnce"; });
 
 struct CorruptCase {
     std::string name;
@@ -393,32 +401,42 @@ Bytes goodJpeg()
 std::vector<CorruptCase> corruptCases()
 {
     return {
-        {"Empty", [] { return Bytes{}; }, JERR_INPUT_EMPTY},
-        {"NotAJpeg", [] { return Bytes(100, 'x'); }, JERR_NO_SOI},
-        {"OnlySoi", [] { return Bytes{0xFF, 0xD8}; }, 0},
-        {"CutBeforeTheFrameHeader", [] {
-             Bytes b = goodJpeg();
-             b.resize(30);
-             return b;
-         }, 0},
-        {"ZeroWidthFrame", [] {
-             Bytes b = goodJpeg();
-             for (const JpegSegment &s : splitJpeg(b))
-                 if (s.marker == 0xC0)
-                     b[s.payload + 3] = b[s.payload + 4] = 0;
-             return b;
-         }, JERR_EMPTY_IMAGE},
-        {"BadComponentCount", [] {
-             Bytes b = goodJpeg();
-             for (const JpegSegment &s : splitJpeg(b))
-                 if (s.marker == 0xC0)
-                     b[s.payload + 5] = 0;
-             return b;
-         }, 0},
+        { "Empty", [] { return Bytes {}; }, JERR_INPUT_EMPTY },
+        { "NotAJpeg", [] { return Bytes(100, 'x'); }, JERR_NO_SOI },
+        { "OnlySoi",
+            [] {
+                return Bytes { 0xFF, 0xD8 };
+            },
+            0 },
+        { "CutBeforeTheFrameHeader",
+            [] {
+                Bytes b = goodJpeg();
+                b.resize(30);
+                return b;
+            },
+            0 },
+        { "ZeroWidthFrame",
+            [] {
+                Bytes b = goodJpeg();
+                for (const JpegSegment &s : splitJpeg(b))
+                    if (s.marker == 0xC0)
+                        b[s.payload + 3] = b[s.payload + 4] = 0;
+                return b;
+            },
+            JERR_EMPTY_IMAGE },
+        { "BadComponentCount",
+            [] {
+                Bytes b = goodJpeg();
+                for (const JpegSegment &s : splitJpeg(b))
+                    if (s.marker == 0xC0)
+                        b[s.payload + 5] = 0;
+                return b;
+            },
+            0 },
     };
 }
 
-class JpegCorrupt : public ::testing::TestWithParam<CorruptCase> {};
+class JpegCorrupt : public ::testing::TestWithParam<CorruptCase> { };
 
 TEST_P(JpegCorrupt, ThrowsJpegErrorWithTheLibraryCode)
 {
@@ -437,8 +455,8 @@ TEST_P(JpegCorrupt, ThrowsJpegErrorWithTheLibraryCode)
     EXPECT_TRUE(bitmap.isEmpty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, JpegCorrupt, ::testing::ValuesIn(corruptCases()),
-                         [](const auto &info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(
+    Files, JpegCorrupt, ::testing::ValuesIn(corruptCases()), [](const auto &info) { return info.param.name; });
 
 TEST(JpegCorrupt, TruncatedScanDataDecodesWithTheMissingPartGrey)
 {

@@ -6,10 +6,9 @@
 namespace {
 
 // Position k of a stored table holds this coefficient (row-major index).
-constexpr int kZigzag[64] = {0,  1,  8,  16, 9,  2,  3,  10, 17, 24, 32, 25, 18, 11, 4,  5,
-                             12, 19, 26, 33, 40, 48, 41, 34, 27, 20, 13, 6,  7,  14, 21, 28,
-                             35, 42, 49, 56, 57, 50, 43, 36, 29, 22, 15, 23, 30, 37, 44, 51,
-                             58, 59, 52, 45, 38, 31, 39, 46, 53, 60, 61, 54, 47, 55, 62, 63};
+constexpr int kZigzag[64] = { 0, 1, 8, 16, 9, 2, 3, 10, 17, 24, 32, 25, 18, 11, 4, 5, 12, 19, 26, 33, 40, 48, 41, 34,
+    27, 20, 13, 6, 7, 14, 21, 28, 35, 42, 49, 56, 57, 50, 43, 36, 29, 22, 15, 23, 30, 37, 44, 51, 58, 59, 52, 45, 38,
+    31, 39, 46, 53, 60, 61, 54, 47, 55, 62, 63 };
 
 } // namespace
 
@@ -18,20 +17,20 @@ std::vector<JpegSegment> splitJpeg(const std::vector<std::uint8_t> &b)
     std::vector<JpegSegment> segments;
     if (b.size() < 2 || b[0] != 0xFF || b[1] != 0xD8)
         throw std::runtime_error("no SOI");
-    segments.push_back({0xD8, 0, 2, 2});
+    segments.push_back({ 0xD8, 0, 2, 2 });
     std::size_t pos = 2;
     while (pos + 1 < b.size()) {
         if (b[pos] != 0xFF)
             throw std::runtime_error("marker expected");
         const std::uint8_t marker = b[pos + 1];
         if (marker == 0xD9) {
-            segments.push_back({marker, pos, pos + 2, pos + 2});
+            segments.push_back({ marker, pos, pos + 2, pos + 2 });
             break;
         }
         if (pos + 4 > b.size())
             throw std::runtime_error("truncated segment");
         const std::size_t length = std::size_t(b[pos + 2] << 8 | b[pos + 3]);
-        JpegSegment s{marker, pos, pos + 2 + length, pos + 4};
+        JpegSegment s { marker, pos, pos + 2 + length, pos + 4 };
         if (marker == 0xDA) { // entropy-coded data runs to the next real marker
             std::size_t e = s.end;
             while (e + 1 < b.size() && !(b[e] == 0xFF && b[e + 1] != 0 && (b[e + 1] < 0xD0 || b[e + 1] > 0xD7)))
@@ -51,14 +50,13 @@ JpegFrameInfo inspectJpeg(const std::vector<std::uint8_t> &b)
         const std::uint8_t *p = b.data() + s.payload;
         if (s.marker == 0xE0 && std::memcmp(p, "JFIF", 5) == 0) {
             info.jfif = true;
-        } else if (s.marker >= 0xC0 && s.marker <= 0xCF && s.marker != 0xC4 && s.marker != 0xC8
-                   && s.marker != 0xCC) {
+        } else if (s.marker >= 0xC0 && s.marker <= 0xCF && s.marker != 0xC4 && s.marker != 0xC8 && s.marker != 0xCC) {
             info.sofMarker = s.marker;
             info.height = p[1] << 8 | p[2];
             info.width = p[3] << 8 | p[4];
             for (int i = 0; i < p[5]; ++i) {
                 const std::uint8_t *c = p + 6 + 3 * i;
-                info.components.push_back({c[0], c[1] >> 4, c[1] & 15, c[2]});
+                info.components.push_back({ c[0], c[1] >> 4, c[1] & 15, c[2] });
             }
         } else if (s.marker == 0xDB) {
             std::size_t at = s.payload;

@@ -7,10 +7,10 @@
 // A JPEG stream cut into its marker segments, for tests that check what the
 // encoder wrote or that build hostile files from a good one.
 struct JpegSegment {
-    std::uint8_t marker = 0;   // the byte after 0xFF
-    std::size_t offset = 0;    // of the 0xFF
-    std::size_t end = 0;       // one past the segment (entropy data included for SOS)
-    std::size_t payload = 0;   // first byte after the length field
+    std::uint8_t marker = 0; // the byte after 0xFF
+    std::size_t offset = 0; // of the 0xFF
+    std::size_t end = 0; // one past the segment (entropy data included for SOS)
+    std::size_t payload = 0; // first byte after the length field
 };
 
 std::vector<JpegSegment> splitJpeg(const std::vector<std::uint8_t> &bytes);

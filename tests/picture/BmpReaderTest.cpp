@@ -1,5 +1,5 @@
-#include "picture/Bitmap24.h"
 #include "picture/BmpReader.h"
+#include "picture/Bitmap24.h"
 
 #include "TestUtils.h"
 
@@ -35,9 +35,9 @@ struct BmpSpec {
     int height = 3; // negative: top-down
     int bitCount = 24;
     std::uint32_t compression = 0;
-    std::vector<std::uint32_t> masks;  // after a 40-byte header, or inside V4/V5
-    std::vector<PixelBgr> palette;     // written as 3- or 4-byte entries
-    Bytes pixels;                      // exactly as stored
+    std::vector<std::uint32_t> masks; // after a 40-byte header, or inside V4/V5
+    std::vector<PixelBgr> palette; // written as 3- or 4-byte entries
+    Bytes pixels; // exactly as stored
 };
 
 Bytes makeBmp(const BmpSpec &s)
@@ -71,11 +71,11 @@ Bytes makeBmp(const BmpSpec &s)
                 put32(info, m);
     }
     for (const PixelBgr &c : s.palette) {
-        info.insert(info.end(), {c.b, c.g, c.r});
+        info.insert(info.end(), { c.b, c.g, c.r });
         if (s.headerSize != 12)
             info.push_back(0);
     }
-    Bytes file = {'B', 'M'};
+    Bytes file = { 'B', 'M' };
     put32(file, std::uint32_t(14 + info.size() + s.pixels.size()));
     put32(file, 0);
     put32(file, std::uint32_t(14 + info.size()));
@@ -88,7 +88,7 @@ std::vector<PixelBgr> makePalette(int count)
 {
     std::vector<PixelBgr> palette;
     for (int i = 0; i < count; ++i)
-        palette.push_back({std::uint8_t(i * 37 + 1), std::uint8_t(i * 91 + 2), std::uint8_t(i * 13 + 3)});
+        palette.push_back({ std::uint8_t(i * 37 + 1), std::uint8_t(i * 91 + 2), std::uint8_t(i * 13 + 3) });
     return palette;
 }
 
@@ -96,8 +96,7 @@ std::vector<PixelBgr> makePalette(int count)
 using PixelFn = std::function<PixelBgr(int, int)>;
 
 // Rows in file order (bottom-up unless topDown), each padded to 4 bytes.
-Bytes packRows(int width, int height, bool topDown, int bitCount,
-               const std::function<std::uint32_t(int, int)> &value)
+Bytes packRows(int width, int height, bool topDown, int bitCount, const std::function<std::uint32_t(int, int)> &value)
 {
     Bytes out;
     const std::size_t rowBytes = ((std::size_t(width) * bitCount + 31) / 32) * 4;
@@ -168,9 +167,8 @@ VariantCase trueColourCase(std::string name, int headerSize, int height = 3)
 }
 
 // 16 or 32 bits through masks; rBits/gBits/bBits and shifts give the layout.
-VariantCase maskedCase(std::string name, int headerSize, int bitCount, std::uint32_t compression, int rShift,
-                       int rBits, int gShift, int gBits, int bShift, int bBits, bool writeMasks,
-                       std::uint32_t filler = 0)
+VariantCase maskedCase(std::string name, int headerSize, int bitCount, std::uint32_t compression, int rShift, int rBits,
+    int gShift, int gBits, int bShift, int bBits, bool writeMasks, std::uint32_t filler = 0)
 {
     VariantCase c;
     c.name = std::move(name);
@@ -180,12 +178,12 @@ VariantCase maskedCase(std::string name, int headerSize, int bitCount, std::uint
     c.spec.width = 9;
     c.spec.height = 4;
     if (writeMasks)
-        c.spec.masks = {((1u << rBits) - 1) << rShift, ((1u << gBits) - 1) << gShift, ((1u << bBits) - 1) << bShift};
+        c.spec.masks = { ((1u << rBits) - 1) << rShift, ((1u << gBits) - 1) << gShift, ((1u << bBits) - 1) << bShift };
     auto channels = [=](int x, int y) {
         const std::uint32_t r = std::uint32_t(x * 7 + y) % (1u << rBits);
         const std::uint32_t g = std::uint32_t(x * 3 + y * 11) % (1u << gBits);
         const std::uint32_t b = std::uint32_t(x + y * 5 + 1) % (1u << bBits);
-        return std::array<std::uint32_t, 3>{r, g, b};
+        return std::array<std::uint32_t, 3> { r, g, b };
     };
     c.spec.pixels = packRows(9, 4, false, bitCount, [=](int x, int y) {
         const auto v = channels(x, y);
@@ -193,7 +191,7 @@ VariantCase maskedCase(std::string name, int headerSize, int bitCount, std::uint
     });
     c.expected = [=](int x, int y) {
         const auto v = channels(x, y);
-        return PixelBgr{scaled(v[2], bBits), scaled(v[1], gBits), scaled(v[0], rBits)};
+        return PixelBgr { scaled(v[2], bBits), scaled(v[1], gBits), scaled(v[0], rBits) };
     };
     return c;
 }
@@ -227,7 +225,7 @@ std::vector<VariantCase> variantCases()
     return cases;
 }
 
-class BmpVariant : public ::testing::TestWithParam<VariantCase> {};
+class BmpVariant : public ::testing::TestWithParam<VariantCase> { };
 
 TEST_P(BmpVariant, DecodesEveryPixel)
 {
@@ -243,8 +241,8 @@ TEST_P(BmpVariant, DecodesEveryPixel)
             ASSERT_EQ(pixelAt(bitmap, x, y), c.expected(x, y)) << "at " << x << "," << y;
 }
 
-INSTANTIATE_TEST_SUITE_P(Variants, BmpVariant, ::testing::ValuesIn(variantCases()),
-                         [](const auto &info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(
+    Variants, BmpVariant, ::testing::ValuesIn(variantCases()), [](const auto &info) { return info.param.name; });
 
 // ---- RLE ---------------------------------------------------------------
 
@@ -264,26 +262,26 @@ std::ostream &operator<<(std::ostream &os, const RleCase &c)
 std::vector<RleCase> rleCases()
 {
     return {
-        {"Rle8RunsAndAbsolute", 8, 6, 3,
-         {3, 1, 3, 2, 0, 0,          // bottom row: 111222
-          0, 4, 5, 6, 7, 8, 2, 9, 0, 0, // middle: absolute 5678 then 99
-          6, 3, 0, 1},               // top: 333333, end of bitmap
-         {"333333", "567899", "111222"}},
-        {"Rle8DeltaLeavesPaletteZero", 8, 6, 3,
-         {2, 4, 0, 2, 2, 1, 2, 5, 0, 1}, // 44, then move 2 right 1 up, 55
-         {"000000", "000055", "440000"}},
-        {"Rle8EndOfLineSkipsRest", 8, 4, 3, {1, 7, 0, 0, 1, 8, 0, 0, 1, 9, 0, 1}, {"9000", "8000", "7000"}},
-        {"Rle8ClipsRunsPastTheRowEnd", 8, 3, 2, {5, 1, 0, 0, 2, 2, 0, 1}, {"220", "111"}},
-        {"Rle4AlternatesNibbles", 4, 5, 2,
-         {5, 0x12, 0, 0,      // bottom row: 12121
-          0, 3, 0xAB, 0xC0, 0, 0, // top: absolute ABC, padded to a word
-          0, 1},
-         {"ABC00", "12121"}},
-        {"Rle4DeltaAndEndWithoutMarkerAfterLastRow", 4, 4, 2, {2, 0x33, 0, 2, 1, 1, 1, 0x40, 0, 0}, {"0004", "3300"}},
+        { "Rle8RunsAndAbsolute", 8, 6, 3,
+            { 3, 1, 3, 2, 0, 0, // bottom row: 111222
+                0, 4, 5, 6, 7, 8, 2, 9, 0, 0, // middle: absolute 5678 then 99
+                6, 3, 0, 1 }, // top: 333333, end of bitmap
+            { "333333", "567899", "111222" } },
+        { "Rle8DeltaLeavesPaletteZero", 8, 6, 3, { 2, 4, 0, 2, 2, 1, 2, 5, 0, 1 }, // 44, then move 2 right 1 up, 55
+            { "000000", "000055", "440000" } },
+        { "Rle8EndOfLineSkipsRest", 8, 4, 3, { 1, 7, 0, 0, 1, 8, 0, 0, 1, 9, 0, 1 }, { "9000", "8000", "7000" } },
+        { "Rle8ClipsRunsPastTheRowEnd", 8, 3, 2, { 5, 1, 0, 0, 2, 2, 0, 1 }, { "220", "111" } },
+        { "Rle4AlternatesNibbles", 4, 5, 2,
+            { 5, 0x12, 0, 0, // bottom row: 12121
+                0, 3, 0xAB, 0xC0, 0, 0, // top: absolute ABC, padded to a word
+                0, 1 },
+            { "ABC00", "12121" } },
+        { "Rle4DeltaAndEndWithoutMarkerAfterLastRow", 4, 4, 2, { 2, 0x33, 0, 2, 1, 1, 1, 0x40, 0, 0 },
+            { "0004", "3300" } },
     };
 }
 
-class BmpRle : public ::testing::TestWithParam<RleCase> {};
+class BmpRle : public ::testing::TestWithParam<RleCase> { };
 
 TEST_P(BmpRle, DecodesStream)
 {
@@ -308,8 +306,8 @@ TEST_P(BmpRle, DecodesStream)
         }
 }
 
-INSTANTIATE_TEST_SUITE_P(Streams, BmpRle, ::testing::ValuesIn(rleCases()),
-                         [](const auto &info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(
+    Streams, BmpRle, ::testing::ValuesIn(rleCases()), [](const auto &info) { return info.param.name; });
 
 // ---- failures ------------------------------------------------------------
 
@@ -344,57 +342,63 @@ Bytes patched32(Bytes b, std::size_t at, std::uint32_t v)
 std::vector<BadCase> badCases()
 {
     return {
-        {"Empty", [] { return Bytes{}; }},
-        {"OnlyMagic", [] { return Bytes{'B', 'M'}; }},
-        {"NotABitmap", [] { return Bytes(200, 'x'); }},
-        {"TruncatedHeader", [] { return truncated(goodFile(), 30); }},
-        {"TruncatedPixels", [] { return truncated(goodFile(), goodFile().size() - 1); }},
-        {"TruncatedPalette", [] { return truncated(makeBmp(indexedCase("", 40, 8, 256).spec), 54 + 500); }},
-        {"TruncatedMasks", [] {
-             return truncated(makeBmp(maskedCase("", 40, 16, 3, 11, 5, 5, 6, 0, 5, true).spec), 58);
-         }},
-        {"HeaderSizeBeyondFile", [] { return patched32(goodFile(), 14, 100000); }},
-        {"PixelOffsetBeyondFile", [] { return patched32(goodFile(), 10, 1u << 30); }},
-        {"PixelOffsetInsideHeader", [] { return patched32(goodFile(), 10, 20); }},
-        {"ZeroWidth", [] { return patched32(goodFile(), 18, 0); }},
-        {"NegativeWidth", [] { return patched32(goodFile(), 18, std::uint32_t(-5)); }},
-        {"MostNegativeHeight", [] { return patched32(goodFile(), 22, 0x80000000u); }},
-        {"BitCount7", [] {
-             Bytes b = goodFile();
-             b[28] = 7;
-             return b;
-         }},
-        {"JpegCompression", [] { return patched32(goodFile(), 30, 4); }},
-        {"Rle8WithWrongBitCount", [] { return patched32(goodFile(), 30, 1); }},
-        {"TopDownRle", [] {
-             BmpSpec s;
-             s.height = -2;
-             s.bitCount = 8;
-             s.compression = 1;
-             s.palette = makePalette(4);
-             s.pixels = {0, 1};
-             return makeBmp(s);
-         }},
-        {"RleStreamCutInARun", [] {
-             BmpSpec s;
-             s.bitCount = 8;
-             s.compression = 1;
-             s.palette = makePalette(4);
-             s.pixels = {0, 6, 1, 2};
-             return makeBmp(s);
-         }},
-        {"RleStreamWithoutEnd", [] {
-             BmpSpec s;
-             s.bitCount = 8;
-             s.compression = 1;
-             s.palette = makePalette(4);
-             s.pixels = {2, 1, 0, 0};
-             return makeBmp(s);
-         }},
+        { "Empty", [] { return Bytes {}; } },
+        { "OnlyMagic",
+            [] {
+                return Bytes { 'B', 'M' };
+            } },
+        { "NotABitmap", [] { return Bytes(200, 'x'); } },
+        { "TruncatedHeader", [] { return truncated(goodFile(), 30); } },
+        { "TruncatedPixels", [] { return truncated(goodFile(), goodFile().size() - 1); } },
+        { "TruncatedPalette", [] { return truncated(makeBmp(indexedCase("", 40, 8, 256).spec), 54 + 500); } },
+        { "TruncatedMasks",
+            [] { return truncated(makeBmp(maskedCase("", 40, 16, 3, 11, 5, 5, 6, 0, 5, true).spec), 58); } },
+        { "HeaderSizeBeyondFile", [] { return patched32(goodFile(), 14, 100000); } },
+        { "PixelOffsetBeyondFile", [] { return patched32(goodFile(), 10, 1u << 30); } },
+        { "PixelOffsetInsideHeader", [] { return patched32(goodFile(), 10, 20); } },
+        { "ZeroWidth", [] { return patched32(goodFile(), 18, 0); } },
+        { "NegativeWidth", [] { return patched32(goodFile(), 18, std::uint32_t(-5)); } },
+        { "MostNegativeHeight", [] { return patched32(goodFile(), 22, 0x80000000u); } },
+        { "BitCount7",
+            [] {
+                Bytes b = goodFile();
+                b[28] = 7;
+                return b;
+            } },
+        { "JpegCompression", [] { return patched32(goodFile(), 30, 4); } },
+        { "Rle8WithWrongBitCount", [] { return patched32(goodFile(), 30, 1); } },
+        { "TopDownRle",
+            [] {
+                BmpSpec s;
+                s.height = -2;
+                s.bitCount = 8;
+                s.compression = 1;
+                s.palette = makePalette(4);
+                s.pixels = { 0, 1 };
+                return makeBmp(s);
+            } },
+        { "RleStreamCutInARun",
+            [] {
+                BmpSpec s;
+                s.bitCount = 8;
+                s.compression = 1;
+                s.palette = makePalette(4);
+                s.pixels = { 0, 6, 1, 2 };
+                return makeBmp(s);
+            } },
+        { "RleStreamWithoutEnd",
+            [] {
+                BmpSpec s;
+                s.bitCount = 8;
+                s.compression = 1;
+                s.palette = makePalette(4);
+                s.pixels = { 2, 1, 0, 0 };
+                return makeBmp(s);
+            } },
     };
 }
 
-class BmpCorrupt : public ::testing::TestWithParam<BadCase> {};
+class BmpCorrupt : public ::testing::TestWithParam<BadCase> { };
 
 TEST_P(BmpCorrupt, FailsAndLeavesTargetEmpty)
 {
@@ -406,8 +410,8 @@ TEST_P(BmpCorrupt, FailsAndLeavesTargetEmpty)
     EXPECT_FALSE(reader.errorText().empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, BmpCorrupt, ::testing::ValuesIn(badCases()),
-                         [](const auto &info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(
+    Files, BmpCorrupt, ::testing::ValuesIn(badCases()), [](const auto &info) { return info.param.name; });
 
 // A decompression bomb: a 60-byte file announcing a huge picture must be
 // refused from its header, before anything is allocated.
@@ -416,7 +420,7 @@ struct BombCase {
     int width, height;
 };
 
-class BmpBomb : public ::testing::TestWithParam<BombCase> {};
+class BmpBomb : public ::testing::TestWithParam<BombCase> { };
 
 TEST_P(BmpBomb, HugeHeaderFailsWithoutAllocating)
 {
@@ -434,15 +438,15 @@ TEST_P(BmpBomb, HugeHeaderFailsWithoutAllocating)
 }
 
 INSTANTIATE_TEST_SUITE_P(Headers, BmpBomb,
-                         ::testing::Values(BombCase{"Above the pixel limit", 100000, 100000},
-                                           BombCase{"Within the limit but beyond the data", 20000, 20000},
-                                           BombCase{"Top-down beyond the data", 20000, -20000}),
-                         [](const auto &info) {
-                             std::string n = info.param.name;
-                             for (char &ch : n)
-                                 if (ch == ' ' || ch == '-')
-                                     ch = '_';
-                             return n;
-                         });
+    ::testing::Values(BombCase { "Above the pixel limit", 100000, 100000 },
+        BombCase { "Within the limit but beyond the data", 20000, 20000 },
+        BombCase { "Top-down beyond the data", 20000, -20000 }),
+    [](const auto &info) {
+        std::string n = info.param.name;
+        for (char &ch : n)
+            if (ch == ' ' || ch == '-')
+                ch = '_';
+        return n;
+    });
 
 } // namespace

@@ -25,8 +25,8 @@ void check(bool ok, const char *what)
 
 } // namespace
 
-std::vector<std::uint8_t> encodeStill(const Bitmap24 &bitmap, const std::string &encoder,
-                                      const std::string &pixelFormat)
+std::vector<std::uint8_t> encodeStill(
+    const Bitmap24 &bitmap, const std::string &encoder, const std::string &pixelFormat)
 {
     const AVCodec *codec = avcodec_find_encoder_by_name(encoder.c_str());
     check(codec, "no such encoder");
@@ -38,7 +38,7 @@ std::vector<std::uint8_t> encodeStill(const Bitmap24 &bitmap, const std::string 
     context->width = bitmap.width();
     context->height = bitmap.height();
     context->pix_fmt = format;
-    context->time_base = {1, 25};
+    context->time_base = { 1, 25 };
     check(avcodec_open2(context.get(), codec, nullptr) >= 0, "avcodec_open2");
     frame->width = bitmap.width();
     frame->height = bitmap.height();

@@ -1,5 +1,5 @@
-#include "options/JpegImage.h"
 #include "picture/PictureLoader.h"
+#include "options/JpegImage.h"
 
 #include "FFmpegTestEncoder.h"
 #include "TestUtils.h"
@@ -24,7 +24,7 @@ Bytes jpegOf(const Bitmap24 &bitmap)
 // A bitmap file as the frame writer makes it: 24 bits, bottom-up.
 Bytes bmpOf(const Bitmap24 &bitmap)
 {
-    Bytes b = {'B', 'M'};
+    Bytes b = { 'B', 'M' };
     auto put32 = [&b](std::uint32_t v) {
         for (int i = 0; i < 4; ++i)
             b.push_back(std::uint8_t(v >> (8 * i)));
@@ -90,7 +90,7 @@ protected:
 TEST_F(PictureLoaderTest, LoadsBitmapFramesExactly)
 {
     const Bitmap24 picture = makeTestPanorama(301, 7);
-    for (const char *name : {"frame.bmp", "FRAME.BMP", "frame.dib", "frame.rle"}) {
+    for (const char *name : { "frame.bmp", "FRAME.BMP", "frame.dib", "frame.rle" }) {
         Bitmap24 loaded;
         ASSERT_TRUE(LoadPictureFile(write(name, bmpOf(picture)), loaded)) << name;
         EXPECT_EQ(loaded, picture) << name;
@@ -103,7 +103,7 @@ TEST_F(PictureLoaderTest, JpegExtensionsAreCaseInsensitiveAndDecodeAlike)
     Bitmap24 reference;
     ASSERT_TRUE(LoadPictureFile(write("pano.jpg", jpeg), reference));
     EXPECT_EQ(reference.width(), 64);
-    for (const char *name : {"PANO.JPG", "pano.jpeg", "pano.JPE", "pano.jfif", "stereo.jps"}) {
+    for (const char *name : { "PANO.JPG", "pano.jpeg", "pano.JPE", "pano.jfif", "stereo.jps" }) {
         Bitmap24 loaded;
         ASSERT_TRUE(LoadPictureFile(write(name, jpeg), loaded)) << name;
         EXPECT_EQ(loaded, reference) << name;
@@ -132,7 +132,7 @@ struct FailureCase {
     Bytes (*content)();
 };
 
-class PictureLoaderFailure : public PictureLoaderTest, public ::testing::WithParamInterface<FailureCase> {};
+class PictureLoaderFailure : public PictureLoaderTest, public ::testing::WithParamInterface<FailureCase> { };
 
 TEST_P(PictureLoaderFailure, FailsAndEmptiesTheTarget)
 {
@@ -145,25 +145,23 @@ TEST_P(PictureLoaderFailure, FailsAndEmptiesTheTarget)
     EXPECT_TRUE(target.isEmpty());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Files, PictureLoaderFailure,
+INSTANTIATE_TEST_SUITE_P(Files, PictureLoaderFailure,
     ::testing::Values(
-        FailureCase{"UnknownExtensionWithJpegContent", "pano.xyz", [] { return jpegOf(makeTestPanorama(8, 8)); }},
-        FailureCase{"NoExtension", "pano", [] { return jpegOf(makeTestPanorama(8, 8)); }},
-        FailureCase{"MissingFile", "absent.bmp", nullptr},
-        FailureCase{"MissingJpeg", "absent.jpg", nullptr},
-        FailureCase{"ZeroLengthBmp", "empty.bmp", [] { return Bytes{}; }},
-        FailureCase{"ZeroLengthJpeg", "empty.jpg", [] { return Bytes{}; }},
-        FailureCase{"ZeroLengthPng", "empty.png", [] { return Bytes{}; }},
-        FailureCase{"ZeroLengthPcx", "empty.pcx", [] { return Bytes{}; }},
-        FailureCase{"BitmapNamedJpeg", "frame.jpg", [] { return bmpOf(makeTestPanorama(8, 8)); }},
-        FailureCase{"JpegNamedBitmap", "frame.bmp", [] { return jpegOf(makeTestPanorama(8, 8)); }},
-        FailureCase{"JpegNamedPng", "frame.png", [] { return jpegOf(makeTestPanorama(8, 8)); }},
-        FailureCase{"GarbageTga", "frame.tga", [] { return Bytes(3, 0xFF); }},
-        FailureCase{"GarbageSgi", "frame.sgi", [] { return Bytes(600, 0x11); }},
-        FailureCase{"CorruptJpeg", "frame.jpg", [] { return Bytes(500, 0x42); }},
-        FailureCase{"MetafileWithoutDecoder", "drawing.wmf", [] { return Bytes(100, 1); }},
-        FailureCase{"PostscriptWithoutDecoder", "page.eps", [] { return Bytes(100, 1); }}),
+        FailureCase { "UnknownExtensionWithJpegContent", "pano.xyz", [] { return jpegOf(makeTestPanorama(8, 8)); } },
+        FailureCase { "NoExtension", "pano", [] { return jpegOf(makeTestPanorama(8, 8)); } },
+        FailureCase { "MissingFile", "absent.bmp", nullptr }, FailureCase { "MissingJpeg", "absent.jpg", nullptr },
+        FailureCase { "ZeroLengthBmp", "empty.bmp", [] { return Bytes {}; } },
+        FailureCase { "ZeroLengthJpeg", "empty.jpg", [] { return Bytes {}; } },
+        FailureCase { "ZeroLengthPng", "empty.png", [] { return Bytes {}; } },
+        FailureCase { "ZeroLengthPcx", "empty.pcx", [] { return Bytes {}; } },
+        FailureCase { "BitmapNamedJpeg", "frame.jpg", [] { return bmpOf(makeTestPanorama(8, 8)); } },
+        FailureCase { "JpegNamedBitmap", "frame.bmp", [] { return jpegOf(makeTestPanorama(8, 8)); } },
+        FailureCase { "JpegNamedPng", "frame.png", [] { return jpegOf(makeTestPanorama(8, 8)); } },
+        FailureCase { "GarbageTga", "frame.tga", [] { return Bytes(3, 0xFF); } },
+        FailureCase { "GarbageSgi", "frame.sgi", [] { return Bytes(600, 0x11); } },
+        FailureCase { "CorruptJpeg", "frame.jpg", [] { return Bytes(500, 0x42); } },
+        FailureCase { "MetafileWithoutDecoder", "drawing.wmf", [] { return Bytes(100, 1); } },
+        FailureCase { "PostscriptWithoutDecoder", "page.eps", [] { return Bytes(100, 1); } }),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(PictureLoaderTest, FolderIsNotAPicture)
@@ -179,13 +177,13 @@ TEST_F(PictureLoaderTest, FolderIsNotAPicture)
 struct RoundTripCase {
     const char *name;
     const char *fileName;
-    const char *qtFormat;      // written by Qt when set
-    const char *encoder;       // otherwise by libavcodec
+    const char *qtFormat; // written by Qt when set
+    const char *encoder; // otherwise by libavcodec
     const char *pixelFormat;
-    bool paletted;             // the picture must keep to few colours
+    bool paletted; // the picture must keep to few colours
 };
 
-class PictureRoundTrip : public PictureLoaderTest, public ::testing::WithParamInterface<RoundTripCase> {};
+class PictureRoundTrip : public PictureLoaderTest, public ::testing::WithParamInterface<RoundTripCase> { };
 
 TEST_P(PictureRoundTrip, LoadsThePixelsThatWereWritten)
 {
@@ -198,22 +196,21 @@ TEST_P(PictureRoundTrip, LoadsThePixelsThatWereWritten)
     EXPECT_EQ(loaded, picture);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Formats, PictureRoundTrip,
-    ::testing::Values(RoundTripCase{"Png", "p.png", "png", nullptr, nullptr, false},
-                      RoundTripCase{"Tiff", "p.tiff", "tiff", nullptr, nullptr, false},
-                      RoundTripCase{"Tif", "p.TIF", "tiff", nullptr, nullptr, false},
-                      RoundTripCase{"Ppm", "p.ppm", "ppm", nullptr, nullptr, false},
-                      RoundTripCase{"Ico", "p.ico", "ico", nullptr, nullptr, true},
-                      RoundTripCase{"Gif", "p.gif", nullptr, "gif", "pal8", true},
-                      RoundTripCase{"Tga", "p.tga", nullptr, "targa", "bgr24", false},
-                      RoundTripCase{"TgaAsVst", "p.vst", nullptr, "targa", "bgr24", false},
-                      RoundTripCase{"TgaPaletted", "p.tga", nullptr, "targa", "pal8", true},
-                      RoundTripCase{"Pcx", "p.pcx", nullptr, "pcx", "rgb24", false},
-                      RoundTripCase{"PcxPaletted", "p.pcc", nullptr, "pcx", "pal8", true},
-                      RoundTripCase{"PcxAsScreenCapture", "p.scr", nullptr, "pcx", "rgb24", false},
-                      RoundTripCase{"Sgi", "p.sgi", nullptr, "sgi", "rgb24", false},
-                      RoundTripCase{"SgiAsRgb", "p.rgb", nullptr, "sgi", "rgb24", false}),
+INSTANTIATE_TEST_SUITE_P(Formats, PictureRoundTrip,
+    ::testing::Values(RoundTripCase { "Png", "p.png", "png", nullptr, nullptr, false },
+        RoundTripCase { "Tiff", "p.tiff", "tiff", nullptr, nullptr, false },
+        RoundTripCase { "Tif", "p.TIF", "tiff", nullptr, nullptr, false },
+        RoundTripCase { "Ppm", "p.ppm", "ppm", nullptr, nullptr, false },
+        RoundTripCase { "Ico", "p.ico", "ico", nullptr, nullptr, true },
+        RoundTripCase { "Gif", "p.gif", nullptr, "gif", "pal8", true },
+        RoundTripCase { "Tga", "p.tga", nullptr, "targa", "bgr24", false },
+        RoundTripCase { "TgaAsVst", "p.vst", nullptr, "targa", "bgr24", false },
+        RoundTripCase { "TgaPaletted", "p.tga", nullptr, "targa", "pal8", true },
+        RoundTripCase { "Pcx", "p.pcx", nullptr, "pcx", "rgb24", false },
+        RoundTripCase { "PcxPaletted", "p.pcc", nullptr, "pcx", "pal8", true },
+        RoundTripCase { "PcxAsScreenCapture", "p.scr", nullptr, "pcx", "rgb24", false },
+        RoundTripCase { "Sgi", "p.sgi", nullptr, "sgi", "rgb24", false },
+        RoundTripCase { "SgiAsRgb", "p.rgb", nullptr, "sgi", "rgb24", false }),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(PictureLoaderTest, GreyAndBlackAndWhitePortableMaps)
@@ -224,7 +221,7 @@ TEST_F(PictureLoaderTest, GreyAndBlackAndWhitePortableMaps)
             grey.setPixel(x, y, qRgb(x * 12, x * 12, x * 12));
     Bitmap24 loaded;
     ASSERT_TRUE(LoadPictureFile(writeQt("g.pgm", grey, "pgm"), loaded));
-    EXPECT_EQ(pixelAt(loaded, 7, 3), (PixelBgr{84, 84, 84}));
+    EXPECT_EQ(pixelAt(loaded, 7, 3), (PixelBgr { 84, 84, 84 }));
 
     QImage mono(9, 4, QImage::Format_Mono);
     mono.fill(0);
@@ -233,7 +230,7 @@ TEST_F(PictureLoaderTest, GreyAndBlackAndWhitePortableMaps)
     std::set<int> levels;
     for (int x = 0; x < 9; ++x)
         levels.insert(pixelAt(loaded, x, 1).r);
-    EXPECT_EQ(levels, (std::set<int>{0, 255}));
+    EXPECT_EQ(levels, (std::set<int> { 0, 255 }));
     EXPECT_NE(pixelAt(loaded, 2, 1), pixelAt(loaded, 3, 1));
 }
 

@@ -1,5 +1,5 @@
-#include "options/JpegImage.h"
 #include "picture/PictureOpenDialog.h"
+#include "options/JpegImage.h"
 #include "picture/PictureRegistry.h"
 
 #include "TestUtils.h"

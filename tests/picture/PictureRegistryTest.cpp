@@ -15,53 +15,53 @@ struct Row {
 
 // The built-in registrations, oldest first.
 const std::vector<Row> kExpectedRows = {
-    {"wmf", "Métafichiers"},
-    {"emf", "Métafichiers évolués"},
-    {"ico", "Icônes"},
-    {"bmp", "Bitmaps"},
-    {"jpg", "JPEG Image File"},
-    {"jpeg", "JPEG Image File"},
-    {"bmp", "Windows bitmaps"},
-    {"ico", "Windows icons"},
-    {"wmf", "Windows metafiles"},
-    {"emf", "Windows enhanced meta files"},
-    {"jfif", "JFIF images"},
-    {"jpg", "JPG images"},
-    {"jpe", "JPE images"},
-    {"jpeg", "JPEG images"},
-    {"jps", "JPEG images"},
-    {"rle", "Run length encoded Windows bitmaps"},
-    {"dib", "Device independant Windows bitmaps"},
-    {"win", "Truevision images"},
-    {"vst", "Truevision images"},
-    {"vda", "Truevision images"},
-    {"tga", "Truevision images"},
-    {"icb", "Truevision images"},
-    {"tiff", "Macintosh TIFF images"},
-    {"tif", "PC TIF images"},
-    {"fax", "GFI fax images"},
-    {"eps", "Encapsulated Postscript images"},
-    {"pcx", "ZSoft Paintbrush images"},
-    {"pcc", "ZSoft Paintbrush images"},
-    {"scr", "Word 5.x screen capture images"},
-    {"rpf", "Alias/Wavefront images"},
-    {"rla", "Alias/Wavefront images"},
-    {"sgi", "SGI true color images"},
-    {"rgba", "SGI true color images with alpha"},
-    {"rgb", "SGI true color images"},
-    {"bw", "SGI black/white images"},
-    {"psd", "Photoshop images"},
-    {"pdd", "Photoshop images"},
-    {"ppm", "Portable pixel map images"},
-    {"pgm", "Portable gray map images"},
-    {"pbm", "Portable bitmap images"},
-    {"cel", "Autodesk images"},
-    {"pic", "Autodesk images"},
-    {"pcd", "Kodak Photo-CD images"},
-    {"cut", "Dr. Halo images"},
-    {"psp", "Paintshop Pro images"},
-    {"png", "Portable network graphic images"},
-    {"gif", "GIF Image"},
+    { "wmf", "Métafichiers" },
+    { "emf", "Métafichiers évolués" },
+    { "ico", "Icônes" },
+    { "bmp", "Bitmaps" },
+    { "jpg", "JPEG Image File" },
+    { "jpeg", "JPEG Image File" },
+    { "bmp", "Windows bitmaps" },
+    { "ico", "Windows icons" },
+    { "wmf", "Windows metafiles" },
+    { "emf", "Windows enhanced meta files" },
+    { "jfif", "JFIF images" },
+    { "jpg", "JPG images" },
+    { "jpe", "JPE images" },
+    { "jpeg", "JPEG images" },
+    { "jps", "JPEG images" },
+    { "rle", "Run length encoded Windows bitmaps" },
+    { "dib", "Device independant Windows bitmaps" },
+    { "win", "Truevision images" },
+    { "vst", "Truevision images" },
+    { "vda", "Truevision images" },
+    { "tga", "Truevision images" },
+    { "icb", "Truevision images" },
+    { "tiff", "Macintosh TIFF images" },
+    { "tif", "PC TIF images" },
+    { "fax", "GFI fax images" },
+    { "eps", "Encapsulated Postscript images" },
+    { "pcx", "ZSoft Paintbrush images" },
+    { "pcc", "ZSoft Paintbrush images" },
+    { "scr", "Word 5.x screen capture images" },
+    { "rpf", "Alias/Wavefront images" },
+    { "rla", "Alias/Wavefront images" },
+    { "sgi", "SGI true color images" },
+    { "rgba", "SGI true color images with alpha" },
+    { "rgb", "SGI true color images" },
+    { "bw", "SGI black/white images" },
+    { "psd", "Photoshop images" },
+    { "pdd", "Photoshop images" },
+    { "ppm", "Portable pixel map images" },
+    { "pgm", "Portable gray map images" },
+    { "pbm", "Portable bitmap images" },
+    { "cel", "Autodesk images" },
+    { "pic", "Autodesk images" },
+    { "pcd", "Kodak Photo-CD images" },
+    { "cut", "Dr. Halo images" },
+    { "psp", "Paintshop Pro images" },
+    { "png", "Portable network graphic images" },
+    { "gif", "GIF Image" },
 };
 
 TEST(PictureRegistry, BuiltInEntriesInRegistrationOrder)
@@ -80,7 +80,7 @@ struct LookupCase {
     PictureDecoder decoder;
 };
 
-class PictureLookup : public ::testing::TestWithParam<LookupCase> {};
+class PictureLookup : public ::testing::TestWithParam<LookupCase> { };
 
 TEST_P(PictureLookup, NewestRegistrationWinsWhateverTheCase)
 {
@@ -94,22 +94,19 @@ TEST_P(PictureLookup, NewestRegistrationWinsWhateverTheCase)
     EXPECT_EQ(format->decoder, GetParam().decoder);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Extensions, PictureLookup,
-    ::testing::Values(LookupCase{"bmp", "Windows bitmaps", PictureDecoder::Bitmap},
-                      LookupCase{"BMP", "Windows bitmaps", PictureDecoder::Bitmap},
-                      LookupCase{"jpg", "JPG images", PictureDecoder::Jpeg},
-                      LookupCase{"JPG", "JPG images", PictureDecoder::Jpeg},
-                      LookupCase{"Jpeg", "JPEG images", PictureDecoder::Jpeg},
-                      LookupCase{"jps", "JPEG images", PictureDecoder::Jpeg},
-                      LookupCase{"ico", "Windows icons", PictureDecoder::Qt},
-                      LookupCase{"wmf", "Windows metafiles", PictureDecoder::None},
-                      LookupCase{"emf", "Windows enhanced meta files", PictureDecoder::None},
-                      LookupCase{"rle", "Run length encoded Windows bitmaps", PictureDecoder::Bitmap},
-                      LookupCase{"gif", "GIF Image", PictureDecoder::Qt},
-                      LookupCase{"xyz", nullptr, PictureDecoder::None},
-                      LookupCase{"", nullptr, PictureDecoder::None},
-                      LookupCase{"jp", nullptr, PictureDecoder::None}));
+INSTANTIATE_TEST_SUITE_P(Extensions, PictureLookup,
+    ::testing::Values(LookupCase { "bmp", "Windows bitmaps", PictureDecoder::Bitmap },
+        LookupCase { "BMP", "Windows bitmaps", PictureDecoder::Bitmap },
+        LookupCase { "jpg", "JPG images", PictureDecoder::Jpeg },
+        LookupCase { "JPG", "JPG images", PictureDecoder::Jpeg },
+        LookupCase { "Jpeg", "JPEG images", PictureDecoder::Jpeg },
+        LookupCase { "jps", "JPEG images", PictureDecoder::Jpeg },
+        LookupCase { "ico", "Windows icons", PictureDecoder::Qt },
+        LookupCase { "wmf", "Windows metafiles", PictureDecoder::None },
+        LookupCase { "emf", "Windows enhanced meta files", PictureDecoder::None },
+        LookupCase { "rle", "Run length encoded Windows bitmaps", PictureDecoder::Bitmap },
+        LookupCase { "gif", "GIF Image", PictureDecoder::Qt }, LookupCase { "xyz", nullptr, PictureDecoder::None },
+        LookupCase { "", nullptr, PictureDecoder::None }, LookupCase { "jp", nullptr, PictureDecoder::None }));
 
 TEST(PictureRegistry, FileTypesStartWithAllThenEveryEntryNewestFirst)
 {
@@ -124,7 +121,7 @@ TEST(PictureRegistry, FileTypesStartWithAllThenEveryEntryNewestFirst)
         const std::string pattern = std::string("*.") + row.extension;
         EXPECT_EQ(types[0].patterns[i], pattern);
         EXPECT_EQ(types[1 + i].label, row.description);
-        EXPECT_EQ(types[1 + i].patterns, std::vector<std::string>{pattern});
+        EXPECT_EQ(types[1 + i].patterns, std::vector<std::string> { pattern });
     }
 }
 
@@ -135,12 +132,12 @@ TEST(PictureRegistry, RepeatedExtensionsAppearTwiceNewerDescriptionFirst)
     for (std::size_t i = 1; i < types.size(); ++i)
         seen[types[i].patterns[0]].push_back(types[i].label);
     const std::map<std::string, std::vector<std::string>> expected = {
-        {"*.bmp", {"Windows bitmaps", "Bitmaps"}},
-        {"*.ico", {"Windows icons", "Icônes"}},
-        {"*.wmf", {"Windows metafiles", "Métafichiers"}},
-        {"*.emf", {"Windows enhanced meta files", "Métafichiers évolués"}},
-        {"*.jpg", {"JPG images", "JPEG Image File"}},
-        {"*.jpeg", {"JPEG images", "JPEG Image File"}},
+        { "*.bmp", { "Windows bitmaps", "Bitmaps" } },
+        { "*.ico", { "Windows icons", "Icônes" } },
+        { "*.wmf", { "Windows metafiles", "Métafichiers" } },
+        { "*.emf", { "Windows enhanced meta files", "Métafichiers évolués" } },
+        { "*.jpg", { "JPG images", "JPEG Image File" } },
+        { "*.jpeg", { "JPEG images", "JPEG Image File" } },
     };
     for (const auto &[pattern, labels] : expected)
         EXPECT_EQ(seen[pattern], labels) << pattern;
@@ -166,7 +163,7 @@ struct ExtensionCase {
     const char *extension;
 };
 
-class PictureExtension : public ::testing::TestWithParam<ExtensionCase> {};
+class PictureExtension : public ::testing::TestWithParam<ExtensionCase> { };
 
 TEST_P(PictureExtension, IsTheTextAfterTheLastDotOfTheName)
 {
@@ -174,9 +171,8 @@ TEST_P(PictureExtension, IsTheTextAfterTheLastDotOfTheName)
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, PictureExtension,
-                         ::testing::Values(ExtensionCase{"pano.jpg", "jpg"}, ExtensionCase{"PANO.JPG", "jpg"},
-                                           ExtensionCase{"/a/b.c/pano.tar.BMP", "bmp"},
-                                           ExtensionCase{"/a/b.c/pano", ""}, ExtensionCase{"C:\\x.d\\pano", ""},
-                                           ExtensionCase{"pano.", ""}, ExtensionCase{".bmp", "bmp"}));
+    ::testing::Values(ExtensionCase { "pano.jpg", "jpg" }, ExtensionCase { "PANO.JPG", "jpg" },
+        ExtensionCase { "/a/b.c/pano.tar.BMP", "bmp" }, ExtensionCase { "/a/b.c/pano", "" },
+        ExtensionCase { "C:\\x.d\\pano", "" }, ExtensionCase { "pano.", "" }, ExtensionCase { ".bmp", "bmp" }));
 
 } // namespace
