@@ -1,3 +1,4 @@
+#include "app/TFormHelp.h"
 #include "app/TFormMain.h"
 
 #include "ScriptedServices.h"
@@ -17,6 +18,7 @@
 #include <QScrollArea>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTest>
 #include <QThread>
 #include <QTimer>
 
@@ -401,6 +403,30 @@ TEST_F(FormMainTest, MenuCreateStopsAndLeavesFullScreenWithoutARun)
     EXPECT_FALSE(form.IsFullScreen());
     EXPECT_FALSE(form.CheckBoxVisu->isChecked());
     EXPECT_FALSE(fs::exists(dir / "anim"));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(FormMainTest, F1ShowsHelpExceptInFullScreen)
+{
+    TFormHelp help(QStringLiteral("/nonexistent/travelia"));
+    form.setWindows({nullptr, nullptr, &help, nullptr, nullptr, nullptr, nullptr});
+    QApplication::setActiveWindow(&form);
+    QTest::keyClick(&form, Qt::Key_F1);
+    EXPECT_TRUE(help.isVisible());
+    help.hide();
+
+    form.EnterFullScreen();
+    QApplication::setActiveWindow(&form);
+    QTest::keyClick(&form, Qt::Key_F1);
+    EXPECT_FALSE(help.isVisible()) << "without its menu bar the window has no F1";
+    form.LeaveFullScreen();
+    QApplication::setActiveWindow(&form);
+    QTest::keyClick(&form, Qt::Key_F1);
+    EXPECT_TRUE(help.isVisible());
+    help.hide();
 }
 
 } // namespace
