@@ -3,9 +3,12 @@
 // drawing it, on the offscreen platform (its backing store is a plain image,
 // as a window's is).
 #include "app/TFormMain.h"
+#include "options/JpegImage.h"
+#include "output/FrameFile.h"
 #include "platform/QtWindowServices.h"
 
 #include <QApplication>
+#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -65,6 +68,26 @@ void BM_ShowAndPaintFrame(benchmark::State &state)
         area->repaint();
     }
 }
+
+// Opening a 5000 x 800 panorama: decoding, panel refresh, copy and first paint.
+void BM_OpenPanorama(benchmark::State &state, const char *extension)
+{
+    Window w;
+    QTemporaryDir dir;
+    const std::string path = dir.filePath(QStringLiteral("pano")).toStdString() + extension;
+    const Bitmap24 pano = makeFrame(5000, 800);
+    if (!(std::string(extension) == ".jpg" ? WriteJpegFile(pano, path, TJpegOptions{}) : WriteBmpFile(pano, path))) {
+        state.SkipWithError("cannot write the panorama");
+        return;
+    }
+    for (auto _ : state) {
+        w.form.OpenChosenPicture(path);
+        if (w.form.PanoramaBitmap.width() != 5000)
+            state.SkipWithError("the panorama did not open");
+    }
+}
+BENCHMARK_CAPTURE(BM_OpenPanorama, bmp, ".bmp")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_OpenPanorama, jpeg, ".jpg")->Unit(benchmark::kMillisecond);
 
 BENCHMARK(BM_ShowFrame)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PaintFrame)->Unit(benchmark::kMillisecond);
