@@ -9,6 +9,7 @@
 #include <system_error>
 
 namespace fs = std::filesystem;
+using namespace std::string_literals;
 
 namespace {
 
@@ -68,18 +69,13 @@ void SettingsPanel::RefreshPanel(bool resetDefaults, int panoramaWidth, int pano
         s.Caption = kProgramTitle;
         s.EditSrcName.clear();
         s.LabelSrcDim = kNoPicture;
-        if (resetDefaults) {
-            s.CheckBoxSubDir = true;
-            s.EditFrameHeight = "768";
-            s.EditFrameWidth = "1024";
-        }
         if (!s.CheckBoxCopy)
             s.EditCopy = m_programFolder;
     }
     if (resetDefaults) {
         s.EditFrameWidth = "1024";
         s.EditFrameHeight = "768";
-        s.EditStep = "1";
+        s.EditStep = "1"s; // std::string: GCC 12 warns falsely (-Wrestrict) on one-letter C strings
         s.CheckBoxCenter = true;
         s.CheckBoxScrollDirection = true;
         s.CheckBoxScrollBack = true;
@@ -90,7 +86,7 @@ void SettingsPanel::RefreshPanel(bool resetDefaults, int panoramaWidth, int pano
     s.EditSubDir = "./anim";
     s.CheckBoxRename = true;
     s.EditDstName = s.RadioGroupFormat == FormatAvi ? "ANIM" : "IMAGE";
-    s.EditNumStart = "0";
+    s.EditNumStart = "0"s;
     s.CheckBoxFormat = true;
     s.CheckBoxVisu = true;
 
