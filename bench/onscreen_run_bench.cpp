@@ -40,7 +40,6 @@ int main(int argc, char **argv)
     const double seconds = clock.nsecsElapsed() / 1e9;
     const int frames = s.CheckBoxScrollBack ? 7952 : 3976;
     std::printf("platform=%s frames=%d seconds=%.2f fps=%.0f last=\"%s\"\n",
-                qPrintable(QGuiApplication::platformName()), frames, seconds, frames / seconds,
-                qPrintable(form.StatusText()));
+        qPrintable(QGuiApplication::platformName()), frames, seconds, frames / seconds, qPrintable(form.StatusText()));
     return 0;
 }

@@ -76,7 +76,7 @@ void BM_OpenPanorama(benchmark::State &state, const char *extension)
     QTemporaryDir dir;
     const std::string path = dir.filePath(QStringLiteral("pano")).toStdString() + extension;
     const Bitmap24 pano = makeFrame(5000, 800);
-    if (!(std::string(extension) == ".jpg" ? WriteJpegFile(pano, path, TJpegOptions{}) : WriteBmpFile(pano, path))) {
+    if (!(std::string(extension) == ".jpg" ? WriteJpegFile(pano, path, TJpegOptions {}) : WriteBmpFile(pano, path))) {
         state.SkipWithError("cannot write the panorama");
         return;
     }

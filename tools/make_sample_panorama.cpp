@@ -17,8 +17,7 @@ namespace {
 double ridge(double x, int layer)
 {
     return std::sin(x / (310.0 - 60 * layer) + layer) * (55 - 10 * layer)
-        + std::sin(x / (97.0 - 20 * layer) + 2 * layer) * (18 - 3 * layer)
-        + std::sin(x / 23.0 + layer) * 4;
+        + std::sin(x / (97.0 - 20 * layer) + 2 * layer) * (18 - 3 * layer) + std::sin(x / 23.0 + layer) * 4;
 }
 
 } // namespace
@@ -43,7 +42,7 @@ int main(int argc, char **argv)
     p.setBrush(QColor(255, 245, 200));
     p.drawEllipse(QPointF(2200, 110), 45, 45);
 
-    const QColor layers[] = {QColor(120, 130, 170), QColor(80, 110, 120), QColor(50, 95, 60), QColor(35, 70, 40)};
+    const QColor layers[] = { QColor(120, 130, 170), QColor(80, 110, 120), QColor(50, 95, 60), QColor(35, 70, 40) };
     for (int layer = 0; layer < 4; ++layer) {
         QPainterPath path;
         path.moveTo(0, height);

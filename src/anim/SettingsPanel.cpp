@@ -40,7 +40,8 @@ bool fileExists(const std::string &path)
 } // namespace
 
 SettingsPanel::SettingsPanel(WindowServices &services, std::string programFolder)
-    : m_services(services), m_programFolder(std::move(programFolder))
+    : m_services(services)
+    , m_programFolder(std::move(programFolder))
 {
     if (m_programFolder.empty() || m_programFolder.back() != '/')
         m_programFolder += '/';
@@ -52,16 +53,18 @@ void SettingsPanel::RefreshPanel(bool resetDefaults, int panoramaWidth, int pano
     if (panoramaWidth != 0 || panoramaHeight != 0) {
         AspectX = 4;
         AspectY = 3;
-        s.Caption = formatText("%s - %s : %d * %d pixels",
-                               {kProgramTitle, fileNamePart(s.EditSrcName), panoramaWidth, panoramaHeight});
-        s.LabelSrcDim = formatText("%d * %d Pixels", {panoramaWidth, panoramaHeight});
+        s.Caption = formatText(
+            "%s - %s : %d * %d pixels", { kProgramTitle, fileNamePart(s.EditSrcName), panoramaWidth, panoramaHeight });
+        s.LabelSrcDim = formatText("%d * %d Pixels", { panoramaWidth, panoramaHeight });
         // 32-bit products, as the fields have always been computed.
         if (s.RadioGroupScrollType == ScrollHorizontal) {
             s.EditFrameHeight = std::to_string(panoramaHeight);
-            s.EditFrameWidth = std::to_string(std::int32_t(std::uint32_t(panoramaHeight) * std::uint32_t(AspectX)) / AspectY);
+            s.EditFrameWidth
+                = std::to_string(std::int32_t(std::uint32_t(panoramaHeight) * std::uint32_t(AspectX)) / AspectY);
         } else {
             s.EditFrameWidth = std::to_string(panoramaWidth);
-            s.EditFrameHeight = std::to_string(std::int32_t(std::uint32_t(panoramaWidth) * std::uint32_t(AspectY)) / AspectX);
+            s.EditFrameHeight
+                = std::to_string(std::int32_t(std::uint32_t(panoramaWidth) * std::uint32_t(AspectY)) / AspectX);
         }
         if (!s.CheckBoxCopy)
             s.EditCopy = folderPart(s.EditSrcName);
@@ -188,12 +191,12 @@ bool SettingsPanel::readOutputSettings(tanimprm &prm)
     } else {
         prm.FileName = MakeFrameName(prm.NameFormat, prm.DstDir, prm.DstName, prm.NumStart, prm.Ext);
         if (fileExists(AbsolutePath(prm.FileName))) {
-            const int answer = m_services.messageBox(
-                "OUI: Rechercher le prochain Nom de Fichier Libre?    NON: Ecraser", prm.FileName + " Existe déjà",
-                WindowServices::Buttons::YesNo);
+            const int answer
+                = m_services.messageBox("OUI: Rechercher le prochain Nom de Fichier Libre?    NON: Ecraser",
+                    prm.FileName + " Existe déjà", WindowServices::Buttons::YesNo);
             if (answer == WindowServices::IdYes) {
                 prm.NumStart = FindFreeNumber(prm.NameFormat, prm.DstDir, prm.DstName, prm.NumStart, prm.Ext,
-                                              [](const std::string &name) { return fileExists(AbsolutePath(name)); });
+                    [](const std::string &name) { return fileExists(AbsolutePath(name)); });
                 s.EditNumStart = std::to_string(prm.NumStart);
                 if (onStateChanged)
                     onStateChanged();

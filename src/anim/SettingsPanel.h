@@ -11,8 +11,8 @@ class WindowServices;
 // What each control of the command panel holds, as plain data. The main
 // window mirrors it into its widgets; the rules below work on it alone.
 struct PanelState {
-    std::string Caption;      // the main window's caption
-    std::string EditSrcName;  // full path of the loaded panorama
+    std::string Caption; // the main window's caption
+    std::string EditSrcName; // full path of the loaded panorama
     std::string LabelSrcDim;
     std::string EditFrameWidth = "1024";
     std::string EditFrameHeight = "768";

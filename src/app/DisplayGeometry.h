@@ -15,13 +15,12 @@ inline constexpr int kDrawMargin = 5;
 TRect ComputeDrawArea(const TRect &clientArea, int visiblePanelWidth);
 
 struct PaintPlacement {
-    int SourceWidth = 0;  // columns of the picture copied
+    int SourceWidth = 0; // columns of the picture copied
     int SourceHeight = 0; // rows of the picture copied
-    int X = 0;            // where its top-left corner lands in the client area
+    int X = 0; // where its top-left corner lands in the client area
     int Y = 0;
-    bool Draws = false;   // false when there is nothing to copy
+    bool Draws = false; // false when there is nothing to copy
     bool operator==(const PaintPlacement &) const = default;
 };
 
-PaintPlacement ComputePaintPlacement(const TRect &drawArea, int pictureWidth, int pictureHeight,
-                                     bool centerInWindow);
+PaintPlacement ComputePaintPlacement(const TRect &drawArea, int pictureWidth, int pictureHeight, bool centerInWindow);

@@ -49,7 +49,8 @@ const std::vector<std::string> &BuiltInHelpLines()
         "5> Cliquer sur le bouton \"Tester\" pour Visualiser l'animation sans rien sauvegarder",
         "   Cliquer sur le bouton \"Créer\" pour lancer la création des images",
         "",
-        "6> Le Bouton \"Vérifier\" permet de visualiser une animation déja créée sous la forme d'un répertoire d'images",
+        "6> Le Bouton \"Vérifier\" permet de visualiser une animation déja créée sous la forme d'un répertoire "
+        "d'images",
         "    Pas de visu des fichiers AVI créés pour l'instant..",
         "",
         "7>  STOP: permet d'arrêter le processus",

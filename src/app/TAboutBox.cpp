@@ -22,7 +22,7 @@ QPixmap drawEyes()
     image.fill(Qt::transparent);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
-    for (int cx : {11, 29}) {
+    for (int cx : { 11, 29 }) {
         p.setPen(QPen(Qt::black, 1));
         p.setBrush(Qt::white);
         p.drawEllipse(QPointF(cx, 8.5), 9, 7);
@@ -56,12 +56,12 @@ TAboutBox::TAboutBox(QWidget *parent)
     Copyright = new QLabel(this);
     info1 = new QLabel(QString::fromUtf8("Logiciel gratuit, fourni tel quel et sans garantie. Vous pouvez le copier "
                                          "et le distribuer librement, sans le modifier ni le vendre."),
-                       this);
+        this);
     info1->setWordWrap(true);
     info1->setMinimumHeight(3 * info1->fontMetrics().lineSpacing());
     info3 = new QLabel(QString::fromUtf8("Cette version est une pré-version en cours de test. Travaillez toujours "
                                          "sur des copies de vos documents originaux."),
-                       this);
+        this);
     info3->setWordWrap(true);
     BitBtnOk = new QPushButton(this);
     BitBtnOk->setIcon(drawEyes());
@@ -72,7 +72,7 @@ TAboutBox::TAboutBox(QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(25, 10, 25, 10);
     layout->addWidget(Image1, 0, Qt::AlignHCenter);
-    for (QLabel *label : {labelVersion, Date, Copyright, info1, info3})
+    for (QLabel *label : { labelVersion, Date, Copyright, info1, info3 })
         layout->addWidget(label);
     layout->addStretch();
     layout->addWidget(BitBtnOk, 0, Qt::AlignHCenter);
@@ -112,14 +112,14 @@ QImage TAboutBox::DrawLogo()
     p.setBrush(QColor(255, 240, 180));
     p.drawEllipse(QPointF(270, 45), 22, 22);
     // Three ridges, far to near.
-    const QColor ridgeColors[] = {QColor(110, 120, 160), QColor(60, 90, 110), QColor(30, 60, 50)};
+    const QColor ridgeColors[] = { QColor(110, 120, 160), QColor(60, 90, 110), QColor(30, 60, 50) };
     for (int layer = 0; layer < 3; ++layer) {
         QPainterPath ridge;
         ridge.moveTo(0, 152);
         for (int x = 0; x <= 351; x += 3) {
             const double t = x / 351.0;
-            const double y = 80 + layer * 22 - 25 * std::sin(t * (5 + 2 * layer) + layer)
-                           - 10 * std::sin(t * 17 + 2 * layer);
+            const double y
+                = 80 + layer * 22 - 25 * std::sin(t * (5 + 2 * layer) + layer) - 10 * std::sin(t * 17 + 2 * layer);
             ridge.lineTo(x, y);
         }
         ridge.lineTo(351, 152);

@@ -8,7 +8,8 @@
 #include <QVBoxLayout>
 
 TFormHelp::TFormHelp(const QString &programPath, QWidget *parent)
-    : QWidget(parent, Qt::Window), m_programPath(programPath)
+    : QWidget(parent, Qt::Window)
+    , m_programPath(programPath)
 {
     setWindowTitle(QStringLiteral("Aide"));
     Memo1 = new QPlainTextEdit(this);

@@ -6,10 +6,10 @@
 #include "app/TextFormat.h"
 #include "options/TFormOpAvi.h"
 #include "options/TFormOpJpeg.h"
-#include "output/TDlgYesAllNo.h"
-#include "output/TFormencours.h"
 #include "output/EnsureFolder.h"
 #include "output/FrameFile.h"
+#include "output/TDlgYesAllNo.h"
+#include "output/TFormencours.h"
 #include "picture/PictureLoader.h"
 #include "picture/PictureRegistry.h"
 #include "platform/WindowServices.h"
@@ -62,7 +62,8 @@ QString u8(const char *s)
 class DrawingArea : public QWidget {
 public:
     explicit DrawingArea(TFormMain *form)
-        : QWidget(form), m_form(form)
+        : QWidget(form)
+        , m_form(form)
     {
         setAttribute(Qt::WA_OpaquePaintEvent);
         setContextMenuPolicy(Qt::DefaultContextMenu);
@@ -107,10 +108,10 @@ void convertToScreenImage(const Bitmap24 &source, QImage &target)
 } // namespace
 
 TFormMain::TFormMain(WindowServices &services, const QString &programPath, QWidget *parent)
-    : QMainWindow(parent),
-      m_services(services),
-      m_programPath(programPath),
-      m_panel(services, QFileInfo(programPath).absolutePath().toStdString())
+    : QMainWindow(parent)
+    , m_services(services)
+    , m_programPath(programPath)
+    , m_panel(services, QFileInfo(programPath).absolutePath().toStdString())
 {
     setWindowTitle(u8(kProgramTitle));
     resize(1040, 760);
@@ -268,7 +269,7 @@ void TFormMain::createPanel()
     RadioGroupScrollType = new QGroupBox(u8("Défilement:"), GroupBoxAnim);
     auto *scroll = new QGridLayout(RadioGroupScrollType);
     m_scrollTypeButtons = new QButtonGroup(this);
-    const char *scrollItems[] = {"Horizontal", "Vertical"};
+    const char *scrollItems[] = { "Horizontal", "Vertical" };
     for (int i = 0; i < 2; ++i) {
         auto *radio = new QRadioButton(u8(scrollItems[i]), RadioGroupScrollType);
         m_scrollTypeButtons->addButton(radio, i);
@@ -307,7 +308,7 @@ void TFormMain::createPanel()
     RadioGroupFormat = new QGroupBox(u8("Format d'Enregistrement:"), GroupBoxSave);
     auto *format = new QGridLayout(RadioGroupFormat);
     m_formatButtons = new QButtonGroup(this);
-    const char *formatItems[] = {"BMP", "JPG", "AVI"};
+    const char *formatItems[] = { "BMP", "JPG", "AVI" };
     for (int i = 0; i < 3; ++i) {
         auto *radio = new QRadioButton(u8(formatItems[i]), RadioGroupFormat);
         m_formatButtons->addButton(radio, i);
@@ -357,7 +358,7 @@ void TFormMain::createPanel()
     // 245 pixels, or wider when this platform's fonts need it: the panel
     // scrolls vertically only, so its captions must fit across.
     const int needed = PanelAnim->minimumSizeHint().width() + style()->pixelMetric(QStyle::PM_ScrollBarExtent)
-                     + 2 * ScrollBox1->frameWidth();
+        + 2 * ScrollBox1->frameWidth();
     ScrollBox1->setFixedWidth(std::max(kPanelWidth, needed));
 }
 
@@ -366,7 +367,7 @@ void TFormMain::connectPanel()
     PanelState &s = m_panel.state();
     auto bindText = [this](QLineEdit *edit, std::string PanelState::*field) {
         connect(edit, &QLineEdit::textEdited, this,
-                [this, field](const QString &text) { m_panel.state().*field = text.toStdString(); });
+            [this, field](const QString &text) { m_panel.state().*field = text.toStdString(); });
     };
     bindText(EditFrameWidth, &PanelState::EditFrameWidth);
     bindText(EditFrameHeight, &PanelState::EditFrameHeight);
@@ -411,10 +412,9 @@ void TFormMain::connectPanel()
 void TFormMain::ApplyPanelState()
 {
     const PanelState &s = m_panel.state();
-    const QSignalBlocker blockers[] = {
-        QSignalBlocker(CheckBoxScrollDirection), QSignalBlocker(CheckBoxScrollBack), QSignalBlocker(CheckBoxCenter),
-        QSignalBlocker(CheckBoxCopy), QSignalBlocker(CheckBoxSubDir), QSignalBlocker(CheckBoxRename),
-        QSignalBlocker(CheckBoxFormat)};
+    const QSignalBlocker blockers[] = { QSignalBlocker(CheckBoxScrollDirection), QSignalBlocker(CheckBoxScrollBack),
+        QSignalBlocker(CheckBoxCenter), QSignalBlocker(CheckBoxCopy), QSignalBlocker(CheckBoxSubDir),
+        QSignalBlocker(CheckBoxRename), QSignalBlocker(CheckBoxFormat) };
     setWindowTitle(qs(s.Caption));
     auto setText = [](QLineEdit *edit, const std::string &text) {
         const QString value = qs(text);
@@ -483,7 +483,7 @@ void TFormMain::ShowFrame(const Bitmap24 &bitmap)
 void TFormMain::FormResize()
 {
     const QRect client = m_drawingArea->rect();
-    ClientArea = {client.left(), client.top(), client.left() + client.width(), client.top() + client.height()};
+    ClientArea = { client.left(), client.top(), client.left() + client.width(), client.top() + client.height() };
     DrawArea = ComputeDrawArea(ClientArea, ScrollBox1->isHidden() ? 0 : ScrollBox1->width());
     ScrollBox1->setGeometry(client.width() - ScrollBox1->width(), 0, ScrollBox1->width(), client.height());
     m_drawingArea->update();
@@ -498,8 +498,8 @@ void TFormMain::resizeEvent(QResizeEvent *event)
 void TFormMain::FormPaint(QPainter &painter)
 {
     painter.fillRect(m_drawingArea->rect(), Qt::black);
-    const PaintPlacement p =
-        ComputePaintPlacement(DrawArea, m_displayImage.width(), m_displayImage.height(), CenterInWindow);
+    const PaintPlacement p
+        = ComputePaintPlacement(DrawArea, m_displayImage.width(), m_displayImage.height(), CenterInWindow);
     if (p.Draws)
         painter.drawImage(QPoint(p.X, p.Y), m_displayImage, QRect(0, 0, p.SourceWidth, p.SourceHeight));
 }
@@ -543,7 +543,7 @@ bool TFormMain::FormKeyDown(int key)
         return false;
     const QRect outer = frameGeometry();
     const QPoint at(outer.left() + std::abs(DrawArea.Right - DrawArea.Left) / 2,
-                    outer.top() + std::abs(DrawArea.Bottom - DrawArea.Top) / 2);
+        outer.top() + std::abs(DrawArea.Bottom - DrawArea.Top) / 2);
     PopupMenu->popup(at);
     return true;
 }
@@ -559,9 +559,9 @@ void TFormMain::FormClose()
 {
     StopRequested = true;
     // Closing the main window ends the program, whatever other window is open.
-    for (QWidget *w : {static_cast<QWidget *>(m_windows.OpJpeg), static_cast<QWidget *>(m_windows.Help),
-                       static_cast<QWidget *>(m_windows.OpAvi), static_cast<QWidget *>(m_windows.View),
-                       static_cast<QWidget *>(m_windows.Encours)})
+    for (QWidget *w : { static_cast<QWidget *>(m_windows.OpJpeg), static_cast<QWidget *>(m_windows.Help),
+             static_cast<QWidget *>(m_windows.OpAvi), static_cast<QWidget *>(m_windows.View),
+             static_cast<QWidget *>(m_windows.Encours) })
         if (w)
             w->hide();
     QCoreApplication::quit();

@@ -86,8 +86,7 @@ public:
     // Menus.
     QMenu *Menu_File, *Menu_Anim, *Menu_Options, *Menu_Help;
     QAction *Menu_FileOpen, *Menu_FileWipe, *Menu_FileSaveAs, *esterleNomdeFichier1, *Menu_FileQuit;
-    QAction *Menu_AnimStop, *Menu_AnimFullScreen, *Menu_AnimCenter, *Menu_AnimTest, *Menu_AnimCreate,
-        *Menu_AnimVerify;
+    QAction *Menu_AnimStop, *Menu_AnimFullScreen, *Menu_AnimCenter, *Menu_AnimTest, *Menu_AnimCreate, *Menu_AnimVerify;
     QAction *Menu_OptionsJpeg, *Menu_OptionsDefault, *Menu_OptionsShowPanel, *Menu_OptionsTempo;
     QAction *Menu_HelpHelp, *Menu_HelpAbout;
     QMenu *PopupMenu;
@@ -172,5 +171,5 @@ private:
     Windows m_windows;
     QWidget *m_drawingArea = nullptr;
     QImage m_displayImage; // DisplayBitmap in the screen's pixel format
-    bool m_waiting = false;  // the pause flag of WaitTempo, shared by nested waits
+    bool m_waiting = false; // the pause flag of WaitTempo, shared by nested waits
 };

@@ -21,7 +21,8 @@ namespace {
 class TraveliaApplication : public QApplication {
 public:
     TraveliaApplication(int &argc, char **argv, WindowServices &services)
-        : QApplication(argc, argv), m_services(services)
+        : QApplication(argc, argv)
+        , m_services(services)
     {
     }
 
@@ -61,7 +62,7 @@ int main(int argc, char **argv)
     TFormOpAvi opAvi(&main);
     TFormView view(&main);
     TFormencours encours(&main);
-    main.setWindows({&opJpeg, &yesAllNo, &help, &about, &opAvi, &view, &encours});
+    main.setWindows({ &opJpeg, &yesAllNo, &help, &about, &opAvi, &view, &encours });
     services.setOverwriteDialog([&yesAllNo](const std::string &fileName, const std::string &caption) {
         return yesAllNo.AskOverwrite(fileName, caption);
     });

@@ -9,11 +9,11 @@
 struct TJpegOptions {
     std::uint8_t CompressionQuality = 95; // 5..100
     bool Grayscale = false;
-    std::uint8_t Performance = 0;         // 0 quality, 1 speed
-    std::uint8_t PixelFormat = 0;         // 0 24 bits, 1 8 bits
+    std::uint8_t Performance = 0; // 0 quality, 1 speed
+    std::uint8_t PixelFormat = 0; // 0 24 bits, 1 8 bits
     bool ProgressiveDisplay = false;
     bool ProgressiveEncoding = false;
-    std::uint8_t Scale = 0;               // 0 full, 1 half, 2 quarter, 3 eighth
+    std::uint8_t Scale = 0; // 0 full, 1 half, 2 quarter, 3 eighth
     bool Smoothing = true;
     bool HorzSubSampling = false;
     bool VertSubSampling = false;

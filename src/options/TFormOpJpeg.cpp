@@ -12,7 +12,7 @@ TFormOpJpeg::TFormOpJpeg(QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     auto *label = new QLabel(QString::fromUtf8("Les réglages JPEG en vigueur : qualité 95, couleurs, "
                                                "sans sous-échantillonnage, non progressif."),
-                             this);
+        this);
     label->setWordWrap(true);
     layout->addWidget(label);
     resize(420, 160);
@@ -21,5 +21,5 @@ TFormOpJpeg::TFormOpJpeg(QWidget *parent)
 
 void TFormOpJpeg::FormCreate()
 {
-    JpegOptions = TJpegOptions{};
+    JpegOptions = TJpegOptions {};
 }

@@ -7,9 +7,9 @@ class WindowServices;
 struct TJpegOptions;
 
 enum class SaveOutcome {
-    Written,   // the file was written
-    Skipped,   // the overwrite question said no, or asked to stop (stopRequested set)
-    Failed,    // writing failed; nothing was reported, any old file is intact
+    Written, // the file was written
+    Skipped, // the overwrite question said no, or asked to stop (stopRequested set)
+    Failed, // writing failed; nothing was reported, any old file is intact
     Abandoned, // the overwrite dialog was closed: stopRequested set, the caller's operation ends at once
 };
 
@@ -27,4 +27,4 @@ bool WriteJpegFile(const Bitmap24 &bitmap, const std::string &fileName, const TJ
 // confirmOverwrite, 7 skip, 9 skip and set stopRequested, anything else
 // abandon and set stopRequested). JPEG uses the current JpegOptions.
 SaveOutcome SaveFrameFile(const Bitmap24 &bitmap, const std::string &fileName, bool &confirmOverwrite,
-                          WindowServices &services, bool &stopRequested);
+    WindowServices &services, bool &stopRequested);

@@ -29,13 +29,12 @@ std::string ExtensionFor(std::int32_t formatIndex);
 
 // The pattern applied to (dir, name, number, ext).
 std::string MakeFrameName(const std::string &pattern, const std::string &dir, const std::string &name,
-                          std::int32_t number, const std::string &ext);
+    std::int32_t number, const std::string &ext);
 
 // The first number from start on whose name does not exist (exists is asked
 // about the names in turn). Stops at the largest 32-bit number.
 std::int32_t FindFreeNumber(const std::string &pattern, const std::string &dir, const std::string &name,
-                            std::int32_t start, const std::string &ext,
-                            const std::function<bool(const std::string &)> &exists);
+    std::int32_t start, const std::string &ext, const std::function<bool(const std::string &)> &exists);
 
 // A path made absolute against the process's current folder.
 std::string AbsolutePath(const std::string &path);

@@ -30,7 +30,7 @@ TDlgYesAllNo::TDlgYesAllNo(QWidget *parent)
     ButtonNotoAll = makeButton("Stop !!!", 9);
 
     auto *buttons = new QHBoxLayout;
-    for (QPushButton *b : {ButtonYes, ButtonYesToAll, ButtonNo, ButtonNotoAll})
+    for (QPushButton *b : { ButtonYes, ButtonYesToAll, ButtonNo, ButtonNotoAll })
         buttons->addWidget(b);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(Label1);

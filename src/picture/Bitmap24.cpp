@@ -21,8 +21,10 @@ Bitmap24 &Bitmap24::operator=(const Bitmap24 &other)
 }
 
 Bitmap24::Bitmap24(Bitmap24 &&other) noexcept
-    : m_width(other.m_width), m_height(other.m_height), m_stride(other.m_stride),
-      m_data(std::move(other.m_data))
+    : m_width(other.m_width)
+    , m_height(other.m_height)
+    , m_stride(other.m_stride)
+    , m_data(std::move(other.m_data))
 {
     other.m_width = other.m_height = 0;
     other.m_stride = 0;
@@ -43,8 +45,7 @@ Bitmap24 &Bitmap24::operator=(Bitmap24 &&other) noexcept
 
 bool Bitmap24::sizeAllowed(std::int64_t width, std::int64_t height)
 {
-    return width >= 0 && height >= 0 && width <= kMaxPixels && height <= kMaxPixels
-        && width * height <= kMaxPixels;
+    return width >= 0 && height >= 0 && width <= kMaxPixels && height <= kMaxPixels && width * height <= kMaxPixels;
 }
 
 bool Bitmap24::resize(int width, int height)
@@ -105,16 +106,16 @@ void Bitmap24::copyRect(const Bitmap24 &src, int sx, int sy, int w, int h, int d
     // Work in 64 bits so that extreme coordinates cannot overflow.
     std::int64_t x0 = sx, y0 = sy, x1 = std::int64_t(sx) + w, y1 = std::int64_t(sy) + h;
     const std::int64_t shiftX = std::int64_t(dx) - sx, shiftY = std::int64_t(dy) - sy;
-    x0 = std::max<std::int64_t>({x0, 0, -shiftX});
-    y0 = std::max<std::int64_t>({y0, 0, -shiftY});
-    x1 = std::min<std::int64_t>({x1, src.m_width, m_width - shiftX});
-    y1 = std::min<std::int64_t>({y1, src.m_height, m_height - shiftY});
+    x0 = std::max<std::int64_t>({ x0, 0, -shiftX });
+    y0 = std::max<std::int64_t>({ y0, 0, -shiftY });
+    x1 = std::min<std::int64_t>({ x1, src.m_width, m_width - shiftX });
+    y1 = std::min<std::int64_t>({ y1, src.m_height, m_height - shiftY });
     if (x0 >= x1 || y0 >= y1)
         return;
     const std::size_t bytes = std::size_t(x1 - x0) * 3;
     for (std::int64_t y = y0; y < y1; ++y)
         std::memcpy(scanLine(int(y + shiftY)) + std::size_t(x0 + shiftX) * 3,
-                    src.scanLine(int(y)) + std::size_t(x0) * 3, bytes);
+            src.scanLine(int(y)) + std::size_t(x0) * 3, bytes);
 }
 
 bool Bitmap24::operator==(const Bitmap24 &other) const

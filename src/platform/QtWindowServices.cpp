@@ -76,19 +76,18 @@ int QtWindowServices::messageBox(const std::string &text, const std::string &cap
 void QtWindowServices::errorBox(const std::string &text)
 {
     QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), qs(errorBoxText(text)),
-                    QMessageBox::Ok, m_parent);
+        QMessageBox::Ok, m_parent);
     box.exec();
 }
 
 void QtWindowServices::errorMessage(const std::string &text)
 {
-    QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), qs(text), QMessageBox::Ok,
-                    m_parent);
+    QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), qs(text), QMessageBox::Ok, m_parent);
     box.exec();
 }
 
-std::string QtWindowServices::inputBox(const std::string &caption, const std::string &prompt,
-                                       const std::string &defaultText)
+std::string QtWindowServices::inputBox(
+    const std::string &caption, const std::string &prompt, const std::string &defaultText)
 {
     std::string text = defaultText;
     return runInputDialog(m_parent, caption, prompt, text) ? text : defaultText;
@@ -133,8 +132,8 @@ std::string QtWindowServices::openPictureFile(const std::string &title, const st
 std::string QtWindowServices::savePictureFile(const std::string &title, const std::string &filter)
 {
     // The program asks about replacing files itself, with its own dialog.
-    return QFileDialog::getSaveFileName(m_parent, qs(title), QString(), qs(filter), nullptr,
-                                        QFileDialog::DontConfirmOverwrite)
+    return QFileDialog::getSaveFileName(
+        m_parent, qs(title), QString(), qs(filter), nullptr, QFileDialog::DontConfirmOverwrite)
         .toStdString();
 }
 

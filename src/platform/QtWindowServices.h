@@ -22,7 +22,8 @@ public:
     int messageBox(const std::string &text, const std::string &caption, Buttons buttons) override;
     void errorBox(const std::string &text) override;
     void errorMessage(const std::string &text) override;
-    std::string inputBox(const std::string &caption, const std::string &prompt, const std::string &defaultText) override;
+    std::string inputBox(
+        const std::string &caption, const std::string &prompt, const std::string &defaultText) override;
     bool inputQuery(const std::string &caption, const std::string &prompt, std::string &text) override;
     void processMessages() override;
     void waitForMessages() override;

@@ -10,8 +10,13 @@ class WindowServices {
 public:
     enum Result { IdOk = 1, IdCancel = 2, IdYes = 6, IdNo = 7 };
     // Modal results of the overwrite dialog.
-    enum OverwriteAnswer { OverwriteYes = 6, OverwriteNo = 7, OverwriteStop = 9, OverwriteYesToAll = 10,
-                           OverwriteClosed = 2 };
+    enum OverwriteAnswer {
+        OverwriteYes = 6,
+        OverwriteNo = 7,
+        OverwriteStop = 9,
+        OverwriteYesToAll = 10,
+        OverwriteClosed = 2
+    };
     enum class Buttons { Ok, YesNo };
     enum class Cursor { Default, HourGlass, AppStart };
 
@@ -25,8 +30,8 @@ public:
     // Modal error-style message with an OK button.
     virtual void errorMessage(const std::string &text) = 0;
     // Modal one-line input; cancel returns defaultText unchanged.
-    virtual std::string inputBox(const std::string &caption, const std::string &prompt,
-                                 const std::string &defaultText) = 0;
+    virtual std::string inputBox(const std::string &caption, const std::string &prompt, const std::string &defaultText)
+        = 0;
     // Modal one-line input; false (text unchanged) on cancel.
     virtual bool inputQuery(const std::string &caption, const std::string &prompt, std::string &text) = 0;
     // One non-waiting pass over the pending window messages.

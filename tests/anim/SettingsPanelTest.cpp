@@ -72,7 +72,7 @@ struct OpenCase {
     const char *frameWidth, *frameHeight;
 };
 
-class PanelOpenTest : public SettingsPanelTest, public ::testing::WithParamInterface<OpenCase> {};
+class PanelOpenTest : public SettingsPanelTest, public ::testing::WithParamInterface<OpenCase> { };
 
 TEST_P(PanelOpenTest, FrameSizeFollowsThePictureAtFourToThree)
 {
@@ -82,20 +82,19 @@ TEST_P(PanelOpenTest, FrameSizeFollowsThePictureAtFourToThree)
     const PanelState &s = panel.state();
     EXPECT_EQ(s.EditFrameWidth, c.frameWidth);
     EXPECT_EQ(s.EditFrameHeight, c.frameHeight);
-    EXPECT_EQ(s.Caption, "Travelia version: 0.6 - pano.bmp : " + std::to_string(c.width) + " * "
-                             + std::to_string(c.height) + " pixels");
+    EXPECT_EQ(s.Caption,
+        "Travelia version: 0.6 - pano.bmp : " + std::to_string(c.width) + " * " + std::to_string(c.height) + " pixels");
     EXPECT_EQ(s.LabelSrcDim, std::to_string(c.width) + " * " + std::to_string(c.height) + " Pixels");
     EXPECT_EQ(s.EditCopy, dir.str() + "/");
     EXPECT_TRUE(s.SpeedButtonTestEnabled && s.SpeedButtonCreateEnabled);
     EXPECT_TRUE(s.GroupBoxAnimVisible && s.GroupBoxSaveVisible);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Shapes, PanelOpenTest,
-    ::testing::Values(OpenCase{"wide", ScrollHorizontal, 5000, 800, "1066", "800"},
-                      OpenCase{"tall", ScrollVertical, 600, 4000, "600", "450"},
-                      OpenCase{"odd", ScrollHorizontal, 100, 7, "9", "7"},
-                      OpenCase{"huge", ScrollHorizontal, 10, 600000000, "-631655765", "600000000"}),
+INSTANTIATE_TEST_SUITE_P(Shapes, PanelOpenTest,
+    ::testing::Values(OpenCase { "wide", ScrollHorizontal, 5000, 800, "1066", "800" },
+        OpenCase { "tall", ScrollVertical, 600, 4000, "600", "450" },
+        OpenCase { "odd", ScrollHorizontal, 100, 7, "9", "7" },
+        OpenCase { "huge", ScrollHorizontal, 10, 600000000, "-631655765", "600000000" }),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(SettingsPanelTest, KeepsTheBaseFolderWhenCopyIsChecked)
@@ -171,7 +170,7 @@ struct NumberFieldCase {
     std::int32_t frameWidth, frameHeight, stepValue;
 };
 
-class ReadSettingsNumbersTest : public SettingsPanelTest, public ::testing::WithParamInterface<NumberFieldCase> {};
+class ReadSettingsNumbersTest : public SettingsPanelTest, public ::testing::WithParamInterface<NumberFieldCase> { };
 
 TEST_P(ReadSettingsNumbersTest, ValidatesWidthHeightAndStepInOrder)
 {
@@ -197,20 +196,18 @@ TEST_P(ReadSettingsNumbersTest, ValidatesWidthHeightAndStepInOrder)
     EXPECT_EQ(prm.Step, c.stepValue);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Fields, ReadSettingsNumbersTest,
-    ::testing::Values(
-        NumberFieldCase{"1024", "768", "1", nullptr, 1024, 768, 1},
-        NumberFieldCase{" 640", "$1E0", "0", nullptr, 640, 480, 0},
-        NumberFieldCase{"$280", "480", "-3", nullptr, 640, 480, -3},
-        NumberFieldCase{"640 ", "480", "1", "Valeur de Largeur Incorrecte", 0, 0, 0},
-        NumberFieldCase{"", "480", "1", "Valeur de Largeur Incorrecte", 0, 0, 0},
-        NumberFieldCase{"0", "480", "1", "Valeur de Largeur Incorrecte", 0, 0, 0},
-        NumberFieldCase{"-5", "480", "1", "Valeur de Largeur Incorrecte", 0, 0, 0},
-        NumberFieldCase{"640", "abc", "x", "Valeur de Hauteur Incorrecte", 640, 0, 0},
-        NumberFieldCase{"640", "0", "1", "Valeur de Hauteur Incorrecte", 640, 0, 0},
-        NumberFieldCase{"640", "480", "1.5", "Valeur de Pas Incorrecte", 640, 480, 1},
-        NumberFieldCase{"640", "480", "", "Valeur de Pas Incorrecte", 640, 480, 1}));
+INSTANTIATE_TEST_SUITE_P(Fields, ReadSettingsNumbersTest,
+    ::testing::Values(NumberFieldCase { "1024", "768", "1", nullptr, 1024, 768, 1 },
+        NumberFieldCase { " 640", "$1E0", "0", nullptr, 640, 480, 0 },
+        NumberFieldCase { "$280", "480", "-3", nullptr, 640, 480, -3 },
+        NumberFieldCase { "640 ", "480", "1", "Valeur de Largeur Incorrecte", 0, 0, 0 },
+        NumberFieldCase { "", "480", "1", "Valeur de Largeur Incorrecte", 0, 0, 0 },
+        NumberFieldCase { "0", "480", "1", "Valeur de Largeur Incorrecte", 0, 0, 0 },
+        NumberFieldCase { "-5", "480", "1", "Valeur de Largeur Incorrecte", 0, 0, 0 },
+        NumberFieldCase { "640", "abc", "x", "Valeur de Hauteur Incorrecte", 640, 0, 0 },
+        NumberFieldCase { "640", "0", "1", "Valeur de Hauteur Incorrecte", 640, 0, 0 },
+        NumberFieldCase { "640", "480", "1.5", "Valeur de Pas Incorrecte", 640, 480, 1 },
+        NumberFieldCase { "640", "480", "", "Valeur de Pas Incorrecte", 640, 480, 1 }));
 
 TEST_F(SettingsPanelTest, TestModeNamesHaveNoFolderNorExtension)
 {
@@ -248,7 +245,7 @@ TEST_F(SettingsPanelTest, CreationNamesAndTheFreeNumberQuestion)
     PanelState &s = panel.state();
     s.CheckBoxVisu = false;
     s.CheckBoxRename = false;
-    for (int n : {0, 1, 2, 3, 5})
+    for (int n : { 0, 1, 2, 3, 5 })
         std::ofstream(dir / "anim" / ("Panorama000" + std::to_string(n) + ".BMP")) << "old";
 
     tanimprm prm;

@@ -51,7 +51,8 @@ public:
 class FormMainTest : public ::testing::Test {
 protected:
     FormMainTest()
-        : savedCwd(fs::current_path()), form(services, QString::fromStdString((dir / "travelia").string()))
+        : savedCwd(fs::current_path())
+        , form(services, QString::fromStdString((dir / "travelia").string()))
     {
         form.show();
         QCoreApplication::processEvents();
@@ -106,7 +107,7 @@ TEST_F(FormMainTest, StartsInFrenchWithThePanelDefaults)
     EXPECT_FALSE(form.StopRequested);
     EXPECT_GE(form.ScrollBox1->width(), 245);
     EXPECT_LE(form.PanelAnim->minimumSizeHint().width(),
-              form.ScrollBox1->width() - form.style()->pixelMetric(QStyle::PM_ScrollBarExtent))
+        form.ScrollBox1->width() - form.style()->pixelMetric(QStyle::PM_ScrollBarExtent))
         << "the panel's captions fit across, beside its vertical scroll bar";
     EXPECT_EQ(form.statusBar()->height(), 24);
     EXPECT_EQ(form.size(), QSize(1040, 760));
@@ -114,25 +115,25 @@ TEST_F(FormMainTest, StartsInFrenchWithThePanelDefaults)
 
 TEST_F(FormMainTest, MenusHoldEveryEntryInOrder)
 {
-    const QStringList menus = {"Fichier", "Animation", "Options", "Aide"};
+    const QStringList menus = { "Fichier", "Animation", "Options", "Aide" };
     QStringList titles;
     for (QAction *a : form.menuBar()->actions())
         titles << a->text();
     EXPECT_EQ(titles, menus);
-    EXPECT_EQ(captions(form.Menu_File), QStringList({"Ouvrir...", "Effacer", "Enregister Sous...", "-",
-                                                     "Tester le Nom de Fichier", "-", "Quitter"}));
+    EXPECT_EQ(captions(form.Menu_File),
+        QStringList({ "Ouvrir...", "Effacer", "Enregister Sous...", "-", "Tester le Nom de Fichier", "-", "Quitter" }));
     EXPECT_EQ(captions(form.Menu_Anim),
-              QStringList({"Stop", "-", "Plein Ecran", "Centrer l'Animation dans la Fenêtre", "-",
-                           "Tester une Animation", "Créer une Animation", "Vérifier l'animation créée"}));
+        QStringList({ "Stop", "-", "Plein Ecran", "Centrer l'Animation dans la Fenêtre", "-", "Tester une Animation",
+            "Créer une Animation", "Vérifier l'animation créée" }));
     EXPECT_EQ(captions(form.Menu_Options),
-              QStringList({"Options Jpeg...", "Valeurs par Défaut", "Voir/Cacher le Panneau de Commande...",
-                           "Temporisation de Visualisation..."}));
-    EXPECT_EQ(captions(form.Menu_Help), QStringList({"Aide", "-", "A propos"}));
+        QStringList({ "Options Jpeg...", "Valeurs par Défaut", "Voir/Cacher le Panneau de Commande...",
+            "Temporisation de Visualisation..." }));
+    EXPECT_EQ(captions(form.Menu_Help), QStringList({ "Aide", "-", "A propos" }));
     EXPECT_EQ(form.Menu_HelpHelp->shortcut(), QKeySequence(Qt::Key_F1));
     EXPECT_EQ(captions(form.PopupMenu),
-              QStringList({"Stop", "Temporisation de Visualisation...", "-", "Plein Ecran",
-                           "Centrer l'Animation dans la Fenêtre", "-", "Tester une Animation",
-                           "Créer une Animation", "Vérifier une Animation", "-", "Quitter"}));
+        QStringList(
+            { "Stop", "Temporisation de Visualisation...", "-", "Plein Ecran", "Centrer l'Animation dans la Fenêtre",
+                "-", "Tester une Animation", "Créer une Animation", "Vérifier une Animation", "-", "Quitter" }));
 }
 
 TEST_F(FormMainTest, OpeningAWidePictureFillsThePanel)
@@ -192,7 +193,7 @@ struct TempoCase {
     std::int32_t tempo;
 };
 
-class TempoDialogTest : public FormMainTest, public ::testing::WithParamInterface<TempoCase> {};
+class TempoDialogTest : public FormMainTest, public ::testing::WithParamInterface<TempoCase> { };
 
 TEST_P(TempoDialogTest, ReadsTheAnswer)
 {
@@ -205,11 +206,10 @@ TEST_P(TempoDialogTest, ReadsTheAnswer)
 }
 
 INSTANTIATE_TEST_SUITE_P(Answers, TempoDialogTest,
-                         ::testing::Values(TempoCase{"number", "40", 40}, TempoCase{"zero", "0", 0},
-                                           TempoCase{"letters", "abc", 100}, TempoCase{"empty", "", 100},
-                                           TempoCase{"negative", "-20", -20},
-                                           TempoCase{"cancel", std::nullopt, 250}),
-                         [](const auto &info) { return std::string(info.param.name); });
+    ::testing::Values(TempoCase { "number", "40", 40 }, TempoCase { "zero", "0", 0 },
+        TempoCase { "letters", "abc", 100 }, TempoCase { "empty", "", 100 }, TempoCase { "negative", "-20", -20 },
+        TempoCase { "cancel", std::nullopt, 250 }),
+    [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(FormMainTest, FullScreenHidesTheChromeAndCentres)
 {
@@ -255,7 +255,7 @@ TEST_F(FormMainTest, EscapeOpensTheContextMenuAtTheCentreOfTheDrawingArea)
     ASSERT_TRUE(form.PopupMenu->isVisible());
     const QRect outer = form.frameGeometry();
     const QPoint expected(outer.left() + (form.DrawArea.Right - form.DrawArea.Left) / 2,
-                          outer.top() + (form.DrawArea.Bottom - form.DrawArea.Top) / 2);
+        outer.top() + (form.DrawArea.Bottom - form.DrawArea.Top) / 2);
     EXPECT_EQ(form.PopupMenu->pos(), expected);
     form.PopupMenu->hide();
 }
@@ -412,7 +412,7 @@ namespace {
 TEST_F(FormMainTest, F1ShowsHelpExceptInFullScreen)
 {
     TFormHelp help(QStringLiteral("/nonexistent/travelia"));
-    form.setWindows({nullptr, nullptr, &help, nullptr, nullptr, nullptr, nullptr});
+    form.setWindows({ nullptr, nullptr, &help, nullptr, nullptr, nullptr, nullptr });
     QApplication::setActiveWindow(&form);
     QTest::keyClick(&form, Qt::Key_F1);
     EXPECT_TRUE(help.isVisible());

@@ -24,7 +24,7 @@ struct AnswerCase {
     int result;
 };
 
-class OverwriteDialogTest : public ::testing::TestWithParam<AnswerCase> {};
+class OverwriteDialogTest : public ::testing::TestWithParam<AnswerCase> { };
 
 TEST_P(OverwriteDialogTest, ReturnsTheModalResultOfEachAnswer)
 {
@@ -41,13 +41,10 @@ TEST_P(OverwriteDialogTest, ReturnsTheModalResultOfEachAnswer)
     EXPECT_EQ(dialog.AskOverwrite("/out/anim/IMAGE0003.BMP", "Ecraser le Fichier ?"), c.result);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Answers, OverwriteDialogTest,
-    ::testing::Values(AnswerCase{"yes", &TDlgYesAllNo::ButtonYes, 6},
-                      AnswerCase{"yesToAll", &TDlgYesAllNo::ButtonYesToAll, 10},
-                      AnswerCase{"no", &TDlgYesAllNo::ButtonNo, 7},
-                      AnswerCase{"stop", &TDlgYesAllNo::ButtonNotoAll, 9},
-                      AnswerCase{"closeBox", nullptr, 2}),
+INSTANTIATE_TEST_SUITE_P(Answers, OverwriteDialogTest,
+    ::testing::Values(AnswerCase { "yes", &TDlgYesAllNo::ButtonYes, 6 },
+        AnswerCase { "yesToAll", &TDlgYesAllNo::ButtonYesToAll, 10 }, AnswerCase { "no", &TDlgYesAllNo::ButtonNo, 7 },
+        AnswerCase { "stop", &TDlgYesAllNo::ButtonNotoAll, 9 }, AnswerCase { "closeBox", nullptr, 2 }),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(OverwriteDialog, CaptionsAndNoDefaultButton)
@@ -57,7 +54,7 @@ TEST(OverwriteDialog, CaptionsAndNoDefaultButton)
     EXPECT_EQ(dialog.ButtonYesToAll->text(), "Oui pourTous");
     EXPECT_EQ(dialog.ButtonNo->text(), "Non");
     EXPECT_EQ(dialog.ButtonNotoAll->text(), "Stop !!!");
-    for (QPushButton *b : {dialog.ButtonYes, dialog.ButtonYesToAll, dialog.ButtonNo, dialog.ButtonNotoAll})
+    for (QPushButton *b : { dialog.ButtonYes, dialog.ButtonYesToAll, dialog.ButtonNo, dialog.ButtonNotoAll })
         EXPECT_FALSE(b->isDefault() || b->autoDefault()) << b->text().toStdString();
     // Escape answers nothing: the dialog stays open until a button or the close box.
     QTimer::singleShot(0, &dialog, [&] {
@@ -98,8 +95,9 @@ TEST(AboutBox, LabelsAndLogo)
     EXPECT_EQ(about.labelVersion->text(), "Travelia version: 0.6");
     EXPECT_EQ(about.Date->text(), "30-03-2005");
     EXPECT_FALSE(about.Copyright->text().isEmpty());
-    EXPECT_EQ(about.info3->text(), "Cette version est une pré-version en cours de test. Travaillez toujours sur "
-                                   "des copies de vos documents originaux.");
+    EXPECT_EQ(about.info3->text(),
+        "Cette version est une pré-version en cours de test. Travaillez toujours sur "
+        "des copies de vos documents originaux.");
     EXPECT_EQ(about.size(), QSize(401, 342));
     EXPECT_TRUE(about.windowFlags() & Qt::WindowStaysOnTopHint);
     const QImage logo = TAboutBox::DrawLogo();

@@ -5,15 +5,24 @@
 const char *toString(ScriptedServices::Kind kind)
 {
     switch (kind) {
-    case ScriptedServices::Kind::MessageBox: return "message box";
-    case ScriptedServices::Kind::ErrorBox: return "error box";
-    case ScriptedServices::Kind::ErrorMessage: return "error message";
-    case ScriptedServices::Kind::InputBox: return "input box";
-    case ScriptedServices::Kind::InputQuery: return "input query";
-    case ScriptedServices::Kind::OpenPicture: return "open-picture dialog";
-    case ScriptedServices::Kind::SavePicture: return "save-picture dialog";
-    case ScriptedServices::Kind::ChooseFolder: return "folder dialog";
-    case ScriptedServices::Kind::AskOverwrite: return "overwrite dialog";
+    case ScriptedServices::Kind::MessageBox:
+        return "message box";
+    case ScriptedServices::Kind::ErrorBox:
+        return "error box";
+    case ScriptedServices::Kind::ErrorMessage:
+        return "error message";
+    case ScriptedServices::Kind::InputBox:
+        return "input box";
+    case ScriptedServices::Kind::InputQuery:
+        return "input query";
+    case ScriptedServices::Kind::OpenPicture:
+        return "open-picture dialog";
+    case ScriptedServices::Kind::SavePicture:
+        return "save-picture dialog";
+    case ScriptedServices::Kind::ChooseFolder:
+        return "folder dialog";
+    case ScriptedServices::Kind::AskOverwrite:
+        return "overwrite dialog";
     }
     return "?";
 }
@@ -24,10 +33,10 @@ ScriptedServices::~ScriptedServices()
                                    << (m_answers.empty() ? "" : toString(m_answers.front().kind));
 }
 
-std::optional<ScriptedServices::Answer> ScriptedServices::take(Kind kind, const std::string &text,
-                                                               const std::string &caption)
+std::optional<ScriptedServices::Answer> ScriptedServices::take(
+    Kind kind, const std::string &text, const std::string &caption)
 {
-    m_asked.push_back({kind, text, caption});
+    m_asked.push_back({ kind, text, caption });
     if (m_answers.empty()) {
         ADD_FAILURE() << "unexpected " << toString(kind) << ": \"" << caption << "\" / \"" << text << '"';
         return std::nullopt;
@@ -35,8 +44,8 @@ std::optional<ScriptedServices::Answer> ScriptedServices::take(Kind kind, const 
     Answer answer = m_answers.front();
     m_answers.pop_front();
     if (answer.kind != kind) {
-        ADD_FAILURE() << "expected a " << toString(answer.kind) << " but got a " << toString(kind) << ": \""
-                      << caption << "\" / \"" << text << '"';
+        ADD_FAILURE() << "expected a " << toString(answer.kind) << " but got a " << toString(kind) << ": \"" << caption
+                      << "\" / \"" << text << '"';
         return std::nullopt;
     }
     return answer;
@@ -63,8 +72,8 @@ void ScriptedServices::errorMessage(const std::string &text)
     take(Kind::ErrorMessage, text, {});
 }
 
-std::string ScriptedServices::inputBox(const std::string &caption, const std::string &prompt,
-                                       const std::string &defaultText)
+std::string ScriptedServices::inputBox(
+    const std::string &caption, const std::string &prompt, const std::string &defaultText)
 {
     const auto answer = take(Kind::InputBox, prompt, caption);
     if (!answer || answer->result != IdOk)

@@ -14,12 +14,21 @@
 // object dies fail it too.
 class ScriptedServices : public WindowServices {
 public:
-    enum class Kind { MessageBox, ErrorBox, ErrorMessage, InputBox, InputQuery, OpenPicture, SavePicture,
-                      ChooseFolder, AskOverwrite };
+    enum class Kind {
+        MessageBox,
+        ErrorBox,
+        ErrorMessage,
+        InputBox,
+        InputQuery,
+        OpenPicture,
+        SavePicture,
+        ChooseFolder,
+        AskOverwrite
+    };
 
     struct Question {
         Kind kind;
-        std::string text;    // message text, prompt, file name or title
+        std::string text; // message text, prompt, file name or title
         std::string caption; // caption or dialog title
     };
 
@@ -29,8 +38,14 @@ public:
     void answerMessageBox(int result) { push(Kind::MessageBox, result, {}); }
     void answerErrorBox() { push(Kind::ErrorBox, IdOk, {}); }
     void answerErrorMessage() { push(Kind::ErrorMessage, IdOk, {}); }
-    void answerInputBox(std::optional<std::string> text) { push(Kind::InputBox, text ? IdOk : IdCancel, text.value_or("")); }
-    void answerInputQuery(std::optional<std::string> text) { push(Kind::InputQuery, text ? IdOk : IdCancel, text.value_or("")); }
+    void answerInputBox(std::optional<std::string> text)
+    {
+        push(Kind::InputBox, text ? IdOk : IdCancel, text.value_or(""));
+    }
+    void answerInputQuery(std::optional<std::string> text)
+    {
+        push(Kind::InputQuery, text ? IdOk : IdCancel, text.value_or(""));
+    }
     void answerOpenPicture(std::string path) { push(Kind::OpenPicture, IdOk, std::move(path)); }
     void answerSavePicture(std::string path) { push(Kind::SavePicture, IdOk, std::move(path)); }
     void answerChooseFolder(std::string path) { push(Kind::ChooseFolder, IdOk, std::move(path)); }
@@ -47,7 +62,8 @@ public:
     int messageBox(const std::string &text, const std::string &caption, Buttons buttons) override;
     void errorBox(const std::string &text) override;
     void errorMessage(const std::string &text) override;
-    std::string inputBox(const std::string &caption, const std::string &prompt, const std::string &defaultText) override;
+    std::string inputBox(
+        const std::string &caption, const std::string &prompt, const std::string &defaultText) override;
     bool inputQuery(const std::string &caption, const std::string &prompt, std::string &text) override;
     void processMessages() override;
     void waitForMessages() override { processMessages(); }
@@ -63,7 +79,7 @@ private:
         int result;
         std::string text;
     };
-    void push(Kind kind, int result, std::string text) { m_answers.push_back({kind, result, std::move(text)}); }
+    void push(Kind kind, int result, std::string text) { m_answers.push_back({ kind, result, std::move(text) }); }
     std::optional<Answer> take(Kind kind, const std::string &text, const std::string &caption);
 
     std::deque<Answer> m_answers;

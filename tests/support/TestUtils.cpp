@@ -25,14 +25,14 @@ TempDir::~TempDir()
     // Tests may leave read-only folders behind; make them writable first.
     for (auto it = std::filesystem::recursive_directory_iterator(m_path, ec);
          !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec))
-        std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::add, ec);
+        std::filesystem::permissions(
+            it->path(), std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
     std::filesystem::remove_all(m_path, ec);
 }
 
 PixelBgr testPanoramaPixel(int x, int y)
 {
-    return {std::uint8_t(x & 255), std::uint8_t(y & 255), std::uint8_t(((x >> 8) + 7 * (y >> 8)) & 255)};
+    return { std::uint8_t(x & 255), std::uint8_t(y & 255), std::uint8_t(((x >> 8) + 7 * (y >> 8)) & 255) };
 }
 
 Bitmap24 makeTestPanorama(int width, int height)
@@ -55,7 +55,7 @@ Bitmap24 makeTestPanorama(int width, int height)
 PixelBgr pixelAt(const Bitmap24 &bitmap, int x, int y)
 {
     const std::uint8_t *p = bitmap.scanLine(y) + 3 * x;
-    return {p[0], p[1], p[2]};
+    return { p[0], p[1], p[2] };
 }
 
 std::vector<std::uint8_t> readFileBytes(const std::filesystem::path &path)
@@ -63,7 +63,7 @@ std::vector<std::uint8_t> readFileBytes(const std::filesystem::path &path)
     std::ifstream in(path, std::ios::binary);
     if (!in)
         throw std::runtime_error("cannot read " + path.string());
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    return { std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>() };
 }
 
 void writeFileBytes(const std::filesystem::path &path, const std::vector<std::uint8_t> &bytes)
