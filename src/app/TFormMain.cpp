@@ -85,6 +85,15 @@ private:
     TFormMain *m_form;
 };
 
+// The registered picture types, in the file dialogs' filter form.
+std::string pictureDialogFilter()
+{
+    std::string filter;
+    for (const std::string &type : PictureRegistry::instance().dialogFilters())
+        filter += (filter.empty() ? "" : ";;") + type;
+    return filter;
+}
+
 // BGR rows to the screen's 32-bit format, once per shown picture, so that
 // painting is a plain copy.
 void convertToScreenImage(const Bitmap24 &source, QImage &target)
@@ -580,10 +589,7 @@ bool TFormMain::LoadPicture(Bitmap24 &target, const std::string &fileName)
 void TFormMain::Menu_FileOpenClick()
 {
     StopRequested = true;
-    std::string filter;
-    for (const std::string &f : PictureRegistry::instance().dialogFilters())
-        filter += (filter.empty() ? "" : ";;") + f;
-    OpenChosenPicture(m_services.openPictureFile("Ouvrir Image", filter));
+    OpenChosenPicture(m_services.openPictureFile("Ouvrir Image", pictureDialogFilter()));
 }
 
 void TFormMain::OpenChosenPicture(const std::string &fileName)
@@ -618,10 +624,7 @@ bool TFormMain::SaveFrameFile(const Bitmap24 &bitmap, const std::string &fileNam
 void TFormMain::Menu_FileSaveAsClick()
 {
     StopRequested = true;
-    std::string filter;
-    for (const std::string &f : PictureRegistry::instance().dialogFilters())
-        filter += (filter.empty() ? "" : ";;") + f;
-    const std::string fileName = m_services.savePictureFile("Enregistrer Image", filter);
+    const std::string fileName = m_services.savePictureFile("Enregistrer Image", pictureDialogFilter());
     if (fileName.empty())
         return;
     bool confirmOverwrite = true;
