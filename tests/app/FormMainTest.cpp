@@ -1,6 +1,7 @@
 #include "app/TFormHelp.h"
 #include "app/TFormMain.h"
 
+#include "../picture/FFmpegTestEncoder.h"
 #include "ScriptedServices.h"
 #include "TestUtils.h"
 #include "output/FrameFile.h"
@@ -428,5 +429,67 @@ TEST_F(FormMainTest, F1ShowsHelpExceptInFullScreen)
     EXPECT_TRUE(help.isVisible());
     help.hide();
 }
+
+} // namespace
+
+namespace {
+
+struct FormatCase {
+    const char *extension;
+    bool lossless; // exact pixels expected back
+};
+
+// 256 colours at most, so that every format, GIF included, can hold it.
+Bitmap24 makeFewColourPanorama(int width, int height)
+{
+    Bitmap24 pano;
+    pano.resize(width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            std::uint8_t *p = pano.scanLine(y) + 3 * x;
+            p[0] = std::uint8_t((x / 8 % 16) * 17);
+            p[1] = std::uint8_t((y / 8 % 16) * 17);
+            p[2] = 200;
+        }
+    return pano;
+}
+
+class OpenFormatTest : public FormMainTest, public ::testing::WithParamInterface<FormatCase> { };
+
+TEST_P(OpenFormatTest, OpensThroughTheOpenCommandAndFillsThePanel)
+{
+    const FormatCase &c = GetParam();
+    const Bitmap24 pano = makeFewColourPanorama(640, 120);
+    const std::string path = (dir / (std::string("pano.") + c.extension)).string();
+    if (QByteArray(c.extension).toLower() == "gif") {
+        writeFileBytes(path, encodeStill(pano, "gif", "pal8")); // Qt has no GIF writer
+    } else {
+        QImage image(pano.bits(), 640, 120, int(pano.stride()), QImage::Format_BGR888);
+        ASSERT_TRUE(image.save(QString::fromStdString(path), QByteArray(c.extension).toLower(), 100)) << path;
+    }
+
+    open(path);
+    EXPECT_EQ(form.windowTitle().toStdString(),
+        std::string("Travelia version: 0.6 - pano.") + c.extension + " : 640 * 120 pixels");
+    EXPECT_EQ(form.EditFrameWidth->text(), "160");
+    EXPECT_EQ(form.EditFrameHeight->text(), "120");
+    EXPECT_TRUE(form.SpeedButtonCreate->isEnabled());
+    ASSERT_EQ(form.PanoramaBitmap.width(), 640);
+    ASSERT_EQ(form.PanoramaBitmap.height(), 120);
+    if (c.lossless) {
+        EXPECT_TRUE(form.PanoramaBitmap == pano);
+    } else {
+        const PixelBgr got = pixelAt(form.PanoramaBitmap, 100, 50);
+        const PixelBgr want = pixelAt(pano, 100, 50);
+        EXPECT_NEAR(got.b, want.b, 12);
+        EXPECT_NEAR(got.g, want.g, 12);
+        EXPECT_NEAR(got.r, want.r, 12);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, OpenFormatTest,
+    ::testing::Values(FormatCase { "jpg", false }, FormatCase { "png", true }, FormatCase { "gif", true },
+        FormatCase { "tif", true }, FormatCase { "bmp", true }, FormatCase { "PNG", true }),
+    [](const auto &info) { return std::string(info.param.extension); });
 
 } // namespace
