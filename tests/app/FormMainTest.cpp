@@ -493,3 +493,44 @@ INSTANTIATE_TEST_SUITE_P(Formats, OpenFormatTest,
     [](const auto &info) { return std::string(info.param.extension); });
 
 } // namespace
+
+namespace {
+
+TEST_F(FormMainTest, RunStartedInsideARunEndsFirstThenTheOuterOneResumes)
+{
+    open(writePanorama(60, 30)); // 40 frames a run
+    form.Tempo = 0;
+    services.answerMessageBox(WindowServices::IdYes); // create ./anim, asked by the outer test run
+    bool nested = false;
+    QStringList outerTexts;
+    services.onProcessMessages = [&] {
+        if (!nested && form.StatusText() == "TestFrame-2 / 0040") {
+            nested = true;
+            form.SpeedButtonCreateClick(); // a creation run, inside the test run
+        }
+        if (form.StatusText().startsWith("TestFrame-"))
+            outerTexts << form.StatusText();
+    };
+    form.SpeedButtonTestClick();
+    EXPECT_TRUE(nested);
+    EXPECT_TRUE(fs::exists(dir / "anim" / "IMAGE0039.BMP")) << "the inner run ran to its end";
+    EXPECT_EQ(form.StatusText(), "TestFrame-39 / 0040") << "then the outer run went on";
+    EXPECT_TRUE(outerTexts.contains("TestFrame-3 / 0040"));
+}
+
+TEST_F(FormMainTest, MenuCreateDuringATestRunStopsItAndCreatesNothing)
+{
+    open(writePanorama(60, 30));
+    form.Tempo = 0;
+    services.answerMessageBox(WindowServices::IdYes);
+    services.onProcessMessages = [&] {
+        if (form.StatusText() == "TestFrame-4 / 0040")
+            form.Menu_AnimCreate->trigger();
+    };
+    form.SpeedButtonTestClick();
+    EXPECT_EQ(form.StatusText(), "TestFrame-4 / 0040");
+    EXPECT_FALSE(form.CheckBoxVisu->isChecked());
+    EXPECT_TRUE(fs::is_empty(dir / "anim"));
+}
+
+} // namespace
