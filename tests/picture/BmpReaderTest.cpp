@@ -29,7 +29,7 @@ void put32(Bytes &b, std::uint32_t v)
 }
 
 // What a test file is made of; the bytes are assembled by makeBmp.
-struct BmpSpec {
+struct BmpFileLayout {
     int headerSize = 40; // 12, 40, 64, 108, 124
     int width = 5;
     int height = 3; // negative: top-down
@@ -40,7 +40,7 @@ struct BmpSpec {
     Bytes pixels; // exactly as stored
 };
 
-Bytes makeBmp(const BmpSpec &s)
+Bytes makeBmp(const BmpFileLayout &s)
 {
     Bytes info;
     put32(info, std::uint32_t(s.headerSize));
@@ -125,7 +125,7 @@ std::uint8_t scaled(std::uint32_t v, int bits)
 
 struct VariantCase {
     std::string name;
-    BmpSpec spec;
+    BmpFileLayout file;
     PixelFn expected;
 };
 
@@ -138,14 +138,14 @@ VariantCase indexedCase(std::string name, int headerSize, int bitCount, int colo
 {
     VariantCase c;
     c.name = std::move(name);
-    c.spec.headerSize = headerSize;
-    c.spec.bitCount = bitCount;
-    c.spec.width = 11; // odd widths exercise partial bytes and row padding
-    c.spec.height = height;
-    c.spec.palette = makePalette(colours);
+    c.file.headerSize = headerSize;
+    c.file.bitCount = bitCount;
+    c.file.width = 11; // odd widths exercise partial bytes and row padding
+    c.file.height = height;
+    c.file.palette = makePalette(colours);
     auto index = [colours](int x, int y) { return std::uint32_t((x + 3 * y) % colours); };
-    c.spec.pixels = packRows(11, std::abs(height), height < 0, bitCount, index);
-    const auto palette = c.spec.palette;
+    c.file.pixels = packRows(11, std::abs(height), height < 0, bitCount, index);
+    const auto palette = c.file.palette;
     c.expected = [palette, index](int x, int y) { return palette[index(x, y)]; };
     return c;
 }
@@ -154,11 +154,11 @@ VariantCase trueColourCase(std::string name, int headerSize, int height = 3)
 {
     VariantCase c;
     c.name = std::move(name);
-    c.spec.headerSize = headerSize;
-    c.spec.bitCount = 24;
-    c.spec.width = 7;
-    c.spec.height = height;
-    c.spec.pixels = packRows(7, std::abs(height), height < 0, 24, [](int x, int y) {
+    c.file.headerSize = headerSize;
+    c.file.bitCount = 24;
+    c.file.width = 7;
+    c.file.height = height;
+    c.file.pixels = packRows(7, std::abs(height), height < 0, 24, [](int x, int y) {
         const PixelBgr p = testPanoramaPixel(x * 40, y * 70);
         return std::uint32_t(p.b | (p.g << 8) | (p.r << 16));
     });
@@ -172,20 +172,20 @@ VariantCase maskedCase(std::string name, int headerSize, int bitCount, std::uint
 {
     VariantCase c;
     c.name = std::move(name);
-    c.spec.headerSize = headerSize;
-    c.spec.bitCount = bitCount;
-    c.spec.compression = compression;
-    c.spec.width = 9;
-    c.spec.height = 4;
+    c.file.headerSize = headerSize;
+    c.file.bitCount = bitCount;
+    c.file.compression = compression;
+    c.file.width = 9;
+    c.file.height = 4;
     if (writeMasks)
-        c.spec.masks = { ((1u << rBits) - 1) << rShift, ((1u << gBits) - 1) << gShift, ((1u << bBits) - 1) << bShift };
+        c.file.masks = { ((1u << rBits) - 1) << rShift, ((1u << gBits) - 1) << gShift, ((1u << bBits) - 1) << bShift };
     auto channels = [=](int x, int y) {
         const std::uint32_t r = std::uint32_t(x * 7 + y) % (1u << rBits);
         const std::uint32_t g = std::uint32_t(x * 3 + y * 11) % (1u << gBits);
         const std::uint32_t b = std::uint32_t(x + y * 5 + 1) % (1u << bBits);
         return std::array<std::uint32_t, 3> { r, g, b };
     };
-    c.spec.pixels = packRows(9, 4, false, bitCount, [=](int x, int y) {
+    c.file.pixels = packRows(9, 4, false, bitCount, [=](int x, int y) {
         const auto v = channels(x, y);
         return (v[0] << rShift) | (v[1] << gShift) | (v[2] << bShift) | filler;
     });
@@ -230,12 +230,12 @@ class BmpVariant : public ::testing::TestWithParam<VariantCase> { };
 TEST_P(BmpVariant, DecodesEveryPixel)
 {
     const VariantCase &c = GetParam();
-    const Bytes file = makeBmp(c.spec);
+    const Bytes file = makeBmp(c.file);
     Bitmap24 bitmap;
     BmpReader reader;
     ASSERT_TRUE(reader.decode(file.data(), file.size(), bitmap)) << reader.errorText();
-    ASSERT_EQ(bitmap.width(), c.spec.width);
-    ASSERT_EQ(bitmap.height(), std::abs(c.spec.height));
+    ASSERT_EQ(bitmap.width(), c.file.width);
+    ASSERT_EQ(bitmap.height(), std::abs(c.file.height));
     for (int y = 0; y < bitmap.height(); ++y)
         for (int x = 0; x < bitmap.width(); ++x)
             ASSERT_EQ(pixelAt(bitmap, x, y), c.expected(x, y)) << "at " << x << "," << y;
@@ -286,14 +286,14 @@ class BmpRle : public ::testing::TestWithParam<RleCase> { };
 TEST_P(BmpRle, DecodesStream)
 {
     const RleCase &c = GetParam();
-    BmpSpec spec;
-    spec.width = c.width;
-    spec.height = c.height;
-    spec.bitCount = c.bitCount;
-    spec.compression = c.bitCount == 8 ? 1 : 2;
-    spec.palette = makePalette(16);
-    spec.pixels = c.stream;
-    const Bytes file = makeBmp(spec);
+    BmpFileLayout layout;
+    layout.width = c.width;
+    layout.height = c.height;
+    layout.bitCount = c.bitCount;
+    layout.compression = c.bitCount == 8 ? 1 : 2;
+    layout.palette = makePalette(16);
+    layout.pixels = c.stream;
+    const Bytes file = makeBmp(layout);
     Bitmap24 bitmap;
     BmpReader reader;
     ASSERT_TRUE(reader.decode(file.data(), file.size(), bitmap)) << reader.errorText();
@@ -302,7 +302,7 @@ TEST_P(BmpRle, DecodesStream)
     for (int y = 0; y < c.height; ++y)
         for (int x = 0; x < c.width; ++x) {
             const int index = std::stoi(std::string(1, c.rows[std::size_t(y)][std::size_t(x)]), nullptr, 16);
-            ASSERT_EQ(pixelAt(bitmap, x, y), spec.palette[std::size_t(index)]) << "at " << x << "," << y;
+            ASSERT_EQ(pixelAt(bitmap, x, y), layout.palette[std::size_t(index)]) << "at " << x << "," << y;
         }
 }
 
@@ -323,7 +323,7 @@ std::ostream &operator<<(std::ostream &os, const BadCase &c)
 
 Bytes goodFile()
 {
-    return makeBmp(trueColourCase("", 40).spec);
+    return makeBmp(trueColourCase("", 40).file);
 }
 
 Bytes truncated(Bytes b, std::size_t keep)
@@ -350,9 +350,9 @@ std::vector<BadCase> badCases()
         { "NotABitmap", [] { return Bytes(200, 'x'); } },
         { "TruncatedHeader", [] { return truncated(goodFile(), 30); } },
         { "TruncatedPixels", [] { return truncated(goodFile(), goodFile().size() - 1); } },
-        { "TruncatedPalette", [] { return truncated(makeBmp(indexedCase("", 40, 8, 256).spec), 54 + 500); } },
+        { "TruncatedPalette", [] { return truncated(makeBmp(indexedCase("", 40, 8, 256).file), 54 + 500); } },
         { "TruncatedMasks",
-            [] { return truncated(makeBmp(maskedCase("", 40, 16, 3, 11, 5, 5, 6, 0, 5, true).spec), 58); } },
+            [] { return truncated(makeBmp(maskedCase("", 40, 16, 3, 11, 5, 5, 6, 0, 5, true).file), 58); } },
         { "HeaderSizeBeyondFile", [] { return patched32(goodFile(), 14, 100000); } },
         { "PixelOffsetBeyondFile", [] { return patched32(goodFile(), 10, 1u << 30); } },
         { "PixelOffsetInsideHeader", [] { return patched32(goodFile(), 10, 20); } },
@@ -369,7 +369,7 @@ std::vector<BadCase> badCases()
         { "Rle8WithWrongBitCount", [] { return patched32(goodFile(), 30, 1); } },
         { "TopDownRle",
             [] {
-                BmpSpec s;
+                BmpFileLayout s;
                 s.height = -2;
                 s.bitCount = 8;
                 s.compression = 1;
@@ -379,7 +379,7 @@ std::vector<BadCase> badCases()
             } },
         { "RleStreamCutInARun",
             [] {
-                BmpSpec s;
+                BmpFileLayout s;
                 s.bitCount = 8;
                 s.compression = 1;
                 s.palette = makePalette(4);
@@ -388,7 +388,7 @@ std::vector<BadCase> badCases()
             } },
         { "RleStreamWithoutEnd",
             [] {
-                BmpSpec s;
+                BmpFileLayout s;
                 s.bitCount = 8;
                 s.compression = 1;
                 s.palette = makePalette(4);
@@ -424,7 +424,7 @@ class BmpBomb : public ::testing::TestWithParam<BombCase> { };
 
 TEST_P(BmpBomb, HugeHeaderFailsWithoutAllocating)
 {
-    BmpSpec s;
+    BmpFileLayout s;
     s.width = GetParam().width;
     s.height = GetParam().height;
     s.pixels = Bytes(16, 0x7F);
