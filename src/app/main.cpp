@@ -10,6 +10,8 @@
 #include "viewer/TFormView.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <QStringList>
 
 #include <exception>
@@ -51,6 +53,10 @@ int main(int argc, char **argv)
     QApplication::setApplicationName(QStringLiteral("Travelia"));
     QApplication::setApplicationDisplayName(QStringLiteral("Travelia"));
     QApplication::setQuitOnLastWindowClosed(false);
+    // The program speaks French: so do Qt's own dialogs and buttons.
+    QTranslator qtFrench;
+    if (qtFrench.load(QStringLiteral("qtbase_fr"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&qtFrench);
 
     // The windows in their start-up order; only the first is shown.
     TFormMain main(services, QCoreApplication::applicationFilePath());
