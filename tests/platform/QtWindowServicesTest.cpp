@@ -1,0 +1,147 @@
+#include "platform/QtWindowServices.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+// Acts on the modal window once it is up.
+void whenModalShows(std::function<void(QWidget *)> act)
+{
+    QTimer::singleShot(0, [act] {
+        QWidget *modal = QApplication::activeModalWidget();
+        ASSERT_NE(modal, nullptr);
+        act(modal);
+    });
+}
+
+QPushButton *buttonNamed(QWidget *window, const QString &text)
+{
+    for (QPushButton *b : window->findChildren<QPushButton *>())
+        if (b->text().remove('&') == text)
+            return b;
+    return nullptr;
+}
+
+struct InputCase {
+    const char *name;
+    const char *typed;
+    const char *button; // "OK", "Annuler", or nullptr for the close box
+    const char *expected;
+};
+
+class InputBoxTest : public ::testing::TestWithParam<InputCase> { };
+
+TEST_P(InputBoxTest, ReturnsTheTextOnOkAndTheDefaultOtherwise)
+{
+    const InputCase c = GetParam();
+    QtWindowServices services;
+    whenModalShows([&](QWidget *modal) {
+        EXPECT_EQ(modal->windowTitle(), "Visualisation");
+        auto *edit = modal->findChild<QLineEdit *>();
+        ASSERT_NE(edit, nullptr);
+        EXPECT_EQ(edit->selectedText(), "100") << "the default text comes fully selected";
+        EXPECT_EQ(edit->maxLength(), 255);
+        edit->setText(QString::fromUtf8(c.typed));
+        if (c.button) {
+            QPushButton *b = buttonNamed(modal, QString::fromUtf8(c.button));
+            ASSERT_NE(b, nullptr);
+            b->click();
+        } else {
+            modal->close();
+        }
+    });
+    EXPECT_EQ(services.inputBox("Visualisation", "Temporisation (ms):", "100"), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, InputBoxTest,
+    ::testing::Values(InputCase { "ok", "250", "OK", "250" }, InputCase { "okEmpty", "", "OK", "" },
+        InputCase { "cancel", "250", "Annuler", "100" }, InputCase { "closeBox", "250", nullptr, "100" }),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(QtWindowServices, InputQueryLeavesTheTextOnCancel)
+{
+    QtWindowServices services;
+    std::string text = "12";
+    whenModalShows([](QWidget *modal) { buttonNamed(modal, "Annuler")->click(); });
+    EXPECT_FALSE(services.inputQuery("Jouer", "A partir de:", text));
+    EXPECT_EQ(text, "12");
+    whenModalShows([](QWidget *modal) {
+        modal->findChild<QLineEdit *>()->setText("7");
+        buttonNamed(modal, "OK")->click();
+    });
+    EXPECT_TRUE(services.inputQuery("Jouer", "A partir de:", text));
+    EXPECT_EQ(text, "7");
+}
+
+TEST(QtWindowServices, YesNoBoxReturnsSixOrSeven)
+{
+    QtWindowServices services;
+    whenModalShows([](QWidget *modal) {
+        EXPECT_EQ(modal->windowTitle(), "Création du Répertoire?");
+        buttonNamed(modal, "Oui")->click();
+    });
+    EXPECT_EQ(services.messageBox("/tmp/x", "Création du Répertoire?", WindowServices::Buttons::YesNo), 6);
+    whenModalShows([](QWidget *modal) { buttonNamed(modal, "Non")->click(); });
+    EXPECT_EQ(services.messageBox("/tmp/x", "Création du Répertoire?", WindowServices::Buttons::YesNo), 7);
+    whenModalShows([](QWidget *modal) { modal->close(); });
+    EXPECT_EQ(services.messageBox("/tmp/x", "Création du Répertoire?", WindowServices::Buttons::YesNo), 7)
+        << "closing the box counts as No";
+}
+
+TEST(QtWindowServices, ErrorBoxAddsTheFullStop)
+{
+    QtWindowServices services;
+    whenModalShows([](QWidget *modal) {
+        auto *box = qobject_cast<QMessageBox *>(modal);
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->text(), "Disk full.");
+        EXPECT_EQ(box->icon(), QMessageBox::Critical);
+        box->close();
+    });
+    services.errorBox("Disk full");
+}
+
+TEST(QtWindowServices, ProcessMessagesIsOnePassThatNeverWaits)
+{
+    QtWindowServices services;
+    bool ran = false;
+    QTimer::singleShot(0, [&] { ran = true; });
+    services.processMessages();
+    EXPECT_TRUE(ran);
+
+    bool late = false;
+    QTimer::singleShot(200, [&] { late = true; });
+    QElapsedTimer clock;
+    clock.start();
+    services.processMessages();
+    EXPECT_LT(clock.elapsed(), 150);
+    EXPECT_FALSE(late);
+    while (!late)
+        services.waitForMessages();
+    EXPECT_GE(clock.elapsed(), 190);
+}
+
+TEST(QtWindowServices, BusyCursorUntilTheDefaultIsSetAgain)
+{
+    QtWindowServices services;
+    services.setCursor(WindowServices::Cursor::HourGlass);
+    ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    services.setCursor(WindowServices::Cursor::AppStart);
+    EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::BusyCursor);
+    services.setCursor(WindowServices::Cursor::Default);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+} // namespace
