@@ -519,14 +519,16 @@ void TFormMain::EnterFullScreen()
     menuBar()->hide();
     statusBar()->hide();
     CenterInWindow = true;
-    setWindowFlag(Qt::FramelessWindowHint, true);
+    if (!(windowFlags() & Qt::FramelessWindowHint))
+        setWindowFlag(Qt::FramelessWindowHint, true); // re-creates the window: only when it changes
     showMaximized();
     FormResize();
 }
 
 void TFormMain::LeaveFullScreen()
 {
-    setWindowFlag(Qt::FramelessWindowHint, false);
+    if (windowFlags() & Qt::FramelessWindowHint)
+        setWindowFlag(Qt::FramelessWindowHint, false);
     showNormal();
     menuBar()->show();
     statusBar()->show();
