@@ -23,8 +23,13 @@ std::string BuildDstDir(const std::string &baseFolder, bool useSubDir, const std
 {
     if (!useSubDir)
         return baseFolder;
+    // A base folder typed without its trailing separator still gets one:
+    // "/out" and "./anim" make "/out/anim", not "/outanim".
+    std::string dir = baseFolder;
+    if (!dir.empty() && dir.back() != '/')
+        dir += '/';
     // The first two characters are dropped even when "./" stands elsewhere.
-    return baseFolder + normalizedSubDir.substr(std::min<std::size_t>(2, normalizedSubDir.size()));
+    return dir + normalizedSubDir.substr(std::min<std::size_t>(2, normalizedSubDir.size()));
 }
 
 std::string BaseNameFrom(const std::string &pathOrName)

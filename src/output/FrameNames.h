@@ -16,8 +16,8 @@ inline constexpr const char *kTestFrameName = "TestFrame-";
 std::string NormalizeSubDir(const std::string &text);
 
 // The output folder: the base folder followed, when useSubDir is set, by the
-// normalised sub-folder without its first two characters. No separator is
-// inserted: the base folder carries its own.
+// normalised sub-folder without its first two characters, with a separator
+// between them when the base folder has none at its end.
 std::string BuildDstDir(const std::string &baseFolder, bool useSubDir, const std::string &normalizedSubDir);
 
 // The base name of the files: the part after the last "/", cut before its

@@ -60,7 +60,8 @@ TEST_P(BuildDstDirTable, appendsSubFolderWithoutItsFirstTwoCharacters)
 
 INSTANTIATE_TEST_SUITE_P(Folders, BuildDstDirTable,
     testing::Values(DirCase { "/photos/", true, "./anim", "/photos/anim" },
-        DirCase { "/photos/", false, "./anim", "/photos/" }, DirCase { "/out", true, "./anim", "/outanim" },
+        DirCase { "/photos/", false, "./anim", "/photos/" }, DirCase { "/out", true, "./anim", "/out/anim" },
+        DirCase { "", true, "./anim", "anim" }, DirCase { "/out", false, "./anim", "/out" },
         DirCase { "/photos/", true, "./", "/photos/" }, DirCase { "/photos/", true, "a/./b", "/photos/./b" }));
 
 TEST(FrameNames, extensionFollowsTheFormatItem)
