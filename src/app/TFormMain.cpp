@@ -373,7 +373,6 @@ void TFormMain::createPanel()
 
 void TFormMain::connectPanel()
 {
-    PanelState &s = m_panel.state();
     auto bindText = [this](QLineEdit *edit, std::string PanelState::*field) {
         connect(edit, &QLineEdit::textEdited, this,
             [this, field](const QString &text) { m_panel.state().*field = text.toStdString(); });
@@ -395,7 +394,6 @@ void TFormMain::connectPanel()
     bindCheck(CheckBoxSubDir, &PanelState::CheckBoxSubDir);
     bindCheck(CheckBoxRename, &PanelState::CheckBoxRename);
     bindCheck(CheckBoxFormat, &PanelState::CheckBoxFormat);
-    (void)s;
 
     connect(m_scrollTypeButtons, &QButtonGroup::idClicked, this, [this](int id) {
         m_panel.setScrollType(id);
