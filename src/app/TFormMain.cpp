@@ -681,6 +681,20 @@ void TFormMain::Timer1Timer()
     m_waiting = false;
 }
 
+void TFormMain::setVisuMode(bool testOnly)
+{
+    m_panel.state().CheckBoxVisu = testOnly;
+    ApplyPanelState();
+}
+
+void TFormMain::showModeless(QWidget *window)
+{
+    if (window) {
+        window->show();
+        window->raise();
+    }
+}
+
 void TFormMain::setStatus(const std::string &text)
 {
     StatusBar1Text->setText(qs(text));
@@ -740,16 +754,13 @@ void TFormMain::Menu_AnimCreateClick()
 {
     StopRequested = true;
     LeaveFullScreen();
-    m_panel.state().CheckBoxVisu = false;
-    ApplyPanelState();
+    setVisuMode(false);
 }
 
 void TFormMain::Menu_AnimVerifyClick()
 {
-    m_panel.state().CheckBoxVisu = false;
-    ApplyPanelState();
-    if (m_windows.View)
-        m_windows.View->show();
+    setVisuMode(false);
+    showModeless(m_windows.View);
 }
 
 void TFormMain::Menu_OptionsJpegClick()
@@ -776,10 +787,7 @@ void TFormMain::Menu_OptionsTempoClick()
 
 void TFormMain::Menu_HelpHelpClick()
 {
-    if (m_windows.Help) {
-        m_windows.Help->show();
-        m_windows.Help->raise();
-    }
+    showModeless(m_windows.Help);
 }
 
 void TFormMain::Menu_HelpAboutClick()
@@ -790,15 +798,13 @@ void TFormMain::Menu_HelpAboutClick()
 
 void TFormMain::SpeedButtonTestClick()
 {
-    m_panel.state().CheckBoxVisu = true;
-    ApplyPanelState();
+    setVisuMode(true);
     RunAnimation(true);
 }
 
 void TFormMain::SpeedButtonCreateClick()
 {
-    m_panel.state().CheckBoxVisu = false;
-    ApplyPanelState();
+    setVisuMode(false);
     if (m_panel.state().RadioGroupFormat == FormatAvi) {
         ShowError(m_services, "La création de fichiers AVI n'est pas disponible dans cette version");
         return;
@@ -808,10 +814,8 @@ void TFormMain::SpeedButtonCreateClick()
 
 void TFormMain::SpeedButtonVerifyClick()
 {
-    m_panel.state().CheckBoxVisu = true;
-    ApplyPanelState();
-    if (m_windows.View)
-        m_windows.View->show();
+    setVisuMode(true);
+    showModeless(m_windows.View);
 }
 
 void TFormMain::SpeedButtonStopClick()
@@ -833,18 +837,12 @@ void TFormMain::SpeedButtonDefaultClick()
 
 void TFormMain::SpeedButtonOpJPGClick()
 {
-    if (m_windows.OpJpeg) {
-        m_windows.OpJpeg->show();
-        m_windows.OpJpeg->raise();
-    }
+    showModeless(m_windows.OpJpeg);
 }
 
 void TFormMain::SpeedButtonOpAVIClick()
 {
-    if (m_windows.OpAvi) {
-        m_windows.OpAvi->show();
-        m_windows.OpAvi->raise();
-    }
+    showModeless(m_windows.OpAvi);
 }
 
 void TFormMain::SpeedButtonCopyClick()

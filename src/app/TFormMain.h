@@ -156,6 +156,9 @@ private:
     void createPanel();
     void connectPanel();
     void setStatus(const std::string &text);
+    // "Visualisation sans sauvegarde": the kind of the last run command.
+    void setVisuMode(bool testOnly);
+    static void showModeless(QWidget *window);
 
     // RunHost
     bool readSettings(tanimprm &prm) override { return ReadSettings(prm); }
