@@ -3,7 +3,7 @@
 // 1024 x 768 picture. With --write-sample=DIR it only writes that picture as
 // sample.ppm and sample.jpg, for the command-line comparison with cjpeg/djpeg.
 #include "options/JpegImage.h"
-#include "picture/Bitmap24.h"
+#include "common/Bitmap24.h"
 
 #include <benchmark/benchmark.h>
 

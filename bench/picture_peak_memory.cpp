@@ -3,7 +3,7 @@
 //   picture_peak_memory load FILE                      loads it and prints the figures
 // Run "make" and "load" as separate processes so that only the load is measured.
 #include "options/JpegImage.h"
-#include "picture/Bitmap24.h"
+#include "common/Bitmap24.h"
 #include "picture/PictureLoader.h"
 
 #include <sys/resource.h>

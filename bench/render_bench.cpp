@@ -2,7 +2,7 @@
 // bytes. The default run (1024 x 768 out of 5000 x 800) should stay within
 // 1.5 times that.
 #include "anim/FrameSequence.h"
-#include "picture/Bitmap24.h"
+#include "common/Bitmap24.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,21 +1,15 @@
 #pragma once
 
+#include "common/TRect.h"
+#include "output/OutputFormat.h"
+
 #include <cstdint>
 #include <string>
 
 class Bitmap24;
 
-// Item indexes of the scroll-type and format radio groups.
+// Item index of the scroll-type radio group.
 enum TScrollKind : std::int32_t { ScrollHorizontal = 0, ScrollVertical = 1 };
-enum TOutputFormat : std::int32_t { FormatBmp = 0, FormatJpg = 1, FormatAvi = 2 };
-
-struct TRect {
-    std::int32_t Left = 0;
-    std::int32_t Top = 0;
-    std::int32_t Right = 0;
-    std::int32_t Bottom = 0;
-    bool operator==(const TRect &) const = default;
-};
 
 // The validated settings of one run: filled by ReadSettings, completed by
 // PrepareFrames, copied by value into each pass. The frame bitmap is owned by

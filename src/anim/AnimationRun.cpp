@@ -1,9 +1,9 @@
 #include "anim/AnimationRun.h"
 
 #include "anim/FrameSequence.h"
-#include "app/TextFormat.h"
+#include "common/TextFormat.h"
 #include "output/FrameNames.h"
-#include "picture/Bitmap24.h"
+#include "common/Bitmap24.h"
 
 #include <cstdint>
 

@@ -1,7 +1,7 @@
 #include "anim/FrameSequence.h"
 
-#include "app/TextFormat.h"
-#include "picture/Bitmap24.h"
+#include "common/TextFormat.h"
+#include "common/Bitmap24.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,6 +1,6 @@
 #include "anim/SettingsPanel.h"
 
-#include "app/TextFormat.h"
+#include "common/TextFormat.h"
 #include "output/EnsureFolder.h"
 #include "output/FrameNames.h"
 #include "platform/WindowServices.h"

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "anim/AnimSettings.h"
+#include "common/ProgramInfo.h"
 
 #include <cstdint>
 #include <functional>
@@ -40,7 +41,6 @@ struct PanelState {
     bool operator==(const PanelState &) const = default;
 };
 
-inline constexpr const char *kProgramTitle = "Travelia version: 0.6";
 inline constexpr const char *kNoPicture = "Aucune Image Chargée";
 
 // The panel's rules: refresh, the two radio-group handlers and the settings

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "anim/AnimSettings.h"
+#include "common/TRect.h"
 
 #include <cstdint>
 

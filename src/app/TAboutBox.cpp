@@ -1,6 +1,6 @@
 #include "app/TAboutBox.h"
 
-#include "anim/SettingsPanel.h"
+#include "common/ProgramInfo.h"
 
 #include <QGuiApplication>
 #include <QLabel>

@@ -3,7 +3,7 @@
 #include "app/DisplayGeometry.h"
 #include "app/TAboutBox.h"
 #include "app/TFormHelp.h"
-#include "app/TextFormat.h"
+#include "common/TextFormat.h"
 #include "options/TFormOpAvi.h"
 #include "options/TFormOpJpeg.h"
 #include "output/EnsureFolder.h"

@@ -3,7 +3,7 @@
 #include "anim/AnimSettings.h"
 #include "anim/AnimationRun.h"
 #include "anim/SettingsPanel.h"
-#include "picture/Bitmap24.h"
+#include "common/Bitmap24.h"
 
 #include <QImage>
 #include <QMainWindow>

@@ -1,7 +1,7 @@
 #include "options/JpegImage.h"
 
-#include "picture/Bitmap24.h"
-#include "picture/MappedFile.h"
+#include "common/Bitmap24.h"
+#include "common/MappedFile.h"
 
 #include <csetjmp>
 #include <cstdio>

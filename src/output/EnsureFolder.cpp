@@ -1,6 +1,6 @@
 #include "output/EnsureFolder.h"
 
-#include "app/TextFormat.h"
+#include "common/TextFormat.h"
 #include "platform/WindowServices.h"
 
 #include <filesystem>

@@ -3,7 +3,7 @@
 #include "options/JpegImage.h"
 #include "output/AtomicFile.h"
 #include "output/BmpWriter.h"
-#include "picture/Bitmap24.h"
+#include "common/Bitmap24.h"
 #include "platform/WindowServices.h"
 
 #include <algorithm>

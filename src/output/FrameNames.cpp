@@ -1,6 +1,6 @@
 #include "output/FrameNames.h"
 
-#include "app/TextFormat.h"
+#include "common/TextFormat.h"
 
 #include <algorithm>
 #include <climits>

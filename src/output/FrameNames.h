@@ -1,6 +1,6 @@
 #pragma once
 
-#include "anim/AnimSettings.h"
+#include "output/OutputFormat.h"
 
 #include <cstdint>
 #include <functional>

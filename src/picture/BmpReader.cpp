@@ -1,7 +1,7 @@
 #include "picture/BmpReader.h"
 
-#include "picture/Bitmap24.h"
-#include "picture/MappedFile.h"
+#include "common/Bitmap24.h"
+#include "common/MappedFile.h"
 
 #include <array>
 #include <cstring>

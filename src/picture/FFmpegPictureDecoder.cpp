@@ -1,7 +1,7 @@
 #include "picture/FFmpegPictureDecoder.h"
 
-#include "picture/Bitmap24.h"
-#include "picture/MappedFile.h"
+#include "common/Bitmap24.h"
+#include "common/MappedFile.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>

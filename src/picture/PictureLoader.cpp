@@ -1,7 +1,7 @@
 #include "picture/PictureLoader.h"
 
 #include "options/JpegImage.h"
-#include "picture/Bitmap24.h"
+#include "common/Bitmap24.h"
 #include "picture/BmpReader.h"
 #include "picture/FFmpegPictureDecoder.h"
 #include "picture/PictureRegistry.h"

@@ -1,6 +1,6 @@
 #include "picture/PictureOpenDialog.h"
 
-#include "picture/Bitmap24.h"
+#include "common/Bitmap24.h"
 #include "picture/PictureLoader.h"
 #include "picture/PictureRegistry.h"
 

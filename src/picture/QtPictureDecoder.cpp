@@ -1,6 +1,6 @@
 #include "picture/QtPictureDecoder.h"
 
-#include "picture/Bitmap24.h"
+#include "common/Bitmap24.h"
 
 #include <QImage>
 #include <QImageReader>

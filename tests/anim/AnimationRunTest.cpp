@@ -4,7 +4,7 @@
 #include "TestUtils.h"
 #include "output/FrameFile.h"
 #include "output/FrameNames.h"
-#include "picture/Bitmap24.h"
+#include "common/Bitmap24.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "anim/FrameSequence.h"
 
 #include "TestUtils.h"
-#include "picture/Bitmap24.h"
+#include "common/Bitmap24.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #include "options/JpegImage.h"
-#include "picture/Bitmap24.h"
+#include "common/Bitmap24.h"
 
 #include "JpegTestSupport.h"
 #include "TestUtils.h"

@@ -1,5 +1,5 @@
 #include "picture/BmpReader.h"
-#include "picture/Bitmap24.h"
+#include "common/Bitmap24.h"
 
 #include "TestUtils.h"
 

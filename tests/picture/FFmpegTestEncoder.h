@@ -1,6 +1,6 @@
 #pragma once
 
-#include "picture/Bitmap24.h"
+#include "common/Bitmap24.h"
 
 #include <cstdint>
 #include <string>

@@ -1,6 +1,6 @@
 #include "app/cli/CliOptions.h"
 
-#include "app/TextFormat.h"
+#include "common/TextFormat.h"
 
 #include <filesystem>
 #include <functional>

@@ -2,13 +2,13 @@
 
 #include "anim/AnimationRun.h"
 #include "anim/FrameSequence.h"
-#include "app/TextFormat.h"
+#include "common/TextFormat.h"
 #include "app/cli/CliOptions.h"
 #include "options/JpegOptions.h"
 #include "output/EnsureFolder.h"
 #include "output/FrameFile.h"
 #include "output/FrameNames.h"
-#include "picture/Bitmap24.h"
+#include "common/Bitmap24.h"
 #include "picture/PictureLoader.h"
 #include "platform/WindowServices.h"
 

@@ -1,4 +1,4 @@
-#include "app/TextFormat.h"
+#include "common/TextFormat.h"
 
 #include <cstddef>
 

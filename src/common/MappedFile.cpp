@@ -1,4 +1,4 @@
-#include "picture/MappedFile.h"
+#include "common/MappedFile.h"
 
 MappedFile::MappedFile(const std::string &fileName)
     : m_file(QString::fromStdString(fileName))

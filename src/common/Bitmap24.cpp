@@ -1,4 +1,4 @@
-#include "picture/Bitmap24.h"
+#include "common/Bitmap24.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,0 +1,6 @@
+#pragma once
+
+#include <cstdint>
+
+// Item index of the format radio group.
+enum TOutputFormat : std::int32_t { FormatBmp = 0, FormatJpg = 1, FormatAvi = 2 };

@@ -1,0 +1,25 @@
+# Layers run one way: a folder of src/ may include from the folders below it
+# only. Run by ctest as: cmake -DSRC=<src folder> -P CheckLayers.cmake
+set(order common platform options picture output anim viewer app)
+
+file(GLOB_RECURSE files RELATIVE ${SRC} ${SRC}/*.h ${SRC}/*.cpp ${SRC}/*.h.in)
+set(faults "")
+foreach(file ${files})
+  string(REGEX MATCH "^[^/]+" folder ${file})
+  list(FIND order ${folder} level)
+  if(level EQUAL -1)
+    continue()
+  endif()
+  file(STRINGS ${SRC}/${file} includes REGEX "^#include \"[a-z]+/")
+  foreach(line ${includes})
+    string(REGEX MATCH "\"([a-z]+)/" _ ${line})
+    list(FIND order ${CMAKE_MATCH_1} target)
+    if(target GREATER level)
+      string(APPEND faults "  ${file}: ${line}\n")
+    endif()
+  endforeach()
+endforeach()
+
+if(faults)
+  message(FATAL_ERROR "includes that run up the layers (${order}):\n${faults}")
+endif()
