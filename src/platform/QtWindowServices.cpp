@@ -112,14 +112,14 @@ void QtWindowServices::waitForMessages()
     QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
-void QtWindowServices::setCursor(Cursor cursor)
+void QtWindowServices::pushCursor(Cursor cursor)
 {
-    while (QGuiApplication::overrideCursor())
-        QGuiApplication::restoreOverrideCursor();
-    if (cursor == Cursor::HourGlass)
-        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    else if (cursor == Cursor::AppStart)
-        QGuiApplication::setOverrideCursor(Qt::BusyCursor);
+    QGuiApplication::setOverrideCursor(cursor == Cursor::HourGlass ? Qt::WaitCursor : Qt::BusyCursor);
+}
+
+void QtWindowServices::popCursor()
+{
+    QGuiApplication::restoreOverrideCursor();
 }
 
 std::string QtWindowServices::openPictureFile(const std::string &title, const std::string &filter)

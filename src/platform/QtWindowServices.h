@@ -27,7 +27,8 @@ public:
     bool inputQuery(const std::string &caption, const std::string &prompt, std::string &text) override;
     void processMessages() override;
     void waitForMessages() override;
-    void setCursor(Cursor cursor) override;
+    void pushCursor(Cursor cursor) override;
+    void popCursor() override;
     std::string openPictureFile(const std::string &title, const std::string &filter) override;
     std::string savePictureFile(const std::string &title, const std::string &filter) override;
     std::string chooseFolder(const std::string &title, const std::string &startFolder) override;

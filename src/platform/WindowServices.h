@@ -1,58 +1,11 @@
 #pragma once
 
-#include <string>
+#include "platform/BusyCursor.h"
+#include "platform/FileDialogs.h"
+#include "platform/MessagePump.h"
+#include "platform/ModalQuestions.h"
 
-// The window-system services the program's logic relies on. Texts are UTF-8.
-// Every message box, input box, file dialog and the overwrite question goes
-// through this interface: the program gets a Qt implementation, tests get a
-// scripted one that answers from a queue.
-class WindowServices {
-public:
-    enum Result { IdOk = 1, IdCancel = 2, IdYes = 6, IdNo = 7 };
-    // Modal results of the overwrite dialog.
-    enum OverwriteAnswer {
-        OverwriteYes = 6,
-        OverwriteNo = 7,
-        OverwriteStop = 9,
-        OverwriteYesToAll = 10,
-        OverwriteClosed = 2
-    };
-    enum class Buttons { Ok, YesNo };
-    enum class Cursor { Default, HourGlass, AppStart };
-
-    virtual ~WindowServices() = default;
-
-    // Modal message box; returns IdOk, IdYes or IdNo.
-    virtual int messageBox(const std::string &text, const std::string &caption, Buttons buttons) = 0;
-    // Default box for an error no handler caught: application title as
-    // caption, error icon, OK. The full stop is added here (see errorBoxText).
-    virtual void errorBox(const std::string &text) = 0;
-    // Modal error-style message with an OK button.
-    virtual void errorMessage(const std::string &text) = 0;
-    // Modal one-line input; cancel returns defaultText unchanged.
-    virtual std::string inputBox(const std::string &caption, const std::string &prompt, const std::string &defaultText)
-        = 0;
-    // Modal one-line input; false (text unchanged) on cancel.
-    virtual bool inputQuery(const std::string &caption, const std::string &prompt, std::string &text) = 0;
-    // One non-waiting pass over the pending window messages.
-    virtual void processMessages() = 0;
-    // Waits until at least one message arrives (a timer tick, a click), then
-    // processes what is pending: a pause that costs no processor time.
-    virtual void waitForMessages() = 0;
-    virtual void setCursor(Cursor cursor) = 0;
-
-    // Picture dialogs: the chosen path, or empty when cancelled. The filter
-    // is in Qt's "Label (*.a *.b);;Label2 (*.c)" form.
-    virtual std::string openPictureFile(const std::string &title, const std::string &filter) = 0;
-    virtual std::string savePictureFile(const std::string &title, const std::string &filter) = 0;
-    // Folder dialog: the chosen folder, or empty when cancelled.
-    virtual std::string chooseFolder(const std::string &title, const std::string &startFolder) = 0;
-
-    // The per-file overwrite dialog: returns one of OverwriteAnswer.
-    virtual int askOverwrite(const std::string &fileName, const std::string &caption) = 0;
-};
-
-// The text of the default error box: a full stop is added when the text is
-// not empty and its last character sorts after '.' (a letter, a digit, ':'
-// or '?', but not '!', ')' or '.').
-std::string errorBoxText(const std::string &text);
+// Every window-system service the windows rely on, in one object: the
+// program gets a Qt implementation, the window tests a scripted one. Plain
+// code asks for the one role it uses.
+class WindowServices : public ModalQuestions, public FileDialogs, public MessagePump, public BusyCursors { };

@@ -132,15 +132,22 @@ TEST(QtWindowServices, ProcessMessagesIsOnePassThatNeverWaits)
     EXPECT_GE(clock.elapsed(), 190);
 }
 
-TEST(QtWindowServices, BusyCursorUntilTheDefaultIsSetAgain)
+TEST(QtWindowServices, ScopedBusyCursorsRestoreExactlyWhatTheySet)
 {
     QtWindowServices services;
-    services.setCursor(WindowServices::Cursor::HourGlass);
+    QGuiApplication::setOverrideCursor(Qt::CrossCursor); // somebody else's, left alone
+    {
+        ScopedBusyCursor outer(services, WindowServices::Cursor::HourGlass);
+        EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        {
+            ScopedBusyCursor inner(services, WindowServices::Cursor::AppStart);
+            EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::BusyCursor);
+        }
+        EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    }
     ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
-    EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
-    services.setCursor(WindowServices::Cursor::AppStart);
-    EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::BusyCursor);
-    services.setCursor(WindowServices::Cursor::Default);
+    EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::CrossCursor);
+    QGuiApplication::restoreOverrideCursor();
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 

@@ -29,6 +29,7 @@ const char *toString(ScriptedServices::Kind kind)
 
 ScriptedServices::~ScriptedServices()
 {
+    EXPECT_TRUE(m_cursors.empty()) << m_cursors.size() << " busy cursor(s) never taken back";
     EXPECT_TRUE(m_answers.empty()) << m_answers.size() << " scripted answer(s) never asked for, the first for a "
                                    << (m_answers.empty() ? "" : toString(m_answers.front().kind));
 }
@@ -88,6 +89,14 @@ bool ScriptedServices::inputQuery(const std::string &caption, const std::string 
         return false;
     text = answer->text;
     return true;
+}
+
+void ScriptedServices::popCursor()
+{
+    if (m_cursors.empty())
+        ADD_FAILURE() << "a busy cursor taken back that was never shown";
+    else
+        m_cursors.pop_back();
 }
 
 void ScriptedServices::processMessages()

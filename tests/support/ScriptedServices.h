@@ -55,7 +55,8 @@ public:
     // Everything asked so far, in order.
     const std::vector<Question> &asked() const { return m_asked; }
     int processMessagesCalls() const { return m_processCalls; }
-    Cursor cursor() const { return m_cursor; }
+    // The busy cursors shown now, innermost last.
+    const std::vector<Cursor> &cursors() const { return m_cursors; }
     // Runs on every processMessages(), e.g. to press Stop in the middle of a run.
     std::function<void()> onProcessMessages;
 
@@ -67,7 +68,8 @@ public:
     bool inputQuery(const std::string &caption, const std::string &prompt, std::string &text) override;
     void processMessages() override;
     void waitForMessages() override { processMessages(); }
-    void setCursor(Cursor cursor) override { m_cursor = cursor; }
+    void pushCursor(Cursor cursor) override { m_cursors.push_back(cursor); }
+    void popCursor() override;
     std::string openPictureFile(const std::string &title, const std::string &filter) override;
     std::string savePictureFile(const std::string &title, const std::string &filter) override;
     std::string chooseFolder(const std::string &title, const std::string &startFolder) override;
@@ -85,7 +87,7 @@ private:
     std::deque<Answer> m_answers;
     std::vector<Question> m_asked;
     int m_processCalls = 0;
-    Cursor m_cursor = Cursor::Default;
+    std::vector<Cursor> m_cursors;
 };
 
 const char *toString(ScriptedServices::Kind kind);

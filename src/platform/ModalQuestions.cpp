@@ -1,4 +1,4 @@
-#include "platform/WindowServices.h"
+#include "platform/ModalQuestions.h"
 
 std::string errorBoxText(const std::string &text)
 {
