@@ -2,6 +2,7 @@
 // scrolled across a 5000 x 800 panorama in the real main window. Run it on a
 // display (or under xvfb-run) to include the window system's cost.
 #include "app/TFormMain.h"
+#include "options/JpegOptions.h"
 #include "platform/QtWindowServices.h"
 
 #include <QApplication>
@@ -17,7 +18,8 @@ int main(int argc, char **argv)
     QDir(dir.path()).mkdir(QStringLiteral("anim")); // no folder question during the run
 
     QtWindowServices services;
-    TFormMain form(services, dir.filePath(QStringLiteral("travelia")));
+    TJpegOptions jpegOptions;
+    TFormMain form(services, jpegOptions, dir.filePath(QStringLiteral("travelia")));
     form.show();
     QCoreApplication::processEvents();
 

@@ -30,13 +30,14 @@ Bitmap24 makeFrame(int width, int height)
 
 struct Window {
     Window()
-        : form(services, QStringLiteral("/tmp/travelia"))
+        : form(services, jpegOptions, QStringLiteral("/tmp/travelia"))
     {
         form.resize(1300, 900); // a drawing area larger than the frame: all of it is painted
         form.show();
         QCoreApplication::processEvents();
     }
     QtWindowServices services;
+    TJpegOptions jpegOptions;
     TFormMain form;
 };
 

@@ -48,7 +48,7 @@ int load(const char *path)
     const long before = peakKilobytes();
     Bitmap24 picture;
     const auto start = std::chrono::steady_clock::now();
-    const bool ok = LoadPictureFile(path, picture);
+    const bool ok = LoadPictureFile(path, picture, TJpegOptions {});
     const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     const long after = peakKilobytes();
     std::printf("loaded=%d size=%dx%d time_ms=%.0f bitmap_MB=%.1f peak_before_MB=%.1f peak_after_MB=%.1f "

@@ -2,6 +2,7 @@
 
 #include "common/TRect.h"
 #include "output/OutputFormat.h"
+#include "output/OutputNaming.h"
 
 #include <cstdint>
 #include <string>
@@ -32,3 +33,14 @@ struct tanimprm {
     bool ScrollBack = false;
     TScrollKind ScrollType = ScrollHorizontal;
 };
+
+// Copies the names of a run into its record.
+inline void SetOutputNames(tanimprm &prm, const OutputNames &names)
+{
+    prm.DstDir = names.DstDir;
+    prm.DstName = names.DstName;
+    prm.NumStart = names.NumStart;
+    prm.NameFormat = names.NameFormat;
+    prm.Ext = names.Ext;
+    prm.FileName = names.FileName;
+}

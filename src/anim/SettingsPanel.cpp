@@ -3,6 +3,7 @@
 #include "common/TextFormat.h"
 #include "output/EnsureFolder.h"
 #include "output/FrameNames.h"
+#include "output/OutputNaming.h"
 #include "platform/WindowServices.h"
 
 #include <filesystem>
@@ -29,12 +30,6 @@ bool isExistingFile(const std::string &path)
 {
     std::error_code ec;
     return !path.empty() && fs::is_regular_file(fs::u8path(path), ec);
-}
-
-bool fileExists(const std::string &path)
-{
-    std::error_code ec;
-    return fs::exists(fs::u8path(path), ec);
 }
 
 } // namespace
@@ -173,37 +168,35 @@ bool SettingsPanel::readOutputSettings(tanimprm &prm)
     PanelState &s = m_state;
     std::error_code ec;
     fs::current_path(fs::u8path(s.EditCopy), ec); // a missing base folder is covered by EnsureFolder below
-
     s.EditSubDir = NormalizeSubDir(s.EditSubDir);
-    prm.DstDir = BuildDstDir(s.EditCopy, s.CheckBoxSubDir, s.EditSubDir);
-    if (!EnsureFolder(prm.DstDir, m_services, m_programFolder))
+
+    OutputFields fields;
+    fields.BaseFolder = s.EditCopy;
+    fields.UseSubDir = s.CheckBoxSubDir;
+    fields.SubDir = s.EditSubDir;
+    fields.BaseNameSource = s.CheckBoxRename ? s.EditDstName : s.EditSrcName;
+    fields.NumStart = s.EditNumStart;
+    fields.FormattedNumbers = s.CheckBoxFormat;
+    fields.Format = s.RadioGroupFormat;
+    fields.TestMode = s.CheckBoxVisu;
+
+    NamingQuestions questions;
+    questions.ensureFolder = [this](std::string &folder) { return EnsureFolder(folder, m_services, m_programFolder); };
+    questions.firstFileExists = [this](const std::string &firstFileName) {
+        const int answer = m_services.messageBox("OUI: Rechercher le prochain Nom de Fichier Libre?    NON: Ecraser",
+            firstFileName + " Existe déjà", WindowServices::Buttons::YesNo);
+        return answer == WindowServices::IdYes ? ExistingFirstFile::SearchFreeNumber : ExistingFirstFile::KeepNumber;
+    };
+    questions.freeNumberFound = [this](std::int32_t number) {
+        m_state.EditNumStart = std::to_string(number);
+        if (onStateChanged)
+            onStateChanged();
+        m_services.processMessages();
+    };
+
+    const std::optional<OutputNames> names = ReadOutputNames(fields, questions);
+    if (!names)
         return false;
-
-    prm.DstName = BaseNameFrom(s.CheckBoxRename ? s.EditDstName : s.EditSrcName);
-    prm.NumStart = parseInt32(s.EditNumStart).value_or(0);
-    prm.NameFormat = s.CheckBoxFormat ? kFormattedNamePattern : kPlainNamePattern;
-    prm.Ext = ExtensionFor(s.RadioGroupFormat);
-
-    if (s.CheckBoxVisu) {
-        prm.DstDir.clear();
-        prm.DstName = kTestFrameName;
-        prm.Ext.clear();
-    } else {
-        prm.FileName = MakeFrameName(prm.NameFormat, prm.DstDir, prm.DstName, prm.NumStart, prm.Ext);
-        if (fileExists(AbsolutePath(prm.FileName))) {
-            const int answer
-                = m_services.messageBox("OUI: Rechercher le prochain Nom de Fichier Libre?    NON: Ecraser",
-                    prm.FileName + " Existe déjà", WindowServices::Buttons::YesNo);
-            if (answer == WindowServices::IdYes) {
-                prm.NumStart = FindFreeNumber(prm.NameFormat, prm.DstDir, prm.DstName, prm.NumStart, prm.Ext,
-                    [](const std::string &name) { return fileExists(AbsolutePath(name)); });
-                s.EditNumStart = std::to_string(prm.NumStart);
-                if (onStateChanged)
-                    onStateChanged();
-                m_services.processMessages();
-            }
-        }
-    }
-    prm.FileName = MakeFrameName(prm.NameFormat, prm.DstDir, prm.DstName, prm.NumStart, prm.Ext);
+    SetOutputNames(prm, *names);
     return true;
 }

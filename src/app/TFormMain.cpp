@@ -116,9 +116,11 @@ void convertToScreenImage(const Bitmap24 &source, QImage &target)
 
 } // namespace
 
-TFormMain::TFormMain(WindowServices &services, const QString &programPath, QWidget *parent)
+TFormMain::TFormMain(
+    WindowServices &services, const TJpegOptions &jpegOptions, const QString &programPath, QWidget *parent)
     : QMainWindow(parent)
     , m_services(services)
+    , m_jpegOptions(jpegOptions)
     , m_programPath(programPath)
     , m_panel(services, QFileInfo(programPath).absolutePath().toStdString())
 {
@@ -580,10 +582,8 @@ void TFormMain::FormClose()
 
 bool TFormMain::LoadPicture(Bitmap24 &target, const std::string &fileName)
 {
-    m_services.setCursor(WindowServices::Cursor::HourGlass);
-    const bool ok = LoadPictureFile(fileName, target);
-    m_services.setCursor(WindowServices::Cursor::Default);
-    return ok;
+    const ScopedBusyCursor busy(m_services, WindowServices::Cursor::HourGlass);
+    return LoadPictureFile(fileName, target, m_jpegOptions);
 }
 
 void TFormMain::Menu_FileOpenClick()
@@ -618,7 +618,8 @@ void TFormMain::Menu_FileWipeClick()
 
 bool TFormMain::SaveFrameFile(const Bitmap24 &bitmap, const std::string &fileName, bool &confirmOverwrite)
 {
-    return ::SaveFrameFile(bitmap, fileName, confirmOverwrite, m_services, StopRequested) == SaveOutcome::Written;
+    return ::SaveFrameFile(bitmap, fileName, confirmOverwrite, m_services, StopRequested, m_jpegOptions)
+        == SaveOutcome::Written;
 }
 
 void TFormMain::Menu_FileSaveAsClick()
@@ -645,7 +646,7 @@ void TFormMain::RunAnimation(bool test)
 
 SaveOutcome TFormMain::saveFrame(const Bitmap24 &frame, const std::string &fileName, bool &confirmOverwrite)
 {
-    return ::SaveFrameFile(frame, fileName, confirmOverwrite, m_services, StopRequested);
+    return ::SaveFrameFile(frame, fileName, confirmOverwrite, m_services, StopRequested, m_jpegOptions);
 }
 
 void TFormMain::showFrame(const Bitmap24 &frame)

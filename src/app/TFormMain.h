@@ -25,6 +25,7 @@ class QScrollArea;
 class QTimer;
 class QToolButton;
 class WindowServices;
+struct TJpegOptions;
 class TFormOpJpeg;
 class TDlgYesAllNo;
 class TFormHelp;
@@ -40,7 +41,8 @@ class TFormencours;
 class TFormMain : public QMainWindow, private RunHost {
     Q_OBJECT
 public:
-    TFormMain(WindowServices &services, const QString &programPath, QWidget *parent = nullptr);
+    TFormMain(WindowServices &services, const TJpegOptions &jpegOptions, const QString &programPath,
+        QWidget *parent = nullptr);
     ~TFormMain() override;
 
     // The other windows, created after this one.
@@ -169,6 +171,7 @@ private:
     void waitTempo() override { WaitTempo(Tempo); }
 
     WindowServices &m_services;
+    const TJpegOptions &m_jpegOptions;
     QString m_programPath;
     SettingsPanel m_panel;
     Windows m_windows;

@@ -2,6 +2,7 @@
 #include "app/TFormHelp.h"
 #include "app/TFormMain.h"
 #include "options/TFormOpAvi.h"
+#include "options/JpegOptions.h"
 #include "options/TFormOpJpeg.h"
 #include "output/TDlgYesAllNo.h"
 #include "output/TFormencours.h"
@@ -59,9 +60,10 @@ int main(int argc, char **argv)
         QCoreApplication::installTranslator(&qtFrench);
 
     // The windows in their start-up order; only the first is shown.
-    TFormMain main(services, QCoreApplication::applicationFilePath());
+    TJpegOptions jpegOptions; // the program's one set of JPEG settings
+    TFormMain main(services, jpegOptions, QCoreApplication::applicationFilePath());
     services.setParentWindow(&main);
-    TFormOpJpeg opJpeg(&main);
+    TFormOpJpeg opJpeg(jpegOptions, &main);
     TDlgYesAllNo yesAllNo(&main);
     TFormHelp help(QCoreApplication::applicationFilePath(), &main);
     TAboutBox about(&main);

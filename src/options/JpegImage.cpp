@@ -313,11 +313,6 @@ JpegError::JpegError(int messageCode)
 {
 }
 
-TJPEGImage::TJPEGImage()
-    : m_options(JpegOptions)
-{
-}
-
 std::vector<std::uint8_t> TJPEGImage::compress(const Bitmap24 &bitmap) const
 {
     if (bitmap.isEmpty())

@@ -20,13 +20,17 @@ private:
     int m_code;
 };
 
-// The JPEG picture object: takes a copy of JpegOptions when it is created and
-// keeps it for its life; encodes and decodes with libjpeg as those options
+// The JPEG picture object: takes a copy of the JPEG settings when it is
+// created and keeps it for its life; encodes and decodes with libjpeg as those options
 // say. Errors of the library are thrown as JpegError, never through
 // libjpeg's own frames.
 class TJPEGImage {
 public:
-    TJPEGImage();
+    TJPEGImage() = default; // the default settings
+    explicit TJPEGImage(const TJpegOptions &options)
+        : m_options(options)
+    {
+    }
 
     const TJpegOptions &options() const { return m_options; }
     void setOptions(const TJpegOptions &options) { m_options = options; }

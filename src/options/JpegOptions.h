@@ -21,6 +21,6 @@ struct TJpegOptions {
     bool operator==(const TJpegOptions &) const = default;
 };
 
-// The one program-wide instance. Every JPEG picture object copies it when it
-// is created.
-extern TJpegOptions JpegOptions;
+// The program holds one instance for its whole life (created at start-up and
+// handed to the JPEG options window, the frame writer and the loader). Every
+// JPEG picture object copies it when it is created.

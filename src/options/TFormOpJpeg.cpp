@@ -5,8 +5,9 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-TFormOpJpeg::TFormOpJpeg(QWidget *parent)
+TFormOpJpeg::TFormOpJpeg(TJpegOptions &jpegOptions, QWidget *parent)
     : QWidget(parent, Qt::Window)
+    , m_jpegOptions(jpegOptions)
 {
     setWindowTitle(QStringLiteral("Options Jpeg"));
     auto *layout = new QVBoxLayout(this);
@@ -21,5 +22,5 @@ TFormOpJpeg::TFormOpJpeg(QWidget *parent)
 
 void TFormOpJpeg::FormCreate()
 {
-    JpegOptions = TJpegOptions {};
+    m_jpegOptions = TJpegOptions {};
 }

@@ -1,10 +1,10 @@
 #include "output/FrameFile.h"
 
+#include "common/Bitmap24.h"
 #include "options/JpegImage.h"
 #include "output/AtomicFile.h"
 #include "output/BmpWriter.h"
-#include "common/Bitmap24.h"
-#include "platform/WindowServices.h"
+#include "platform/ModalQuestions.h"
 
 #include <algorithm>
 #include <cctype>
@@ -95,19 +95,19 @@ bool WriteJpegFile(const Bitmap24 &bitmap, const std::string &fileName, const TJ
 }
 
 SaveOutcome SaveFrameFile(const Bitmap24 &bitmap, const std::string &fileName, bool &confirmOverwrite,
-    WindowServices &services, bool &stopRequested)
+    const OverwriteQuestion &askOverwrite, bool &stopRequested, const TJpegOptions &jpegOptions)
 {
     std::error_code ec;
     if (confirmOverwrite && std::filesystem::exists(fileName, ec)) {
-        switch (services.askOverwrite(fileName, "Ecraser le Fichier ?")) {
-        case WindowServices::OverwriteYes:
+        switch (askOverwrite(fileName, "Ecraser le Fichier ?")) {
+        case ModalQuestions::OverwriteYes:
             break;
-        case WindowServices::OverwriteYesToAll:
+        case ModalQuestions::OverwriteYesToAll:
             confirmOverwrite = false;
             break;
-        case WindowServices::OverwriteNo:
+        case ModalQuestions::OverwriteNo:
             return SaveOutcome::Skipped;
-        case WindowServices::OverwriteStop:
+        case ModalQuestions::OverwriteStop:
             stopRequested = true;
             return SaveOutcome::Skipped;
         default:
@@ -117,10 +117,20 @@ SaveOutcome SaveFrameFile(const Bitmap24 &bitmap, const std::string &fileName, b
     }
     bool written;
     if (IsJpegFileName(fileName)) {
-        const TJPEGImage image; // copies the JPEG settings in force now
+        const TJPEGImage image(jpegOptions); // copies the JPEG settings in force now
         written = writeJpeg(image, bitmap, fileName);
     } else {
         written = WriteBmpFile(bitmap, fileName);
     }
     return written ? SaveOutcome::Written : SaveOutcome::Failed;
+}
+
+SaveOutcome SaveFrameFile(const Bitmap24 &bitmap, const std::string &fileName, bool &confirmOverwrite,
+    ModalQuestions &questions, bool &stopRequested, const TJpegOptions &jpegOptions)
+{
+    return SaveFrameFile(
+        bitmap, fileName, confirmOverwrite,
+        [&questions](
+            const std::string &name, const std::string &caption) { return questions.askOverwrite(name, caption); },
+        stopRequested, jpegOptions);
 }

@@ -1,10 +1,15 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 class Bitmap24;
-class WindowServices;
+class ModalQuestions;
 struct TJpegOptions;
+
+// The per-file overwrite question: given the file name and the caption,
+// returns a modal result of ModalQuestions::OverwriteAnswer.
+using OverwriteQuestion = std::function<int(const std::string &fileName, const std::string &caption)>;
 
 enum class SaveOutcome {
     Written, // the file was written
@@ -25,6 +30,10 @@ bool WriteJpegFile(const Bitmap24 &bitmap, const std::string &fileName, const TJ
 // the per-file overwrite decision: with confirmOverwrite set and an existing
 // file, the overwrite dialog is asked (6 write, 10 write and clear
 // confirmOverwrite, 7 skip, 9 skip and set stopRequested, anything else
-// abandon and set stopRequested). JPEG uses the current JpegOptions.
+// abandon and set stopRequested). JPEG files take a copy of the settings
+// given, as they stand at this call.
 SaveOutcome SaveFrameFile(const Bitmap24 &bitmap, const std::string &fileName, bool &confirmOverwrite,
-    WindowServices &services, bool &stopRequested);
+    const OverwriteQuestion &askOverwrite, bool &stopRequested, const TJpegOptions &jpegOptions);
+// The same, asking with the program's overwrite dialog.
+SaveOutcome SaveFrameFile(const Bitmap24 &bitmap, const std::string &fileName, bool &confirmOverwrite,
+    ModalQuestions &questions, bool &stopRequested, const TJpegOptions &jpegOptions);

@@ -1,7 +1,7 @@
 #include "picture/PictureLoader.h"
 
-#include "options/JpegImage.h"
 #include "common/Bitmap24.h"
+#include "options/JpegImage.h"
 #include "picture/BmpReader.h"
 #include "picture/FFmpegPictureDecoder.h"
 #include "picture/PictureRegistry.h"
@@ -9,14 +9,15 @@
 
 namespace {
 
-bool decodeFile(const PictureFormat &format, const std::string &fileName, Bitmap24 &target)
+bool decodeFile(
+    const PictureFormat &format, const std::string &fileName, Bitmap24 &target, const TJpegOptions &jpegOptions)
 {
     switch (format.decoder) {
     case PictureDecoder::Bitmap:
         return BmpReader().loadFromFile(fileName, target);
     case PictureDecoder::Jpeg:
         // The picture object takes the JPEG options in force now.
-        TJPEGImage().loadFromFile(fileName, target);
+        TJPEGImage(jpegOptions).loadFromFile(fileName, target);
         return true;
     case PictureDecoder::Qt:
         return decodeWithQt(fileName, format.codec.c_str(), target);
@@ -30,13 +31,13 @@ bool decodeFile(const PictureFormat &format, const std::string &fileName, Bitmap
 
 } // namespace
 
-bool LoadPictureFile(const std::string &fileName, Bitmap24 &target)
+bool LoadPictureFile(const std::string &fileName, Bitmap24 &target, const TJpegOptions &jpegOptions)
 {
     // Dropped first, so the old picture and the new one never coexist.
     target.clear();
     try {
         const PictureFormat *format = PictureRegistry::instance().find(pictureExtension(fileName));
-        if (format && decodeFile(*format, fileName, target))
+        if (format && decodeFile(*format, fileName, target, jpegOptions))
             return true;
     } catch (...) {
         // Every decoder failure ends the same way: no picture, no message.

@@ -3,9 +3,11 @@
 #include <string>
 
 class Bitmap24;
+struct TJpegOptions;
 
 // Reads one picture file into a 24-bit bitmap: the decoder is found by the
-// file's extension in the format registry. Any failure (no decoder for the
+// file's extension in the format registry; JPEG files decode with the
+// reading half of the given settings. Any failure (no decoder for the
 // extension, missing, unreadable, corrupt or oversized picture) gives false,
 // without a message; target is then left empty (0 x 0).
-bool LoadPictureFile(const std::string &fileName, Bitmap24 &target);
+bool LoadPictureFile(const std::string &fileName, Bitmap24 &target, const TJpegOptions &jpegOptions);

@@ -1,6 +1,7 @@
 #include "picture/PictureOpenDialog.h"
 
 #include "common/Bitmap24.h"
+#include "options/JpegOptions.h"
 #include "picture/PictureLoader.h"
 #include "picture/PictureRegistry.h"
 
@@ -81,7 +82,8 @@ void PictureOpenDialog::showPreview()
         return;
     }
     Bitmap24 picture;
-    if (!LoadPictureFile(m_pending.toStdString(), picture))
+    // The thumbnail is the dialog's own: decoded at the default JPEG settings.
+    if (!LoadPictureFile(m_pending.toStdString(), picture, TJpegOptions {}))
         return;
     // The bitmap's rows are laid out as Qt's BGR888 with a 4-byte stride.
     const QImage view(

@@ -2,6 +2,7 @@
 
 #include "ScriptedServices.h"
 #include "TestUtils.h"
+#include "options/JpegOptions.h"
 #include "output/FrameFile.h"
 #include "output/FrameNames.h"
 #include "common/Bitmap24.h"
@@ -50,7 +51,7 @@ public:
         savedNames.push_back(fileName);
         if (onSave)
             onSave(fileName);
-        return SaveFrameFile(frame, fileName, confirmOverwrite, services, m_stop);
+        return SaveFrameFile(frame, fileName, confirmOverwrite, services, m_stop, TJpegOptions {});
     }
     void showFrame(const Bitmap24 &frame) override
     {

@@ -4,6 +4,7 @@
 #include "../picture/FFmpegTestEncoder.h"
 #include "ScriptedServices.h"
 #include "TestUtils.h"
+#include "options/JpegOptions.h"
 #include "output/FrameFile.h"
 
 #include <QApplication>
@@ -53,7 +54,7 @@ class FormMainTest : public ::testing::Test {
 protected:
     FormMainTest()
         : savedCwd(fs::current_path())
-        , form(services, QString::fromStdString((dir / "travelia").string()))
+        , form(services, jpegOptions, QString::fromStdString((dir / "travelia").string()))
     {
         form.show();
         QCoreApplication::processEvents();
@@ -84,6 +85,7 @@ protected:
     TempDir dir;
     fs::path savedCwd;
     GuiServices services;
+    TJpegOptions jpegOptions;
     TFormMain form;
 };
 

@@ -185,13 +185,12 @@ TEST(JpegEncodeEdge, RoundTripKeepsColoursInBlueGreenRedOrder)
 
 TEST(JpegEncodeEdge, PictureObjectKeepsTheOptionsOfItsCreation)
 {
-    const TJpegOptions saved = JpegOptions;
-    JpegOptions.CompressionQuality = 40;
-    TJPEGImage image;
-    JpegOptions.CompressionQuality = 80;
+    TJpegOptions settings;
+    settings.CompressionQuality = 40;
+    TJPEGImage image(settings);
+    settings.CompressionQuality = 80;
     EXPECT_EQ(image.options().CompressionQuality, 40);
     EXPECT_EQ(inspectJpeg(image.compress(colourfulPicture(16, 16))).tables[0], scaledTable(kStdLuminance, 40));
-    JpegOptions = saved;
 }
 
 TEST(JpegOptionsDefaults, MatchTheDocumentedStart)

@@ -188,7 +188,7 @@ TEST_P(SaveFormatTable, writesTheFormatTheNameAsksFor)
     ScriptedServices services;
     bool confirm = true, stop = false;
     const auto path = dir / GetParam().name;
-    ASSERT_EQ(SaveFrameFile(makeTestPanorama(16, 8), path.string(), confirm, services, stop), SaveOutcome::Written);
+    ASSERT_EQ(SaveFrameFile(makeTestPanorama(16, 8), path.string(), confirm, services, stop, TJpegOptions {}), SaveOutcome::Written);
     const auto bytes = readFileBytes(path);
     if (GetParam().jpeg) {
         EXPECT_TRUE(isJpegData(bytes));
@@ -230,10 +230,10 @@ TEST(SaveFrameFile, jpegUsesTheSettingsInForceAtEachFile)
     TempDir dir;
     ScriptedServices services;
     bool confirm = true, stop = false;
-    const TJpegOptions saved = JpegOptions;
-    JpegOptions.ProgressiveEncoding = true;
-    const auto outcome = SaveFrameFile(makeTestPanorama(16, 8), (dir / "p.jpg").string(), confirm, services, stop);
-    JpegOptions = saved;
+    TJpegOptions settings;
+    settings.ProgressiveEncoding = true;
+    const auto outcome
+        = SaveFrameFile(makeTestPanorama(16, 8), (dir / "p.jpg").string(), confirm, services, stop, settings);
     ASSERT_EQ(outcome, SaveOutcome::Written);
     const auto bytes = readFileBytes(dir / "p.jpg");
     EXPECT_TRUE(hasMarker(bytes, 0xC2)) << "progressive frame header";
@@ -261,7 +261,7 @@ TEST_P(OverwriteTable, existingFileMeetsTheDialog)
     ScriptedServices services;
     services.answerOverwrite(c.answer);
     bool confirm = true, stop = false;
-    EXPECT_EQ(SaveFrameFile(makeTestPanorama(4, 4), path.string(), confirm, services, stop), c.outcome);
+    EXPECT_EQ(SaveFrameFile(makeTestPanorama(4, 4), path.string(), confirm, services, stop, TJpegOptions {}), c.outcome);
     ASSERT_EQ(services.asked().size(), 1u);
     EXPECT_EQ(services.asked()[0].text, path.string());
     EXPECT_EQ(services.asked()[0].caption, "Ecraser le Fichier ?");
@@ -290,7 +290,7 @@ TEST(SaveFrameFile, yesToAllCoversTheFollowingFiles)
     bool confirm = true, stop = false;
     for (const char *n : { "a.BMP", "b.BMP", "c.BMP" }) {
         EXPECT_EQ(
-            SaveFrameFile(makeTestPanorama(4, 4), (dir / n).string(), confirm, services, stop), SaveOutcome::Written);
+            SaveFrameFile(makeTestPanorama(4, 4), (dir / n).string(), confirm, services, stop, TJpegOptions {}), SaveOutcome::Written);
         EXPECT_EQ(readFileBytes(dir / n).size(), 54u + 4 * 12);
     }
     EXPECT_EQ(services.asked().size(), 1u);
@@ -301,10 +301,10 @@ TEST(SaveFrameFile, noQuestionForANewFileOrWithoutConfirmation)
     TempDir dir;
     ScriptedServices services; // any question fails the test
     bool confirm = true, stop = false;
-    EXPECT_EQ(SaveFrameFile(makeTestPanorama(4, 4), (dir / "new.BMP").string(), confirm, services, stop),
+    EXPECT_EQ(SaveFrameFile(makeTestPanorama(4, 4), (dir / "new.BMP").string(), confirm, services, stop, TJpegOptions {}),
         SaveOutcome::Written);
     confirm = false;
-    EXPECT_EQ(SaveFrameFile(makeTestPanorama(4, 4), (dir / "new.BMP").string(), confirm, services, stop),
+    EXPECT_EQ(SaveFrameFile(makeTestPanorama(4, 4), (dir / "new.BMP").string(), confirm, services, stop, TJpegOptions {}),
         SaveOutcome::Written);
 }
 
@@ -313,11 +313,11 @@ TEST(SaveFrameFile, failedWriteIsQuietAndKeepsTheOldFile)
     TempDir dir;
     ScriptedServices services;
     bool confirm = true, stop = false;
-    EXPECT_EQ(SaveFrameFile(makeTestPanorama(4, 4), (dir / "none/IMAGE0000.BMP").string(), confirm, services, stop),
+    EXPECT_EQ(SaveFrameFile(makeTestPanorama(4, 4), (dir / "none/IMAGE0000.BMP").string(), confirm, services, stop, TJpegOptions {}),
         SaveOutcome::Failed);
     std::filesystem::create_directory(dir / "dir.JPG");
     services.answerOverwrite(WindowServices::OverwriteYes);
-    EXPECT_EQ(SaveFrameFile(makeTestPanorama(4, 4), (dir / "dir.JPG").string(), confirm, services, stop),
+    EXPECT_EQ(SaveFrameFile(makeTestPanorama(4, 4), (dir / "dir.JPG").string(), confirm, services, stop, TJpegOptions {}),
         SaveOutcome::Failed);
     EXPECT_FALSE(stop);
     EXPECT_EQ(filesIn(dir.path()), 1u);

@@ -92,7 +92,7 @@ TEST_F(PictureLoaderTest, LoadsBitmapFramesExactly)
     const Bitmap24 picture = makeTestPanorama(301, 7);
     for (const char *name : { "frame.bmp", "FRAME.BMP", "frame.dib", "frame.rle" }) {
         Bitmap24 loaded;
-        ASSERT_TRUE(LoadPictureFile(write(name, bmpOf(picture)), loaded)) << name;
+        ASSERT_TRUE(LoadPictureFile(write(name, bmpOf(picture)), loaded, TJpegOptions {})) << name;
         EXPECT_EQ(loaded, picture) << name;
     }
 }
@@ -101,11 +101,11 @@ TEST_F(PictureLoaderTest, JpegExtensionsAreCaseInsensitiveAndDecodeAlike)
 {
     const Bytes jpeg = jpegOf(makeTestPanorama(64, 40));
     Bitmap24 reference;
-    ASSERT_TRUE(LoadPictureFile(write("pano.jpg", jpeg), reference));
+    ASSERT_TRUE(LoadPictureFile(write("pano.jpg", jpeg), reference, TJpegOptions {}));
     EXPECT_EQ(reference.width(), 64);
     for (const char *name : { "PANO.JPG", "pano.jpeg", "pano.JPE", "pano.jfif", "stereo.jps" }) {
         Bitmap24 loaded;
-        ASSERT_TRUE(LoadPictureFile(write(name, jpeg), loaded)) << name;
+        ASSERT_TRUE(LoadPictureFile(write(name, jpeg), loaded, TJpegOptions {})) << name;
         EXPECT_EQ(loaded, reference) << name;
     }
 }
@@ -113,11 +113,10 @@ TEST_F(PictureLoaderTest, JpegExtensionsAreCaseInsensitiveAndDecodeAlike)
 TEST_F(PictureLoaderTest, JpegUsesTheOptionsInForceAtLoadTime)
 {
     const std::string path = write("pano.jpg", jpegOf(makeTestPanorama(300, 200)));
-    const TJpegOptions saved = JpegOptions;
-    JpegOptions.Grayscale = true;
+    TJpegOptions settings;
+    settings.Grayscale = true;
     Bitmap24 grey;
-    const bool loaded = LoadPictureFile(path, grey);
-    JpegOptions = saved;
+    const bool loaded = LoadPictureFile(path, grey, settings);
     ASSERT_TRUE(loaded);
     for (int y = 0; y < grey.height(); y += 7)
         for (int x = 0; x < grey.width(); x += 5) {
@@ -141,7 +140,7 @@ TEST_P(PictureLoaderFailure, FailsAndEmptiesTheTarget)
     if (c.content)
         path = write(c.fileName, c.content());
     Bitmap24 target = makeTestPanorama(5, 5);
-    EXPECT_FALSE(LoadPictureFile(path, target));
+    EXPECT_FALSE(LoadPictureFile(path, target, TJpegOptions {}));
     EXPECT_TRUE(target.isEmpty());
 }
 
@@ -168,7 +167,7 @@ TEST_F(PictureLoaderTest, FolderIsNotAPicture)
 {
     std::filesystem::create_directory(dir / "folder.bmp");
     Bitmap24 target = makeTestPanorama(2, 2);
-    EXPECT_FALSE(LoadPictureFile((dir / "folder.bmp").string(), target));
+    EXPECT_FALSE(LoadPictureFile((dir / "folder.bmp").string(), target, TJpegOptions {}));
     EXPECT_TRUE(target.isEmpty());
 }
 
@@ -192,7 +191,7 @@ TEST_P(PictureRoundTrip, LoadsThePixelsThatWereWritten)
     const std::string path = c.qtFormat ? writeQt(c.fileName, qImageOf(picture), c.qtFormat)
                                         : write(c.fileName, encodeStill(picture, c.encoder, c.pixelFormat));
     Bitmap24 loaded;
-    ASSERT_TRUE(LoadPictureFile(path, loaded));
+    ASSERT_TRUE(LoadPictureFile(path, loaded, TJpegOptions {}));
     EXPECT_EQ(loaded, picture);
 }
 
@@ -220,13 +219,13 @@ TEST_F(PictureLoaderTest, GreyAndBlackAndWhitePortableMaps)
         for (int x = 0; x < 20; ++x)
             grey.setPixel(x, y, qRgb(x * 12, x * 12, x * 12));
     Bitmap24 loaded;
-    ASSERT_TRUE(LoadPictureFile(writeQt("g.pgm", grey, "pgm"), loaded));
+    ASSERT_TRUE(LoadPictureFile(writeQt("g.pgm", grey, "pgm"), loaded, TJpegOptions {}));
     EXPECT_EQ(pixelAt(loaded, 7, 3), (PixelBgr { 84, 84, 84 }));
 
     QImage mono(9, 4, QImage::Format_Mono);
     mono.fill(0);
     mono.setPixel(2, 1, 1);
-    ASSERT_TRUE(LoadPictureFile(writeQt("m.pbm", mono, "pbm"), loaded));
+    ASSERT_TRUE(LoadPictureFile(writeQt("m.pbm", mono, "pbm"), loaded, TJpegOptions {}));
     std::set<int> levels;
     for (int x = 0; x < 9; ++x)
         levels.insert(pixelAt(loaded, x, 1).r);
@@ -239,7 +238,7 @@ TEST_F(PictureLoaderTest, AlphaIsCompositedOnBlack)
     QImage image(4, 4, QImage::Format_ARGB32);
     image.fill(qRgba(250, 100, 50, 128)); // red, green, blue, alpha
     Bitmap24 loaded;
-    ASSERT_TRUE(LoadPictureFile(writeQt("a.png", image, "png"), loaded));
+    ASSERT_TRUE(LoadPictureFile(writeQt("a.png", image, "png"), loaded, TJpegOptions {}));
     const PixelBgr p = pixelAt(loaded, 1, 1);
     EXPECT_NEAR(p.r, 125, 1);
     EXPECT_NEAR(p.g, 50, 1);
@@ -271,7 +270,7 @@ TEST_F(PictureLoaderTest, HugeAnnouncedSizeFailsWithoutDecoding)
         bytes[std::size_t(29 + i)] = std::uint8_t(crc >> (24 - 8 * i));
     Bitmap24 target;
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_FALSE(LoadPictureFile(write("huge.png", bytes), target));
+    EXPECT_FALSE(LoadPictureFile(write("huge.png", bytes), target, TJpegOptions {}));
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
     EXPECT_TRUE(target.isEmpty());
 }

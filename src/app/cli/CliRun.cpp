@@ -2,15 +2,15 @@
 
 #include "anim/AnimationRun.h"
 #include "anim/FrameSequence.h"
-#include "common/TextFormat.h"
 #include "app/cli/CliOptions.h"
-#include "options/JpegOptions.h"
+#include "common/Bitmap24.h"
+#include "common/TextFormat.h"
 #include "output/EnsureFolder.h"
 #include "output/FrameFile.h"
 #include "output/FrameNames.h"
-#include "common/Bitmap24.h"
+#include "output/OutputNaming.h"
 #include "picture/PictureLoader.h"
-#include "platform/WindowServices.h"
+#include "platform/ModalQuestions.h"
 
 #include <algorithm>
 #include <chrono>
@@ -27,47 +27,6 @@ enum ExitCode { ExitOk = 0, ExitSettings = 1, ExitPicture = 2, ExitFrameFailed =
 
 using Clock = std::chrono::steady_clock;
 
-// The window services without a window: folder creation is always agreed,
-// existing files are replaced only with --overwrite, error boxes print.
-class CliServices : public WindowServices {
-public:
-    CliServices(std::ostream &err, bool overwrite)
-        : m_err(err)
-        , m_overwrite(overwrite)
-    {
-    }
-
-    int messageBox(const std::string &text, const std::string &, Buttons buttons) override
-    {
-        if (buttons == Buttons::Ok) {
-            m_err << "travelia-cli: " << text << '\n';
-            return IdOk;
-        }
-        return IdYes; // the only question asked here: create the output folder
-    }
-    void errorBox(const std::string &text) override { m_err << "travelia-cli: " << errorBoxText(text) << '\n'; }
-    void errorMessage(const std::string &text) override { m_err << "travelia-cli: " << text << '\n'; }
-    std::string inputBox(const std::string &, const std::string &, const std::string &defaultText) override
-    {
-        return defaultText;
-    }
-    bool inputQuery(const std::string &, const std::string &, std::string &) override { return false; }
-    void processMessages() override { }
-    void waitForMessages() override { }
-    void setCursor(Cursor) override { }
-    std::string openPictureFile(const std::string &, const std::string &) override { return {}; }
-    std::string savePictureFile(const std::string &, const std::string &) override { return {}; }
-    std::string chooseFolder(const std::string &, const std::string &) override { return {}; }
-    int askOverwrite(const std::string &, const std::string &) override
-    {
-        return m_overwrite ? OverwriteYes : OverwriteNo;
-    }
-
-private:
-    std::ostream &m_err;
-    bool m_overwrite;
-};
-
 class CliHost : public RunHost {
 public:
     CliHost(
@@ -77,7 +36,6 @@ public:
         , m_err(err)
         , m_env(env)
         , m_stop(stopRequested)
-        , m_services(err, options.overwrite)
     {
     }
 
@@ -96,30 +54,37 @@ public:
             return refuse("Valeur de Hauteur Incorrecte");
         prm.Step = o.step;
         prm.Center = o.center;
-        prm.DstDir = BuildDstDir(*o.folder, o.useSubDir, NormalizeSubDir(o.subDir));
-        // A test run writes nothing, not even the folder.
-        if (!o.test && !EnsureFolder(prm.DstDir, m_services, *o.folder))
+
+        OutputFields fields;
+        fields.BaseFolder = *o.folder;
+        fields.UseSubDir = o.useSubDir;
+        fields.SubDir = o.subDir;
+        fields.BaseNameSource = o.name;
+        fields.NumStart = std::to_string(o.start);
+        fields.FormattedNumbers = o.formattedNumbers;
+        fields.Format = o.format;
+        fields.TestMode = o.test;
+        NamingQuestions questions;
+        questions.ensureFolder = [this](std::string &folder) {
+            if (m_options.test)
+                return true; // a test run writes nothing, not even the folder
+            return EnsureFolder(
+                folder, *m_options.folder, [](const std::string &) { return true; },
+                [this](const std::string &text) { m_err << "travelia-cli: " << text << '\n'; });
+        };
+        questions.firstFileExists = [this](const std::string &firstFileName) {
+            if (m_options.nextFree)
+                return ExistingFirstFile::SearchFreeNumber;
+            if (m_options.overwrite)
+                return ExistingFirstFile::KeepNumber;
+            m_err << "travelia-cli: " << AbsolutePath(firstFileName)
+                  << " exists already (use --overwrite or --next-free)\n";
+            return ExistingFirstFile::Refuse;
+        };
+        const std::optional<OutputNames> names = ReadOutputNames(fields, questions);
+        if (!names)
             return refuse({});
-        prm.DstName = BaseNameFrom(o.name);
-        prm.NumStart = o.start;
-        prm.NameFormat = o.formattedNumbers ? kFormattedNamePattern : kPlainNamePattern;
-        prm.Ext = ExtensionFor(o.format);
-        if (o.test) {
-            prm.DstDir.clear();
-            prm.DstName = kTestFrameName;
-            prm.Ext.clear();
-        } else if (exists(
-                       AbsolutePath(MakeFrameName(prm.NameFormat, prm.DstDir, prm.DstName, prm.NumStart, prm.Ext)))) {
-            if (o.nextFree) {
-                prm.NumStart = FindFreeNumber(prm.NameFormat, prm.DstDir, prm.DstName, prm.NumStart, prm.Ext,
-                    [](const std::string &name) { return exists(AbsolutePath(name)); });
-            } else if (!o.overwrite) {
-                return refuse(
-                    AbsolutePath(MakeFrameName(prm.NameFormat, prm.DstDir, prm.DstName, prm.NumStart, prm.Ext))
-                    + " exists already (use --overwrite or --next-free)");
-            }
-        }
-        prm.FileName = MakeFrameName(prm.NameFormat, prm.DstDir, prm.DstName, prm.NumStart, prm.Ext);
+        SetOutputNames(prm, *names);
         prm.ScrollDirection = !o.reverse;
         prm.ScrollBack = !o.oneWay;
         prm.ScrollType = *o.scrollType;
@@ -140,7 +105,14 @@ public:
 
     SaveOutcome saveFrame(const Bitmap24 &frame, const std::string &fileName, bool &confirmOverwrite) override
     {
-        const SaveOutcome outcome = SaveFrameFile(frame, fileName, confirmOverwrite, m_services, m_stop);
+        // Existing files are replaced only with --overwrite.
+        const bool overwrite = m_options.overwrite;
+        const SaveOutcome outcome = SaveFrameFile(
+            frame, fileName, confirmOverwrite,
+            [overwrite](const std::string &, const std::string &) {
+                return overwrite ? ModalQuestions::OverwriteYes : ModalQuestions::OverwriteNo;
+            },
+            m_stop, m_options.jpeg);
         switch (outcome) {
         case SaveOutcome::Written:
             ++written;
@@ -179,12 +151,6 @@ public:
     }
 
 private:
-    static bool exists(const std::string &name)
-    {
-        std::error_code ec;
-        return std::filesystem::exists(name, ec);
-    }
-
     bool refuse(const std::string &message)
     {
         if (!message.empty())
@@ -227,25 +193,10 @@ private:
     std::ostream &m_err;
     CliEnvironment m_env;
     bool &m_stop;
-    CliServices m_services;
     Clock::time_point m_started = Clock::now();
     Clock::time_point m_lastBar;
     bool m_barShown = false;
     int m_reportedFailures = 0;
-};
-
-// The JPEG settings are program-wide; the run borrows them.
-class JpegOptionsScope {
-public:
-    explicit JpegOptionsScope(const TJpegOptions &options)
-        : m_saved(JpegOptions)
-    {
-        JpegOptions = options;
-    }
-    ~JpegOptionsScope() { JpegOptions = m_saved; }
-
-private:
-    TJpegOptions m_saved;
 };
 
 } // namespace
@@ -266,13 +217,12 @@ int runCli(int argc, const char *const *argv, std::ostream &out, std::ostream &e
     }
 
     Bitmap24 panorama;
-    if (!LoadPictureFile(options.panorama, panorama) || panorama.isEmpty()) {
+    if (!LoadPictureFile(options.panorama, panorama, options.jpeg) || panorama.isEmpty()) {
         err << "travelia-cli: cannot read the picture " << options.panorama << '\n';
         return ExitPicture;
     }
     ResolveDefaults(options, panorama.width(), panorama.height());
 
-    const JpegOptionsScope jpeg(options.jpeg);
     bool stopRequested = false;
     CliHost host(options, panorama, err, env, stopRequested);
     const auto started = Clock::now();

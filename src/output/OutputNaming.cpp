@@ -1,0 +1,54 @@
+#include "output/OutputNaming.h"
+
+#include "common/TextFormat.h"
+#include "output/FrameNames.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace {
+
+bool fileExists(const std::string &name)
+{
+    std::error_code ec;
+    return std::filesystem::exists(AbsolutePath(name), ec);
+}
+
+} // namespace
+
+std::optional<OutputNames> ReadOutputNames(const OutputFields &fields, const NamingQuestions &questions)
+{
+    OutputNames n;
+    n.SubDir = NormalizeSubDir(fields.SubDir);
+    n.DstDir = BuildDstDir(fields.BaseFolder, fields.UseSubDir, n.SubDir);
+    if (!questions.ensureFolder(n.DstDir))
+        return std::nullopt;
+
+    n.DstName = BaseNameFrom(fields.BaseNameSource);
+    n.NumStart = parseInt32(fields.NumStart).value_or(0);
+    n.NameFormat = fields.FormattedNumbers ? kFormattedNamePattern : kPlainNamePattern;
+    n.Ext = ExtensionFor(fields.Format);
+
+    if (fields.TestMode) {
+        n.DstDir.clear();
+        n.DstName = kTestFrameName;
+        n.Ext.clear();
+    } else {
+        const std::string first = MakeFrameName(n.NameFormat, n.DstDir, n.DstName, n.NumStart, n.Ext);
+        if (fileExists(first)) {
+            switch (questions.firstFileExists(first)) {
+            case ExistingFirstFile::SearchFreeNumber:
+                n.NumStart = FindFreeNumber(n.NameFormat, n.DstDir, n.DstName, n.NumStart, n.Ext, fileExists);
+                if (questions.freeNumberFound)
+                    questions.freeNumberFound(n.NumStart);
+                break;
+            case ExistingFirstFile::KeepNumber:
+                break;
+            case ExistingFirstFile::Refuse:
+                return std::nullopt;
+            }
+        }
+    }
+    n.FileName = MakeFrameName(n.NameFormat, n.DstDir, n.DstName, n.NumStart, n.Ext);
+    return n;
+}
