@@ -1,6 +1,8 @@
 // Frames per second of an on-screen test run with no pause: 1024 x 768 frames
 // scrolled across a 5000 x 800 panorama in the real main window. Run it on a
 // display (or under xvfb-run) to include the window system's cost.
+#include "app/CommandPanel.h"
+#include "app/PictureView.h"
 #include "app/TFormMain.h"
 #include "options/JpegOptions.h"
 #include "platform/QtWindowServices.h"
@@ -23,18 +25,18 @@ int main(int argc, char **argv)
     form.show();
     QCoreApplication::processEvents();
 
-    Bitmap24 &pano = form.PanoramaBitmap;
+    Bitmap24 &pano = form.PanoramaBitmap();
     pano.resize(5000, 800);
     for (int y = 0; y < pano.height(); ++y)
         for (int x = 0; x < pano.width() * 3; ++x)
             pano.scanLine(y)[x] = std::uint8_t((x / 3) ^ y);
-    PanelState &s = form.Panel().state();
+    PanelState &s = form.Panel().Rules().state();
     s.EditFrameWidth = "1024";
     s.EditFrameHeight = "768";
     s.EditCopy = dir.path().toStdString() + "/";
     s.CheckBoxScrollBack = argc > 1 && QByteArray(argv[1]) == "--back";
-    form.ApplyPanelState();
-    form.Tempo = 0;
+    form.Panel().ApplyPanelState();
+    form.Run().Tempo = 0;
 
     QElapsedTimer clock;
     clock.start();

@@ -2,6 +2,8 @@
 // displayed picture and its conversion (ShowFrame), and the paint handler
 // drawing it, on the offscreen platform (its backing store is a plain image,
 // as a window's is).
+#include "app/CommandPanel.h"
+#include "app/PictureView.h"
 #include "app/TFormMain.h"
 #include "options/JpegImage.h"
 #include "output/FrameFile.h"
@@ -46,14 +48,14 @@ void BM_ShowFrame(benchmark::State &state)
     Window w;
     const Bitmap24 frame = makeFrame(1024, 768);
     for (auto _ : state)
-        w.form.ShowFrame(frame);
+        w.form.View().ShowFrame(frame);
     state.SetBytesProcessed(state.iterations() * std::int64_t(frame.byteCount()));
 }
 
 void BM_PaintFrame(benchmark::State &state)
 {
     Window w;
-    w.form.ShowFrame(makeFrame(1024, 768));
+    w.form.View().ShowFrame(makeFrame(1024, 768));
     QWidget *area = w.form.centralWidget();
     for (auto _ : state)
         area->repaint();
@@ -65,7 +67,7 @@ void BM_ShowAndPaintFrame(benchmark::State &state)
     const Bitmap24 frame = makeFrame(1024, 768);
     QWidget *area = w.form.centralWidget();
     for (auto _ : state) {
-        w.form.ShowFrame(frame);
+        w.form.View().ShowFrame(frame);
         area->repaint();
     }
 }
@@ -83,7 +85,7 @@ void BM_OpenPanorama(benchmark::State &state, const char *extension)
     }
     for (auto _ : state) {
         w.form.OpenChosenPicture(path);
-        if (w.form.PanoramaBitmap.width() != 5000)
+        if (w.form.PanoramaBitmap().width() != 5000)
             state.SkipWithError("the panorama did not open");
     }
 }

@@ -1,8 +1,8 @@
 #include "app/TAboutBox.h"
 #include "app/TFormHelp.h"
 #include "app/TFormMain.h"
-#include "options/TFormOpAvi.h"
 #include "options/JpegOptions.h"
+#include "options/TFormOpAvi.h"
 #include "options/TFormOpJpeg.h"
 #include "output/TDlgYesAllNo.h"
 #include "output/TFormencours.h"
@@ -12,8 +12,8 @@
 
 #include <QApplication>
 #include <QLibraryInfo>
-#include <QTranslator>
 #include <QStringList>
+#include <QTranslator>
 
 #include <exception>
 
@@ -70,12 +70,25 @@ int main(int argc, char **argv)
     TFormOpAvi opAvi(&main);
     TFormView view(&main);
     TFormencours encours(&main);
-    main.setWindows({ &opJpeg, &yesAllNo, &help, &about, &opAvi, &view, &encours });
+
     services.setOverwriteDialog([&yesAllNo](const std::string &fileName, const std::string &caption) {
         return yesAllNo.AskOverwrite(fileName, caption);
     });
     services.setOpenPictureDialog([&main](const std::string &title, const std::string &) {
         return PictureOpenDialog::getOpenPictureFileName(&main, title);
+    });
+    const auto showModeless = [](QWidget *window) {
+        window->show();
+        window->raise();
+    };
+    QObject::connect(&main, &TFormMain::helpRequested, [&] { showModeless(&help); });
+    QObject::connect(&main, &TFormMain::aboutRequested, [&] { about.exec(); });
+    QObject::connect(&main, &TFormMain::jpegOptionsRequested, [&] { showModeless(&opJpeg); });
+    QObject::connect(&main, &TFormMain::aviOptionsRequested, [&] { showModeless(&opAvi); });
+    QObject::connect(&main, &TFormMain::viewerRequested, [&] { showModeless(&view); });
+    QObject::connect(&main, &TFormMain::closing, [&] {
+        for (QWidget *w : std::initializer_list<QWidget *> { &opJpeg, &help, &opAvi, &view, &encours })
+            w->hide();
     });
 
     main.show();

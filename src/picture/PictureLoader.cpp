@@ -6,6 +6,7 @@
 #include "picture/FFmpegPictureDecoder.h"
 #include "picture/PictureRegistry.h"
 #include "picture/QtPictureDecoder.h"
+#include "platform/BusyCursor.h"
 
 namespace {
 
@@ -44,4 +45,10 @@ bool LoadPictureFile(const std::string &fileName, Bitmap24 &target, const TJpegO
     }
     target.clear();
     return false;
+}
+
+bool LoadPicture(Bitmap24 &target, const std::string &fileName, BusyCursors &cursors, const TJpegOptions &jpegOptions)
+{
+    const ScopedBusyCursor busy(cursors, BusyCursors::Cursor::HourGlass);
+    return LoadPictureFile(fileName, target, jpegOptions);
 }

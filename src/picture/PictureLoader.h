@@ -3,6 +3,7 @@
 #include <string>
 
 class Bitmap24;
+class BusyCursors;
 struct TJpegOptions;
 
 // Reads one picture file into a 24-bit bitmap: the decoder is found by the
@@ -11,3 +12,7 @@ struct TJpegOptions;
 // extension, missing, unreadable, corrupt or oversized picture) gives false,
 // without a message; target is then left empty (0 x 0).
 bool LoadPictureFile(const std::string &fileName, Bitmap24 &target, const TJpegOptions &jpegOptions);
+
+// The program's picture load, for the window and the viewer: the hourglass
+// for the whole application while the file is read, then LoadPictureFile.
+bool LoadPicture(Bitmap24 &target, const std::string &fileName, BusyCursors &cursors, const TJpegOptions &jpegOptions);

@@ -136,3 +136,11 @@ std::string pictureExtension(const std::string &fileName)
     const std::size_t dot = name.rfind('.');
     return dot == std::string::npos ? std::string() : lowerAscii(name.substr(dot + 1));
 }
+
+std::string PictureRegistry::dialogFilter() const
+{
+    std::string filter;
+    for (const std::string &type : dialogFilters())
+        filter += (filter.empty() ? "" : ";;") + type;
+    return filter;
+}

@@ -45,6 +45,8 @@ public:
     std::vector<PictureFileType> fileTypes() const;
     // The same as Qt file-dialog filters ("GIF Image (*.gif)", ...).
     std::vector<std::string> dialogFilters() const;
+    // The same joined in Qt's "A (*.a);;B (*.b)" form.
+    std::string dialogFilter() const;
 
 private:
     PictureRegistry();

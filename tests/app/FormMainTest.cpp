@@ -1,4 +1,6 @@
 #include "app/TFormHelp.h"
+#include "app/CommandPanel.h"
+#include "app/PictureView.h"
 #include "app/TFormMain.h"
 
 #include "../picture/FFmpegTestEncoder.h"
@@ -74,6 +76,24 @@ protected:
         form.Menu_FileOpenClick();
     }
 
+    // The window's named controls, found by name.
+    QAction *action(const char *name) { return found<QAction>(name); }
+    QMenu *popup() { return found<QMenu>("PopupMenu"); }
+    QMenu *menu(const QString &title)
+    {
+        for (QAction *a : form.menuBar()->actions())
+            if (a->text() == title)
+                return a->menu();
+        ADD_FAILURE() << "no menu " << title.toStdString();
+        return nullptr;
+    }
+    template <typename T> T *found(const char *name)
+    {
+        T *child = form.findChild<T *>(QString::fromLatin1(name));
+        EXPECT_NE(child, nullptr) << name;
+        return child;
+    }
+
     static QStringList captions(QMenu *menu)
     {
         QStringList list;
@@ -92,25 +112,25 @@ protected:
 TEST_F(FormMainTest, StartsInFrenchWithThePanelDefaults)
 {
     EXPECT_EQ(form.windowTitle(), "Travelia version: 0.6");
-    EXPECT_EQ(form.LabelSrcDim->text(), "Aucune Image Chargée");
-    EXPECT_EQ(form.EditFrameWidth->text(), "1024");
-    EXPECT_EQ(form.EditFrameHeight->text(), "768");
-    EXPECT_EQ(form.EditStep->text(), "1");
-    EXPECT_FALSE(form.SpeedButtonTest->isEnabled());
-    EXPECT_FALSE(form.SpeedButtonCreate->isEnabled());
-    EXPECT_TRUE(form.SpeedButtonVerify->isEnabled());
-    EXPECT_TRUE(form.SpeedButtonStop->isEnabled());
-    EXPECT_FALSE(form.CheckBoxVisu->isEnabled());
-    EXPECT_TRUE(form.CheckBoxVisu->isChecked());
-    EXPECT_TRUE(form.GroupBoxAnim->isHidden());
-    EXPECT_TRUE(form.GroupBoxSave->isHidden());
-    EXPECT_EQ(form.EditCopy->text().toStdString(), dir.str() + "/");
-    EXPECT_EQ(form.Tempo, 100);
-    EXPECT_FALSE(form.CenterInWindow);
-    EXPECT_FALSE(form.StopRequested);
-    EXPECT_GE(form.ScrollBox1->width(), 245);
-    EXPECT_LE(form.PanelAnim->minimumSizeHint().width(),
-        form.ScrollBox1->width() - form.style()->pixelMetric(QStyle::PM_ScrollBarExtent))
+    EXPECT_EQ(form.Panel().LabelSrcDim->text(), "Aucune Image Chargée");
+    EXPECT_EQ(form.Panel().EditFrameWidth->text(), "1024");
+    EXPECT_EQ(form.Panel().EditFrameHeight->text(), "768");
+    EXPECT_EQ(form.Panel().EditStep->text(), "1");
+    EXPECT_FALSE(form.Panel().SpeedButtonTest->isEnabled());
+    EXPECT_FALSE(form.Panel().SpeedButtonCreate->isEnabled());
+    EXPECT_TRUE(form.Panel().SpeedButtonVerify->isEnabled());
+    EXPECT_TRUE(form.Panel().SpeedButtonStop->isEnabled());
+    EXPECT_FALSE(form.Panel().CheckBoxVisu->isEnabled());
+    EXPECT_TRUE(form.Panel().CheckBoxVisu->isChecked());
+    EXPECT_TRUE(form.Panel().GroupBoxAnim->isHidden());
+    EXPECT_TRUE(form.Panel().GroupBoxSave->isHidden());
+    EXPECT_EQ(form.Panel().EditCopy->text().toStdString(), dir.str() + "/");
+    EXPECT_EQ(form.Run().Tempo, 100);
+    EXPECT_FALSE(form.View().CenterInWindow());
+    EXPECT_FALSE(form.Run().StopRequested);
+    EXPECT_GE((&form.Panel())->width(), 245);
+    EXPECT_LE(form.Panel().PanelAnim->minimumSizeHint().width(),
+        (&form.Panel())->width() - form.style()->pixelMetric(QStyle::PM_ScrollBarExtent))
         << "the panel's captions fit across, beside its vertical scroll bar";
     EXPECT_EQ(form.statusBar()->height(), 24);
     EXPECT_EQ(form.size(), QSize(1040, 760));
@@ -123,17 +143,17 @@ TEST_F(FormMainTest, MenusHoldEveryEntryInOrder)
     for (QAction *a : form.menuBar()->actions())
         titles << a->text();
     EXPECT_EQ(titles, menus);
-    EXPECT_EQ(captions(form.Menu_File),
+    EXPECT_EQ(captions(menu("Fichier")),
         QStringList({ "Ouvrir...", "Effacer", "Enregister Sous...", "-", "Tester le Nom de Fichier", "-", "Quitter" }));
-    EXPECT_EQ(captions(form.Menu_Anim),
+    EXPECT_EQ(captions(menu("Animation")),
         QStringList({ "Stop", "-", "Plein Ecran", "Centrer l'Animation dans la Fenêtre", "-", "Tester une Animation",
             "Créer une Animation", "Vérifier l'animation créée" }));
-    EXPECT_EQ(captions(form.Menu_Options),
+    EXPECT_EQ(captions(menu("Options")),
         QStringList({ "Options Jpeg...", "Valeurs par Défaut", "Voir/Cacher le Panneau de Commande...",
             "Temporisation de Visualisation..." }));
-    EXPECT_EQ(captions(form.Menu_Help), QStringList({ "Aide", "-", "A propos" }));
-    EXPECT_EQ(form.Menu_HelpHelp->shortcut(), QKeySequence(Qt::Key_F1));
-    EXPECT_EQ(captions(form.PopupMenu),
+    EXPECT_EQ(captions(menu("Aide")), QStringList({ "Aide", "-", "A propos" }));
+    EXPECT_EQ(action("Menu_HelpHelp")->shortcut(), QKeySequence(Qt::Key_F1));
+    EXPECT_EQ(captions(popup()),
         QStringList(
             { "Stop", "Temporisation de Visualisation...", "-", "Plein Ecran", "Centrer l'Animation dans la Fenêtre",
                 "-", "Tester une Animation", "Créer une Animation", "Vérifier une Animation", "-", "Quitter" }));
@@ -145,49 +165,49 @@ TEST_F(FormMainTest, OpeningAWidePictureFillsThePanel)
     open(path);
     EXPECT_EQ(services.asked().back().caption, "Ouvrir Image");
     EXPECT_EQ(form.windowTitle(), "Travelia version: 0.6 - pano.bmp : 600 * 150 pixels");
-    EXPECT_EQ(form.LabelSrcDim->text(), "600 * 150 Pixels");
-    EXPECT_EQ(form.EditFrameWidth->text(), "200");
-    EXPECT_EQ(form.EditFrameHeight->text(), "150");
-    EXPECT_EQ(form.EditSrcName->text().toStdString(), path);
-    EXPECT_TRUE(form.SpeedButtonTest->isEnabled());
-    EXPECT_TRUE(form.SpeedButtonCreate->isEnabled());
-    EXPECT_FALSE(form.GroupBoxAnim->isHidden());
-    EXPECT_TRUE(form.StopRequested);
-    EXPECT_TRUE(form.PanoramaBitmap == makeTestPanorama(600, 150));
-    EXPECT_TRUE(form.DisplayBitmap == form.PanoramaBitmap);
+    EXPECT_EQ(form.Panel().LabelSrcDim->text(), "600 * 150 Pixels");
+    EXPECT_EQ(form.Panel().EditFrameWidth->text(), "200");
+    EXPECT_EQ(form.Panel().EditFrameHeight->text(), "150");
+    EXPECT_EQ(form.Panel().EditSrcName->text().toStdString(), path);
+    EXPECT_TRUE(form.Panel().SpeedButtonTest->isEnabled());
+    EXPECT_TRUE(form.Panel().SpeedButtonCreate->isEnabled());
+    EXPECT_FALSE(form.Panel().GroupBoxAnim->isHidden());
+    EXPECT_TRUE(form.Run().StopRequested);
+    EXPECT_TRUE(form.PanoramaBitmap() == makeTestPanorama(600, 150));
+    EXPECT_TRUE(form.View().DisplayBitmap() == form.PanoramaBitmap());
 
     form.Menu_FileWipeClick();
     EXPECT_EQ(form.windowTitle(), "Travelia version: 0.6");
-    EXPECT_EQ(form.LabelSrcDim->text(), "Aucune Image Chargée");
-    EXPECT_TRUE(form.EditSrcName->text().isEmpty());
-    EXPECT_FALSE(form.SpeedButtonTest->isEnabled());
-    EXPECT_TRUE(form.DisplayBitmap.isEmpty());
+    EXPECT_EQ(form.Panel().LabelSrcDim->text(), "Aucune Image Chargée");
+    EXPECT_TRUE(form.Panel().EditSrcName->text().isEmpty());
+    EXPECT_FALSE(form.Panel().SpeedButtonTest->isEnabled());
+    EXPECT_TRUE(form.View().DisplayBitmap().isEmpty());
 }
 
 TEST_F(FormMainTest, PictureShapeChoosesTheScrollType)
 {
     open(writePanorama(150, 600, "tall.bmp"));
-    EXPECT_EQ(form.Panel().state().RadioGroupScrollType, ScrollVertical);
-    EXPECT_EQ(form.EditFrameWidth->text(), "1024") << "switching the scroll type resets the size";
-    EXPECT_EQ(form.EditFrameHeight->text(), "768");
+    EXPECT_EQ(form.Panel().Rules().state().RadioGroupScrollType, ScrollVertical);
+    EXPECT_EQ(form.Panel().EditFrameWidth->text(), "1024") << "switching the scroll type resets the size";
+    EXPECT_EQ(form.Panel().EditFrameHeight->text(), "768");
     open(writePanorama(200, 200, "square.bmp"));
-    EXPECT_EQ(form.Panel().state().RadioGroupScrollType, ScrollVertical);
-    EXPECT_EQ(form.EditFrameWidth->text(), "200") << "vertical kept: width and 3/4 of it";
-    EXPECT_EQ(form.EditFrameHeight->text(), "150");
+    EXPECT_EQ(form.Panel().Rules().state().RadioGroupScrollType, ScrollVertical);
+    EXPECT_EQ(form.Panel().EditFrameWidth->text(), "200") << "vertical kept: width and 3/4 of it";
+    EXPECT_EQ(form.Panel().EditFrameHeight->text(), "150");
 }
 
 TEST_F(FormMainTest, CancelledOrFailedOpenDropsThePanorama)
 {
     open(writePanorama(600, 150));
     open("");
-    EXPECT_TRUE(form.PanoramaBitmap.isEmpty());
+    EXPECT_TRUE(form.PanoramaBitmap().isEmpty());
     EXPECT_EQ(form.windowTitle(), "Travelia version: 0.6");
     open(writePanorama(600, 150));
     std::ofstream(dir / "broken.bmp") << "BM not really";
     open((dir / "broken.bmp").string());
-    EXPECT_TRUE(form.PanoramaBitmap.isEmpty());
-    EXPECT_EQ(form.LabelSrcDim->text(), "Aucune Image Chargée");
-    EXPECT_FALSE(form.SpeedButtonCreate->isEnabled());
+    EXPECT_TRUE(form.PanoramaBitmap().isEmpty());
+    EXPECT_EQ(form.Panel().LabelSrcDim->text(), "Aucune Image Chargée");
+    EXPECT_FALSE(form.Panel().SpeedButtonCreate->isEnabled());
 }
 
 struct TempoCase {
@@ -200,12 +220,12 @@ class TempoDialogTest : public FormMainTest, public ::testing::WithParamInterfac
 
 TEST_P(TempoDialogTest, ReadsTheAnswer)
 {
-    form.Tempo = 250;
+    form.Run().Tempo = 250;
     services.answerInputBox(GetParam().answer);
     form.Menu_OptionsTempoClick();
     EXPECT_EQ(services.asked().back().caption, "Visualisation");
     EXPECT_EQ(services.asked().back().text, "Temporisation (ms):");
-    EXPECT_EQ(form.Tempo, GetParam().tempo);
+    EXPECT_EQ(form.Run().Tempo, GetParam().tempo);
 }
 
 INSTANTIATE_TEST_SUITE_P(Answers, TempoDialogTest,
@@ -217,50 +237,50 @@ INSTANTIATE_TEST_SUITE_P(Answers, TempoDialogTest,
 TEST_F(FormMainTest, FullScreenHidesTheChromeAndCentres)
 {
     form.EnterFullScreen();
-    EXPECT_TRUE(form.ScrollBox1->isHidden());
+    EXPECT_TRUE((&form.Panel())->isHidden());
     EXPECT_TRUE(form.menuBar()->isHidden());
     EXPECT_TRUE(form.statusBar()->isHidden());
-    EXPECT_TRUE(form.CenterInWindow);
+    EXPECT_TRUE(form.View().CenterInWindow());
     EXPECT_TRUE(form.windowFlags() & Qt::FramelessWindowHint);
     form.Menu_AnimClick();
-    EXPECT_TRUE(form.Menu_AnimFullScreen->isChecked());
-    EXPECT_TRUE(form.Menu_AnimCenter->isChecked());
+    EXPECT_TRUE(action("Menu_AnimFullScreen")->isChecked());
+    EXPECT_TRUE(action("Menu_AnimCenter")->isChecked());
 
     form.Menu_AnimFullScreenClick();
-    EXPECT_FALSE(form.ScrollBox1->isHidden());
+    EXPECT_FALSE((&form.Panel())->isHidden());
     EXPECT_FALSE(form.menuBar()->isHidden());
     EXPECT_FALSE(form.statusBar()->isHidden());
     EXPECT_FALSE(form.windowFlags() & Qt::FramelessWindowHint);
-    EXPECT_TRUE(form.CenterInWindow) << "leaving full screen keeps the centring";
+    EXPECT_TRUE(form.View().CenterInWindow()) << "leaving full screen keeps the centring";
     form.PopupMenuPopup();
-    EXPECT_FALSE(form.PopupMenu_FullScreen->isChecked());
-    EXPECT_TRUE(form.PopupMenu_Center->isChecked());
+    EXPECT_FALSE(action("PopupMenu_FullScreen")->isChecked());
+    EXPECT_TRUE(action("PopupMenu_Center")->isChecked());
 }
 
 TEST_F(FormMainTest, HiddenPanelCountsAsFullScreen)
 {
     form.Menu_OptionsShowPanelClick();
-    EXPECT_TRUE(form.ScrollBox1->isHidden());
+    EXPECT_TRUE((&form.Panel())->isHidden());
     EXPECT_FALSE(form.menuBar()->isHidden());
-    EXPECT_EQ(form.DrawArea.Right, form.ClientArea.Right - 5);
+    EXPECT_EQ(form.View().DrawArea().Right, form.View().ClientArea().Right - 5);
     form.Menu_AnimClick();
-    EXPECT_TRUE(form.Menu_AnimFullScreen->isChecked());
+    EXPECT_TRUE(action("Menu_AnimFullScreen")->isChecked());
     form.Menu_AnimFullScreenClick();
-    EXPECT_FALSE(form.ScrollBox1->isHidden());
-    EXPECT_EQ(form.DrawArea.Right, form.ClientArea.Right - 5 - form.ScrollBox1->width());
+    EXPECT_FALSE((&form.Panel())->isHidden());
+    EXPECT_EQ(form.View().DrawArea().Right, form.View().ClientArea().Right - 5 - (&form.Panel())->width());
 }
 
 TEST_F(FormMainTest, EscapeOpensTheContextMenuAtTheCentreOfTheDrawingArea)
 {
     QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-    QApplication::sendEvent(form.EditStep, &press);
+    QApplication::sendEvent(form.Panel().EditStep, &press);
     EXPECT_TRUE(press.isAccepted());
-    ASSERT_TRUE(form.PopupMenu->isVisible());
+    ASSERT_TRUE(popup()->isVisible());
     const QRect outer = form.frameGeometry();
-    const QPoint expected(outer.left() + (form.DrawArea.Right - form.DrawArea.Left) / 2,
-        outer.top() + (form.DrawArea.Bottom - form.DrawArea.Top) / 2);
-    EXPECT_EQ(form.PopupMenu->pos(), expected);
-    form.PopupMenu->hide();
+    const QPoint expected(outer.left() + (form.View().DrawArea().Right - form.View().DrawArea().Left) / 2,
+        outer.top() + (form.View().DrawArea().Bottom - form.View().DrawArea().Top) / 2);
+    EXPECT_EQ(popup()->pos(), expected);
+    popup()->hide();
 }
 
 TEST_F(FormMainTest, PaintsThePictureUnscaledOnBlack)
@@ -274,8 +294,8 @@ TEST_F(FormMainTest, PaintsThePictureUnscaledOnBlack)
 
     form.Menu_AnimCenterClick();
     shot = form.centralWidget()->grab().toImage();
-    const int aw = form.DrawArea.Right - form.DrawArea.Left + 1;
-    const int ah = form.DrawArea.Bottom - form.DrawArea.Top + 1;
+    const int aw = form.View().DrawArea().Right - form.View().DrawArea().Left + 1;
+    const int ah = form.View().DrawArea().Bottom - form.View().DrawArea().Top + 1;
     const QPoint origin(5 + (aw - 60) / 2, 5 + (ah - 40) / 2);
     EXPECT_EQ(shot.pixelColor(origin + QPoint(10, 20)), QColor(p.r, p.g, p.b));
     EXPECT_EQ(shot.pixelColor(5 + 10, 5 + 20), QColor(Qt::black));
@@ -284,38 +304,38 @@ TEST_F(FormMainTest, PaintsThePictureUnscaledOnBlack)
 TEST_F(FormMainTest, TestRunPlaysThereAndBackWithStatusTexts)
 {
     open(writePanorama(60, 30)); // frame 40 x 30: 20 frames a pass
-    form.Tempo = 0;
+    form.Run().Tempo = 0;
     services.answerMessageBox(WindowServices::IdYes); // create ./anim
     form.SpeedButtonTestClick();
-    EXPECT_TRUE(form.CheckBoxVisu->isChecked());
+    EXPECT_TRUE(form.Panel().CheckBoxVisu->isChecked());
     EXPECT_EQ(form.StatusText(), "TestFrame-39 / 0040");
     // The last frame of the return pass is the first position again.
     Bitmap24 expected;
     ASSERT_TRUE(expected.resize(40, 30));
     expected.copyRect(makeTestPanorama(60, 30), 0, 0, 40, 30, 0, 0);
-    EXPECT_TRUE(form.DisplayBitmap == expected);
+    EXPECT_TRUE(form.View().DisplayBitmap() == expected);
     EXPECT_FALSE(fs::exists(dir / "anim" / "IMAGE0000.BMP"));
 }
 
 TEST_F(FormMainTest, StopEndsATestRunAfterTheCurrentFrame)
 {
     open(writePanorama(60, 30));
-    form.Tempo = 0;
+    form.Run().Tempo = 0;
     services.answerMessageBox(WindowServices::IdYes);
     int frames = 0;
     services.onProcessMessages = [&] {
         if (form.StatusText().startsWith("TestFrame-5 ") && ++frames == 1)
-            form.SpeedButtonStop->click();
+            form.Panel().SpeedButtonStop->click();
     };
     form.SpeedButtonTestClick();
     EXPECT_EQ(form.StatusText(), "TestFrame-5 / 0040");
-    EXPECT_TRUE(form.StopRequested);
+    EXPECT_TRUE(form.Run().StopRequested);
 }
 
 TEST_F(FormMainTest, TempoPausesBetweenTestFrames)
 {
     open(writePanorama(44, 30)); // 4 frames a pass, 8 in all
-    form.Tempo = 15;
+    form.Run().Tempo = 15;
     services.answerMessageBox(WindowServices::IdYes);
     QElapsedTimer clock;
     clock.start();
@@ -329,7 +349,7 @@ TEST_F(FormMainTest, CreateRunWritesTheNumberedSeries)
     open(writePanorama(44, 30));
     services.answerMessageBox(WindowServices::IdYes); // create ./anim
     form.SpeedButtonCreateClick();
-    EXPECT_FALSE(form.CheckBoxVisu->isChecked());
+    EXPECT_FALSE(form.Panel().CheckBoxVisu->isChecked());
     for (int n = 0; n < 8; ++n) {
         char name[32];
         std::snprintf(name, sizeof name, "IMAGE%04d.BMP", n);
@@ -348,10 +368,10 @@ TEST_F(FormMainTest, CreateRunWritesTheNumberedSeries)
 TEST_F(FormMainTest, AviFormatIsRefusedClearly)
 {
     open(writePanorama(44, 30));
-    form.Panel().setFormat(FormatAvi);
-    form.ApplyPanelState();
-    EXPECT_FALSE(form.SpeedButtonVerify->isEnabled());
-    EXPECT_EQ(form.EditDstName->text(), "ANIM");
+    form.Panel().Rules().setFormat(FormatAvi);
+    form.Panel().ApplyPanelState();
+    EXPECT_FALSE(form.Panel().SpeedButtonVerify->isEnabled());
+    EXPECT_EQ(form.Panel().EditDstName->text(), "ANIM");
     services.answerMessageBox(WindowServices::IdOk);
     form.SpeedButtonCreateClick();
     EXPECT_EQ(services.asked().back().caption, "Erreur");
@@ -364,11 +384,11 @@ TEST_F(FormMainTest, FileNameTestShowsTheFirstName)
     form.SpeedButtonFilenameClick();
     EXPECT_EQ(form.StatusText(), "/TestFrame-0000");
     form.Menu_AnimCreateClick();
-    form.esterleNomdeFichier1->trigger();
+    action("esterleNomdeFichier1")->trigger();
     EXPECT_EQ(form.StatusText().toStdString(), dir.str() + "/anim/IMAGE0000.BMP");
 
-    form.EditFrameWidth->setText("wide");
-    emit form.EditFrameWidth->textEdited("wide");
+    form.Panel().EditFrameWidth->setText("wide");
+    emit form.Panel().EditFrameWidth->textEdited("wide");
     services.answerMessageBox(WindowServices::IdOk);
     form.SpeedButtonFilenameClick();
     EXPECT_EQ(services.asked().back().text, "Valeur de Largeur Incorrecte");
@@ -388,23 +408,23 @@ TEST_F(FormMainTest, SaveAsWritesThePanoramaAndSaysOk)
     EXPECT_EQ(bytes[0], 0xFF);
     EXPECT_EQ(bytes[1], 0xD8);
 
-    form.StatusBar1Text->clear();
+    form.findChild<QLabel *>("StatusBar1Text")->clear();
     services.answerSavePicture(copy);
     services.answerOverwrite(WindowServices::OverwriteClosed);
     form.Menu_FileSaveAsClick();
     EXPECT_EQ(form.StatusText(), "") << "a closed overwrite dialog ends the command silently";
-    EXPECT_TRUE(form.StopRequested);
+    EXPECT_TRUE(form.Run().StopRequested);
 }
 
 TEST_F(FormMainTest, MenuCreateStopsAndLeavesFullScreenWithoutARun)
 {
     open(writePanorama(44, 30));
     form.EnterFullScreen();
-    form.StopRequested = false;
-    form.PopupMenu_Create->trigger();
-    EXPECT_TRUE(form.StopRequested);
+    form.Run().StopRequested = false;
+    action("PopupMenu_Create")->trigger();
+    EXPECT_TRUE(form.Run().StopRequested);
     EXPECT_FALSE(form.IsFullScreen());
-    EXPECT_FALSE(form.CheckBoxVisu->isChecked());
+    EXPECT_FALSE(form.Panel().CheckBoxVisu->isChecked());
     EXPECT_FALSE(fs::exists(dir / "anim"));
 }
 
@@ -415,7 +435,7 @@ namespace {
 TEST_F(FormMainTest, F1ShowsHelpExceptInFullScreen)
 {
     TFormHelp help(QStringLiteral("/nonexistent/travelia"));
-    form.setWindows({ nullptr, nullptr, &help, nullptr, nullptr, nullptr, nullptr });
+    QObject::connect(&form, &TFormMain::helpRequested, &help, &QWidget::show);
     QApplication::setActiveWindow(&form);
     QTest::keyClick(&form, Qt::Key_F1);
     EXPECT_TRUE(help.isVisible());
@@ -473,15 +493,15 @@ TEST_P(OpenFormatTest, OpensThroughTheOpenCommandAndFillsThePanel)
     open(path);
     EXPECT_EQ(form.windowTitle().toStdString(),
         std::string("Travelia version: 0.6 - pano.") + c.extension + " : 640 * 120 pixels");
-    EXPECT_EQ(form.EditFrameWidth->text(), "160");
-    EXPECT_EQ(form.EditFrameHeight->text(), "120");
-    EXPECT_TRUE(form.SpeedButtonCreate->isEnabled());
-    ASSERT_EQ(form.PanoramaBitmap.width(), 640);
-    ASSERT_EQ(form.PanoramaBitmap.height(), 120);
+    EXPECT_EQ(form.Panel().EditFrameWidth->text(), "160");
+    EXPECT_EQ(form.Panel().EditFrameHeight->text(), "120");
+    EXPECT_TRUE(form.Panel().SpeedButtonCreate->isEnabled());
+    ASSERT_EQ(form.PanoramaBitmap().width(), 640);
+    ASSERT_EQ(form.PanoramaBitmap().height(), 120);
     if (c.lossless) {
-        EXPECT_TRUE(form.PanoramaBitmap == pano);
+        EXPECT_TRUE(form.PanoramaBitmap() == pano);
     } else {
-        const PixelBgr got = pixelAt(form.PanoramaBitmap, 100, 50);
+        const PixelBgr got = pixelAt(form.PanoramaBitmap(), 100, 50);
         const PixelBgr want = pixelAt(pano, 100, 50);
         EXPECT_NEAR(got.b, want.b, 12);
         EXPECT_NEAR(got.g, want.g, 12);
@@ -501,7 +521,7 @@ namespace {
 TEST_F(FormMainTest, RunStartedInsideARunEndsFirstThenTheOuterOneResumes)
 {
     open(writePanorama(60, 30)); // 40 frames a run
-    form.Tempo = 0;
+    form.Run().Tempo = 0;
     services.answerMessageBox(WindowServices::IdYes); // create ./anim, asked by the outer test run
     bool nested = false;
     QStringList outerTexts;
@@ -523,15 +543,15 @@ TEST_F(FormMainTest, RunStartedInsideARunEndsFirstThenTheOuterOneResumes)
 TEST_F(FormMainTest, MenuCreateDuringATestRunStopsItAndCreatesNothing)
 {
     open(writePanorama(60, 30));
-    form.Tempo = 0;
+    form.Run().Tempo = 0;
     services.answerMessageBox(WindowServices::IdYes);
     services.onProcessMessages = [&] {
         if (form.StatusText() == "TestFrame-4 / 0040")
-            form.Menu_AnimCreate->trigger();
+            action("Menu_AnimCreate")->trigger();
     };
     form.SpeedButtonTestClick();
     EXPECT_EQ(form.StatusText(), "TestFrame-4 / 0040");
-    EXPECT_FALSE(form.CheckBoxVisu->isChecked());
+    EXPECT_FALSE(form.Panel().CheckBoxVisu->isChecked());
     EXPECT_TRUE(fs::is_empty(dir / "anim"));
 }
 

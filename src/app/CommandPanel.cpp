@@ -1,0 +1,340 @@
+#include "app/CommandPanel.h"
+
+#include "common/Bitmap24.h"
+#include "output/EnsureFolder.h"
+#include "platform/WindowServices.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kPanelWidth = 245;
+
+QString qs(const std::string &s)
+{
+    return QString::fromStdString(s);
+}
+
+QString u8(const char *s)
+{
+    return QString::fromUtf8(s);
+}
+
+} // namespace
+
+CommandPanel::CommandPanel(WindowServices &services, const std::string &programFolder, QWidget *parent)
+    : QScrollArea(parent)
+    , m_services(services)
+    , m_rules(services, programFolder)
+{
+    setObjectName(QStringLiteral("ScrollBox1"));
+    createControls();
+    bindControls();
+    m_rules.onStateChanged = [this] { ApplyPanelState(); };
+}
+
+void CommandPanel::createControls()
+{
+    setFixedWidth(kPanelWidth);
+    setWidgetResizable(true);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setAutoFillBackground(true);
+    setBackgroundRole(QPalette::Window);
+
+    PanelAnim = new QWidget;
+    // A small font, so that every caption fits the panel's fixed width.
+    QFont panelFont = PanelAnim->font();
+    panelFont.setPixelSize(11);
+    PanelAnim->setFont(panelFont);
+    auto *panel = new QVBoxLayout(PanelAnim);
+    panel->setContentsMargins(2, 2, 2, 2);
+    panel->setSpacing(4);
+
+    auto newButton = [this](const char *caption) {
+        auto *b = new QPushButton(u8(caption), PanelAnim);
+        b->setAutoDefault(false);
+        return b;
+    };
+    auto newCheck = [this](const char *caption) { return new QCheckBox(u8(caption), PanelAnim); };
+
+    // Source picture.
+    GroupBoxSrc = new QGroupBox(u8("Fichier Source Panorama:"), PanelAnim);
+    auto *src = new QGridLayout(GroupBoxSrc);
+    SpeedButtonSrcName = new QToolButton(GroupBoxSrc);
+    SpeedButtonSrcName->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
+    SpeedButtonSrcName->setToolTip(u8("Ouvrir..."));
+    EditSrcName = new QLineEdit(GroupBoxSrc);
+    EditSrcName->setReadOnly(true);
+    LabelSrcDim = new QLabel(GroupBoxSrc);
+    src->addWidget(SpeedButtonSrcName, 0, 0);
+    src->addWidget(EditSrcName, 0, 1);
+    src->addWidget(LabelSrcDim, 1, 0, 1, 2);
+    panel->addWidget(GroupBoxSrc);
+
+    // Frame size and scrolling.
+    GroupBoxAnim = new QGroupBox(u8("Dimensions des Images de  l'Animation:"), PanelAnim);
+    auto *anim = new QGridLayout(GroupBoxAnim);
+    Label1 = new QLabel(u8("Largeur: "), GroupBoxAnim);
+    Label2 = new QLabel(u8("Hauteur:"), GroupBoxAnim);
+    EditFrameWidth = new QLineEdit(GroupBoxAnim);
+    EditFrameHeight = new QLineEdit(GroupBoxAnim);
+    anim->addWidget(Label1, 0, 0);
+    anim->addWidget(EditFrameWidth, 0, 1);
+    anim->addWidget(Label2, 1, 0);
+    anim->addWidget(EditFrameHeight, 1, 1);
+    RadioGroupScrollType = new QGroupBox(u8("Défilement:"), GroupBoxAnim);
+    auto *scroll = new QGridLayout(RadioGroupScrollType);
+    m_scrollTypeButtons = new QButtonGroup(this);
+    const char *scrollItems[] = { "Horizontal", "Vertical" };
+    for (int i = 0; i < 2; ++i) {
+        auto *radio = new QRadioButton(u8(scrollItems[i]), RadioGroupScrollType);
+        m_scrollTypeButtons->addButton(radio, i);
+        scroll->addWidget(radio, 0, i);
+    }
+    EditStep = new QLineEdit(GroupBoxAnim);
+    EditStep->setToolTip(u8("Pas (pixels)"));
+    EditStep->setMaximumWidth(60);
+    anim->addWidget(RadioGroupScrollType, 2, 0, 1, 2);
+    anim->addWidget(EditStep, 3, 1);
+    CheckBoxScrollDirection = newCheck("G->D / H->B");
+    CheckBoxScrollBack = newCheck("Aller et Retour");
+    CheckBoxCenter = newCheck("Centrer l'Image");
+    anim->addWidget(CheckBoxScrollDirection, 4, 0, 1, 2);
+    anim->addWidget(CheckBoxScrollBack, 5, 0, 1, 2);
+    anim->addWidget(CheckBoxCenter, 6, 0, 1, 2);
+    panel->addWidget(GroupBoxAnim);
+
+    // Output.
+    GroupBoxSave = new QGroupBox(u8("Enregistrement:"), PanelAnim);
+    auto *save = new QGridLayout(GroupBoxSave);
+    CheckBoxCopy = newCheck("Déplacer vers:");
+    SpeedButtonCopy = new QToolButton(GroupBoxSave);
+    SpeedButtonCopy->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
+    EditCopy = new QLineEdit(GroupBoxSave);
+    CheckBoxSubDir = newCheck("Sous Répertoire:");
+    EditSubDir = new QLineEdit(GroupBoxSave);
+    CheckBoxRename = newCheck("Renommer:");
+    EditDstName = new QLineEdit(GroupBoxSave);
+    GroupBox1 = new QGroupBox(u8("ReNuméroter à partir de:"), GroupBoxSave);
+    auto *numbering = new QVBoxLayout(GroupBox1);
+    EditNumStart = new QLineEdit(GroupBox1);
+    CheckBoxFormat = new QCheckBox(u8("Numérotation Formatée "), GroupBox1);
+    numbering->addWidget(EditNumStart);
+    numbering->addWidget(CheckBoxFormat);
+    RadioGroupFormat = new QGroupBox(u8("Format d'Enregistrement:"), GroupBoxSave);
+    auto *format = new QGridLayout(RadioGroupFormat);
+    m_formatButtons = new QButtonGroup(this);
+    const char *formatItems[] = { "BMP", "JPG", "AVI" };
+    for (int i = 0; i < 3; ++i) {
+        auto *radio = new QRadioButton(u8(formatItems[i]), RadioGroupFormat);
+        m_formatButtons->addButton(radio, i);
+        format->addWidget(radio, 0, i);
+    }
+    SpeedButtonOpJPG = newButton("Options JPEG");
+    SpeedButtonOpAVI = newButton("Options AVI");
+    save->addWidget(CheckBoxCopy, 0, 0);
+    save->addWidget(SpeedButtonCopy, 0, 1, Qt::AlignRight);
+    save->addWidget(EditCopy, 1, 0, 1, 2);
+    save->addWidget(CheckBoxSubDir, 2, 0, 1, 2);
+    save->addWidget(EditSubDir, 3, 0, 1, 2);
+    save->addWidget(CheckBoxRename, 4, 0, 1, 2);
+    save->addWidget(EditDstName, 5, 0, 1, 2);
+    save->addWidget(GroupBox1, 6, 0, 1, 2);
+    save->addWidget(RadioGroupFormat, 7, 0, 1, 2);
+    save->addWidget(SpeedButtonOpJPG, 8, 0);
+    save->addWidget(SpeedButtonOpAVI, 8, 1);
+    panel->addWidget(GroupBoxSave);
+
+    // Runs.
+    auto *runs = new QGridLayout;
+    SpeedButtonTest = newButton("Tester");
+    SpeedButtonCreate = newButton("Créer");
+    SpeedButtonVerify = newButton("Vérifier");
+    SpeedButtonStop = newButton("STOP");
+    runs->addWidget(SpeedButtonTest, 0, 0);
+    runs->addWidget(SpeedButtonCreate, 0, 1);
+    runs->addWidget(SpeedButtonVerify, 1, 0);
+    runs->addWidget(SpeedButtonStop, 1, 1);
+    panel->addLayout(runs);
+    CheckBoxVisu = newCheck("Visualisation sans sauvegarde");
+    CheckBoxVisu->setEnabled(false); // a mode indicator set by the run commands
+    panel->addWidget(CheckBoxVisu);
+    SpeedButtonFilename = newButton("Tester le Nom de Fichier");
+    SpeedButtonDefault = newButton("Revenir aux Valeurs par Défaut");
+    panel->addWidget(SpeedButtonFilename);
+    panel->addWidget(SpeedButtonDefault);
+    panel->addStretch();
+
+    // Edits may shrink: the captions, not the fields, set the panel's width.
+    for (QLineEdit *edit : PanelAnim->findChildren<QLineEdit *>())
+        edit->setMinimumWidth(30);
+    for (QGroupBox *box : PanelAnim->findChildren<QGroupBox *>())
+        box->layout()->setContentsMargins(4, 4, 4, 4);
+    setWidget(PanelAnim);
+    // 245 pixels, or wider when this platform's fonts need it: the panel
+    // scrolls vertically only, so its captions must fit across.
+    const int needed
+        = PanelAnim->minimumSizeHint().width() + style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2 * frameWidth();
+    setFixedWidth(std::max(kPanelWidth, needed));
+
+    // Every control answers to its own name (tests, accessibility tools).
+#define TRAVELIA_NAME(control) control->setObjectName(QStringLiteral(#control))
+    TRAVELIA_NAME(PanelAnim);
+    TRAVELIA_NAME(GroupBoxSrc);
+    TRAVELIA_NAME(GroupBoxAnim);
+    TRAVELIA_NAME(GroupBoxSave);
+    TRAVELIA_NAME(GroupBox1);
+    TRAVELIA_NAME(SpeedButtonSrcName);
+    TRAVELIA_NAME(SpeedButtonCopy);
+    TRAVELIA_NAME(EditSrcName);
+    TRAVELIA_NAME(EditFrameWidth);
+    TRAVELIA_NAME(EditFrameHeight);
+    TRAVELIA_NAME(EditStep);
+    TRAVELIA_NAME(EditCopy);
+    TRAVELIA_NAME(EditSubDir);
+    TRAVELIA_NAME(EditDstName);
+    TRAVELIA_NAME(EditNumStart);
+    TRAVELIA_NAME(LabelSrcDim);
+    TRAVELIA_NAME(Label1);
+    TRAVELIA_NAME(Label2);
+    TRAVELIA_NAME(RadioGroupScrollType);
+    TRAVELIA_NAME(RadioGroupFormat);
+    TRAVELIA_NAME(CheckBoxScrollDirection);
+    TRAVELIA_NAME(CheckBoxScrollBack);
+    TRAVELIA_NAME(CheckBoxCenter);
+    TRAVELIA_NAME(CheckBoxCopy);
+    TRAVELIA_NAME(CheckBoxSubDir);
+    TRAVELIA_NAME(CheckBoxRename);
+    TRAVELIA_NAME(CheckBoxFormat);
+    TRAVELIA_NAME(CheckBoxVisu);
+    TRAVELIA_NAME(SpeedButtonOpJPG);
+    TRAVELIA_NAME(SpeedButtonOpAVI);
+    TRAVELIA_NAME(SpeedButtonTest);
+    TRAVELIA_NAME(SpeedButtonCreate);
+    TRAVELIA_NAME(SpeedButtonVerify);
+    TRAVELIA_NAME(SpeedButtonStop);
+    TRAVELIA_NAME(SpeedButtonFilename);
+    TRAVELIA_NAME(SpeedButtonDefault);
+#undef TRAVELIA_NAME
+}
+
+void CommandPanel::bindControls()
+{
+    auto bindText = [this](QLineEdit *edit, std::string PanelState::*field) {
+        connect(edit, &QLineEdit::textEdited, this,
+            [this, field](const QString &text) { m_rules.state().*field = text.toStdString(); });
+    };
+    bindText(EditFrameWidth, &PanelState::EditFrameWidth);
+    bindText(EditFrameHeight, &PanelState::EditFrameHeight);
+    bindText(EditStep, &PanelState::EditStep);
+    bindText(EditCopy, &PanelState::EditCopy);
+    bindText(EditSubDir, &PanelState::EditSubDir);
+    bindText(EditDstName, &PanelState::EditDstName);
+    bindText(EditNumStart, &PanelState::EditNumStart);
+    auto bindCheck = [this](QCheckBox *check, bool PanelState::*field) {
+        connect(check, &QCheckBox::toggled, this, [this, field](bool on) { m_rules.state().*field = on; });
+    };
+    bindCheck(CheckBoxScrollDirection, &PanelState::CheckBoxScrollDirection);
+    bindCheck(CheckBoxScrollBack, &PanelState::CheckBoxScrollBack);
+    bindCheck(CheckBoxCenter, &PanelState::CheckBoxCenter);
+    bindCheck(CheckBoxCopy, &PanelState::CheckBoxCopy);
+    bindCheck(CheckBoxSubDir, &PanelState::CheckBoxSubDir);
+    bindCheck(CheckBoxRename, &PanelState::CheckBoxRename);
+    bindCheck(CheckBoxFormat, &PanelState::CheckBoxFormat);
+
+    connect(m_scrollTypeButtons, &QButtonGroup::idClicked, this, [this](int id) {
+        m_rules.setScrollType(id);
+        ApplyPanelState();
+    });
+    connect(m_formatButtons, &QButtonGroup::idClicked, this, [this](int id) {
+        m_rules.setFormat(id);
+        ApplyPanelState();
+    });
+
+    connect(SpeedButtonCopy, &QToolButton::clicked, this, &CommandPanel::ChooseFolder);
+}
+
+void CommandPanel::ApplyPanelState()
+{
+    const PanelState &s = m_rules.state();
+    const QSignalBlocker blockers[] = { QSignalBlocker(CheckBoxScrollDirection), QSignalBlocker(CheckBoxScrollBack),
+        QSignalBlocker(CheckBoxCenter), QSignalBlocker(CheckBoxCopy), QSignalBlocker(CheckBoxSubDir),
+        QSignalBlocker(CheckBoxRename), QSignalBlocker(CheckBoxFormat) };
+    emit captionChanged(qs(s.Caption));
+    auto setText = [](QLineEdit *edit, const std::string &text) {
+        const QString value = qs(text);
+        if (edit->text() != value)
+            edit->setText(value);
+    };
+    setText(EditSrcName, s.EditSrcName);
+    LabelSrcDim->setText(qs(s.LabelSrcDim));
+    setText(EditFrameWidth, s.EditFrameWidth);
+    setText(EditFrameHeight, s.EditFrameHeight);
+    setText(EditStep, s.EditStep);
+    setText(EditCopy, s.EditCopy);
+    setText(EditSubDir, s.EditSubDir);
+    setText(EditDstName, s.EditDstName);
+    setText(EditNumStart, s.EditNumStart);
+    if (QAbstractButton *b = m_scrollTypeButtons->button(s.RadioGroupScrollType))
+        b->setChecked(true);
+    if (QAbstractButton *b = m_formatButtons->button(s.RadioGroupFormat))
+        b->setChecked(true);
+    CheckBoxScrollDirection->setChecked(s.CheckBoxScrollDirection);
+    CheckBoxScrollBack->setChecked(s.CheckBoxScrollBack);
+    CheckBoxCenter->setChecked(s.CheckBoxCenter);
+    CheckBoxCopy->setChecked(s.CheckBoxCopy);
+    CheckBoxSubDir->setChecked(s.CheckBoxSubDir);
+    CheckBoxRename->setChecked(s.CheckBoxRename);
+    CheckBoxFormat->setChecked(s.CheckBoxFormat);
+    CheckBoxVisu->setChecked(s.CheckBoxVisu);
+    SpeedButtonTest->setEnabled(s.SpeedButtonTestEnabled);
+    SpeedButtonCreate->setEnabled(s.SpeedButtonCreateEnabled);
+    SpeedButtonVerify->setEnabled(s.SpeedButtonVerifyEnabled);
+    GroupBoxAnim->setVisible(s.GroupBoxAnimVisible);
+    GroupBoxSave->setVisible(s.GroupBoxSaveVisible);
+}
+
+void CommandPanel::RefreshPanel(bool resetDefaults, const Bitmap24 &panorama)
+{
+    m_rules.RefreshPanel(resetDefaults, panorama.width(), panorama.height());
+    ApplyPanelState();
+}
+
+bool CommandPanel::ReadSettings(tanimprm &prm)
+{
+    const bool ok = m_rules.ReadSettings(prm);
+    ApplyPanelState();
+    return ok;
+}
+
+void CommandPanel::setVisuMode(bool testOnly)
+{
+    m_rules.state().CheckBoxVisu = testOnly;
+    ApplyPanelState();
+}
+
+void CommandPanel::ChooseFolder()
+{
+    std::string folder = m_services.chooseFolder("Choisir le dossier d'enregistrement", m_rules.state().EditCopy);
+    if (folder.empty())
+        return;
+    if (folder.back() != '/')
+        folder += '/';
+    if (!EnsureFolder(folder, m_services, m_rules.programFolder()))
+        return;
+    m_rules.state().EditCopy = folder;
+    ApplyPanelState();
+}

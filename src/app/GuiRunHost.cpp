@@ -1,0 +1,44 @@
+#include "app/GuiRunHost.h"
+
+#include "anim/PictureDisplay.h"
+#include "anim/RunContext.h"
+#include "app/CommandPanel.h"
+#include "output/FrameFile.h"
+#include "platform/WindowServices.h"
+
+GuiRunHost::GuiRunHost(CommandPanel &panel, PictureDisplay &display, RunContext &run, WindowServices &services,
+    const TJpegOptions &jpegOptions, StatusLine statusLine)
+    : m_panel(panel)
+    , m_display(display)
+    , m_run(run)
+    , m_services(services)
+    , m_jpegOptions(jpegOptions)
+    , m_statusLine(std::move(statusLine))
+{
+}
+
+bool GuiRunHost::readSettings(tanimprm &prm)
+{
+    return m_panel.ReadSettings(prm);
+}
+
+SaveOutcome GuiRunHost::saveFrame(const Bitmap24 &frame, const std::string &fileName, bool &confirmOverwrite)
+{
+    return SaveFrameFile(frame, fileName, confirmOverwrite, m_services, m_run.StopRequested, m_jpegOptions);
+}
+
+void GuiRunHost::showFrame(const Bitmap24 &frame)
+{
+    m_display.ShowFrame(frame);
+    m_display.RepaintNow();
+}
+
+void GuiRunHost::processMessages()
+{
+    m_services.processMessages();
+}
+
+void GuiRunHost::waitTempo()
+{
+    m_run.WaitTempo(m_run.Tempo);
+}

@@ -1,0 +1,68 @@
+#include "app/PictureView.h"
+
+#include "app/DisplayGeometry.h"
+
+#include <QContextMenuEvent>
+#include <QPaintEvent>
+#include <QPainter>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <new>
+
+PictureView::PictureView(QWidget *parent)
+    : QWidget(parent)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void PictureView::ShowFrame(const Bitmap24 &bitmap)
+{
+    if (&bitmap == &m_display)
+        return;
+    if (!m_display.resize(bitmap.width(), bitmap.height()))
+        throw std::bad_alloc();
+    if (bitmap.byteCount())
+        std::memcpy(m_display.bits(), bitmap.bits(), bitmap.byteCount());
+}
+
+void PictureView::Layout(int visiblePanelWidth)
+{
+    const QRect client = rect();
+    m_clientArea = { client.left(), client.top(), client.left() + client.width(), client.top() + client.height() };
+    m_drawArea = ComputeDrawArea(m_clientArea, visiblePanelWidth);
+    update();
+}
+
+void PictureView::paintEvent(QPaintEvent *event)
+{
+    QPainter painter(this);
+    const PaintPlacement p = ComputePaintPlacement(m_drawArea, m_display.width(), m_display.height(), m_center);
+    const QRect picture(p.X, p.Y, p.SourceWidth, p.SourceHeight);
+    const QRect part = p.Draws ? picture & event->rect() : QRect();
+    // Black around the picture only: the picture covers the rest.
+    const QRegion black = QRegion(event->rect()).subtracted(part);
+    for (const QRect &r : black)
+        painter.fillRect(r, Qt::black);
+    if (part.isEmpty())
+        return;
+
+    if (m_paintBuffer.width() < part.width() || m_paintBuffer.height() < part.height())
+        m_paintBuffer = QImage(std::max(part.width(), m_paintBuffer.width()),
+            std::max(part.height(), m_paintBuffer.height()), QImage::Format_RGB32);
+    const int x0 = part.left() - picture.left();
+    const int y0 = part.top() - picture.top();
+    for (int y = 0; y < part.height(); ++y) {
+        const std::uint8_t *in = m_display.scanLine(y0 + y) + 3 * std::size_t(x0);
+        auto *out = reinterpret_cast<std::uint32_t *>(m_paintBuffer.scanLine(y));
+        for (int x = 0; x < part.width(); ++x, in += 3)
+            out[x] = 0xFF000000u | (std::uint32_t(in[2]) << 16) | (std::uint32_t(in[1]) << 8) | in[0];
+    }
+    painter.drawImage(part.topLeft(), m_paintBuffer, QRect(0, 0, part.width(), part.height()));
+}
+
+void PictureView::contextMenuEvent(QContextMenuEvent *event)
+{
+    emit contextMenuRequested(event->globalPos());
+}
