@@ -7,6 +7,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <new>
@@ -53,11 +54,20 @@ void PictureView::paintEvent(QPaintEvent *event)
             std::max(part.height(), m_paintBuffer.height()), QImage::Format_RGB32);
     const int x0 = part.left() - picture.left();
     const int y0 = part.top() - picture.top();
+    const int last = part.width() - 1;
     for (int y = 0; y < part.height(); ++y) {
         const std::uint8_t *in = m_display.scanLine(y0 + y) + 3 * std::size_t(x0);
         auto *out = reinterpret_cast<std::uint32_t *>(m_paintBuffer.scanLine(y));
-        for (int x = 0; x < part.width(); ++x, in += 3)
-            out[x] = 0xFF000000u | (std::uint32_t(in[2]) << 16) | (std::uint32_t(in[1]) << 8) | in[0];
+        static_assert(std::endian::native == std::endian::little);
+        // Blue, green, red in memory are the low three bytes of the screen's
+        // 0xffRRGGBB: one 4-byte load a pixel, its fourth byte replaced.
+        for (int x = 0; x < last; ++x, in += 3) {
+            std::uint32_t v;
+            std::memcpy(&v, in, 4);
+            out[x] = v | 0xFF000000u;
+        }
+        // The last pixel may end the bitmap: no byte past it is read.
+        out[last] = 0xFF000000u | (std::uint32_t(in[2]) << 16) | (std::uint32_t(in[1]) << 8) | in[0];
     }
     painter.drawImage(part.topLeft(), m_paintBuffer, QRect(0, 0, part.width(), part.height()));
 }
