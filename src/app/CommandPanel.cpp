@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -84,17 +85,20 @@ void CommandPanel::createControls()
     src->addWidget(LabelSrcDim, 1, 0, 1, 2);
     panel->addWidget(GroupBoxSrc);
 
-    // Frame size and scrolling.
+    // Frame size and scrolling: width and height on one row, the step beside
+    // the scroll-type group, the three options in two rows.
     GroupBoxAnim = new QGroupBox(u8("Dimensions des Images de  l'Animation:"), PanelAnim);
     auto *anim = new QGridLayout(GroupBoxAnim);
     Label1 = new QLabel(u8("Largeur: "), GroupBoxAnim);
     Label2 = new QLabel(u8("Hauteur:"), GroupBoxAnim);
     EditFrameWidth = new QLineEdit(GroupBoxAnim);
     EditFrameHeight = new QLineEdit(GroupBoxAnim);
+    Label1->setBuddy(EditFrameWidth);
+    Label2->setBuddy(EditFrameHeight);
     anim->addWidget(Label1, 0, 0);
     anim->addWidget(EditFrameWidth, 0, 1);
-    anim->addWidget(Label2, 1, 0);
-    anim->addWidget(EditFrameHeight, 1, 1);
+    anim->addWidget(Label2, 0, 2);
+    anim->addWidget(EditFrameHeight, 0, 3);
     RadioGroupScrollType = new QGroupBox(u8("Défilement:"), GroupBoxAnim);
     auto *scroll = new QGridLayout(RadioGroupScrollType);
     m_scrollTypeButtons = new QButtonGroup(this);
@@ -106,31 +110,34 @@ void CommandPanel::createControls()
     }
     EditStep = new QLineEdit(GroupBoxAnim);
     EditStep->setToolTip(u8("Pas (pixels)"));
-    EditStep->setMaximumWidth(60);
-    anim->addWidget(RadioGroupScrollType, 2, 0, 1, 2);
-    anim->addWidget(EditStep, 3, 1);
+    EditStep->setAccessibleName(u8("Pas"));
+    EditStep->setMaximumWidth(40);
+    anim->addWidget(RadioGroupScrollType, 1, 0, 1, 3);
+    anim->addWidget(EditStep, 1, 3, Qt::AlignBottom);
     CheckBoxScrollDirection = newCheck("G->D / H->B");
     CheckBoxScrollBack = newCheck("Aller et Retour");
     CheckBoxCenter = newCheck("Centrer l'Image");
-    anim->addWidget(CheckBoxScrollDirection, 4, 0, 1, 2);
-    anim->addWidget(CheckBoxScrollBack, 5, 0, 1, 2);
-    anim->addWidget(CheckBoxCenter, 6, 0, 1, 2);
+    anim->addWidget(CheckBoxScrollDirection, 2, 0, 1, 2);
+    anim->addWidget(CheckBoxScrollBack, 2, 2, 1, 2);
+    anim->addWidget(CheckBoxCenter, 3, 0, 1, 4);
     panel->addWidget(GroupBoxAnim);
 
-    // Output.
+    // Output: each check box on the row of the field it governs.
     GroupBoxSave = new QGroupBox(u8("Enregistrement:"), PanelAnim);
     auto *save = new QGridLayout(GroupBoxSave);
     CheckBoxCopy = newCheck("Déplacer vers:");
     SpeedButtonCopy = new QToolButton(GroupBoxSave);
     SpeedButtonCopy->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
+    SpeedButtonCopy->setAccessibleName(u8("Choisir le dossier"));
     EditCopy = new QLineEdit(GroupBoxSave);
     CheckBoxSubDir = newCheck("Sous Répertoire:");
     EditSubDir = new QLineEdit(GroupBoxSave);
     CheckBoxRename = newCheck("Renommer:");
     EditDstName = new QLineEdit(GroupBoxSave);
     GroupBox1 = new QGroupBox(u8("ReNuméroter à partir de:"), GroupBoxSave);
-    auto *numbering = new QVBoxLayout(GroupBox1);
+    auto *numbering = new QHBoxLayout(GroupBox1);
     EditNumStart = new QLineEdit(GroupBox1);
+    EditNumStart->setMaximumWidth(60);
     CheckBoxFormat = new QCheckBox(u8("Numérotation Formatée "), GroupBox1);
     numbering->addWidget(EditNumStart);
     numbering->addWidget(CheckBoxFormat);
@@ -148,15 +155,21 @@ void CommandPanel::createControls()
     save->addWidget(CheckBoxCopy, 0, 0);
     save->addWidget(SpeedButtonCopy, 0, 1, Qt::AlignRight);
     save->addWidget(EditCopy, 1, 0, 1, 2);
-    save->addWidget(CheckBoxSubDir, 2, 0, 1, 2);
-    save->addWidget(EditSubDir, 3, 0, 1, 2);
-    save->addWidget(CheckBoxRename, 4, 0, 1, 2);
-    save->addWidget(EditDstName, 5, 0, 1, 2);
-    save->addWidget(GroupBox1, 6, 0, 1, 2);
-    save->addWidget(RadioGroupFormat, 7, 0, 1, 2);
-    save->addWidget(SpeedButtonOpJPG, 8, 0);
-    save->addWidget(SpeedButtonOpAVI, 8, 1);
+    save->addWidget(CheckBoxSubDir, 2, 0);
+    save->addWidget(EditSubDir, 2, 1);
+    save->addWidget(CheckBoxRename, 3, 0);
+    save->addWidget(EditDstName, 3, 1);
+    save->addWidget(GroupBox1, 4, 0, 1, 2);
+    save->addWidget(RadioGroupFormat, 5, 0, 1, 2);
+    save->addWidget(SpeedButtonOpJPG, 6, 0);
+    save->addWidget(SpeedButtonOpAVI, 6, 1);
     panel->addWidget(GroupBoxSave);
+    // A field without a label of its own is named after what introduces it.
+    const std::pair<QLineEdit *, const char *> fieldNames[] = { { EditSrcName, "Fichier Source Panorama:" },
+        { EditCopy, "Déplacer vers:" }, { EditSubDir, "Sous Répertoire:" }, { EditDstName, "Renommer:" },
+        { EditNumStart, "ReNuméroter à partir de:" } };
+    for (const auto &[field, name] : fieldNames)
+        field->setAccessibleName(u8(name));
 
     // Runs.
     auto *runs = new QGridLayout;
@@ -181,8 +194,10 @@ void CommandPanel::createControls()
     // Edits may shrink: the captions, not the fields, set the panel's width.
     for (QLineEdit *edit : PanelAnim->findChildren<QLineEdit *>())
         edit->setMinimumWidth(30);
-    for (QGroupBox *box : PanelAnim->findChildren<QGroupBox *>())
-        box->layout()->setContentsMargins(4, 4, 4, 4);
+    for (QGroupBox *box : PanelAnim->findChildren<QGroupBox *>()) {
+        box->layout()->setContentsMargins(3, 2, 3, 3);
+        box->layout()->setSpacing(3);
+    }
     setWidget(PanelAnim);
     // 245 pixels, or wider when this platform's fonts need it: the panel
     // scrolls vertically only, so its captions must fit across.

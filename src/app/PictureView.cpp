@@ -2,7 +2,6 @@
 
 #include "app/DisplayGeometry.h"
 
-#include <QContextMenuEvent>
 #include <QPaintEvent>
 #include <QPainter>
 
@@ -70,9 +69,4 @@ void PictureView::paintEvent(QPaintEvent *event)
         out[last] = 0xFF000000u | (std::uint32_t(in[2]) << 16) | (std::uint32_t(in[1]) << 8) | in[0];
     }
     painter.drawImage(part.topLeft(), m_paintBuffer, QRect(0, 0, part.width(), part.height()));
-}
-
-void PictureView::contextMenuEvent(QContextMenuEvent *event)
-{
-    emit contextMenuRequested(event->globalPos());
 }

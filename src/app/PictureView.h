@@ -31,12 +31,8 @@ public:
     // Recomputes both areas and schedules a repaint.
     void Layout(int visiblePanelWidth);
 
-signals:
-    void contextMenuRequested(const QPoint &globalPos);
-
 protected:
     void paintEvent(QPaintEvent *event) override;
-    void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
     Bitmap24 m_display;

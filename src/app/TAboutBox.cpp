@@ -58,7 +58,6 @@ TAboutBox::TAboutBox(QWidget *parent)
                                          "et le distribuer librement, sans le modifier ni le vendre."),
         this);
     info1->setWordWrap(true);
-    info1->setMinimumHeight(3 * info1->fontMetrics().lineSpacing());
     info3 = new QLabel(QString::fromUtf8("Cette version est une pré-version en cours de test. Travaillez toujours "
                                          "sur des copies de vos documents originaux."),
         this);
@@ -69,13 +68,29 @@ TAboutBox::TAboutBox(QWidget *parent)
     BitBtnOk->setDefault(true);
     connect(BitBtnOk, &QPushButton::clicked, this, &TAboutBox::BitBtnOkClick);
 
+    // Everything must fit the box's fixed size, one band below the other:
+    // small type and tight spacing under the logo.
+    QFont small = font();
+    small.setPixelSize(11);
+    for (QLabel *label : { labelVersion, Date, Copyright, info1, info3 })
+        label->setFont(small);
+    info1->setMinimumHeight(3 * info1->fontMetrics().lineSpacing());
     auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(25, 10, 25, 10);
+    layout->setContentsMargins(25, 8, 25, 8);
+    layout->setSpacing(3);
     layout->addWidget(Image1, 0, Qt::AlignHCenter);
+    layout->addSpacing(4);
     for (QLabel *label : { labelVersion, Date, Copyright, info1, info3 })
         layout->addWidget(label);
     layout->addStretch();
     layout->addWidget(BitBtnOk, 0, Qt::AlignHCenter);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    labelVersion->setObjectName(QStringLiteral("labelVersion"));
+    Date->setObjectName(QStringLiteral("Date"));
+    Copyright->setObjectName(QStringLiteral("Copyright"));
+    info1->setObjectName(QStringLiteral("info1"));
+    info3->setObjectName(QStringLiteral("info3"));
+    BitBtnOk->setObjectName(QStringLiteral("BitBtnOk"));
     FormCreate();
 }
 

@@ -51,7 +51,6 @@ TFormMain::TFormMain(
     setCentralWidget(m_view);
     createMenus();
     connectPanel();
-    connect(m_view, &PictureView::contextMenuRequested, this, &TFormMain::showPopupMenu);
     StatusBar1Text->setObjectName(QStringLiteral("StatusBar1Text"));
     statusBar()->addWidget(StatusBar1Text, 1);
     statusBar()->setFixedHeight(24);
@@ -221,10 +220,11 @@ bool TFormMain::FormKeyDown(int key)
     return true;
 }
 
-void TFormMain::showPopupMenu(const QPoint &globalPos)
+// The context menu belongs to the whole window: a right click anywhere that
+// no control answers itself (drawing area, status line) opens it.
+void TFormMain::contextMenuEvent(QContextMenuEvent *event)
 {
-    PopupMenuPopup();
-    PopupMenu->popup(globalPos);
+    PopupMenu->popup(event->globalPos());
 }
 
 void TFormMain::closeEvent(QCloseEvent *event)

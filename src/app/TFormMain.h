@@ -86,6 +86,7 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -94,7 +95,6 @@ private:
     void createMenus();
     void connectPanel();
     void setStatus(const std::string &text);
-    void showPopupMenu(const QPoint &globalPos);
     using Command = void (TFormMain::*)();
     struct MenuEntry {
         const char *name = nullptr; // none: a separator

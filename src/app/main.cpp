@@ -1,3 +1,4 @@
+#include "app/ApplicationSetup.h"
 #include "app/TAboutBox.h"
 #include "app/TFormHelp.h"
 #include "app/TFormMain.h"
@@ -51,13 +52,8 @@ int main(int argc, char **argv)
 {
     QtWindowServices services;
     TraveliaApplication app(argc, argv, services);
-    QApplication::setApplicationName(QStringLiteral("Travelia"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Travelia"));
-    QApplication::setQuitOnLastWindowClosed(false);
-    // The program speaks French: so do Qt's own dialogs and buttons.
     QTranslator qtFrench;
-    if (qtFrench.load(QStringLiteral("qtbase_fr"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QCoreApplication::installTranslator(&qtFrench);
+    SetUpApplication(app, qtFrench);
 
     // The windows in their start-up order; only the first is shown.
     TJpegOptions jpegOptions; // the program's one set of JPEG settings

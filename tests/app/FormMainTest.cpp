@@ -1,6 +1,6 @@
-#include "app/TFormHelp.h"
 #include "app/CommandPanel.h"
 #include "app/PictureView.h"
+#include "app/TFormHelp.h"
 #include "app/TFormMain.h"
 
 #include "../picture/FFmpegTestEncoder.h"
@@ -9,8 +9,10 @@
 #include "options/JpegOptions.h"
 #include "output/FrameFile.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
+#include <QContextMenuEvent>
 #include <QElapsedTimer>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -20,6 +22,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QSet>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTest>
@@ -134,6 +137,54 @@ TEST_F(FormMainTest, StartsInFrenchWithThePanelDefaults)
         << "the panel's captions fit across, beside its vertical scroll bar";
     EXPECT_EQ(form.statusBar()->height(), 24);
     EXPECT_EQ(form.size(), QSize(1040, 760));
+}
+
+// With a picture open, the panel once needed scrolling at the start size:
+// "Vérifier" and "STOP" were cut and the last two buttons hidden.
+TEST_F(FormMainTest, PanelFitsTheStartSizeWithAPictureOpen)
+{
+    open(writePanorama(600, 150));
+    QCoreApplication::processEvents();
+    CommandPanel &panel = form.Panel();
+    EXPECT_LE(panel.widget()->minimumSizeHint().height(), panel.viewport()->height());
+    for (QWidget *button : std::initializer_list<QWidget *> {
+             panel.SpeedButtonVerify, panel.SpeedButtonStop, panel.SpeedButtonFilename, panel.SpeedButtonDefault }) {
+        const QRect inViewport(button->mapTo(panel.viewport(), QPoint(0, 0)), button->size());
+        EXPECT_TRUE(panel.viewport()->rect().contains(inViewport)) << button->objectName().toStdString();
+    }
+    // The step field stands beside the scroll-type group.
+    const QRect step(panel.EditStep->mapTo(panel.PanelAnim, QPoint(0, 0)), panel.EditStep->size());
+    const QRect group(
+        panel.RadioGroupScrollType->mapTo(panel.PanelAnim, QPoint(0, 0)), panel.RadioGroupScrollType->size());
+    EXPECT_GE(step.left(), group.right());
+    EXPECT_LT(step.top(), group.bottom());
+    EXPECT_GT(step.bottom(), group.top());
+}
+
+// Every field of the panel carries a name of its own for screen readers and
+// accessibility-driven tests; once five of them were all "Enregistrement:".
+TEST_F(FormMainTest, EveryPanelFieldHasItsOwnAccessibleName)
+{
+    QSet<QString> names;
+    for (QLineEdit *edit : form.Panel().findChildren<QLineEdit *>()) {
+        QAccessibleInterface *a = QAccessible::queryAccessibleInterface(edit);
+        ASSERT_NE(a, nullptr);
+        const QString name = a->text(QAccessible::Name);
+        EXPECT_FALSE(name.isEmpty()) << edit->objectName().toStdString();
+        EXPECT_FALSE(names.contains(name)) << name.toStdString() << " names two fields";
+        names.insert(name);
+    }
+    EXPECT_EQ(names.size(), 8);
+}
+
+// The context menu belongs to the whole window, the status line included.
+TEST_F(FormMainTest, RightClickOnTheStatusLineOpensTheContextMenu)
+{
+    QWidget *status = form.statusBar();
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(10, 10), status->mapToGlobal(QPoint(10, 10)));
+    QApplication::sendEvent(status, &event);
+    EXPECT_TRUE(popup()->isVisible());
+    popup()->hide();
 }
 
 TEST_F(FormMainTest, MenusHoldEveryEntryInOrder)

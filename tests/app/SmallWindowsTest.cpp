@@ -1,3 +1,4 @@
+#include "app/ApplicationSetup.h"
 #include "app/HelpText.h"
 #include "app/TAboutBox.h"
 #include "app/TFormHelp.h"
@@ -11,6 +12,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <QTranslator>
 
 #include <gtest/gtest.h>
 
@@ -104,6 +106,44 @@ TEST(AboutBox, LabelsAndLogo)
     EXPECT_EQ(logo.size(), QSize(351, 152));
     QTimer::singleShot(0, &about, [&] { about.BitBtnOk->click(); });
     EXPECT_EQ(about.exec(), QDialog::Accepted);
+}
+
+// The version line once stood on the logo's film strip: each part of the box
+// now has a band of its own, top to bottom, inside the box.
+TEST(AboutBox, VersionLabelBelowTheLogoAndNothingOverlaps)
+{
+    TAboutBox about;
+    about.show();
+    QCoreApplication::processEvents();
+    const QWidget *order[]
+        = { about.Image1, about.labelVersion, about.Date, about.Copyright, about.info1, about.info3, about.BitBtnOk };
+    int bottom = 0;
+    for (const QWidget *w : order) {
+        const QRect r = w->geometry();
+        EXPECT_GE(r.top(), bottom) << w->objectName().toStdString() << " overlaps the part above it";
+        EXPECT_GE(r.height(), w->minimumSizeHint().height()) << "squeezed";
+        bottom = r.bottom() + 1;
+    }
+    EXPECT_LE(bottom, about.height());
+    about.hide();
+}
+
+} // namespace
+
+namespace {
+
+// Window titles once read "Erreur — Travelia": a display name set on the
+// application is appended by the window manager to every title. Without one,
+// the display name follows the application's name.
+TEST(ApplicationSetup, SetsNoDisplayNameSoTitlesStayExact)
+{
+    QTranslator translator;
+    SetUpApplication(*qApp, translator);
+    EXPECT_EQ(QCoreApplication::applicationName(), "Travelia");
+    QCoreApplication::setApplicationName(QStringLiteral("probe"));
+    EXPECT_EQ(QGuiApplication::applicationDisplayName(), "probe");
+    QCoreApplication::setApplicationName(QStringLiteral("Travelia"));
+    QCoreApplication::removeTranslator(&translator);
 }
 
 } // namespace

@@ -1,0 +1,12 @@
+#pragma once
+
+class QApplication;
+class QTranslator;
+
+// The application object as the program runs it: its name, no quitting when
+// a secondary window closes last, and Qt's own dialogs in French (through
+// the given translator, which must outlive the application's use of it).
+// No display name is set: the window manager would append it to every
+// window title ("Erreur — Travelia"), and titles must read exactly as the
+// program sets them.
+void SetUpApplication(QApplication &app, QTranslator &qtFrench);
