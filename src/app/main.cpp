@@ -65,7 +65,7 @@ int main(int argc, char **argv)
     TAboutBox about(&main);
     TFormOpAvi opAvi(&main);
     TFormView view(&main);
-    TFormencours encours(&main);
+    TFormencours encours(main.Run().StopRequested, services, &main);
 
     services.setOverwriteDialog([&yesAllNo](const std::string &fileName, const std::string &caption) {
         return yesAllNo.AskOverwrite(fileName, caption);

@@ -1,13 +1,105 @@
 #include "output/TFormencours.h"
 
-#include <QLabel>
-#include <QVBoxLayout>
+#include "platform/MessagePump.h"
 
-TFormencours::TFormencours(QWidget *parent)
-    : QWidget(parent, Qt::Tool)
+#include <QCloseEvent>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include <algorithm>
+
+TFormencours::TFormencours(bool &stopRequested, MessagePump &pump, QWidget *parent)
+    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint)
+    , m_stopRequested(stopRequested)
+    , m_pump(pump)
 {
     setWindowTitle(QStringLiteral("Enregistrement en cours..."));
-    auto *layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(this));
-    resize(320, 90);
+    setFixedSize(380, 175);
+    move(639, 215);
+    QFont windowFont = font();
+    windowFont.setPixelSize(11);
+    setFont(windowFont);
+    setAutoFillBackground(true);
+    QPalette teal = palette();
+    teal.setColor(QPalette::Window, QColor(0, 128, 128));
+    teal.setColor(QPalette::WindowText, Qt::white);
+    setPalette(teal);
+
+    QFont labelFont = windowFont;
+    labelFont.setPixelSize(13);
+    Label1 = new QLabel(QString::fromUtf8("Patientez ... La compression peut être longue ..."), this);
+    LabelProgress = new QLabel(QStringLiteral("LabelProgress"), this);
+    for (QLabel *label : { Label1, LabelProgress }) {
+        label->setFont(labelFont);
+        label->setTextFormat(Qt::PlainText);
+    }
+    Label1->setGeometry(16, 12, 348, 24);
+    LabelProgress->setGeometry(16, 44, 348, 24);
+    ProgressBar1 = new QProgressBar(this);
+    ProgressBar1->setRange(0, 100);
+    ProgressBar1->setValue(0);
+    ProgressBar1->setTextVisible(false);
+    ProgressBar1->setGeometry(16, 84, 280, 20);
+    SpeedButton1 = new QPushButton(QStringLiteral("Stop"), this);
+    SpeedButton1->setGeometry(312, 70, 49, 49);
+    SpeedButton1->setAutoDefault(false);
+    connect(SpeedButton1, &QPushButton::clicked, this, &TFormencours::SpeedButton1Click);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    LabelProgress->setObjectName(QStringLiteral("LabelProgress"));
+    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
+
+    // Every show and every hide switches the timer off and nothing switches it
+    // on again: it could only move the bar of the hidden window, waking the
+    // program a hundred times a second. It is kept, stopped.
+    connect(&Timer1, &QTimer::timeout, this, &TFormencours::Timer1Timer);
+    Timer1.setInterval(10);
+}
+
+void TFormencours::startPass(std::int32_t frames)
+{
+    // A pass without frames shows an empty bar; a count below zero (a frame
+    // larger than the panorama) is a pass without frames too.
+    ProgressBar1->setMaximum(std::max<std::int32_t>(frames, 0));
+    ProgressBar1->setMinimum(0);
+    ProgressBar1->setValue(0);
+}
+
+void TFormencours::frameStarting(std::int32_t indexInPass, const std::string &text)
+{
+    ProgressBar1->setValue(indexInPass);
+    LabelProgress->setText(QString::fromStdString(text));
+}
+
+void TFormencours::SpeedButton1Click()
+{
+    m_stopRequested = true;
+}
+
+void TFormencours::Timer1Timer()
+{
+    int position = ProgressBar1->value() + 1;
+    if (position > ProgressBar1->maximum())
+        position = ProgressBar1->minimum();
+    ProgressBar1->setValue(position);
+    m_pump.processMessages();
+}
+
+void TFormencours::showEvent(QShowEvent *event)
+{
+    Timer1.stop();
+    QWidget::showEvent(event);
+}
+
+void TFormencours::hideEvent(QHideEvent *event)
+{
+    Timer1.stop();
+    QWidget::hideEvent(event);
+}
+
+void TFormencours::closeEvent(QCloseEvent *event)
+{
+    // Only the run hides the window.
+    event->ignore();
 }

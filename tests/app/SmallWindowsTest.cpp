@@ -3,6 +3,8 @@
 #include "app/TAboutBox.h"
 #include "app/TFormHelp.h"
 #include "output/TDlgYesAllNo.h"
+#include "output/TFormencours.h"
+#include "platform/MessagePump.h"
 
 #include "TestUtils.h"
 
@@ -10,6 +12,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
 #include <QTranslator>
@@ -145,5 +148,57 @@ TEST(ApplicationSetup, SetsNoDisplayNameSoTitlesStayExact)
     QCoreApplication::setApplicationName(QStringLiteral("Travelia"));
     QCoreApplication::removeTranslator(&translator);
 }
+
+} // namespace
+
+namespace {
+
+class ProgressWindowTest : public ::testing::Test {
+protected:
+    struct NoPump : MessagePump {
+        void processMessages() override { ++pumps; }
+        void waitForMessages() override { }
+        int pumps = 0;
+    };
+    bool stop = false;
+    NoPump pump;
+    TFormencours window { stop, pump };
+};
+
+TEST_F(ProgressWindowTest, OnlyTheRunClosesItAndStopRaisesTheSharedRequest)
+{
+    window.showProgress();
+    EXPECT_FALSE(window.close()) << "the close box does nothing while it is shown";
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_FALSE(window.Timer1.isActive());
+    window.SpeedButton1->click();
+    EXPECT_TRUE(stop);
+    window.hideProgress();
+    EXPECT_FALSE(window.isVisible());
+}
+
+struct TickCase {
+    const char *name;
+    int frames; // the pass length given at its start
+    int position; // where the bar stands before the tick
+    int after;
+};
+
+class ProgressTickTest : public ProgressWindowTest, public ::testing::WithParamInterface<TickCase> { };
+
+TEST_P(ProgressTickTest, MovesOneStepAndWrapsPastTheEnd)
+{
+    const TickCase &c = GetParam();
+    window.startPass(c.frames);
+    window.frameStarting(c.position, "Frame");
+    window.Timer1Timer();
+    EXPECT_EQ(window.ProgressBar1->value(), c.after);
+    EXPECT_EQ(pump.pumps, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Bars, ProgressTickTest,
+    ::testing::Values(TickCase { "middle", 10, 4, 5 }, TickCase { "last", 10, 10, 0 },
+        TickCase { "emptyPass", 0, 0, 0 }, TickCase { "negativeCountIsEmpty", -3, 0, 0 }),
+    [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace
