@@ -17,10 +17,10 @@ extern "C" {
 #include <fcntl.h>
 #include <filesystem>
 #include <new>
+#include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
 
 namespace {
 
@@ -262,8 +262,10 @@ AviWriter::~AviWriter()
     m_encoder.reset();
     m_format.reset();
     m_io.reset();
+    // Releasing has no result to give: a failed rename leaves the old file
+    // and removes the new one.
     if (m_headerWritten)
-        m_file.commit();
+        (void)m_file.commit();
 }
 
 int AviWriter::createStream(const AVISTREAMINFO &info)

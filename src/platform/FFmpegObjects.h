@@ -69,14 +69,14 @@ inline const AVPixelFormat *supportedPixelFormats(const AVCodec *codec)
 #endif
 }
 
-// Asks the encoder for an intra frame.
-inline void requestKeyFrame(AVFrame *frame)
+// Asks the encoder for an intra frame, or leaves the choice to it.
+inline void requestKeyFrame(AVFrame *frame, bool key)
 {
-    frame->pict_type = AV_PICTURE_TYPE_I;
+    frame->pict_type = key ? AV_PICTURE_TYPE_I : AV_PICTURE_TYPE_NONE;
 #if LIBAVUTIL_VERSION_INT >= AV_VERSION_INT(58, 7, 100)
-    frame->flags |= AV_FRAME_FLAG_KEY;
+    frame->flags = key ? frame->flags | AV_FRAME_FLAG_KEY : frame->flags & ~AV_FRAME_FLAG_KEY;
 #else
-    frame->key_frame = 1;
+    frame->key_frame = key;
 #endif
 }
 

@@ -175,7 +175,8 @@ bool VideoEncoder::open(const AVCodec *codec, const EncoderParams &params)
             return false;
     }
     if (std::strcmp(codec->name, "libx265") == 0)
-        av_opt_set(context.get(), "x265-params", "log-level=none", AV_OPT_SEARCH_CHILDREN); // prints on stderr itself
+        // It prints on stderr itself; should the option go, it is only chattier.
+        (void)av_opt_set(context.get(), "x265-params", "log-level=none", AV_OPT_SEARCH_CHILDREN);
 
     frame->format = format;
     frame->width = params.width;
@@ -203,9 +204,7 @@ int VideoEncoder::send(const std::uint8_t *rows, std::size_t stride, std::int64_
     if (sws_scale(m_sws.get(), source, sourceStride, 0, height, m_frame->data, m_frame->linesize) != height)
         return AVERROR(EINVAL);
     m_frame->pts = pts;
-    m_frame->pict_type = AV_PICTURE_TYPE_NONE;
-    if (keyFrame)
-        ffmpeg::requestKeyFrame(m_frame.get());
+    ffmpeg::requestKeyFrame(m_frame.get(), keyFrame);
     if (m_context->flags & AV_CODEC_FLAG_QSCALE)
         m_frame->quality = m_context->global_quality; // fixed-quantiser encoders read it from each frame
     return avcodec_send_frame(m_context.get(), m_frame.get());

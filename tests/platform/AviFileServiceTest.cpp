@@ -522,6 +522,7 @@ TEST(AviOpenDml, fileAboveOneGigabyteIsReadWhole)
     const VideoStreamProbe probe = probeVideo(run.path);
     EXPECT_EQ(probe.packets, frames);
     EXPECT_EQ(probe.packetFlags.size(), std::size_t(frames));
+    EXPECT_EQ(runTool("ffmpeg", { "-nostdin", "-v", "error", "-i", run.path, "-f", "null", "-" }).err, "");
     std::cout << "OpenDML file: " << size << " bytes, " << probe.packets << " frames, written in " << seconds << " s\n";
     EXPECT_GT(size, std::uintmax_t(1) << 30);
 }
