@@ -23,14 +23,15 @@ TEST_P(AviFrameLayout, isA24BitBottomUpHeaderAndPaddedRows)
     const AviFrameSizes sizes = GetAviFrameSizes(frame);
     ASSERT_EQ(sizes.HeaderSize, 40u);
     ASSERT_EQ(sizes.ImageSize, rowBytes * height);
-    std::vector<std::uint8_t> header(sizes.HeaderSize, 0xEE), pixels(sizes.ImageSize, 0xEE);
+    std::vector<std::uint8_t> header(40, 0xEE), pixels(sizes.ImageSize, 0xEE);
+    EXPECT_FALSE(ConvertAviFrame(frame, header, std::span(pixels).first(pixels.size() - 1))) << "a buffer too short";
+    EXPECT_EQ(pixels[0], 0xEE) << "nothing written";
     ASSERT_TRUE(ConvertAviFrame(frame, header, pixels));
 
     EXPECT_EQ(le32(header, 0), 40u);
     EXPECT_EQ(le32(header, 4), std::uint32_t(width));
     EXPECT_EQ(le32(header, 8), std::uint32_t(height)) << "positive: bottom row first";
-    EXPECT_EQ(header[12] | header[13] << 8, 1) << "planes";
-    EXPECT_EQ(header[14] | header[15] << 8, 24) << "bits per pixel";
+    EXPECT_EQ(le32(header, 12), 24u << 16 | 1) << "1 plane, 24 bits per pixel";
     EXPECT_EQ(le32(header, 16), 0u) << "BI_RGB";
     EXPECT_EQ(le32(header, 20), sizes.ImageSize);
     for (std::size_t at = 24; at < 40; at += 4)
@@ -47,38 +48,11 @@ TEST_P(AviFrameLayout, isA24BitBottomUpHeaderAndPaddedRows)
 
 INSTANTIATE_TEST_SUITE_P(Widths, AviFrameLayout, testing::Values(1, 2, 3, 4, 5, 7, 300));
 
-struct SizeCase {
-    const char *name;
-    int width, height;
-    std::size_t headerBytes, pixelBytes;
-    bool converts;
-};
-
-class AviFrameBuffers : public testing::TestWithParam<SizeCase> { };
-
-TEST_P(AviFrameBuffers, mustHaveTheFrameSize)
-{
-    const SizeCase c = GetParam();
-    Bitmap24 frame;
-    ASSERT_TRUE(frame.resize(c.width, c.height));
-    frame.fill(1, 2, 3);
-    std::vector<std::uint8_t> header(c.headerBytes, 0xEE), pixels(c.pixelBytes, 0xEE);
-    EXPECT_EQ(ConvertAviFrame(frame, header, pixels), c.converts);
-    if (!c.converts) {
-        EXPECT_EQ(header, std::vector<std::uint8_t>(c.headerBytes, 0xEE)) << "nothing written";
-        EXPECT_EQ(pixels, std::vector<std::uint8_t>(c.pixelBytes, 0xEE));
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(Buffers, AviFrameBuffers,
-    testing::Values(SizeCase { "exact", 2, 2, 40, 16, true }, SizeCase { "shortPixels", 2, 2, 40, 15, false },
-        SizeCase { "longPixels", 2, 2, 40, 17, false }, SizeCase { "shortHeader", 2, 2, 39, 16, false },
-        SizeCase { "emptyBitmap", 0, 0, 40, 0, false }),
-    [](const auto &info) { return std::string(info.param.name); });
-
 TEST(AviFrameSizes, anEmptyBitmapHasNoDescription)
 {
+    std::vector<std::uint8_t> header(40);
     EXPECT_EQ(GetAviFrameSizes(Bitmap24()).HeaderSize, 0u);
+    EXPECT_FALSE(ConvertAviFrame(Bitmap24(), header, {}));
 }
 
 } // namespace

@@ -18,13 +18,17 @@ namespace {
 constexpr std::uint32_t kMjpg = mmioFOURCC('M', 'J', 'P', 'G');
 constexpr std::uint32_t kH264 = mmioFOURCC('H', '2', '6', '4');
 
-// Acts on the modal window once it is up.
-void whenModalShows(std::function<void(QWidget *)> act)
+// Acts on the modal window once it is up, then presses one of its buttons.
+void whenModalShows(std::function<void(QWidget *)> act, const char *button)
 {
-    QTimer::singleShot(0, [act] {
+    QTimer::singleShot(0, [act, button] {
         QWidget *modal = QApplication::activeModalWidget();
         ASSERT_NE(modal, nullptr);
         act(modal);
+        for (QPushButton *b : modal->findChildren<QPushButton *>())
+            if (b->text() == QString::fromUtf8(button))
+                return b->click();
+        modal->close();
     });
 }
 
@@ -33,28 +37,17 @@ template <class Widget> Widget *field(QWidget *window, const char *accessibleNam
     for (Widget *w : window->findChildren<Widget *>())
         if (w->accessibleName() == QString::fromUtf8(accessibleName))
             return w;
-    ADD_FAILURE() << "no field " << accessibleName;
-    return nullptr;
+    throw std::runtime_error(std::string("no field ") + accessibleName);
 }
 
-QPushButton *button(QWidget *window, const char *text)
+AVICOMPRESSOPTIONS options(std::uint32_t handler, std::uint32_t quality = 10000,
+    std::uint32_t flags = AVICOMPRESSF_VALID | AVICOMPRESSF_KEYFRAMES | AVICOMPRESSF_DATARATE, std::uint32_t bytes = 0)
 {
-    for (QPushButton *b : window->findChildren<QPushButton *>())
-        if (b->text() == QString::fromUtf8(text))
-            return b;
-    return nullptr;
-}
-
-AVICOMPRESSOPTIONS runOptions(std::uint32_t handler)
-{
-    AVICOMPRESSOPTIONS options;
-    options.fccType = handler ? ICTYPE_VIDEO : 0;
-    options.fccHandler = handler;
-    options.dwKeyFrameEvery = 1;
-    options.dwQuality = 10000;
-    options.dwFlags = AVICOMPRESSF_VALID | AVICOMPRESSF_KEYFRAMES | AVICOMPRESSF_DATARATE;
-    options.dwInterleaveEvery = 1;
-    return options;
+    AVICOMPRESSOPTIONS o;
+    o.fccType = handler ? ICTYPE_VIDEO : 0;
+    o.fccHandler = handler, o.dwKeyFrameEvery = 1, o.dwQuality = quality, o.dwFlags = flags;
+    o.dwBytesPerSecond = bytes, o.dwInterleaveEvery = 1;
+    return o;
 }
 
 struct PresetCase {
@@ -73,88 +66,74 @@ TEST_P(AviCompressionPreset, showsTheOptions)
     const PresetCase c = GetParam();
     AviCompressionDialog dialog(c.options);
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Compression vidéo"));
-    QComboBox *compressor = field<QComboBox>(&dialog, "Compresseur");
-    ASSERT_NE(compressor, nullptr);
-    EXPECT_EQ(compressor->itemText(0), QStringLiteral("Sans Compression"));
-    EXPECT_EQ(compressor->currentData().toUInt(), c.shownHandler);
-    EXPECT_EQ(field<QSpinBox>(&dialog, "Qualité (0 à 10000)")->value(), c.quality);
-    EXPECT_EQ(field<QSpinBox>(&dialog, "Image clé toutes les")->value(), c.keyFrames);
-    EXPECT_EQ(dialog.findChild<QCheckBox *>()->isChecked(), c.dataRateOn);
-    EXPECT_EQ(field<QSpinBox>(&dialog, "Débit (Ko/s)")->value(), c.dataRate);
-}
-
-AVICOMPRESSOPTIONS with(AVICOMPRESSOPTIONS options, std::uint32_t quality, std::uint32_t flags, std::uint32_t bytes)
-{
-    options.dwQuality = quality;
-    options.dwFlags = flags;
-    options.dwBytesPerSecond = bytes;
-    return options;
+    EXPECT_EQ(field<QComboBox>(&dialog, "Compresseur")->itemText(0), QStringLiteral("Sans Compression"));
+    EXPECT_EQ(std::tuple(field<QComboBox>(&dialog, "Compresseur")->currentData().toUInt(),
+                  field<QSpinBox>(&dialog, "Qualité (0 à 10000)")->value(),
+                  field<QSpinBox>(&dialog, "Image clé toutes les")->value(),
+                  dialog.findChild<QCheckBox *>()->isChecked(), field<QSpinBox>(&dialog, "Débit (Ko/s)")->value()),
+        std::tuple(c.shownHandler, c.quality, c.keyFrames, c.dataRateOn, c.dataRate));
 }
 
 INSTANTIATE_TEST_SUITE_P(Options, AviCompressionPreset,
-    testing::Values(PresetCase { "run", runOptions(kMjpg), kMjpg, 10000, 1, false, 300 },
-        PresetCase { "noCompressor", runOptions(0), 0, 10000, 1, false, 300 },
-        PresetCase { "unknownCompressor", runOptions(mmioFOURCC('Z', 'Z', 'Z', 'Z')), 0, 10000, 1, false, 300 },
-        PresetCase { "lowerCaseCode", runOptions(mmioFOURCC('m', 'j', 'p', 'g')), kMjpg, 10000, 1, false, 300 },
+    testing::Values(PresetCase { "run", options(kMjpg), kMjpg, 10000, 1, false, 300 },
+        PresetCase { "noCompressor", options(0), 0, 10000, 1, false, 300 },
+        PresetCase { "unknownCompressor", options(mmioFOURCC('Z', 'Z', 'Z', 'Z')), 0, 10000, 1, false, 300 },
+        PresetCase { "codeInLowerCase", options(mmioFOURCC('m', 'j', 'p', 'g')), kMjpg, 10000, 1, false, 300 },
         PresetCase { "defaultQualityAndDataRate",
-            with(runOptions(kH264), 0xFFFFFFFF, AVICOMPRESSF_VALID | AVICOMPRESSF_DATARATE, 2048), kH264, 10000, 0,
-            true, 2 }),
+            options(kH264, 0xFFFFFFFF, AVICOMPRESSF_VALID | AVICOMPRESSF_DATARATE, 2048), kH264, 10000, 0, true, 2 }),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(AviCompressionDialog, okWritesTheChoiceBack)
 {
-    AVICOMPRESSOPTIONS options = runOptions(0);
-    whenModalShows([](QWidget *modal) {
-        QComboBox *compressor = field<QComboBox>(modal, "Compresseur");
-        compressor->setCurrentIndex(compressor->findData(kH264));
-        field<QSpinBox>(modal, "Qualité (0 à 10000)")->setValue(7000);
-        field<QSpinBox>(modal, "Image clé toutes les")->setValue(5);
-        modal->findChild<QCheckBox *>()->setChecked(true);
-        field<QSpinBox>(modal, "Débit (Ko/s)")->setValue(100);
-        button(modal, "OK")->click();
-    });
-    ASSERT_TRUE(runAviCompressionDialog(nullptr, options));
-    EXPECT_EQ(options.fccType, ICTYPE_VIDEO);
-    EXPECT_EQ(options.fccHandler, kH264);
-    EXPECT_EQ(options.dwQuality, 7000u);
-    EXPECT_EQ(options.dwKeyFrameEvery, 5u);
-    EXPECT_EQ(options.dwBytesPerSecond, 100u * 1024);
-    EXPECT_EQ(options.dwFlags, AVICOMPRESSF_VALID | AVICOMPRESSF_KEYFRAMES | AVICOMPRESSF_DATARATE);
-    EXPECT_EQ(options.dwInterleaveEvery, 1u) << "left as it was";
+    AVICOMPRESSOPTIONS chosen = options(0);
+    whenModalShows(
+        [](QWidget *modal) {
+            auto *compressor = field<QComboBox>(modal, "Compresseur");
+            compressor->setCurrentIndex(compressor->findData(kH264));
+            field<QSpinBox>(modal, "Qualité (0 à 10000)")->setValue(7000);
+            field<QSpinBox>(modal, "Image clé toutes les")->setValue(5);
+            modal->findChild<QCheckBox *>()->setChecked(true);
+            field<QSpinBox>(modal, "Débit (Ko/s)")->setValue(100);
+        },
+        "OK");
+    ASSERT_TRUE(runAviCompressionDialog(nullptr, chosen));
+    const AVICOMPRESSOPTIONS expected = options(kH264, 7000, 14, 100 * 1024);
+    EXPECT_EQ(std::tie(chosen.fccType, chosen.fccHandler, chosen.dwQuality, chosen.dwBytesPerSecond, chosen.dwFlags),
+        std::tie(
+            expected.fccType, expected.fccHandler, expected.dwQuality, expected.dwBytesPerSecond, expected.dwFlags));
+    EXPECT_EQ(chosen.dwKeyFrameEvery, 5u);
+    EXPECT_EQ(chosen.dwInterleaveEvery, 1u) << "left as it was";
 
-    whenModalShows([](QWidget *modal) {
-        field<QComboBox>(modal, "Compresseur")->setCurrentIndex(0);
-        field<QSpinBox>(modal, "Image clé toutes les")->setValue(0);
-        modal->findChild<QCheckBox *>()->setChecked(false);
-        button(modal, "OK")->click();
-    });
-    ASSERT_TRUE(runAviCompressionDialog(nullptr, options));
-    EXPECT_EQ(options.fccType, 0u);
-    EXPECT_EQ(options.fccHandler, 0u);
-    EXPECT_EQ(options.dwBytesPerSecond, 0u);
-    EXPECT_EQ(options.dwFlags, AVICOMPRESSF_VALID) << "compressor defaults for key frames and data rate";
+    whenModalShows(
+        [](QWidget *modal) {
+            field<QComboBox>(modal, "Compresseur")->setCurrentIndex(0);
+            field<QSpinBox>(modal, "Image clé toutes les")->setValue(0);
+            modal->findChild<QCheckBox *>()->setChecked(false);
+        },
+        "OK");
+    ASSERT_TRUE(runAviCompressionDialog(nullptr, chosen));
+    EXPECT_EQ(std::tie(chosen.fccType, chosen.fccHandler, chosen.dwBytesPerSecond, chosen.dwFlags),
+        std::tuple(0u, 0u, 0u, AVICOMPRESSF_VALID))
+        << "no compressor; its defaults for key frames and data rate";
 }
 
-class AviCompressionCancel : public testing::TestWithParam<bool> { };
+class AviCompressionCancel : public testing::TestWithParam<const char *> { };
 
 TEST_P(AviCompressionCancel, leavesTheOptionsUntouched)
 {
-    const bool closeBox = GetParam();
-    AVICOMPRESSOPTIONS options = runOptions(kMjpg);
-    whenModalShows([closeBox](QWidget *modal) {
-        field<QComboBox>(modal, "Compresseur")->setCurrentIndex(0);
-        field<QSpinBox>(modal, "Qualité (0 à 10000)")->setValue(10);
-        if (closeBox)
-            modal->close();
-        else
-            button(modal, "Annuler")->click();
-    });
-    EXPECT_FALSE(runAviCompressionDialog(nullptr, options));
-    EXPECT_EQ(options.fccHandler, kMjpg);
-    EXPECT_EQ(options.dwQuality, 10000u);
+    AVICOMPRESSOPTIONS chosen = options(kMjpg);
+    whenModalShows(
+        [](QWidget *modal) {
+            field<QComboBox>(modal, "Compresseur")->setCurrentIndex(0);
+            field<QSpinBox>(modal, "Qualité (0 à 10000)")->setValue(10);
+        },
+        GetParam());
+    EXPECT_FALSE(runAviCompressionDialog(nullptr, chosen));
+    EXPECT_EQ(chosen.fccHandler, kMjpg);
+    EXPECT_EQ(chosen.dwQuality, 10000u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Ways, AviCompressionCancel, testing::Values(false, true),
-    [](const auto &info) { return std::string(info.param ? "closeBox" : "annuler"); });
+// The Annuler button, or the close box.
+INSTANTIATE_TEST_SUITE_P(Ways, AviCompressionCancel, testing::Values("Annuler", ""));
 
 } // namespace

@@ -3,6 +3,8 @@
 #include <QProcess>
 #include <QStringList>
 
+#include <cstdlib>
+#include <map>
 #include <sstream>
 
 ToolRun runTool(const std::string &program, const std::vector<std::string> &arguments)
@@ -23,33 +25,25 @@ ToolRun runTool(const std::string &program, const std::vector<std::string> &argu
 
 VideoStreamProbe probeVideo(const std::filesystem::path &file)
 {
-    VideoStreamProbe probe;
     const ToolRun run = runTool("ffprobe",
         { "-v", "error", "-count_packets", "-select_streams", "v:0", "-show_entries",
             "stream=codec_tag_string,width,height,r_frame_rate,nb_read_packets:packet=flags", "-of",
             "default=noprint_wrappers=1", file.string() });
+    VideoStreamProbe probe;
+    std::map<std::string, std::string> values;
     std::istringstream lines(run.out);
     for (std::string line; std::getline(lines, line);) {
         const std::size_t eq = line.find('=');
-        if (eq == std::string::npos)
-            continue;
-        const std::string key = line.substr(0, eq), value = line.substr(eq + 1);
-        if (key == "flags") {
-            probe.packetFlags.push_back(value);
-            continue;
-        }
-        probe.found = true;
-        if (key == "codec_tag_string")
-            probe.codecTag = value;
-        else if (key == "width")
-            probe.width = std::stoi(value);
-        else if (key == "height")
-            probe.height = std::stoi(value);
-        else if (key == "r_frame_rate")
-            probe.frameRate = value;
-        else if (key == "nb_read_packets")
-            probe.packets = value == "N/A" ? 0 : std::stol(value); // what it says for none
+        if (eq != std::string::npos && line.compare(0, eq, "flags") == 0)
+            probe.packetFlags.push_back(line.substr(eq + 1));
+        else if (eq != std::string::npos)
+            values[line.substr(0, eq)] = line.substr(eq + 1);
     }
+    probe.codecTag = values["codec_tag_string"];
+    probe.width = std::atoi(values["width"].c_str());
+    probe.height = std::atoi(values["height"].c_str());
+    probe.frameRate = values["r_frame_rate"];
+    probe.packets = std::atol(values["nb_read_packets"].c_str()); // "N/A" when there are none
     return probe;
 }
 

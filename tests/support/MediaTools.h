@@ -16,12 +16,11 @@ ToolRun runTool(const std::string &program, const std::vector<std::string> &argu
 
 // The first video stream as ffprobe sees it, reading the whole file.
 struct VideoStreamProbe {
-    bool found = false;
     std::string codecTag; // codec_tag_string: "FFV1", "[0][0][0][0]"
     int width = 0;
     int height = 0;
     std::string frameRate; // r_frame_rate: "10/1"
-    long packets = -1; // packets read
+    long packets = 0; // packets read
     std::vector<std::string> packetFlags; // "K_", "__"...
 };
 VideoStreamProbe probeVideo(const std::filesystem::path &file);
