@@ -202,7 +202,6 @@ private:
     bool m_hasStream = false;
     std::uint32_t m_rate = 0, m_scale = 1;
     std::string m_name;
-    int m_height = 0;
     std::size_t m_stride = 0;
     std::size_t m_imageSize = 0;
     std::uint32_t m_keyFrameEvery = 1;
@@ -256,7 +255,7 @@ AviWriter::~AviWriter()
         if (m_encoder && m_failure == AVIERR_OK && m_encoder->flush() >= 0)
             drainEncoder(nullptr);
         // Whatever happens now, the file keeps the frames written so far.
-        av_write_trailer(m_format.get());
+        (void)av_write_trailer(m_format.get());
         avio_flush(m_io.get());
     }
     m_encoder.reset();
@@ -346,7 +345,6 @@ int AviWriter::setFormat(const std::uint8_t *header, long size, const AVICOMPRES
         return fail(AVIERR_FILEWRITE);
     if (avformat_write_header(m_format.get(), nullptr) < 0)
         return fail(m_io->error < 0 ? AVIERR_FILEWRITE : AVIERR_BADFORMAT);
-    m_height = height;
     m_stride = stride;
     m_imageSize = stride * std::size_t(height);
     m_headerWritten = true;
