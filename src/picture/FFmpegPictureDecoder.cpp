@@ -2,12 +2,11 @@
 
 #include "common/Bitmap24.h"
 #include "common/MappedFile.h"
+#include "platform/FFmpegObjects.h"
 
 extern "C" {
-#include <libavcodec/avcodec.h>
 #include <libavutil/imgutils.h>
 #include <libavutil/pixdesc.h>
-#include <libswscale/swscale.h>
 }
 
 #include <cstring>
@@ -15,22 +14,10 @@ extern "C" {
 
 namespace {
 
-struct CodecContextDeleter {
-    void operator()(AVCodecContext *c) const { avcodec_free_context(&c); }
-};
-struct PacketDeleter {
-    void operator()(AVPacket *p) const { av_packet_free(&p); }
-};
-struct FrameDeleter {
-    void operator()(AVFrame *f) const { av_frame_free(&f); }
-};
-struct SwsDeleter {
-    void operator()(SwsContext *s) const { sws_freeContext(s); }
-};
-using CodecContextPtr = std::unique_ptr<AVCodecContext, CodecContextDeleter>;
-using PacketPtr = std::unique_ptr<AVPacket, PacketDeleter>;
-using FramePtr = std::unique_ptr<AVFrame, FrameDeleter>;
-using SwsPtr = std::unique_ptr<SwsContext, SwsDeleter>;
+using ffmpeg::CodecContextPtr;
+using ffmpeg::FramePtr;
+using ffmpeg::PacketPtr;
+using ffmpeg::SwsPtr;
 
 bool receiveFirstFrame(AVCodecContext *context, AVPacket *packet, AVFrame *frame)
 {
@@ -87,6 +74,7 @@ bool convertFrame(const AVFrame *frame, Bitmap24 &target)
 bool decodeWithFFmpeg(const std::string &fileName, const char *decoderName, Bitmap24 &target)
 {
     target.clear();
+    ffmpeg::quietLogs();
     const AVCodec *codec = avcodec_find_decoder_by_name(decoderName);
     if (!codec)
         return false;

@@ -1,0 +1,148 @@
+#include "platform/AviCompressionDialog.h"
+
+#include "platform/VideoCompressors.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+#include <QSpinBox>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kHandlerRole = Qt::UserRole;
+constexpr int kFlagsRole = Qt::UserRole + 1;
+constexpr int kMaxQuality = 10000;
+constexpr int kDefaultDataRate = 300; // Ko/s, shown while no data rate is set
+
+std::uint32_t upperCase(std::uint32_t code)
+{
+    std::uint32_t result = 0;
+    for (int shift = 0; shift < 32; shift += 8) {
+        const char c = char(code >> shift);
+        result |= std::uint32_t(std::uint8_t(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c)) << shift;
+    }
+    return result;
+}
+
+QString codeText(std::uint32_t code)
+{
+    const char bytes[4] = { char(code), char(code >> 8), char(code >> 16), char(code >> 24) };
+    return QString::fromLatin1(bytes, 4).trimmed();
+}
+
+// A field with its label, the label naming it for assistive technology too.
+QLabel *labelFor(QWidget *field, const QString &text)
+{
+    auto *label = new QLabel(text);
+    label->setBuddy(field);
+    field->setAccessibleName(QString(text).remove(QLatin1Char('&')).remove(QLatin1Char(':')).trimmed());
+    return label;
+}
+
+} // namespace
+
+AviCompressionDialog::AviCompressionDialog(const AVICOMPRESSOPTIONS &options, QWidget *parent)
+    : QDialog(parent)
+    , m_compressor(new QComboBox(this))
+    , m_qualitySlider(new QSlider(Qt::Horizontal, this))
+    , m_quality(new QSpinBox(this))
+    , m_keyFrames(new QSpinBox(this))
+    , m_dataRateOn(new QCheckBox(QStringLiteral("&Débit (Ko/s) :"), this))
+    , m_dataRate(new QSpinBox(this))
+{
+    setWindowTitle(QStringLiteral("Compression vidéo"));
+
+    m_compressor->addItem(QStringLiteral("Sans Compression"), 0u);
+    m_compressor->setItemData(0, 0u, kFlagsRole);
+    ICINFO info;
+    for (std::uint32_t i = 0; ICInfo(ICTYPE_VIDEO, i, &info); ++i) {
+        m_compressor->addItem(
+            QStringLiteral("%1 - %2").arg(codeText(info.fccHandler), QString::fromUtf16(info.szDescription)),
+            info.fccHandler);
+        m_compressor->setItemData(m_compressor->count() - 1, info.dwFlags, kFlagsRole);
+        if (options.fccHandler != 0 && upperCase(info.fccHandler) == upperCase(options.fccHandler))
+            m_compressor->setCurrentIndex(m_compressor->count() - 1);
+    }
+
+    m_qualitySlider->setRange(0, kMaxQuality);
+    m_qualitySlider->setPageStep(500);
+    m_qualitySlider->setAccessibleName(QStringLiteral("Curseur de qualité"));
+    m_quality->setRange(0, kMaxQuality);
+    m_quality->setSingleStep(100);
+    connect(m_qualitySlider, &QSlider::valueChanged, m_quality, &QSpinBox::setValue);
+    connect(m_quality, &QSpinBox::valueChanged, m_qualitySlider, &QSlider::setValue);
+    m_quality->setValue(int(std::min<std::uint32_t>(options.dwQuality, kMaxQuality)));
+
+    m_keyFrames->setRange(0, 100000);
+    m_keyFrames->setSpecialValueText(QStringLiteral("défaut"));
+    connect(m_keyFrames, &QSpinBox::valueChanged, this,
+        [this](int n) { m_keyFrames->setSuffix(n > 1 ? QStringLiteral(" images") : QStringLiteral(" image")); });
+    if (options.dwFlags & AVICOMPRESSF_KEYFRAMES)
+        m_keyFrames->setValue(int(std::min<std::uint32_t>(options.dwKeyFrameEvery, 100000)));
+
+    m_dataRate->setRange(1, 1000000);
+    m_dataRate->setAccessibleName(QStringLiteral("Débit (Ko/s)"));
+    const bool dataRate = (options.dwFlags & AVICOMPRESSF_DATARATE) && options.dwBytesPerSecond > 0;
+    m_dataRateOn->setChecked(dataRate);
+    m_dataRate->setValue(
+        dataRate ? int(std::max<std::uint32_t>(1, (options.dwBytesPerSecond + 512) / 1024)) : kDefaultDataRate);
+    connect(m_dataRateOn, &QCheckBox::toggled, this, &AviCompressionDialog::compressorChanged);
+
+    auto *form = new QFormLayout(this);
+    form->addRow(labelFor(m_compressor, QStringLiteral("&Compresseur :")), m_compressor);
+    auto *qualityRow = new QHBoxLayout;
+    qualityRow->addWidget(m_qualitySlider, 1);
+    qualityRow->addWidget(m_quality);
+    form->addRow(labelFor(m_quality, QStringLiteral("&Qualité (0 à 10000) :")), qualityRow);
+    form->addRow(labelFor(m_keyFrames, QStringLiteral("&Image clé toutes les :")), m_keyFrames);
+    form->addRow(m_dataRateOn, m_dataRate);
+    auto *buttons = new QDialogButtonBox(this);
+    QPushButton *ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+    buttons->addButton(QStringLiteral("Annuler"), QDialogButtonBox::RejectRole);
+    ok->setDefault(true);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    form->addRow(buttons);
+
+    connect(m_compressor, &QComboBox::currentIndexChanged, this, &AviCompressionDialog::compressorChanged);
+    compressorChanged();
+    setMinimumWidth(420);
+}
+
+void AviCompressionDialog::compressorChanged()
+{
+    const std::uint32_t flags = m_compressor->currentData(kFlagsRole).toUInt();
+    m_qualitySlider->setEnabled(flags & VIDCF_QUALITY);
+    m_quality->setEnabled(flags & VIDCF_QUALITY);
+    m_keyFrames->setEnabled(flags & VIDCF_TEMPORAL);
+    m_dataRateOn->setEnabled(flags & VIDCF_CRUNCH);
+    m_dataRate->setEnabled((flags & VIDCF_CRUNCH) && m_dataRateOn->isChecked());
+}
+
+void AviCompressionDialog::apply(AVICOMPRESSOPTIONS &options) const
+{
+    const std::uint32_t handler = m_compressor->currentData(kHandlerRole).toUInt();
+    options.fccType = handler ? ICTYPE_VIDEO : 0;
+    options.fccHandler = handler;
+    options.dwQuality = std::uint32_t(m_quality->value());
+    options.dwKeyFrameEvery = std::uint32_t(m_keyFrames->value());
+    options.dwBytesPerSecond = m_dataRateOn->isChecked() ? std::uint32_t(m_dataRate->value()) * 1024 : 0;
+    options.dwFlags = AVICOMPRESSF_VALID | (options.dwKeyFrameEvery ? AVICOMPRESSF_KEYFRAMES : 0)
+        | (options.dwBytesPerSecond ? AVICOMPRESSF_DATARATE : 0);
+}
+
+bool runAviCompressionDialog(QWidget *parent, AVICOMPRESSOPTIONS &options)
+{
+    AviCompressionDialog dialog(options, parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    dialog.apply(options);
+    return true;
+}

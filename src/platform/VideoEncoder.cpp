@@ -1,0 +1,247 @@
+#include "platform/VideoEncoder.h"
+
+extern "C" {
+#include <libavutil/opt.h>
+#include <libavutil/pixdesc.h>
+}
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+// How the quality (0..10000) reaches each encoder: linearly from the value
+// for 0 to the value for 10000 on the encoder's own scale.
+//
+// | encoders                                            | setting                               | 0 -> 10000 |
+// |-----------------------------------------------------|---------------------------------------|------------|
+// | mjpeg, mpeg1video, mpeg2video, mpeg4, msmpeg4v2,    | fixed quantiser: AV_CODEC_FLAG_QSCALE | 31 -> 1    |
+// | msmpeg4 (v3), wmv1, wmv2, h263p, flv, amv, speedhq, | and global_quality (also set on each  |            |
+// | snow, asv1, asv2, libxvid                           | frame), qmin lowered to 1             |            |
+// | libtheora                                           | the same flag, its 0..10 quality      | 0 -> 10    |
+// | libx264, libx265                                    | crf                                   | 51 -> 0    |
+// | libvpx-vp9, libaom-av1                              | crf, no bit rate: constant quality    | 63 -> 0    |
+// | libvpx (VP8)                                        | qmin = qmax = crf                     | 63 -> 0    |
+// | librav1e                                            | qp                                    | 255 -> 0   |
+// | lossless codecs (ffv1, huffyuv, ffvhuff, utvideo,   | none: the encoder's default           |            |
+// | magicyuv, png, zlib, zmbv...) and all others        |                                       |            |
+//
+// A data rate, when given, replaces the quality: bit_rate = 8 x bytes per second.
+enum class QualityKnob { FixedQuantiser, Crf, Qp, QuantiserRange };
+
+struct QualityRule {
+    const char *encoder;
+    QualityKnob knob;
+    int atZero;
+    int atFull;
+};
+
+constexpr QualityRule kQualityRules[] = {
+    { "mjpeg", QualityKnob::FixedQuantiser, 31, 1 },
+    { "mpeg1video", QualityKnob::FixedQuantiser, 31, 1 },
+    { "mpeg2video", QualityKnob::FixedQuantiser, 31, 1 },
+    { "mpeg4", QualityKnob::FixedQuantiser, 31, 1 },
+    { "msmpeg4v2", QualityKnob::FixedQuantiser, 31, 1 },
+    { "msmpeg4", QualityKnob::FixedQuantiser, 31, 1 },
+    { "wmv1", QualityKnob::FixedQuantiser, 31, 1 },
+    { "wmv2", QualityKnob::FixedQuantiser, 31, 1 },
+    { "h263p", QualityKnob::FixedQuantiser, 31, 1 },
+    { "flv", QualityKnob::FixedQuantiser, 31, 1 },
+    { "amv", QualityKnob::FixedQuantiser, 31, 1 },
+    { "speedhq", QualityKnob::FixedQuantiser, 31, 1 },
+    { "snow", QualityKnob::FixedQuantiser, 31, 1 },
+    { "asv1", QualityKnob::FixedQuantiser, 31, 1 },
+    { "asv2", QualityKnob::FixedQuantiser, 31, 1 },
+    { "libxvid", QualityKnob::FixedQuantiser, 31, 1 },
+    { "libtheora", QualityKnob::FixedQuantiser, 0, 10 },
+    { "libx264", QualityKnob::Crf, 51, 0 },
+    { "libx265", QualityKnob::Crf, 51, 0 },
+    { "libvpx-vp9", QualityKnob::Crf, 63, 0 },
+    { "libaom-av1", QualityKnob::Crf, 63, 0 },
+    { "libvpx", QualityKnob::QuantiserRange, 63, 0 },
+    { "librav1e", QualityKnob::Qp, 255, 0 },
+};
+
+const QualityRule *qualityRule(const AVCodec *codec)
+{
+    for (const QualityRule &rule : kQualityRules)
+        if (std::strcmp(rule.encoder, codec->name) == 0)
+            return &rule;
+    return nullptr;
+}
+
+bool applyQuality(AVCodecContext *context, const QualityRule &rule, std::uint32_t quality)
+{
+    const int value = rule.atZero + int(std::lround((rule.atFull - rule.atZero) * (quality / 10000.0)));
+    switch (rule.knob) {
+    case QualityKnob::FixedQuantiser:
+        context->flags |= AV_CODEC_FLAG_QSCALE;
+        context->global_quality = FF_QP2LAMBDA * value;
+        if (value >= 1)
+            context->qmin = std::min(context->qmin, value); // the default 2 would clip quantiser 1
+        return true;
+    case QualityKnob::Crf:
+        return av_opt_set_double(context, "crf", value, AV_OPT_SEARCH_CHILDREN) >= 0;
+    case QualityKnob::Qp:
+        return av_opt_set_int(context, "qp", value, AV_OPT_SEARCH_CHILDREN) >= 0;
+    case QualityKnob::QuantiserRange:
+        context->qmin = context->qmax = value;
+        // libvpx's constant-quality level must lie inside that range.
+        return av_opt_set_int(context, "crf", value, AV_OPT_SEARCH_CHILDREN) >= 0;
+    }
+    return false;
+}
+
+bool losslessOnly(const AVCodec *codec)
+{
+    const AVCodecDescriptor *descriptor = avcodec_descriptor_get(codec->id);
+    return descriptor && (descriptor->props & AV_CODEC_PROP_LOSSLESS) && !(descriptor->props & AV_CODEC_PROP_LOSSY);
+}
+
+} // namespace
+
+AVPixelFormat encoderPixelFormat(const AVCodec *codec, int width, int height)
+{
+    const AVPixelFormat *formats = ffmpeg::supportedPixelFormats(codec);
+    if (!formats)
+        return AV_PIX_FMT_NONE;
+    const bool exactWanted = losslessOnly(codec);
+    AVPixelFormat exact = AV_PIX_FMT_NONE, fitting = AV_PIX_FMT_NONE, first = AV_PIX_FMT_NONE;
+    int exactBits = INT_MAX;
+    for (const AVPixelFormat *format = formats; *format != AV_PIX_FMT_NONE; ++format) {
+        const AVPixFmtDescriptor *descriptor = av_pix_fmt_desc_get(*format);
+        if (!descriptor || !sws_isSupportedOutput(*format))
+            continue;
+        if (first == AV_PIX_FMT_NONE)
+            first = *format;
+        if (fitting == AV_PIX_FMT_NONE && width % (1 << descriptor->log2_chroma_w) == 0
+            && height % (1 << descriptor->log2_chroma_h) == 0)
+            fitting = *format;
+        if (exactWanted && av_get_pix_fmt_loss(*format, AV_PIX_FMT_BGR24, 0) == 0) {
+            const int bits = av_get_padded_bits_per_pixel(descriptor);
+            if (bits < exactBits) {
+                exact = *format;
+                exactBits = bits;
+            }
+        }
+    }
+    return exact != AV_PIX_FMT_NONE ? exact : fitting != AV_PIX_FMT_NONE ? fitting : first;
+}
+
+bool encoderHasQuality(const AVCodec *codec)
+{
+    return qualityRule(codec) != nullptr;
+}
+
+VideoEncoder::~VideoEncoder()
+{
+    // Some encoders (SVT-AV1) hang when closed without the end of the stream.
+    if (m_context && !m_flushed && flush() >= 0) {
+        ffmpeg::PacketPtr packet(av_packet_alloc());
+        while (packet && receive(packet.get()) >= 0)
+            av_packet_unref(packet.get());
+    }
+}
+
+bool VideoEncoder::open(const AVCodec *codec, const EncoderParams &params)
+{
+    if (m_context || !codec || params.width <= 0 || params.height <= 0 || params.rate == 0 || params.scale == 0
+        || params.rate > INT_MAX || params.scale > INT_MAX)
+        return false;
+    const AVPixelFormat format = encoderPixelFormat(codec, params.width, params.height);
+    if (format == AV_PIX_FMT_NONE)
+        return false;
+    ffmpeg::CodecContextPtr context(avcodec_alloc_context3(codec));
+    ffmpeg::FramePtr frame(av_frame_alloc());
+    if (!context || !frame)
+        return false;
+    context->width = params.width;
+    context->height = params.height;
+    context->pix_fmt = format;
+    context->time_base = { int(params.scale), int(params.rate) };
+    context->framerate = { int(params.rate), int(params.scale) };
+    context->sample_aspect_ratio = { 1, 1 };
+    context->max_b_frames = 0; // one packet per frame, in order: sample n is frame n
+    context->thread_count = 0;
+    if (params.keyFrameEvery > 0)
+        context->gop_size = int(std::min<std::uint32_t>(params.keyFrameEvery, INT_MAX));
+    if (params.bytesPerSecond > 0) {
+        context->bit_rate = std::int64_t(params.bytesPerSecond) * 8;
+    } else if (params.quality <= 10000) {
+        if (const QualityRule *rule = qualityRule(codec); rule && !applyQuality(context.get(), *rule, params.quality))
+            return false;
+    }
+    if (std::strcmp(codec->name, "libx265") == 0)
+        // It prints on stderr itself; should the option go, it is only chattier.
+        (void)av_opt_set(context.get(), "x265-params", "log-level=none", AV_OPT_SEARCH_CHILDREN);
+
+    frame->format = format;
+    frame->width = params.width;
+    frame->height = params.height;
+    ffmpeg::SwsPtr sws(sws_getContext(params.width, params.height, AV_PIX_FMT_BGR24, params.width, params.height,
+        format, SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT, nullptr, nullptr, nullptr));
+    if (!sws || av_frame_get_buffer(frame.get(), 0) < 0 || avcodec_open2(context.get(), codec, nullptr) < 0)
+        return false;
+    m_context = std::move(context);
+    m_sws = std::move(sws);
+    m_frame = std::move(frame);
+    return true;
+}
+
+int VideoEncoder::send(const std::uint8_t *rows, std::size_t stride, std::int64_t pts, bool keyFrame)
+{
+    if (!m_frame || m_flushed)
+        return AVERROR(EINVAL);
+    if (const int ret = av_frame_make_writable(m_frame.get()); ret < 0)
+        return ret; // the encoder may still hold the previous picture
+    const int height = m_context->height;
+    // A negative stride walks the bottom-up rows top first.
+    const std::uint8_t *source[4] = { rows + (std::size_t(height) - 1) * stride, nullptr, nullptr, nullptr };
+    const int sourceStride[4] = { -int(stride), 0, 0, 0 };
+    if (sws_scale(m_sws.get(), source, sourceStride, 0, height, m_frame->data, m_frame->linesize) != height)
+        return AVERROR(EINVAL);
+    m_frame->pts = pts;
+    ffmpeg::requestKeyFrame(m_frame.get(), keyFrame);
+    if (m_context->flags & AV_CODEC_FLAG_QSCALE)
+        m_frame->quality = m_context->global_quality; // fixed-quantiser encoders read it from each frame
+    return avcodec_send_frame(m_context.get(), m_frame.get());
+}
+
+int VideoEncoder::flush()
+{
+    if (!m_context)
+        return AVERROR(EINVAL);
+    if (m_flushed)
+        return 0;
+    m_flushed = true;
+    return avcodec_send_frame(m_context.get(), nullptr);
+}
+
+int VideoEncoder::receive(AVPacket *packet)
+{
+    return m_context ? avcodec_receive_packet(m_context.get(), packet) : AVERROR(EINVAL);
+}
+
+bool probeEncoder(const AVCodec *codec, std::uint32_t &ownTag)
+{
+    ownTag = 0;
+    constexpr int width = 160, height = 120; // divides every chroma subsampling
+    VideoEncoder encoder;
+    if (!encoder.open(codec, EncoderParams { width, height }))
+        return false;
+    const std::size_t stride = (width * 3 + 3) & ~3;
+    const std::vector<std::uint8_t> black(stride * height, 0);
+    ffmpeg::PacketPtr packet(av_packet_alloc());
+    if (!packet || encoder.send(black.data(), stride, 0, true) < 0 || encoder.flush() < 0)
+        return false;
+    int packets = 0, ret = 0;
+    while ((ret = encoder.receive(packet.get())) >= 0) {
+        ++packets;
+        av_packet_unref(packet.get());
+    }
+    ownTag = encoder.context()->codec_tag;
+    return ret == AVERROR_EOF && packets > 0;
+}
