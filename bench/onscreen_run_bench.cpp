@@ -4,6 +4,7 @@
 #include "app/CommandPanel.h"
 #include "app/PictureView.h"
 #include "app/TFormMain.h"
+#include "options/AviOptions.h"
 #include "options/JpegOptions.h"
 #include "platform/QtWindowServices.h"
 
@@ -21,7 +22,8 @@ int main(int argc, char **argv)
 
     QtWindowServices services;
     TJpegOptions jpegOptions;
-    TFormMain form(services, jpegOptions, dir.filePath(QStringLiteral("travelia")));
+    TAviOptions aviOptions;
+    TFormMain form(services, jpegOptions, aviOptions, dir.filePath(QStringLiteral("travelia")));
     form.show();
     QCoreApplication::processEvents();
 

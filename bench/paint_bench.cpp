@@ -5,6 +5,7 @@
 #include "app/CommandPanel.h"
 #include "app/PictureView.h"
 #include "app/TFormMain.h"
+#include "options/AviOptions.h"
 #include "options/JpegImage.h"
 #include "output/FrameFile.h"
 #include "platform/QtWindowServices.h"
@@ -32,7 +33,7 @@ Bitmap24 makeFrame(int width, int height)
 
 struct Window {
     Window()
-        : form(services, jpegOptions, QStringLiteral("/tmp/travelia"))
+        : form(services, jpegOptions, aviOptions, QStringLiteral("/tmp/travelia"))
     {
         form.resize(1300, 900); // a drawing area larger than the frame: all of it is painted
         form.show();
@@ -40,6 +41,7 @@ struct Window {
     }
     QtWindowServices services;
     TJpegOptions jpegOptions;
+    TAviOptions aviOptions;
     TFormMain form;
 };
 

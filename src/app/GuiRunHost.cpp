@@ -7,13 +7,15 @@
 #include "platform/WindowServices.h"
 
 GuiRunHost::GuiRunHost(CommandPanel &panel, PictureDisplay &display, RunContext &run, WindowServices &services,
-    const TJpegOptions &jpegOptions, StatusLine statusLine)
+    const TJpegOptions &jpegOptions, AviProgress &progress, StatusLine statusLine, StatusText statusText)
     : m_panel(panel)
     , m_display(display)
     , m_run(run)
     , m_services(services)
     , m_jpegOptions(jpegOptions)
+    , m_progress(progress)
     , m_statusLine(std::move(statusLine))
+    , m_statusText(std::move(statusText))
 {
 }
 
@@ -41,4 +43,14 @@ void GuiRunHost::processMessages()
 void GuiRunHost::waitTempo()
 {
     m_run.WaitTempo(m_run.Tempo);
+}
+
+bool GuiRunHost::chooseCompression(AVICOMPRESSOPTIONS &options)
+{
+    return m_services.aviSaveOptions(options);
+}
+
+BusyCursors &GuiRunHost::cursors()
+{
+    return m_services;
 }

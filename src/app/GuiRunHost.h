@@ -1,6 +1,6 @@
 #pragma once
 
-#include "anim/AnimationRun.h"
+#include "anim/AviAnimationRun.h"
 
 #include <functional>
 #include <string>
@@ -13,13 +13,16 @@ struct TJpegOptions;
 
 // The window's side of a run: settings from the command panel, frames shown
 // in the drawing area, questions through the window services, the stop
-// request and the pause of the shared run context.
-class GuiRunHost : public RunHost {
+// request and the pause of the shared run context; for AVI runs also the
+// compression dialog and the progress report.
+class GuiRunHost : public AviRunHost {
 public:
+    // Sets the status line's text, or reads it back.
     using StatusLine = std::function<void(const std::string &text)>;
+    using StatusText = std::function<std::string()>;
 
     GuiRunHost(CommandPanel &panel, PictureDisplay &display, RunContext &run, WindowServices &services,
-        const TJpegOptions &jpegOptions, StatusLine statusLine);
+        const TJpegOptions &jpegOptions, AviProgress &progress, StatusLine statusLine, StatusText statusText);
 
     bool readSettings(tanimprm &prm) override;
     SaveOutcome saveFrame(const Bitmap24 &frame, const std::string &fileName, bool &confirmOverwrite) override;
@@ -27,6 +30,10 @@ public:
     void setStatusText(const std::string &text) override { m_statusLine(text); }
     void processMessages() override;
     void waitTempo() override;
+    bool chooseCompression(AVICOMPRESSOPTIONS &options) override;
+    AviProgress &progress() override { return m_progress; }
+    BusyCursors &cursors() override;
+    std::string statusText() const override { return m_statusText(); }
 
 private:
     CommandPanel &m_panel;
@@ -34,5 +41,7 @@ private:
     RunContext &m_run;
     WindowServices &m_services;
     const TJpegOptions &m_jpegOptions;
+    AviProgress &m_progress;
     StatusLine m_statusLine;
+    StatusText m_statusText;
 };

@@ -5,7 +5,6 @@
 #include "app/PictureView.h"
 #include "common/ProgramInfo.h"
 #include "common/TextFormat.h"
-#include "output/EnsureFolder.h"
 #include "output/FrameFile.h"
 #include "picture/PictureLoader.h"
 #include "picture/PictureRegistry.h"
@@ -34,17 +33,19 @@ QString u8(const char *s)
 
 } // namespace
 
-TFormMain::TFormMain(
-    WindowServices &services, const TJpegOptions &jpegOptions, const QString &programPath, QWidget *parent)
+TFormMain::TFormMain(WindowServices &services, const TJpegOptions &jpegOptions, const TAviOptions &aviOptions,
+    const QString &programPath, QWidget *parent)
     : QMainWindow(parent)
     , m_services(services)
     , m_jpegOptions(jpegOptions)
+    , m_aviOptions(aviOptions)
     , m_run(services)
     , m_view(new PictureView(this))
     , ScrollBox1(new CommandPanel(services, QFileInfo(programPath).absolutePath().toStdString(), m_view))
     , StatusBar1Text(new QLabel(this))
     , m_runHost(
-          *ScrollBox1, *m_view, m_run, services, jpegOptions, [this](const std::string &text) { setStatus(text); })
+          *ScrollBox1, *m_view, m_run, services, jpegOptions, m_aviProgress,
+          [this](const std::string &text) { setStatus(text); }, [this] { return StatusText().toStdString(); })
 {
     setWindowTitle(u8(kProgramTitle));
     resize(1040, 760);
@@ -285,6 +286,11 @@ void TFormMain::RunAnimation(bool test)
     ::RunAnimation(m_panorama, test, m_runHost, m_run.StopRequested);
 }
 
+void TFormMain::RunAviAnimation()
+{
+    ::RunAviAnimation(m_panorama, m_aviOptions, m_runHost, m_run.StopRequested);
+}
+
 void TFormMain::setStatus(const std::string &text)
 {
     StatusBar1Text->setText(QString::fromStdString(text));
@@ -371,11 +377,10 @@ void TFormMain::SpeedButtonTestClick()
 void TFormMain::SpeedButtonCreateClick()
 {
     ScrollBox1->setVisuMode(false);
-    if (ScrollBox1->Rules().state().RadioGroupFormat == FormatAvi) {
-        ShowError(m_services, "La création de fichiers AVI n'est pas disponible dans cette version");
-        return;
-    }
-    RunAnimation(false);
+    if (ScrollBox1->Rules().state().RadioGroupFormat == FormatAvi)
+        RunAviAnimation();
+    else
+        RunAnimation(false);
 }
 
 void TFormMain::SpeedButtonVerifyClick()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "anim/RunContext.h"
+#include "app/AviProgressRelay.h"
 #include "app/GuiRunHost.h"
 #include "common/Bitmap24.h"
 
@@ -15,6 +16,7 @@ class QAction;
 class QLabel;
 class QMenu;
 class WindowServices;
+struct TAviOptions;
 struct TJpegOptions;
 struct tanimprm;
 
@@ -26,19 +28,22 @@ struct tanimprm;
 class TFormMain : public QMainWindow {
     Q_OBJECT
 public:
-    TFormMain(WindowServices &services, const TJpegOptions &jpegOptions, const QString &programPath,
-        QWidget *parent = nullptr);
+    TFormMain(WindowServices &services, const TJpegOptions &jpegOptions, const TAviOptions &aviOptions,
+        const QString &programPath, QWidget *parent = nullptr);
     ~TFormMain() override;
 
     CommandPanel &Panel() { return *ScrollBox1; }
     PictureView &View() { return *m_view; }
     RunContext &Run() { return m_run; }
     Bitmap24 &PanoramaBitmap() { return m_panorama; }
+    // The AVI run's progress, for the progress window.
+    AviProgressRelay &AviProgressSignals() { return m_aviProgress; }
 
     bool IsFullScreen() const;
     void EnterFullScreen();
     void LeaveFullScreen();
     void RunAnimation(bool test);
+    void RunAviAnimation();
     // Open steps after the dialog: load the chosen file (empty: none), refresh
     // the panel, pick the scroll type from the picture's shape, show it.
     void OpenChosenPicture(const std::string &fileName);
@@ -109,11 +114,13 @@ private:
 
     WindowServices &m_services;
     const TJpegOptions &m_jpegOptions;
+    const TAviOptions &m_aviOptions;
     RunContext m_run;
     Bitmap24 m_panorama;
     PictureView *m_view;
     CommandPanel *ScrollBox1;
     QLabel *StatusBar1Text;
+    AviProgressRelay m_aviProgress;
     GuiRunHost m_runHost;
 
     QMenu *Menu_File, *Menu_Anim, *PopupMenu;

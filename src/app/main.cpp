@@ -57,13 +57,14 @@ int main(int argc, char **argv)
 
     // The windows in their start-up order; only the first is shown.
     TJpegOptions jpegOptions; // the program's one set of JPEG settings
-    TFormMain main(services, jpegOptions, QCoreApplication::applicationFilePath());
+    TAviOptions aviOptions; // held for the AVI options window
+    TFormMain main(services, jpegOptions, aviOptions, QCoreApplication::applicationFilePath());
     services.setParentWindow(&main);
     TFormOpJpeg opJpeg(jpegOptions, &main);
     TDlgYesAllNo yesAllNo(&main);
     TFormHelp help(QCoreApplication::applicationFilePath(), &main);
     TAboutBox about(&main);
-    TFormOpAvi opAvi(&main);
+    TFormOpAvi opAvi(aviOptions, services, &main);
     TFormView view(&main);
     TFormencours encours(main.Run().StopRequested, services, &main);
 
@@ -73,6 +74,12 @@ int main(int argc, char **argv)
     services.setOpenPictureDialog([&main](const std::string &title, const std::string &) {
         return PictureOpenDialog::getOpenPictureFileName(&main, title);
     });
+    const AviProgressRelay &progress = main.AviProgressSignals();
+    QObject::connect(&progress, &AviProgressRelay::shown, &encours, &TFormencours::showProgress);
+    QObject::connect(&progress, &AviProgressRelay::hidden, &encours, &TFormencours::hideProgress);
+    QObject::connect(&progress, &AviProgressRelay::passStarted, &encours, &TFormencours::startPass);
+    QObject::connect(&progress, &AviProgressRelay::frameStarted, &encours,
+        [&encours](int index, const QString &text) { encours.frameStarting(index, text.toStdString()); });
     const auto showModeless = [](QWidget *window) {
         window->show();
         window->raise();

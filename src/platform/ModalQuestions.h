@@ -2,6 +2,8 @@
 
 #include <string>
 
+struct AVICOMPRESSOPTIONS;
+
 // The modal questions and messages the program's logic asks. Texts are UTF-8.
 // The program answers them with Qt dialogs, the tests from a script.
 class ModalQuestions {
@@ -33,6 +35,9 @@ public:
     virtual bool inputQuery(const std::string &caption, const std::string &prompt, std::string &text) = 0;
     // The per-file overwrite dialog: returns one of OverwriteAnswer.
     virtual int askOverwrite(const std::string &fileName, const std::string &caption) = 0;
+    // The compression dialog of an AVI run, pre-set from options: true when
+    // confirmed, the options then holding the choice made.
+    virtual bool aviSaveOptions(AVICOMPRESSOPTIONS &options) = 0;
 };
 
 // The text of the default error box: a full stop is added when the text is

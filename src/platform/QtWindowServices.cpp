@@ -1,5 +1,7 @@
 #include "platform/QtWindowServices.h"
 
+#include "platform/AviCompressionDialog.h"
+
 #include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -147,4 +149,9 @@ int QtWindowServices::askOverwrite(const std::string &fileName, const std::strin
     if (m_overwriteDialog)
         return m_overwriteDialog(fileName, caption);
     return messageBox(fileName, caption, Buttons::YesNo);
+}
+
+bool QtWindowServices::aviSaveOptions(AVICOMPRESSOPTIONS &options)
+{
+    return runAviCompressionDialog(m_parent, options);
 }

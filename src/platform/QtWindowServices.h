@@ -33,6 +33,7 @@ public:
     std::string savePictureFile(const std::string &title, const std::string &filter) override;
     std::string chooseFolder(const std::string &title, const std::string &startFolder) override;
     int askOverwrite(const std::string &fileName, const std::string &caption) override;
+    bool aviSaveOptions(AVICOMPRESSOPTIONS &options) override;
 
 private:
     QWidget *m_parent = nullptr;

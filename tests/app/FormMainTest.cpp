@@ -6,6 +6,7 @@
 #include "../picture/FFmpegTestEncoder.h"
 #include "ScriptedServices.h"
 #include "TestUtils.h"
+#include "options/AviOptions.h"
 #include "options/JpegOptions.h"
 #include "output/FrameFile.h"
 
@@ -59,7 +60,7 @@ class FormMainTest : public ::testing::Test {
 protected:
     FormMainTest()
         : savedCwd(fs::current_path())
-        , form(services, jpegOptions, QString::fromStdString((dir / "travelia").string()))
+        , form(services, jpegOptions, aviOptions, QString::fromStdString((dir / "travelia").string()))
     {
         form.show();
         QCoreApplication::processEvents();
@@ -109,6 +110,7 @@ protected:
     fs::path savedCwd;
     GuiServices services;
     TJpegOptions jpegOptions;
+    TAviOptions aviOptions;
     TFormMain form;
 };
 
@@ -416,16 +418,29 @@ TEST_F(FormMainTest, CreateRunWritesTheNumberedSeries)
     EXPECT_EQ(services.pendingAnswers(), 0u);
 }
 
-TEST_F(FormMainTest, AviFormatIsRefusedClearly)
+TEST_F(FormMainTest, CreateWithTheAviFormatWritesOneFileThroughTheCompressionDialog)
 {
-    open(writePanorama(44, 30));
+    open(writePanorama(44, 30)); // 4 frames a pass, 8 in all
     form.Panel().Rules().setFormat(FormatAvi);
     form.Panel().ApplyPanelState();
     EXPECT_FALSE(form.Panel().SpeedButtonVerify->isEnabled());
     EXPECT_EQ(form.Panel().EditDstName->text(), "ANIM");
-    services.answerMessageBox(WindowServices::IdOk);
+    QStringList progress;
+    const AviProgressRelay &relay = form.AviProgressSignals();
+    QObject::connect(&relay, &AviProgressRelay::shown, [&] { progress << "shown"; });
+    QObject::connect(&relay, &AviProgressRelay::frameStarted, [&](int, const QString &text) { progress << text; });
+    QObject::connect(&relay, &AviProgressRelay::hidden, [&] { progress << "hidden"; });
+    services.answerMessageBox(WindowServices::IdYes); // create ./anim
+    services.answerAviSaveOptions(""); // no compressor
     form.SpeedButtonCreateClick();
-    EXPECT_EQ(services.asked().back().caption, "Erreur");
+    EXPECT_FALSE(form.Panel().CheckBoxVisu->isChecked());
+    EXPECT_TRUE(fs::exists(dir / "anim" / "ANIM0000.AVI"));
+    EXPECT_EQ(form.StatusText().toStdString(), dir.str() + "/anim/ANIM0000.AVI - Frame0007 / 0008-OK!");
+    ASSERT_EQ(progress.size(), 10);
+    EXPECT_EQ(progress.front(), "shown");
+    EXPECT_TRUE(progress[8].startsWith("Frame 0007 / 0008 - Disque Libre ")) << progress[8].toStdString();
+    EXPECT_EQ(progress.back(), "hidden");
+    EXPECT_TRUE(services.cursors().empty()) << "the busy cursor is taken back";
 }
 
 TEST_F(FormMainTest, FileNameTestShowsTheFirstName)

@@ -1,5 +1,8 @@
 #include "ScriptedServices.h"
 
+#include "platform/AviFileService.h"
+#include "platform/VideoCompressors.h"
+
 #include <gtest/gtest.h>
 
 const char *toString(ScriptedServices::Kind kind)
@@ -23,6 +26,8 @@ const char *toString(ScriptedServices::Kind kind)
         return "folder dialog";
     case ScriptedServices::Kind::AskOverwrite:
         return "overwrite dialog";
+    case ScriptedServices::Kind::AviSaveOptions:
+        return "compression dialog";
     }
     return "?";
 }
@@ -128,4 +133,19 @@ int ScriptedServices::askOverwrite(const std::string &fileName, const std::strin
 {
     const auto answer = take(Kind::AskOverwrite, fileName, caption);
     return answer ? answer->result : OverwriteClosed;
+}
+
+bool ScriptedServices::aviSaveOptions(AVICOMPRESSOPTIONS &options)
+{
+    std::string preset(4, '\0');
+    for (int i = 0; i < 4; ++i)
+        preset[std::size_t(i)] = char(options.fccHandler >> (8 * i));
+    const auto answer = take(Kind::AviSaveOptions, options.fccHandler ? preset : std::string(), {});
+    if (!answer || answer->result != IdOk)
+        return false;
+    const std::string &h = answer->text;
+    options.fccHandler = h.size() == 4 ? mmioFOURCC(h[0], h[1], h[2], h[3]) : 0;
+    options.fccType = options.fccHandler ? ICTYPE_VIDEO : 0;
+    options.dwFlags |= AVICOMPRESSF_VALID;
+    return true;
 }

@@ -23,7 +23,8 @@ public:
         OpenPicture,
         SavePicture,
         ChooseFolder,
-        AskOverwrite
+        AskOverwrite,
+        AviSaveOptions
     };
 
     struct Question {
@@ -50,6 +51,12 @@ public:
     void answerSavePicture(std::string path) { push(Kind::SavePicture, IdOk, std::move(path)); }
     void answerChooseFolder(std::string path) { push(Kind::ChooseFolder, IdOk, std::move(path)); }
     void answerOverwrite(int modalResult) { push(Kind::AskOverwrite, modalResult, {}); }
+    // Confirms the compression dialog with a compressor's handler code ("" for
+    // none), or cancels it.
+    void answerAviSaveOptions(std::optional<std::string> handler)
+    {
+        push(Kind::AviSaveOptions, handler ? IdOk : IdCancel, handler.value_or(""));
+    }
 
     std::size_t pendingAnswers() const { return m_answers.size(); }
     // Everything asked so far, in order.
@@ -74,6 +81,8 @@ public:
     std::string savePictureFile(const std::string &title, const std::string &filter) override;
     std::string chooseFolder(const std::string &title, const std::string &startFolder) override;
     int askOverwrite(const std::string &fileName, const std::string &caption) override;
+    // Asked with the pre-set handler code as its text.
+    bool aviSaveOptions(AVICOMPRESSOPTIONS &options) override;
 
 private:
     struct Answer {
