@@ -1,3 +1,5 @@
+#include "app/CommandPanel.h"
+#include "app/PictureView.h"
 #include "app/TAboutBox.h"
 #include "app/TFormHelp.h"
 #include "app/TFormMain.h"
@@ -68,7 +70,7 @@ int main(int argc, char **argv)
     TFormHelp help(QCoreApplication::applicationFilePath(), &main);
     TAboutBox about(&main);
     TFormOpAvi opAvi(&main);
-    TFormView view(&main);
+    TFormView view(main.View(), main.Run(), services, jpegOptions, main.Panel().Rules(), &main);
     TFormencours encours(&main);
 
     services.setOverwriteDialog([&yesAllNo](const std::string &fileName, const std::string &caption) {
