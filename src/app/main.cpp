@@ -65,7 +65,7 @@ int main(int argc, char **argv)
     TJpegOptions jpegOptions; // the program's one set of JPEG settings
     TFormMain main(services, jpegOptions, QCoreApplication::applicationFilePath());
     services.setParentWindow(&main);
-    TFormOpJpeg opJpeg(jpegOptions, &main);
+    TFormOpJpeg opJpeg(jpegOptions, main.View().DisplayBitmap(), services, &main);
     TDlgYesAllNo yesAllNo(&main);
     TFormHelp help(QCoreApplication::applicationFilePath(), &main);
     TAboutBox about(&main);
