@@ -82,6 +82,7 @@ int main(int argc, char **argv)
     const auto showModeless = [](QWidget *window) {
         window->show();
         window->raise();
+        window->activateWindow(); // the JPEG options window sets its ranges as it becomes active
     };
     QObject::connect(&main, &TFormMain::helpRequested, [&] { showModeless(&help); });
     QObject::connect(&main, &TFormMain::aboutRequested, [&] { about.exec(); });
