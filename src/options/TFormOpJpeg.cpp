@@ -128,6 +128,7 @@ void TFormOpJpeg::createControls()
         for (const char *item : items)
             combo->addItem(u8(item));
         combo->setAccessibleName(u8(accessibleName));
+        combo->lineEdit()->setAccessibleName(u8(accessibleName));
         return combo;
     };
     ComboBoxPixelFormat = newCombo({ "24 bits", "8 bits" }, "Format des pixels");
