@@ -13,115 +13,103 @@ namespace fs = std::filesystem;
 
 namespace {
 
-enum class Then { Nothing, ExistsMessage, FailureMessage };
-
-struct AskCase {
-    const char *name;
-    const char *start; // under the test folder
-    bool asked;
-    std::optional<std::string> answer; // under the test folder ("" stays empty); nothing: cancelled
-    Then then;
-    bool result;
-};
-
-class AskCreateFolderTest : public ::testing::TestWithParam<AskCase> {
+// Paths are relative to the test folder, the current one; "@" stands for it.
+class FolderTest : public ::testing::Test {
 protected:
-    AskCreateFolderTest()
-    {
-        fs::create_directory(dir / "have");
-        std::ofstream(dir / "file") << "x";
-    }
-    std::string under(const std::string &name) const { return name.empty() ? name : (dir / name).string(); }
-
-    TempDir dir;
-    ScriptedServices services;
-};
-
-TEST_P(AskCreateFolderTest, AcceptsCreatesOrRefuses)
-{
-    const AskCase &c = GetParam();
-    if (c.asked)
-        services.answerInputQuery(c.answer ? std::optional(under(*c.answer)) : std::nullopt);
-    if (c.then == Then::ExistsMessage)
-        services.answerErrorMessage();
-    if (c.then == Then::FailureMessage)
-        services.answerMessageBox(ModalQuestions::IdOk);
-    std::string path = under(c.start);
-    EXPECT_EQ(AskCreateFolder(path, services), c.result);
-    const std::string expected = c.answer ? under(*c.answer) : under(c.start);
-    EXPECT_EQ(path, expected);
-    EXPECT_EQ(fs::is_directory(path), c.result);
-    if (c.then == Then::FailureMessage) {
-        EXPECT_EQ(services.asked().back().text, "Impossible de créer Le Dossier: '" + expected + "'");
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(Answers, AskCreateFolderTest,
-    ::testing::Values(AskCase { "ExistingFolder", "have", false, {}, Then::Nothing, true },
-        AskCase { "Cancelled", "new", true, std::nullopt, Then::Nothing, false },
-        AskCase { "EmptyAnswer", "new", true, "", Then::Nothing, false },
-        AskCase { "AnswerExists", "new", true, "have", Then::ExistsMessage, true },
-        AskCase { "CreatedWithParents", "new", true, "new/a/b", Then::Nothing, true },
-        AskCase { "CreationFails", "new", true, "file/sub", Then::FailureMessage, false }),
-    [](const auto &info) { return std::string(info.param.name); });
-
-struct ExecuteCase {
-    const char *name;
-    const char *path; // as set before Execute; "@" stands for the test folder
-    bool useCurrentDir;
-    std::optional<bool> createStart; // the creation question's answer, when asked
-    std::optional<std::string> dialogStart; // the dialog's start folder, when it opens
-    std::optional<std::string> chosen; // the dialog's answer; nothing: cancelled
-    bool result;
-    std::string pathAfter;
-};
-
-class ExecuteTest : public ::testing::TestWithParam<ExecuteCase> {
-protected:
-    ExecuteTest()
+    FolderTest()
         : savedCwd(fs::current_path())
     {
         fs::create_directory(dir / "have");
+        std::ofstream(dir / "file") << "x";
         fs::current_path(dir.path());
     }
-    ~ExecuteTest() override
+    ~FolderTest() override
     {
         fs::current_path(savedCwd);
         TBrowseForFolder::UseCurrentDirWhenEmpty = false;
     }
-    std::string expand(const std::string &text) const
-    {
-        return text.starts_with("@") ? dir.str() + text.substr(1) : text;
-    }
+    std::string at(const std::string &text) const { return text == "@" ? dir.str() : text; }
 
     TempDir dir;
     fs::path savedCwd;
     ScriptedServices services;
 };
 
+enum class Message { None, Exists, Failed };
+
+struct AskCase {
+    const char *name;
+    const char *path;
+    std::optional<std::string> answer; // of the input query; nothing: cancelled ("-": not asked)
+    Message message;
+    bool result;
+};
+
+class AskCreateFolderTest : public FolderTest, public ::testing::WithParamInterface<AskCase> { };
+
+TEST_P(AskCreateFolderTest, AcceptsCreatesOrRefuses)
+{
+    const AskCase &c = GetParam();
+    const bool asked = c.answer != "-";
+    if (asked)
+        services.answerInputQuery(c.answer);
+    if (c.message == Message::Exists)
+        services.answerErrorMessage();
+    if (c.message == Message::Failed)
+        services.answerMessageBox(ModalQuestions::IdOk);
+    std::string path = c.path;
+    EXPECT_EQ(AskCreateFolder(path, services), c.result);
+    EXPECT_EQ(path, asked && c.answer ? *c.answer : c.path);
+    EXPECT_EQ(fs::is_directory(path), c.result);
+    if (c.message == Message::Failed) {
+        EXPECT_EQ(services.asked().back().text, "Impossible de créer Le Dossier: '" + path + "'");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, AskCreateFolderTest,
+    ::testing::Values(AskCase { "ExistingFolder", "have", "-", Message::None, true },
+        AskCase { "Cancelled", "new", std::nullopt, Message::None, false },
+        AskCase { "EmptyAnswer", "new", "", Message::None, false },
+        AskCase { "AnswerExists", "new", "have", Message::Exists, true },
+        AskCase { "CreatedWithParents", "new", "new/a/b", Message::None, true },
+        AskCase { "CreationFails", "new", "file/sub", Message::Failed, false }),
+    [](const auto &info) { return std::string(info.param.name); });
+
+struct ExecuteCase {
+    const char *name;
+    const char *path;
+    bool useCurrentDir;
+    std::optional<bool> createStart; // the creation question's answer (the text kept), when asked
+    const char *dialogStart; // nullptr: no dialog
+    std::optional<std::string> chosen; // nothing: cancelled
+    bool result;
+    const char *pathAfter;
+};
+
+class ExecuteTest : public FolderTest, public ::testing::WithParamInterface<ExecuteCase> { };
+
 TEST_P(ExecuteTest, StartsCreatesOrChooses)
 {
     const ExecuteCase &c = GetParam();
     TBrowseForFolder::UseCurrentDirWhenEmpty = c.useCurrentDir;
     TBrowseForFolder picker(services, services);
-    picker.Path = expand(c.path);
-    if (c.createStart) // the answer keeps the text as shown
+    picker.Path = at(c.path);
+    if (c.createStart)
         services.answerInputQuery(*c.createStart ? std::optional(picker.Path) : std::nullopt);
     if (c.dialogStart)
-        services.answerBrowseForFolder(c.chosen ? std::optional(expand(*c.chosen)) : std::nullopt);
+        services.answerBrowseForFolder(c.chosen);
     EXPECT_EQ(picker.Execute(), c.result);
-    EXPECT_EQ(picker.Path, expand(c.pathAfter));
+    EXPECT_EQ(picker.Path, at(c.pathAfter));
     if (c.dialogStart) {
-        EXPECT_EQ(services.asked().back().text, expand(*c.dialogStart));
+        EXPECT_EQ(services.asked().back().text, at(c.dialogStart));
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(Starts, ExecuteTest,
-    ::testing::Values(ExecuteCase { "Chosen", "@/have", false, {}, "@/have", "@/other", true, "@/other" },
-        ExecuteCase { "Cancelled", "@/have", false, {}, "@/have", std::nullopt, false, "@/have" },
-        ExecuteCase { "VirtualItem", "@/have", false, {}, "@/have", "", true, "" },
-        ExecuteCase { "MissingStartCreated", "@/new/deep", false, true, {}, {}, true, "@/new/deep" },
-        ExecuteCase { "MissingStartRefused", "@/new", false, false, "@/new", std::nullopt, false, "@/new" },
+    ::testing::Values(ExecuteCase { "Chosen", "have", false, {}, "have", "other", true, "other" },
+        ExecuteCase { "Cancelled", "have", false, {}, "have", std::nullopt, false, "have" },
+        ExecuteCase { "MissingStartCreated", "new/deep", false, true, nullptr, {}, true, "new/deep" },
+        ExecuteCase { "MissingStartRefused", "new", false, false, "new", std::nullopt, false, "new" },
         ExecuteCase { "EmptyStartsInTheCurrentFolder", "", true, {}, "@", std::nullopt, false, "@" },
         ExecuteCase { "EmptyAsksFirst", "", false, false, "", std::nullopt, false, "" },
         ExecuteCase { "BareDrive", "C:", false, false, "C:/", std::nullopt, false, "C:/" }),

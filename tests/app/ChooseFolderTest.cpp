@@ -16,12 +16,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Texts under the test folder are written with "@" for it.
+// Paths are written with "@" for the test folder, the program's folder here.
 struct ChooseCase {
     const char *name;
     const char *field;
     std::optional<bool> createField; // "Création du Répertoire?", when asked
-    std::optional<bool> createStart; // the picker's creation question, when asked
+    bool startQuestion; // the picker's creation question, cancelled
     const char *dialogStart;
     std::optional<std::string> chosen; // nothing: cancelled
     const char *fieldAfter;
@@ -35,13 +35,8 @@ protected:
         fs::create_directory(dir / "base");
         fs::create_directory(dir / "other");
         std::ofstream(dir / "file") << "x";
-        TBrowseForFolder::UseCurrentDirWhenEmpty = true;
     }
-    ~ChooseFolderTest() override { TBrowseForFolder::UseCurrentDirWhenEmpty = false; }
-    std::string expand(const std::string &text) const
-    {
-        return text.starts_with("@") ? dir.str() + text.substr(1) : text;
-    }
+    std::string at(const std::string &text) const { return text.starts_with("@") ? dir.str() + text.substr(1) : text; }
 
     TempDir dir;
     ScriptedServices services;
@@ -51,29 +46,27 @@ protected:
 TEST_P(ChooseFolderTest, FieldTakesTheChosenFolderOnlyWhenItExists)
 {
     const ChooseCase &c = GetParam();
-    panel.Rules().state().EditCopy = expand(c.field);
+    panel.Rules().state().EditCopy = at(c.field);
     panel.ApplyPanelState();
     if (c.createField)
         services.answerMessageBox(*c.createField ? ModalQuestions::IdYes : ModalQuestions::IdNo);
-    if (c.createStart)
+    if (c.startQuestion)
         services.answerInputQuery(std::nullopt);
-    services.answerBrowseForFolder(c.chosen ? std::optional(expand(*c.chosen)) : std::nullopt);
+    services.answerBrowseForFolder(c.chosen ? std::optional(at(*c.chosen)) : std::nullopt);
     panel.SpeedButtonCopy->click();
-    EXPECT_EQ(services.asked().back().text, expand(c.dialogStart));
-    EXPECT_EQ(panel.EditCopy->text().toStdString(), expand(c.fieldAfter));
-    EXPECT_EQ(panel.Rules().state().EditCopy, expand(c.fieldAfter));
+    EXPECT_EQ(services.asked().back().text, at(c.dialogStart));
+    EXPECT_EQ(panel.EditCopy->text().toStdString(), at(c.fieldAfter));
 }
 
 INSTANTIATE_TEST_SUITE_P(Choices, ChooseFolderTest,
-    ::testing::Values(ChooseCase { "Chosen", "@/base/", {}, {}, "@/base", "@/other", "@/other/" },
-        ChooseCase { "CancelledKeepsTheFieldWithItsSeparator", "@/base", {}, {}, "@/base", std::nullopt, "@/base/" },
-        ChooseCase {
-            "ChosenMissingIsCreatedWithoutAsking", "@/base/", {}, {}, "@/base", "@/typed/deep", "@/typed/deep/" },
-        ChooseCase { "MissingFieldCreatedFirst", "@/made/", true, {}, "@/made", std::nullopt, "@/made/" },
-        ChooseCase { "MissingFieldRefusedTwice", "@/gone/", false, false, "@/gone", std::nullopt, "@/gone/" },
-        ChooseCase { "EmptyFieldStartsInTheProgramFolder", "", {}, {}, "@", std::nullopt, "" },
-        ChooseCase { "ItemWithoutAFolder", "@/base/", {}, {}, "@/base", "", "@/base/" },
-        ChooseCase { "CreationFails", "@/base/", {}, {}, "@/base", "@/file/sub", "@/base/" }),
+    ::testing::Values(ChooseCase { "Chosen", "@/base/", {}, false, "@/base", "@/other", "@/other/" },
+        ChooseCase { "CancelledKeepsTheFieldWithASeparator", "@/base", {}, false, "@/base", std::nullopt, "@/base/" },
+        ChooseCase { "ChosenMissingCreatedWithoutAsking", "@/base/", {}, false, "@/base", "@/new/deep", "@/new/deep/" },
+        ChooseCase { "MissingFieldCreatedFirst", "@/made/", true, false, "@/made", std::nullopt, "@/made/" },
+        ChooseCase { "MissingFieldRefusedTwice", "@/gone/", false, true, "@/gone", std::nullopt, "@/gone/" },
+        ChooseCase { "EmptyFieldStartsInTheProgramFolder", "", {}, false, "@", std::nullopt, "" },
+        ChooseCase { "ItemWithoutAFolder", "@/base/", {}, false, "@/base", "", "@/base/" },
+        ChooseCase { "CreationFails", "@/base/", {}, false, "@/base", "@/file/sub", "@/base/" }),
     [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace

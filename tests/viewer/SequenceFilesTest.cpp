@@ -41,11 +41,6 @@ INSTANTIATE_TEST_SUITE_P(Names, SequenceMaskTest,
         MaskCase { "ExtensionAlsoInside", "A.BMP12.BMP", FormatBmp, "A*.BMP" }),
     [](const auto &info) { return std::string(info.param.name); });
 
-TEST(SequenceMask, BareFileNameHasNoFolder)
-{
-    EXPECT_EQ(MakeSequenceMask("IMAGE3.BMP", FormatBmp).Folder, "");
-}
-
 TEST(ListSequence, PlainVisibleMatchesInFrameOrder)
 {
     TempDir dir;
