@@ -18,6 +18,8 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 
 namespace {
 
@@ -39,6 +41,7 @@ CommandPanel::CommandPanel(WindowServices &services, const std::string &programF
     : QScrollArea(parent)
     , m_services(services)
     , m_rules(services, programFolder)
+    , BrowseForFolder1(services, services)
 {
     setObjectName(QStringLiteral("ScrollBox1"));
     createControls();
@@ -343,13 +346,26 @@ void CommandPanel::setVisuMode(bool testOnly)
 
 void CommandPanel::ChooseFolder()
 {
-    std::string folder = m_services.chooseFolder("Choisir le dossier d'enregistrement", m_rules.state().EditCopy);
-    if (folder.empty())
+    namespace fs = std::filesystem;
+    std::string text = m_rules.state().EditCopy;
+    const std::string before = text;
+    // Offers to create the folder; the answer does not stop the choice.
+    EnsureFolder(text, m_services, m_rules.programFolder());
+    BrowseForFolder1.EditBox = false;
+    BrowseForFolder1.Title.clear();
+    BrowseForFolder1.Path = text.size() > 1 && text.back() == '/' ? text.substr(0, text.size() - 1) : text;
+    std::error_code ec;
+    if (BrowseForFolder1.Execute()) {
+        text = BrowseForFolder1.Path;
+        if (!text.empty() && !fs::exists(text, ec))
+            fs::create_directories(text, ec); // checked below, by the folder's existence
+    } else {
+        text = before;
+    }
+    if (!text.empty() && text.back() != '/')
+        text += '/';
+    if (!fs::is_directory(text, ec))
         return;
-    if (folder.back() != '/')
-        folder += '/';
-    if (!EnsureFolder(folder, m_services, m_rules.programFolder()))
-        return;
-    m_rules.state().EditCopy = folder;
+    m_rules.state().EditCopy = text;
     ApplyPanelState();
 }

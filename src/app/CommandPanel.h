@@ -1,6 +1,7 @@
 #pragma once
 
 #include "anim/SettingsPanel.h"
+#include "app/BrowseForFolder.h"
 
 #include <QScrollArea>
 
@@ -36,7 +37,9 @@ public:
     bool ReadSettings(tanimprm &prm);
     // "Visualisation sans sauvegarde": the kind of the last run command.
     void setVisuMode(bool testOnly);
-    // SpeedButtonCopy: chooses the base output folder.
+    // SpeedButtonCopy: chooses the base output folder in the folder dialog,
+    // starting from the field's folder (offering to create it first). The
+    // field changes only to a folder that exists.
     void ChooseFolder();
 
     QWidget *PanelAnim;
@@ -61,6 +64,7 @@ private:
 
     WindowServices &m_services;
     SettingsPanel m_rules;
+    TBrowseForFolder BrowseForFolder1;
     QButtonGroup *m_scrollTypeButtons = nullptr;
     QButtonGroup *m_formatButtons = nullptr;
 };

@@ -1,6 +1,7 @@
 #include "app/TFormMain.h"
 
 #include "anim/AnimSettings.h"
+#include "app/BrowseForFolder.h"
 #include "app/CommandPanel.h"
 #include "app/PictureView.h"
 #include "common/ProgramInfo.h"
@@ -68,6 +69,7 @@ void TFormMain::FormCreate()
 {
     // Key preview: the window sees key presses before the focused control.
     qApp->installEventFilter(this);
+    TBrowseForFolder::UseCurrentDirWhenEmpty = true;
     m_panorama.clear();
     m_view->DisplayBitmap().clear();
     m_run.Tempo = 100;

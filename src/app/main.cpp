@@ -1,4 +1,6 @@
 #include "app/ApplicationSetup.h"
+#include "app/CommandPanel.h"
+#include "app/PictureView.h"
 #include "app/TAboutBox.h"
 #include "app/TFormHelp.h"
 #include "app/TFormMain.h"
@@ -60,12 +62,12 @@ int main(int argc, char **argv)
     TAviOptions aviOptions; // held for the AVI options window
     TFormMain main(services, jpegOptions, aviOptions, QCoreApplication::applicationFilePath());
     services.setParentWindow(&main);
-    TFormOpJpeg opJpeg(jpegOptions, &main);
+    TFormOpJpeg opJpeg(jpegOptions, main.View().DisplayBitmap(), services, &main);
     TDlgYesAllNo yesAllNo(&main);
     TFormHelp help(QCoreApplication::applicationFilePath(), &main);
     TAboutBox about(&main);
     TFormOpAvi opAvi(aviOptions, services, &main);
-    TFormView view(&main);
+    TFormView view(main.View(), main.Run(), services, jpegOptions, main.Panel().Rules(), &main);
     TFormencours encours(main.Run().StopRequested, services, &main);
 
     services.setOverwriteDialog([&yesAllNo](const std::string &fileName, const std::string &caption) {
@@ -83,6 +85,7 @@ int main(int argc, char **argv)
     const auto showModeless = [](QWidget *window) {
         window->show();
         window->raise();
+        window->activateWindow(); // the JPEG options window sets its ranges as it becomes active
     };
     QObject::connect(&main, &TFormMain::helpRequested, [&] { showModeless(&help); });
     QObject::connect(&main, &TFormMain::aboutRequested, [&] { about.exec(); });

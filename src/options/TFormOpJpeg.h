@@ -2,17 +2,57 @@
 
 #include <QWidget>
 
+class Bitmap24;
+class ModalQuestions;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QScrollBar;
 struct TJpegOptions;
 
-// The JPEG options window. Created hidden at start-up; its creation applies
-// the JPEG defaults to the program-wide settings.
+// The JPEG options window: edits the program's JPEG settings and shows the
+// picture on screen before and after a JPEG round trip with them. Created
+// hidden at start-up (its creation applies the defaults), then shown without
+// blocking. Controls apply to the settings only on "Défaut", OK and each
+// preview.
 class TFormOpJpeg : public QWidget {
     Q_OBJECT
 public:
-    explicit TFormOpJpeg(TJpegOptions &jpegOptions, QWidget *parent = nullptr);
+    // displayBitmap is the main window's shown picture, read by the preview;
+    // the preview's errors go to the questions' error box.
+    TFormOpJpeg(
+        TJpegOptions &jpegOptions, const Bitmap24 &displayBitmap, ModalQuestions &questions, QWidget *parent = nullptr);
+
+    static constexpr int kPreviewSide = 197;
+
+    QLabel *ImageSRC, *ImageDST, *Label1;
+    QScrollBar *ScrollBarHorz, *ScrollBarVert;
+    QWidget *Panel1;
+    QLineEdit *EditCompressionQuality;
+    QPushButton *SpeedButtonUp, *SpeedButtonDown, *SpeedButtonVoir, *SpeedButtonDefaut, *BitBtnOk;
+    QCheckBox *CheckBoxProgressiveEncoding, *CheckBoxGrayScale, *CheckBoxDisableHorzSubSampling,
+        *CheckBoxDisableVertSubSampling, *CheckBoxSmoothing, *CheckBoxProgressiveDisplay;
+    QGroupBox *GroupBox1;
+    QComboBox *ComboBoxPixelFormat, *ComboBoxScale, *ComboBoxPerformance;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void FormCreate();
+    void createControls();
+    void SetDefaults();
+    void ApplyOptions();
+    void UpdatePreview();
+    void FormActivate();
+    void qualityButtonPressed(bool up, Qt::MouseButtons buttons);
 
     TJpegOptions &m_jpegOptions;
+    const Bitmap24 &m_display;
+    ModalQuestions &m_questions;
+    bool m_scrolling = false; // a scroll bar moved since its last press
 };

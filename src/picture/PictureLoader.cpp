@@ -8,6 +8,8 @@
 #include "picture/QtPictureDecoder.h"
 #include "platform/BusyCursor.h"
 
+#include <utility>
+
 namespace {
 
 bool decodeFile(
@@ -34,16 +36,17 @@ bool decodeFile(
 
 bool LoadPictureFile(const std::string &fileName, Bitmap24 &target, const TJpegOptions &jpegOptions)
 {
-    // Dropped first, so the old picture and the new one never coexist.
-    target.clear();
+    // Decoded aside: a failed load leaves the target as it was.
     try {
+        Bitmap24 picture;
         const PictureFormat *format = PictureRegistry::instance().find(pictureExtension(fileName));
-        if (format && decodeFile(*format, fileName, target, jpegOptions))
+        if (format && decodeFile(*format, fileName, picture, jpegOptions)) {
+            target = std::move(picture);
             return true;
+        }
     } catch (...) {
         // Every decoder failure ends the same way: no picture, no message.
     }
-    target.clear();
     return false;
 }
 

@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QInputDialog>
 #include <QLabel>
@@ -53,6 +54,81 @@ bool runInputDialog(QWidget *parent, const std::string &caption, const std::stri
     text = edit->text().toStdString();
     return true;
 }
+
+// The folder dialog, with the callbacks of its request.
+class FolderDialog : public QFileDialog {
+public:
+    FolderDialog(QWidget *parent, const FolderBrowseRequest &request)
+        : QFileDialog(parent, qs(request.title))
+        , m_request(request)
+    {
+        setOption(QFileDialog::DontUseNativeDialog);
+        setOption(QFileDialog::ShowDirsOnly);
+        setFileMode(QFileDialog::Directory);
+        if (!request.path.empty())
+            setDirectory(qs(request.path));
+        if (request.selectionChanged) {
+            connect(this, &QFileDialog::currentChanged, this, &FolderDialog::selectionMoved);
+            connect(this, &QFileDialog::directoryEntered, this, &FolderDialog::selectionMoved);
+        }
+    }
+
+    std::string chosenFolder() const
+    {
+        if (m_created)
+            return *m_created;
+        const QStringList files = selectedFiles();
+        return files.isEmpty() ? std::string() : files.first().toStdString();
+    }
+
+    void accept() override
+    {
+        if (!m_okEnabled)
+            return;
+        if (m_request.askCreateFolder) {
+            std::string path = chosenFolder();
+            if (!path.empty() && !QFileInfo(qs(path)).isDir()) {
+                if (!m_request.askCreateFolder(path))
+                    return;
+                m_created = path;
+                QDialog::accept();
+                return;
+            }
+        }
+        QFileDialog::accept();
+    }
+
+protected:
+    void showEvent(QShowEvent *event) override
+    {
+        QFileDialog::showEvent(event);
+        if (m_positioned || !m_request.setPosition)
+            return;
+        m_positioned = true;
+        const QRect frame = frameGeometry();
+        int left = frame.left(), top = frame.top();
+        m_request.setPosition(left, top, frame.width(), frame.height());
+        if (left != frame.left() || top != frame.top())
+            move(left, top);
+    }
+
+private:
+    void selectionMoved(const QString &path)
+    {
+        const QFileInfo info(path);
+        m_okEnabled = true;
+        m_request.selectionChanged(info.isDir() ? info.absoluteFilePath().toStdString() : std::string(), m_okEnabled);
+        // Qt has set the button for this selection already; the handler decides last.
+        if (auto *box = findChild<QDialogButtonBox *>())
+            if (QPushButton *ok = box->button(QDialogButtonBox::Open))
+                ok->setEnabled(m_okEnabled);
+    }
+
+    const FolderBrowseRequest &m_request;
+    bool m_okEnabled = true;
+    bool m_positioned = false;
+    std::optional<std::string> m_created;
+};
 
 } // namespace
 
@@ -139,9 +215,12 @@ std::string QtWindowServices::savePictureFile(const std::string &title, const st
         .toStdString();
 }
 
-std::string QtWindowServices::chooseFolder(const std::string &title, const std::string &startFolder)
+std::optional<std::string> QtWindowServices::browseForFolder(const FolderBrowseRequest &request)
 {
-    return QFileDialog::getExistingDirectory(m_parent, qs(title), qs(startFolder)).toStdString();
+    FolderDialog dialog(m_parent, request);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.chosenFolder();
 }
 
 int QtWindowServices::askOverwrite(const std::string &fileName, const std::string &caption)

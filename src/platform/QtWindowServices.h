@@ -31,7 +31,9 @@ public:
     void popCursor() override;
     std::string openPictureFile(const std::string &title, const std::string &filter) override;
     std::string savePictureFile(const std::string &title, const std::string &filter) override;
-    std::string chooseFolder(const std::string &title, const std::string &startFolder) override;
+    // Qt's own folder dialog (not the platform's): it can report its
+    // selection and position and ask before creating a typed folder.
+    std::optional<std::string> browseForFolder(const FolderBrowseRequest &request) override;
     int askOverwrite(const std::string &fileName, const std::string &caption) override;
     bool aviSaveOptions(AVICOMPRESSOPTIONS &options) override;
 

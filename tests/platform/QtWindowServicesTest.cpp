@@ -1,16 +1,22 @@
 #include "platform/QtWindowServices.h"
 
+#include "TestUtils.h"
+
 #include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QElapsedTimer>
+#include <QFileDialog>
+#include <QFileSystemModel>
 #include <QLineEdit>
+#include <QListView>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 
 namespace {
@@ -149,6 +155,42 @@ TEST(QtWindowServices, ScopedBusyCursorsRestoreExactlyWhatTheySet)
     EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::CrossCursor);
     QGuiApplication::restoreOverrideCursor();
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+TEST(QtWindowServices, FolderDialogStartsInThePathAndCallsBack)
+{
+    TempDir dir;
+    for (const char *name : { "locked", "open" })
+        std::filesystem::create_directory(dir / name);
+    QtWindowServices services;
+    FolderBrowseRequest request;
+    request.path = dir.str();
+    request.selectionChanged
+        = [&](const std::string &path, bool &enableOk) { enableOk = path != dir.str() + "/locked"; };
+    request.setPosition = [](int &left, int &top, int, int) { left = 17, top = 23; };
+    request.askCreateFolder = [](std::string &path) { return std::filesystem::create_directory(path += "-made"); };
+    whenModalShows([&](QWidget *modal) {
+        EXPECT_EQ(qobject_cast<QFileDialog *>(modal)->directory().absolutePath().toStdString(), dir.str());
+        EXPECT_EQ(modal->frameGeometry().topLeft(), QPoint(17, 23));
+        const auto select = [&](const char *name) {
+            modal->findChild<QListView *>(QStringLiteral("listView"))
+                ->selectionModel()
+                ->setCurrentIndex(modal->findChild<QFileSystemModel *>()->index(QString::fromStdString(dir / name)),
+                    QItemSelectionModel::ClearAndSelect);
+        };
+        select("locked");
+        EXPECT_FALSE(modal->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Open)->isEnabled());
+        static_cast<QDialog *>(modal)->accept();
+        EXPECT_TRUE(modal->isVisible()) << "OK is refused for that selection";
+        select("open");
+        modal->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))
+            ->setText(QString::fromStdString((dir / "typed").string()));
+        static_cast<QDialog *>(modal)->accept();
+    });
+    EXPECT_EQ(services.browseForFolder(request), (dir / "typed-made").string());
+
+    whenModalShows([](QWidget *modal) { modal->close(); });
+    EXPECT_EQ(services.browseForFolder(request), std::nullopt);
 }
 
 } // namespace

@@ -123,10 +123,12 @@ std::string ScriptedServices::savePictureFile(const std::string &title, const st
     return answer ? answer->text : std::string();
 }
 
-std::string ScriptedServices::chooseFolder(const std::string &title, const std::string &startFolder)
+std::optional<std::string> ScriptedServices::browseForFolder(const FolderBrowseRequest &request)
 {
-    const auto answer = take(Kind::ChooseFolder, startFolder, title);
-    return answer ? answer->text : std::string();
+    const auto answer = take(Kind::ChooseFolder, request.path, request.title);
+    if (!answer || answer->result != IdOk)
+        return std::nullopt;
+    return answer->text;
 }
 
 int ScriptedServices::askOverwrite(const std::string &fileName, const std::string &caption)

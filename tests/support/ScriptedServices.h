@@ -49,7 +49,11 @@ public:
     }
     void answerOpenPicture(std::string path) { push(Kind::OpenPicture, IdOk, std::move(path)); }
     void answerSavePicture(std::string path) { push(Kind::SavePicture, IdOk, std::move(path)); }
-    void answerChooseFolder(std::string path) { push(Kind::ChooseFolder, IdOk, std::move(path)); }
+    // The folder dialog: the chosen folder, or nothing to cancel it.
+    void answerBrowseForFolder(std::optional<std::string> path)
+    {
+        push(Kind::ChooseFolder, path ? IdOk : IdCancel, path.value_or(""));
+    }
     void answerOverwrite(int modalResult) { push(Kind::AskOverwrite, modalResult, {}); }
     // Confirms the compression dialog with a compressor's handler code ("" for
     // none), or cancels it.
@@ -79,7 +83,8 @@ public:
     void popCursor() override;
     std::string openPictureFile(const std::string &title, const std::string &filter) override;
     std::string savePictureFile(const std::string &title, const std::string &filter) override;
-    std::string chooseFolder(const std::string &title, const std::string &startFolder) override;
+    // Asked with the start folder as its text and the title as its caption.
+    std::optional<std::string> browseForFolder(const FolderBrowseRequest &request) override;
     int askOverwrite(const std::string &fileName, const std::string &caption) override;
     // Asked with the pre-set handler code as its text.
     bool aviSaveOptions(AVICOMPRESSOPTIONS &options) override;
