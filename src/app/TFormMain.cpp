@@ -309,16 +309,6 @@ void TFormMain::Menu_FileQuitClick()
     close();
 }
 
-void TFormMain::Menu_AnimClick()
-{
-    setCheckMarks("Menu_AnimFullScreen", "Menu_AnimCenter");
-}
-
-void TFormMain::PopupMenuPopup()
-{
-    setCheckMarks("PopupMenu_FullScreen", "PopupMenu_Center");
-}
-
 void TFormMain::setCheckMarks(const char *fullScreen, const char *center)
 {
     findChild<QAction *>(QString::fromLatin1(fullScreen))->setChecked(IsFullScreen());

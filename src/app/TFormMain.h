@@ -65,7 +65,7 @@ public slots:
     void Menu_FileWipeClick();
     void Menu_FileSaveAsClick();
     void Menu_FileQuitClick();
-    void Menu_AnimClick();
+    void Menu_AnimClick() { setCheckMarks("Menu_AnimFullScreen", "Menu_AnimCenter"); }
     void Menu_AnimStopClick();
     void Menu_AnimFullScreenClick();
     void Menu_AnimCenterClick();
@@ -76,7 +76,7 @@ public slots:
     void Menu_OptionsJpegClick() { emit jpegOptionsRequested(); }
     void Menu_OptionsShowPanelClick();
     void Menu_OptionsTempoClick();
-    void PopupMenuPopup();
+    void PopupMenuPopup() { setCheckMarks("PopupMenu_FullScreen", "PopupMenu_Center"); }
     void SpeedButtonTestClick();
     void SpeedButtonCreateClick();
     void SpeedButtonVerifyClick();
