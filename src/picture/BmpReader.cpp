@@ -361,11 +361,16 @@ bool BmpReader::decodeFrom(Source &src, Bitmap24 &target, const CancelCheck &can
             return fail("out of memory", PictureError::OutOfMemory);
         const bool four = h.compression == kBiRle4;
         int filledFrom = height; // rows filledFrom..height-1 hold their background
+        // The background of a row, copied in pieces of up to 64 kB.
+        const std::size_t rowBytes = std::size_t(width) * 3;
+        std::vector<std::uint8_t> background(std::min<std::size_t>(rowBytes, 65535 / 3 * 3));
+        for (std::size_t i = 0; i < background.size(); i += 3)
+            putPixel(background.data(), std::int64_t(i / 3), palette[0]);
         const auto fillDownTo = [&](std::int64_t row) {
             for (; filledFrom > row; --filledFrom) {
                 std::uint8_t *line = target.scanLine(filledFrom - 1);
-                for (int x = 0; x < width; ++x)
-                    putPixel(line, x, palette[0]);
+                for (std::size_t done = 0; done < rowBytes; done += background.size())
+                    std::memcpy(line + done, background.data(), std::min(background.size(), rowBytes - done));
             }
         };
         const auto done = [&] {
