@@ -247,7 +247,7 @@ Other:
 
 Numbers may be decimal (with a sign) or hexadecimal ($280, 0x280, x280).
 Format names are read in any letter case (jpg, JPG, jpeg, JPEG, bmp, BMP).
-Ctrl-C stops after the current frame, or at once while the picture loads.
+Ctrl-C stops after the current frame, or the loading of the picture.
 A run stops at the first frame that finds the disk full (no space left or
 quota exceeded).
 
