@@ -1,9 +1,9 @@
 #include "anim/AnimationRun.h"
 
 #include "anim/FrameSequence.h"
+#include "common/Bitmap24.h"
 #include "common/TextFormat.h"
 #include "output/FrameNames.h"
-#include "common/Bitmap24.h"
 
 #include <cstdint>
 
@@ -23,8 +23,25 @@ struct RunState {
     bool confirmOverwrite = true;
     std::int32_t counter = 0;
     std::int64_t total = 0;
-    int produced = 0;
+    RunSummary summary {};
 };
+
+void Count(RunSummary &summary, SaveOutcome outcome)
+{
+    switch (outcome) {
+    case SaveOutcome::Written:
+        ++summary.written;
+        break;
+    case SaveOutcome::Skipped:
+        ++summary.skipped;
+        break;
+    case SaveOutcome::Failed:
+        ++summary.failed;
+        break;
+    case SaveOutcome::Abandoned:
+        break;
+    }
+}
 
 // One pass of frames from the plan's start; works on its own copy of the
 // run's settings.
@@ -39,8 +56,9 @@ void PlayPass(RunState &run, tanimprm prm, const PassPlan &plan)
             } else {
                 prm.FileName
                     = AbsolutePath(MakeFrameName(prm.NameFormat, prm.DstDir, prm.DstName, run.counter, prm.Ext));
-                if (run.host.saveFrame(*prm.FrameBitmap, prm.FileName, run.confirmOverwrite)
-                    == SaveOutcome::Abandoned) {
+                const SaveOutcome outcome = run.host.saveFrame(*prm.FrameBitmap, prm.FileName, run.confirmOverwrite);
+                Count(run.summary, outcome);
+                if (outcome == SaveOutcome::Abandoned) {
                     run.stopRequested = true; // the frame is not shown
                     continue;
                 }
@@ -53,7 +71,7 @@ void PlayPass(RunState &run, tanimprm prm, const PassPlan &plan)
             x = add32(x, plan.DX);
             y = add32(y, plan.DY);
             ++i;
-            ++run.produced;
+            ++run.summary.produced;
             if (run.test)
                 run.host.waitTempo();
         } catch (...) {
@@ -65,8 +83,10 @@ void PlayPass(RunState &run, tanimprm prm, const PassPlan &plan)
 
 } // namespace
 
-int RunAnimation(const Bitmap24 &panorama, bool test, RunHost &host, bool &stopRequested)
+int RunAnimation(const Bitmap24 &panorama, bool test, RunHost &host, bool &stopRequested, RunSummary *summary)
 {
+    if (summary)
+        *summary = {};
     stopRequested = false;
     Bitmap24 frame; // freed on every way out
     tanimprm prm;
@@ -82,5 +102,8 @@ int RunAnimation(const Bitmap24 &panorama, bool test, RunHost &host, bool &stopR
     PlayPass(run, prm, outward);
     if (prm.ScrollBack)
         PlayPass(run, prm, ReturnPass(outward, prm, panorama.width(), panorama.height()));
-    return run.produced;
+    run.summary.stopped = run.summary.produced < run.total;
+    if (summary)
+        *summary = run.summary;
+    return run.summary.produced;
 }

@@ -32,5 +32,14 @@ public:
 // before every frame; an error inside a frame sets it and ends the run
 // quietly. Errors before the first frame (a frame bitmap that cannot be
 // allocated) are thrown as std::runtime_error.
-// Returns the number of frames produced.
-int RunAnimation(const Bitmap24 &panorama, bool test, RunHost &host, bool &stopRequested);
+// Returns the number of frames produced; summary, when given, receives what
+// became of each frame file.
+struct RunSummary {
+    int produced = 0; // frames rendered and shown
+    int written = 0; // creation runs: files written,
+    int skipped = 0; // left as they were (overwrite decision, existing name),
+    int failed = 0; // and that could not be written
+    bool stopped = false; // ended before its last frame (stop request, dialog, error)
+};
+int RunAnimation(
+    const Bitmap24 &panorama, bool test, RunHost &host, bool &stopRequested, RunSummary *summary = nullptr);

@@ -1,5 +1,9 @@
 #include "app/HelpText.h"
 
+#include "common/InputFile.h"
+
+#include <cstdint>
+
 const std::vector<std::string> &BuiltInHelpLines()
 {
     static const std::vector<std::string> lines = {
@@ -65,4 +69,113 @@ std::string HelpReplacementPath(const std::string &programPath)
 {
     const auto dot = programPath.find('.');
     return (dot == std::string::npos ? programPath : programPath.substr(0, dot)) + ".TXT";
+}
+
+namespace {
+
+// A help text is small; anything larger is not one.
+constexpr std::uint64_t kMaxHelpBytes = std::uint64_t(16) << 20;
+
+void appendUtf8(std::string &out, std::uint32_t c)
+{
+    if (c < 0x80) {
+        out += char(c);
+    } else if (c < 0x800) {
+        out += char(0xC0 | (c >> 6));
+        out += char(0x80 | (c & 0x3F));
+    } else {
+        out += char(0xE0 | (c >> 12));
+        out += char(0x80 | ((c >> 6) & 0x3F));
+        out += char(0x80 | (c & 0x3F));
+    }
+}
+
+} // namespace
+
+bool IsValidUtf8(const std::string &text)
+{
+    const auto *p = reinterpret_cast<const unsigned char *>(text.data());
+    const std::size_t n = text.size();
+    for (std::size_t i = 0; i < n;) {
+        const unsigned c = p[i];
+        int more;
+        std::uint32_t code, min;
+        if (c < 0x80) {
+            ++i;
+            continue;
+        } else if ((c & 0xE0) == 0xC0) {
+            more = 1, code = c & 0x1F, min = 0x80;
+        } else if ((c & 0xF0) == 0xE0) {
+            more = 2, code = c & 0x0F, min = 0x800;
+        } else if ((c & 0xF8) == 0xF0) {
+            more = 3, code = c & 0x07, min = 0x10000;
+        } else {
+            return false;
+        }
+        if (i + std::size_t(more) >= n)
+            return false; // cut short
+        for (int k = 1; k <= more; ++k) {
+            if ((p[i + std::size_t(k)] & 0xC0) != 0x80)
+                return false;
+            code = (code << 6) | (p[i + std::size_t(k)] & 0x3F);
+        }
+        if (code < min || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+            return false; // overlong, beyond Unicode, or a surrogate
+        i += std::size_t(more) + 1;
+    }
+    return true;
+}
+
+std::string Windows1252ToUtf8(const std::string &text)
+{
+    // 0x80..0x9F; 0 marks the unassigned bytes.
+    static constexpr std::uint16_t kHigh[32] = { 0x20AC, 0, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6,
+        0x2030, 0x0160, 0x2039, 0x0152, 0, 0x017D, 0, 0, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x02DC,
+        0x2122, 0x0161, 0x203A, 0x0153, 0, 0x017E, 0x0178 };
+    std::string out;
+    out.reserve(text.size() + text.size() / 8);
+    for (const char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c >= 0x80 && c < 0xA0 && kHigh[c - 0x80])
+            appendUtf8(out, kHigh[c - 0x80]);
+        else
+            appendUtf8(out, c);
+    }
+    return out;
+}
+
+HelpReplacement ReadHelpReplacement(const std::string &path)
+{
+    HelpReplacement result;
+    InputFile file(path);
+    if (!file.isOpen() && file.error() == FileError::NotFound)
+        return result;
+    const FileBytes bytes(file, kMaxHelpBytes);
+    if (!bytes.isOpen()) {
+        result.state = HelpReplacement::State::Unreadable;
+        result.error = "Impossible de lire le Fichier d'Aide: '" + path + "' ("
+            + FileErrorText(bytes.error(), bytes.systemError()) + ")";
+        return result;
+    }
+    std::string text(reinterpret_cast<const char *>(bytes.data()), bytes.size());
+    if (IsValidUtf8(text)) {
+        if (text.rfind("\xEF\xBB\xBF", 0) == 0)
+            text.erase(0, 3);
+    } else {
+        text = Windows1252ToUtf8(text);
+    }
+    result.state = HelpReplacement::State::Text;
+    if (!text.empty() && text.back() == '\n')
+        text.pop_back();
+    for (std::size_t start = 0;;) {
+        const std::size_t end = text.find('\n', start);
+        std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        result.lines.push_back(std::move(line));
+        if (end == std::string::npos)
+            break;
+        start = end + 1;
+    }
+    return result;
 }

@@ -1,7 +1,8 @@
 #include "options/JpegImage.h"
 
 #include "common/Bitmap24.h"
-#include "common/MappedFile.h"
+#include "common/InputFile.h"
+#include "common/Log.h"
 
 #include <csetjmp>
 #include <cstdio>
@@ -23,11 +24,20 @@
 
 namespace {
 
-// A progressive stream may repeat scans without end (each repeat is only a
-// warning to libjpeg). No real encoder writes more than a few dozen scans.
+// A progressive stream may hold many scans, each of which visits every block
+// of its components again. No real encoder writes more than a few dozen.
 constexpr int kMaxScans = 1000;
-// Our own message code for "too many scans", just past libjpeg's table.
+// The decoding work allowed, in block visits: this many times the picture's
+// blocks (a usual progressive file needs 5 to 7), plus a floor so that tiny
+// pictures with odd scan scripts still decode. Each output pass of
+// scan-by-scan decoding counts as kOutputPassWork visits of every block.
+constexpr std::int64_t kWorkPerBlock = 24;
+constexpr std::int64_t kWorkFloor = std::int64_t(1) << 20;
+constexpr std::int64_t kOutputPassWork = 2;
+// Our own message codes, just past libjpeg's table.
 constexpr int kTooManyScansCode = JMSG_LASTMSGCODE;
+constexpr int kTooMuchWorkCode = JMSG_LASTMSGCODE + 1;
+constexpr int kInterruptedCode = JMSG_LASTMSGCODE + 2;
 // libjpeg's own work memory (coefficient buffers of progressive files):
 // enough for the largest Bitmap24 picture with 4:2:0 chroma.
 constexpr long kMaxLibraryMemory = long(Bitmap24::kMaxPixels * 4);
@@ -39,8 +49,13 @@ struct ErrorManager {
     std::jmp_buf jump;
 };
 
-struct ScanLimit {
+// Bounds the work of one decode and lets the caller cancel it.
+struct WorkLimit {
     jpeg_progress_mgr pub; // first: libjpeg sees a jpeg_progress_mgr*
+    const CancelCheck *cancelled;
+    std::int64_t work; // block visits so far
+    std::int64_t budget;
+    int lastScan;
 };
 
 extern "C" void onErrorExit(j_common_ptr cinfo)
@@ -48,17 +63,90 @@ extern "C" void onErrorExit(j_common_ptr cinfo)
     std::longjmp(reinterpret_cast<ErrorManager *>(cinfo->err)->jump, 1);
 }
 
-// Warnings (corrupt data filled with grey, extraneous bytes) are not errors:
-// the picture decodes as far as it goes. Nothing is printed.
-extern "C" void onEmitMessage(j_common_ptr, int) { }
+void failWith(j_common_ptr cinfo, int code)
+{
+    cinfo->err->msg_code = code;
+    cinfo->err->error_exit(cinfo);
+}
+
+// Warnings that mean the pixels are not all there: data cut short, corrupt
+// entropy-coded data, a broken progression. The decode fails, as damaged
+// data of other formats do, instead of filling the rest with grey. Bytes
+// between two segments before the first scan harm no pixel, nor do the
+// other warnings (unknown JFIF revision, Adobe transform, ICC marker).
+bool damagesPixels(const jpeg_decompress_struct &cinfo, int code)
+{
+    switch (code) {
+    case JWRN_JPEG_EOF:
+    case JWRN_HIT_MARKER:
+    case JWRN_HUFF_BAD_CODE:
+    case JWRN_ARITH_BAD_CODE:
+    case JWRN_MUST_RESYNC:
+    case JWRN_NOT_SEQUENTIAL:
+    case JWRN_BOGUS_PROGRESSION:
+        return true;
+    case JWRN_EXTRANEOUS_DATA:
+        return cinfo.input_scan_number > 0; // left over by a scan that ended early
+    default:
+        return false;
+    }
+}
+
+extern "C" void onEmitMessage(j_common_ptr cinfo, int level)
+{
+    if (level >= 0)
+        return; // trace messages
+    if (LogVerbose()) {
+        char text[JMSG_LENGTH_MAX];
+        cinfo->err->format_message(cinfo, text);
+        LogLine("libjpeg", text);
+    }
+    if (cinfo->is_decompressor && damagesPixels(*reinterpret_cast<j_decompress_ptr>(cinfo), cinfo->err->msg_code))
+        cinfo->err->error_exit(cinfo); // with the warning's code
+}
 extern "C" void onOutputMessage(j_common_ptr) { }
 
-extern "C" void onProgress(j_common_ptr cinfo)
+bool cancelRequested(const CancelCheck *cancelled) noexcept
 {
-    if (cinfo->is_decompressor && reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > kMaxScans) {
-        cinfo->err->msg_code = kTooManyScansCode;
-        cinfo->err->error_exit(cinfo);
+    if (!cancelled || !*cancelled)
+        return false;
+    try {
+        return (*cancelled)();
+    } catch (...) {
+        return true; // no exception may cross libjpeg's frames
     }
+}
+
+std::int64_t blocksOf(const jpeg_component_info &c)
+{
+    return std::int64_t(c.width_in_blocks) * std::int64_t(c.height_in_blocks);
+}
+
+// Called by libjpeg at least once per row of blocks of every scan it reads,
+// and by our loop after each output pass. A scan is charged when it starts,
+// so a file is refused before it does the work it would be refused for.
+extern "C" void onProgress(j_common_ptr common)
+{
+    auto *limit = reinterpret_cast<WorkLimit *>(common->progress);
+    if (cancelRequested(limit->cancelled))
+        failWith(common, kInterruptedCode);
+    if (!common->is_decompressor)
+        return;
+    const auto *cinfo = reinterpret_cast<j_decompress_ptr>(common);
+    if (cinfo->input_scan_number > kMaxScans)
+        failWith(common, kTooManyScansCode);
+    if (cinfo->input_scan_number != limit->lastScan && cinfo->comps_in_scan > 0) {
+        std::int64_t blocks = 0;
+        for (int i = 0; i < cinfo->comps_in_scan && i < MAX_COMPS_IN_SCAN; ++i)
+            if (cinfo->cur_comp_info[i])
+                blocks += blocksOf(*cinfo->cur_comp_info[i]);
+        // Scans read between two calls are charged like the current one.
+        const int scans = cinfo->input_scan_number - limit->lastScan;
+        limit->work += blocks * (scans > 0 ? scans : 1);
+        limit->lastScan = cinfo->input_scan_number;
+    }
+    if (limit->work > limit->budget)
+        failWith(common, kTooMuchWorkCode);
 }
 
 void installErrorManager(ErrorManager &err)
@@ -73,13 +161,60 @@ enum class Outcome { Ok, LibraryError, TooLarge, OutOfMemory };
 
 // ---- compression -----------------------------------------------------------
 
+// The compressed data grow in one malloc'ed block that the job owns at every
+// moment: whatever libjpeg does or fails to do, the C++ side frees the live
+// block exactly once. (jpeg_mem_dest frees its first block when it grows and
+// tells the new one only at the end, so an error after a growth left the
+// caller holding a freed pointer.)
+struct BufferDestination {
+    jpeg_destination_mgr pub; // first: libjpeg sees a jpeg_destination_mgr*
+    unsigned char *data;
+    std::size_t capacity;
+    std::size_t maxBytes;
+};
+
+constexpr std::size_t kFirstDestinationBytes = 64 * 1024;
+
+extern "C" void onInitDestination(j_compress_ptr cinfo)
+{
+    auto *d = reinterpret_cast<BufferDestination *>(cinfo->dest);
+    if (!d->data) {
+        const std::size_t first = kFirstDestinationBytes < d->maxBytes ? kFirstDestinationBytes : d->maxBytes;
+        d->data = static_cast<unsigned char *>(std::malloc(first));
+        if (!d->data)
+            failWith(reinterpret_cast<j_common_ptr>(cinfo), JERR_OUT_OF_MEMORY);
+        d->capacity = first;
+    }
+    d->pub.next_output_byte = d->data;
+    d->pub.free_in_buffer = d->capacity;
+}
+
+// Called when the block is full: it doubles, up to maxBytes.
+extern "C" boolean onEmptyDestination(j_compress_ptr cinfo)
+{
+    auto *d = reinterpret_cast<BufferDestination *>(cinfo->dest);
+    const std::size_t used = d->capacity;
+    std::size_t grown = used > d->maxBytes / 2 ? d->maxBytes : used * 2;
+    if (grown <= used)
+        failWith(reinterpret_cast<j_common_ptr>(cinfo), JERR_OUT_OF_MEMORY);
+    auto *data = static_cast<unsigned char *>(std::realloc(d->data, grown));
+    if (!data)
+        failWith(reinterpret_cast<j_common_ptr>(cinfo), JERR_OUT_OF_MEMORY); // d->data is still live
+    d->data = data;
+    d->capacity = grown;
+    d->pub.next_output_byte = data + used;
+    d->pub.free_in_buffer = grown - used;
+    return TRUE;
+}
+
+extern "C" void onTermDestination(j_compress_ptr) { }
+
 struct CompressJob {
     jpeg_compress_struct cinfo;
     ErrorManager err;
+    BufferDestination dest;
     TJpegOptions options;
     const Bitmap24 *bitmap;
-    unsigned char *buffer; // malloc'ed by libjpeg's memory destination
-    unsigned long size;
 };
 
 Outcome compressProtected(CompressJob &job)
@@ -88,7 +223,10 @@ Outcome compressProtected(CompressJob &job)
     if (setjmp(job.err.jump))
         return Outcome::LibraryError;
     jpeg_create_compress(&cinfo);
-    jpeg_mem_dest(&cinfo, &job.buffer, &job.size);
+    job.dest.pub.init_destination = onInitDestination;
+    job.dest.pub.empty_output_buffer = onEmptyDestination;
+    job.dest.pub.term_destination = onTermDestination;
+    cinfo.dest = &job.dest.pub;
 
     const Bitmap24 &bitmap = *job.bitmap;
     cinfo.image_width = JDIMENSION(bitmap.width());
@@ -135,7 +273,7 @@ enum class RowMode {
 struct DecodeJob {
     jpeg_decompress_struct cinfo;
     ErrorManager err;
-    ScanLimit progress;
+    WorkLimit progress;
     TJpegOptions options;
     const std::uint8_t *data;
     std::size_t size;
@@ -237,8 +375,14 @@ Outcome decodeProtected(DecodeJob &job)
     cinfo.mem->max_memory_to_use = kMaxLibraryMemory;
     job.progress.pub.progress_monitor = onProgress;
     cinfo.progress = &job.progress.pub;
+    job.progress.lastScan = 0;
+    job.progress.budget = kWorkFloor;
     jpeg_mem_src(&cinfo, job.data, static_cast<unsigned long>(job.size));
     jpeg_read_header(&cinfo, TRUE);
+    std::int64_t pictureBlocks = 0;
+    for (int ci = 0; ci < cinfo.num_components; ++ci)
+        pictureBlocks += blocksOf(cinfo.comp_info[ci]);
+    job.progress.budget = kWorkFloor + kWorkPerBlock * pictureBlocks;
 
     const TJpegOptions &o = job.options;
     cinfo.scale_num = 1;
@@ -280,6 +424,7 @@ Outcome decodeProtected(DecodeJob &job)
         setFastMethod(cinfo);
         jpeg_start_decompress(&cinfo);
         while (!jpeg_input_complete(&cinfo)) {
+            job.progress.work += kOutputPassWork * pictureBlocks;
             jpeg_start_output(&cinfo, cinfo.input_scan_number);
             readPass(job);
             jpeg_finish_output(&cinfo);
@@ -290,6 +435,7 @@ Outcome decodeProtected(DecodeJob &job)
         cinfo.dither_mode = keptDither;
         if (cinfo.quantize_colors)
             cinfo.colormap = nullptr; // lets the last pass choose its own map and quantiser
+        job.progress.work += kOutputPassWork * pictureBlocks;
         jpeg_start_output(&cinfo, cinfo.input_scan_number);
         readPass(job);
         jpeg_finish_output(&cinfo);
@@ -303,17 +449,43 @@ Outcome decodeProtected(DecodeJob &job)
 
 } // namespace
 
-JpegError::JpegError(int messageCode)
+JpegError::JpegError(int messageCode, std::string libraryText)
     : std::runtime_error([messageCode] {
         char text[32];
         std::snprintf(text, sizeof text, "JPEG error #%d", messageCode);
         return std::string(text);
     }())
     , m_code(messageCode)
+    , m_libraryText(std::move(libraryText))
+{
+}
+
+JpegError::Kind JpegError::kind() const
+{
+    switch (m_code) {
+    case kTooManyScansCode:
+    case kTooMuchWorkCode:
+        return TooMuchWork;
+    case kInterruptedCode:
+        return Interrupted;
+    default:
+        return Library;
+    }
+}
+
+JpegTooLarge::JpegTooLarge(std::int64_t width, std::int64_t height)
+    : std::runtime_error("JPEG picture too large")
+    , m_width(width)
+    , m_height(height)
 {
 }
 
 std::vector<std::uint8_t> TJPEGImage::compress(const Bitmap24 &bitmap) const
+{
+    return compress(bitmap, std::size_t(-1));
+}
+
+std::vector<std::uint8_t> TJPEGImage::compress(const Bitmap24 &bitmap, std::size_t maxBytes) const
 {
     if (bitmap.isEmpty())
         return {};
@@ -321,15 +493,23 @@ std::vector<std::uint8_t> TJPEGImage::compress(const Bitmap24 &bitmap) const
     std::unique_ptr<CompressJob> job(new CompressJob {});
     job->options = m_options;
     job->bitmap = &bitmap;
+    job->dest.maxBytes = maxBytes;
     job->cinfo.err = &job->err.pub;
     installErrorManager(job->err);
     const Outcome outcome = compressProtected(*job);
     const int code = job->err.pub.msg_code;
     jpeg_destroy_compress(&job->cinfo);
     std::vector<std::uint8_t> result;
-    if (outcome == Outcome::Ok)
-        result.assign(job->buffer, job->buffer + job->size);
-    std::free(job->buffer);
+    if (outcome == Outcome::Ok) {
+        const std::size_t size = job->dest.capacity - job->dest.pub.free_in_buffer;
+        try {
+            result.assign(job->dest.data, job->dest.data + size);
+        } catch (...) {
+            std::free(job->dest.data);
+            throw;
+        }
+    }
+    std::free(job->dest.data);
     if (outcome != Outcome::Ok)
         throw JpegError(code);
     return result;
@@ -337,26 +517,37 @@ std::vector<std::uint8_t> TJPEGImage::compress(const Bitmap24 &bitmap) const
 
 void TJPEGImage::decode(const std::uint8_t *data, std::size_t size, Bitmap24 &target) const
 {
+    decode(data, size, target, {});
+}
+
+void TJPEGImage::decode(
+    const std::uint8_t *data, std::size_t size, Bitmap24 &target, const CancelCheck &cancelled) const
+{
     target.clear();
     std::unique_ptr<DecodeJob> job(new DecodeJob {});
     job->options = m_options;
     job->data = data;
     job->size = size;
     job->target = &target;
+    job->progress.cancelled = &cancelled;
     job->cinfo.err = &job->err.pub;
     installErrorManager(job->err);
     const Outcome outcome = decodeProtected(*job);
     const int code = job->err.pub.msg_code;
+    char libraryText[JMSG_LENGTH_MAX] = "";
+    if (outcome == Outcome::LibraryError && code > 0 && code < JMSG_LASTMSGCODE)
+        job->err.pub.format_message(reinterpret_cast<j_common_ptr>(&job->cinfo), libraryText);
+    const std::int64_t width = job->cinfo.output_width, height = job->cinfo.output_height;
     jpeg_destroy_decompress(&job->cinfo);
     switch (outcome) {
     case Outcome::Ok:
         return;
     case Outcome::LibraryError:
         target.clear();
-        throw JpegError(code);
+        throw JpegError(code, libraryText);
     case Outcome::TooLarge:
         target.clear();
-        throw std::runtime_error("JPEG picture too large");
+        throw JpegTooLarge(width, height);
     case Outcome::OutOfMemory:
         target.clear();
         throw std::bad_alloc();
@@ -365,10 +556,10 @@ void TJPEGImage::decode(const std::uint8_t *data, std::size_t size, Bitmap24 &ta
 
 void TJPEGImage::loadFromFile(const std::string &fileName, Bitmap24 &target) const
 {
-    MappedFile file(fileName);
+    const FileBytes file(fileName);
     if (!file.isOpen()) {
         target.clear();
-        throw std::runtime_error("cannot read " + fileName);
+        throw std::runtime_error("cannot read " + fileName + ": " + FileErrorText(file.error(), file.systemError()));
     }
     decode(file.data(), file.size(), target);
 }

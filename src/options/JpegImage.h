@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/InputFile.h"
 #include "options/JpegOptions.h"
 
 #include <cstddef>
@@ -10,14 +11,35 @@
 
 class Bitmap24;
 
-// A libjpeg error, with the text "JPEG error #<message code>".
+// A libjpeg error, with the text "JPEG error #<message code>". Warnings
+// that mean damaged pixels (data cut short, corrupt data) end the decode as
+// errors with their own code. Past libjpeg's codes, ours: too many scans or
+// too much work for the picture's size, and an interrupted decode.
 class JpegError : public std::runtime_error {
 public:
-    explicit JpegError(int messageCode);
+    explicit JpegError(int messageCode, std::string libraryText = {});
     int messageCode() const { return m_code; }
+    // libjpeg's own words for the code ("Premature end of JPEG file"), or "".
+    const std::string &libraryText() const { return m_libraryText; }
+
+    enum Kind { Library, TooMuchWork, Interrupted };
+    Kind kind() const;
 
 private:
     int m_code;
+    std::string m_libraryText;
+};
+
+// A picture above Bitmap24's limit, refused before its pixels are decoded.
+class JpegTooLarge : public std::runtime_error {
+public:
+    JpegTooLarge(std::int64_t width, std::int64_t height);
+    std::int64_t width() const { return m_width; }
+    std::int64_t height() const { return m_height; }
+
+private:
+    std::int64_t m_width;
+    std::int64_t m_height;
 };
 
 // The JPEG picture object: takes a copy of the JPEG settings when it is
@@ -38,12 +60,19 @@ public:
     // The compressed file content of the bitmap (top row first). A bitmap
     // without width or height gives no data (an empty file).
     std::vector<std::uint8_t> compress(const Bitmap24 &bitmap) const;
+    // The same with the output bounded: growing past maxBytes fails as the
+    // library's out-of-memory error.
+    std::vector<std::uint8_t> compress(const Bitmap24 &bitmap, std::size_t maxBytes) const;
 
     // Decodes a whole JPEG file held in memory into a 24-bit bitmap, with the
     // reading settings (scale, smoothing, grey, 8-bit quantisation to 236
-    // colours, fast method, buffered-image decoding). Throws JpegError, or
-    // std::runtime_error when the picture exceeds the size limit.
+    // colours, fast method, buffered-image decoding). Throws JpegError,
+    // JpegTooLarge or std::bad_alloc. The work is bounded by the picture's
+    // size: a file whose scans would visit its blocks far more often than
+    // any encoder needs is refused (JpegError::TooMuchWork).
     void decode(const std::uint8_t *data, std::size_t size, Bitmap24 &target) const;
+    // The same, asking cancelled now and then (JpegError::Interrupted).
+    void decode(const std::uint8_t *data, std::size_t size, Bitmap24 &target, const CancelCheck &cancelled) const;
     void loadFromFile(const std::string &fileName, Bitmap24 &target) const;
 
 private:

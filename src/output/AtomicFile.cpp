@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
 #include <unistd.h>
@@ -28,17 +29,18 @@ mode_t processUmask()
 AtomicFile::AtomicFile(std::string target)
     : m_target(std::move(target))
 {
-    std::vector<char> name(m_target.begin(), m_target.end());
-    const std::string suffix = ".XXXXXX.tmp";
-    name.insert(name.end(), suffix.begin(), suffix.end());
-    name.push_back('\0');
-    m_fd = ::mkstemps(name.data(), 4);
-    if (m_fd < 0)
+    const std::size_t slash = m_target.rfind('/');
+    std::string name
+        = (slash == std::string::npos ? std::string(".") : m_target.substr(0, slash)) + "/.travelia-XXXXXX";
+    m_fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (m_fd < 0) {
+        m_error = errno;
         return;
-    m_tempName = name.data();
+    }
+    m_tempName = name;
     // mkstemp creates 0600; a frame file gets the usual permissions.
     if (::fchmod(m_fd, 0666 & ~processUmask()) != 0)
-        m_failed = true;
+        m_error = errno;
 }
 
 AtomicFile::~AtomicFile()
@@ -64,10 +66,17 @@ bool AtomicFile::write(const void *data, std::size_t size)
     return writeVector(&part, 1);
 }
 
+bool AtomicFile::failed(int error)
+{
+    if (!m_error)
+        m_error = error ? error : EIO;
+    return false;
+}
+
 bool AtomicFile::writeVector(const struct iovec *parts, std::size_t count)
 {
-    if (m_fd < 0 || m_failed)
-        return false;
+    if (m_fd < 0 || m_error)
+        return failed(m_error);
     std::vector<struct iovec> pending(parts, parts + count);
     std::size_t first = 0;
     while (first < pending.size()) {
@@ -80,13 +89,10 @@ bool AtomicFile::writeVector(const struct iovec *parts, std::size_t count)
         if (written < 0) {
             if (errno == EINTR)
                 continue;
-            m_failed = true;
-            return false;
+            return failed(errno);
         }
-        if (written == 0) {
-            m_failed = true;
-            return false;
-        }
+        if (written == 0)
+            return failed(EIO);
         // Skip what went out; a short write resumes inside a buffer.
         std::size_t left = std::size_t(written);
         while (left > 0) {
@@ -102,19 +108,53 @@ bool AtomicFile::writeVector(const struct iovec *parts, std::size_t count)
     return true;
 }
 
-bool AtomicFile::commit()
+bool AtomicFile::commit(Publish how)
 {
-    if (m_fd < 0 || m_failed) {
+    if (m_fd < 0 || m_error) {
+        failed(m_error);
         discard();
         return false;
     }
     const int fd = m_fd;
     m_fd = -1;
     // close reports delayed write errors (NFS, quota).
-    if (::close(fd) != 0 || std::rename(m_tempName.c_str(), m_target.c_str()) != 0) {
+    bool ok = ::close(fd) == 0 || failed(errno);
+    if (ok && how == Publish::Replace)
+        ok = std::rename(m_tempName.c_str(), m_target.c_str()) == 0 || failed(errno);
+    else if (ok)
+        ok = publishNoReplace();
+    if (!ok) {
         discard();
         return false;
     }
     m_tempName.clear();
+    return true;
+}
+
+bool AtomicFile::publishNoReplace()
+{
+    if (::renameat2(AT_FDCWD, m_tempName.c_str(), AT_FDCWD, m_target.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
+        return failed(errno);
+    // The file system cannot rename without replacing: a second name fails
+    // just as well when the target exists.
+    if (::link(m_tempName.c_str(), m_target.c_str()) == 0) {
+        ::unlink(m_tempName.c_str());
+        return true;
+    }
+    if (errno == EEXIST || (errno != EPERM && errno != EOPNOTSUPP && errno != ENOSYS))
+        return failed(errno);
+    // No hard links either (FAT): claim the name with an exclusive create,
+    // which never follows a link, then rename over our own empty file.
+    const int claim = ::open(m_target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (claim < 0)
+        return failed(errno);
+    ::close(claim);
+    if (std::rename(m_tempName.c_str(), m_target.c_str()) != 0) {
+        const int e = errno;
+        ::unlink(m_target.c_str());
+        return failed(e);
+    }
     return true;
 }

@@ -5,10 +5,11 @@
 
 struct iovec;
 
-// A file written under a temporary name in the target's folder and renamed
-// over the target by commit(), so that a reader never sees half a file and a
-// failed write leaves any old target untouched. Destroying an uncommitted
-// object removes the temporary file. Not copyable; one thread.
+// A file written under a short temporary name in the target's folder and put
+// in place by commit(), so that a reader never sees half a file and a failed
+// write leaves any old target untouched. The temporary name does not grow
+// with the target's, so every legal name can be written. Destroying an
+// uncommitted object removes the temporary file. Not copyable; one thread.
 class AtomicFile {
 public:
     explicit AtomicFile(std::string target);
@@ -21,15 +22,25 @@ public:
     bool write(const void *data, std::size_t size);
     // Gathers many buffers into few system calls.
     bool writeVector(const struct iovec *parts, std::size_t count);
-    // Closes and renames; false (and nothing left behind) on any failure.
-    bool commit();
+
+    enum class Publish {
+        Replace, // an existing target is replaced
+        NoReplace, // fails (error() EEXIST) when the name exists, even as a dangling link, or appears meanwhile
+    };
+    // Closes and puts the file in place; false (and nothing left behind) on any failure.
+    bool commit(Publish how = Publish::Replace);
+
+    // errno of the first failure (creation, write, close or publishing); 0 if none.
+    int error() const { return m_error; }
     const std::string &tempName() const { return m_tempName; }
 
 private:
     void discard();
+    bool failed(int error);
+    bool publishNoReplace();
 
     std::string m_target;
     std::string m_tempName;
     int m_fd = -1;
-    bool m_failed = false;
+    int m_error = 0;
 };

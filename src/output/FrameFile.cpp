@@ -8,10 +8,12 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <exception>
-#include <filesystem>
+#include <new>
+#include <sys/stat.h>
 #include <sys/uio.h>
-#include <system_error>
 #include <vector>
 
 namespace {
@@ -28,16 +30,60 @@ void put32(std::uint8_t *p, std::uint32_t v)
         p[i] = std::uint8_t(v >> (8 * i));
 }
 
-bool writeJpeg(const TJPEGImage &image, const Bitmap24 &bitmap, const std::string &fileName)
+using Publish = AtomicFile::Publish;
+
+bool systemFailure(SaveDetail &detail, int error)
 {
+    detail.reason = SaveReason::System;
+    detail.systemError = error;
+    return false;
+}
+
+bool publish(AtomicFile &file, Publish how, SaveDetail &detail)
+{
+    if (file.commit(how))
+        return true;
+    if (file.error() == EEXIST && how == Publish::NoReplace) {
+        detail.reason = SaveReason::Exists;
+        return false;
+    }
+    return systemFailure(detail, file.error());
+}
+
+bool writeJpeg(
+    const TJPEGImage &image, const Bitmap24 &bitmap, const std::string &fileName, Publish how, SaveDetail &detail)
+{
+    constexpr int kJpegMaxSide = 65500; // libjpeg's JPEG_MAX_DIMENSION
+    if (bitmap.width() > kJpegMaxSide || bitmap.height() > kJpegMaxSide) {
+        detail.reason = SaveReason::JpegTooLarge;
+        return false;
+    }
     std::vector<std::uint8_t> data;
     try {
         data = image.compress(bitmap);
+    } catch (const std::bad_alloc &) {
+        return systemFailure(detail, ENOMEM);
     } catch (const std::exception &) {
-        return false; // the library's error; nothing is reported
+        detail.reason = SaveReason::Encoder; // the library's error; nothing is shown
+        return false;
     }
     AtomicFile file(fileName);
-    return file.write(data.data(), data.size()) && file.commit();
+    return (file.write(data.data(), data.size()) || systemFailure(detail, file.error())) && publish(file, how, detail);
+}
+
+bool writeBmp(const Bitmap24 &bitmap, const std::string &fileName, Publish how, SaveDetail &detail)
+{
+    const auto headers = BmpHeaders(bitmap);
+    // Rows are already padded with zeros as BMP wants them: hand them to the
+    // kernel bottom row first, in a handful of gathered writes.
+    std::vector<struct iovec> parts;
+    parts.reserve(std::size_t(bitmap.height()) + 1);
+    parts.push_back({ const_cast<std::uint8_t *>(headers.data()), headers.size() });
+    for (int y = bitmap.height() - 1; y >= 0; --y)
+        parts.push_back({ const_cast<std::uint8_t *>(bitmap.scanLine(y)), bitmap.stride() });
+    AtomicFile file(fileName);
+    return (file.writeVector(parts.data(), parts.size()) || systemFailure(detail, file.error()))
+        && publish(file, how, detail);
 }
 
 } // namespace
@@ -73,64 +119,105 @@ bool IsJpegFileName(const std::string &fileName)
     return ext == ".JPG" || ext == ".JPEG";
 }
 
-bool WriteBmpFile(const Bitmap24 &bitmap, const std::string &fileName)
+bool WriteBmpFile(const Bitmap24 &bitmap, const std::string &fileName, SaveDetail *detail)
 {
-    const auto headers = BmpHeaders(bitmap);
-    // Rows are already padded with zeros as BMP wants them: hand them to the
-    // kernel bottom row first, in a handful of gathered writes.
-    std::vector<struct iovec> parts;
-    parts.reserve(std::size_t(bitmap.height()) + 1);
-    parts.push_back({ const_cast<std::uint8_t *>(headers.data()), headers.size() });
-    for (int y = bitmap.height() - 1; y >= 0; --y)
-        parts.push_back({ const_cast<std::uint8_t *>(bitmap.scanLine(y)), bitmap.stride() });
-    AtomicFile file(fileName);
-    return file.writeVector(parts.data(), parts.size()) && file.commit();
+    SaveDetail local;
+    return writeBmp(bitmap, fileName, Publish::Replace, detail ? *detail : local);
 }
 
-bool WriteJpegFile(const Bitmap24 &bitmap, const std::string &fileName, const TJpegOptions &options)
+bool WriteJpegFile(const Bitmap24 &bitmap, const std::string &fileName, const TJpegOptions &options, SaveDetail *detail)
 {
-    TJPEGImage image;
-    image.setOptions(options);
-    return writeJpeg(image, bitmap, fileName);
+    SaveDetail local;
+    return writeJpeg(TJPEGImage(options), bitmap, fileName, Publish::Replace, detail ? *detail : local);
 }
 
 SaveOutcome SaveFrameFile(const Bitmap24 &bitmap, const std::string &fileName, bool &confirmOverwrite,
-    const OverwriteQuestion &askOverwrite, bool &stopRequested, const TJpegOptions &jpegOptions)
+    const OverwriteQuestion &askOverwrite, bool &stopRequested, const TJpegOptions &jpegOptions,
+    const FileIdentity *inputPicture, SaveDetail *detailOut)
 {
-    std::error_code ec;
-    if (confirmOverwrite && std::filesystem::exists(fileName, ec)) {
+    SaveDetail local;
+    SaveDetail &detail = detailOut ? *detailOut : local;
+    detail = {};
+    // lstat: a link counts as a name that exists, wherever it leads.
+    struct stat st { };
+    const bool exists = ::lstat(fileName.c_str(), &st) == 0;
+    if (exists && inputPicture
+        && FileIdentity { std::uint64_t(st.st_dev), std::uint64_t(st.st_ino) } == *inputPicture) {
+        detail.reason = SaveReason::InputPicture;
+        return SaveOutcome::Skipped;
+    }
+    bool replace = !confirmOverwrite; // the user said yes to all
+    if (confirmOverwrite && exists) {
         switch (askOverwrite(fileName, "Ecraser le Fichier ?")) {
         case ModalQuestions::OverwriteYes:
+            replace = true;
             break;
         case ModalQuestions::OverwriteYesToAll:
             confirmOverwrite = false;
+            replace = true;
             break;
         case ModalQuestions::OverwriteNo:
+            detail.reason = SaveReason::Declined;
             return SaveOutcome::Skipped;
         case ModalQuestions::OverwriteStop:
             stopRequested = true;
+            detail.reason = SaveReason::Declined;
             return SaveOutcome::Skipped;
         default:
             stopRequested = true;
+            detail.reason = SaveReason::Declined;
             return SaveOutcome::Abandoned;
         }
     }
+    const Publish how = replace ? Publish::Replace : Publish::NoReplace;
     bool written;
     if (IsJpegFileName(fileName)) {
         const TJPEGImage image(jpegOptions); // copies the JPEG settings in force now
-        written = writeJpeg(image, bitmap, fileName);
+        written = writeJpeg(image, bitmap, fileName, how, detail);
     } else {
-        written = WriteBmpFile(bitmap, fileName);
+        written = writeBmp(bitmap, fileName, how, detail);
     }
-    return written ? SaveOutcome::Written : SaveOutcome::Failed;
+    if (written)
+        return SaveOutcome::Written;
+    return detail.reason == SaveReason::Exists ? SaveOutcome::Skipped : SaveOutcome::Failed;
 }
 
 SaveOutcome SaveFrameFile(const Bitmap24 &bitmap, const std::string &fileName, bool &confirmOverwrite,
-    ModalQuestions &questions, bool &stopRequested, const TJpegOptions &jpegOptions)
+    ModalQuestions &questions, bool &stopRequested, const TJpegOptions &jpegOptions, const FileIdentity *inputPicture,
+    SaveDetail *detail)
 {
     return SaveFrameFile(
         bitmap, fileName, confirmOverwrite,
         [&questions](
             const std::string &name, const std::string &caption) { return questions.askOverwrite(name, caption); },
-        stopRequested, jpegOptions);
+        stopRequested, jpegOptions, inputPicture, detail);
+}
+
+std::string SaveDetail::text() const
+{
+    switch (reason) {
+    case SaveReason::None:
+        return "no error";
+    case SaveReason::Declined:
+        return "not replaced";
+    case SaveReason::Exists:
+        return "exists already";
+    case SaveReason::InputPicture:
+        return "is the picture being read";
+    case SaveReason::JpegTooLarge:
+        return "JPEG is limited to 65,500 pixels a side";
+    case SaveReason::Encoder:
+        return "JPEG encoder error";
+    case SaveReason::System:
+        break;
+    }
+    std::string text = systemError ? std::strerror(systemError) : "write error";
+    if (!text.empty())
+        text[0] = char(std::tolower(static_cast<unsigned char>(text[0])));
+    return text;
+}
+
+bool SaveDetail::diskFull() const
+{
+    return reason == SaveReason::System && (systemError == ENOSPC || systemError == EDQUOT);
 }

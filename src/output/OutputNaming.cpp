@@ -8,10 +8,11 @@
 
 namespace {
 
+// A link counts as a name that exists, wherever it leads (or not).
 bool fileExists(const std::string &name)
 {
     std::error_code ec;
-    return std::filesystem::exists(AbsolutePath(name), ec);
+    return std::filesystem::exists(std::filesystem::symlink_status(AbsolutePath(name), ec));
 }
 
 } // namespace

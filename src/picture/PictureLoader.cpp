@@ -10,44 +10,159 @@
 
 #include <utility>
 
+#include <cstring>
+#include <exception>
+#include <new>
+#include <vector>
+
 namespace {
 
-bool decodeFile(
-    const PictureFormat &format, const std::string &fileName, Bitmap24 &target, const TJpegOptions &jpegOptions)
+bool failed(PictureLoadResult &result, PictureError error, std::string detail = {})
 {
-    switch (format.decoder) {
-    case PictureDecoder::Bitmap:
-        return BmpReader().loadFromFile(fileName, target);
-    case PictureDecoder::Jpeg:
-        // The picture object takes the JPEG options in force now.
-        TJPEGImage(jpegOptions).loadFromFile(fileName, target);
-        return true;
-    case PictureDecoder::Qt:
-        return decodeWithQt(fileName, format.codec.c_str(), target);
-    case PictureDecoder::FFmpeg:
-        return decodeWithFFmpeg(fileName, format.codec.c_str(), target);
-    case PictureDecoder::None:
-        break;
-    }
+    result.error = error;
+    if (!detail.empty())
+        result.detail = std::move(detail);
     return false;
+}
+
+// Decodes bytes held in memory, followed by FileBytes::kPadding zero bytes.
+bool decodeBytes(const PictureFormat &format, const std::uint8_t *data, std::size_t size, Bitmap24 &target,
+    const TJpegOptions &jpegOptions, PictureLoadResult &result, const CancelCheck &cancelled)
+{
+    try {
+        switch (format.decoder) {
+        case PictureDecoder::Bitmap: {
+            BmpReader reader;
+            const bool ok = reader.decode(data, size, target);
+            const FileIdentity file = result.file;
+            result = reader.result();
+            result.file = file;
+            return ok;
+        }
+        case PictureDecoder::Jpeg:
+            // The picture object takes the JPEG options in force now.
+            TJPEGImage(jpegOptions).decode(data, size, target, cancelled);
+            return true;
+        case PictureDecoder::Qt:
+            return decodeWithQt(data, size, format.codec.c_str(), target, result, cancelled);
+        case PictureDecoder::FFmpeg:
+            return decodeWithFFmpeg(data, size, format.codec.c_str(), target, result, cancelled);
+        case PictureDecoder::None:
+            break;
+        }
+        return failed(result, PictureError::UnknownFormat);
+    } catch (const JpegTooLarge &e) {
+        result.width = e.width();
+        result.height = e.height();
+        return failed(result, PictureError::TooLarge);
+    } catch (const JpegError &e) {
+        if (e.kind() == JpegError::Interrupted)
+            return failed(result, PictureError::Interrupted);
+        if (e.kind() == JpegError::TooMuchWork)
+            return failed(result, PictureError::Damaged, "too many scans for its size");
+        return failed(result, PictureError::Damaged, e.libraryText().empty() ? e.what() : e.libraryText());
+    } catch (const std::bad_alloc &) {
+        return failed(result, PictureError::OutOfMemory);
+    } catch (const std::exception &e) {
+        return failed(result, PictureError::Damaged, e.what());
+    }
 }
 
 } // namespace
 
 bool LoadPictureFile(const std::string &fileName, Bitmap24 &target, const TJpegOptions &jpegOptions)
 {
-    // Decoded aside: a failed load leaves the target as it was.
-    try {
-        Bitmap24 picture;
-        const PictureFormat *format = PictureRegistry::instance().find(pictureExtension(fileName));
-        if (format && decodeFile(*format, fileName, picture, jpegOptions)) {
-            target = std::move(picture);
-            return true;
-        }
-    } catch (...) {
-        // Every decoder failure ends the same way: no picture, no message.
+    return LoadPictureFile(fileName, target, jpegOptions, nullptr);
+}
+
+bool LoadPictureFile(const std::string &fileName, Bitmap24 &target, const TJpegOptions &jpegOptions,
+    PictureLoadResult *resultOut, const CancelCheck &cancelled)
+{
+    PictureLoadResult local;
+    PictureLoadResult &result = resultOut ? *resultOut : local;
+    result = {};
+    InputFile file(fileName);
+    if (!file.isOpen()) {
+        result.fileError = file.error();
+        result.systemError = file.systemError();
+        return failed(result, PictureError::File);
     }
-    return false;
+    result.file = file.identity();
+    const PictureFormat *format = PictureRegistry::instance().find(pictureExtension(fileName));
+    if (!format || format->decoder == PictureDecoder::None)
+        return failed(result, PictureError::UnknownFormat);
+
+    Bitmap24 picture;
+    bool ok = false;
+    if (format->decoder == PictureDecoder::Bitmap) {
+        // Read row by row: an uncompressed picture is never held twice.
+        BmpReader reader;
+        ok = reader.load(file, picture, cancelled);
+        result = reader.result();
+        result.file = file.identity();
+    } else {
+        const FileBytes bytes(file, FileBytes::kMaxBytes, cancelled);
+        if (!bytes.isOpen()) {
+            if (bytes.error() == FileError::Interrupted)
+                return failed(result, PictureError::Interrupted);
+            result.fileError = bytes.error();
+            result.systemError = bytes.systemError();
+            return failed(result, PictureError::File);
+        }
+        ok = decodeBytes(*format, bytes.data(), bytes.size(), picture, jpegOptions, result, cancelled);
+    }
+    if (!ok || picture.isEmpty())
+        return failed(result, result.error == PictureError::None ? PictureError::Damaged : result.error);
+    target = std::move(picture);
+    return true;
+}
+
+bool LoadPictureBytes(const std::uint8_t *data, std::size_t size, const std::string &extension, Bitmap24 &target,
+    const TJpegOptions &jpegOptions, PictureLoadResult *resultOut)
+{
+    PictureLoadResult local;
+    PictureLoadResult &result = resultOut ? *resultOut : local;
+    result = {};
+    const PictureFormat *format = PictureRegistry::instance().find(extension);
+    if (!format || format->decoder == PictureDecoder::None)
+        return failed(result, PictureError::UnknownFormat);
+    // The decoders may read a little past the end: give them zeroed padding.
+    std::vector<std::uint8_t> padded;
+    try {
+        padded.assign(size + FileBytes::kPadding, 0);
+    } catch (const std::bad_alloc &) {
+        return failed(result, PictureError::OutOfMemory);
+    }
+    if (size)
+        std::memcpy(padded.data(), data, size);
+    Bitmap24 picture;
+    if (!decodeBytes(*format, padded.data(), size, picture, jpegOptions, result, {}) || picture.isEmpty())
+        return failed(result, result.error == PictureError::None ? PictureError::Damaged : result.error);
+    target = std::move(picture);
+    return true;
+}
+
+std::string PictureErrorText(const PictureLoadResult &result)
+{
+    switch (result.error) {
+    case PictureError::None:
+        return "no error";
+    case PictureError::File:
+        return FileErrorText(result.fileError, result.systemError);
+    case PictureError::UnknownFormat:
+        return "unknown format";
+    case PictureError::Damaged:
+        return result.detail.empty() ? "damaged data" : "damaged data (" + result.detail + ")";
+    case PictureError::TooLarge:
+        if (result.width > 0 && result.height > 0)
+            return "too large (" + std::to_string(result.width) + " × " + std::to_string(result.height) + ")";
+        return "too large";
+    case PictureError::OutOfMemory:
+        return "not enough memory";
+    case PictureError::Interrupted:
+        return "interrupted";
+    }
+    return "unknown error";
 }
 
 bool LoadPicture(Bitmap24 &target, const std::string &fileName, BusyCursors &cursors, const TJpegOptions &jpegOptions)

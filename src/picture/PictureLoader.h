@@ -1,5 +1,10 @@
 #pragma once
 
+#include "common/InputFile.h"
+#include "picture/PictureError.h"
+
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 class Bitmap24;
@@ -8,11 +13,23 @@ struct TJpegOptions;
 
 // Reads one picture file into a 24-bit bitmap: the decoder is found by the
 // file's extension in the format registry; JPEG files decode with the
-// reading half of the given settings. Any failure (no decoder for the
+// reading half of the given settings. Only regular files are read, and their
+// size is bounded before anything is read. Any failure (no decoder for the
 // extension, missing, unreadable, corrupt or oversized picture) gives false,
-// without a message; target is then left as it was. Callers that must not
-// hold two large pictures at once clear the target first.
+// without a message, and leaves target as it was: the picture is decoded
+// aside and moved into target only on success (a caller that wants the old
+// picture gone during the load clears it first).
 bool LoadPictureFile(const std::string &fileName, Bitmap24 &target, const TJpegOptions &jpegOptions);
+// The same, telling why a load failed and which file was read (result may
+// be null); cancelled is asked now and then, true ends the load as
+// PictureError::Interrupted.
+bool LoadPictureFile(const std::string &fileName, Bitmap24 &target, const TJpegOptions &jpegOptions,
+    PictureLoadResult *result, const CancelCheck &cancelled = {});
+
+// Decodes a picture held in memory as a file of that extension would be
+// ("bmp", "png"...): the same decoders and checks, without the file.
+bool LoadPictureBytes(const std::uint8_t *data, std::size_t size, const std::string &extension, Bitmap24 &target,
+    const TJpegOptions &jpegOptions, PictureLoadResult *result = nullptr);
 
 // The program's picture load, for the window and the viewer: the hourglass
 // for the whole application while the file is read, then LoadPictureFile.

@@ -1,46 +1,108 @@
 #include "picture/QtPictureDecoder.h"
 
 #include "common/Bitmap24.h"
+#include "picture/LibraryMessages.h"
 
+#include <QBuffer>
 #include <QImage>
 #include <QImageReader>
 
-#include <cstring>
+#include <algorithm>
 
-bool decodeWithQt(const std::string &fileName, const char *format, Bitmap24 &target)
+namespace {
+
+// Rows converted at a time, about 1 MB of 32-bit pixels.
+int bandRows(int width)
 {
-    target.clear();
-    // Qt's own cap, in MB: a 32-bit image of Bitmap24's largest size.
-    const int limitMb = int((Bitmap24::kMaxPixels * 4) >> 20);
-    if (QImageReader::allocationLimit() != limitMb)
-        QImageReader::setAllocationLimit(limitMb);
+    return std::max(1, int((std::int64_t(1) << 20) / (std::int64_t(width) * 4)));
+}
 
-    QImageReader reader(QString::fromStdString(fileName), format);
-    reader.setDecideFormatFromContent(false);
-    reader.setAutoTransform(false);
-    const QSize announced = reader.size();
-    if (announced.isValid() && !Bitmap24::sizeAllowed(announced.width(), announced.height()))
-        return false;
-
-    QImage image;
-    if (!reader.read(&image) || image.isNull())
-        return false;
-    if (!Bitmap24::sizeAllowed(image.width(), image.height()))
-        return false;
-
-    // Premultiplied ARGB is the picture composited on black; both targets are
-    // 32-bit, so Qt converts 32-bit sources in place.
-    image.convertTo(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
-    if (image.isNull() || !target.resize(image.width(), image.height()))
-        return false;
-    for (int y = 0; y < image.height(); ++y) {
-        const QRgb *src = reinterpret_cast<const QRgb *>(image.constScanLine(y));
-        std::uint8_t *dst = target.scanLine(y);
-        for (int x = 0; x < image.width(); ++x) {
+void copyRows(const QImage &from, int fromRow, Bitmap24 &to, int toRow, int count)
+{
+    const int width = from.width();
+    for (int i = 0; i < count; ++i) {
+        const QRgb *src = reinterpret_cast<const QRgb *>(from.constScanLine(fromRow + i));
+        std::uint8_t *dst = to.scanLine(toRow + i);
+        for (int x = 0; x < width; ++x) {
             dst[3 * x] = std::uint8_t(qBlue(src[x]));
             dst[3 * x + 1] = std::uint8_t(qGreen(src[x]));
             dst[3 * x + 2] = std::uint8_t(qRed(src[x]));
         }
     }
+}
+
+bool fail(PictureLoadResult &result, Bitmap24 &target, PictureError error, const QString &detail = {})
+{
+    target.clear();
+    result.error = error;
+    if (!detail.isEmpty())
+        result.detail = detail.toStdString();
+    return false;
+}
+
+} // namespace
+
+bool decodeWithQt(const std::uint8_t *data, std::size_t size, const char *format, Bitmap24 &target,
+    PictureLoadResult &result, const CancelCheck &cancelled)
+{
+    target.clear();
+    RouteLibraryMessages();
+    const DecodingScope decoding; // plug-in warnings go to our log
+    // Qt's own cap, in MB: a 32-bit image of Bitmap24's largest size.
+    const int limitMb = int((Bitmap24::kMaxPixels * 4) >> 20);
+    if (QImageReader::allocationLimit() != limitMb)
+        QImageReader::setAllocationLimit(limitMb);
+
+    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
+    QBuffer buffer;
+    buffer.setData(bytes);
+    if (!buffer.open(QIODevice::ReadOnly))
+        return fail(result, target, PictureError::Damaged);
+    QImageReader reader(&buffer, format);
+    reader.setDecideFormatFromContent(false);
+    reader.setAutoTransform(false);
+    const QSize announced = reader.size();
+    if (announced.isValid()) {
+        result.width = announced.width();
+        result.height = announced.height();
+        if (!Bitmap24::sizeAllowed(announced.width(), announced.height()))
+            return fail(result, target, PictureError::TooLarge);
+    }
+
+    QImage image;
+    if (!reader.read(&image) || image.isNull())
+        return fail(result, target, PictureError::Damaged, reader.errorString());
+    result.width = image.width();
+    result.height = image.height();
+    if (!Bitmap24::sizeAllowed(image.width(), image.height()))
+        return fail(result, target, PictureError::TooLarge);
+    if (!target.resize(image.width(), image.height()))
+        return fail(result, target, PictureError::OutOfMemory);
+
+    const QImage::Format f = image.format();
+    if (f == QImage::Format_RGB32 || f == QImage::Format_ARGB32_Premultiplied) {
+        // Opaque, or already composited on black: read as it stands.
+        copyRows(image, 0, target, 0, image.height());
+        return true;
+    }
+    // Premultiplied ARGB is the picture composited on black.
+    const QImage::Format wanted = image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
+    const int band = bandRows(image.width());
+    for (int y = 0; y < image.height(); y += band) {
+        if (cancelled && cancelled())
+            return fail(result, target, PictureError::Interrupted);
+        const int count = std::min(band, image.height() - y);
+        const QImage part = image.copy(0, y, image.width(), count).convertToFormat(wanted);
+        if (part.isNull())
+            return fail(result, target, PictureError::OutOfMemory);
+        copyRows(part, 0, target, y, count);
+    }
     return true;
+}
+
+bool decodeWithQt(const std::string &fileName, const char *format, Bitmap24 &target)
+{
+    const FileBytes bytes(fileName);
+    PictureLoadResult result;
+    return bytes.isOpen() && decodeWithQt(bytes.data(), bytes.size(), format, target, result);
 }

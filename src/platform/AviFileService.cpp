@@ -430,7 +430,7 @@ int AviWriter::writePacket(AVPacket *packet, long *bytesWritten)
 
 int AVIFileInit()
 {
-    ffmpeg::quietLogs();
+    ffmpeg::routeLogs();
     ++libraryUsers;
     return AVIERR_OK;
 }
@@ -448,7 +448,7 @@ int AVIFileOpen(PAVIFILE *file, const std::string &fileName, unsigned mode)
     *file = nullptr;
     if ((mode & (OF_CREATE | OF_WRITE)) != (OF_CREATE | OF_WRITE))
         return AVIERR_UNSUPPORTED; // writing a new file is all there is
-    ffmpeg::quietLogs();
+    ffmpeg::routeLogs();
     try {
         auto writer = std::make_shared<AviWriter>(fileName);
         if (const int ret = writer->open(); ret != AVIERR_OK)

@@ -80,10 +80,8 @@ inline void requestKeyFrame(AVFrame *frame, bool key)
 #endif
 }
 
-// Silences FFmpeg's log on stderr (the program has no console), unless the
-// environment variable TRAVELIA_FFMPEG_LOG is set, for diagnosis: a number is
-// the level (32 information, 48 debug), any other value FFmpeg's default.
-// Idempotent.
-void quietLogs();
+// Sends FFmpeg's warnings and errors to the program's log (quiet unless
+// verbose) instead of standard error. Idempotent.
+void routeLogs();
 
 } // namespace ffmpeg

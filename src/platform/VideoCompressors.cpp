@@ -67,7 +67,7 @@ ICINFO describe(const AVCodec *codec, std::uint32_t handler)
 
 std::vector<Entry> findCompressors()
 {
-    ffmpeg::quietLogs();
+    ffmpeg::routeLogs();
     std::vector<Entry> entries;
     const AVOutputFormat *avi = av_guess_format("avi", nullptr, nullptr);
     if (!avi)

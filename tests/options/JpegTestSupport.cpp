@@ -1,7 +1,11 @@
 #include "JpegTestSupport.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <stdexcept>
+
+#include <jpeglib.h>
 
 namespace {
 
@@ -76,4 +80,41 @@ JpegFrameInfo inspectJpeg(const std::vector<std::uint8_t> &b)
         }
     }
     return info;
+}
+
+std::vector<std::uint8_t> bitByBitProgression(int width, int height, int steps)
+{
+    jpeg_compress_struct cinfo {};
+    jpeg_error_mgr err {};
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_compress(&cinfo);
+    unsigned char *buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&cinfo, &buffer, &size);
+    cinfo.image_width = JDIMENSION(width);
+    cinfo.image_height = JDIMENSION(height);
+    cinfo.input_components = 1;
+    cinfo.in_color_space = JCS_GRAYSCALE;
+    jpeg_set_defaults(&cinfo);
+    std::vector<jpeg_scan_info> scans;
+    for (int k = 0; k < 64; ++k) {
+        scans.push_back({ 1, { 0, 0, 0, 0 }, k, k, 0, steps });
+        for (int al = steps; al > 0; --al)
+            scans.push_back({ 1, { 0, 0, 0, 0 }, k, k, al, al - 1 });
+    }
+    cinfo.scan_info = scans.data();
+    cinfo.num_scans = int(scans.size());
+    jpeg_start_compress(&cinfo, TRUE);
+    std::vector<JSAMPLE> row(static_cast<std::size_t>(width));
+    while (cinfo.next_scanline < cinfo.image_height) {
+        for (int x = 0; x < width; ++x)
+            row[std::size_t(x)] = JSAMPLE((x * 3 + int(cinfo.next_scanline) * 5) & 255);
+        JSAMPROW rows[1] = { row.data() };
+        jpeg_write_scanlines(&cinfo, rows, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    std::vector<std::uint8_t> bytes(buffer, buffer + size);
+    std::free(buffer);
+    return bytes;
 }

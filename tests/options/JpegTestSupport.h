@@ -29,3 +29,9 @@ struct JpegFrameInfo {
 };
 
 JpegFrameInfo inspectJpeg(const std::vector<std::uint8_t> &bytes);
+
+// A greyscale progressive JPEG whose scan script refines every coefficient
+// on its own, bit by bit: 64 * (steps + 1) valid scans (steps up to 10), each
+// visiting every block. A legal file that asks for far more decoding work
+// than any encoder writes.
+std::vector<std::uint8_t> bitByBitProgression(int width, int height, int steps);

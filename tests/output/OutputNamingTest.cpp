@@ -28,8 +28,10 @@ TEST_P(ReadOutputNamesTest, asksItsQuestionsInOrderAndActsOnTheAnswers)
     const NamingCase &c = GetParam();
     TempDir dir;
     std::filesystem::create_directory(dir / "anim");
-    for (const char *existing : { "IMAGE0000.BMP", "IMAGE0001.BMP", "IMAGE0003.BMP" })
+    for (const char *existing : { "IMAGE0000.BMP", "IMAGE0003.BMP" })
         std::ofstream(dir / "anim" / existing) << "x";
+    // A dangling link is a name that exists: the free-number search passes it.
+    std::filesystem::create_symlink("nowhere", dir / "anim" / "IMAGE0001.BMP");
 
     OutputFields fields;
     fields.BaseFolder = dir.str() + "/";

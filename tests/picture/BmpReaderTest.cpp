@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <array>
 #include <chrono>
 #include <cmath>
@@ -448,5 +450,59 @@ INSTANTIATE_TEST_SUITE_P(Headers, BmpBomb,
                 ch = '_';
         return n;
     });
+
+// Bit fields of any width are scaled to 8 bits with rounding, so every value
+// of a 10- or 11-bit channel lands where a reference decoder puts it.
+class BmpBitFieldScale : public ::testing::TestWithParam<int> { };
+
+TEST_P(BmpBitFieldScale, EveryValueIsRoundedToNearest)
+{
+    const int bits = GetParam();
+    const std::uint32_t values = 1u << bits;
+    BmpFileLayout s;
+    s.bitCount = 32;
+    s.compression = 3;
+    s.width = int(values);
+    s.height = 1;
+    s.masks = { 0, (values - 1) << 3, 0 }; // green only, not byte-aligned
+    for (std::uint32_t v = 0; v < values; ++v)
+        put32(s.pixels, v << 3);
+    const Bytes file = makeBmp(s);
+    Bitmap24 bitmap;
+    BmpReader reader;
+    ASSERT_TRUE(reader.decode(file.data(), file.size(), bitmap)) << reader.errorText();
+    for (std::uint32_t v = 0; v < values; ++v)
+        ASSERT_EQ(pixelAt(bitmap, int(v), 0).g, scaled(v, bits)) << v << " of " << bits << " bits";
+}
+
+INSTANTIATE_TEST_SUITE_P(Widths, BmpBitFieldScale, ::testing::Values(1, 5, 6, 7, 9, 10, 11, 12, 16));
+
+long peakRssKilobytes()
+{
+    rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+// An RLE picture is allocated, but its rows are filled only as the stream
+// reaches them: a cut stream fails before the bitmap is touched (before, all
+// of a 768 MB bitmap was filled first).
+TEST(BmpRleCutShort, FailsBeforeFillingTheBitmap)
+{
+    BmpFileLayout s;
+    s.width = 16000;
+    s.height = 16000;
+    s.bitCount = 8;
+    s.compression = 1;
+    s.palette = makePalette(4);
+    s.pixels = { 200, 1, 0, 0, 200, 2, 17 }; // two rows, then the data stop mid-pair
+    const Bytes file = makeBmp(s);
+    Bitmap24 bitmap;
+    BmpReader reader;
+    const long before = peakRssKilobytes();
+    EXPECT_FALSE(reader.decode(file.data(), file.size(), bitmap));
+    EXPECT_EQ(reader.result().error, PictureError::Damaged);
+    EXPECT_LT(peakRssKilobytes() - before, 100 * 1024) << "kB touched";
+}
 
 } // namespace

@@ -1,5 +1,10 @@
 #include "TestUtils.h"
 
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -72,4 +77,23 @@ void writeFileBytes(const std::filesystem::path &path, const std::vector<std::ui
     out.write(reinterpret_cast<const char *>(bytes.data()), std::streamsize(bytes.size()));
     if (!out)
         throw std::runtime_error("cannot write " + path.string());
+}
+
+int runWithSmallDisk(const std::filesystem::path &folder, int sizeKb, const std::function<int()> &body)
+{
+    constexpr int kCannotMount = 126;
+    const pid_t child = ::fork();
+    if (child < 0)
+        return -1;
+    if (child == 0) {
+        const std::string options = "size=" + std::to_string(sizeKb) + "k";
+        if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0
+            || ::mount("tmpfs", folder.c_str(), "tmpfs", 0, options.c_str()) != 0)
+            ::_exit(kCannotMount);
+        ::_exit(body());
+    }
+    int status = 0;
+    if (::waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) == kCannotMount)
+        return -1;
+    return WEXITSTATUS(status);
 }

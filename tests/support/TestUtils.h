@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -36,3 +37,9 @@ PixelBgr pixelAt(const Bitmap24 &bitmap, int x, int y);
 
 std::vector<std::uint8_t> readFileBytes(const std::filesystem::path &path);
 void writeFileBytes(const std::filesystem::path &path, const std::vector<std::uint8_t> &bytes);
+
+// Runs body in a child process that sees a small empty file system (tmpfs of
+// sizeKb) mounted on folder, so that writes there fail with "no space left".
+// Returns the body's result (0 to 125), or -1 when this machine cannot mount
+// one (no root, no mount namespace): the caller then skips.
+int runWithSmallDisk(const std::filesystem::path &folder, int sizeKb, const std::function<int()> &body);

@@ -2,6 +2,8 @@
 
 #include "common/TextFormat.h"
 
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -49,6 +51,8 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string> &args, 
         { "--overwrite", [&] { o.overwrite = true; } },
         { "--test", [&] { o.test = true; } },
         { "-q", [&] { o.quiet = true; } },
+        { "-v", [&] { o.verbose = true; } },
+        { "--verbose", [&] { o.verbose = true; } },
         { "--quiet", [&] { o.quiet = true; } },
         { "-h", [&] { o.help = true; } },
         { "--help", [&] { o.help = true; } },
@@ -66,9 +70,11 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string> &args, 
         return true;
     };
     const Valued setFormat = [&](const std::string &opt, const std::string &v) {
-        if (v == "bmp" || v == "BMP")
+        std::string name = v;
+        std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+        if (name == "bmp")
             o.format = FormatBmp;
-        else if (v == "jpg" || v == "JPG" || v == "jpeg")
+        else if (name == "jpg" || name == "jpeg")
             o.format = FormatJpg;
         else {
             error = "unknown format for " + opt + ": '" + v + "' (bmp or jpg)";
@@ -235,13 +241,18 @@ Existing files:
 Other:
   --test             render every frame, write nothing
   -q, --quiet        no progress bar (it is shown on a terminal only)
+  -v, --verbose      show the warnings of the picture libraries (FFmpeg, Qt's
+                     image plug-ins, libjpeg)
   -h, --help         this text
 
 Numbers may be decimal (with a sign) or hexadecimal ($280, 0x280, x280).
-Ctrl-C stops after the current frame.
+Format names are read in any letter case (jpg, JPG, jpeg, JPEG, bmp, BMP).
+Ctrl-C stops after the current frame, or the loading of the picture.
+A run stops at the first frame that finds the disk full (no space left or
+quota exceeded).
 
 Exit status: 0 every frame written or rendered (skipped existing files
 included), 1 usage or settings error, 2 picture unreadable, 3 some frame
-could not be written.
+could not be written, 130 interrupted (Ctrl-C or SIGTERM).
 )";
 }

@@ -31,6 +31,7 @@ struct CliOptions {
     bool overwrite = false;
     bool test = false;
     bool quiet = false;
+    bool verbose = false;
     bool help = false;
 };
 

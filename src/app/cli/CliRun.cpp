@@ -4,6 +4,7 @@
 #include "anim/FrameSequence.h"
 #include "app/cli/CliOptions.h"
 #include "common/Bitmap24.h"
+#include "common/Log.h"
 #include "common/TextFormat.h"
 #include "output/EnsureFolder.h"
 #include "output/FrameFile.h"
@@ -23,16 +24,39 @@
 
 namespace {
 
-enum ExitCode { ExitOk = 0, ExitSettings = 1, ExitPicture = 2, ExitFrameFailed = 3 };
+enum ExitCode { ExitOk = 0, ExitSettings = 1, ExitPicture = 2, ExitFrameFailed = 3, ExitInterrupted = 130 };
+
+// The program's log goes to err while the command runs, prefixed like our
+// own messages; quiet unless --verbose.
+class LogToStream {
+public:
+    LogToStream(std::ostream &err, bool verbose)
+        : m_wasVerbose(LogVerbose())
+    {
+        SetLogVerbose(verbose);
+        SetLogSink([&err](const std::string &line) { err << "travelia-cli: " << line << '\n'; });
+    }
+    ~LogToStream()
+    {
+        SetLogSink({});
+        SetLogVerbose(m_wasVerbose);
+    }
+    LogToStream(const LogToStream &) = delete;
+    LogToStream &operator=(const LogToStream &) = delete;
+
+private:
+    bool m_wasVerbose;
+};
 
 using Clock = std::chrono::steady_clock;
 
 class CliHost : public RunHost {
 public:
-    CliHost(
-        const CliOptions &options, const Bitmap24 &panorama, std::ostream &err, CliEnvironment env, bool &stopRequested)
+    CliHost(const CliOptions &options, const Bitmap24 &panorama, const FileIdentity &input, std::ostream &err,
+        CliEnvironment env, bool &stopRequested)
         : m_options(options)
         , m_panorama(panorama)
+        , m_input(input)
         , m_err(err)
         , m_env(env)
         , m_stop(stopRequested)
@@ -42,6 +66,7 @@ public:
     int settingsError = ExitOk;
     int written = 0, skipped = 0, failed = 0, shown = 0;
     std::int64_t total = 0;
+    SaveDetail diskFull; // why the run stopped early, when the disk filled up
 
     bool readSettings(tanimprm &prm) override
     {
@@ -105,25 +130,33 @@ public:
 
     SaveOutcome saveFrame(const Bitmap24 &frame, const std::string &fileName, bool &confirmOverwrite) override
     {
-        // Existing files are replaced only with --overwrite.
+        // Existing files are replaced only with --overwrite, and the picture
+        // being read never.
         const bool overwrite = m_options.overwrite;
+        SaveDetail detail;
         const SaveOutcome outcome = SaveFrameFile(
             frame, fileName, confirmOverwrite,
             [overwrite](const std::string &, const std::string &) {
                 return overwrite ? ModalQuestions::OverwriteYes : ModalQuestions::OverwriteNo;
             },
-            m_stop, m_options.jpeg);
+            m_stop, m_options.jpeg, &m_input, &detail);
         switch (outcome) {
         case SaveOutcome::Written:
             ++written;
             break;
         case SaveOutcome::Skipped:
             ++skipped;
+            if (detail.reason == SaveReason::InputPicture)
+                m_err << "travelia-cli: not replaced: " << fileName << ' ' << detail.text() << '\n';
             break;
         case SaveOutcome::Failed:
             ++failed;
             if (m_reportedFailures++ < 5)
-                m_err << "travelia-cli: cannot write " << fileName << '\n';
+                m_err << "travelia-cli: cannot write " << fileName << ": " << detail.text() << '\n';
+            if (detail.diskFull()) {
+                diskFull = detail; // no later frame can be written
+                m_stop = true;
+            }
             break;
         case SaveOutcome::Abandoned:
             break;
@@ -190,6 +223,7 @@ private:
 
     const CliOptions &m_options;
     const Bitmap24 &m_panorama;
+    const FileIdentity &m_input;
     std::ostream &m_err;
     CliEnvironment m_env;
     bool &m_stop;
@@ -215,16 +249,23 @@ int runCli(int argc, const char *const *argv, std::ostream &out, std::ostream &e
         out << CliUsage();
         return ExitOk;
     }
+    const LogToStream log(err, options.verbose);
+    const auto interrupted = [&env] { return env.interrupted && *env.interrupted; };
 
     Bitmap24 panorama;
-    if (!LoadPictureFile(options.panorama, panorama, options.jpeg) || panorama.isEmpty()) {
-        err << "travelia-cli: cannot read the picture " << options.panorama << '\n';
+    PictureLoadResult loaded;
+    if (!LoadPictureFile(options.panorama, panorama, options.jpeg, &loaded, interrupted)) {
+        if (loaded.error == PictureError::Interrupted || interrupted()) {
+            err << "travelia-cli: interrupted\n";
+            return ExitInterrupted;
+        }
+        err << "travelia-cli: cannot read the picture " << options.panorama << ": " << PictureErrorText(loaded) << '\n';
         return ExitPicture;
     }
     ResolveDefaults(options, panorama.width(), panorama.height());
 
     bool stopRequested = false;
-    CliHost host(options, panorama, err, env, stopRequested);
+    CliHost host(options, panorama, loaded.file, err, env, stopRequested);
     const auto started = Clock::now();
     int frames = 0;
     try {
@@ -246,7 +287,11 @@ int runCli(int argc, const char *const *argv, std::ostream &out, std::ostream &e
     char secondsText[32];
     std::snprintf(secondsText, sizeof secondsText, "%.2f s", seconds);
     out << secondsText << '\n';
-    if (env.interrupted && *env.interrupted)
+    if (host.diskFull.reason != SaveReason::None)
+        err << "travelia-cli: stopped: " << host.diskFull.text() << '\n';
+    if (interrupted()) {
         err << "travelia-cli: interrupted\n";
+        return ExitInterrupted;
+    }
     return host.failed > 0 ? ExitFrameFailed : ExitOk;
 }

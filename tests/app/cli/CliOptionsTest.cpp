@@ -47,6 +47,11 @@ INSTANTIATE_TEST_SUITE_P(Options, CliParseTable,
         ParseCase { "oneWay", { "--one-way" }, [](const CliOptions &o) { return o.oneWay; } },
         ParseCase { "noCenter", { "--no-center" }, [](const CliOptions &o) { return !o.center; } },
         ParseCase { "jpg", { "-f", "jpg" }, [](const CliOptions &o) { return o.format == FormatJpg; } },
+        // Format names in any letter case (before, "JPEG" was refused).
+        ParseCase { "formatUpperJpeg", { "-f", "JPEG" }, [](const CliOptions &o) { return o.format == FormatJpg; } },
+        ParseCase { "formatMixedJpg", { "--format=Jpg" }, [](const CliOptions &o) { return o.format == FormatJpg; } },
+        ParseCase { "formatMixedBmp", { "-f", "bMp" }, [](const CliOptions &o) { return o.format == FormatBmp; } },
+        ParseCase { "verbose", { "--verbose" }, [](const CliOptions &o) { return o.verbose; } },
         ParseCase { "folder", { "-o", "/out" }, [](const CliOptions &o) { return o.folder == "/out"; } },
         ParseCase { "subdir", { "--subdir", "frames" }, [](const CliOptions &o) { return o.subDir == "frames"; } },
         ParseCase { "noSubdir", { "--no-subdir" }, [](const CliOptions &o) { return !o.useSubDir; } },
@@ -103,7 +108,7 @@ TEST(CliParse, helpNeedsNoPanorama)
     for (const char *option : { "--width", "--height", "--step", "--horizontal", "--vertical", "--reverse", "--one-way",
              "--no-center", "--format", "--folder", "--subdir", "--no-subdir", "--name", "--start", "--plain-numbers",
              "--quality", "--grayscale", "--progressive", "--subsample-h", "--subsample-v", "--next-free",
-             "--overwrite", "--test", "--quiet" })
+             "--overwrite", "--test", "--quiet", "--verbose", "130 interrupted" })
         EXPECT_NE(CliUsage().find(option), std::string::npos) << option << " undocumented";
 }
 

@@ -1,13 +1,18 @@
 #include "app/cli/CliRun.h"
 
 #include "TestUtils.h"
+#include "options/JpegImage.h"
 #include "output/FrameFile.h"
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <regex>
 #include <sstream>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -169,7 +174,7 @@ TEST_F(CliRun, failedFrameGivesExitStatus3AndTheRunGoesOn)
     fs::create_directories(dir / "anim" / "IMAGE0001.BMP"); // a folder where a frame should go
     EXPECT_EQ(run({ "--overwrite", "--one-way", "-s", "9", panorama }), 3);
     EXPECT_TRUE(std::regex_search(out.str(), std::regex("^2 frames written, 0 skipped, 1 failed"))) << out.str();
-    EXPECT_NE(err.str().find("IMAGE0001.BMP"), std::string::npos);
+    EXPECT_NE(err.str().find("cannot write " + frame(1) + ": is a directory"), std::string::npos) << err.str();
     EXPECT_TRUE(fs::exists(frame(2)));
 }
 
@@ -193,7 +198,12 @@ TEST_P(CliExitTable, reportsAndExits)
             a = dir.str() + a.substr(3);
     }
     EXPECT_EQ(run(args), GetParam().status);
-    EXPECT_NE(err.str().find(GetParam().message), std::string::npos) << err.str();
+    std::string message = GetParam().message;
+    if (const std::size_t at = message.find("DIR"); at != std::string::npos)
+        message.replace(at, 3, dir.str());
+    if (const std::size_t at = message.find("DIR"); at != std::string::npos)
+        message.replace(at, 3, dir.str());
+    EXPECT_NE(err.str().find(message), std::string::npos) << err.str();
     EXPECT_EQ(fs::exists(dir / "anim"), GetParam().folderMade);
     if (GetParam().folderMade) {
         EXPECT_TRUE(filesIn(dir / "anim").empty());
@@ -205,8 +215,10 @@ INSTANTIATE_TEST_SUITE_P(Errors, CliExitTable,
         ExitCase { "negativeHeight", { "-H", "-5", "PANO" }, 1, "Valeur de Hauteur Incorrecte" },
         ExitCase { "badNumber", { "-s", "1.5", "PANO" }, 1, "invalid number" },
         ExitCase { "hugeFrame", { "-W", "100000", "-H", "100000", "PANO" }, 1, "Impossible de créer une image", true },
-        ExitCase { "missingPicture", { "DIR/none.bmp" }, 2, "cannot read the picture" },
-        ExitCase { "notAPicture", { "DIR/pano.bmp/x.bmp" }, 2, "cannot read the picture" },
+        ExitCase { "missingPicture", { "DIR/none.bmp" }, 2, "cannot read the picture DIR/none.bmp: not found" },
+        ExitCase {
+            "notAPicture", { "DIR/pano.bmp/x.bmp" }, 2, "cannot read the picture DIR/pano.bmp/x.bmp: not found" },
+        ExitCase { "folderAsPicture", { "DIR" }, 2, "cannot read the picture DIR: not a regular file" },
         ExitCase { "folderUnderAFile", { "-o", "DIR/pano.bmp/out", "PANO" }, 1, "Impossible de créer Le Dossier" }),
     [](const testing::TestParamInfo<ExitCase> &info) { return std::string(info.param.label); });
 
@@ -220,6 +232,142 @@ TEST_F(CliRun, garbageFileIsUnreadable)
 {
     writeFileBytes(dir / "junk.bmp", { 'B', 'M', 0, 1, 2 });
     EXPECT_EQ(run({ (dir / "junk.bmp").string() }), 2);
+}
+
+// Unreadable pictures say why.
+struct PictureCase {
+    const char *label;
+    const char *fileName;
+    void (*make)(const fs::path &path);
+    const char *reason;
+};
+
+class CliPictureReasons : public CliRun, public testing::WithParamInterface<PictureCase> { };
+
+TEST_P(CliPictureReasons, sayWhyThePictureIsUnreadable)
+{
+    const fs::path path = dir / GetParam().fileName;
+    GetParam().make(path);
+    EXPECT_EQ(run({ path.string() }), 2);
+    EXPECT_EQ(err.str(), "travelia-cli: cannot read the picture " + path.string() + ": " + GetParam().reason + "\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Pictures, CliPictureReasons,
+    testing::Values(PictureCase { "endlessDevice", "z.bmp",
+                        [](const fs::path &p) { fs::create_symlink("/dev/zero", p); }, "not a regular file" },
+        PictureCase { "pipe", "p.jpg", [](const fs::path &p) { ::mkfifo(p.c_str(), 0600); }, "not a regular file" },
+        PictureCase { "unknownFormat", "p.xyz",
+            [](const fs::path &p) {
+                writeFileBytes(p, { 1, 2, 3 });
+            },
+            "unknown format" },
+        PictureCase { "damaged", "p.bmp",
+            [](const fs::path &p) {
+                writeFileBytes(p, { 'B', 'M', 0, 1, 2 });
+            },
+            "damaged data (not a bitmap file)" },
+        PictureCase { "tooLarge", "p.bmp",
+            [](const fs::path &p) {
+                auto bytes = readFileBytes(p.parent_path() / "pano.bmp");
+                for (int at : { 18, 22 }) // width and height: 100000
+                    for (int i = 0; i < 4; ++i)
+                        bytes[std::size_t(at + i)] = std::uint8_t(100000 >> (8 * i));
+                writeFileBytes(p, bytes);
+            },
+            "too large (100000 × 100000)" }),
+    [](const testing::TestParamInfo<PictureCase> &info) { return std::string(info.param.label); });
+
+// An interrupted load ends at once with status 130, writing nothing.
+TEST_F(CliRun, interruptedLoadExits130)
+{
+    volatile std::sig_atomic_t interrupted = 1;
+    std::vector<const char *> argv = { "travelia-cli", panorama.c_str() };
+    CliEnvironment env;
+    env.interrupted = &interrupted;
+    EXPECT_EQ(runCli(int(argv.size()), argv.data(), out, err, env), 130);
+    EXPECT_EQ(err.str(), "travelia-cli: interrupted\n");
+    EXPECT_FALSE(fs::exists(dir / "anim"));
+}
+
+// Ctrl-C during a run: the current frame ends, the summary is printed and the
+// status is 130 (before, 0).
+TEST_F(CliRun, interruptedRunExits130)
+{
+    const fs::path big = dir / "big.bmp";
+    ASSERT_TRUE(WriteBmpFile(makeTestPanorama(6000, 600), big.string()));
+    int errPipe[2];
+    ASSERT_EQ(::pipe(errPipe), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::dup2(errPipe[1], 2);
+        ::execl(TRAVELIA_CLI_PATH, "travelia-cli", "--test", "-q", "-W", "2000", big.c_str(), nullptr);
+        ::_exit(127);
+    }
+    ::close(errPipe[1]);
+    ::usleep(500 * 1000); // loading or running: either must end with 130
+    ::kill(child, SIGINT);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    std::string text;
+    char buffer[512];
+    for (ssize_t n; (n = ::read(errPipe[0], buffer, sizeof buffer)) > 0;)
+        text.append(buffer, std::size_t(n));
+    ::close(errPipe[0]);
+    ASSERT_TRUE(WIFEXITED(status)) << "killed by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 130);
+    EXPECT_NE(text.find("travelia-cli: interrupted"), std::string::npos) << text;
+}
+
+// --overwrite never replaces the panorama itself when it stands among the
+// frame names: that frame is skipped and said so.
+TEST_F(CliRun, thePanoramaAmongTheFrameNamesIsNeverReplaced)
+{
+    fs::create_directory(dir / "anim");
+    fs::rename(panorama, frame(0));
+    const auto before = readFileBytes(frame(0));
+    EXPECT_EQ(run({ "--overwrite", "--one-way", "-s", "9", "-o", dir.str(), frame(0) }), 0) << err.str();
+    EXPECT_TRUE(std::regex_search(out.str(), std::regex("^2 frames written, 1 skipped, 0 failed"))) << out.str();
+    EXPECT_EQ(readFileBytes(frame(0)), before);
+    EXPECT_EQ(err.str(), "travelia-cli: not replaced: " + frame(0) + " is the picture being read\n");
+}
+
+// A full disk stops the run at its first failed frame: no later one could be
+// written (before, every remaining frame was still encoded).
+TEST_F(CliRun, fullDiskStopsTheRun)
+{
+    const fs::path small = dir / "small";
+    fs::create_directory(small);
+    const fs::path wide = dir / "wide.bmp";
+    ASSERT_TRUE(WriteBmpFile(makeTestPanorama(400, 100), wide.string())); // frames of 40 kB
+    const int status = runWithSmallDisk(small, 64, [&] {
+        const int code = run({ "-o", small.string(), "--no-subdir", wide.string() });
+        const std::string o = out.str(), e = err.str();
+        writeFileBytes(dir / "out.txt", { o.begin(), o.end() });
+        writeFileBytes(dir / "err.txt", { e.begin(), e.end() });
+        return code;
+    });
+    if (status < 0)
+        GTEST_SKIP() << "no small file system can be mounted here";
+    EXPECT_EQ(status, 3);
+    const auto outText = readFileBytes(dir / "out.txt"), errText = readFileBytes(dir / "err.txt");
+    const std::string o(outText.begin(), outText.end()), e(errText.begin(), errText.end());
+    EXPECT_TRUE(std::regex_search(o, std::regex("^1 frames written, 0 skipped, 1 failed"))) << o;
+    EXPECT_NE(e.find("IMAGE0001.BMP: no space left on device\n"), std::string::npos) << e;
+    EXPECT_NE(e.find("travelia-cli: stopped: no space left on device\n"), std::string::npos) << e;
+}
+
+// The libraries' own warnings are shown with --verbose only, through our log.
+TEST_F(CliRun, verboseShowsTheLibrariesWarnings)
+{
+    auto jpeg = TJPEGImage().compress(makeTestPanorama(40, 10));
+    jpeg.insert(jpeg.begin() + 20, { 0, 0, 0 }); // after the JFIF segment: harmless extra bytes
+    const fs::path path = dir / "p.jpg";
+    writeFileBytes(path, jpeg);
+    EXPECT_EQ(run({ "--test", path.string() }), 0);
+    EXPECT_EQ(err.str(), "");
+    EXPECT_EQ(run({ "--test", "--verbose", path.string() }), 0);
+    EXPECT_EQ(err.str(), "travelia-cli: libjpeg: Corrupt JPEG data: 3 extraneous bytes before marker 0xdb\n");
 }
 
 } // namespace

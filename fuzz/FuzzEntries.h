@@ -1,0 +1,13 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// What each fuzz target does with one input. The regression test of the
+// normal build runs every stored finding through the same functions.
+int FuzzBmp(const std::uint8_t *data, std::size_t size);
+// First byte: the JPEG reading settings; the rest: the file. A small picture
+// is encoded again with settings from the same byte.
+int FuzzJpeg(const std::uint8_t *data, std::size_t size);
+// First byte: the extension (one of the formats that decode); the rest: the file.
+int FuzzPicture(const std::uint8_t *data, std::size_t size);

@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# Makes the small seed corpus of the fuzz targets: fuzz/make-corpus.sh DIR
+# writes DIR/bmp, DIR/jpeg and DIR/picture. Pictures of 16 x 12 pixels, made
+# by ffmpeg, cjpeg and a few lines of Python for the BMP variants ffmpeg
+# does not write (palettes, RLE, bit fields, OS/2 headers).
+set -euo pipefail
+out=$1
+rm -rf "$out" && mkdir -p "$out"/{bmp,jpeg,picture,tmp}
+tmp=$out/tmp
+src=(-f lavfi -i "testsrc=size=16x12:rate=1" -frames:v 1)
+ff() { ffmpeg -loglevel error -y "${src[@]}" "$@"; }
+
+python3 - "$out/bmp" <<'PY'
+import struct, sys
+out = sys.argv[1]
+def bmp(name, w, h, bits, comp, pixels, palette=b"", masks=b"", header=40):
+    if header == 12:
+        info = struct.pack("<IHHHH", 12, w, h, 1, bits)
+    else:
+        info = struct.pack("<IiiHHIIiiII", header, w, h, 1, bits, comp, len(pixels), 2835, 2835, len(palette) // 4, 0)
+        info = info.ljust(header, b"\0") if header > 40 else info
+    offset = 14 + len(info) + len(masks) + len(palette)
+    data = b"BM" + struct.pack("<IHHI", offset + len(pixels), 0, 0, offset) + info + masks + palette + pixels
+    open(f"{out}/{name}.bmp", "wb").write(data)
+grey = b"".join(bytes([i * 16, i * 16, 255 - i * 16, 0]) for i in range(16))
+bmp("pal1", 16, 12, 1, 0, bytes([0xA5, 0x5A, 0, 0]) * 12, grey[:8])
+bmp("pal4", 16, 12, 4, 0, bytes(range(8)) * 12, grey)
+bmp("pal8", 16, 12, 8, 0, bytes(range(16)) * 12, grey * 16)
+bmp("rle8", 16, 12, 8, 1, bytes([4, 1, 0, 3, 5, 6, 7, 0, 2, 2, 1, 8, 9, 0, 0, 16, 3, 0, 1]), grey * 16)
+bmp("rle4", 16, 12, 4, 2, bytes([6, 0x12, 0, 4, 0x34, 0x56, 0, 0, 0, 2, 3, 1, 16, 0x77, 0, 1]), grey)
+bmp("bits565", 16, 12, 16, 3, bytes(range(32)) * 12, masks=struct.pack("<III", 0xF800, 0x07E0, 0x001F))
+bmp("bits101111", 16, 12, 32, 3, bytes(range(64)) * 12, masks=struct.pack("<III", 0xFFC00000, 0x3FF800, 0x7FF))
+bmp("rgb24v5", 16, 12, 24, 0, bytes(range(48)) * 12, header=124)
+bmp("core8", 16, 12, 8, 0, bytes(range(16)) * 12, b"".join(bytes([i, i, i]) for i in range(256)), header=12)
+PY
+
+ff "$tmp/a.bmp"
+ff -pix_fmt pal8 "$tmp/p.png"
+ff "$tmp/a.png"
+ff "$tmp/a.gif"
+ff "$tmp/a.tif"
+ff -f ico "$tmp/a.ico"
+ff "$tmp/a.ppm"
+ff -pix_fmt gray "$tmp/a.pgm"
+ff -pix_fmt monob "$tmp/a.pbm"
+ff -pix_fmt bgra "$tmp/a.tga"
+ff "$tmp/a.pcx"
+ff "$tmp/a.sgi"
+ff -pix_fmt yuvj444p "$tmp/a.jpg"
+cp "$tmp/a.bmp" "$out/bmp/ffmpeg.bmp"
+cjpeg -progressive -outfile "$tmp/prog.jpg" "$tmp/a.ppm"
+cjpeg -grayscale -restart 1 -outfile "$tmp/grey.jpg" "$tmp/a.ppm"
+cjpeg -arithmetic -outfile "$tmp/arith.jpg" "$tmp/a.ppm" 2>/dev/null || true
+
+# JPEG target: a settings byte, then the file.
+n=0
+for f in "$tmp"/*.jpg; do
+  for knobs in '\x00' '\x0b' '\x36'; do
+    { printf "$knobs"; cat "$f"; } >"$out/jpeg/seed$((n++))"
+  done
+done
+
+# Picture target: the index of the extension (FuzzEntries.cpp), then the file.
+index() { case $1 in bmp) echo 0 ;; rle) echo 1 ;; jpg) echo 2 ;; png) echo 3 ;; gif) echo 4 ;; tif) echo 5 ;;
+  ico) echo 6 ;; ppm) echo 7 ;; pgm) echo 8 ;; pbm) echo 9 ;; tga) echo 10 ;; pcx) echo 11 ;; sgi) echo 12 ;; esac; }
+for f in "$tmp"/*.* "$out"/bmp/rle8.bmp; do
+  ext=${f##*.}
+  [ "$f" = "$out/bmp/rle8.bmp" ] && ext=rle
+  { printf "\\x$(printf %02x "$(index "$ext")")"; cat "$f"; } >"$out/picture/$(basename "$f").$ext"
+done
+rm -rf "$tmp"
+echo "seeds: $(ls "$out/bmp" | wc -l) bmp, $(ls "$out/jpeg" | wc -l) jpeg, $(ls "$out/picture" | wc -l) picture"
