@@ -7,12 +7,14 @@
 #include "platform/WindowServices.h"
 
 GuiRunHost::GuiRunHost(CommandPanel &panel, PictureDisplay &display, RunContext &run, WindowServices &services,
-    const TJpegOptions &jpegOptions, AviProgress &progress, StatusLine statusLine, StatusText statusText)
+    const TJpegOptions &jpegOptions, const std::optional<FileIdentity> &inputPicture, AviProgress &progress,
+    StatusLine statusLine, StatusText statusText)
     : m_panel(panel)
     , m_display(display)
     , m_run(run)
     , m_services(services)
     , m_jpegOptions(jpegOptions)
+    , m_inputPicture(inputPicture)
     , m_progress(progress)
     , m_statusLine(std::move(statusLine))
     , m_statusText(std::move(statusText))
@@ -26,7 +28,8 @@ bool GuiRunHost::readSettings(tanimprm &prm)
 
 SaveOutcome GuiRunHost::saveFrame(const Bitmap24 &frame, const std::string &fileName, bool &confirmOverwrite)
 {
-    return SaveFrameFile(frame, fileName, confirmOverwrite, m_services, m_run.StopRequested, m_jpegOptions);
+    return SaveFrameFile(frame, fileName, confirmOverwrite, m_services, m_run.StopRequested, m_jpegOptions,
+        m_inputPicture ? &*m_inputPicture : nullptr);
 }
 
 void GuiRunHost::showFrame(const Bitmap24 &frame)

@@ -2,7 +2,10 @@
 
 #include "anim/AviAnimationRun.h"
 
+#include "common/InputFile.h"
+
 #include <functional>
+#include <optional>
 #include <string>
 
 class CommandPanel;
@@ -21,8 +24,10 @@ public:
     using StatusLine = std::function<void(const std::string &text)>;
     using StatusText = std::function<std::string()>;
 
+    // inputPicture: the file the panorama was read from, never replaced by a frame.
     GuiRunHost(CommandPanel &panel, PictureDisplay &display, RunContext &run, WindowServices &services,
-        const TJpegOptions &jpegOptions, AviProgress &progress, StatusLine statusLine, StatusText statusText);
+        const TJpegOptions &jpegOptions, const std::optional<FileIdentity> &inputPicture, AviProgress &progress,
+        StatusLine statusLine, StatusText statusText);
 
     bool readSettings(tanimprm &prm) override;
     SaveOutcome saveFrame(const Bitmap24 &frame, const std::string &fileName, bool &confirmOverwrite) override;
@@ -41,6 +46,7 @@ private:
     RunContext &m_run;
     WindowServices &m_services;
     const TJpegOptions &m_jpegOptions;
+    const std::optional<FileIdentity> &m_inputPicture;
     AviProgress &m_progress;
     StatusLine m_statusLine;
     StatusText m_statusText;

@@ -1,15 +1,16 @@
 #include "app/TFormHelp.h"
 
 #include "app/HelpText.h"
+#include "platform/ModalQuestions.h"
 
-#include <QFile>
 #include <QPlainTextEdit>
 #include <QStringList>
 #include <QVBoxLayout>
 
-TFormHelp::TFormHelp(const QString &programPath, QWidget *parent)
+TFormHelp::TFormHelp(const QString &programPath, ModalQuestions &questions, QWidget *parent)
     : QWidget(parent, Qt::Window)
     , m_programPath(programPath)
+    , m_questions(questions)
 {
     setWindowTitle(QStringLiteral("Aide"));
     Memo1 = new QPlainTextEdit(this);
@@ -34,11 +35,19 @@ void TFormHelp::showEvent(QShowEvent *event)
 
 void TFormHelp::FormShow()
 {
-    QFile file(QString::fromStdString(HelpReplacementPath(m_programPath.toStdString())));
-    if (!file.exists() || !file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return;
-    QString text = QString::fromUtf8(file.readAll());
-    if (text.endsWith(QLatin1Char('\n')))
-        text.chop(1);
-    Memo1->setPlainText(text);
+    const HelpReplacement replacement = ReadHelpReplacement(HelpReplacementPath(m_programPath.toStdString()));
+    switch (replacement.state) {
+    case HelpReplacement::State::Missing:
+        break;
+    case HelpReplacement::State::Unreadable:
+        m_questions.errorBox(replacement.error);
+        break;
+    case HelpReplacement::State::Text: {
+        QStringList lines;
+        for (const std::string &line : replacement.lines)
+            lines << QString::fromStdString(line);
+        Memo1->setPlainText(lines.join(QLatin1Char('\n')));
+        break;
+    }
+    }
 }

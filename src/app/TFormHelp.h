@@ -2,14 +2,16 @@
 
 #include <QWidget>
 
+class ModalQuestions;
 class QPlainTextEdit;
 
 // The quick-start help, shown without blocking. Each showing looks for a
-// replacement text file beside the program.
+// replacement text file beside the program; one that exists but cannot be
+// read goes to the error box.
 class TFormHelp : public QWidget {
     Q_OBJECT
 public:
-    explicit TFormHelp(const QString &programPath, QWidget *parent = nullptr);
+    TFormHelp(const QString &programPath, ModalQuestions &questions, QWidget *parent = nullptr);
 
     QPlainTextEdit *Memo1;
 
@@ -20,4 +22,5 @@ private:
     void FormShow();
 
     QString m_programPath;
+    ModalQuestions &m_questions;
 };

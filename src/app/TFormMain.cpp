@@ -45,7 +45,7 @@ TFormMain::TFormMain(WindowServices &services, const TJpegOptions &jpegOptions, 
     , ScrollBox1(new CommandPanel(services, QFileInfo(programPath).absolutePath().toStdString(), m_view))
     , StatusBar1Text(new QLabel(this))
     , m_runHost(
-          *ScrollBox1, *m_view, m_run, services, jpegOptions, m_aviProgress,
+          *ScrollBox1, *m_view, m_run, services, jpegOptions, m_panorama.File, m_aviProgress,
           [this](const std::string &text) { setStatus(text); }, [this] { return StatusText().toStdString(); })
 {
     setWindowTitle(u8(kProgramTitle));
@@ -70,11 +70,11 @@ void TFormMain::FormCreate()
     // Key preview: the window sees key presses before the focused control.
     qApp->installEventFilter(this);
     TBrowseForFolder::UseCurrentDirWhenEmpty = true;
-    m_panorama.clear();
+    m_panorama.Wipe();
     m_view->DisplayBitmap().clear();
     m_run.Tempo = 100;
     m_view->setCenterInWindow(findChild<QAction *>(QStringLiteral("Menu_AnimCenter"))->isChecked());
-    ScrollBox1->RefreshPanel(true, m_panorama);
+    ScrollBox1->RefreshPanel(true, m_panorama.Picture);
 }
 
 void TFormMain::runCommand(Command handler)
@@ -248,25 +248,25 @@ void TFormMain::Menu_FileOpenClick()
 
 void TFormMain::OpenChosenPicture(const std::string &fileName)
 {
-    // The previous panorama and its shown copy go first: two large pictures
-    // never coexist.
-    m_panorama.clear();
+    // The shown copy of the previous panorama goes first, as the panorama
+    // itself does: two large pictures never coexist.
     m_view->DisplayBitmap().clear();
-    if (!fileName.empty() && LoadPicture(m_panorama, fileName, m_services, m_jpegOptions))
+    if (m_panorama.Open(fileName, m_services, m_jpegOptions))
         ScrollBox1->Rules().state().EditSrcName
             = QFileInfo(QString::fromStdString(fileName)).absoluteFilePath().toStdString();
-    ScrollBox1->RefreshPanel(false, m_panorama);
-    ScrollBox1->Rules().setScrollType(m_panorama.width() > m_panorama.height() ? ScrollHorizontal : ScrollVertical);
+    ScrollBox1->RefreshPanel(false, m_panorama.Picture);
+    ScrollBox1->Rules().setScrollType(
+        m_panorama.Picture.width() > m_panorama.Picture.height() ? ScrollHorizontal : ScrollVertical);
     ScrollBox1->ApplyPanelState();
-    m_view->ShowFrame(m_panorama);
+    m_view->ShowFrame(m_panorama.Picture);
     m_view->repaint();
 }
 
 void TFormMain::Menu_FileWipeClick()
 {
-    m_panorama.clear();
-    ScrollBox1->RefreshPanel(false, m_panorama);
-    m_view->ShowFrame(m_panorama);
+    m_panorama.Wipe();
+    ScrollBox1->RefreshPanel(false, m_panorama.Picture);
+    m_view->ShowFrame(m_panorama.Picture);
     m_view->repaint();
 }
 
@@ -278,19 +278,19 @@ void TFormMain::Menu_FileSaveAsClick()
     if (fileName.empty())
         return;
     bool confirmOverwrite = true;
-    if (SaveFrameFile(m_panorama, fileName, confirmOverwrite, m_services, m_run.StopRequested, m_jpegOptions)
+    if (SaveFrameFile(m_panorama.Picture, fileName, confirmOverwrite, m_services, m_run.StopRequested, m_jpegOptions)
         == SaveOutcome::Written)
         setStatus("OK!");
 }
 
 void TFormMain::RunAnimation(bool test)
 {
-    ::RunAnimation(m_panorama, test, m_runHost, m_run.StopRequested);
-}
-
-void TFormMain::RunAviAnimation()
-{
-    ::RunAviAnimation(m_panorama, m_aviOptions, m_runHost, m_run.StopRequested);
+    RunSummary summary;
+    ::RunAnimation(m_panorama.Picture, test, m_runHost, m_run.StopRequested, &summary);
+    // A failed frame does not stop a run, but the status line says so.
+    if (summary.failed > 0)
+        setStatus(formatText(
+            "%s - %d image(s) non enregistrée(s)", { StatusText().toStdString(), std::int64_t(summary.failed) }));
 }
 
 void TFormMain::setStatus(const std::string &text)
@@ -370,7 +370,7 @@ void TFormMain::SpeedButtonCreateClick()
 {
     ScrollBox1->setVisuMode(false);
     if (ScrollBox1->Rules().state().RadioGroupFormat == FormatAvi)
-        RunAviAnimation();
+        ::RunAviAnimation(m_panorama.Picture, m_aviOptions, m_runHost, m_run.StopRequested);
     else
         RunAnimation(false);
 }
@@ -390,5 +390,5 @@ void TFormMain::SpeedButtonFilenameClick()
 
 void TFormMain::SpeedButtonDefaultClick()
 {
-    ScrollBox1->RefreshPanel(true, m_panorama);
+    ScrollBox1->RefreshPanel(true, m_panorama.Picture);
 }

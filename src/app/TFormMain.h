@@ -3,11 +3,12 @@
 #include "anim/RunContext.h"
 #include "app/AviProgressRelay.h"
 #include "app/GuiRunHost.h"
-#include "common/Bitmap24.h"
+#include "picture/Panorama.h"
 
 #include <QMainWindow>
 
 #include <initializer_list>
+#include <optional>
 #include <string>
 
 class CommandPanel;
@@ -35,7 +36,7 @@ public:
     CommandPanel &Panel() { return *ScrollBox1; }
     PictureView &View() { return *m_view; }
     RunContext &Run() { return m_run; }
-    Bitmap24 &PanoramaBitmap() { return m_panorama; }
+    Bitmap24 &PanoramaBitmap() { return m_panorama.Picture; }
     // The AVI run's progress, for the progress window.
     AviProgressRelay &AviProgressSignals() { return m_aviProgress; }
 
@@ -43,7 +44,6 @@ public:
     void EnterFullScreen();
     void LeaveFullScreen();
     void RunAnimation(bool test);
-    void RunAviAnimation();
     // Open steps after the dialog: load the chosen file (empty: none), refresh
     // the panel, pick the scroll type from the picture's shape, show it.
     void OpenChosenPicture(const std::string &fileName);
@@ -116,7 +116,7 @@ private:
     const TJpegOptions &m_jpegOptions;
     const TAviOptions &m_aviOptions;
     RunContext m_run;
-    Bitmap24 m_panorama;
+    Panorama m_panorama;
     PictureView *m_view;
     CommandPanel *ScrollBox1;
     QLabel *StatusBar1Text;

@@ -64,7 +64,7 @@ int main(int argc, char **argv)
     services.setParentWindow(&main);
     TFormOpJpeg opJpeg(jpegOptions, main.View().DisplayBitmap(), services, &main);
     TDlgYesAllNo yesAllNo(&main);
-    TFormHelp help(QCoreApplication::applicationFilePath(), &main);
+    TFormHelp help(QCoreApplication::applicationFilePath(), services, &main);
     TAboutBox about(&main);
     TFormOpAvi opAvi(aviOptions, services, &main);
     TFormView view(main.View(), main.Run(), services, jpegOptions, main.Panel().Rules(), &main);

@@ -165,8 +165,9 @@ std::string PictureErrorText(const PictureLoadResult &result)
     return "unknown error";
 }
 
-bool LoadPicture(Bitmap24 &target, const std::string &fileName, BusyCursors &cursors, const TJpegOptions &jpegOptions)
+bool LoadPicture(Bitmap24 &target, const std::string &fileName, BusyCursors &cursors, const TJpegOptions &jpegOptions,
+    PictureLoadResult *result)
 {
     const ScopedBusyCursor busy(cursors, BusyCursors::Cursor::HourGlass);
-    return LoadPictureFile(fileName, target, jpegOptions);
+    return LoadPictureFile(fileName, target, jpegOptions, result);
 }

@@ -33,4 +33,5 @@ bool LoadPictureBytes(const std::uint8_t *data, std::size_t size, const std::str
 
 // The program's picture load, for the window and the viewer: the hourglass
 // for the whole application while the file is read, then LoadPictureFile.
-bool LoadPicture(Bitmap24 &target, const std::string &fileName, BusyCursors &cursors, const TJpegOptions &jpegOptions);
+bool LoadPicture(Bitmap24 &target, const std::string &fileName, BusyCursors &cursors, const TJpegOptions &jpegOptions,
+    PictureLoadResult *result = nullptr);

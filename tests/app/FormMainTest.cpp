@@ -461,6 +461,38 @@ TEST_F(FormMainTest, FileNameTestShowsTheFirstName)
     EXPECT_EQ(form.StatusText(), "");
 }
 
+// A frame that cannot be written does not stop the run, but the status line
+// no longer reads as if every frame were written.
+TEST_F(FormMainTest, StatusLineCountsTheFramesThatFailed)
+{
+    open(writePanorama(44, 30)); // 8 frames
+    fs::create_directories(dir / "anim" / "IMAGE0003.BMP"); // a folder where a frame should go
+    services.answerMessageBox(WindowServices::IdNo); // the first name exists: keep the numbers
+    services.answerOverwrite(WindowServices::OverwriteYes);
+    form.Panel().Rules().state().EditNumStart = "3";
+    form.Panel().ApplyPanelState();
+    form.SpeedButtonCreateClick();
+    EXPECT_EQ(
+        form.StatusText().toStdString(), dir.str() + "/anim/IMAGE0010.BMP / 0008 - 1 image(s) non enregistrée(s)");
+    EXPECT_TRUE(fs::exists(dir / "anim" / "IMAGE0010.BMP"));
+}
+
+// The picture being read is never replaced by a frame, even after the user
+// chose to replace existing files (the panorama named like the first frame).
+TEST_F(FormMainTest, RunNeverReplacesThePanoramaItReads)
+{
+    fs::create_directory(dir / "anim");
+    const std::string path = writePanorama(44, 30, "anim/IMAGE0000.BMP");
+    const auto before = readFileBytes(path);
+    open(path);
+    form.Panel().Rules().state().CheckBoxSubDir = false; // the output folder is the picture's own
+    form.Panel().ApplyPanelState();
+    services.answerMessageBox(WindowServices::IdNo); // "Existe déjà": replace
+    form.SpeedButtonCreateClick(); // no overwrite question for the picture itself: it is skipped
+    EXPECT_EQ(readFileBytes(path), before);
+    EXPECT_TRUE(fs::exists(dir / "anim" / "IMAGE0007.BMP"));
+}
+
 TEST_F(FormMainTest, SaveAsWritesThePanoramaAndSaysOk)
 {
     open(writePanorama(44, 30));
@@ -500,7 +532,7 @@ namespace {
 
 TEST_F(FormMainTest, F1ShowsHelpExceptInFullScreen)
 {
-    TFormHelp help(QStringLiteral("/nonexistent/travelia"));
+    TFormHelp help(QStringLiteral("/nonexistent/travelia"), services);
     QObject::connect(&form, &TFormMain::helpRequested, &help, &QWidget::show);
     QApplication::setActiveWindow(&form);
     QTest::keyClick(&form, Qt::Key_F1);

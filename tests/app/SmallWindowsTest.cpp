@@ -6,6 +6,7 @@
 #include "output/TFormencours.h"
 #include "platform/MessagePump.h"
 
+#include "ScriptedServices.h"
 #include "TestUtils.h"
 
 #include <QApplication>
@@ -75,7 +76,8 @@ TEST(HelpWindow, ShowsTheBuiltInTextUntilAReplacementFileAppears)
 {
     TempDir dir;
     const QString program = QString::fromStdString((dir / "travelia").string());
-    TFormHelp help(program);
+    ScriptedServices services;
+    TFormHelp help(program, services);
     EXPECT_EQ(help.windowTitle(), "Aide");
     EXPECT_EQ(help.size(), QSize(870, 640));
     help.show();
@@ -91,6 +93,14 @@ TEST(HelpWindow, ShowsTheBuiltInTextUntilAReplacementFileAppears)
     std::filesystem::remove(dir / "travelia.TXT");
     help.show();
     EXPECT_EQ(help.Memo1->toPlainText(), "Ligne un\nLigne deux") << "the last loaded text stays";
+    help.hide();
+
+    // A replacement that exists but cannot be read goes to the error box.
+    std::filesystem::create_directory(dir / "travelia.TXT");
+    services.answerErrorBox();
+    help.show();
+    EXPECT_FALSE(services.asked().back().text.empty());
+    EXPECT_EQ(help.Memo1->toPlainText(), "Ligne un\nLigne deux");
 }
 
 TEST(AboutBox, LabelsAndLogo)
