@@ -50,6 +50,7 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string> &args, 
         { "--next-free", [&] { o.nextFree = true; } },
         { "--overwrite", [&] { o.overwrite = true; } },
         { "--test", [&] { o.test = true; } },
+        { "--list-codecs", [&] { o.listCodecs = true; } },
         { "-q", [&] { o.quiet = true; } },
         { "-v", [&] { o.verbose = true; } },
         { "--verbose", [&] { o.verbose = true; } },
@@ -76,8 +77,10 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string> &args, 
             o.format = FormatBmp;
         else if (name == "jpg" || name == "jpeg")
             o.format = FormatJpg;
+        else if (name == "avi")
+            o.format = FormatAvi;
         else {
-            error = "unknown format for " + opt + ": '" + v + "' (bmp or jpg)";
+            error = "unknown format for " + opt + ": '" + v + "' (bmp, jpg or avi)";
             return false;
         }
         return true;
@@ -92,9 +95,23 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string> &args, 
         o.jpeg.CompressionQuality = std::uint8_t(quality);
         return true;
     };
-    const auto text = [&](std::string &target) {
+    const auto text = [&](auto &target) {
         return Valued([&](const std::string &, const std::string &v) {
             target = v;
+            return true;
+        });
+    };
+    // A 16-bit AVI value: negative is refused, above the maximum is held there.
+    const auto aviValue = [&](std::uint16_t &target, std::int32_t maximum) {
+        return Valued([&, maximum](const std::string &opt, const std::string &v) {
+            std::int32_t value = 0;
+            if (!readNumber(opt, v, value, error))
+                return false;
+            if (value < 0) {
+                error = opt + " cannot be negative";
+                return false;
+            }
+            target = std::uint16_t(std::min(value, maximum));
             return true;
         });
     };
@@ -123,6 +140,9 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string> &args, 
         { "--name", text(o.name) },
         { "--start", number(o.start) },
         { "--quality", setQuality },
+        { "--codec", text(o.codec) },
+        { "--rate", aviValue(o.rate, 65535) },
+        { "--avi-quality", aviValue(o.aviQuality, 10000) },
     };
 
     std::vector<std::string> positional;
@@ -161,7 +181,7 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string> &args, 
         if (!v->second(arg, *inlineValue))
             return std::nullopt;
     }
-    if (o.help)
+    if (o.help || o.listCodecs)
         return o;
     if (positional.size() != 1) {
         error = positional.empty() ? "no panorama given" : "more than one panorama given";
@@ -187,6 +207,8 @@ void ResolveDefaults(CliOptions &options, int pictureWidth, int pictureHeight)
         const auto full = std::filesystem::absolute(options.panorama, ec);
         options.folder = (ec ? std::filesystem::path(options.panorama) : full).parent_path().string();
     }
+    if (!options.name)
+        options.name = options.format == FormatAvi ? "ANIM" : "IMAGE";
     // Unlike the panel, a folder typed without its trailing "/" gets one.
     if (options.folder->empty() || options.folder->back() != '/')
         *options.folder += '/';
@@ -197,7 +219,7 @@ std::string CliUsage()
     return R"(Usage: travelia-cli [options] PANORAMA
 
 Turns a panorama picture into a numbered series of BMP or JPEG frames that
-scroll across it.
+scroll across it, or into one AVI video of those frames.
 
 Frames:
   -W, --width N      frame width in pixels
@@ -213,16 +235,25 @@ Frames:
                      instead of being centred
 
 Output:
-  -f, --format bmp|jpg   file format (default bmp)
+  -f, --format bmp|jpg|avi   file format (default bmp)
   -o, --folder DIR       base folder (default: the picture's folder)
   --subdir NAME          sub-folder of the base folder (default ./anim)
   --no-subdir            write into the base folder itself
-  -n, --name BASE        base name of the files (default IMAGE; a path or an
-                         extension given here is dropped)
+  -n, --name BASE        base name of the files (default IMAGE, ANIM for AVI;
+                         a path or an extension given here is dropped)
   --start N              number of the first file (default 0)
   --plain-numbers        no zero padding (IMAGE7.BMP instead of IMAGE0007.BMP)
   Files are named FOLDER/SUBDIR/BASE0000.BMP, BASE0001.BMP, ... counted over
-  both passes. A missing output folder is created with its parents.
+  both passes; an AVI file is FOLDER/SUBDIR/BASE0000.AVI. A missing output
+  folder is created with its parents.
+
+AVI settings:
+  --codec CODE       compressor by its handler code (MJPG, FFV1, H264...), or
+                     none (default): uncompressed 24-bit frames
+  --rate N           frames per second (default 10; above 65535 gives 65535)
+  --avi-quality N    0 to 10000 (default 10000; above gives 10000)
+  --list-codecs      list the compressors of this machine and exit
+  Every frame is a key frame.
 
 JPEG settings:
   --quality N        5 to 100 (default 95)
@@ -253,6 +284,6 @@ quota exceeded).
 
 Exit status: 0 every frame written or rendered (skipped existing files
 included), 1 usage or settings error, 2 picture unreadable, 3 some frame
-could not be written, 130 interrupted (Ctrl-C or SIGTERM).
+(or the AVI file) could not be written, 130 interrupted (Ctrl-C or SIGTERM).
 )";
 }

@@ -23,7 +23,11 @@ struct CliOptions {
     std::optional<std::string> folder;
     std::string subDir = "./anim";
     bool useSubDir = true;
-    std::string name = "IMAGE";
+    std::optional<std::string> name; // IMAGE, or ANIM for an AVI file
+    std::string codec = "none"; // AVI compressor: handler code, or none
+    std::uint16_t rate = 10; // AVI frames per second
+    std::uint16_t aviQuality = 10000;
+    bool listCodecs = false;
     std::int32_t start = 0;
     bool formattedNumbers = true;
     TJpegOptions jpeg;
@@ -43,7 +47,8 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string> &args, 
 // size at start-up, for every value the user did not give: the scroll type
 // follows the picture's shape; a wide picture under a horizontal scroll gets
 // a 4:3 frame of its own height, anything else 1024 x 768 (choosing the
-// other scroll type resets the size). The base folder is the picture's own.
+// other scroll type resets the size). The base folder is the picture's own;
+// the base name IMAGE, or ANIM for an AVI file.
 void ResolveDefaults(CliOptions &options, int pictureWidth, int pictureHeight);
 
 std::string CliUsage();

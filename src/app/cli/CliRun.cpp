@@ -1,19 +1,25 @@
 #include "app/cli/CliRun.h"
 
 #include "anim/AnimationRun.h"
+#include "anim/AviAnimationRun.h"
 #include "anim/FrameSequence.h"
 #include "app/cli/CliOptions.h"
 #include "common/Bitmap24.h"
 #include "common/Log.h"
 #include "common/TextFormat.h"
+#include "options/AviOptions.h"
+#include "options/CodecCatalogue.h"
+#include "output/AviProgress.h"
 #include "output/EnsureFolder.h"
 #include "output/FrameFile.h"
 #include "output/FrameNames.h"
 #include "output/OutputNaming.h"
 #include "picture/PictureLoader.h"
+#include "platform/BusyCursor.h"
 #include "platform/ModalQuestions.h"
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <exception>
@@ -50,7 +56,18 @@ private:
 
 using Clock = std::chrono::steady_clock;
 
-class CliHost : public RunHost {
+// Busy cursors and the progress window have no place on a terminal.
+class NoAviWindows : public BusyCursors, public AviProgress {
+public:
+    void pushCursor(Cursor) override { }
+    void popCursor() override { }
+    void showProgress() override { }
+    void hideProgress() override { }
+    void startPass(std::int32_t) override { }
+    void frameStarting(std::int32_t, const std::string &) override { }
+};
+
+class CliHost : public AviRunHost {
 public:
     CliHost(const CliOptions &options, const Bitmap24 &panorama, const FileIdentity &input, std::ostream &err,
         CliEnvironment env, bool &stopRequested)
@@ -84,7 +101,7 @@ public:
         fields.BaseFolder = *o.folder;
         fields.UseSubDir = o.useSubDir;
         fields.SubDir = o.subDir;
-        fields.BaseNameSource = o.name;
+        fields.BaseNameSource = *o.name;
         fields.NumStart = std::to_string(o.start);
         fields.FormattedNumbers = o.formattedNumbers;
         fields.Format = o.format;
@@ -176,6 +193,11 @@ public:
             m_stop = true;
     }
     void waitTempo() override { }
+    // The compressor comes from --codec: no dialog.
+    bool chooseCompression(AVICOMPRESSOPTIONS &) override { return true; }
+    AviProgress &progress() override { return m_noWindows; }
+    BusyCursors &cursors() override { return m_noWindows; }
+    std::string statusText() const override { return {}; }
 
     void finishProgress()
     {
@@ -231,7 +253,44 @@ private:
     Clock::time_point m_lastBar;
     bool m_barShown = false;
     int m_reportedFailures = 0;
+    NoAviWindows m_noWindows;
 };
+
+// The catalogue lines as the AVI options window lists them.
+std::vector<std::string> codecLines()
+{
+    std::vector<std::string> lines { "Sans Compression" };
+    ListCodecs(lines);
+    for (std::string &line : lines)
+        line = line.c_str(); // a list line ends at its first zero character
+    return lines;
+}
+
+// The AVI settings of the command line: --codec chooses the catalogue line
+// of that handler code (any letter case).
+bool aviOptionsFrom(const CliOptions &options, TAviOptions &avi, std::string &error)
+{
+    avi.Rate = options.rate;
+    avi.Quality = options.aviQuality;
+    avi.Codecs = codecLines();
+    avi.CodecIndex = 0;
+    auto lower = [](std::string s) {
+        std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+        return s;
+    };
+    if (lower(options.codec) == "none")
+        return true;
+    for (std::size_t i = 1; i < avi.Codecs.size(); ++i)
+        if (avi.Codecs[i].size() > 9 && lower(avi.Codecs[i].substr(5, 4)) == lower(options.codec)) {
+            avi.CodecIndex = std::int32_t(i);
+            return true;
+        }
+    error = "unknown compressor '" + options.codec + "'; known: none";
+    for (std::size_t i = 1; i < avi.Codecs.size(); ++i)
+        if (avi.Codecs[i].size() > 9)
+            error += ", " + avi.Codecs[i].substr(5, 4);
+    return false;
+}
 
 } // namespace
 
@@ -248,6 +307,16 @@ int runCli(int argc, const char *const *argv, std::ostream &out, std::ostream &e
     if (options.help) {
         out << CliUsage();
         return ExitOk;
+    }
+    if (options.listCodecs) {
+        for (const std::string &line : codecLines())
+            out << line << '\n';
+        return ExitOk;
+    }
+    TAviOptions avi;
+    if (options.format == FormatAvi && !aviOptionsFrom(options, avi, error)) {
+        err << "travelia-cli: " << error << "\nTry 'travelia-cli --list-codecs'.\n";
+        return ExitSettings;
     }
     const LogToStream log(err, options.verbose);
     const auto interrupted = [&env] { return env.interrupted && *env.interrupted; };
@@ -268,17 +337,27 @@ int runCli(int argc, const char *const *argv, std::ostream &out, std::ostream &e
     CliHost host(options, panorama, loaded.file, err, env, stopRequested);
     const auto started = Clock::now();
     int frames = 0;
+    AviRunResult aviResult;
+    const bool aviRun = options.format == FormatAvi && !options.test;
     try {
-        frames = RunAnimation(panorama, options.test, host, stopRequested);
+        if (aviRun)
+            aviResult = RunAviAnimation(panorama, avi, host, stopRequested);
+        else
+            frames = RunAnimation(panorama, options.test, host, stopRequested);
     } catch (const std::exception &e) {
-        err << "travelia-cli: " << e.what() << '\n';
-        return ExitSettings;
+        host.finishProgress();
+        err << "travelia-cli: " << errorBoxText(e.what()) << '\n';
+        // Only the AVI writer's failures come after the settings: they are
+        // the output's.
+        return aviRun && avi.Rate != 0 ? ExitFrameFailed : ExitSettings;
     }
     if (host.settingsError != ExitOk)
         return host.settingsError;
     host.finishProgress();
     const double seconds = std::chrono::duration<double>(Clock::now() - started).count();
-    if (options.test) {
+    if (aviRun) {
+        out << formatText("%d frames written to %s in ", { std::int64_t(aviResult.FramesWritten), aviResult.FileName });
+    } else if (options.test) {
         out << formatText("%d frames rendered in ", { std::int64_t(frames) });
     } else {
         out << formatText("%d frames written, %d skipped, %d failed in ",

@@ -1,5 +1,6 @@
 #include "app/cli/CliRun.h"
 
+#include "MediaTools.h"
 #include "TestUtils.h"
 #include "options/JpegImage.h"
 #include "output/FrameFile.h"
@@ -368,6 +369,64 @@ TEST_F(CliRun, verboseShowsTheLibrariesWarnings)
     EXPECT_EQ(err.str(), "");
     EXPECT_EQ(run({ "--test", "--verbose", path.string() }), 0);
     EXPECT_EQ(err.str(), "travelia-cli: libjpeg: Corrupt JPEG data: 3 extraneous bytes before marker 0xdb\n");
+}
+
+} // namespace
+
+namespace {
+
+struct AviCliCase {
+    const char *name;
+    std::vector<std::string> options; // before the panorama
+    bool existing; // an ANIM0000.AVI is there before the run
+    int status;
+    const char *out; // what standard output starts with
+    int packets; // frames in the file afterwards; -1: the old file stays; -2: no file
+};
+
+class CliAvi : public CliRun, public testing::WithParamInterface<AviCliCase> { };
+
+// -f avi writes one file named as the window program names it, replaces an
+// existing one only with --overwrite, and refuses an unknown compressor with
+// the list of the known ones.
+TEST_P(CliAvi, writesOneFileOrRefuses)
+{
+    const AviCliCase &c = GetParam();
+    const fs::path avi = dir / "anim" / "ANIM0000.AVI";
+    if (c.existing) {
+        fs::create_directory(dir / "anim");
+        writeFileBytes(avi, { 'o', 'l', 'd' });
+    }
+    std::vector<std::string> args = c.options;
+    args.push_back(panorama);
+    EXPECT_EQ(run(args), c.status) << err.str();
+    EXPECT_EQ(out.str().rfind(c.out, 0), 0u) << out.str();
+    if (c.packets == -2) {
+        EXPECT_FALSE(fs::exists(avi));
+        EXPECT_NE(err.str().find(", FFV1"), std::string::npos) << "the known compressors are listed: " << err.str();
+    } else if (c.packets < 0) {
+        EXPECT_EQ(readFileBytes(avi), std::vector<std::uint8_t>({ 'o', 'l', 'd' }));
+    } else {
+        EXPECT_EQ(probeVideo(avi).packets, c.packets);
+        EXPECT_EQ(decodeVideo(avi).errors, "");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Runs, CliAvi,
+    testing::Values(AviCliCase { "uncompressed", { "-f", "AVI" }, false, 0, "54 frames written to ", 54 },
+        AviCliCase { "lossless", { "-f", "avi", "--codec", "ffv1", "--one-way" }, false, 0, "27 frames written", 27 },
+        AviCliCase { "existingKept", { "-f", "avi" }, true, 1, "", -1 },
+        AviCliCase { "existingReplaced", { "-f", "avi", "--overwrite", "--rate", "25" }, true, 0, "54 frames", 54 },
+        AviCliCase { "unknownCodec", { "-f", "avi", "--codec", "ZZZZ" }, false, 1, "", -2 },
+        AviCliCase { "rateZero", { "-f", "avi", "--rate", "0" }, true, 1, "", -1 }),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(CliRun, listCodecsPrintsTheCatalogueAsTheWindowShowsIt)
+{
+    EXPECT_EQ(run({ "--list-codecs" }), 0);
+    const std::string text = out.str();
+    EXPECT_EQ(text.rfind("Sans Compression\n", 0), 0u);
+    EXPECT_TRUE(std::regex_search(text, std::regex("\nvidc\\.FFV1   [^\n]+\n"))) << text;
 }
 
 } // namespace
