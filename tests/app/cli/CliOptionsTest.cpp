@@ -30,7 +30,7 @@ INSTANTIATE_TEST_SUITE_P(Options, CliParseTable,
                         [](const CliOptions &o) {
                             return !o.width && !o.height && o.step == 1 && !o.scrollType && !o.reverse && !o.oneWay
                                 && o.center && o.format == FormatBmp && !o.folder && o.subDir == "./anim" && o.useSubDir
-                                && o.name == "IMAGE" && o.start == 0 && o.formattedNumbers && o.jpeg == TJpegOptions {}
+                                && !o.name && o.start == 0 && o.formattedNumbers && o.jpeg == TJpegOptions {}
                             && !o.nextFree && !o.overwrite && !o.test && !o.quiet;
                         } },
         ParseCase { "widthShort", { "-W", "640" }, [](const CliOptions &o) { return o.width == 640; } },
@@ -154,6 +154,20 @@ TEST(CliDefaults, givenValuesStayAndTheFolderGetsItsSeparator)
     EXPECT_EQ(o.width, 320);
     EXPECT_EQ(o.height, 800);
     EXPECT_EQ(o.folder, "/out/");
+    EXPECT_EQ(o.name, "IMAGE");
+}
+
+// The base name follows the format as the panel's does: ANIM for an AVI file.
+TEST(CliDefaults, aviFilesAreNamedAnim)
+{
+    CliOptions o;
+    o.panorama = "/photos/pano.bmp";
+    o.format = FormatAvi;
+    ResolveDefaults(o, 5000, 800);
+    EXPECT_EQ(o.name, "ANIM");
+    o.name = "clip";
+    ResolveDefaults(o, 5000, 800);
+    EXPECT_EQ(o.name, "clip");
 }
 
 } // namespace
