@@ -3,6 +3,7 @@
 #include "common/Bitmap24.h"
 #include "common/InputFile.h"
 #include "common/Log.h"
+#include "platform/JpegCompressor.h"
 
 #include <csetjmp>
 #include <cstdio>
@@ -158,109 +159,6 @@ void installErrorManager(ErrorManager &err)
 }
 
 enum class Outcome { Ok, LibraryError, TooLarge, OutOfMemory };
-
-// ---- compression -----------------------------------------------------------
-
-// The compressed data grow in one malloc'ed block that the job owns at every
-// moment: whatever libjpeg does or fails to do, the C++ side frees the live
-// block exactly once. (jpeg_mem_dest frees its first block when it grows and
-// tells the new one only at the end, so an error after a growth left the
-// caller holding a freed pointer.)
-struct BufferDestination {
-    jpeg_destination_mgr pub; // first: libjpeg sees a jpeg_destination_mgr*
-    unsigned char *data;
-    std::size_t capacity;
-    std::size_t maxBytes;
-};
-
-constexpr std::size_t kFirstDestinationBytes = 64 * 1024;
-
-extern "C" void onInitDestination(j_compress_ptr cinfo)
-{
-    auto *d = reinterpret_cast<BufferDestination *>(cinfo->dest);
-    if (!d->data) {
-        const std::size_t first = kFirstDestinationBytes < d->maxBytes ? kFirstDestinationBytes : d->maxBytes;
-        d->data = static_cast<unsigned char *>(std::malloc(first));
-        if (!d->data)
-            failWith(reinterpret_cast<j_common_ptr>(cinfo), JERR_OUT_OF_MEMORY);
-        d->capacity = first;
-    }
-    d->pub.next_output_byte = d->data;
-    d->pub.free_in_buffer = d->capacity;
-}
-
-// Called when the block is full: it doubles, up to maxBytes.
-extern "C" boolean onEmptyDestination(j_compress_ptr cinfo)
-{
-    auto *d = reinterpret_cast<BufferDestination *>(cinfo->dest);
-    const std::size_t used = d->capacity;
-    std::size_t grown = used > d->maxBytes / 2 ? d->maxBytes : used * 2;
-    if (grown <= used)
-        failWith(reinterpret_cast<j_common_ptr>(cinfo), JERR_OUT_OF_MEMORY);
-    auto *data = static_cast<unsigned char *>(std::realloc(d->data, grown));
-    if (!data)
-        failWith(reinterpret_cast<j_common_ptr>(cinfo), JERR_OUT_OF_MEMORY); // d->data is still live
-    d->data = data;
-    d->capacity = grown;
-    d->pub.next_output_byte = data + used;
-    d->pub.free_in_buffer = grown - used;
-    return TRUE;
-}
-
-extern "C" void onTermDestination(j_compress_ptr) { }
-
-struct CompressJob {
-    jpeg_compress_struct cinfo;
-    ErrorManager err;
-    BufferDestination dest;
-    TJpegOptions options;
-    const Bitmap24 *bitmap;
-};
-
-Outcome compressProtected(CompressJob &job)
-{
-    jpeg_compress_struct &cinfo = job.cinfo;
-    if (setjmp(job.err.jump))
-        return Outcome::LibraryError;
-    jpeg_create_compress(&cinfo);
-    job.dest.pub.init_destination = onInitDestination;
-    job.dest.pub.empty_output_buffer = onEmptyDestination;
-    job.dest.pub.term_destination = onTermDestination;
-    cinfo.dest = &job.dest.pub;
-
-    const Bitmap24 &bitmap = *job.bitmap;
-    cinfo.image_width = JDIMENSION(bitmap.width());
-    cinfo.image_height = JDIMENSION(bitmap.height());
-    cinfo.input_components = 3;
-    cinfo.in_color_space = JCS_EXT_BGR; // the bitmap's byte order, no reordering
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, job.options.CompressionQuality, TRUE);
-    if (job.options.Grayscale)
-        jpeg_set_colorspace(&cinfo, JCS_GRAYSCALE);
-    // jpeg_set_defaults allocated all MAX_COMPONENTS entries.
-    for (int i = 0; i < MAX_COMPONENTS; ++i) {
-        if (!job.options.HorzSubSampling)
-            cinfo.comp_info[i].h_samp_factor = 1;
-        if (!job.options.VertSubSampling)
-            cinfo.comp_info[i].v_samp_factor = 1;
-    }
-    if (job.options.ProgressiveEncoding)
-        jpeg_simple_progression(&cinfo);
-
-    jpeg_start_compress(&cinfo, TRUE);
-    JSAMPROW rows[kBatchRows];
-    while (cinfo.next_scanline < cinfo.image_height) {
-        const JDIMENSION first = cinfo.next_scanline;
-        JDIMENSION count = 0;
-        while (count < kBatchRows && first + count < cinfo.image_height) {
-            rows[count] = const_cast<JSAMPROW>(bitmap.scanLine(int(first + count)));
-            ++count;
-        }
-        jpeg_write_scanlines(&cinfo, rows, count);
-    }
-    jpeg_finish_compress(&cinfo);
-    return Outcome::Ok;
-}
 
 // ---- decompression ---------------------------------------------------------
 
@@ -489,29 +387,17 @@ std::vector<std::uint8_t> TJPEGImage::compress(const Bitmap24 &bitmap, std::size
 {
     if (bitmap.isEmpty())
         return {};
-    // Heap-allocated: the codec structures are a few kB and the job must not move.
-    std::unique_ptr<CompressJob> job(new CompressJob {});
-    job->options = m_options;
-    job->bitmap = &bitmap;
-    job->dest.maxBytes = maxBytes;
-    job->cinfo.err = &job->err.pub;
-    installErrorManager(job->err);
-    const Outcome outcome = compressProtected(*job);
-    const int code = job->err.pub.msg_code;
-    jpeg_destroy_compress(&job->cinfo);
+    JpegCompressParams params;
+    params.quality = m_options.CompressionQuality;
+    params.grayscale = m_options.Grayscale;
+    params.horzSubsampling = m_options.HorzSubSampling;
+    params.vertSubsampling = m_options.VertSubSampling;
+    params.progressive = m_options.ProgressiveEncoding;
     std::vector<std::uint8_t> result;
-    if (outcome == Outcome::Ok) {
-        const std::size_t size = job->dest.capacity - job->dest.pub.free_in_buffer;
-        try {
-            result.assign(job->dest.data, job->dest.data + size);
-        } catch (...) {
-            std::free(job->dest.data);
-            throw;
-        }
-    }
-    std::free(job->dest.data);
-    if (outcome != Outcome::Ok)
-        throw JpegError(code);
+    const JpegCompressResult outcome = CompressJpeg(
+        bitmap.scanLine(0), std::ptrdiff_t(bitmap.stride()), bitmap.width(), bitmap.height(), params, result, maxBytes);
+    if (!outcome.ok)
+        throw JpegError(outcome.messageCode);
     return result;
 }
 

@@ -1,5 +1,7 @@
 #include "platform/VideoEncoder.h"
 
+#include "platform/JpegFramePipeline.h"
+
 extern "C" {
 #include <libavutil/opt.h>
 #include <libavutil/pixdesc.h>
@@ -9,6 +11,7 @@ extern "C" {
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -18,7 +21,8 @@ namespace {
 //
 // | encoders                                            | setting                               | 0 -> 10000 |
 // |-----------------------------------------------------|---------------------------------------|------------|
-// | mjpeg, mpeg1video, mpeg2video, mpeg4, msmpeg4v2,    | fixed quantiser: AV_CODEC_FLAG_QSCALE | 31 -> 1    |
+// | mjpeg (made by libjpeg-turbo, 4:2:0)                | libjpeg's quality, quality / 100      | 1 -> 100   |
+// | mpeg1video, mpeg2video, mpeg4, msmpeg4v2,           | fixed quantiser: AV_CODEC_FLAG_QSCALE | 31 -> 1    |
 // | msmpeg4 (v3), wmv1, wmv2, h263p, flv, amv, speedhq, | and global_quality (also set on each  |            |
 // | snow, asv1, asv2, libxvid                           | frame), qmin lowered to 1             |            |
 // | libtheora                                           | the same flag, its 0..10 quality      | 0 -> 10    |
@@ -29,8 +33,9 @@ namespace {
 // | lossless codecs (ffv1, huffyuv, ffvhuff, utvideo,   | none: the encoder's default           |            |
 // | magicyuv, png, zlib, zmbv...) and all others        |                                       |            |
 //
-// A data rate, when given, replaces the quality: bit_rate = 8 x bytes per second.
-enum class QualityKnob { FixedQuantiser, Crf, Qp, QuantiserRange };
+// A data rate, when given, replaces the quality: bit_rate = 8 x bytes per second
+// (MJPEG has no rate control: it keeps its quality).
+enum class QualityKnob { FixedQuantiser, Crf, Qp, QuantiserRange, JpegQuality };
 
 struct QualityRule {
     const char *encoder;
@@ -40,7 +45,7 @@ struct QualityRule {
 };
 
 constexpr QualityRule kQualityRules[] = {
-    { "mjpeg", QualityKnob::FixedQuantiser, 31, 1 },
+    { "mjpeg", QualityKnob::JpegQuality, 1, 100 },
     { "mpeg1video", QualityKnob::FixedQuantiser, 31, 1 },
     { "mpeg2video", QualityKnob::FixedQuantiser, 31, 1 },
     { "mpeg4", QualityKnob::FixedQuantiser, 31, 1 },
@@ -87,6 +92,8 @@ bool applyQuality(AVCodecContext *context, const QualityRule &rule, std::uint32_
         return av_opt_set_double(context, "crf", value, AV_OPT_SEARCH_CHILDREN) >= 0;
     case QualityKnob::Qp:
         return av_opt_set_int(context, "qp", value, AV_OPT_SEARCH_CHILDREN) >= 0;
+    case QualityKnob::JpegQuality:
+        return true; // read by the JPEG compressor itself
     case QualityKnob::QuantiserRange:
         context->qmin = context->qmax = value;
         // libvpx's constant-quality level must lie inside that range.
@@ -136,6 +143,8 @@ bool encoderHasQuality(const AVCodec *codec)
     return qualityRule(codec) != nullptr;
 }
 
+VideoEncoder::VideoEncoder() = default;
+
 VideoEncoder::~VideoEncoder()
 {
     // Some encoders (SVT-AV1) hang when closed without the end of the stream.
@@ -148,6 +157,8 @@ VideoEncoder::~VideoEncoder()
 
 bool VideoEncoder::open(const AVCodec *codec, const EncoderParams &params)
 {
+    if (codec && codec->id == AV_CODEC_ID_MJPEG)
+        return openJpeg(codec, params);
     if (m_context || !codec || params.width <= 0 || params.height <= 0 || params.rate == 0 || params.scale == 0
         || params.rate > INT_MAX || params.scale > INT_MAX)
         return false;
@@ -191,8 +202,36 @@ bool VideoEncoder::open(const AVCodec *codec, const EncoderParams &params)
     return true;
 }
 
+bool VideoEncoder::openJpeg(const AVCodec *codec, const EncoderParams &params)
+{
+    if (m_context || params.width <= 0 || params.height <= 0 || params.rate == 0 || params.scale == 0
+        || params.rate > INT_MAX || params.scale > INT_MAX)
+        return false;
+    ffmpeg::CodecContextPtr context(avcodec_alloc_context3(codec));
+    if (!context)
+        return false;
+    context->width = params.width;
+    context->height = params.height;
+    context->pix_fmt = AV_PIX_FMT_YUVJ420P;
+    context->color_range = AVCOL_RANGE_JPEG;
+    context->time_base = { int(params.scale), int(params.rate) };
+    context->framerate = { int(params.rate), int(params.scale) };
+    context->sample_aspect_ratio = { 1, 1 };
+    const int quality = params.quality <= 10000 ? int(std::lround(params.quality / 100.0)) : 75; // libjpeg's default
+    try {
+        m_jpeg = std::make_unique<JpegFramePipeline>(
+            params.width, params.height, quality, std::max(1u, std::thread::hardware_concurrency()));
+    } catch (...) {
+        return false; // no thread
+    }
+    m_context = std::move(context);
+    return true;
+}
+
 int VideoEncoder::send(const std::uint8_t *rows, std::size_t stride, std::int64_t pts, bool keyFrame)
 {
+    if (m_jpeg)
+        return m_flushed ? AVERROR(EINVAL) : m_jpeg->send(rows, stride, pts); // every frame a key frame
     if (!m_frame || m_flushed)
         return AVERROR(EINVAL);
     if (const int ret = av_frame_make_writable(m_frame.get()); ret < 0)
@@ -217,11 +256,15 @@ int VideoEncoder::flush()
     if (m_flushed)
         return 0;
     m_flushed = true;
+    if (m_jpeg)
+        return m_jpeg->flush();
     return avcodec_send_frame(m_context.get(), nullptr);
 }
 
 int VideoEncoder::receive(AVPacket *packet)
 {
+    if (m_jpeg)
+        return m_jpeg->receive(packet);
     return m_context ? avcodec_receive_packet(m_context.get(), packet) : AVERROR(EINVAL);
 }
 

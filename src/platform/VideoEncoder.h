@@ -4,6 +4,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+
+class JpegFramePipeline;
 
 // What a compressor is asked for. Quality runs from 0 (smallest) to 10000
 // (best); kDefaultQuality, or any value above 10000, keeps the encoder's own
@@ -29,12 +32,14 @@ AVPixelFormat encoderPixelFormat(const AVCodec *codec, int width, int height);
 // True when the encoder has a quality setting that the 0..10000 quality maps onto.
 bool encoderHasQuality(const AVCodec *codec);
 
-// One libavcodec encoder fed with frames of 24-bit BGR rows, bottom row first,
-// converted by libswscale. All calls stay on the caller's thread; the encoder
+// One video encoder fed with frames of 24-bit BGR rows, bottom row first: a
+// libavcodec encoder behind a libswscale conversion, except MJPEG, which
+// libjpeg-turbo makes from the rows directly (its SIMD colour conversion is
+// several times faster). All calls stay on the caller's thread; the encoder
 // may run threads of its own.
 class VideoEncoder {
 public:
-    VideoEncoder() = default;
+    VideoEncoder();
     ~VideoEncoder();
     VideoEncoder(const VideoEncoder &) = delete;
     VideoEncoder &operator=(const VideoEncoder &) = delete;
@@ -53,9 +58,12 @@ public:
     int receive(AVPacket *packet);
 
 private:
+    bool openJpeg(const AVCodec *codec, const EncoderParams &params);
+
     ffmpeg::CodecContextPtr m_context;
     ffmpeg::SwsPtr m_sws;
     ffmpeg::FramePtr m_frame;
+    std::unique_ptr<JpegFramePipeline> m_jpeg; // MJPEG: m_context only describes the stream
     bool m_flushed = false;
 };
 
