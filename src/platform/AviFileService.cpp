@@ -26,6 +26,7 @@ namespace {
 
 constexpr std::uint32_t kCompressorType = mmioFOURCC('v', 'i', 'd', 'c');
 constexpr int kIoBufferSize = 1 << 20;
+constexpr std::int64_t kReserveStep = std::int64_t(32) << 20;
 constexpr std::size_t kMaxFrameBytes = std::size_t(1) << 29; // far inside one 1 GB RIFF part
 // Room kept free beyond the frames for what the muxer writes later: per frame
 // one idx1 entry (16 bytes) and one OpenDML ix entry (8 bytes); once the RIFF
@@ -93,10 +94,14 @@ public:
             && std::uint64_t(end) > std::uint64_t(limit.rlim_cur))
             return false;
         if (m_canAllocate) {
-            int ret;
-            do
-                ret = ::fallocate(m_fd, FALLOC_FL_KEEP_SIZE, m_reserved, end - m_reserved);
-            while (ret != 0 && errno == EINTR);
+            // Ahead by a good step, so that one allocation serves many
+            // frames; near a full disk, just what is needed.
+            const std::int64_t ahead = std::max(end, m_reserved + kReserveStep);
+            int ret = allocate(ahead);
+            if (ret != 0 && errno == ENOSPC && ahead > end)
+                ret = allocate(end);
+            else if (ret == 0)
+                end = ahead;
             if (ret != 0 && errno != EOPNOTSUPP && errno != ENOSYS)
                 return false;
             m_canAllocate = ret == 0; // otherwise writes go unprotected
@@ -152,6 +157,15 @@ public:
     }
 
 private:
+    int allocate(std::int64_t end)
+    {
+        int ret;
+        do
+            ret = ::fallocate(m_fd, FALLOC_FL_KEEP_SIZE, m_reserved, end - m_reserved);
+        while (ret != 0 && errno == EINTR);
+        return ret;
+    }
+
     void discard()
     {
         if (m_fd >= 0)
@@ -241,6 +255,8 @@ int AviWriter::open()
         av_free(buffer);
         return AVIERR_MEMORY;
     }
+    // Frames go to the file as they are, not copied through the buffer first.
+    m_io->direct = 1;
     m_format->pb = m_io.get();
     // Raw frames stay as they come: rows bottom first, positive height.
     if (av_opt_set_int(m_format->priv_data, "flipped_raw_rgb", 1, 0) < 0)

@@ -272,14 +272,14 @@ bool aviOptionsFrom(const CliOptions &options, TAviOptions &avi, std::string &er
 {
     avi.Rate = options.rate;
     avi.Quality = options.aviQuality;
-    avi.Codecs = codecLines();
     avi.CodecIndex = 0;
     auto lower = [](std::string s) {
         std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return char(std::tolower(c)); });
         return s;
     };
     if (lower(options.codec) == "none")
-        return true;
+        return true; // no need to try every compressor of the machine
+    avi.Codecs = codecLines();
     for (std::size_t i = 1; i < avi.Codecs.size(); ++i)
         if (avi.Codecs[i].size() > 9 && lower(avi.Codecs[i].substr(5, 4)) == lower(options.codec)) {
             avi.CodecIndex = std::int32_t(i);
