@@ -87,12 +87,14 @@ public:
     // file-size limit, and allocated on disk when the file system can.
     bool reserve(std::int64_t end)
     {
-        if (end <= m_reserved)
-            return true;
+        // The size limit first, every time: space reserved ahead may lie
+        // past it.
         struct rlimit limit { };
         if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY
             && std::uint64_t(end) > std::uint64_t(limit.rlim_cur))
             return false;
+        if (end <= m_reserved)
+            return true;
         if (m_canAllocate) {
             // Ahead by a good step, so that one allocation serves many
             // frames; near a full disk, just what is needed.
