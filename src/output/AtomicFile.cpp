@@ -1,5 +1,7 @@
 #include "output/AtomicFile.h"
 
+#include "common/FileModes.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -10,21 +12,6 @@
 #include <sys/uio.h>
 #include <unistd.h>
 #include <vector>
-
-namespace {
-
-mode_t processUmask()
-{
-    // umask can only be read by setting it; do that once.
-    static const mode_t mask = [] {
-        const mode_t m = ::umask(0);
-        ::umask(m);
-        return m;
-    }();
-    return mask;
-}
-
-} // namespace
 
 AtomicFile::AtomicFile(std::string target)
     : m_target(std::move(target))
@@ -39,7 +26,7 @@ AtomicFile::AtomicFile(std::string target)
     }
     m_tempName = name;
     // mkstemp creates 0600; a frame file gets the usual permissions.
-    if (::fchmod(m_fd, 0666 & ~processUmask()) != 0)
+    if (::fchmod(m_fd, 0666 & ~ProcessUmask()) != 0)
         m_error = errno;
 }
 

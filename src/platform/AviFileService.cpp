@@ -1,5 +1,7 @@
 #include "platform/AviFileService.h"
 
+#include "common/FileModes.h"
+
 #include "platform/FFmpegObjects.h"
 #include "platform/VideoCompressors.h"
 #include "platform/VideoEncoder.h"
@@ -36,17 +38,6 @@ constexpr std::int64_t kHeaderAndTrailerBytes = 64 * 1024;
 
 std::atomic<int> libraryUsers { 0 };
 
-mode_t processUmask()
-{
-    // umask can only be read by setting it; do that once.
-    static const mode_t mask = [] {
-        const mode_t m = ::umask(0);
-        ::umask(m);
-        return m;
-    }();
-    return mask;
-}
-
 std::uint32_t le32(const std::uint8_t *p)
 {
     return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
@@ -74,7 +65,7 @@ public:
             return;
         m_temp = name;
         // mkstemp creates 0600; the file gets the usual permissions.
-        if (::fchmod(m_fd, 0666 & ~processUmask()) != 0)
+        if (::fchmod(m_fd, 0666 & ~ProcessUmask()) != 0)
             discard();
     }
     ~PendingFile() { discard(); }
