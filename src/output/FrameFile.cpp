@@ -2,7 +2,7 @@
 
 #include "common/Bitmap24.h"
 #include "options/JpegImage.h"
-#include "output/AtomicFile.h"
+#include "common/AtomicFile.h"
 #include "output/BmpWriter.h"
 #include "platform/ModalQuestions.h"
 

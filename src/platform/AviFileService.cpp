@@ -1,6 +1,6 @@
 #include "platform/AviFileService.h"
 
-#include "common/FileModes.h"
+#include "common/AtomicFile.h"
 
 #include "platform/FFmpegObjects.h"
 #include "platform/VideoCompressors.h"
@@ -17,8 +17,8 @@ extern "C" {
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
-#include <filesystem>
 #include <new>
+#include <optional>
 #include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -52,27 +52,15 @@ std::uint16_t le16(const std::uint8_t *p)
 // reserved ahead of what is written.
 class PendingFile {
 public:
+    // A name that is a folder gets no file: the run fails at once, not when
+    // the finished file cannot be renamed.
     explicit PendingFile(const std::string &target)
-        : m_target(target)
     {
-        struct stat info { };
-        if (target.empty() || (::stat(target.c_str(), &info) == 0 && S_ISDIR(info.st_mode)))
-            return;
-        const std::filesystem::path folder = std::filesystem::path(target).parent_path();
-        std::string name = (folder / ".tv-XXXXXX.tmp").string();
-        m_fd = ::mkstemps(name.data(), 4);
-        if (m_fd < 0)
-            return;
-        m_temp = name;
-        // mkstemp creates 0600; the file gets the usual permissions.
-        if (::fchmod(m_fd, 0666 & ~ProcessUmask()) != 0)
-            discard();
+        if (!isFolder(target))
+            m_file.emplace(target);
     }
-    ~PendingFile() { discard(); }
-    PendingFile(const PendingFile &) = delete;
-    PendingFile &operator=(const PendingFile &) = delete;
 
-    bool isOpen() const { return m_fd >= 0; }
+    bool isOpen() const { return fd() >= 0; }
 
     // Makes sure bytes up to offset end can be written: within the process's
     // file-size limit, and allocated on disk when the file system can.
@@ -106,25 +94,18 @@ public:
     // Frees the unused reservation, closes and renames over the target.
     bool commit()
     {
-        if (m_fd < 0)
+        if (fd() < 0)
             return false;
         // Drops the blocks kept past the end; should that fail they only
         // stay allocated.
         struct stat info { };
-        [[maybe_unused]] const bool trimmed = ::fstat(m_fd, &info) == 0 && ::ftruncate(m_fd, info.st_size) == 0;
-        const int fd = m_fd;
-        m_fd = -1;
-        if (::close(fd) != 0 || std::rename(m_temp.c_str(), m_target.c_str()) != 0) {
-            discard();
-            return false;
-        }
-        m_temp.clear();
-        return true;
+        [[maybe_unused]] const bool trimmed = ::fstat(fd(), &info) == 0 && ::ftruncate(fd(), info.st_size) == 0;
+        return m_file->commit();
     }
 
     static int write(void *opaque, ffmpeg::IoWriteBuffer data, int size)
     {
-        const int fd = static_cast<PendingFile *>(opaque)->m_fd;
+        const int fd = static_cast<PendingFile *>(opaque)->fd();
         int done = 0;
         while (done < size) {
             const ssize_t n = ::write(fd, data + done, std::size_t(size - done));
@@ -139,7 +120,7 @@ public:
 
     static std::int64_t seek(void *opaque, std::int64_t offset, int whence)
     {
-        const int fd = static_cast<PendingFile *>(opaque)->m_fd;
+        const int fd = static_cast<PendingFile *>(opaque)->fd();
         whence &= ~AVSEEK_FORCE;
         if (whence == AVSEEK_SIZE) {
             struct stat info { };
@@ -154,24 +135,20 @@ private:
     {
         int ret;
         do
-            ret = ::fallocate(m_fd, FALLOC_FL_KEEP_SIZE, m_reserved, end - m_reserved);
+            ret = ::fallocate(fd(), FALLOC_FL_KEEP_SIZE, m_reserved, end - m_reserved);
         while (ret != 0 && errno == EINTR);
         return ret;
     }
 
-    void discard()
+    static bool isFolder(const std::string &path)
     {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = -1;
-        if (!m_temp.empty())
-            ::unlink(m_temp.c_str());
-        m_temp.clear();
+        struct stat info { };
+        return path.empty() || (::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode));
     }
 
-    std::string m_target;
-    std::string m_temp;
-    int m_fd = -1;
+    int fd() const { return m_file ? m_file->fd() : -1; }
+
+    std::optional<AtomicFile> m_file; // none when the name is a folder
     std::int64_t m_reserved = 0;
     bool m_canAllocate = true;
 };

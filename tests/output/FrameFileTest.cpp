@@ -3,7 +3,7 @@
 #include "ScriptedServices.h"
 #include "TestUtils.h"
 #include "options/JpegOptions.h"
-#include "output/AtomicFile.h"
+#include "common/AtomicFile.h"
 #include "platform/ModalQuestions.h"
 
 #include <gtest/gtest.h>

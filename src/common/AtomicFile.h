@@ -19,6 +19,8 @@ public:
 
     // False when the temporary file could not be created.
     bool isOpen() const { return m_fd >= 0; }
+    // The temporary file, for writers that also seek or reserve space.
+    int fd() const { return m_fd; }
     bool write(const void *data, std::size_t size);
     // Gathers many buffers into few system calls.
     bool writeVector(const struct iovec *parts, std::size_t count);

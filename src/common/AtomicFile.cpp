@@ -1,4 +1,4 @@
-#include "output/AtomicFile.h"
+#include "common/AtomicFile.h"
 
 #include "common/FileModes.h"
 
