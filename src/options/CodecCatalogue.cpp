@@ -89,3 +89,12 @@ bool GetCodec(const std::vector<std::string> &entries, std::int32_t index, std::
     handler = codeAt(entries[std::size_t(index)], 5);
     return true;
 }
+
+std::vector<std::string> CatalogueList(CompressorService &service)
+{
+    std::vector<std::string> lines { "Sans Compression" };
+    ListCodecs(lines, service);
+    for (std::string &line : lines)
+        line = line.c_str(); // a list line ends at its first zero character
+    return lines;
+}

@@ -26,6 +26,10 @@ public:
 };
 CompressorService &SystemCompressors();
 
+// The catalogue list as the AVI options window shows it: "Sans Compression",
+// then ListCodecs' lines, each kept up to its first zero character.
+std::vector<std::string> CatalogueList(CompressorService &service = SystemCompressors());
+
 // Appends one line per installed video compressor, in the service's order;
 // returns how many.
 std::int32_t ListCodecs(std::vector<std::string> &strings, CompressorService &service = SystemCompressors());

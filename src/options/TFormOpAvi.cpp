@@ -117,10 +117,7 @@ void TFormOpAvi::showEvent(QShowEvent *event)
 void TFormOpAvi::SpeedButtonSearchCompressClick()
 {
     Edit1->clear();
-    std::vector<std::string> entries { "Sans Compression" };
-    ListCodecs(entries);
-    for (std::string &entry : entries)
-        entry = entry.c_str(); // a list line ends at its first zero character
+    const std::vector<std::string> entries = CatalogueList();
     m_options.Codecs = entries;
     ListBox1->clear();
     for (const std::string &entry : entries)

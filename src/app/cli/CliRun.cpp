@@ -81,7 +81,7 @@ public:
     }
 
     int settingsError = ExitOk;
-    int written = 0, skipped = 0, failed = 0, shown = 0;
+    int shown = 0;
     std::int64_t total = 0;
     SaveDetail diskFull; // why the run stopped early, when the disk filled up
 
@@ -157,26 +157,16 @@ public:
                 return overwrite ? ModalQuestions::OverwriteYes : ModalQuestions::OverwriteNo;
             },
             m_stop, m_options.jpeg, &m_input, &detail);
-        switch (outcome) {
-        case SaveOutcome::Written:
-            ++written;
-            break;
-        case SaveOutcome::Skipped:
-            ++skipped;
-            if (detail.reason == SaveReason::InputPicture)
-                m_err << "travelia-cli: not replaced: " << fileName << ' ' << detail.text() << '\n';
-            break;
-        case SaveOutcome::Failed:
-            ++failed;
+        // The run counts the outcomes; here is what the user is told.
+        if (outcome == SaveOutcome::Skipped && detail.reason == SaveReason::InputPicture)
+            m_err << "travelia-cli: not replaced: " << fileName << ' ' << detail.text() << '\n';
+        if (outcome == SaveOutcome::Failed) {
             if (m_reportedFailures++ < 5)
                 m_err << "travelia-cli: cannot write " << fileName << ": " << detail.text() << '\n';
             if (detail.diskFull()) {
                 diskFull = detail; // no later frame can be written
                 m_stop = true;
             }
-            break;
-        case SaveOutcome::Abandoned:
-            break;
         }
         return outcome;
     }
@@ -257,13 +247,12 @@ private:
 };
 
 // The catalogue lines as the AVI options window lists them.
-std::vector<std::string> codecLines()
+std::string handlerText(std::uint32_t handler)
 {
-    std::vector<std::string> lines { "Sans Compression" };
-    ListCodecs(lines);
-    for (std::string &line : lines)
-        line = line.c_str(); // a list line ends at its first zero character
-    return lines;
+    std::string text;
+    for (int i = 0; i < 4; ++i)
+        text += char(std::tolower(int(handler >> (8 * i)) & 0xFF));
+    return text;
 }
 
 // The AVI settings of the command line: --codec chooses the catalogue line
@@ -273,22 +262,23 @@ bool aviOptionsFrom(const CliOptions &options, TAviOptions &avi, std::string &er
     avi.Rate = options.rate;
     avi.Quality = options.aviQuality;
     avi.CodecIndex = 0;
-    auto lower = [](std::string s) {
-        std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return char(std::tolower(c)); });
-        return s;
-    };
-    if (lower(options.codec) == "none")
+    std::string wanted = options.codec;
+    std::transform(wanted.begin(), wanted.end(), wanted.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    if (wanted == "none")
         return true; // no need to try every compressor of the machine
-    avi.Codecs = codecLines();
-    for (std::size_t i = 1; i < avi.Codecs.size(); ++i)
-        if (avi.Codecs[i].size() > 9 && lower(avi.Codecs[i].substr(5, 4)) == lower(options.codec)) {
-            avi.CodecIndex = std::int32_t(i);
+    avi.Codecs = CatalogueList();
+    std::string known = "none";
+    for (std::int32_t i = 1; i < std::int32_t(avi.Codecs.size()); ++i) {
+        std::uint32_t type = 0, handler = 0;
+        if (!GetCodec(avi.Codecs, i, type, handler) || handler == 0)
+            continue;
+        if (handlerText(handler) == wanted) {
+            avi.CodecIndex = i;
             return true;
         }
-    error = "unknown compressor '" + options.codec + "'; known: none";
-    for (std::size_t i = 1; i < avi.Codecs.size(); ++i)
-        if (avi.Codecs[i].size() > 9)
-            error += ", " + avi.Codecs[i].substr(5, 4);
+        known += ", " + avi.Codecs[std::size_t(i)].substr(5, 4);
+    }
+    error = "unknown compressor '" + options.codec + "'; known: " + known;
     return false;
 }
 
@@ -309,7 +299,7 @@ int runCli(int argc, const char *const *argv, std::ostream &out, std::ostream &e
         return ExitOk;
     }
     if (options.listCodecs) {
-        for (const std::string &line : codecLines())
+        for (const std::string &line : CatalogueList())
             out << line << '\n';
         return ExitOk;
     }
@@ -336,14 +326,14 @@ int runCli(int argc, const char *const *argv, std::ostream &out, std::ostream &e
     bool stopRequested = false;
     CliHost host(options, panorama, loaded.file, err, env, stopRequested);
     const auto started = Clock::now();
-    int frames = 0;
+    RunSummary summary;
     AviRunResult aviResult;
     const bool aviRun = options.format == FormatAvi && !options.test;
     try {
         if (aviRun)
             aviResult = RunAviAnimation(panorama, avi, host, stopRequested);
         else
-            frames = RunAnimation(panorama, options.test, host, stopRequested);
+            RunAnimation(panorama, options.test, host, stopRequested, &summary);
     } catch (const std::exception &e) {
         host.finishProgress();
         err << "travelia-cli: " << errorBoxText(e.what()) << '\n';
@@ -358,10 +348,10 @@ int runCli(int argc, const char *const *argv, std::ostream &out, std::ostream &e
     if (aviRun) {
         out << formatText("%d frames written to %s in ", { std::int64_t(aviResult.FramesWritten), aviResult.FileName });
     } else if (options.test) {
-        out << formatText("%d frames rendered in ", { std::int64_t(frames) });
+        out << formatText("%d frames rendered in ", { std::int64_t(summary.produced) });
     } else {
         out << formatText("%d frames written, %d skipped, %d failed in ",
-            { std::int64_t(host.written), std::int64_t(host.skipped), std::int64_t(host.failed) });
+            { std::int64_t(summary.written), std::int64_t(summary.skipped), std::int64_t(summary.failed) });
     }
     char secondsText[32];
     std::snprintf(secondsText, sizeof secondsText, "%.2f s", seconds);
@@ -372,5 +362,5 @@ int runCli(int argc, const char *const *argv, std::ostream &out, std::ostream &e
         err << "travelia-cli: interrupted\n";
         return ExitInterrupted;
     }
-    return host.failed > 0 ? ExitFrameFailed : ExitOk;
+    return summary.failed > 0 ? ExitFrameFailed : ExitOk;
 }
