@@ -1,7 +1,7 @@
 #include "app/BrowseForFolder.h"
 
 #include "common/ProgramInfo.h"
-#include "common/TextFormat.h"
+#include "output/EnsureFolder.h"
 #include "platform/FileDialogs.h"
 #include "platform/ModalQuestions.h"
 
@@ -30,15 +30,11 @@ bool AskCreateFolder(std::string &path, ModalQuestions &questions)
         questions.errorMessage("Le Dossier Existe déjà");
         return true;
     }
-    std::error_code ec;
-    fs::create_directories(path, ec);
-    // Checked by the result, not by create_directories' return value, which
-    // may be false after success for a path ending with "/".
-    if (isFolder(path))
-        return true;
-    questions.messageBox(
-        formatText("Impossible de créer Le Dossier: '%s'", { path }), kProgramName, ModalQuestions::Buttons::Ok);
-    return false;
+    // The answer was the question: create without asking again.
+    return EnsureFolder(
+        path, {}, [](const std::string &) { return true; },
+        [&questions](
+            const std::string &text) { questions.messageBox(text, kProgramName, ModalQuestions::Buttons::Ok); });
 }
 
 TBrowseForFolder::TBrowseForFolder(FileDialogs &dialogs, ModalQuestions &questions)
