@@ -86,7 +86,7 @@ AviRunResult RunAviAnimation(
     // A video needs at least one frame a second: refused before anything is
     // created.
     if (options.Rate == 0)
-        fail("AVI frame rate must be at least 1 frame per second");
+        throw AviSettingsError("AVI frame rate must be at least 1 frame per second");
 
     Bitmap24 frame; // freed on every way out, last
     tanimprm prm;

@@ -3,6 +3,7 @@
 #include "anim/AnimationRun.h"
 
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 
 class AviProgress;
@@ -23,6 +24,13 @@ public:
     virtual AviProgress &progress() = 0;
     virtual BusyCursors &cursors() = 0;
     virtual std::string statusText() const = 0;
+};
+
+// A setting the AVI file cannot be written with (a frame rate of 0),
+// refused before anything is created.
+class AviSettingsError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
 };
 
 // How an AVI run ended.

@@ -334,12 +334,14 @@ int runCli(int argc, const char *const *argv, std::ostream &out, std::ostream &e
             aviResult = RunAviAnimation(panorama, avi, host, stopRequested);
         else
             RunAnimation(panorama, options.test, host, stopRequested, &summary);
+    } catch (const AviSettingsError &e) {
+        err << "travelia-cli: " << errorBoxText(e.what()) << '\n';
+        return ExitSettings;
     } catch (const std::exception &e) {
         host.finishProgress();
         err << "travelia-cli: " << errorBoxText(e.what()) << '\n';
-        // Only the AVI writer's failures come after the settings: they are
-        // the output's.
-        return aviRun && avi.Rate != 0 ? ExitFrameFailed : ExitSettings;
+        // The AVI writer's failures are the output's.
+        return aviRun ? ExitFrameFailed : ExitSettings;
     }
     if (host.settingsError != ExitOk)
         return host.settingsError;
