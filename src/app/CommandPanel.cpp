@@ -2,6 +2,7 @@
 
 #include "common/Bitmap24.h"
 #include "output/EnsureFolder.h"
+#include "platform/ControlNames.h"
 #include "platform/WindowServices.h"
 
 #include <QButtonGroup>
@@ -209,44 +210,12 @@ void CommandPanel::createControls()
     setFixedWidth(std::max(kPanelWidth, needed));
 
     // Every control answers to its own name (tests, accessibility tools).
-#define TRAVELIA_NAME(control) control->setObjectName(QStringLiteral(#control))
-    TRAVELIA_NAME(PanelAnim);
-    TRAVELIA_NAME(GroupBoxSrc);
-    TRAVELIA_NAME(GroupBoxAnim);
-    TRAVELIA_NAME(GroupBoxSave);
-    TRAVELIA_NAME(GroupBox1);
-    TRAVELIA_NAME(SpeedButtonSrcName);
-    TRAVELIA_NAME(SpeedButtonCopy);
-    TRAVELIA_NAME(EditSrcName);
-    TRAVELIA_NAME(EditFrameWidth);
-    TRAVELIA_NAME(EditFrameHeight);
-    TRAVELIA_NAME(EditStep);
-    TRAVELIA_NAME(EditCopy);
-    TRAVELIA_NAME(EditSubDir);
-    TRAVELIA_NAME(EditDstName);
-    TRAVELIA_NAME(EditNumStart);
-    TRAVELIA_NAME(LabelSrcDim);
-    TRAVELIA_NAME(Label1);
-    TRAVELIA_NAME(Label2);
-    TRAVELIA_NAME(RadioGroupScrollType);
-    TRAVELIA_NAME(RadioGroupFormat);
-    TRAVELIA_NAME(CheckBoxScrollDirection);
-    TRAVELIA_NAME(CheckBoxScrollBack);
-    TRAVELIA_NAME(CheckBoxCenter);
-    TRAVELIA_NAME(CheckBoxCopy);
-    TRAVELIA_NAME(CheckBoxSubDir);
-    TRAVELIA_NAME(CheckBoxRename);
-    TRAVELIA_NAME(CheckBoxFormat);
-    TRAVELIA_NAME(CheckBoxVisu);
-    TRAVELIA_NAME(SpeedButtonOpJPG);
-    TRAVELIA_NAME(SpeedButtonOpAVI);
-    TRAVELIA_NAME(SpeedButtonTest);
-    TRAVELIA_NAME(SpeedButtonCreate);
-    TRAVELIA_NAME(SpeedButtonVerify);
-    TRAVELIA_NAME(SpeedButtonStop);
-    TRAVELIA_NAME(SpeedButtonFilename);
-    TRAVELIA_NAME(SpeedButtonDefault);
-#undef TRAVELIA_NAME
+    NAME_CONTROLS(PanelAnim, GroupBoxSrc, GroupBoxAnim, GroupBoxSave, GroupBox1, SpeedButtonSrcName, SpeedButtonCopy,
+        EditSrcName, EditFrameWidth, EditFrameHeight, EditStep, EditCopy, EditSubDir, EditDstName, EditNumStart,
+        LabelSrcDim, Label1, Label2, RadioGroupScrollType, RadioGroupFormat, CheckBoxScrollDirection,
+        CheckBoxScrollBack, CheckBoxCenter, CheckBoxCopy, CheckBoxSubDir, CheckBoxRename, CheckBoxFormat, CheckBoxVisu,
+        SpeedButtonOpJPG, SpeedButtonOpAVI, SpeedButtonTest, SpeedButtonCreate, SpeedButtonVerify, SpeedButtonStop,
+        SpeedButtonFilename, SpeedButtonDefault);
 }
 
 void CommandPanel::bindControls()

@@ -1,6 +1,7 @@
 #include "app/TAboutBox.h"
 
 #include "common/ProgramInfo.h"
+#include "platform/ControlNames.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -84,13 +85,7 @@ TAboutBox::TAboutBox(QWidget *parent)
         layout->addWidget(label);
     layout->addStretch();
     layout->addWidget(BitBtnOk, 0, Qt::AlignHCenter);
-    Image1->setObjectName(QStringLiteral("Image1"));
-    labelVersion->setObjectName(QStringLiteral("labelVersion"));
-    Date->setObjectName(QStringLiteral("Date"));
-    Copyright->setObjectName(QStringLiteral("Copyright"));
-    info1->setObjectName(QStringLiteral("info1"));
-    info3->setObjectName(QStringLiteral("info3"));
-    BitBtnOk->setObjectName(QStringLiteral("BitBtnOk"));
+    NAME_CONTROLS(Image1, labelVersion, Date, Copyright, info1, info3, BitBtnOk);
     FormCreate();
 }
 

@@ -2,6 +2,7 @@
 
 #include "common/TextFormat.h"
 #include "options/CodecCatalogue.h"
+#include "platform/ControlNames.h"
 #include "platform/ModalQuestions.h"
 #include "platform/VideoCompressors.h"
 
@@ -85,12 +86,7 @@ TFormOpAvi::TFormOpAvi(TAviOptions &options, ModalQuestions &questions, QWidget 
     connect(SpeedButtonQuality, &QPushButton::clicked, this, &TFormOpAvi::SpeedButtonQualityClick);
     connect(SpeedButtonCompressor, &QPushButton::clicked, this, &TFormOpAvi::SpeedButtonCompressorClick);
     connect(SpeedButtonClose, &QPushButton::clicked, this, &QWidget::hide);
-    SpeedButtonRate->setObjectName(QStringLiteral("SpeedButtonRate"));
-    SpeedButtonQuality->setObjectName(QStringLiteral("SpeedButtonQuality"));
-    SpeedButtonClose->setObjectName(QStringLiteral("SpeedButtonClose"));
-    SpeedButtonCompressor->setObjectName(QStringLiteral("SpeedButtonCompressor"));
-    ListBox1->setObjectName(QStringLiteral("ListBox1"));
-    Edit1->setObjectName(QStringLiteral("Edit1"));
+    NAME_CONTROLS(SpeedButtonRate, SpeedButtonQuality, SpeedButtonClose, SpeedButtonCompressor, ListBox1, Edit1);
     FormCreate();
 }
 

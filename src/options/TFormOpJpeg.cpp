@@ -4,6 +4,7 @@
 #include "common/TextFormat.h"
 #include "options/JpegOptions.h"
 #include "options/JpegPreview.h"
+#include "platform/ControlNames.h"
 #include "platform/ModalQuestions.h"
 
 #include <QCheckBox>
@@ -162,30 +163,10 @@ void TFormOpJpeg::createControls()
     grid->addLayout(buttons, 2, 2, 1, 2);
     grid->setColumnStretch(1, 1);
 
-#define TRAVELIA_NAME(control) control->setObjectName(QStringLiteral(#control))
-    TRAVELIA_NAME(ImageSRC);
-    TRAVELIA_NAME(ImageDST);
-    TRAVELIA_NAME(ScrollBarHorz);
-    TRAVELIA_NAME(ScrollBarVert);
-    TRAVELIA_NAME(Panel1);
-    TRAVELIA_NAME(Label1);
-    TRAVELIA_NAME(EditCompressionQuality);
-    TRAVELIA_NAME(SpeedButtonUp);
-    TRAVELIA_NAME(SpeedButtonDown);
-    TRAVELIA_NAME(CheckBoxProgressiveEncoding);
-    TRAVELIA_NAME(CheckBoxGrayScale);
-    TRAVELIA_NAME(CheckBoxDisableHorzSubSampling);
-    TRAVELIA_NAME(CheckBoxDisableVertSubSampling);
-    TRAVELIA_NAME(SpeedButtonVoir);
-    TRAVELIA_NAME(GroupBox1);
-    TRAVELIA_NAME(CheckBoxSmoothing);
-    TRAVELIA_NAME(CheckBoxProgressiveDisplay);
-    TRAVELIA_NAME(ComboBoxPixelFormat);
-    TRAVELIA_NAME(ComboBoxScale);
-    TRAVELIA_NAME(ComboBoxPerformance);
-    TRAVELIA_NAME(SpeedButtonDefaut);
-    TRAVELIA_NAME(BitBtnOk);
-#undef TRAVELIA_NAME
+    NAME_CONTROLS(ImageSRC, ImageDST, ScrollBarHorz, ScrollBarVert, Panel1, Label1, EditCompressionQuality,
+        SpeedButtonUp, SpeedButtonDown, CheckBoxProgressiveEncoding, CheckBoxGrayScale, CheckBoxDisableHorzSubSampling,
+        CheckBoxDisableVertSubSampling, SpeedButtonVoir, GroupBox1, CheckBoxSmoothing, CheckBoxProgressiveDisplay,
+        ComboBoxPixelFormat, ComboBoxScale, ComboBoxPerformance, SpeedButtonDefaut, BitBtnOk);
 
     connect(SpeedButtonVoir, &QPushButton::clicked, this, &TFormOpJpeg::UpdatePreview);
     connect(SpeedButtonDefaut, &QPushButton::clicked, this, &TFormOpJpeg::SetDefaults);

@@ -1,5 +1,6 @@
 #include "output/TFormencours.h"
 
+#include "platform/ControlNames.h"
 #include "platform/MessagePump.h"
 
 #include <QCloseEvent>
@@ -45,10 +46,7 @@ TFormencours::TFormencours(bool &stopRequested, MessagePump &pump, QWidget *pare
     SpeedButton1->setGeometry(312, 70, 49, 49);
     SpeedButton1->setAutoDefault(false);
     connect(SpeedButton1, &QPushButton::clicked, this, &TFormencours::SpeedButton1Click);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    LabelProgress->setObjectName(QStringLiteral("LabelProgress"));
-    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
-    SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
+    NAME_CONTROLS(Label1, LabelProgress, ProgressBar1, SpeedButton1);
 
     // Every show and every hide switches the timer off and nothing switches it
     // on again: it could only move the bar of the hidden window, waking the

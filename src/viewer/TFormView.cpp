@@ -6,6 +6,7 @@
 #include "common/TextFormat.h"
 #include "picture/PictureLoader.h"
 #include "picture/PictureRegistry.h"
+#include "platform/ControlNames.h"
 #include "platform/WindowServices.h"
 #include "viewer/SequenceFiles.h"
 
@@ -65,14 +66,7 @@ TFormView::TFormView(PictureDisplay &display, RunContext &run, WindowServices &s
     layout->addWidget(ListBox1, 1);
     setFixedSize(258, 382);
 
-#define TRAVELIA_NAME(control) control->setObjectName(QStringLiteral(#control))
-    TRAVELIA_NAME(SpeedButtonOpen);
-    TRAVELIA_NAME(SpeedButtonPlay);
-    TRAVELIA_NAME(SpeedButtonStop);
-    TRAVELIA_NAME(SpeedButtonClose);
-    TRAVELIA_NAME(CheckBoxBoucle);
-    TRAVELIA_NAME(ListBox1);
-#undef TRAVELIA_NAME
+    NAME_CONTROLS(SpeedButtonOpen, SpeedButtonPlay, SpeedButtonStop, SpeedButtonClose, CheckBoxBoucle, ListBox1);
 
     connect(SpeedButtonOpen, &QPushButton::clicked, this, [this] {
         m_run.StopRequested = true;
