@@ -377,39 +377,3 @@ TEST(RunAnimation, unusableFrameSizeIsThrownBeforeTheFirstFrame)
 }
 
 } // namespace
-
-namespace {
-
-// The run tells its caller what became of each frame file, so the window can
-// say how many failed; a failed frame does not stop it.
-TEST(RunAnimation, summaryCountsWrittenSkippedAndFailedFrames)
-{
-    TempDir dir;
-    writeFileBytes(dir / "IMAGE0001.BMP", { 1 }); // kept: "Non"
-    std::filesystem::create_directory(dir / "IMAGE0003.BMP"); // "Oui", but a folder cannot be replaced
-    bool stop = false;
-    RecordingHost host(stop);
-    host.settings = createSettings(dir.str(), 10, 4);
-    host.services.answerOverwrite(WindowServices::OverwriteNo);
-    host.services.answerOverwrite(WindowServices::OverwriteYes);
-    RunSummary summary;
-    EXPECT_EQ(RunAnimation(makeTestPanorama(15, 4), false, host, stop, &summary), 10);
-    EXPECT_EQ(summary.produced, 10);
-    EXPECT_EQ(summary.written, 8);
-    EXPECT_EQ(summary.skipped, 1);
-    EXPECT_EQ(summary.failed, 1);
-    EXPECT_FALSE(summary.stopped);
-
-    RecordingHost stopping(stop);
-    stopping.settings = createSettings(dir.str(), 10, 4);
-    stopping.onProcess = [&stop](int frame) {
-        if (frame == 2)
-            stop = true;
-    };
-    stopping.services.answerOverwrite(WindowServices::OverwriteYesToAll);
-    RunAnimation(makeTestPanorama(15, 4), false, stopping, stop, &summary);
-    EXPECT_EQ(summary.produced, 3);
-    EXPECT_TRUE(summary.stopped);
-}
-
-} // namespace

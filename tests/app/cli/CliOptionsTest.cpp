@@ -49,9 +49,6 @@ INSTANTIATE_TEST_SUITE_P(Options, CliParseTable,
         ParseCase { "jpg", { "-f", "jpg" }, [](const CliOptions &o) { return o.format == FormatJpg; } },
         // Format names in any letter case (before, "JPEG" was refused).
         ParseCase { "formatUpperJpeg", { "-f", "JPEG" }, [](const CliOptions &o) { return o.format == FormatJpg; } },
-        ParseCase { "formatMixedJpg", { "--format=Jpg" }, [](const CliOptions &o) { return o.format == FormatJpg; } },
-        ParseCase { "formatMixedBmp", { "-f", "bMp" }, [](const CliOptions &o) { return o.format == FormatBmp; } },
-        ParseCase { "verbose", { "--verbose" }, [](const CliOptions &o) { return o.verbose; } },
         ParseCase { "folder", { "-o", "/out" }, [](const CliOptions &o) { return o.folder == "/out"; } },
         ParseCase { "subdir", { "--subdir", "frames" }, [](const CliOptions &o) { return o.subDir == "frames"; } },
         ParseCase { "noSubdir", { "--no-subdir" }, [](const CliOptions &o) { return !o.useSubDir; } },
@@ -155,19 +152,6 @@ TEST(CliDefaults, givenValuesStayAndTheFolderGetsItsSeparator)
     EXPECT_EQ(o.height, 800);
     EXPECT_EQ(o.folder, "/out/");
     EXPECT_EQ(o.name, "IMAGE");
-}
-
-// The base name follows the format as the panel's does: ANIM for an AVI file.
-TEST(CliDefaults, aviFilesAreNamedAnim)
-{
-    CliOptions o;
-    o.panorama = "/photos/pano.bmp";
-    o.format = FormatAvi;
-    ResolveDefaults(o, 5000, 800);
-    EXPECT_EQ(o.name, "ANIM");
-    o.name = "clip";
-    ResolveDefaults(o, 5000, 800);
-    EXPECT_EQ(o.name, "clip");
 }
 
 } // namespace
