@@ -102,7 +102,6 @@ int RunAnimation(const Bitmap24 &panorama, bool test, RunHost &host, bool &stopR
     PlayPass(run, prm, outward);
     if (prm.ScrollBack)
         PlayPass(run, prm, ReturnPass(outward, prm, panorama.width(), panorama.height()));
-    run.summary.stopped = run.summary.produced < run.total;
     if (summary)
         *summary = run.summary;
     return run.summary.produced;

@@ -39,7 +39,6 @@ struct RunSummary {
     int written = 0; // creation runs: files written,
     int skipped = 0; // left as they were (overwrite decision, existing name),
     int failed = 0; // and that could not be written
-    bool stopped = false; // ended before its last frame (stop request, dialog, error)
 };
 int RunAnimation(
     const Bitmap24 &panorama, bool test, RunHost &host, bool &stopRequested, RunSummary *summary = nullptr);

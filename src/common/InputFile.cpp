@@ -10,11 +10,6 @@
 
 namespace {
 
-FileIdentity identityOf(const struct stat &st)
-{
-    return { std::uint64_t(st.st_dev), std::uint64_t(st.st_ino) };
-}
-
 FileError errorFor(int systemError)
 {
     switch (systemError) {
@@ -37,12 +32,9 @@ constexpr std::size_t kReadPiece = std::size_t(8) << 20;
 
 } // namespace
 
-std::optional<FileIdentity> IdentityOf(const std::string &path)
+FileIdentity IdentityOf(const struct stat &st)
 {
-    struct stat st { };
-    if (::stat(path.c_str(), &st) != 0)
-        return std::nullopt;
-    return identityOf(st);
+    return { std::uint64_t(st.st_dev), std::uint64_t(st.st_ino) };
 }
 
 InputFile::InputFile(const std::string &fileName)
@@ -68,7 +60,7 @@ InputFile::InputFile(const std::string &fileName)
     }
     m_fd = fd;
     m_size = std::uint64_t(st.st_size);
-    m_identity = identityOf(st);
+    m_identity = IdentityOf(st);
 }
 
 InputFile::~InputFile()

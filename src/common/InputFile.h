@@ -4,8 +4,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
+
+struct stat;
 
 // Device and inode number: tells whether two names lead to one file.
 struct FileIdentity {
@@ -14,8 +15,8 @@ struct FileIdentity {
     bool operator==(const FileIdentity &) const = default;
 };
 
-// The file a path leads to (links followed); nothing when there is none.
-std::optional<FileIdentity> IdentityOf(const std::string &path);
+// The identity of a file whose status was read (stat, lstat, fstat).
+FileIdentity IdentityOf(const struct stat &status);
 
 // Why a file could not be read.
 enum class FileError {

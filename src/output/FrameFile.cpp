@@ -1,8 +1,8 @@
 #include "output/FrameFile.h"
 
+#include "common/AtomicFile.h"
 #include "common/Bitmap24.h"
 #include "options/JpegImage.h"
-#include "common/AtomicFile.h"
 #include "output/BmpWriter.h"
 #include "platform/ModalQuestions.h"
 
@@ -141,8 +141,7 @@ SaveOutcome SaveFrameFile(const Bitmap24 &bitmap, const std::string &fileName, b
     // lstat: a link counts as a name that exists, wherever it leads.
     struct stat st { };
     const bool exists = ::lstat(fileName.c_str(), &st) == 0;
-    if (exists && inputPicture
-        && FileIdentity { std::uint64_t(st.st_dev), std::uint64_t(st.st_ino) } == *inputPicture) {
+    if (exists && inputPicture && IdentityOf(st) == *inputPicture) {
         detail.reason = SaveReason::InputPicture;
         return SaveOutcome::Skipped;
     }
