@@ -44,9 +44,8 @@ TEST_P(PictureViewPaintTest, paintsTheExposedPartPixelForPixel)
 }
 
 INSTANTIATE_TEST_SUITE_P(Parts, PictureViewPaintTest,
-    ::testing::Values(ExposedCase { "whole", QRect(0, 0, 120, 80) },
-        ExposedCase { "middleStrip", QRect(20, 10, 17, 50) }, ExposedCase { "lastColumn", QRect(65, 0, 1, 80) },
-        ExposedCase { "pastThePicture", QRect(70, 50, 30, 20) }),
+    ::testing::Values(ExposedCase { "middleStrip", QRect(20, 10, 17, 50) },
+        ExposedCase { "lastColumn", QRect(65, 0, 1, 80) }, ExposedCase { "pastThePicture", QRect(70, 50, 30, 20) }),
     [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace
