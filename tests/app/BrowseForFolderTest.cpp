@@ -10,94 +10,59 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <optional>
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// The test folder is the current one; paths starting with "@" start in it.
+// Paths starting with "@" start in the test folder.
 class FolderTest : public ::testing::Test {
 protected:
     FolderTest()
-        : savedCwd(fs::current_path())
     {
         for (const char *name : { "have", "other" })
             fs::create_directory(dir / name);
-        std::ofstream(dir / "file") << "x";
-        fs::current_path(dir.path());
+        writeFileBytes(dir / "file", {});
     }
-    ~FolderTest() override
-    {
-        fs::current_path(savedCwd);
-        TBrowseForFolder::UseCurrentDirWhenEmpty = false;
-    }
+    ~FolderTest() override { TBrowseForFolder::UseCurrentDirWhenEmpty = false; }
     std::string at(const std::string &text) const { return text.starts_with("@") ? dir.str() + text.substr(1) : text; }
 
     TempDir dir;
-    fs::path savedCwd;
     ScriptedServices services;
 };
 
-enum class Message { None, Exists, Failed };
-
-// The picker, and through a missing start every branch of AskCreateFolder;
-// "C:" also shows a cancelled creation query and a cancelled dialog.
-struct PickCase {
-    const char *name;
-    const char *path;
-    bool useCurrentDir;
-    std::optional<std::string> query; // the creation query's answer; nothing: cancelled; "-": not asked
-    Message message;
-    const char *dialogStart; // nullptr: no dialog
-    std::optional<std::string> chosen; // nothing: cancelled
-    bool result;
-    const char *pathAfter;
-};
-
-class PickerTest : public FolderTest, public ::testing::WithParamInterface<PickCase> { };
-
-TEST_P(PickerTest, CreatesTheStartOrChoosesInTheDialog)
+// The picker alone: an empty start is the current folder when so set, and a
+// bare drive name gets its separator.
+TEST_F(FolderTest, PickerStartsInTheCurrentFolderOrAtTheDriveRoot)
 {
-    const PickCase &c = GetParam();
-    TBrowseForFolder::UseCurrentDirWhenEmpty = c.useCurrentDir;
-    if (c.query != "-")
-        services.answerInputQuery(c.query);
-    if (c.message == Message::Exists)
-        services.answerErrorMessage();
-    if (c.message == Message::Failed)
-        services.answerMessageBox(ModalQuestions::IdOk);
-    if (c.dialogStart)
-        services.answerBrowseForFolder(c.chosen);
+    TBrowseForFolder::UseCurrentDirWhenEmpty = true;
     TBrowseForFolder picker(services, services);
-    picker.Path = at(c.path);
-    EXPECT_EQ(picker.Execute(), c.result);
-    EXPECT_EQ(picker.Path, at(c.pathAfter));
-    EXPECT_TRUE(!c.result || fs::is_directory(picker.Path)) << "the chosen folder exists";
-    if (c.dialogStart) {
-        EXPECT_EQ(services.asked().back().text, at(c.dialogStart));
-    }
+    services.answerBrowseForFolder("other");
+    EXPECT_TRUE(picker.Execute());
+    EXPECT_EQ(services.asked().back().text, fs::current_path().string());
+    EXPECT_EQ(picker.Path, "other");
+
+    picker.Path = "C:";
+    services.answerInputQuery(std::nullopt);
+    services.answerBrowseForFolder(std::nullopt);
+    EXPECT_FALSE(picker.Execute());
+    EXPECT_EQ(services.asked().back().text, "C:/");
+    EXPECT_EQ(picker.Path, "C:/");
 }
 
-INSTANTIATE_TEST_SUITE_P(Starts, PickerTest,
-    ::testing::Values(PickCase { "Chosen", "have", false, "-", Message::None, "have", "other", true, "other" },
-        PickCase { "CreatedWithParents", "new", false, "new/a/b", Message::None, nullptr, {}, true, "new/a/b" },
-        PickCase { "EmptyAnswer", "new", false, "", Message::None, "", std::nullopt, false, "" },
-        PickCase { "AnswerExists", "new", false, "have", Message::Exists, nullptr, {}, true, "have" },
-        PickCase {
-            "CreationFails", "new", false, "file/sub", Message::Failed, "file/sub", std::nullopt, false, "file/sub" },
-        PickCase { "EmptyStartsInTheCurrentFolder", "", true, "-", Message::None, "@", std::nullopt, false, "@" },
-        PickCase { "BareDrive", "C:", false, std::nullopt, Message::None, "C:/", std::nullopt, false, "C:/" }),
-    [](const auto &info) { return std::string(info.param.name); });
+enum class Message { None, Exists, Failed };
 
-// The panel's folder button, the program folder being the test folder.
+// The panel's folder button, the program folder being the test folder. A
+// missing field left missing leads to the picker's creation query, and so to
+// every branch of AskCreateFolder.
 struct ChooseCase {
     const char *name;
     const char *field;
     std::optional<bool> createField; // "Création du Répertoire?", when asked
-    bool startQuestion; // the picker's creation question, cancelled
-    const char *dialogStart;
+    std::optional<std::string> query; // the picker's creation query; nothing: cancelled; "-": not asked
+    Message message; // after the query
+    const char *dialogStart; // nullptr: no dialog
     std::optional<std::string> chosen; // nothing: cancelled
     const char *fieldAfter;
 };
@@ -112,23 +77,34 @@ TEST_P(ChooseFolderTest, FieldTakesTheChosenFolderOnlyWhenItExists)
     panel.ApplyPanelState();
     if (c.createField)
         services.answerMessageBox(*c.createField ? ModalQuestions::IdYes : ModalQuestions::IdNo);
-    if (c.startQuestion)
-        services.answerInputQuery(std::nullopt);
-    services.answerBrowseForFolder(c.chosen ? std::optional(at(*c.chosen)) : std::nullopt);
+    if (c.query != "-")
+        services.answerInputQuery(c.query ? std::optional(at(*c.query)) : std::nullopt);
+    if (c.message == Message::Exists)
+        services.answerErrorMessage();
+    if (c.message == Message::Failed)
+        services.answerMessageBox(ModalQuestions::IdOk);
+    if (c.dialogStart)
+        services.answerBrowseForFolder(c.chosen ? std::optional(at(*c.chosen)) : std::nullopt);
     panel.SpeedButtonCopy->click();
-    EXPECT_EQ(services.asked().back().text, at(c.dialogStart));
+    if (c.dialogStart) {
+        EXPECT_EQ(services.asked().back().text, at(c.dialogStart));
+    }
     EXPECT_EQ(panel.EditCopy->text().toStdString(), at(c.fieldAfter));
 }
 
 INSTANTIATE_TEST_SUITE_P(Choices, ChooseFolderTest,
-    ::testing::Values(ChooseCase { "Chosen", "@/have/", {}, false, "@/have", "@/other", "@/other/" },
-        ChooseCase { "ChosenMissingCreatedWithoutAsking", "@/have/", {}, false, "@/have", "@/new/deep", "@/new/deep/" },
+    ::testing::Values(ChooseCase { "Chosen", "@/have/", {}, "-", Message::None, "@/have", "@/other", "@/other/" },
+        ChooseCase { "ChosenMissingCreated", "@/have/", {}, "-", Message::None, "@/have", "@/new/d", "@/new/d/" },
+        ChooseCase { "ChosenCreationFails", "@/have/", {}, "-", Message::None, "@/have", "@/file/sub", "@/have/" },
+        ChooseCase { "ItemWithoutAFolder", "@/have/", {}, "-", Message::None, "@/have", "", "@/have/" },
+        ChooseCase { "EmptyFieldInTheProgramFolder", "", {}, "-", Message::None, "@", {}, "" },
+        ChooseCase { "MissingFieldCreated", "@/made", true, "-", Message::None, "@/made", {}, "@/made/" },
+        ChooseCase { "QueryCancelled", "@/gone/", false, {}, Message::None, "@/gone", {}, "@/gone/" },
+        ChooseCase { "QueryCreatesWithParents", "@/gone/", false, "@/new/a", Message::None, nullptr, {}, "@/new/a/" },
+        ChooseCase { "QueryEmpty", "@/gone/", false, "", Message::None, "", {}, "@/gone/" },
+        ChooseCase { "QueryNamesAFolder", "@/gone/", false, "@/have", Message::Exists, nullptr, {}, "@/have/" },
         ChooseCase {
-            "MissingFieldCreatedFirstSeparatorAdded", "@/made", true, false, "@/made", std::nullopt, "@/made/" },
-        ChooseCase { "MissingFieldRefusedTwice", "@/gone/", false, true, "@/gone", std::nullopt, "@/gone/" },
-        ChooseCase { "EmptyFieldStartsInTheProgramFolder", "", {}, false, "@", std::nullopt, "" },
-        ChooseCase { "ItemWithoutAFolder", "@/have/", {}, false, "@/have", "", "@/have/" },
-        ChooseCase { "CreationFails", "@/have/", {}, false, "@/have", "@/file/sub", "@/have/" }),
+            "QueryCreationFails", "@/gone/", false, "@/file/sub", Message::Failed, "@/file/sub", {}, "@/gone/" }),
     [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace
