@@ -141,7 +141,6 @@ TEST(ApplicationSetup, SetsNoDisplayNameSoTitlesStayExact)
 {
     QTranslator translator;
     SetUpApplication(*qApp, translator);
-    EXPECT_EQ(QCoreApplication::applicationName(), "Travelia");
     QCoreApplication::setApplicationName(QStringLiteral("probe"));
     EXPECT_EQ(QGuiApplication::applicationDisplayName(), "probe");
     QCoreApplication::setApplicationName(QStringLiteral("Travelia"));
