@@ -1,118 +1,110 @@
 #include "app/BrowseForFolder.h"
+#include "app/CommandPanel.h"
 
 #include "ScriptedServices.h"
 #include "TestUtils.h"
 
+#include <QLineEdit>
+#include <QToolButton>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <optional>
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// Paths are relative to the test folder, the current one; "@" stands for it.
+// Paths starting with "@" start in the test folder.
 class FolderTest : public ::testing::Test {
 protected:
     FolderTest()
-        : savedCwd(fs::current_path())
     {
-        fs::create_directory(dir / "have");
-        std::ofstream(dir / "file") << "x";
-        fs::current_path(dir.path());
+        for (const char *name : { "have", "other" })
+            fs::create_directory(dir / name);
+        writeFileBytes(dir / "file", {});
     }
-    ~FolderTest() override
-    {
-        fs::current_path(savedCwd);
-        TBrowseForFolder::UseCurrentDirWhenEmpty = false;
-    }
-    std::string at(const std::string &text) const { return text == "@" ? dir.str() : text; }
+    ~FolderTest() override { TBrowseForFolder::UseCurrentDirWhenEmpty = false; }
+    std::string at(const std::string &text) const { return text.starts_with("@") ? dir.str() + text.substr(1) : text; }
 
     TempDir dir;
-    fs::path savedCwd;
     ScriptedServices services;
 };
 
+// The picker alone: an empty start is the current folder when so set, and a
+// bare drive name gets its separator.
+TEST_F(FolderTest, PickerStartsInTheCurrentFolderOrAtTheDriveRoot)
+{
+    TBrowseForFolder::UseCurrentDirWhenEmpty = true;
+    TBrowseForFolder picker(services, services);
+    services.answerBrowseForFolder("other");
+    EXPECT_TRUE(picker.Execute());
+    EXPECT_EQ(services.asked().back().text, fs::current_path().string());
+    EXPECT_EQ(picker.Path, "other");
+
+    picker.Path = "C:";
+    services.answerInputQuery(std::nullopt);
+    services.answerBrowseForFolder(std::nullopt);
+    EXPECT_FALSE(picker.Execute());
+    EXPECT_EQ(services.asked().back().text, "C:/");
+    EXPECT_EQ(picker.Path, "C:/");
+}
+
 enum class Message { None, Exists, Failed };
 
-struct AskCase {
+// The panel's folder button, the program folder being the test folder. A
+// missing field left missing leads to the picker's creation query, and so to
+// every branch of AskCreateFolder.
+struct ChooseCase {
     const char *name;
-    const char *path;
-    std::optional<std::string> answer; // of the input query; nothing: cancelled ("-": not asked)
-    Message message;
-    bool result;
+    const char *field;
+    std::optional<bool> createField; // "Création du Répertoire?", when asked
+    std::optional<std::string> query; // the picker's creation query; nothing: cancelled; "-": not asked
+    Message message; // after the query
+    const char *dialogStart; // nullptr: no dialog
+    std::optional<std::string> chosen; // nothing: cancelled
+    const char *fieldAfter;
 };
 
-class AskCreateFolderTest : public FolderTest, public ::testing::WithParamInterface<AskCase> { };
+class ChooseFolderTest : public FolderTest, public ::testing::WithParamInterface<ChooseCase> { };
 
-TEST_P(AskCreateFolderTest, AcceptsCreatesOrRefuses)
+TEST_P(ChooseFolderTest, FieldTakesTheChosenFolderOnlyWhenItExists)
 {
-    const AskCase &c = GetParam();
-    const bool asked = c.answer != "-";
-    if (asked)
-        services.answerInputQuery(c.answer);
+    const ChooseCase &c = GetParam();
+    CommandPanel panel(services, dir.str() + "/");
+    panel.Rules().state().EditCopy = at(c.field);
+    panel.ApplyPanelState();
+    if (c.createField)
+        services.answerMessageBox(*c.createField ? ModalQuestions::IdYes : ModalQuestions::IdNo);
+    if (c.query != "-")
+        services.answerInputQuery(c.query ? std::optional(at(*c.query)) : std::nullopt);
     if (c.message == Message::Exists)
         services.answerErrorMessage();
     if (c.message == Message::Failed)
         services.answerMessageBox(ModalQuestions::IdOk);
-    std::string path = c.path;
-    EXPECT_EQ(AskCreateFolder(path, services), c.result);
-    EXPECT_EQ(path, asked && c.answer ? *c.answer : c.path);
-    EXPECT_EQ(fs::is_directory(path), c.result);
-    if (c.message == Message::Failed) {
-        EXPECT_EQ(services.asked().back().text, "Impossible de créer Le Dossier: '" + path + "'");
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(Answers, AskCreateFolderTest,
-    ::testing::Values(AskCase { "ExistingFolder", "have", "-", Message::None, true },
-        AskCase { "Cancelled", "new", std::nullopt, Message::None, false },
-        AskCase { "EmptyAnswer", "new", "", Message::None, false },
-        AskCase { "AnswerExists", "new", "have", Message::Exists, true },
-        AskCase { "CreatedWithParents", "new", "new/a/b", Message::None, true },
-        AskCase { "CreationFails", "new", "file/sub", Message::Failed, false }),
-    [](const auto &info) { return std::string(info.param.name); });
-
-struct ExecuteCase {
-    const char *name;
-    const char *path;
-    bool useCurrentDir;
-    std::optional<bool> createStart; // the creation question's answer (the text kept), when asked
-    const char *dialogStart; // nullptr: no dialog
-    std::optional<std::string> chosen; // nothing: cancelled
-    bool result;
-    const char *pathAfter;
-};
-
-class ExecuteTest : public FolderTest, public ::testing::WithParamInterface<ExecuteCase> { };
-
-TEST_P(ExecuteTest, StartsCreatesOrChooses)
-{
-    const ExecuteCase &c = GetParam();
-    TBrowseForFolder::UseCurrentDirWhenEmpty = c.useCurrentDir;
-    TBrowseForFolder picker(services, services);
-    picker.Path = at(c.path);
-    if (c.createStart)
-        services.answerInputQuery(*c.createStart ? std::optional(picker.Path) : std::nullopt);
     if (c.dialogStart)
-        services.answerBrowseForFolder(c.chosen);
-    EXPECT_EQ(picker.Execute(), c.result);
-    EXPECT_EQ(picker.Path, at(c.pathAfter));
+        services.answerBrowseForFolder(c.chosen ? std::optional(at(*c.chosen)) : std::nullopt);
+    panel.SpeedButtonCopy->click();
     if (c.dialogStart) {
         EXPECT_EQ(services.asked().back().text, at(c.dialogStart));
     }
+    EXPECT_EQ(panel.EditCopy->text().toStdString(), at(c.fieldAfter));
 }
 
-INSTANTIATE_TEST_SUITE_P(Starts, ExecuteTest,
-    ::testing::Values(ExecuteCase { "Chosen", "have", false, {}, "have", "other", true, "other" },
-        ExecuteCase { "Cancelled", "have", false, {}, "have", std::nullopt, false, "have" },
-        ExecuteCase { "MissingStartCreated", "new/deep", false, true, nullptr, {}, true, "new/deep" },
-        ExecuteCase { "MissingStartRefused", "new", false, false, "new", std::nullopt, false, "new" },
-        ExecuteCase { "EmptyStartsInTheCurrentFolder", "", true, {}, "@", std::nullopt, false, "@" },
-        ExecuteCase { "EmptyAsksFirst", "", false, false, "", std::nullopt, false, "" },
-        ExecuteCase { "BareDrive", "C:", false, false, "C:/", std::nullopt, false, "C:/" }),
+INSTANTIATE_TEST_SUITE_P(Choices, ChooseFolderTest,
+    ::testing::Values(ChooseCase { "Chosen", "@/have/", {}, "-", Message::None, "@/have", "@/other", "@/other/" },
+        ChooseCase { "ChosenMissingCreated", "@/have/", {}, "-", Message::None, "@/have", "@/new/d", "@/new/d/" },
+        ChooseCase { "ChosenCreationFails", "@/have/", {}, "-", Message::None, "@/have", "@/file/sub", "@/have/" },
+        ChooseCase { "ItemWithoutAFolder", "@/have/", {}, "-", Message::None, "@/have", "", "@/have/" },
+        ChooseCase { "EmptyFieldInTheProgramFolder", "", {}, "-", Message::None, "@", {}, "" },
+        ChooseCase { "MissingFieldCreated", "@/made", true, "-", Message::None, "@/made", {}, "@/made/" },
+        ChooseCase { "QueryCancelled", "@/gone/", false, {}, Message::None, "@/gone", {}, "@/gone/" },
+        ChooseCase { "QueryCreatesWithParents", "@/gone/", false, "@/new/a", Message::None, nullptr, {}, "@/new/a/" },
+        ChooseCase { "QueryEmpty", "@/gone/", false, "", Message::None, "", {}, "@/gone/" },
+        ChooseCase { "QueryNamesAFolder", "@/gone/", false, "@/have", Message::Exists, nullptr, {}, "@/have/" },
+        ChooseCase {
+            "QueryCreationFails", "@/gone/", false, "@/file/sub", Message::Failed, "@/file/sub", {}, "@/gone/" }),
     [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace

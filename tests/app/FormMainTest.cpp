@@ -80,23 +80,14 @@ protected:
         form.Menu_FileOpenClick();
     }
 
-    // The window's named controls, found by name.
-    QAction *action(const char *name) { return found<QAction>(name); }
-    QMenu *popup() { return found<QMenu>("PopupMenu"); }
-    QMenu *menu(const QString &title)
-    {
-        for (QAction *a : form.menuBar()->actions())
-            if (a->text() == title)
-                return a->menu();
-        ADD_FAILURE() << "no menu " << title.toStdString();
-        return nullptr;
-    }
-    template <typename T> T *found(const char *name)
+    // The window's controls, found by name.
+    template <typename T = QAction> T *found(const char *name)
     {
         T *child = form.findChild<T *>(QString::fromLatin1(name));
         EXPECT_NE(child, nullptr) << name;
         return child;
     }
+    QMenu *popup() { return found<QMenu>("PopupMenu"); }
 
     static QStringList captions(QMenu *menu)
     {
@@ -148,64 +139,57 @@ TEST_F(FormMainTest, PanelFitsTheStartSizeWithAPictureOpen)
     open(writePanorama(600, 150));
     QCoreApplication::processEvents();
     CommandPanel &panel = form.Panel();
+    const auto in = [](QWidget *w, QWidget *parent) { return QRect(w->mapTo(parent, QPoint(0, 0)), w->size()); };
     EXPECT_LE(panel.widget()->minimumSizeHint().height(), panel.viewport()->height());
     for (QWidget *button : std::initializer_list<QWidget *> {
-             panel.SpeedButtonVerify, panel.SpeedButtonStop, panel.SpeedButtonFilename, panel.SpeedButtonDefault }) {
-        const QRect inViewport(button->mapTo(panel.viewport(), QPoint(0, 0)), button->size());
-        EXPECT_TRUE(panel.viewport()->rect().contains(inViewport)) << button->objectName().toStdString();
-    }
+             panel.SpeedButtonVerify, panel.SpeedButtonStop, panel.SpeedButtonFilename, panel.SpeedButtonDefault })
+        EXPECT_TRUE(panel.viewport()->rect().contains(in(button, panel.viewport())))
+            << button->objectName().toStdString();
     // The step field stands beside the scroll-type group.
-    const QRect step(panel.EditStep->mapTo(panel.PanelAnim, QPoint(0, 0)), panel.EditStep->size());
-    const QRect group(
-        panel.RadioGroupScrollType->mapTo(panel.PanelAnim, QPoint(0, 0)), panel.RadioGroupScrollType->size());
+    const QRect step = in(panel.EditStep, panel.PanelAnim), group = in(panel.RadioGroupScrollType, panel.PanelAnim);
     EXPECT_GE(step.left(), group.right());
-    EXPECT_LT(step.top(), group.bottom());
-    EXPECT_GT(step.bottom(), group.top());
+    EXPECT_TRUE(step.top() < group.bottom() && step.bottom() > group.top());
 }
 
-// Every field of the panel carries a name of its own for screen readers and
-// accessibility-driven tests; once five of them were all "Enregistrement:".
+// Once five fields of the panel were all named "Enregistrement:" for screen
+// readers: each has a name of its own.
 TEST_F(FormMainTest, EveryPanelFieldHasItsOwnAccessibleName)
 {
+    const QList<QLineEdit *> edits = form.Panel().findChildren<QLineEdit *>();
     QSet<QString> names;
-    for (QLineEdit *edit : form.Panel().findChildren<QLineEdit *>()) {
-        QAccessibleInterface *a = QAccessible::queryAccessibleInterface(edit);
-        ASSERT_NE(a, nullptr);
-        const QString name = a->text(QAccessible::Name);
-        EXPECT_FALSE(name.isEmpty()) << edit->objectName().toStdString();
-        EXPECT_FALSE(names.contains(name)) << name.toStdString() << " names two fields";
-        names.insert(name);
-    }
-    EXPECT_EQ(names.size(), 8);
+    for (QLineEdit *edit : edits)
+        names << QAccessible::queryAccessibleInterface(edit)->text(QAccessible::Name);
+    names.remove(QString());
+    EXPECT_EQ(names.size(), edits.size());
+    EXPECT_EQ(edits.size(), 8);
 }
 
 // The context menu belongs to the whole window, the status line included.
 TEST_F(FormMainTest, RightClickOnTheStatusLineOpensTheContextMenu)
 {
-    QWidget *status = form.statusBar();
-    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(10, 10), status->mapToGlobal(QPoint(10, 10)));
-    QApplication::sendEvent(status, &event);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(10, 10), form.statusBar()->mapToGlobal(QPoint(10, 10)));
+    QApplication::sendEvent(form.statusBar(), &event);
     EXPECT_TRUE(popup()->isVisible());
     popup()->hide();
 }
 
 TEST_F(FormMainTest, MenusHoldEveryEntryInOrder)
 {
-    const QStringList menus = { "Fichier", "Animation", "Options", "Aide" };
+    const QList<QAction *> bar = form.menuBar()->actions();
     QStringList titles;
-    for (QAction *a : form.menuBar()->actions())
+    for (QAction *a : bar)
         titles << a->text();
-    EXPECT_EQ(titles, menus);
-    EXPECT_EQ(captions(menu("Fichier")),
+    ASSERT_EQ(titles, QStringList({ "Fichier", "Animation", "Options", "Aide" }));
+    EXPECT_EQ(captions(bar[0]->menu()),
         QStringList({ "Ouvrir...", "Effacer", "Enregister Sous...", "-", "Tester le Nom de Fichier", "-", "Quitter" }));
-    EXPECT_EQ(captions(menu("Animation")),
+    EXPECT_EQ(captions(bar[1]->menu()),
         QStringList({ "Stop", "-", "Plein Ecran", "Centrer l'Animation dans la Fenêtre", "-", "Tester une Animation",
             "Créer une Animation", "Vérifier l'animation créée" }));
-    EXPECT_EQ(captions(menu("Options")),
+    EXPECT_EQ(captions(bar[2]->menu()),
         QStringList({ "Options Jpeg...", "Valeurs par Défaut", "Voir/Cacher le Panneau de Commande...",
             "Temporisation de Visualisation..." }));
-    EXPECT_EQ(captions(menu("Aide")), QStringList({ "Aide", "-", "A propos" }));
-    EXPECT_EQ(action("Menu_HelpHelp")->shortcut(), QKeySequence(Qt::Key_F1));
+    EXPECT_EQ(captions(bar[3]->menu()), QStringList({ "Aide", "-", "A propos" }));
+    EXPECT_EQ(found("Menu_HelpHelp")->shortcut(), QKeySequence(Qt::Key_F1));
     EXPECT_EQ(captions(popup()),
         QStringList(
             { "Stop", "Temporisation de Visualisation...", "-", "Plein Ecran", "Centrer l'Animation dans la Fenêtre",
@@ -296,8 +280,8 @@ TEST_F(FormMainTest, FullScreenHidesTheChromeAndCentres)
     EXPECT_TRUE(form.View().CenterInWindow());
     EXPECT_TRUE(form.windowFlags() & Qt::FramelessWindowHint);
     form.Menu_AnimClick();
-    EXPECT_TRUE(action("Menu_AnimFullScreen")->isChecked());
-    EXPECT_TRUE(action("Menu_AnimCenter")->isChecked());
+    EXPECT_TRUE(found("Menu_AnimFullScreen")->isChecked());
+    EXPECT_TRUE(found("Menu_AnimCenter")->isChecked());
 
     form.Menu_AnimFullScreenClick();
     EXPECT_FALSE((&form.Panel())->isHidden());
@@ -306,8 +290,8 @@ TEST_F(FormMainTest, FullScreenHidesTheChromeAndCentres)
     EXPECT_FALSE(form.windowFlags() & Qt::FramelessWindowHint);
     EXPECT_TRUE(form.View().CenterInWindow()) << "leaving full screen keeps the centring";
     form.PopupMenuPopup();
-    EXPECT_FALSE(action("PopupMenu_FullScreen")->isChecked());
-    EXPECT_TRUE(action("PopupMenu_Center")->isChecked());
+    EXPECT_FALSE(found("PopupMenu_FullScreen")->isChecked());
+    EXPECT_TRUE(found("PopupMenu_Center")->isChecked());
 }
 
 TEST_F(FormMainTest, HiddenPanelCountsAsFullScreen)
@@ -317,7 +301,7 @@ TEST_F(FormMainTest, HiddenPanelCountsAsFullScreen)
     EXPECT_FALSE(form.menuBar()->isHidden());
     EXPECT_EQ(form.View().DrawArea().Right, form.View().ClientArea().Right - 5);
     form.Menu_AnimClick();
-    EXPECT_TRUE(action("Menu_AnimFullScreen")->isChecked());
+    EXPECT_TRUE(found("Menu_AnimFullScreen")->isChecked());
     form.Menu_AnimFullScreenClick();
     EXPECT_FALSE((&form.Panel())->isHidden());
     EXPECT_EQ(form.View().DrawArea().Right, form.View().ClientArea().Right - 5 - (&form.Panel())->width());
@@ -450,7 +434,7 @@ TEST_F(FormMainTest, FileNameTestShowsTheFirstName)
     form.SpeedButtonFilenameClick();
     EXPECT_EQ(form.StatusText(), "/TestFrame-0000");
     form.Menu_AnimCreateClick();
-    action("esterleNomdeFichier1")->trigger();
+    found("esterleNomdeFichier1")->trigger();
     EXPECT_EQ(form.StatusText().toStdString(), dir.str() + "/anim/IMAGE0000.BMP");
 
     form.Panel().EditFrameWidth->setText("wide");
@@ -519,7 +503,7 @@ TEST_F(FormMainTest, MenuCreateStopsAndLeavesFullScreenWithoutARun)
     open(writePanorama(44, 30));
     form.EnterFullScreen();
     form.Run().StopRequested = false;
-    action("PopupMenu_Create")->trigger();
+    found("PopupMenu_Create")->trigger();
     EXPECT_TRUE(form.Run().StopRequested);
     EXPECT_FALSE(form.IsFullScreen());
     EXPECT_FALSE(form.Panel().CheckBoxVisu->isChecked());
@@ -645,7 +629,7 @@ TEST_F(FormMainTest, MenuCreateDuringATestRunStopsItAndCreatesNothing)
     services.answerMessageBox(WindowServices::IdYes);
     services.onProcessMessages = [&] {
         if (form.StatusText() == "TestFrame-4 / 0040")
-            action("Menu_AnimCreate")->trigger();
+            found("Menu_AnimCreate")->trigger();
     };
     form.SpeedButtonTestClick();
     EXPECT_EQ(form.StatusText(), "TestFrame-4 / 0040");

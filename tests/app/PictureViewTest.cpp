@@ -30,23 +30,17 @@ TEST_P(PictureViewPaintTest, paintsTheExposedPartPixelForPixel)
     view.render(&shot, exposed.topLeft(), QRegion(exposed)); // the part lands where it stands in the view
     for (int y = 0; y < shot.height(); ++y)
         for (int x = 0; x < shot.width(); ++x) {
-            QColor expected = Qt::white;
-            if (exposed.contains(x, y)) {
-                const int px = x - 5, py = y - 5;
-                expected = Qt::black;
-                if (px >= 0 && py >= 0 && px < 61 && py < 37) {
-                    const PixelBgr p = testPanoramaPixel(px, py);
-                    expected = QColor(p.r, p.g, p.b);
-                }
-            }
+            const int px = x - 5, py = y - 5; // the picture starts 5 pixels in, on black
+            const bool inPicture = px >= 0 && py >= 0 && px < 61 && py < 37;
+            const PixelBgr p = inPicture ? testPanoramaPixel(px, py) : PixelBgr {};
+            const QColor expected = exposed.contains(x, y) ? QColor(p.r, p.g, p.b) : QColor(Qt::white);
             ASSERT_EQ(shot.pixelColor(x, y), expected) << x << "," << y;
         }
 }
 
 INSTANTIATE_TEST_SUITE_P(Parts, PictureViewPaintTest,
-    ::testing::Values(ExposedCase { "whole", QRect(0, 0, 120, 80) },
-        ExposedCase { "middleStrip", QRect(20, 10, 17, 50) }, ExposedCase { "lastColumn", QRect(65, 0, 1, 80) },
-        ExposedCase { "pastThePicture", QRect(70, 50, 30, 20) }),
+    ::testing::Values(ExposedCase { "middleStrip", QRect(20, 10, 17, 50) },
+        ExposedCase { "lastColumn", QRect(65, 0, 1, 80) }, ExposedCase { "pastThePicture", QRect(70, 50, 30, 20) }),
     [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace

@@ -3,12 +3,12 @@
 #include "ScriptedServices.h"
 #include "TestUtils.h"
 #include "options/JpegOptions.h"
+#include "options/JpegPreview.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
@@ -16,11 +16,39 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
+#include <tuple>
 
 namespace fs = std::filesystem;
 
 namespace {
+
+class QualityButtonTest : public ::testing::TestWithParam<std::tuple<int, bool, bool, int>> { };
+
+TEST_P(QualityButtonTest, StepsByOneOrFiveWithinFiveToHundred)
+{
+    const auto [quality, up, leftButton, expected] = GetParam();
+    EXPECT_EQ(QualityAfterPress(quality, up, leftButton), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Presses, QualityButtonTest,
+    ::testing::Values(std::tuple(95, true, true, 96), std::tuple(90, true, false, 95), std::tuple(97, true, false, 100),
+        std::tuple(50, false, false, 45), std::tuple(7, false, false, 5), std::tuple(6, false, true, 5)));
+
+TEST(PreviewSource, DrawsThePictureAtTheOffsetOnBlack)
+{
+    const Bitmap24 picture = makeTestPanorama(30, 20);
+    for (const auto &[x, y] : { std::pair(0, 0), { 5, 3 }, { -20, -10 }, { 40, 0 } }) {
+        const Bitmap24 square = PreviewSource(picture, 16, x, y);
+        ASSERT_EQ(square.width(), 16);
+        for (int sy = 0; sy < 16; ++sy)
+            for (int sx = 0; sx < 16; ++sx) {
+                const int px = sx - x, py = sy - y;
+                const bool inside = px >= 0 && px < 30 && py >= 0 && py < 20;
+                ASSERT_EQ(pixelAt(square, sx, sy), inside ? testPanoramaPixel(px, py) : PixelBgr {})
+                    << x << "," << y << ": " << sx << "," << sy;
+            }
+    }
+}
 
 class FormOpJpegTest : public ::testing::Test {
 protected:
@@ -61,7 +89,8 @@ TEST_F(FormOpJpegTest, PreviewFollowsTheScrollBarsAndLeavesTheCurrentFolderAlone
     TempDir cwd;
     const fs::path saved = fs::current_path();
     fs::current_path(cwd.path());
-    std::ofstream(cwd / "tmp.jpg") << "the user's";
+    const std::vector<std::uint8_t> usersFile = { 'm', 'i', 'n', 'e' };
+    writeFileBytes(cwd / "tmp.jpg", usersFile);
 
     form.show(); // no picture: two black squares, no error
     EXPECT_EQ(at(form.ImageSRC, 100, 100), QColor(Qt::black));
@@ -80,8 +109,7 @@ TEST_F(FormOpJpegTest, PreviewFollowsTheScrollBarsAndLeavesTheCurrentFolderAlone
     const QColor after = at(form.ImageDST, 51 + 20, 30);
     EXPECT_LE(std::abs(after.red() - p.r) + std::abs(after.green() - p.g) + std::abs(after.blue() - p.b), 30);
 
-    std::ifstream in(cwd / "tmp.jpg");
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "the user's");
+    EXPECT_EQ(readFileBytes(cwd / "tmp.jpg"), usersFile);
     fs::current_path(saved);
 }
 

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <optional>
 #include <vector>
 
@@ -29,15 +28,13 @@ TEST_P(ReadOutputNamesTest, asksItsQuestionsInOrderAndActsOnTheAnswers)
     TempDir dir;
     std::filesystem::create_directory(dir / "anim");
     for (const char *existing : { "IMAGE0000.BMP", "IMAGE0003.BMP" })
-        std::ofstream(dir / "anim" / existing) << "x";
+        writeFileBytes(dir / "anim" / existing, {});
     // A dangling link is a name that exists: the free-number search passes it.
     std::filesystem::create_symlink("nowhere", dir / "anim" / "IMAGE0001.BMP");
 
-    OutputFields fields;
-    fields.BaseFolder = dir.str() + "/";
-    fields.SubDir = "anim";
-    fields.BaseNameSource = "/photos/IMAGE.jpg";
-    fields.TestMode = c.testMode;
+    const OutputFields fields {
+        .BaseFolder = dir.str() + "/", .SubDir = "anim", .BaseNameSource = "/photos/IMAGE.jpg", .TestMode = c.testMode
+    };
     std::vector<std::string> asked;
     NamingQuestions questions;
     questions.ensureFolder = [&](std::string &folder) {
