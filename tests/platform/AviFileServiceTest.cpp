@@ -8,18 +8,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fstream>
 #include <set>
 
 namespace {
 
 constexpr std::uint32_t kFFV1 = mmioFOURCC('F', 'F', 'V', '1');
-constexpr std::uint32_t kMJPG = mmioFOURCC('M', 'J', 'P', 'G');
-
-std::uint32_t le32(const std::uint8_t *p)
-{
-    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
-}
 
 // A frame format: the 40-byte BITMAPINFOHEADER, little-endian, BI_RGB.
 std::vector<std::uint8_t> bitmapInfoHeader(int width, int height, int bits = 24)
@@ -31,19 +26,13 @@ std::vector<std::uint8_t> bitmapInfoHeader(int width, int height, int bits = 24)
     return h;
 }
 
-// Frame i of a scroll over the test panorama, as the service takes it (rows
-// bottom first, padded) or as ffmpeg decodes it (rows top first, not padded).
-std::vector<std::uint8_t> frameBytes(int i, int width, int height, bool bottomUp = true)
+// The test panorama as the service takes a frame: rows bottom first, padded.
+std::vector<std::uint8_t> frameBytes(int width, int height)
 {
-    static const Bitmap24 panorama = makeTestPanorama(1200, 800);
-    Bitmap24 frame;
-    frame.resize(width, height);
-    frame.copyRect(panorama, 7 * i, 3 * i, width, height, 0, 0);
+    const Bitmap24 frame = makeTestPanorama(width, height);
     std::vector<std::uint8_t> rows;
-    for (int y = 0; y < height; ++y) {
-        const std::uint8_t *row = frame.scanLine(bottomUp ? height - 1 - y : y);
-        rows.insert(rows.end(), row, row + (bottomUp ? frame.stride() : 3 * std::size_t(width)));
-    }
+    for (int y = height - 1; y >= 0; --y)
+        rows.insert(rows.end(), frame.scanLine(y), frame.scanLine(y) + frame.stride());
     return rows;
 }
 
@@ -92,71 +81,9 @@ struct AviRun {
         return AVIStreamWrite(
             compressed.get(), start, 1, rows.data(), long(rows.size()), AVIIF_KEYFRAME, &scratch, &scratch);
     }
-    // Writes scroll frames 0..count-1; returns them as ffmpeg decodes them.
-    std::vector<std::uint8_t> writeFrames(int count, int width, int height)
-    {
-        std::vector<std::uint8_t> decoded;
-        for (int i = 0; i < count; ++i) {
-            EXPECT_EQ(write(i, frameBytes(i, width, height)), AVIERR_OK) << "frame " << i;
-            const auto rows = frameBytes(i, width, height, false);
-            decoded.insert(decoded.end(), rows.begin(), rows.end());
-        }
-        return decoded;
-    }
     // In the run's order: compressed stream, stream, file.
     void release() { compressed.reset(), stream.reset(), file.reset(); }
 };
-
-double meanDifference(const std::vector<std::uint8_t> &a, const std::vector<std::uint8_t> &b)
-{
-    double sum = 0;
-    for (std::size_t i = 0; i < a.size() && i < b.size(); ++i)
-        sum += std::abs(int(a[i]) - int(b[i]));
-    return a.empty() ? 0 : sum / double(a.size());
-}
-
-struct RoundTrip {
-    const char *name;
-    std::uint32_t handler;
-    int width, height, frames;
-    std::uint32_t rate, scale;
-    const char *tag, *frameRate;
-    double tolerance; // lossy: the mean difference per byte from the frames written
-};
-
-class AviRoundTrip : public testing::TestWithParam<RoundTrip> { };
-
-// ffmpeg reads back every frame as a key frame with the size, rate and codec
-// written, the lossy ones close to the frames written.
-TEST_P(AviRoundTrip, ffmpegReadsBackTheFramesWritten)
-{
-    const RoundTrip c = GetParam();
-    TempDir dir;
-    AviRun run(dir / "ANIM0000.AVI");
-    run.info.dwRate = c.rate, run.info.dwScale = c.scale;
-    ASSERT_EQ(run.prepare(c.width, c.height, c.handler), AVIERR_OK);
-    const auto expected = run.writeFrames(c.frames, c.width, c.height);
-    run.release();
-
-    const VideoStreamProbe probe = probeVideo(run.path);
-    EXPECT_EQ(std::tie(probe.codecTag, probe.width, probe.height, probe.frameRate, probe.packets),
-        std::tuple(c.tag, c.width, c.height, c.frameRate, long(c.frames)));
-    EXPECT_EQ(probe.packetFlags, std::vector<std::string>(std::size_t(c.frames), "K_"));
-    const DecodedVideo video = decodeVideo(run.path);
-    EXPECT_EQ(video.errors, "");
-    ASSERT_EQ(video.bgr.size(), expected.size());
-    if (c.tolerance > 0) {
-        EXPECT_LE(meanDifference(video.bgr, expected), c.tolerance);
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(Compressors, AviRoundTrip,
-    testing::Values(RoundTrip { "raw5x3", 0, 5, 3, 2, 30000, 1001, "[0][0][0][0]", "30000/1001", 0 },
-        RoundTrip { "raw3x5", comptypeDIB, 3, 5, 3, 25, 1, "[0][0][0][0]", "25/1", 0 },
-        RoundTrip { "ffv1", kFFV1, 33, 17, 4, 10, 1, "FFV1", "10/1", 0 },
-        RoundTrip { "mjpeg", kMJPG, 64, 48, 3, 10, 1, "MJPG", "10/1", 2.0 },
-        RoundTrip { "h264OddSize", mmioFOURCC('h', '2', '6', '4'), 33, 17, 3, 10, 1, "H264", "10/1", 2.0 }),
-    [](const auto &info) { return std::string(info.param.name); });
 
 // The target is replaced only once the format is set; before that, releasing
 // leaves the old file intact and no temporary file behind.
@@ -164,12 +91,12 @@ TEST(AviCommit, replacesTheTargetOnlyOnceTheFormatIsSet)
 {
     struct {
         int steps; // of the run's first four
-        std::uint32_t handler;
+        std::uint32_t handler; // "DIB ": uncompressed
         int bits; // 32: the format is refused
         int code;
         bool committed;
     } const cases[] = { { 1, 0, 24, AVIERR_OK, false }, { 3, kFFV1, 24, AVIERR_OK, false },
-        { 4, kFFV1, 32, AVIERR_BADFORMAT, false }, { 4, 0, 24, AVIERR_OK, true } };
+        { 4, kFFV1, 32, AVIERR_BADFORMAT, false }, { 4, comptypeDIB, 24, AVIERR_OK, true } };
     for (const auto &c : cases) {
         TempDir dir;
         AviRun run(dir / "ANIM0000.AVI");
@@ -204,7 +131,8 @@ TEST(VideoCompressors, everyListedCompressorWritesADecodableFile)
         run.info.dwRate = 25;
         run.options.dwQuality = 7500;
         EXPECT_EQ(run.prepare(64, 48, info.fccHandler), AVIERR_OK) << code;
-        run.writeFrames(3, 64, 48);
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(run.write(i, frameBytes(64, 48)), AVIERR_OK) << code;
         run.release();
         EXPECT_EQ(probeVideo(run.path).codecTag.substr(0, 3), code.substr(0, 3)) << code;
         const DecodedVideo video = decodeVideo(run.path);
@@ -224,16 +152,17 @@ TEST(AviOpenDml, fileAboveOneGigabyteIsReadWhole)
     TempDir dir;
     AviRun run(dir / "big.avi");
     ASSERT_EQ(run.prepare(1024, 768, 0), AVIERR_OK);
-    const auto rows = frameBytes(0, 1024, 768);
+    const auto rows = frameBytes(1024, 768);
     for (int i = 0; i < frames; ++i)
         ASSERT_EQ(run.write(i, rows), AVIERR_OK) << "frame " << i;
     run.release();
     const auto size = std::filesystem::file_size(run.path);
     const VideoStreamProbe probe = probeVideo(run.path);
-    std::uint8_t first[12] = {}, second[12] = {};
+    char riff[12] = {}, next[12] = {};
+    std::uint32_t riffSize = 0; // little-endian, as this machine
     std::ifstream in(run.path, std::ios::binary);
-    in.read(reinterpret_cast<char *>(first), 12).seekg(8 + le32(first + 4)).read(reinterpret_cast<char *>(second), 12);
-    EXPECT_EQ(std::string(second, second + 4) + std::string(second + 8, second + 12), "RIFFAVIX");
+    in.read(riff, 12), std::memcpy(&riffSize, riff + 4, 4), in.seekg(8 + riffSize).read(next, 12);
+    EXPECT_EQ(std::string(next, next + 4) + std::string(next + 8, next + 12), "RIFFAVIX");
     EXPECT_GT(size, std::uintmax_t(1) << 30);
     EXPECT_EQ(probe.packets, frames);
     EXPECT_EQ(runTool("ffmpeg", { "-nostdin", "-v", "error", "-i", run.path, "-f", "null", "-" }).err, "");
