@@ -15,10 +15,10 @@
 
 namespace {
 
-constexpr std::uint32_t kMjpg = mmioFOURCC('M', 'J', 'P', 'G');
 constexpr std::uint32_t kH264 = mmioFOURCC('H', '2', '6', '4');
 
-// Acts on the modal window once it is up, then presses one of its buttons.
+// Acts on the modal window once it is up, then presses the button of that
+// text (none: the close box).
 void whenModalShows(std::function<void(QWidget *)> act, const char *button)
 {
     QTimer::singleShot(0, [act, button] {
@@ -32,108 +32,52 @@ void whenModalShows(std::function<void(QWidget *)> act, const char *button)
     });
 }
 
-template <class Widget> Widget *field(QWidget *window, const char *accessibleName)
+QSpinBox *spinBox(QWidget *window, const char *accessibleName)
 {
-    for (Widget *w : window->findChildren<Widget *>())
+    for (QSpinBox *w : window->findChildren<QSpinBox *>())
         if (w->accessibleName() == QString::fromUtf8(accessibleName))
             return w;
     throw std::runtime_error(std::string("no field ") + accessibleName);
 }
 
-AVICOMPRESSOPTIONS options(std::uint32_t handler, std::uint32_t quality = 10000,
-    std::uint32_t flags = AVICOMPRESSF_VALID | AVICOMPRESSF_KEYFRAMES | AVICOMPRESSF_DATARATE, std::uint32_t bytes = 0)
+// Pre-set from the options (the code in any case, the default quality, the
+// data rate in Ko/s); OK writes the choice back, Annuler and the close box
+// leave the options as they were.
+TEST(AviCompressionDialog, presetsWritesBackOnOkAndLeavesTheOptionsOnCancel)
 {
-    AVICOMPRESSOPTIONS o;
-    o.fccType = handler ? ICTYPE_VIDEO : 0;
-    o.fccHandler = handler, o.dwKeyFrameEvery = 1, o.dwQuality = quality, o.dwFlags = flags;
-    o.dwBytesPerSecond = bytes, o.dwInterleaveEvery = 1;
-    return o;
-}
-
-struct PresetCase {
-    const char *name;
-    AVICOMPRESSOPTIONS options;
-    std::uint32_t shownHandler;
-    int quality, keyFrames;
-    bool dataRateOn;
-    int dataRate;
-};
-
-class AviCompressionPreset : public testing::TestWithParam<PresetCase> { };
-
-TEST_P(AviCompressionPreset, showsTheOptions)
-{
-    const PresetCase c = GetParam();
-    AviCompressionDialog dialog(c.options);
-    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Compression vidéo"));
-    EXPECT_EQ(field<QComboBox>(&dialog, "Compresseur")->itemText(0), QStringLiteral("Sans Compression"));
-    EXPECT_EQ(std::tuple(field<QComboBox>(&dialog, "Compresseur")->currentData().toUInt(),
-                  field<QSpinBox>(&dialog, "Qualité (0 à 10000)")->value(),
-                  field<QSpinBox>(&dialog, "Image clé toutes les")->value(),
-                  dialog.findChild<QCheckBox *>()->isChecked(), field<QSpinBox>(&dialog, "Débit (Ko/s)")->value()),
-        std::tuple(c.shownHandler, c.quality, c.keyFrames, c.dataRateOn, c.dataRate));
-}
-
-INSTANTIATE_TEST_SUITE_P(Options, AviCompressionPreset,
-    testing::Values(PresetCase { "run", options(kMjpg), kMjpg, 10000, 1, false, 300 },
-        PresetCase { "noCompressor", options(0), 0, 10000, 1, false, 300 },
-        PresetCase { "unknownCompressor", options(mmioFOURCC('Z', 'Z', 'Z', 'Z')), 0, 10000, 1, false, 300 },
-        PresetCase { "codeInLowerCase", options(mmioFOURCC('m', 'j', 'p', 'g')), kMjpg, 10000, 1, false, 300 },
-        PresetCase { "defaultQualityAndDataRate",
-            options(kH264, 0xFFFFFFFF, AVICOMPRESSF_VALID | AVICOMPRESSF_DATARATE, 2048), kH264, 10000, 0, true, 2 }),
-    [](const auto &info) { return std::string(info.param.name); });
-
-TEST(AviCompressionDialog, okWritesTheChoiceBack)
-{
-    AVICOMPRESSOPTIONS chosen = options(0);
+    AVICOMPRESSOPTIONS chosen;
+    chosen.fccHandler = mmioFOURCC('h', '2', '6', '4'), chosen.dwQuality = 0xFFFFFFFF;
+    chosen.dwFlags = AVICOMPRESSF_VALID | AVICOMPRESSF_DATARATE, chosen.dwBytesPerSecond = 2048;
+    chosen.dwInterleaveEvery = 1;
     whenModalShows(
         [](QWidget *modal) {
-            auto *compressor = field<QComboBox>(modal, "Compresseur");
-            compressor->setCurrentIndex(compressor->findData(kH264));
-            field<QSpinBox>(modal, "Qualité (0 à 10000)")->setValue(7000);
-            field<QSpinBox>(modal, "Image clé toutes les")->setValue(5);
-            modal->findChild<QCheckBox *>()->setChecked(true);
-            field<QSpinBox>(modal, "Débit (Ko/s)")->setValue(100);
+            EXPECT_EQ(
+                std::tuple(modal->findChild<QComboBox *>()->currentData().toUInt(),
+                    spinBox(modal, "Qualité (0 à 10000)")->value(), spinBox(modal, "Image clé toutes les")->value(),
+                    modal->findChild<QCheckBox *>()->isChecked(), spinBox(modal, "Débit (Ko/s)")->value()),
+                std::tuple(kH264, 10000, 0, true, 2));
+            spinBox(modal, "Qualité (0 à 10000)")->setValue(7000);
+            spinBox(modal, "Image clé toutes les")->setValue(5);
+            spinBox(modal, "Débit (Ko/s)")->setValue(100);
         },
         "OK");
     ASSERT_TRUE(runAviCompressionDialog(nullptr, chosen));
-    const AVICOMPRESSOPTIONS expected = options(kH264, 7000, 14, 100 * 1024);
-    EXPECT_EQ(std::tie(chosen.fccType, chosen.fccHandler, chosen.dwQuality, chosen.dwBytesPerSecond, chosen.dwFlags),
-        std::tie(
-            expected.fccType, expected.fccHandler, expected.dwQuality, expected.dwBytesPerSecond, expected.dwFlags));
-    EXPECT_EQ(chosen.dwKeyFrameEvery, 5u);
-    EXPECT_EQ(chosen.dwInterleaveEvery, 1u) << "left as it was";
+    EXPECT_EQ(std::tie(chosen.fccType, chosen.fccHandler, chosen.dwQuality, chosen.dwKeyFrameEvery,
+                  chosen.dwBytesPerSecond, chosen.dwFlags, chosen.dwInterleaveEvery),
+        std::tuple(ICTYPE_VIDEO, kH264, 7000u, 5u, 100u * 1024,
+            AVICOMPRESSF_VALID | AVICOMPRESSF_KEYFRAMES | AVICOMPRESSF_DATARATE, 1u));
 
-    whenModalShows(
-        [](QWidget *modal) {
-            field<QComboBox>(modal, "Compresseur")->setCurrentIndex(0);
-            field<QSpinBox>(modal, "Image clé toutes les")->setValue(0);
-            modal->findChild<QCheckBox *>()->setChecked(false);
-        },
-        "OK");
-    ASSERT_TRUE(runAviCompressionDialog(nullptr, chosen));
-    EXPECT_EQ(std::tie(chosen.fccType, chosen.fccHandler, chosen.dwBytesPerSecond, chosen.dwFlags),
-        std::tuple(0u, 0u, 0u, AVICOMPRESSF_VALID))
-        << "no compressor; its defaults for key frames and data rate";
+    for (const char *button : { "Annuler", "" }) {
+        const AVICOMPRESSOPTIONS before = chosen;
+        whenModalShows(
+            [](QWidget *modal) {
+                modal->findChild<QComboBox *>()->setCurrentIndex(0);
+                spinBox(modal, "Qualité (0 à 10000)")->setValue(10);
+            },
+            button);
+        EXPECT_FALSE(runAviCompressionDialog(nullptr, chosen)) << button;
+        EXPECT_EQ(std::tie(chosen.fccHandler, chosen.dwQuality), std::tie(before.fccHandler, before.dwQuality));
+    }
 }
-
-class AviCompressionCancel : public testing::TestWithParam<const char *> { };
-
-TEST_P(AviCompressionCancel, leavesTheOptionsUntouched)
-{
-    AVICOMPRESSOPTIONS chosen = options(kMjpg);
-    whenModalShows(
-        [](QWidget *modal) {
-            field<QComboBox>(modal, "Compresseur")->setCurrentIndex(0);
-            field<QSpinBox>(modal, "Qualité (0 à 10000)")->setValue(10);
-        },
-        GetParam());
-    EXPECT_FALSE(runAviCompressionDialog(nullptr, chosen));
-    EXPECT_EQ(chosen.fccHandler, kMjpg);
-    EXPECT_EQ(chosen.dwQuality, 10000u);
-}
-
-// The Annuler button, or the close box.
-INSTANTIATE_TEST_SUITE_P(Ways, AviCompressionCancel, testing::Values("Annuler", ""));
 
 } // namespace
