@@ -6,10 +6,10 @@
 #include "common/TextFormat.h"
 #include "options/AviOptions.h"
 #include "options/CodecCatalogue.h"
-#include "output/AviFrame.h"
+#include "video/AviFrame.h"
 #include "output/AviProgress.h"
 #include "output/FrameNames.h"
-#include "platform/AviFileService.h"
+#include "video/AviFileService.h"
 #include "platform/BusyCursor.h"
 
 #include <stdexcept>

@@ -4,7 +4,7 @@
 #include "options/CodecCatalogue.h"
 #include "platform/ControlNames.h"
 #include "platform/ModalQuestions.h"
-#include "platform/VideoCompressors.h"
+#include "video/VideoCompressors.h"
 
 #include <QGridLayout>
 #include <QLabel>

@@ -1,7 +1,7 @@
 #include "ScriptedServices.h"
 
-#include "platform/AviFileService.h"
-#include "platform/VideoCompressors.h"
+#include "video/AviFileService.h"
+#include "video/VideoCompressors.h"
 
 #include <gtest/gtest.h>
 

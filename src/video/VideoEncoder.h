@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/FFmpegObjects.h"
+#include "video/FFmpegObjects.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
-#include "platform/VideoEncoder.h"
+#include "video/VideoEncoder.h"
 
-#include "platform/JpegFramePipeline.h"
+#include "video/JpegFramePipeline.h"
 
 extern "C" {
 #include <libavutil/opt.h>

@@ -1,4 +1,4 @@
-#include "platform/JpegFramePipeline.h"
+#include "video/JpegFramePipeline.h"
 
 extern "C" {
 #include <libavcodec/packet.h>

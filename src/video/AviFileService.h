@@ -1,7 +1,7 @@
 #pragma once
 
 #include "common/TRect.h"
-#include "platform/FourCC.h"
+#include "video/FourCC.h"
 
 #include <cstdint>
 #include <memory>

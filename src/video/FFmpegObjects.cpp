@@ -1,4 +1,4 @@
-#include "platform/FFmpegObjects.h"
+#include "video/FFmpegObjects.h"
 
 #include "common/Log.h"
 

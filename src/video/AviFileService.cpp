@@ -1,10 +1,10 @@
-#include "platform/AviFileService.h"
+#include "video/AviFileService.h"
 
 #include "common/AtomicFile.h"
 
-#include "platform/FFmpegObjects.h"
-#include "platform/VideoCompressors.h"
-#include "platform/VideoEncoder.h"
+#include "video/FFmpegObjects.h"
+#include "video/VideoCompressors.h"
+#include "video/VideoEncoder.h"
 
 extern "C" {
 #include <libavutil/opt.h>

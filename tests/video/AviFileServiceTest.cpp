@@ -1,8 +1,8 @@
-#include "platform/AviFileService.h"
+#include "video/AviFileService.h"
 
 #include "MediaTools.h"
 #include "TestUtils.h"
-#include "platform/VideoCompressors.h"
+#include "video/VideoCompressors.h"
 
 #include <QString>
 
