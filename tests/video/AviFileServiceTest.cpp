@@ -36,6 +36,14 @@ std::vector<std::uint8_t> frameBytes(int width, int height)
     return rows;
 }
 
+VideoPublishing publishAt(const std::string &path, bool replace = false)
+{
+    VideoPublishing publishing;
+    publishing.target = path;
+    publishing.replace = replace;
+    return publishing;
+}
+
 // One run through the service in its call order, with the run's settings.
 struct AviRun {
     explicit AviRun(const std::filesystem::path &file)
@@ -85,18 +93,20 @@ struct AviRun {
     void release() { compressed.reset(), stream.reset(), file.reset(); }
 };
 
-// The target is replaced only once the format is set; before that, releasing
-// leaves the old file intact and no temporary file behind.
-TEST(AviCommit, replacesTheTargetOnlyOnceTheFormatIsSet)
+// Only AVIFileFinish puts the file in place: handles released before it, at
+// any step, leave the old file intact and nothing else behind (the file is
+// unnamed while written).
+TEST(AviCommit, replacesTheTargetOnlyWhenFinished)
 {
     struct {
         int steps; // of the run's first four
         std::uint32_t handler; // "DIB ": uncompressed
         int bits; // 32: the format is refused
         int code;
-        bool committed;
+        bool finish;
     } const cases[] = { { 1, 0, 24, AVIERR_OK, false }, { 3, kFFV1, 24, AVIERR_OK, false },
-        { 4, kFFV1, 32, AVIERR_BADFORMAT, false }, { 4, comptypeDIB, 24, AVIERR_OK, true } };
+        { 4, kFFV1, 32, AVIERR_BADFORMAT, false }, { 4, comptypeDIB, 24, AVIERR_OK, false },
+        { 4, comptypeDIB, 24, AVIERR_OK, true } };
     for (const auto &c : cases) {
         TempDir dir;
         AviRun run(dir / "ANIM0000.AVI");
@@ -105,12 +115,16 @@ TEST(AviCommit, replacesTheTargetOnlyOnceTheFormatIsSet)
         run.header = bitmapInfoHeader(4, 2, c.bits);
         SCOPED_TRACE(c.steps);
         EXPECT_EQ(run.steps(c.steps), c.code);
+        if (c.finish) {
+            EXPECT_EQ(run.write(0, frameBytes(4, 2)), AVIERR_OK);
+            EXPECT_EQ(AVIFileFinish(run.file.get(), publishAt(run.path, true)), AVIERR_OK);
+        }
         run.release();
         const auto entries = std::filesystem::directory_iterator(dir.path());
         EXPECT_EQ(std::distance(begin(entries), end(entries)), 1) << "temporary file left behind";
-        if (c.committed) {
+        if (c.finish) {
             const VideoStreamProbe probe = probeVideo(run.path);
-            EXPECT_EQ(std::tie(probe.codecTag, probe.packets), std::tuple("[0][0][0][0]", 0));
+            EXPECT_EQ(std::tie(probe.codecTag, probe.packets), std::tuple("[0][0][0][0]", 1));
         } else {
             EXPECT_EQ(readFileBytes(run.path), (std::vector<std::uint8_t> { 'o', 'l', 'd' }));
         }
@@ -133,6 +147,7 @@ TEST(VideoCompressors, everyListedCompressorWritesADecodableFile)
         EXPECT_EQ(run.prepare(64, 48, info.fccHandler), AVIERR_OK) << code;
         for (int i = 0; i < 3; ++i)
             EXPECT_EQ(run.write(i, frameBytes(64, 48)), AVIERR_OK) << code;
+        EXPECT_EQ(AVIFileFinish(run.file.get(), publishAt(run.path)), AVIERR_OK) << code;
         run.release();
         EXPECT_EQ(probeVideo(run.path).codecTag.substr(0, 3), code.substr(0, 3)) << code;
         const DecodedVideo video = decodeVideo(run.path);
@@ -155,6 +170,7 @@ TEST(AviOpenDml, fileAboveOneGigabyteIsReadWhole)
     const auto rows = frameBytes(1024, 768);
     for (int i = 0; i < frames; ++i)
         ASSERT_EQ(run.write(i, rows), AVIERR_OK) << "frame " << i;
+    ASSERT_EQ(AVIFileFinish(run.file.get(), publishAt(run.path)), AVIERR_OK);
     run.release();
     const auto size = std::filesystem::file_size(run.path);
     const VideoStreamProbe probe = probeVideo(run.path);
