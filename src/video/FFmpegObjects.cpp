@@ -18,7 +18,7 @@ extern "C" void onAvLog(void *object, int level, const char *format, va_list arg
         return;
     char text[1024];
     std::vsnprintf(text, sizeof text, format, args);
-    if (capture) {
+    if (capture && capturedError.empty()) { // the first says why; later ones follow from it
         capturedError = text;
         while (!capturedError.empty() && (capturedError.back() == '\n' || capturedError.back() == '.'))
             capturedError.pop_back();

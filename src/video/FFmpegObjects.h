@@ -85,7 +85,7 @@ inline void requestKeyFrame(AVFrame *frame, bool key)
 // verbose) instead of standard error. Idempotent.
 void routeLogs();
 
-// Keeps the last error FFmpeg reports on this thread while it lives, so
+// Keeps the first error FFmpeg reports on this thread while it lives, so
 // that a refusal can be told in the library's own words ("width must be a
 // multiple of 4"). Not nested.
 class ErrorCapture {

@@ -116,6 +116,66 @@ bool playersWant420(const AVCodec *codec)
         || codec->id == AV_CODEC_ID_VP9;
 }
 
+// Sizes that compressors take but cannot write decodable frames for,
+// known by name so that the refusal says what would work.
+struct SizeRule {
+    const char *encoder;
+    int widthMultiple;
+};
+constexpr SizeRule kSizeRules[] = { { "speedhq", 16 }, { "zlib", 4 }, { "cljr", 4 } };
+
+std::string sizeRefusal(const AVCodec *codec, int width)
+{
+    for (const SizeRule &rule : kSizeRules)
+        if (std::strcmp(rule.encoder, codec->name) == 0 && width % rule.widthMultiple != 0)
+            return "needs a width that is a multiple of " + std::to_string(rule.widthMultiple);
+    return {};
+}
+
+// Encodes one grey frame and decodes it back; the reason when that fails.
+std::string roundTripRefusal(const AVCodec *codec, EncoderParams params)
+{
+    params.checkDecodes = false;
+    VideoEncoder encoder;
+    if (!encoder.open(codec, params))
+        return encoder.refusal();
+    const std::size_t stride = (std::size_t(params.width) * 3 + 3) & ~std::size_t(3);
+    const std::vector<std::uint8_t> grey(stride * std::size_t(params.height), 128);
+    ffmpeg::PacketPtr packet(av_packet_alloc());
+    ffmpeg::FramePtr frame(av_frame_alloc());
+    const AVCodec *decoder = avcodec_find_decoder(codec->id);
+    ffmpeg::CodecContextPtr context(decoder ? avcodec_alloc_context3(decoder) : nullptr);
+    if (!packet || !frame || !context)
+        return {}; // nothing to check with: the encoder is taken at its word
+    const ffmpeg::ErrorCapture capture;
+    context->width = params.width;
+    context->height = params.height;
+    context->codec_tag = encoder.context()->codec_tag;
+    context->bits_per_coded_sample = encoder.context()->bits_per_coded_sample;
+    if (encoder.context()->extradata_size > 0) {
+        context->extradata = static_cast<std::uint8_t *>(
+            av_mallocz(std::size_t(encoder.context()->extradata_size) + AV_INPUT_BUFFER_PADDING_SIZE));
+        if (!context->extradata)
+            return {};
+        std::memcpy(context->extradata, encoder.context()->extradata, std::size_t(encoder.context()->extradata_size));
+        context->extradata_size = encoder.context()->extradata_size;
+    }
+    std::string failure;
+    if (encoder.send(grey.data(), stride, 0, true) < 0 || encoder.flush() < 0)
+        failure = "cannot compress a frame of this size";
+    else if (encoder.receive(packet.get()) < 0)
+        failure = "cannot compress a frame of this size";
+    else if (avcodec_open2(context.get(), decoder, nullptr) < 0 || avcodec_send_packet(context.get(), packet.get()) < 0
+        || avcodec_send_packet(context.get(), nullptr) < 0 || avcodec_receive_frame(context.get(), frame.get()) < 0
+        || frame->width != params.width || frame->height != params.height)
+        failure = "writes frames of this size that do not decode";
+    if (failure.empty() && !capture.last().empty())
+        failure = "writes frames of this size that do not decode";
+    if (!failure.empty() && !capture.last().empty())
+        failure += " (" + capture.last() + ")";
+    return failure;
+}
+
 bool losslessOnly(const AVCodec *codec)
 {
     const AVCodecDescriptor *descriptor = avcodec_descriptor_get(codec->id);
@@ -240,6 +300,8 @@ bool VideoEncoder::open(const AVCodec *codec, const EncoderParams &params)
         sws_setColorspaceDetails(sws.get(), bt709, 1, bt709, 0, 0, 1 << 16, 1 << 16);
     }
     const ffmpeg::ErrorCapture capture;
+    if (std::string reason = sizeRefusal(codec, params.width); !reason.empty())
+        return refuse(reason);
     if (const int ret = avcodec_open2(context.get(), codec, nullptr); ret < 0) {
         const std::string said = capture.last();
         char text[AV_ERROR_MAX_STRING_SIZE] = {};
@@ -247,6 +309,11 @@ bool VideoEncoder::open(const AVCodec *codec, const EncoderParams &params)
         return refuse("refuses " + std::to_string(params.width) + " x " + std::to_string(params.height) + " at "
             + std::to_string(params.rate) + (params.scale != 1 ? "/" + std::to_string(params.scale) : "")
             + " frames per second: " + (said.empty() ? std::string(text) : said));
+    }
+    if (const AVCodecDescriptor *d = avcodec_descriptor_get(codec->id);
+        params.checkDecodes && d && (d->props & AV_CODEC_PROP_INTRA_ONLY)) {
+        if (std::string reason = roundTripRefusal(codec, params); !reason.empty())
+            return refuse(reason);
     }
     m_context = std::move(context);
     m_sws = std::move(sws);

@@ -22,6 +22,9 @@ struct EncoderParams {
     std::uint32_t keyFrameEvery = 1; // 0: the encoder's default
     std::uint32_t quality = kDefaultQuality;
     std::uint32_t bytesPerSecond = 0; // non-zero: this data rate instead of the quality
+    // Intra-only compressors encode one frame of this size and decode it
+    // back when opened: some take a size and write frames nothing decodes.
+    bool checkDecodes = true;
 };
 
 // The pixel format our 24-bit frames are converted to for this encoder: for a

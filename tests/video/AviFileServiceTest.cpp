@@ -2,6 +2,7 @@
 
 #include "MediaTools.h"
 #include "TestUtils.h"
+#include "video/FourCC.h"
 #include "video/VideoCompressors.h"
 
 #include <QString>
@@ -131,28 +132,41 @@ TEST(AviCommit, replacesTheTargetOnlyWhenFinished)
     }
 }
 
-// Each listed compressor, under its own code, makes a file that ffmpeg decodes.
-TEST(VideoCompressors, everyListedCompressorWritesADecodableFile)
+// Each listed compressor, under its own code, at awkward sizes (not a
+// multiple of 2, 4 or 16): a file that decodes cleanly to the frames
+// written, or a refusal before any file is made, with the reason in words.
+TEST(VideoCompressors, everyListedCompressorDecodesOrRefusesTheSize)
 {
-    TempDir dir;
     std::set<QString> codes;
     ICINFO info;
     for (std::uint32_t index = 0; ICInfo(ICTYPE_VIDEO, index, &info); ++index) {
-        const std::string code { char(info.fccHandler), char(info.fccHandler >> 8), char(info.fccHandler >> 16),
-            char(info.fccHandler >> 24) };
+        const std::string code = fourccBytes(info.fccHandler);
         EXPECT_TRUE(codes.insert(QString::fromStdString(code).toUpper()).second) << code << " twice";
-        AviRun run(dir / (std::to_string(index) + ".avi"));
-        run.info.dwRate = 25;
-        run.options.dwQuality = 7500;
-        EXPECT_EQ(run.prepare(64, 48, info.fccHandler), AVIERR_OK) << code;
-        for (int i = 0; i < 3; ++i)
-            EXPECT_EQ(run.write(i, frameBytes(64, 48)), AVIERR_OK) << code;
-        EXPECT_EQ(AVIFileFinish(run.file.get(), publishAt(run.path)), AVIERR_OK) << code;
-        run.release();
-        EXPECT_EQ(probeVideo(run.path).codecTag.substr(0, 3), code.substr(0, 3)) << code;
-        const DecodedVideo video = decodeVideo(run.path);
-        EXPECT_EQ(video.errors, "") << code;
-        EXPECT_EQ(video.bgr.size(), 64u * 48 * 3 * 3) << code;
+        for (const auto &[width, height] : { std::pair { 666, 500 }, { 667, 501 } }) {
+            SCOPED_TRACE(code + " " + std::to_string(width));
+            TempDir dir;
+            AviRun run(dir / "ANIM0000.AVI");
+            run.info.dwRate = 25;
+            run.options.dwQuality = 7500;
+            const int ret = run.prepare(width, height, info.fccHandler);
+            if (ret != AVIERR_OK) {
+                EXPECT_EQ(ret, AVIERR_COMPRESSOR);
+                EXPECT_TRUE(AVIFileError(run.file.get()).starts_with("the compressor '" + fourccText(info.fccHandler)))
+                    << AVIFileError(run.file.get());
+                run.release();
+                EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+                continue;
+            }
+            const auto rows = frameBytes(width, height);
+            for (int i = 0; i < 2; ++i)
+                EXPECT_EQ(run.write(i, rows), AVIERR_OK);
+            EXPECT_EQ(AVIFileFinish(run.file.get(), publishAt(run.path)), AVIERR_OK);
+            run.release();
+            EXPECT_EQ(probeVideo(run.path).codecTag.substr(0, 3), code.substr(0, 3));
+            const DecodedVideo video = decodeVideo(run.path);
+            EXPECT_EQ(video.errors, "");
+            EXPECT_EQ(video.bgr.size(), std::size_t(width) * height * 3 * 2);
+        }
     }
     EXPECT_FALSE(codes.empty());
 }
