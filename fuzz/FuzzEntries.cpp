@@ -53,3 +53,17 @@ int FuzzPicture(const std::uint8_t *data, std::size_t size)
     LoadPictureBytes(data + 1, size - 1, extensions[data[0] % std::size(extensions)], bitmap, TJpegOptions {});
     return 0;
 }
+
+int FuzzTiff(const std::uint8_t *data, std::size_t size)
+{
+    Bitmap24 bitmap;
+    LoadPictureBytes(data, size, "tif", bitmap, TJpegOptions {});
+    return 0;
+}
+
+int FuzzPng(const std::uint8_t *data, std::size_t size)
+{
+    Bitmap24 bitmap;
+    LoadPictureBytes(data, size, "png", bitmap, TJpegOptions {});
+    return 0;
+}

@@ -11,3 +11,7 @@ int FuzzBmp(const std::uint8_t *data, std::size_t size);
 int FuzzJpeg(const std::uint8_t *data, std::size_t size);
 // First byte: the extension (one of the formats that decode); the rest: the file.
 int FuzzPicture(const std::uint8_t *data, std::size_t size);
+// The file, read by the TIFF reader (libtiff) or the PNG reader (libspng),
+// with the general decoder behind for what they leave.
+int FuzzTiff(const std::uint8_t *data, std::size_t size);
+int FuzzPng(const std::uint8_t *data, std::size_t size);

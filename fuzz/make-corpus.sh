@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Makes the small seed corpus of the fuzz targets: fuzz/make-corpus.sh DIR
-# writes DIR/bmp, DIR/jpeg and DIR/picture. Pictures of 16 x 12 pixels, made
+# writes DIR/bmp, DIR/jpeg, DIR/picture, DIR/tiff and DIR/png. Pictures of 16 x 12 pixels, made
 # by ffmpeg, cjpeg and a few lines of Python for the BMP variants ffmpeg
 # does not write (palettes, RLE, bit fields, OS/2 headers).
 set -euo pipefail
 out=$1
-rm -rf "$out" && mkdir -p "$out"/{bmp,jpeg,picture,tmp}
+rm -rf "$out" && mkdir -p "$out"/{bmp,jpeg,picture,tiff,png,tmp}
 tmp=$out/tmp
 src=(-f lavfi -i "testsrc=size=16x12:rate=1" -frames:v 1)
 ff() { ffmpeg -loglevel error -y "${src[@]}" "$@"; }
@@ -68,5 +68,14 @@ for f in "$tmp"/*.* "$out"/bmp/rle8.bmp; do
   [ "$f" = "$out/bmp/rle8.bmp" ] && ext=rle
   { printf "\\x$(printf %02x "$(index "$ext")")"; cat "$f"; } >"$out/picture/$(basename "$f").$ext"
 done
+# TIFF and PNG targets: the files alone, in the variants ffmpeg writes.
+for c in raw lzw deflate packbits; do
+  for p in rgb24 rgb48le gray gray16le pal8 rgba monob; do
+    ffmpeg -loglevel error -y "${src[@]}" -pix_fmt "$p" -compression_algo "$c" "$out/tiff/$p-$c.tif" 2>/dev/null || true
+  done
+done
+for p in rgb24 rgb48be rgba rgba64be gray gray16be ya8 pal8 monob; do
+  ff -pix_fmt "$p" "$out/png/$p.png" 2>/dev/null || true
+done
 rm -rf "$tmp"
-echo "seeds: $(ls "$out/bmp" | wc -l) bmp, $(ls "$out/jpeg" | wc -l) jpeg, $(ls "$out/picture" | wc -l) picture"
+echo "seeds: $(ls "$out/bmp" | wc -l) bmp, $(ls "$out/jpeg" | wc -l) jpeg, $(ls "$out/picture" | wc -l) picture, $(ls "$out/tiff" | wc -l) tiff, $(ls "$out/png" | wc -l) png"

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs one fuzz target for a set time, in one process (one core):
-#   fuzz/run.sh bmp|jpeg|picture SECONDS [more libFuzzer options]
+#   fuzz/run.sh bmp|jpeg|picture|tiff|png SECONDS [more libFuzzer options]
 # New inputs collect in build/fuzz/corpus/TARGET; an input that fails is
 # saved as fuzz/findings/TARGET-crash-... (copy it to tests/fuzz/TARGET/ so
 # that the normal test suite runs it from then on).

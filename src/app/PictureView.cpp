@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstring>
 #include <new>
+#include <utility>
 
 PictureView::PictureView(QWidget *parent)
     : QWidget(parent)
@@ -55,7 +56,8 @@ void PictureView::paintEvent(QPaintEvent *event)
     const int y0 = part.top() - picture.top();
     const int last = part.width() - 1;
     for (int y = 0; y < part.height(); ++y) {
-        const std::uint8_t *in = m_display.scanLine(y0 + y) + 3 * std::size_t(x0);
+        // Read through a const view: a shared picture stays shared.
+        const std::uint8_t *in = std::as_const(m_display).scanLine(y0 + y) + 3 * std::size_t(x0);
         auto *out = reinterpret_cast<std::uint32_t *>(m_paintBuffer.scanLine(y));
         static_assert(std::endian::native == std::endian::little);
         // Blue, green, red in memory are the low three bytes of the screen's

@@ -19,6 +19,9 @@ public:
     Bitmap24 &DisplayBitmap() override { return m_display; }
     const Bitmap24 &DisplayBitmap() const { return m_display; }
     void ShowFrame(const Bitmap24 &bitmap) override;
+    // The same without a copy: the shown picture shares the bitmap's pixels
+    // until either is drawn into (the panorama is then held once).
+    void SharePicture(const Bitmap24 &bitmap) { m_display.share(bitmap); }
     void RepaintNow() override { repaint(); }
 
     bool CenterInWindow() const { return m_center; }

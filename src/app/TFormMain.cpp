@@ -3,6 +3,7 @@
 #include "anim/AnimSettings.h"
 #include "app/BrowseForFolder.h"
 #include "app/CommandPanel.h"
+#include "app/PictureLoadFeedback.h"
 #include "app/PictureView.h"
 #include "common/ProgramInfo.h"
 #include "common/TextFormat.h"
@@ -24,6 +25,7 @@
 
 #include <cstdlib>
 #include <exception>
+#include <memory>
 
 namespace {
 
@@ -216,6 +218,10 @@ bool TFormMain::FormKeyDown(int key)
 {
     if (key != Qt::Key_Escape)
         return false;
+    if (m_load) {
+        m_load->cancel();
+        return true;
+    }
     const QRect outer = frameGeometry();
     const TRect &area = m_view->DrawArea();
     PopupMenu->popup(QPoint(
@@ -248,17 +254,42 @@ void TFormMain::Menu_FileOpenClick()
 
 void TFormMain::OpenChosenPicture(const std::string &fileName)
 {
-    // The shown copy of the previous panorama goes first, as the panorama
-    // itself does: two large pictures never coexist.
-    m_view->DisplayBitmap().clear();
-    if (m_panorama.Open(fileName, m_services, m_jpegOptions))
+    // An open asked for while a picture loads (the load handles messages)
+    // waits for that load to end.
+    if (m_load)
+        return;
+    const QString statusBefore = StatusText();
+    PictureLoadFeedback feedback(fileName, m_services, [this](const std::string &text) { setStatus(text); });
+    PictureLoadResult result;
+    bool opened = false;
+    {
+        m_load = &feedback;
+        const std::unique_ptr<PictureLoadFeedback *, void (*)(PictureLoadFeedback **)> loading(
+            &m_load, [](PictureLoadFeedback **load) { *load = nullptr; });
+        // The shown picture shares the panorama's pixels: letting the
+        // panorama go frees them only once the view lets go too.
+        opened = m_panorama.Open(fileName, m_services, m_jpegOptions, &result, feedback.cancelCheck(),
+            feedback.progress(), [this] { m_view->DisplayBitmap().clear(); });
+    }
+    if (result.error == PictureError::Interrupted && !m_panorama.Picture.isEmpty()) {
+        // Cancelled: the previous picture stays, as shown.
+        setStatus("Chargement annulé");
+        return;
+    }
+    if (opened)
         ScrollBox1->Rules().state().EditSrcName
             = QFileInfo(QString::fromStdString(fileName)).absoluteFilePath().toStdString();
     ScrollBox1->RefreshPanel(false, m_panorama.Picture);
     ScrollBox1->Rules().setScrollType(
         m_panorama.Picture.width() > m_panorama.Picture.height() ? ScrollHorizontal : ScrollVertical);
     ScrollBox1->ApplyPanelState();
-    m_view->ShowFrame(m_panorama.Picture);
+    m_view->SharePicture(m_panorama.Picture);
+    if (!opened && !fileName.empty())
+        setStatus(result.error == PictureError::Interrupted
+                ? std::string("Chargement annulé")
+                : formatText("Image non chargée : %s", { PictureErrorText(result) }));
+    else if (feedback.showedProgress())
+        setStatus(statusBefore.toStdString());
     m_view->repaint();
 }
 
@@ -266,7 +297,7 @@ void TFormMain::Menu_FileWipeClick()
 {
     m_panorama.Wipe();
     ScrollBox1->RefreshPanel(false, m_panorama.Picture);
-    m_view->ShowFrame(m_panorama.Picture);
+    m_view->SharePicture(m_panorama.Picture);
     m_view->repaint();
 }
 

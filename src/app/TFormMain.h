@@ -12,6 +12,7 @@
 #include <string>
 
 class CommandPanel;
+class PictureLoadFeedback;
 class PictureView;
 class QAction;
 class QLabel;
@@ -45,10 +46,14 @@ public:
     void LeaveFullScreen();
     void RunAnimation(bool test);
     // Open steps after the dialog: load the chosen file (empty: none), refresh
-    // the panel, pick the scroll type from the picture's shape, show it.
+    // the panel, pick the scroll type from the picture's shape, show it. A
+    // long load shows its progress on the status line; Escape cancels it and
+    // keeps the previous picture.
     void OpenChosenPicture(const std::string &fileName);
+    bool IsLoading() const { return m_load != nullptr; }
     QString StatusText() const;
-    // Escape opens the context menu at the centre of the drawing area.
+    // Escape opens the context menu at the centre of the drawing area, or
+    // cancels the picture being loaded.
     bool FormKeyDown(int key);
 
 signals:
@@ -118,6 +123,7 @@ private:
     RunContext m_run;
     Panorama m_panorama;
     PictureView *m_view;
+    PictureLoadFeedback *m_load = nullptr; // while a picture loads
     CommandPanel *ScrollBox1;
     QLabel *StatusBar1Text;
     AviProgressRelay m_aviProgress;

@@ -1,5 +1,7 @@
 #include "common/Bitmap24.h"
 
+#include "common/MemoryBudget.h"
+
 #include <algorithm>
 #include <cstring>
 #include <new>
@@ -43,9 +45,34 @@ Bitmap24 &Bitmap24::operator=(Bitmap24 &&other) noexcept
     return *this;
 }
 
+namespace {
+
+// Below this a block is taken without asking the system what is free.
+constexpr std::size_t kCheckedAllocation = std::size_t(64) << 20;
+
+std::shared_ptr<std::uint8_t[]> allocate(std::size_t bytes)
+{
+    MemoryShortage shortage;
+    if (bytes >= kCheckedAllocation && !MemoryFits(bytes, shortage))
+        return {};
+    std::unique_ptr<std::uint8_t[]> data(new (std::nothrow) std::uint8_t[bytes]);
+    if (!data)
+        return {};
+    return std::shared_ptr<std::uint8_t[]>(std::move(data));
+}
+
+} // namespace
+
 bool Bitmap24::sizeAllowed(std::int64_t width, std::int64_t height)
 {
-    return width >= 0 && height >= 0 && width <= kMaxPixels && height <= kMaxPixels && width * height <= kMaxPixels;
+    return width >= 0 && height >= 0 && width <= kMaxSide && height <= kMaxSide;
+}
+
+std::uint64_t Bitmap24::bytesFor(std::int64_t width, std::int64_t height)
+{
+    if (!sizeAllowed(width, height))
+        return 0;
+    return std::uint64_t(strideFor(int(width))) * std::uint64_t(height);
 }
 
 bool Bitmap24::resize(int width, int height)
@@ -54,12 +81,15 @@ bool Bitmap24::resize(int width, int height)
         return false;
     const std::size_t stride = strideFor(width);
     const std::size_t bytes = stride * std::size_t(height);
-    if (width == m_width && height == m_height)
+    const bool shared = m_data && m_data.use_count() > 1;
+    if (width == m_width && height == m_height && !shared)
         return true;
     if (bytes == 0) {
         m_data.reset();
-    } else if (bytes != byteCount()) {
-        std::unique_ptr<std::uint8_t[]> data(new (std::nothrow) std::uint8_t[bytes]);
+    } else if (bytes != byteCount() || shared) {
+        // Shared pixels stay alive with their other user: nothing is freed
+        // by letting them go first.
+        std::shared_ptr<std::uint8_t[]> data = allocate(bytes);
         if (!data)
             return false;
         m_data = std::move(data);
@@ -72,6 +102,25 @@ bool Bitmap24::resize(int width, int height)
         for (int y = 0; y < height; ++y)
             std::memset(scanLine(y) + std::size_t(width) * 3, 0, pad);
     return true;
+}
+
+void Bitmap24::share(const Bitmap24 &other)
+{
+    if (this == &other)
+        return;
+    m_width = other.m_width;
+    m_height = other.m_height;
+    m_stride = other.m_stride;
+    m_data = other.m_data;
+}
+
+void Bitmap24::makeOwnCopy()
+{
+    std::shared_ptr<std::uint8_t[]> data = allocate(byteCount());
+    if (!data)
+        throw std::bad_alloc();
+    std::memcpy(data.get(), m_data.get(), byteCount());
+    m_data = std::move(data);
 }
 
 void Bitmap24::clear()

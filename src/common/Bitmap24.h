@@ -9,12 +9,18 @@
 // multiple of 4 bytes (the layout of a BMP row, so rows can be written as they
 // stand). A 0 x 0 bitmap is the "no picture" state.
 //
-// Allocation is bounded: a size above kMaxPixels, or negative, is refused
-// (resize returns false and the bitmap keeps its previous content), so a
-// hostile header can never ask for a huge block.
+// Allocation is bounded: a side above kMaxSide, a negative one, or a size
+// whose rows do not fit in the memory available now is refused (resize
+// returns false and the bitmap keeps its previous content), so a hostile
+// header can never ask for a huge block.
+//
+// Copies are deep. share() makes a bitmap use another's pixels until either
+// is written to: every non-const access to the pixels (bits, scanLine) first
+// gives the bitmap its own copy if the pixels are shared. Not thread-safe.
 class Bitmap24 {
 public:
-    static constexpr std::int64_t kMaxPixels = std::int64_t(1) << 29; // 512 Mpx, 1.5 GB
+    // Each side; 3 bytes a pixel times this still fits an int stride.
+    static constexpr std::int64_t kMaxSide = std::int64_t(1) << 24;
 
     Bitmap24() = default;
     Bitmap24(const Bitmap24 &other);
@@ -23,14 +29,22 @@ public:
     Bitmap24 &operator=(Bitmap24 &&other) noexcept;
     ~Bitmap24() = default;
 
+    // Sides within 0..kMaxSide (no memory check).
     static bool sizeAllowed(std::int64_t width, std::int64_t height);
+    // The bytes of the rows of a picture of that size.
+    static std::uint64_t bytesFor(std::int64_t width, std::int64_t height);
     static std::size_t strideFor(int width) { return (std::size_t(width) * 3 + 3) & ~std::size_t(3); }
 
     // New size; content undefined (not cleared) except for the row padding,
     // which is always zero. Returns false, changing nothing, when the size is
-    // negative, above the limit or cannot be allocated.
+    // negative, above the limit or cannot be allocated. Shared pixels are
+    // let go, not copied.
     bool resize(int width, int height);
     void clear(); // back to 0 x 0, memory released
+
+    // Uses other's pixels, copy on write; they are freed with the last user.
+    void share(const Bitmap24 &other);
+    bool sharesWith(const Bitmap24 &other) const { return m_data && m_data == other.m_data; }
 
     int width() const { return m_width; }
     int height() const { return m_height; }
@@ -38,9 +52,17 @@ public:
     std::size_t stride() const { return m_stride; }
     std::size_t byteCount() const { return m_stride * std::size_t(m_height); }
 
-    std::uint8_t *bits() { return m_data.get(); }
+    std::uint8_t *bits()
+    {
+        detach();
+        return m_data.get();
+    }
     const std::uint8_t *bits() const { return m_data.get(); }
-    std::uint8_t *scanLine(int y) { return m_data.get() + std::size_t(y) * m_stride; }
+    std::uint8_t *scanLine(int y)
+    {
+        detach();
+        return m_data.get() + std::size_t(y) * m_stride;
+    }
     const std::uint8_t *scanLine(int y) const { return m_data.get() + std::size_t(y) * m_stride; }
 
     void fill(std::uint8_t blue, std::uint8_t green, std::uint8_t red);
@@ -52,8 +74,16 @@ public:
     bool operator==(const Bitmap24 &other) const;
 
 private:
+    // Own copy of shared pixels before a write; throws std::bad_alloc.
+    void detach()
+    {
+        if (m_data && m_data.use_count() > 1)
+            makeOwnCopy();
+    }
+    void makeOwnCopy();
+
     int m_width = 0;
     int m_height = 0;
     std::size_t m_stride = 0;
-    std::unique_ptr<std::uint8_t[]> m_data;
+    std::shared_ptr<std::uint8_t[]> m_data;
 };

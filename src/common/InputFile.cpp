@@ -1,9 +1,12 @@
 #include "common/InputFile.h"
 
+#include "common/MemoryBudget.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <limits>
 #include <new>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -117,7 +120,9 @@ void FileBytes::read(InputFile &file, std::uint64_t maxBytes, const CancelCheck 
     }
     m_identity = file.identity();
     const std::uint64_t size = file.size();
-    if (size > maxBytes || size > kMaxBytes) {
+    MemoryShortage shortage;
+    if (size > maxBytes || size > kMaxBytes || size > std::numeric_limits<std::size_t>::max() - kPadding
+        || !MemoryFits(size + kPadding, shortage)) {
         m_error = FileError::TooLarge;
         return;
     }

@@ -65,13 +65,13 @@ private:
 // A whole file read into memory (no mapping: a file cut by another program
 // while it is decoded cannot pull the memory away). Files above maxBytes are
 // refused before anything is read. kPadding zero bytes follow the data, for
-// decoders that read a little past the end.
+// decoders that read a little past the end. A file that does not fit in
+// the memory available is refused as TooLarge.
 class FileBytes {
 public:
     static constexpr std::size_t kPadding = 64;
-    // 2 GB less a margin: the largest packet FFmpeg takes, and far above any
-    // compressed picture of Bitmap24's largest size.
-    static constexpr std::uint64_t kMaxBytes = (std::uint64_t(2047) << 20);
+    // No bound but the memory.
+    static constexpr std::uint64_t kMaxBytes = ~std::uint64_t(0) - kPadding;
 
     FileBytes(InputFile &file, std::uint64_t maxBytes = kMaxBytes, const CancelCheck &cancelled = {});
     explicit FileBytes(const std::string &fileName, std::uint64_t maxBytes = kMaxBytes);

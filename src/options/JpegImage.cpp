@@ -3,8 +3,11 @@
 #include "common/Bitmap24.h"
 #include "common/InputFile.h"
 #include "common/Log.h"
+#include "common/MemoryBudget.h"
 #include "platform/JpegCompressor.h"
 
+#include <algorithm>
+#include <climits>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
@@ -39,9 +42,8 @@ constexpr std::int64_t kOutputPassWork = 2;
 constexpr int kTooManyScansCode = JMSG_LASTMSGCODE;
 constexpr int kTooMuchWorkCode = JMSG_LASTMSGCODE + 1;
 constexpr int kInterruptedCode = JMSG_LASTMSGCODE + 2;
-// libjpeg's own work memory (coefficient buffers of progressive files):
-// enough for the largest Bitmap24 picture with 4:2:0 chroma.
-constexpr long kMaxLibraryMemory = long(Bitmap24::kMaxPixels * 4);
+// Bytes of a file besides its blocks (headers, tables).
+constexpr std::int64_t kHeaderSlack = 65536;
 // Rows decoded per libjpeg call.
 constexpr int kBatchRows = 16;
 
@@ -270,7 +272,9 @@ Outcome decodeProtected(DecodeJob &job)
     if (setjmp(job.err.jump))
         return Outcome::LibraryError;
     jpeg_create_decompress(&cinfo);
-    cinfo.mem->max_memory_to_use = kMaxLibraryMemory;
+    // libjpeg's own work memory (coefficient buffers of progressive files):
+    // what the machine has now.
+    cinfo.mem->max_memory_to_use = long(std::min<std::uint64_t>(AvailableMemory(), LONG_MAX));
     job.progress.pub.progress_monitor = onProgress;
     cinfo.progress = &job.progress.pub;
     job.progress.lastScan = 0;
@@ -304,7 +308,10 @@ Outcome decodeProtected(DecodeJob &job)
     job.mode = quantize ? RowMode::Indexed : cmyk ? RowMode::Cmyk : RowMode::Direct;
 
     jpeg_calc_output_dimensions(&cinfo);
-    if (!Bitmap24::sizeAllowed(cinfo.output_width, cinfo.output_height))
+    // Every block costs at least one bit of the file (its DC code): a header
+    // announcing more blocks than that is hostile, refused before decoding.
+    if (!Bitmap24::sizeAllowed(cinfo.output_width, cinfo.output_height)
+        || pictureBlocks > 8 * (std::int64_t(job.size) + kHeaderSlack))
         return Outcome::TooLarge;
     if (!job.target->resize(int(cinfo.output_width), int(cinfo.output_height)))
         return Outcome::OutOfMemory;
@@ -371,10 +378,11 @@ JpegError::Kind JpegError::kind() const
     }
 }
 
-JpegTooLarge::JpegTooLarge(std::int64_t width, std::int64_t height)
+JpegTooLarge::JpegTooLarge(std::int64_t width, std::int64_t height, bool memory)
     : std::runtime_error("JPEG picture too large")
     , m_width(width)
     , m_height(height)
+    , m_memory(memory)
 {
 }
 
@@ -435,8 +443,9 @@ void TJPEGImage::decode(
         target.clear();
         throw JpegTooLarge(width, height);
     case Outcome::OutOfMemory:
+        // Too large for the memory there is: the size tells how much it needs.
         target.clear();
-        throw std::bad_alloc();
+        throw JpegTooLarge(width, height, true);
     }
 }
 

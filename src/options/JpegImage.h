@@ -30,16 +30,20 @@ private:
     std::string m_libraryText;
 };
 
-// A picture above Bitmap24's limit, refused before its pixels are decoded.
+// A picture above Bitmap24's side limit or with more blocks than its file
+// can hold, or (memory()) whose rows do not fit in the memory available:
+// refused before its pixels are decoded.
 class JpegTooLarge : public std::runtime_error {
 public:
-    JpegTooLarge(std::int64_t width, std::int64_t height);
+    JpegTooLarge(std::int64_t width, std::int64_t height, bool memory = false);
     std::int64_t width() const { return m_width; }
     std::int64_t height() const { return m_height; }
+    bool memory() const { return m_memory; }
 
 private:
     std::int64_t m_width;
     std::int64_t m_height;
+    bool m_memory;
 };
 
 // The JPEG picture object: takes a copy of the JPEG settings when it is

@@ -1,6 +1,7 @@
 #include "picture/FFmpegPictureDecoder.h"
 
 #include "common/Bitmap24.h"
+#include "common/MemoryBudget.h"
 #include "picture/LibraryMessages.h"
 #include "video/FFmpegObjects.h"
 
@@ -151,7 +152,9 @@ bool decodeWithFFmpeg(const std::uint8_t *data, std::size_t size, const char *de
         result.error = PictureError::OutOfMemory;
         return false;
     }
-    context->max_pixels = Bitmap24::kMaxPixels; // the decoder checks before allocating
+    // The decoder checks before allocating: at least 4 bytes a pixel for its
+    // frame, within the memory there is now.
+    context->max_pixels = std::int64_t(std::min<std::uint64_t>(AvailableMemory() / 4, INT64_MAX));
     if (avcodec_open2(context.get(), codec, nullptr) < 0)
         return false;
     // The packet refers to the caller's bytes, padding included: no copy.

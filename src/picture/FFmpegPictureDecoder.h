@@ -13,7 +13,7 @@ class Bitmap24;
 // "psd", "targa", "photocd"...), the whole file being one packet. data must
 // be followed by FileBytes::kPadding readable zero bytes (FileBytes gives
 // them), so the packet is handed over without a copy. The decoder refuses
-// pictures above Bitmap24's limit before allocating; alpha is composited on
+// pictures that do not fit in the memory available before allocating; alpha is composited on
 // black a band of rows at a time; the first picture is taken.
 // Returns false (target empty, result telling why) on any failure.
 bool decodeWithFFmpeg(const std::uint8_t *data, std::size_t size, const char *decoderName, Bitmap24 &target,

@@ -1,15 +1,37 @@
 #include "picture/Panorama.h"
 
 #include "picture/PictureLoader.h"
+#include "platform/BusyCursor.h"
 
-bool Panorama::Open(const std::string &fileName, BusyCursors &cursors, const TJpegOptions &jpegOptions)
+bool Panorama::Open(const std::string &fileName, BusyCursors &cursors, const TJpegOptions &jpegOptions,
+    PictureLoadResult *resultOut, const CancelCheck &cancelled, const LoadProgress &progress,
+    const std::function<void()> &makeRoom)
 {
-    Wipe();
-    PictureLoadResult loaded;
-    if (fileName.empty() || !LoadPicture(Picture, fileName, cursors, jpegOptions, &loaded))
+    PictureLoadResult local;
+    PictureLoadResult &result = resultOut ? *resultOut : local;
+    result = {};
+    if (fileName.empty()) {
+        Wipe();
         return false;
-    File = loaded.file;
-    return true;
+    }
+    const ScopedBusyCursor busy(cursors, BusyCursors::Cursor::HourGlass);
+    Bitmap24 picture;
+    bool ok = LoadPictureFile(fileName, picture, jpegOptions, &result, cancelled, progress);
+    if (!ok && result.error == PictureError::OutOfMemory && !Picture.isEmpty()) {
+        // Two large pictures do not fit together: the previous one goes.
+        if (makeRoom)
+            makeRoom();
+        Wipe();
+        ok = LoadPictureFile(fileName, picture, jpegOptions, &result, cancelled, progress);
+    }
+    if (ok) {
+        Picture = std::move(picture);
+        File = result.file;
+        return true;
+    }
+    if (result.error != PictureError::Interrupted)
+        Wipe();
+    return false;
 }
 
 void Panorama::Wipe()

@@ -2,7 +2,10 @@
 
 #include "common/Bitmap24.h"
 #include "common/InputFile.h"
+#include "picture/PictureError.h"
+#include "picture/PictureSource.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -15,9 +18,15 @@ struct Panorama {
     Bitmap24 Picture;
     std::optional<FileIdentity> File;
 
-    // Drops the previous picture first (two large pictures never coexist),
-    // then loads the file under the busy cursor; false, with no picture, when
-    // it cannot be read.
-    bool Open(const std::string &fileName, BusyCursors &cursors, const TJpegOptions &jpegOptions);
+    // Loads the file under the busy cursor. The previous picture stays while
+    // the new one is read, when the memory allows both: a load that does not
+    // fit beside it calls makeRoom (to let go of copies held elsewhere),
+    // drops it and tries again. A cancelled load (cancelled said true)
+    // leaves the previous picture as it was, when it was kept; any other
+    // failure, and an empty file name, leaves no picture. result (may be
+    // null) tells why.
+    bool Open(const std::string &fileName, BusyCursors &cursors, const TJpegOptions &jpegOptions,
+        PictureLoadResult *result = nullptr, const CancelCheck &cancelled = {}, const LoadProgress &progress = {},
+        const std::function<void()> &makeRoom = {});
     void Wipe();
 };

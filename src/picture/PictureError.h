@@ -11,8 +11,8 @@ enum class PictureError {
     File, // the file itself: see fileError
     UnknownFormat, // no decoder for the extension
     Damaged, // the data do not decode (cut short, corrupt, not of that format)
-    TooLarge, // above Bitmap24's limit, or more decoding work than such a picture needs
-    OutOfMemory,
+    TooLarge, // a side above Bitmap24's limit, or more decoding work than such a picture needs
+    OutOfMemory, // see memoryNeeded and memoryAvailable when known
     Interrupted, // the caller's cancel check said stop
 };
 
@@ -22,9 +22,13 @@ struct PictureLoadResult {
     int systemError = 0;
     std::int64_t width = 0; // the size the file announces, when known
     std::int64_t height = 0;
+    std::uint64_t memoryNeeded = 0; // when the picture did not fit: bytes it needs
+    std::uint64_t memoryAvailable = 0; // and what there was
     FileIdentity file; // the file that was read
+    std::string decoder; // which decoder read it ("libtiff", "Qt png"...)
     std::string detail; // the decoder's own words, for the log
 };
 
-// "not found", "damaged data", "too large (70000 × 70000)"...
+// "not found", "damaged data", "too large (70000 × 70000)", "needs 5.8 GB of
+// memory, 3.1 GB available"...
 std::string PictureErrorText(const PictureLoadResult &result);

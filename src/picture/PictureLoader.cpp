@@ -1,11 +1,16 @@
 #include "picture/PictureLoader.h"
 
 #include "common/Bitmap24.h"
+#include "common/Log.h"
+#include "common/MemoryBudget.h"
 #include "options/JpegImage.h"
 #include "picture/BmpReader.h"
 #include "picture/FFmpegPictureDecoder.h"
 #include "picture/PictureRegistry.h"
+#include "picture/PictureSource.h"
+#include "picture/PngDecoder.h"
 #include "picture/QtPictureDecoder.h"
+#include "picture/TiffDecoder.h"
 #include "platform/BusyCursor.h"
 
 #include <utility>
@@ -37,15 +42,21 @@ bool decodeBytes(const PictureFormat &format, const std::uint8_t *data, std::siz
             const FileIdentity file = result.file;
             result = reader.result();
             result.file = file;
+            result.decoder = "BMP reader";
             return ok;
         }
         case PictureDecoder::Jpeg:
+            result.decoder = "libjpeg";
             // The picture object takes the JPEG options in force now.
             TJPEGImage(jpegOptions).decode(data, size, target, cancelled);
             return true;
         case PictureDecoder::Qt:
+        case PictureDecoder::Tiff: // what libtiff left to the plug-in
+        case PictureDecoder::Png:
+            result.decoder = "Qt " + format.codec;
             return decodeWithQt(data, size, format.codec.c_str(), target, result, cancelled);
         case PictureDecoder::FFmpeg:
+            result.decoder = "FFmpeg " + format.codec;
             return decodeWithFFmpeg(data, size, format.codec.c_str(), target, result, cancelled);
         case PictureDecoder::None:
             break;
@@ -54,7 +65,7 @@ bool decodeBytes(const PictureFormat &format, const std::uint8_t *data, std::siz
     } catch (const JpegTooLarge &e) {
         result.width = e.width();
         result.height = e.height();
-        return failed(result, PictureError::TooLarge);
+        return failed(result, e.memory() ? PictureError::OutOfMemory : PictureError::TooLarge);
     } catch (const JpegError &e) {
         if (e.kind() == JpegError::Interrupted)
             return failed(result, PictureError::Interrupted);
@@ -68,6 +79,62 @@ bool decodeBytes(const PictureFormat &format, const std::uint8_t *data, std::siz
     }
 }
 
+bool streams(const PictureFormat &format)
+{
+    return format.decoder == PictureDecoder::Tiff || format.decoder == PictureDecoder::Png;
+}
+
+// The streaming decoders: Unhandled when the general ones are to try.
+DecodeOutcome decodeStream(const PictureFormat &format, PictureSource &source, Bitmap24 &target,
+    PictureLoadResult &result, const CancelCheck &cancelled, const LoadProgress &progress)
+{
+    DecodeControl control(cancelled, progress);
+    try {
+        if (format.decoder == PictureDecoder::Tiff)
+            return decodeWithLibtiff(source, target, result, control);
+        return decodeWithSpng(source, target, result, control);
+    } catch (const std::bad_alloc &) {
+        target.clear();
+        result.error = PictureError::OutOfMemory;
+        return DecodeOutcome::Failed;
+    }
+}
+
+// What the general decoder is told of a variant the streaming one leaves.
+void noteFallback(PictureLoadResult &result)
+{
+    LogLine("picture", result.decoder + ": " + result.detail);
+    const FileIdentity file = result.file;
+    result = {};
+    result.file = file;
+}
+
+// A decoder that ran out of memory after the picture's size was known: say
+// how much its rows need and how much there is.
+void explainMemory(PictureLoadResult &result)
+{
+    if (result.error == PictureError::OutOfMemory && result.memoryNeeded == 0 && result.width > 0 && result.height > 0
+        && Bitmap24::sizeAllowed(result.width, result.height)) {
+        result.memoryNeeded = Bitmap24::bytesFor(result.width, result.height);
+        result.memoryAvailable = AvailableMemory();
+    }
+}
+
+bool finish(const std::string &name, bool ok, Bitmap24 &picture, Bitmap24 &target, PictureLoadResult &result)
+{
+    if (!ok || picture.isEmpty()) {
+        if (result.error == PictureError::None)
+            result.error = PictureError::Damaged;
+        explainMemory(result);
+        return false;
+    }
+    LogLine("picture",
+        name + ": " + std::to_string(picture.width()) + " × " + std::to_string(picture.height()) + ", read by "
+            + result.decoder);
+    target = std::move(picture);
+    return true;
+}
+
 } // namespace
 
 bool LoadPictureFile(const std::string &fileName, Bitmap24 &target, const TJpegOptions &jpegOptions)
@@ -76,7 +143,7 @@ bool LoadPictureFile(const std::string &fileName, Bitmap24 &target, const TJpegO
 }
 
 bool LoadPictureFile(const std::string &fileName, Bitmap24 &target, const TJpegOptions &jpegOptions,
-    PictureLoadResult *resultOut, const CancelCheck &cancelled)
+    PictureLoadResult *resultOut, const CancelCheck &cancelled, const LoadProgress &progress)
 {
     PictureLoadResult local;
     PictureLoadResult &result = resultOut ? *resultOut : local;
@@ -100,21 +167,33 @@ bool LoadPictureFile(const std::string &fileName, Bitmap24 &target, const TJpegO
         ok = reader.load(file, picture, cancelled);
         result = reader.result();
         result.file = file.identity();
-    } else {
-        const FileBytes bytes(file, FileBytes::kMaxBytes, cancelled);
-        if (!bytes.isOpen()) {
-            if (bytes.error() == FileError::Interrupted)
-                return failed(result, PictureError::Interrupted);
-            result.fileError = bytes.error();
-            result.systemError = bytes.systemError();
-            return failed(result, PictureError::File);
-        }
-        ok = decodeBytes(*format, bytes.data(), bytes.size(), picture, jpegOptions, result, cancelled);
+        result.decoder = "BMP reader";
+        return finish(fileName, ok, picture, target, result);
     }
-    if (!ok || picture.isEmpty())
-        return failed(result, result.error == PictureError::None ? PictureError::Damaged : result.error);
-    target = std::move(picture);
-    return true;
+    if (streams(*format)) {
+        FileSource source(file);
+        const DecodeOutcome outcome = decodeStream(*format, source, picture, result, cancelled, progress);
+        if (outcome != DecodeOutcome::Unhandled)
+            return finish(fileName, outcome == DecodeOutcome::Decoded, picture, target, result);
+        noteFallback(result);
+    }
+    const FileBytes bytes(file, FileBytes::kMaxBytes, cancelled);
+    if (!bytes.isOpen()) {
+        if (bytes.error() == FileError::Interrupted)
+            return failed(result, PictureError::Interrupted);
+        if (bytes.error() == FileError::TooLarge) {
+            // Not the file's fault: the memory's.
+            MemoryShortage shortage { file.size() + FileBytes::kPadding, AvailableMemory() };
+            result.memoryNeeded = shortage.needed;
+            result.memoryAvailable = shortage.available;
+            return failed(result, PictureError::OutOfMemory);
+        }
+        result.fileError = bytes.error();
+        result.systemError = bytes.systemError();
+        return failed(result, PictureError::File);
+    }
+    ok = decodeBytes(*format, bytes.data(), bytes.size(), picture, jpegOptions, result, cancelled);
+    return finish(fileName, ok, picture, target, result);
 }
 
 bool LoadPictureBytes(const std::uint8_t *data, std::size_t size, const std::string &extension, Bitmap24 &target,
@@ -136,10 +215,15 @@ bool LoadPictureBytes(const std::uint8_t *data, std::size_t size, const std::str
     if (size)
         std::memcpy(padded.data(), data, size);
     Bitmap24 picture;
-    if (!decodeBytes(*format, padded.data(), size, picture, jpegOptions, result, {}) || picture.isEmpty())
-        return failed(result, result.error == PictureError::None ? PictureError::Damaged : result.error);
-    target = std::move(picture);
-    return true;
+    if (streams(*format)) {
+        MemorySource source(padded.data(), size);
+        const DecodeOutcome outcome = decodeStream(*format, source, picture, result, {}, {});
+        if (outcome != DecodeOutcome::Unhandled)
+            return finish("picture", outcome == DecodeOutcome::Decoded, picture, target, result);
+        noteFallback(result);
+    }
+    const bool ok = decodeBytes(*format, padded.data(), size, picture, jpegOptions, result, {});
+    return finish("picture", ok, picture, target, result);
 }
 
 std::string PictureErrorText(const PictureLoadResult &result)
@@ -158,6 +242,8 @@ std::string PictureErrorText(const PictureLoadResult &result)
             return "too large (" + std::to_string(result.width) + " × " + std::to_string(result.height) + ")";
         return "too large";
     case PictureError::OutOfMemory:
+        if (result.memoryNeeded > 0)
+            return MemoryShortageText({ result.memoryNeeded, result.memoryAvailable });
         return "not enough memory";
     case PictureError::Interrupted:
         return "interrupted";

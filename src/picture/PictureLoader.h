@@ -2,6 +2,7 @@
 
 #include "common/InputFile.h"
 #include "picture/PictureError.h"
+#include "picture/PictureSource.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -20,11 +21,15 @@ struct TJpegOptions;
 // aside and moved into target only on success (a caller that wants the old
 // picture gone during the load clears it first).
 bool LoadPictureFile(const std::string &fileName, Bitmap24 &target, const TJpegOptions &jpegOptions);
-// The same, telling why a load failed and which file was read (result may
-// be null); cancelled is asked now and then, true ends the load as
-// PictureError::Interrupted.
+// The same, telling why a load failed, which file was read and which
+// decoder read it (result may be null); cancelled is asked now and then,
+// true ends the load as PictureError::Interrupted; progress hears the part
+// decoded (from the decoders that know it: TIFF and PNG). A picture whose
+// rows do not fit in the memory available is refused before they are
+// allocated (PictureError::OutOfMemory, with the amounts). The decoder that
+// read the file is logged.
 bool LoadPictureFile(const std::string &fileName, Bitmap24 &target, const TJpegOptions &jpegOptions,
-    PictureLoadResult *result, const CancelCheck &cancelled = {});
+    PictureLoadResult *result, const CancelCheck &cancelled = {}, const LoadProgress &progress = {});
 
 // Decodes a picture held in memory as a file of that extension would be
 // ("bmp", "png"...): the same decoders and checks, without the file.

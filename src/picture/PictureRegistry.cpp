@@ -41,9 +41,9 @@ const std::vector<BuiltInRow> &builtInRows()
         { { "rle" }, "Run length encoded Windows bitmaps", D::Bitmap, "" },
         { { "dib" }, "Device independant Windows bitmaps", D::Bitmap, "" },
         { { "win", "vst", "vda", "tga", "icb" }, "Truevision images", D::FFmpeg, "targa" },
-        { { "tiff" }, "Macintosh TIFF images", D::Qt, "tiff" },
-        { { "tif" }, "PC TIF images", D::Qt, "tiff" },
-        { { "fax" }, "GFI fax images", D::Qt, "tiff" },
+        { { "tiff" }, "Macintosh TIFF images", D::Tiff, "tiff" },
+        { { "tif" }, "PC TIF images", D::Tiff, "tiff" },
+        { { "fax" }, "GFI fax images", D::Tiff, "tiff" },
         { { "eps" }, "Encapsulated Postscript images", D::None, "" },
         { { "pcx", "pcc" }, "ZSoft Paintbrush images", D::FFmpeg, "pcx" },
         { { "scr" }, "Word 5.x screen capture images", D::FFmpeg, "pcx" },
@@ -60,7 +60,7 @@ const std::vector<BuiltInRow> &builtInRows()
         { { "pcd" }, "Kodak Photo-CD images", D::FFmpeg, "photocd" },
         { { "cut" }, "Dr. Halo images", D::None, "" },
         { { "psp" }, "Paintshop Pro images", D::None, "" },
-        { { "png" }, "Portable network graphic images", D::Qt, "png" },
+        { { "png" }, "Portable network graphic images", D::Png, "png" },
         { { "gif" }, "GIF Image", D::Qt, "gif" },
     };
     return rows;

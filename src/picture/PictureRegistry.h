@@ -11,13 +11,15 @@ enum class PictureDecoder {
     Jpeg, // TJPEGImage with the JPEG options in force
     Qt, // a QImageReader plug-in, forced to the entry's format
     FFmpeg, // a libavcodec still-image decoder
+    Tiff, // libtiff, streamed into the rows; the Qt plug-in for the rest
+    Png, // libspng, streamed into the rows
 };
 
 struct PictureFormat {
     std::string extension; // lower case, no dot
     std::string description; // UTF-8
     PictureDecoder decoder = PictureDecoder::None;
-    std::string codec; // Qt format name or libavcodec decoder name
+    std::string codec; // Qt format name (also the fallback of Tiff) or libavcodec decoder name
 };
 
 // One file type of the open dialog: its label and its patterns ("*.gif").

@@ -1,6 +1,7 @@
 #include "picture/QtPictureDecoder.h"
 
 #include "common/Bitmap24.h"
+#include "common/MemoryBudget.h"
 #include "picture/LibraryMessages.h"
 
 #include <QBuffer>
@@ -8,6 +9,7 @@
 #include <QImageReader>
 
 #include <algorithm>
+#include <climits>
 
 namespace {
 
@@ -48,8 +50,8 @@ bool decodeWithQt(const std::uint8_t *data, std::size_t size, const char *format
     target.clear();
     RouteLibraryMessages();
     const DecodingScope decoding; // plug-in warnings go to our log
-    // Qt's own cap, in MB: a 32-bit image of Bitmap24's largest size.
-    const int limitMb = int((Bitmap24::kMaxPixels * 4) >> 20);
+    // Qt's own cap, in MB: the memory there is now.
+    const int limitMb = int(std::min<std::uint64_t>(AvailableMemory() >> 20, INT_MAX));
     if (QImageReader::allocationLimit() != limitMb)
         QImageReader::setAllocationLimit(limitMb);
 
@@ -67,6 +69,17 @@ bool decodeWithQt(const std::uint8_t *data, std::size_t size, const char *format
         result.height = announced.height();
         if (!Bitmap24::sizeAllowed(announced.width(), announced.height()))
             return fail(result, target, PictureError::TooLarge);
+        // Qt's whole decoded image and our rows live together for a moment.
+        const int depth = QImage::toPixelFormat(reader.imageFormat()).bitsPerPixel();
+        const std::uint64_t pixels = std::uint64_t(announced.width()) * std::uint64_t(announced.height());
+        MemoryShortage shortage;
+        if (!MemoryFits(Bitmap24::bytesFor(announced.width(), announced.height())
+                    + pixels * std::uint64_t(std::max(depth, 32) / 8),
+                shortage)) {
+            result.memoryNeeded = shortage.needed;
+            result.memoryAvailable = shortage.available;
+            return fail(result, target, PictureError::OutOfMemory);
+        }
     }
 
     QImage image;

@@ -11,7 +11,8 @@ class Bitmap24;
 
 // Decodes a picture through a Qt image plug-in, forcing the given format
 // instead of trusting the content. The size announced by the file is checked
-// against Bitmap24's limit before any pixel is read; the first picture of a
+// against Bitmap24's limits and the memory available before any pixel is
+// read; the first picture of a
 // multi-picture file is taken; alpha is composited on black. The decoded
 // picture is converted into the target a band of rows at a time, so no
 // 32-bit copy of the whole picture is ever made.

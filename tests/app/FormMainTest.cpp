@@ -247,6 +247,34 @@ TEST_F(FormMainTest, CancelledOrFailedOpenDropsThePanorama)
     EXPECT_FALSE(form.Panel().SpeedButtonCreate->isEnabled());
 }
 
+TEST_F(FormMainTest, EscapeCancelsALoadAndKeepsThePreviousPicture)
+{
+    open(writePanorama(600, 150));
+    const Bitmap24 previous = form.PanoramaBitmap();
+    // A picture long enough to decode that the window handles its messages
+    // meanwhile: Escape then arrives in the middle of the load.
+    QImage big(4000, 3000, QImage::Format_RGB888);
+    big.fill(Qt::darkCyan);
+    const std::string path = (dir / "big.png").string();
+    ASSERT_TRUE(big.save(QString::fromStdString(path), "png", 100));
+    int escapes = 0;
+    services.onProcessMessages = [&] {
+        if (form.IsLoading() && escapes++ == 0)
+            EXPECT_TRUE(form.FormKeyDown(Qt::Key_Escape));
+    };
+    open(path);
+    services.onProcessMessages = {};
+    ASSERT_EQ(escapes, 1) << "the load handled no message";
+    EXPECT_TRUE(form.PanoramaBitmap() == previous);
+    EXPECT_TRUE(form.View().DisplayBitmap() == previous);
+    EXPECT_EQ(form.Panel().LabelSrcDim->text().toStdString().find("Aucune"), std::string::npos);
+    EXPECT_EQ(form.StatusText(), QString::fromUtf8("Chargement annulé"));
+    // Loaded without Escape, the picture is held once: the view shares it.
+    open(path);
+    EXPECT_EQ(form.PanoramaBitmap().width(), 4000);
+    EXPECT_TRUE(form.View().DisplayBitmap().sharesWith(form.PanoramaBitmap()));
+}
+
 struct TempoCase {
     const char *name;
     std::optional<std::string> answer;

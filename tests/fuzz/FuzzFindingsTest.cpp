@@ -13,8 +13,8 @@ namespace {
 // and UBSan watch).
 TEST(FuzzFindings, RunCleanly)
 {
-    const std::pair<const char *, int (*)(const std::uint8_t *, std::size_t)> targets[]
-        = { { "bmp", FuzzBmp }, { "jpeg", FuzzJpeg }, { "picture", FuzzPicture } };
+    const std::pair<const char *, int (*)(const std::uint8_t *, std::size_t)> targets[] = { { "bmp", FuzzBmp },
+        { "jpeg", FuzzJpeg }, { "picture", FuzzPicture }, { "tiff", FuzzTiff }, { "png", FuzzPng } };
     int findings = 0;
     for (const auto &[name, entry] : targets) {
         const std::filesystem::path folder = std::filesystem::path(TRAVELIA_FUZZ_FINDINGS) / name;

@@ -2,6 +2,7 @@
 
 #include <sched.h>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -9,6 +10,7 @@
 #include <iterator>
 #include <random>
 #include <stdexcept>
+#include <string>
 
 TempDir::TempDir()
 {
@@ -94,6 +96,29 @@ int runWithSmallDisk(const std::filesystem::path &folder, int sizeKb, const std:
     }
     int status = 0;
     if (::waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) == kCannotMount)
+        return -1;
+    return WEXITSTATUS(status);
+}
+
+int runWithAddressSpaceHeadroom(std::uint64_t headroomBytes, const std::function<int()> &body)
+{
+    const pid_t child = ::fork();
+    if (child < 0)
+        return -1;
+    if (child == 0) {
+        std::ifstream status("/proc/self/status");
+        std::string line;
+        std::uint64_t mappedKb = 0;
+        while (std::getline(status, line))
+            if (line.rfind("VmSize:", 0) == 0)
+                mappedKb = std::stoull(line.substr(7));
+        const rlimit limit { rlim_t(mappedKb * 1024 + headroomBytes), rlim_t(mappedKb * 1024 + headroomBytes) };
+        if (mappedKb == 0 || ::setrlimit(RLIMIT_AS, &limit) != 0)
+            ::_exit(127);
+        ::_exit(body());
+    }
+    int status = 0;
+    if (::waitpid(child, &status, 0) != child || !WIFEXITED(status))
         return -1;
     return WEXITSTATUS(status);
 }

@@ -43,3 +43,9 @@ void writeFileBytes(const std::filesystem::path &path, const std::vector<std::ui
 // Returns the body's result (0 to 125), or -1 when this machine cannot mount
 // one (no root, no mount namespace): the caller then skips.
 int runWithSmallDisk(const std::filesystem::path &folder, int sizeKb, const std::function<int()> &body);
+
+// Runs body in a child process whose address space may grow by only
+// headroomBytes beyond what it maps at the start (RLIMIT_AS), as under
+// `prlimit --as`. Returns the body's result (0 to 125), or -1 when the child
+// did not end normally.
+int runWithAddressSpaceHeadroom(std::uint64_t headroomBytes, const std::function<int()> &body);

@@ -272,8 +272,9 @@ Existing files:
 Other:
   --test             render every frame, write nothing
   -q, --quiet        no progress bar (it is shown on a terminal only)
-  -v, --verbose      show the warnings of the picture libraries (FFmpeg, Qt's
-                     image plug-ins, libjpeg)
+  -v, --verbose      say which decoder read the picture, and show the
+                     warnings of the picture libraries (FFmpeg, Qt's image
+                     plug-ins, libjpeg)
   -h, --help         this text
 
 Numbers may be decimal (with a sign) or hexadecimal ($280, 0x280, x280).

@@ -314,7 +314,22 @@ int runCli(int argc, const char *const *argv, std::ostream &out, std::ostream &e
 
     Bitmap24 panorama;
     PictureLoadResult loaded;
-    if (!LoadPictureFile(options.panorama, panorama, options.jpeg, &loaded, interrupted)) {
+    // A load of more than half a second shows how far it is, on a terminal.
+    const auto loadStarted = Clock::now();
+    bool loadBarShown = false;
+    const LoadProgress loadProgress = [&](int percent) {
+        if (!env.progressTerminal || options.quiet || Clock::now() - loadStarted < std::chrono::milliseconds(500))
+            return;
+        loadBarShown = true;
+        const std::size_t filled = std::size_t(std::clamp(percent, 0, 100) * 30 / 100);
+        err << "\rreading [" << std::string(filled, '#') << std::string(30 - filled, '.') << "] " << percent << "% "
+            << std::flush;
+    };
+    const bool pictureRead
+        = LoadPictureFile(options.panorama, panorama, options.jpeg, &loaded, interrupted, loadProgress);
+    if (loadBarShown)
+        err << '\n';
+    if (!pictureRead) {
         if (loaded.error == PictureError::Interrupted || interrupted()) {
             err << "travelia-cli: interrupted\n";
             return ExitInterrupted;

@@ -299,8 +299,9 @@ TEST_F(CliRun, fullDiskStopsTheRun)
     EXPECT_EQ(status, 3) << "99: not told as expected (printed above)";
 }
 
-// What the libraries print on their own (libjpeg, FFmpeg, Qt's libpng) goes
-// through our log: shown with --verbose only, never straight to stderr.
+// What the libraries print on their own (libjpeg, FFmpeg) goes through our
+// log: shown with --verbose only, never straight to stderr; so does the
+// decoder that read the picture.
 TEST_F(CliRun, verboseShowsTheLibrariesWarnings)
 {
     auto jpeg = TJPEGImage().compress(makeTestPanorama(40, 10));
@@ -310,13 +311,10 @@ TEST_F(CliRun, verboseShowsTheLibrariesWarnings)
     QImage image(200, 100, QImage::Format_RGB32);
     image.fill(Qt::red);
     ASSERT_TRUE(image.save(QString::fromStdString(dir.str() + "/p.png")));
-    auto png = readFileBytes(dir / "p.png");
-    png.resize(png.size() / 2);
-    writeFileBytes(dir / "cut.png", png);
+    const std::string pngRead = "picture: " + dir.str() + "/p.png: 200 × 100, read by libspng\n";
     for (const auto &[name, status, line] :
         { std::tuple { "p.jpg", 0, "libjpeg: Corrupt JPEG data: 3 extraneous bytes before marker 0xdb\n" },
-            std::tuple { "g.psd", 2, "psd: Wrong signature" },
-            std::tuple { "cut.png", 2, "qt: libpng error: Read Error\n" } }) {
+            std::tuple { "g.psd", 2, "psd: Wrong signature" }, std::tuple { "p.png", 0, pngRead.c_str() } }) {
         const std::string path = (dir / name).string();
         testing::internal::CaptureStderr();
         EXPECT_EQ(run({ "--test", path }), status);
@@ -325,6 +323,27 @@ TEST_F(CliRun, verboseShowsTheLibrariesWarnings)
         EXPECT_EQ(err.str().rfind(std::string("travelia-cli: ") + line, 0), 0u) << err.str();
         EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     }
+}
+
+// Under a small address-space limit (as `prlimit --as`), a picture whose
+// rows do not fit is refused with the memory it needs: exit status 2.
+TEST_F(CliRun, pictureBeyondTheMemoryLimitIsRefusedWithTheAmounts)
+{
+    QImage image(4000, 3000, QImage::Format_RGB888); // 36 MB of rows
+    image.fill(Qt::black);
+    const std::string path = dir.str() + "/big.png";
+    ASSERT_TRUE(image.save(QString::fromStdString(path)));
+    image = QImage();
+    const int outcome = runWithAddressSpaceHeadroom(std::uint64_t(16) << 20, [&] {
+        const int status = run({ "--test", path });
+        const std::string expected = "travelia-cli: cannot read the picture " + path + ": needs 3";
+        return status == 2 && err.str().rfind(expected, 0) == 0
+                && err.str().find(" MB available\n") != std::string::npos
+            ? 0
+            : 1 + status;
+    });
+    EXPECT_EQ(outcome, 0);
+    EXPECT_EQ(run({ "--test", path }), 0); // with the machine's memory it opens
 }
 
 struct AviCliCase {

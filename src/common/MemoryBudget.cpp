@@ -1,0 +1,84 @@
+#include "common/MemoryBudget.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <limits>
+#include <sstream>
+#include <sys/resource.h>
+
+namespace {
+
+constexpr std::uint64_t kUnknown = std::numeric_limits<std::uint64_t>::max();
+
+std::string readWhole(const char *path)
+{
+    std::ifstream in(path);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// "Name:   1234 kB" at the start of a line -> bytes.
+std::uint64_t kilobytesField(const std::string &text, const std::string &name)
+{
+    const std::string key = name + ":";
+    std::size_t at = text.rfind(key, 0) == 0 ? 0 : text.find("\n" + key);
+    if (at == std::string::npos)
+        return 0;
+    at += at == 0 && text[0] != '\n' ? key.size() : key.size() + 1;
+    unsigned long long kb = 0;
+    if (std::sscanf(text.c_str() + at, "%llu", &kb) != 1)
+        return 0;
+    return std::uint64_t(kb) * 1024;
+}
+
+std::string amountText(std::uint64_t bytes)
+{
+    char text[32];
+    if (bytes >= (std::uint64_t(1) << 30))
+        std::snprintf(text, sizeof text, "%.1f GB", double(bytes) / double(std::uint64_t(1) << 30));
+    else
+        std::snprintf(text, sizeof text, "%llu MB", static_cast<unsigned long long>((bytes + (1 << 20) - 1) >> 20));
+    return text;
+}
+
+} // namespace
+
+std::uint64_t MemAvailableFrom(const std::string &meminfo)
+{
+    return kilobytesField(meminfo, "MemAvailable");
+}
+
+std::uint64_t VmSizeFrom(const std::string &status)
+{
+    return kilobytesField(status, "VmSize");
+}
+
+std::uint64_t AvailableMemory()
+{
+    std::uint64_t available = MemAvailableFrom(readWhole("/proc/meminfo"));
+    if (available == 0)
+        available = kUnknown; // no /proc: let the allocation decide
+    rlimit limit {};
+    if (::getrlimit(RLIMIT_AS, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY) {
+        const std::uint64_t used = VmSizeFrom(readWhole("/proc/self/status"));
+        const std::uint64_t cap = std::uint64_t(limit.rlim_cur);
+        available = std::min(available, cap > used ? cap - used : 0);
+    }
+    return available;
+}
+
+bool MemoryFits(std::uint64_t bytes, MemoryShortage &shortage)
+{
+    const std::uint64_t available = AvailableMemory();
+    if (bytes <= available)
+        return true;
+    shortage = { bytes, available };
+    return false;
+}
+
+std::string MemoryShortageText(const MemoryShortage &shortage)
+{
+    return "needs " + amountText(shortage.needed) + " of memory, " + amountText(shortage.available) + " available";
+}

@@ -1,0 +1,557 @@
+#include "picture/TiffDecoder.h"
+
+#include "common/Bitmap24.h"
+#include "common/MemoryBudget.h"
+
+#include <tiffio.h>
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <new>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Most bytes a byte of libtiff's codecs unpacks to (LZW: 4096 from a code).
+constexpr std::uint64_t kMostPacked = 4096;
+constexpr std::uint64_t kPackingSlack = 65536;
+
+// libtiff reads the source through these; errors land in the handle.
+struct Handle {
+    PictureSource *source = nullptr;
+    std::uint64_t position = 0;
+    bool readFailed = false;
+    std::string message; // libtiff's first error
+};
+
+tmsize_t readProc(thandle_t h, void *buffer, tmsize_t size)
+{
+    auto *handle = static_cast<Handle *>(h);
+    const std::uint64_t total = handle->source->size();
+    if (size <= 0 || handle->position >= total)
+        return 0;
+    const auto n = std::size_t(std::min<std::uint64_t>(std::uint64_t(size), total - handle->position));
+    if (!handle->source->readAt(handle->position, buffer, n)) {
+        handle->readFailed = true;
+        return -1;
+    }
+    handle->position += n;
+    return tmsize_t(n);
+}
+
+tmsize_t writeProc(thandle_t, void *, tmsize_t)
+{
+    return -1;
+}
+
+toff_t seekProc(thandle_t h, toff_t offset, int whence)
+{
+    auto *handle = static_cast<Handle *>(h);
+    std::uint64_t base = 0;
+    if (whence == SEEK_CUR)
+        base = handle->position;
+    else if (whence == SEEK_END)
+        base = handle->source->size();
+    handle->position = base + offset;
+    return handle->position;
+}
+
+int closeProc(thandle_t)
+{
+    return 0;
+}
+toff_t sizeProc(thandle_t h)
+{
+    return static_cast<Handle *>(h)->source->size();
+}
+int mapProc(thandle_t, void **, toff_t *)
+{
+    return 0;
+}
+void unmapProc(thandle_t, void *, toff_t) { }
+
+int errorHandler(TIFF *, void *userData, const char *module, const char *format, va_list args)
+{
+    auto *handle = static_cast<Handle *>(userData);
+    if (handle && handle->message.empty()) {
+        char text[512];
+        std::vsnprintf(text, sizeof text, format, args);
+        handle->message = text;
+        (void)module;
+    }
+    return 1; // handled: nothing printed
+}
+
+int warningHandler(TIFF *, void *, const char *, const char *, va_list)
+{
+    return 1;
+}
+
+struct TiffCloser {
+    void operator()(TIFF *tif) const { TIFFClose(tif); }
+};
+using TiffPtr = std::unique_ptr<TIFF, TiffCloser>;
+
+enum class Model { Grey, GreyInverted, Rgb, Palette };
+
+// How the samples of one decoded strip or tile row turn into BGR pixels.
+struct Layout {
+    Model model = Model::Rgb;
+    int bits = 8;
+    int samples = 3; // per pixel
+    bool separate = false;
+    int alpha = -1; // sample index of the alpha, -1 none
+    bool associated = false; // colour already multiplied by alpha
+    const std::uint16_t *map[3] = {};
+    bool map16 = true; // colour map entries of 16 bits (else 8, old writers)
+};
+
+inline std::uint8_t to8(std::uint32_t v16)
+{
+    return std::uint8_t((v16 * 255 + 32895) >> 16);
+}
+
+// Sample s of pixel x, scaled to 0..65535 for 16 bits, 0..255 otherwise.
+inline std::uint32_t sampleAt(const Layout &l, const std::uint8_t *const planes[], int x, int s)
+{
+    if (l.bits == 8)
+        return l.separate ? planes[s][x] : planes[0][std::size_t(x) * l.samples + s];
+    if (l.bits == 16) {
+        const auto *p = reinterpret_cast<const std::uint16_t *>(l.separate ? planes[s] : planes[0]);
+        return l.separate ? p[x] : p[std::size_t(x) * l.samples + s];
+    }
+    // 1, 2 or 4 bits: one sample a pixel, most significant bits first.
+    const int perByte = 8 / l.bits;
+    const std::uint8_t byte = planes[0][x / perByte];
+    const int shift = 8 - l.bits * (x % perByte + 1);
+    return (byte >> shift) & ((1u << l.bits) - 1);
+}
+
+// A sample as 8 bits (grey levels of fewer bits spread over 0..255).
+inline std::uint32_t level8(const Layout &l, std::uint32_t v)
+{
+    if (l.bits == 16)
+        return to8(v);
+    if (l.bits < 8)
+        return v * 255 / ((1u << l.bits) - 1);
+    return v;
+}
+
+void convertGeneric(const Layout &l, const std::uint8_t *const planes[], int count, std::uint8_t *dst)
+{
+    for (int x = 0; x < count; ++x) {
+        std::uint32_t r, g, b;
+        if (l.model == Model::Palette) {
+            const std::uint32_t i = sampleAt(l, planes, x, 0);
+            r = l.map[0][i], g = l.map[1][i], b = l.map[2][i];
+            if (l.map16)
+                r = to8(r), g = to8(g), b = to8(b);
+        } else if (l.model == Model::Rgb) {
+            r = level8(l, sampleAt(l, planes, x, 0));
+            g = level8(l, sampleAt(l, planes, x, 1));
+            b = level8(l, sampleAt(l, planes, x, 2));
+        } else {
+            r = level8(l, sampleAt(l, planes, x, 0));
+            if (l.model == Model::GreyInverted)
+                r = 255 - r;
+            g = b = r;
+        }
+        if (l.alpha >= 0 && !l.associated) {
+            // Composited on black, rounded as Qt premultiplies.
+            const std::uint32_t a = level8(l, sampleAt(l, planes, x, l.alpha));
+            const auto over = [a](std::uint32_t c) { return (c * a + ((c * a) >> 8) + 0x80) >> 8; };
+            r = over(r), g = over(g), b = over(b);
+        }
+        dst[3 * x] = std::uint8_t(b);
+        dst[3 * x + 1] = std::uint8_t(g);
+        dst[3 * x + 2] = std::uint8_t(r);
+    }
+}
+
+// count pixels from the decoded samples to BGR.
+void convertRun(const Layout &l, const std::uint8_t *const planes[], int count, std::uint8_t *dst)
+{
+    const bool plain = !l.separate && (l.alpha < 0 || l.associated);
+    if (plain && l.model == Model::Rgb && l.bits == 8) {
+        const std::uint8_t *src = planes[0];
+        const int n = l.samples;
+        for (int x = 0; x < count; ++x, src += n, dst += 3) {
+            dst[0] = src[2];
+            dst[1] = src[1];
+            dst[2] = src[0];
+        }
+        return;
+    }
+    if (plain && l.model == Model::Rgb && l.bits == 16) {
+        const auto *src = reinterpret_cast<const std::uint16_t *>(planes[0]);
+        const int n = l.samples;
+        for (int x = 0; x < count; ++x, src += n, dst += 3) {
+            dst[0] = to8(src[2]);
+            dst[1] = to8(src[1]);
+            dst[2] = to8(src[0]);
+        }
+        return;
+    }
+    if (plain && l.model == Model::Grey && l.bits == 8 && l.samples == 1) {
+        for (int x = 0; x < count; ++x, dst += 3)
+            dst[0] = dst[1] = dst[2] = planes[0][x];
+        return;
+    }
+    convertGeneric(l, planes, count, dst);
+}
+
+struct Failure {
+    DecodeOutcome outcome;
+};
+
+class TiffReader {
+public:
+    TiffReader(TIFF *tif, Handle &handle, Bitmap24 &target, PictureLoadResult &result, DecodeControl &control)
+        : m_tif(tif)
+        , m_handle(handle)
+        , m_target(target)
+        , m_result(result)
+        , m_control(control)
+    {
+    }
+
+    DecodeOutcome read();
+
+private:
+    DecodeOutcome damaged(const std::string &what);
+    DecodeOutcome interrupted();
+    bool layout(std::string &unhandled);
+    bool reserve(std::uint64_t workBytes);
+    bool allocate(std::vector<std::vector<std::uint8_t>> &buffers, int count, std::uint64_t bytes);
+    DecodeOutcome readStrips();
+    DecodeOutcome readScanlines();
+    DecodeOutcome readTiles();
+
+    TIFF *m_tif;
+    Handle &m_handle;
+    Bitmap24 &m_target;
+    PictureLoadResult &m_result;
+    DecodeControl &m_control;
+    Layout m_l;
+    int m_width = 0, m_height = 0;
+    std::vector<std::uint16_t> m_map8[3];
+};
+
+DecodeOutcome TiffReader::damaged(const std::string &what)
+{
+    m_target.clear();
+    if (m_handle.readFailed) {
+        m_result.error = PictureError::File;
+        return DecodeOutcome::Failed;
+    }
+    m_result.error = PictureError::Damaged;
+    m_result.detail = m_handle.message.empty() ? what : m_handle.message;
+    return DecodeOutcome::Failed;
+}
+
+DecodeOutcome TiffReader::interrupted()
+{
+    m_target.clear();
+    m_result.error = PictureError::Interrupted;
+    return DecodeOutcome::Failed;
+}
+
+bool TiffReader::layout(std::string &unhandled)
+{
+    std::uint16_t photometric = 0, bits = 1, samples = 1, planar = PLANARCONFIG_CONTIG, format = SAMPLEFORMAT_UINT;
+    std::uint16_t compression = COMPRESSION_NONE;
+    TIFFGetFieldDefaulted(m_tif, TIFFTAG_BITSPERSAMPLE, &bits);
+    TIFFGetFieldDefaulted(m_tif, TIFFTAG_SAMPLESPERPIXEL, &samples);
+    TIFFGetFieldDefaulted(m_tif, TIFFTAG_PLANARCONFIG, &planar);
+    TIFFGetFieldDefaulted(m_tif, TIFFTAG_SAMPLEFORMAT, &format);
+    TIFFGetFieldDefaulted(m_tif, TIFFTAG_COMPRESSION, &compression);
+    if (!TIFFGetField(m_tif, TIFFTAG_PHOTOMETRIC, &photometric)) {
+        unhandled = "no photometric interpretation";
+        return false;
+    }
+    if (!TIFFIsCODECConfigured(compression)) {
+        unhandled = "compression " + std::to_string(compression);
+        return false;
+    }
+    if (format != SAMPLEFORMAT_UINT && format != SAMPLEFORMAT_VOID) {
+        unhandled = "sample format " + std::to_string(format);
+        return false;
+    }
+    if (bits != 1 && bits != 2 && bits != 4 && bits != 8 && bits != 16) {
+        unhandled = std::to_string(bits) + " bits a sample";
+        return false;
+    }
+    m_l.bits = bits;
+    m_l.samples = samples;
+    m_l.separate = planar == PLANARCONFIG_SEPARATE && samples > 1;
+    int colours = 1;
+    switch (photometric) {
+    case PHOTOMETRIC_MINISBLACK:
+        m_l.model = Model::Grey;
+        break;
+    case PHOTOMETRIC_MINISWHITE:
+        m_l.model = Model::GreyInverted;
+        break;
+    case PHOTOMETRIC_RGB:
+        m_l.model = Model::Rgb;
+        colours = 3;
+        break;
+    case PHOTOMETRIC_YCBCR:
+        // libtiff's JPEG codec converts to RGB itself; other YCbCr files go
+        // to the general decoders.
+        if (compression != COMPRESSION_JPEG || m_l.separate || bits != 8) {
+            unhandled = "YCbCr samples";
+            return false;
+        }
+        TIFFSetField(m_tif, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB);
+        m_l.model = Model::Rgb;
+        colours = 3;
+        break;
+    case PHOTOMETRIC_PALETTE: {
+        m_l.model = Model::Palette;
+        std::uint16_t *r = nullptr, *g = nullptr, *b = nullptr;
+        if (!TIFFGetField(m_tif, TIFFTAG_COLORMAP, &r, &g, &b) || bits > 8) {
+            unhandled = "palette";
+            return false;
+        }
+        m_l.map[0] = r, m_l.map[1] = g, m_l.map[2] = b;
+        // Old writers put 8-bit values in the 16-bit map.
+        const int entries = 1 << bits;
+        m_l.map16 = false;
+        for (int i = 0; i < entries && !m_l.map16; ++i)
+            m_l.map16 = r[i] > 255 || g[i] > 255 || b[i] > 255;
+        break;
+    }
+    default:
+        unhandled = "photometric interpretation " + std::to_string(photometric);
+        return false;
+    }
+    if (samples < colours || (bits < 8 && samples != 1)) {
+        unhandled = std::to_string(samples) + " samples a pixel";
+        return false;
+    }
+    std::uint16_t extraCount = 0;
+    std::uint16_t *extra = nullptr;
+    if (samples > colours && TIFFGetField(m_tif, TIFFTAG_EXTRASAMPLES, &extraCount, &extra) && extraCount > 0) {
+        if (extra[0] == EXTRASAMPLE_UNASSALPHA || extra[0] == EXTRASAMPLE_ASSOCALPHA) {
+            m_l.alpha = colours;
+            m_l.associated = extra[0] == EXTRASAMPLE_ASSOCALPHA;
+        } else if (extra[0] == EXTRASAMPLE_UNSPECIFIED && samples == 4 && colours == 3) {
+            m_l.alpha = colours; // as libtiff reads it: associated
+            m_l.associated = true;
+        }
+    }
+    return true;
+}
+
+bool TiffReader::reserve(std::uint64_t workBytes)
+{
+    MemoryShortage shortage;
+    const std::uint64_t needed = Bitmap24::bytesFor(m_width, m_height) + workBytes;
+    if (MemoryFits(needed, shortage) && m_target.resize(m_width, m_height))
+        return true;
+    if (shortage.needed == 0)
+        shortage = { needed, AvailableMemory() };
+    m_result.error = PictureError::OutOfMemory;
+    m_result.memoryNeeded = shortage.needed;
+    m_result.memoryAvailable = shortage.available;
+    return false;
+}
+
+// One work buffer per plane (reserve() counted them).
+bool TiffReader::allocate(std::vector<std::vector<std::uint8_t>> &buffers, int count, std::uint64_t bytes)
+{
+    try {
+        buffers.resize(std::size_t(count));
+        for (auto &b : buffers)
+            b.resize(std::size_t(bytes));
+        return true;
+    } catch (const std::bad_alloc &) {
+        m_target.clear();
+        m_result.error = PictureError::OutOfMemory;
+        return false;
+    }
+}
+
+DecodeOutcome TiffReader::read()
+{
+    std::uint32_t width = 0, height = 0;
+    if (!TIFFGetField(m_tif, TIFFTAG_IMAGEWIDTH, &width) || !TIFFGetField(m_tif, TIFFTAG_IMAGELENGTH, &height)
+        || width == 0 || height == 0)
+        return damaged("no picture size");
+    m_result.width = width;
+    m_result.height = height;
+    std::string unhandled;
+    if (!layout(unhandled)) {
+        m_result.detail = "libtiff does not read " + unhandled;
+        return DecodeOutcome::Unhandled;
+    }
+    if (!Bitmap24::sizeAllowed(width, height)) {
+        m_result.error = PictureError::TooLarge;
+        return DecodeOutcome::Failed;
+    }
+    m_width = int(width);
+    m_height = int(height);
+    // The file must be able to hold the picture: uncompressed data byte for
+    // byte, compressed data within the best packing of libtiff's codecs.
+    std::uint16_t compression = COMPRESSION_NONE;
+    TIFFGetFieldDefaulted(m_tif, TIFFTAG_COMPRESSION, &compression);
+    const std::uint64_t packed = TIFFIsTiled(m_tif)
+        ? std::uint64_t(TIFFNumberOfTiles(m_tif)) * std::uint64_t(TIFFTileSize64(m_tif))
+        : std::uint64_t(TIFFScanlineSize64(m_tif)) * height * std::uint64_t(m_l.separate ? m_l.samples : 1);
+    const std::uint64_t fileBytes = m_handle.source->size();
+    if (compression == COMPRESSION_NONE && packed > fileBytes)
+        return damaged("the file is shorter than its picture");
+    if (packed / kMostPacked > fileBytes + kPackingSlack) {
+        m_result.error = PictureError::TooLarge;
+        return DecodeOutcome::Failed;
+    }
+    return TIFFIsTiled(m_tif) ? readTiles() : readStrips();
+}
+
+DecodeOutcome TiffReader::readStrips()
+{
+    std::uint32_t rowsPerStrip = 0;
+    TIFFGetFieldDefaulted(m_tif, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
+    rowsPerStrip = std::clamp<std::uint32_t>(rowsPerStrip, 1, std::uint32_t(m_height));
+    const int planes = m_l.separate ? m_l.samples : 1;
+    const std::uint64_t rowBytes = std::uint64_t(TIFFScanlineSize64(m_tif));
+    const std::uint64_t stripBytes = rowBytes * rowsPerStrip;
+    if (rowBytes == 0)
+        return damaged("no row size");
+    // One strip of a huge picture would be a second copy: read those a row
+    // at a time (libtiff decodes a strip's rows in order).
+    if (!m_l.separate && stripBytes > (std::uint64_t(64) << 20))
+        return readScanlines();
+    // The strip, and libtiff's buffer of its compressed bytes.
+    if (!reserve(2 * stripBytes * std::uint64_t(planes)))
+        return DecodeOutcome::Failed;
+    std::vector<std::vector<std::uint8_t>> buffers;
+    if (!allocate(buffers, planes, stripBytes))
+        return DecodeOutcome::Failed;
+    const std::uint32_t stripsPerPlane = TIFFNumberOfStrips(m_tif) / std::uint32_t(planes);
+    for (std::uint32_t strip = 0, y = 0; y < std::uint32_t(m_height); ++strip, y += rowsPerStrip) {
+        if (m_control.step(y, m_height))
+            return interrupted();
+        const std::uint32_t rows = std::min<std::uint32_t>(rowsPerStrip, std::uint32_t(m_height) - y);
+        if (strip >= stripsPerPlane)
+            return damaged("missing strips");
+        for (int p = 0; p < planes; ++p) {
+            const tmsize_t got = TIFFReadEncodedStrip(
+                m_tif, strip + std::uint32_t(p) * stripsPerPlane, buffers[std::size_t(p)].data(), tmsize_t(stripBytes));
+            if (got < 0 || std::uint64_t(got) < rowBytes * rows)
+                return damaged("strip " + std::to_string(strip) + " cannot be read");
+        }
+        for (std::uint32_t r = 0; r < rows; ++r) {
+            const std::uint8_t *rowPlanes[4] = {};
+            for (int p = 0; p < std::min(planes, 4); ++p)
+                rowPlanes[p] = buffers[std::size_t(p)].data() + r * rowBytes;
+            convertRun(m_l, rowPlanes, m_width, m_target.scanLine(int(y + r)));
+        }
+    }
+    m_control.step(m_height, m_height);
+    return DecodeOutcome::Decoded;
+}
+
+DecodeOutcome TiffReader::readScanlines()
+{
+    const std::uint64_t rowBytes = std::uint64_t(TIFFScanlineSize64(m_tif));
+    if (!reserve(rowBytes * 2))
+        return DecodeOutcome::Failed;
+    std::vector<std::vector<std::uint8_t>> row;
+    if (!allocate(row, 1, rowBytes))
+        return DecodeOutcome::Failed;
+    for (int y = 0; y < m_height; ++y) {
+        if ((y & 63) == 0 && m_control.step(y, m_height))
+            return interrupted();
+        if (TIFFReadScanline(m_tif, row[0].data(), std::uint32_t(y), 0) < 0)
+            return damaged("row " + std::to_string(y) + " cannot be read");
+        const std::uint8_t *planes[4] = { row[0].data() };
+        convertRun(m_l, planes, m_width, m_target.scanLine(y));
+    }
+    m_control.step(m_height, m_height);
+    return DecodeOutcome::Decoded;
+}
+
+DecodeOutcome TiffReader::readTiles()
+{
+    std::uint32_t tileWidth = 0, tileHeight = 0;
+    TIFFGetField(m_tif, TIFFTAG_TILEWIDTH, &tileWidth);
+    TIFFGetField(m_tif, TIFFTAG_TILELENGTH, &tileHeight);
+    const std::uint64_t tileBytes = std::uint64_t(TIFFTileSize64(m_tif));
+    const std::uint64_t tileRowBytes = std::uint64_t(TIFFTileRowSize64(m_tif));
+    if (tileWidth == 0 || tileHeight == 0 || tileBytes == 0 || tileRowBytes == 0)
+        return damaged("no tile size");
+    const int planes = m_l.separate ? m_l.samples : 1;
+    if (!reserve(2 * tileBytes * std::uint64_t(planes)))
+        return DecodeOutcome::Failed;
+    std::vector<std::vector<std::uint8_t>> buffers;
+    if (!allocate(buffers, planes, tileBytes))
+        return DecodeOutcome::Failed;
+    for (std::uint32_t y = 0; y < std::uint32_t(m_height); y += tileHeight) {
+        if (m_control.step(y, m_height))
+            return interrupted();
+        const std::uint32_t rows = std::min<std::uint32_t>(tileHeight, std::uint32_t(m_height) - y);
+        for (std::uint32_t x = 0; x < std::uint32_t(m_width); x += tileWidth) {
+            const std::uint32_t columns = std::min<std::uint32_t>(tileWidth, std::uint32_t(m_width) - x);
+            for (int p = 0; p < planes; ++p) {
+                const ttile_t tile = TIFFComputeTile(m_tif, x, y, 0, std::uint16_t(p));
+                if (TIFFReadEncodedTile(m_tif, tile, buffers[std::size_t(p)].data(), tmsize_t(tileBytes)) < 0)
+                    return damaged("tile " + std::to_string(tile) + " cannot be read");
+            }
+            for (std::uint32_t r = 0; r < rows; ++r) {
+                const std::uint8_t *rowPlanes[4] = {};
+                for (int p = 0; p < std::min(planes, 4); ++p)
+                    rowPlanes[p] = buffers[std::size_t(p)].data() + r * tileRowBytes;
+                convertRun(m_l, rowPlanes, int(columns), m_target.scanLine(int(y + r)) + std::size_t(x) * 3);
+            }
+        }
+    }
+    m_control.step(m_height, m_height);
+    return DecodeOutcome::Decoded;
+}
+
+} // namespace
+
+DecodeOutcome decodeWithLibtiff(
+    PictureSource &source, Bitmap24 &target, PictureLoadResult &result, DecodeControl &control)
+{
+    target.clear();
+    result.decoder = "libtiff";
+    Handle handle;
+    handle.source = &source;
+    std::unique_ptr<TIFFOpenOptions, void (*)(TIFFOpenOptions *)> options(TIFFOpenOptionsAlloc(), TIFFOpenOptionsFree);
+    if (!options) {
+        result.error = PictureError::OutOfMemory;
+        return DecodeOutcome::Failed;
+    }
+    TIFFOpenOptionsSetErrorHandlerExtR(options.get(), errorHandler, &handle);
+    TIFFOpenOptionsSetWarningHandlerExtR(options.get(), warningHandler, &handle);
+    // No single buffer of libtiff may take more than the machine has.
+    TIFFOpenOptionsSetMaxSingleMemAlloc(
+        options.get(), tmsize_t(std::min<std::uint64_t>(AvailableMemory(), std::numeric_limits<tmsize_t>::max())));
+    // "m": read, never map the file.
+    const TiffPtr tif(TIFFClientOpenExt("picture", "rm", &handle, readProc, writeProc, seekProc, closeProc, sizeProc,
+        mapProc, unmapProc, options.get()));
+    if (!tif) {
+        if (handle.readFailed) {
+            result.error = PictureError::File;
+            return DecodeOutcome::Failed;
+        }
+        result.error = PictureError::Damaged;
+        result.detail = handle.message.empty() ? "not a TIFF file" : handle.message;
+        return DecodeOutcome::Failed;
+    }
+    TiffReader reader(tif.get(), handle, target, result, control);
+    const DecodeOutcome outcome = reader.read();
+    if (outcome == DecodeOutcome::Failed && result.error == PictureError::File) {
+        result.fileError = source.error();
+        result.systemError = source.systemError();
+    }
+    return outcome;
+}
