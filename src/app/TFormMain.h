@@ -47,6 +47,8 @@ public:
     // Open steps after the dialog: load the chosen file (empty: none), refresh
     // the panel, pick the scroll type from the picture's shape, show it.
     void OpenChosenPicture(const std::string &fileName);
+    // A picture dropped on the window: "Ouvrir..." with that file chosen.
+    void OpenDroppedPicture(const std::string &fileName);
     QString StatusText() const;
     // Escape opens the context menu at the centre of the drawing area.
     bool FormKeyDown(int key);
