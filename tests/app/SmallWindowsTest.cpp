@@ -9,6 +9,7 @@
 #include "TestUtils.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -148,6 +149,9 @@ TEST(ApplicationSetup, SetsNoDisplayNameSoTitlesStayExact)
     SetUpApplication(*qApp, translator);
     QCoreApplication::setApplicationName(QStringLiteral("probe"));
     EXPECT_EQ(QGuiApplication::applicationDisplayName(), "probe");
+    // Window managers find the menu entry, and its icon, by this name.
+    const QString entry = QStringLiteral(TRAVELIA_DIST_DIR "/") + QGuiApplication::desktopFileName() + ".desktop";
+    EXPECT_TRUE(QFileInfo(entry).isFile()) << entry.toStdString();
     QCoreApplication::setApplicationName(QStringLiteral("Travelia"));
     QCoreApplication::removeTranslator(&translator);
 }
