@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 
 namespace {
 
@@ -40,6 +41,10 @@ QString WithMnemonic(const QString &caption, QString &used)
 
 void AssignMnemonics(QWidget *window, QString &used)
 {
+    // Commands first: a window may hold more captions than there are letters.
+    for (QPushButton *button : window->findChildren<QPushButton *>())
+        if (!button->text().isEmpty())
+            button->setText(WithMnemonic(button->text(), used));
     for (QWidget *w : window->findChildren<QWidget *>()) {
         if (auto *button = qobject_cast<QAbstractButton *>(w); button && !button->text().isEmpty())
             button->setText(WithMnemonic(button->text(), used));

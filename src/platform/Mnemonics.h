@@ -17,8 +17,8 @@ class QWidget;
 // is added to used (lower case).
 QString WithMnemonic(const QString &caption, QString &used);
 
-// Every button, check box and radio button of the window, and every label
-// that introduces a field, in creation order; used holds letters taken
+// Every push button of the window, then its check boxes, radio buttons and
+// the labels that introduce a field, in creation order; used holds letters taken
 // already (the menu bar's) and receives those given here.
 void AssignMnemonics(QWidget *window, QString &used);
 // The menu bar's titles (their letters returned in used), then each menu's

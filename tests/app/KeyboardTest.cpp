@@ -25,6 +25,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -119,6 +120,10 @@ TEST_F(KeyboardTest, EveryControlHasANameAndCaptionsHaveDistinctMnemonics)
                 continue;
             EXPECT_EQ(name, QString(button->text()).remove(QLatin1Char('&'))) << title;
             const QKeySequence mnemonic = QKeySequence::mnemonic(button->text());
+            const bool hasLetter = button->text().contains(QRegularExpression(QStringLiteral("[A-Za-z0-9]")));
+            if (qobject_cast<QPushButton *>(w) && hasLetter) {
+                EXPECT_FALSE(mnemonic.isEmpty()) << title << ": the command " << button->text().toStdString();
+            }
             if (mnemonic.isEmpty())
                 continue;
             EXPECT_FALSE(letters.contains(mnemonic.toString()))
