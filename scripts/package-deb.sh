@@ -30,7 +30,7 @@ cleanup() {
   rm -rf "$scratch"
   $keep || "${sudo_cmd[@]}" apt-get remove -y -qq travelia >/dev/null
 }
-"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "./$deb" >/dev/null
+"${sudo_cmd[@]}" apt-get install -y -qq --reinstall --no-install-recommends "./$deb" >/dev/null
 trap cleanup EXIT
 
 test -x /usr/bin/travelia
