@@ -11,6 +11,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth fonts-dejavu-core
   libtiff-dev libspng-dev libpng-dev libvips-tools
+  librsvg2-bin desktop-file-utils appstream dpkg-dev file
 )
 
 missing=()

@@ -3,6 +3,7 @@
 #include "common/ProgramInfo.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QTranslator>
 
@@ -10,6 +11,10 @@ void SetUpApplication(QApplication &app, QTranslator &qtFrench)
 {
     QApplication::setApplicationName(QString::fromUtf8(kProgramName));
     QApplication::setQuitOnLastWindowClosed(false);
+    // The installed menu entry and icon: window managers and docks match the
+    // windows to the entry, and show its icon, by these names.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.travelia.Travelia"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.travelia.Travelia")));
     if (qtFrench.load(QStringLiteral("qtbase_fr"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         app.installTranslator(&qtFrench);
 }

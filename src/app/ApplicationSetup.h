@@ -3,7 +3,8 @@
 class QApplication;
 class QTranslator;
 
-// The application object as the program runs it: its name, no quitting when
+// The application object as the program runs it: its name, its installed
+// desktop entry and icon (found in the icon theme), no quitting when
 // a secondary window closes last, and Qt's own dialogs in French (through
 // the given translator, which must outlive the application's use of it).
 // No display name is set: the window manager would append it to every

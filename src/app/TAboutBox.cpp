@@ -67,6 +67,7 @@ TAboutBox::TAboutBox(QWidget *parent)
     BitBtnOk->setIcon(drawEyes());
     BitBtnOk->setIconSize(QSize(40, 17));
     BitBtnOk->setDefault(true);
+    BitBtnOk->setAccessibleName(QStringLiteral("OK")); // a picture, no caption
     connect(BitBtnOk, &QPushButton::clicked, this, &TAboutBox::BitBtnOkClick);
 
     // Everything must fit the box's fixed size, one band below the other:

@@ -2,6 +2,7 @@
 
 #include "app/HelpText.h"
 #include "platform/ModalQuestions.h"
+#include "platform/WindowKeys.h"
 
 #include <QPlainTextEdit>
 #include <QStringList>
@@ -14,8 +15,10 @@ TFormHelp::TFormHelp(const QString &programPath, ModalQuestions &questions, QWid
 {
     setWindowTitle(QStringLiteral("Aide"));
     Memo1 = new QPlainTextEdit(this);
+    Memo1->setAccessibleName(windowTitle());
     Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // A text longer than the window gets a vertical bar: none would hide its end.
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     QStringList lines;
     for (const std::string &line : BuiltInHelpLines())
@@ -25,6 +28,7 @@ TFormHelp::TFormHelp(const QString &programPath, ModalQuestions &questions, QWid
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(Memo1);
     resize(870, 640);
+    new WindowKeys(this);
 }
 
 void TFormHelp::showEvent(QShowEvent *event)

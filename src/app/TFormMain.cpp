@@ -3,6 +3,7 @@
 #include "anim/AnimSettings.h"
 #include "app/BrowseForFolder.h"
 #include "app/CommandPanel.h"
+#include "app/PictureDrop.h"
 #include "app/PictureLoadFeedback.h"
 #include "app/PictureView.h"
 #include "common/ProgramInfo.h"
@@ -10,6 +11,7 @@
 #include "output/FrameFile.h"
 #include "picture/PictureLoader.h"
 #include "picture/PictureRegistry.h"
+#include "platform/Mnemonics.h"
 #include "platform/WindowServices.h"
 
 #include <QApplication>
@@ -59,6 +61,13 @@ TFormMain::TFormMain(WindowServices &services, const TJpegOptions &jpegOptions, 
     statusBar()->addWidget(StatusBar1Text, 1);
     statusBar()->setFixedHeight(24);
     statusBar()->setSizeGripEnabled(true);
+    new PictureDrop(this, [this](const std::string &fileName) { OpenDroppedPicture(fileName); });
+    // Alt + a letter reaches every menu and every control of the panel.
+    QString mnemonics;
+    AssignMnemonics(menuBar(), mnemonics);
+    AssignMnemonics(PopupMenu);
+    AssignMnemonics(ScrollBox1->widget(), mnemonics);
+    ScrollBox1->setAccessibleName(QStringLiteral("Panneau de Commande"));
     FormCreate();
 }
 
@@ -250,6 +259,16 @@ void TFormMain::Menu_FileOpenClick()
 {
     m_run.StopRequested = true;
     OpenChosenPicture(m_services.openPictureFile("Ouvrir Image", PictureRegistry::instance().dialogFilter()));
+}
+
+void TFormMain::OpenDroppedPicture(const std::string &fileName)
+{
+    m_run.StopRequested = true;
+    try {
+        OpenChosenPicture(fileName);
+    } catch (const std::exception &e) {
+        m_services.errorBox(e.what());
+    }
 }
 
 void TFormMain::OpenChosenPicture(const std::string &fileName)

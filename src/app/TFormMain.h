@@ -51,6 +51,8 @@ public:
     // keeps the previous picture.
     void OpenChosenPicture(const std::string &fileName);
     bool IsLoading() const { return m_load != nullptr; }
+    // A picture dropped on the window: "Ouvrir..." with that file chosen.
+    void OpenDroppedPicture(const std::string &fileName);
     QString StatusText() const;
     // Escape opens the context menu at the centre of the drawing area, or
     // cancels the picture being loaded.

@@ -4,6 +4,7 @@
 #include "app/TAboutBox.h"
 #include "app/TFormHelp.h"
 #include "app/TFormMain.h"
+#include "common/ProgramInfo.h"
 #include "options/JpegOptions.h"
 #include "options/TFormOpAvi.h"
 #include "options/TFormOpJpeg.h"
@@ -19,7 +20,9 @@
 #include <QStringList>
 #include <QTranslator>
 
+#include <cstring>
 #include <exception>
+#include <iostream>
 
 namespace {
 
@@ -53,6 +56,11 @@ private:
 
 int main(int argc, char **argv)
 {
+    // Answered before any window system is needed.
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::cout << VersionLine("travelia") << '\n';
+        return 0;
+    }
     QtWindowServices services;
     TraveliaApplication app(argc, argv, services);
     QTranslator qtFrench;

@@ -3,10 +3,13 @@
 #include "common/TextFormat.h"
 #include "options/CodecCatalogue.h"
 #include "platform/ControlNames.h"
+#include "platform/Mnemonics.h"
 #include "platform/ModalQuestions.h"
+#include "platform/WindowKeys.h"
 #include "video/VideoCompressors.h"
 
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -87,6 +90,10 @@ TFormOpAvi::TFormOpAvi(TAviOptions &options, ModalQuestions &questions, QWidget 
     connect(SpeedButtonCompressor, &QPushButton::clicked, this, &TFormOpAvi::SpeedButtonCompressorClick);
     connect(SpeedButtonClose, &QPushButton::clicked, this, &QWidget::hide);
     NAME_CONTROLS(SpeedButtonRate, SpeedButtonQuality, SpeedButtonClose, SpeedButtonCompressor, ListBox1, Edit1);
+    ListBox1->installEventFilter(this);
+    new WindowKeys(this, SpeedButtonClose);
+    QString mnemonics;
+    AssignMnemonics(this, mnemonics);
     FormCreate();
 }
 
@@ -138,6 +145,14 @@ bool TFormOpAvi::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == ListBox1->viewport() && event->type() == QEvent::MouseButtonPress)
         ListBox1MouseDown(static_cast<QMouseEvent *>(event)->position().toPoint().y());
+    // Without a mouse, Space or Enter chooses the entry the arrows moved to.
+    if (watched == ListBox1 && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if ((key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter) && ListBox1->currentRow() >= 0) {
+            ListBox1MouseDown(ListBox1->visualItemRect(ListBox1->currentItem()).center().y());
+            return true;
+        }
+    }
     return QWidget::eventFilter(watched, event);
 }
 

@@ -5,7 +5,9 @@
 #include "options/JpegOptions.h"
 #include "options/JpegPreview.h"
 #include "platform/ControlNames.h"
+#include "platform/Mnemonics.h"
 #include "platform/ModalQuestions.h"
+#include "platform/WindowKeys.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -57,6 +59,9 @@ TFormOpJpeg::TFormOpJpeg(
 {
     setWindowTitle(QStringLiteral("Options Jpeg"));
     createControls();
+    new WindowKeys(this, BitBtnOk);
+    QString mnemonics;
+    AssignMnemonics(this, mnemonics);
     SetDefaults(); // FormCreate
 }
 
@@ -169,7 +174,10 @@ void TFormOpJpeg::createControls()
         ComboBoxPixelFormat, ComboBoxScale, ComboBoxPerformance, SpeedButtonDefaut, BitBtnOk);
 
     connect(SpeedButtonVoir, &QPushButton::clicked, this, &TFormOpJpeg::UpdatePreview);
-    connect(SpeedButtonDefaut, &QPushButton::clicked, this, &TFormOpJpeg::SetDefaults);
+    connect(SpeedButtonDefaut, &QPushButton::clicked, this, [this] {
+        SetDefaults();
+        UpdatePreview(); // the "after" picture shows the settings just restored
+    });
     connect(BitBtnOk, &QPushButton::clicked, this, [this] {
         ApplyOptions();
         close();

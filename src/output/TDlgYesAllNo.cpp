@@ -1,5 +1,7 @@
 #include "output/TDlgYesAllNo.h"
 
+#include "platform/Mnemonics.h"
+
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -36,6 +38,8 @@ TDlgYesAllNo::TDlgYesAllNo(QWidget *parent)
     layout->addWidget(Label1);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    QString mnemonics;
+    AssignMnemonics(this, mnemonics);
 }
 
 int TDlgYesAllNo::AskOverwrite(const std::string &fileName, const std::string &caption)

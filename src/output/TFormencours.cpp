@@ -2,6 +2,7 @@
 
 #include "platform/ControlNames.h"
 #include "platform/MessagePump.h"
+#include "platform/Mnemonics.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -47,6 +48,8 @@ TFormencours::TFormencours(bool &stopRequested, MessagePump &pump, QWidget *pare
     SpeedButton1->setAutoDefault(false);
     connect(SpeedButton1, &QPushButton::clicked, this, &TFormencours::SpeedButton1Click);
     NAME_CONTROLS(Label1, LabelProgress, ProgressBar1, SpeedButton1);
+    QString mnemonics;
+    AssignMnemonics(this, mnemonics);
 
     // Every show and every hide switches the timer off and nothing switches it
     // on again: it could only move the bar of the hidden window, waking the

@@ -6,6 +6,8 @@
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QGuiApplication>
 #include <QInputDialog>
 #include <QLabel>
@@ -15,11 +17,37 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 QString qs(const std::string &s)
 {
     return QString::fromStdString(s);
+}
+
+// Window managers cut a title wider than its window ("Créat…toire?"), so a
+// box is made wide enough for its whole title: title bars often use a bold
+// font, and the frame's own buttons and icon take room beside the text.
+// A box never grows wider than the screen.
+int widthForTitle(const QString &title)
+{
+    constexpr int kFrameButtonsWidth = 160;
+    QFont font = QApplication::font();
+    font.setBold(true);
+    const int width = QFontMetrics(font).horizontalAdvance(title) + kFrameButtonsWidth;
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    return screen ? std::min(width, screen->availableGeometry().width()) : width;
+}
+
+// A message box sizes itself from its text; a spacer across its grid is
+// the one way to give it a minimum width. Setting the icon rebuilds the
+// grid: this comes last, just before the box is shown.
+void fitTitle(QMessageBox &box)
+{
+    if (auto *grid = qobject_cast<QGridLayout *>(box.layout()))
+        grid->addItem(new QSpacerItem(widthForTitle(box.windowTitle()), 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+            grid->rowCount(), 0, 1, grid->columnCount());
 }
 
 // A modal one-line input centred on the screen, text fully selected, at most
@@ -44,7 +72,7 @@ bool runInputDialog(QWidget *parent, const std::string &caption, const std::stri
     layout->addWidget(label);
     layout->addWidget(edit);
     layout->addWidget(buttons);
-    dialog.setMinimumWidth(300);
+    dialog.setMinimumWidth(std::max(300, widthForTitle(dialog.windowTitle())));
     dialog.adjustSize();
     if (QScreen *screen = QGuiApplication::primaryScreen())
         dialog.move(screen->availableGeometry().center() - dialog.rect().center());
@@ -138,6 +166,7 @@ int QtWindowServices::messageBox(const std::string &text, const std::string &cap
     box.setText(qs(text));
     if (buttons == Buttons::Ok) {
         box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+        fitTitle(box);
         box.exec();
         return IdOk;
     }
@@ -146,6 +175,7 @@ int QtWindowServices::messageBox(const std::string &text, const std::string &cap
     QPushButton *no = box.addButton(QStringLiteral("&Non"), QMessageBox::NoRole);
     box.setDefaultButton(yes);
     box.setEscapeButton(no);
+    fitTitle(box);
     box.exec();
     return box.clickedButton() == yes ? IdYes : IdNo;
 }
@@ -154,12 +184,14 @@ void QtWindowServices::errorBox(const std::string &text)
 {
     QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), qs(errorBoxText(text)),
         QMessageBox::Ok, m_parent);
+    fitTitle(box);
     box.exec();
 }
 
 void QtWindowServices::errorMessage(const std::string &text)
 {
     QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), qs(text), QMessageBox::Ok, m_parent);
+    fitTitle(box);
     box.exec();
 }
 

@@ -7,6 +7,8 @@
 #include "picture/PictureLoader.h"
 #include "picture/PictureRegistry.h"
 #include "platform/ControlNames.h"
+#include "platform/Mnemonics.h"
+#include "platform/WindowKeys.h"
 #include "platform/WindowServices.h"
 #include "viewer/SequenceFiles.h"
 
@@ -67,6 +69,9 @@ TFormView::TFormView(PictureDisplay &display, RunContext &run, WindowServices &s
     setFixedSize(258, 382);
 
     NAME_CONTROLS(SpeedButtonOpen, SpeedButtonPlay, SpeedButtonStop, SpeedButtonClose, CheckBoxBoucle, ListBox1);
+    new WindowKeys(this);
+    QString mnemonics;
+    AssignMnemonics(this, mnemonics);
 
     connect(SpeedButtonOpen, &QPushButton::clicked, this, [this] {
         m_run.StopRequested = true;

@@ -21,6 +21,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSet>
@@ -29,6 +30,7 @@
 #include <QTest>
 #include <QThread>
 #include <QTimer>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -88,12 +90,14 @@ protected:
         return child;
     }
     QMenu *popup() { return found<QMenu>("PopupMenu"); }
+    // A caption as shown: its mnemonic only underlines a letter.
+    static QString shown(QString caption) { return caption.remove(QLatin1Char('&')); }
 
     static QStringList captions(QMenu *menu)
     {
         QStringList list;
         for (QAction *a : menu->actions())
-            list << (a->isSeparator() ? QStringLiteral("-") : a->text());
+            list << (a->isSeparator() ? QStringLiteral("-") : shown(a->text()));
         return list;
     }
 
@@ -178,7 +182,7 @@ TEST_F(FormMainTest, MenusHoldEveryEntryInOrder)
     const QList<QAction *> bar = form.menuBar()->actions();
     QStringList titles;
     for (QAction *a : bar)
-        titles << a->text();
+        titles << shown(a->text());
     ASSERT_EQ(titles, QStringList({ "Fichier", "Animation", "Options", "Aide" }));
     EXPECT_EQ(captions(bar[0]->menu()),
         QStringList({ "Ouvrir...", "Effacer", "Enregister Sous...", "-", "Tester le Nom de Fichier", "-", "Quitter" }));
@@ -273,6 +277,51 @@ TEST_F(FormMainTest, EscapeCancelsALoadAndKeepsThePreviousPicture)
     open(path);
     EXPECT_EQ(form.PanoramaBitmap().width(), 4000);
     EXPECT_TRUE(form.View().DisplayBitmap().sharesWith(form.PanoramaBitmap()));
+}
+
+// Drag and drop from a file manager: the same path as "Ouvrir...".
+TEST_F(FormMainTest, DroppedPictureOpensAsFromTheOpenCommand)
+{
+    const auto mime = [](const QList<QUrl> &urls) {
+        auto *data = new QMimeData;
+        data->setUrls(urls);
+        return data;
+    };
+    // Qt hands a drag over any control to the first parent that accepts drops.
+    const auto drop = [&](QMimeData *data) {
+        const QPoint at = form.centralWidget()->geometry().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&form, &enter);
+        QDropEvent dropped(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+        if (enter.isAccepted())
+            QApplication::sendEvent(&form, &dropped);
+        delete data;
+        return enter.isAccepted();
+    };
+    const std::string path = writePanorama(600, 150);
+    const QUrl url = QUrl::fromLocalFile(QString::fromStdString(path));
+    // Refused before anything opens: several files, a web address, text.
+    EXPECT_FALSE(drop(mime({ url, url })));
+    EXPECT_FALSE(drop(mime({ QUrl(QStringLiteral("https://example.org/pano.jpg")) })));
+    auto *text = new QMimeData;
+    text->setText(QString::fromStdString(path));
+    EXPECT_FALSE(drop(text));
+    EXPECT_TRUE(form.PanoramaBitmap().isEmpty());
+    EXPECT_TRUE(services.asked().empty()) << "a drop asks no dialog";
+
+    ASSERT_TRUE(drop(mime({ url })));
+    EXPECT_TRUE(form.PanoramaBitmap() == makeTestPanorama(600, 150));
+    EXPECT_EQ(form.Panel().LabelSrcDim->text(), "600 * 150 Pixels");
+    EXPECT_EQ(form.Panel().EditSrcName->text().toStdString(), path);
+    EXPECT_TRUE(form.Run().StopRequested);
+    EXPECT_TRUE(form.View().DisplayBitmap() == form.PanoramaBitmap());
+
+    // A file that is no picture: what a failed open gives, no panorama.
+    std::ofstream(dir / "notes.txt") << "pas une image";
+    ASSERT_TRUE(drop(mime({ QUrl::fromLocalFile(QString::fromStdString((dir / "notes.txt").string())) })));
+    EXPECT_TRUE(form.PanoramaBitmap().isEmpty());
+    EXPECT_EQ(form.Panel().LabelSrcDim->text(), "Aucune Image Chargée");
+    EXPECT_FALSE(form.Panel().SpeedButtonCreate->isEnabled());
 }
 
 struct TempoCase {

@@ -9,11 +9,13 @@
 #include "TestUtils.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTimer>
 #include <QTranslator>
 
@@ -56,10 +58,10 @@ INSTANTIATE_TEST_SUITE_P(Answers, OverwriteDialogTest,
 TEST(OverwriteDialog, CaptionsAndNoDefaultButton)
 {
     TDlgYesAllNo dialog;
-    EXPECT_EQ(dialog.ButtonYes->text(), "Oui");
-    EXPECT_EQ(dialog.ButtonYesToAll->text(), "Oui pourTous");
-    EXPECT_EQ(dialog.ButtonNo->text(), "Non");
-    EXPECT_EQ(dialog.ButtonNotoAll->text(), "Stop !!!");
+    EXPECT_EQ(dialog.ButtonYes->text().remove('&'), "Oui");
+    EXPECT_EQ(dialog.ButtonYesToAll->text().remove('&'), "Oui pourTous");
+    EXPECT_EQ(dialog.ButtonNo->text().remove('&'), "Non");
+    EXPECT_EQ(dialog.ButtonNotoAll->text().remove('&'), "Stop !!!");
     for (QPushButton *b : { dialog.ButtonYes, dialog.ButtonYesToAll, dialog.ButtonNo, dialog.ButtonNotoAll })
         EXPECT_FALSE(b->isDefault() || b->autoDefault()) << b->text().toStdString();
     // Escape answers nothing: the dialog stays open until a button or the close box.
@@ -84,11 +86,15 @@ TEST(HelpWindow, ShowsTheBuiltInTextUntilAReplacementFileAppears)
     const QStringList lines = help.Memo1->toPlainText().split('\n');
     EXPECT_EQ(lines.size(), int(BuiltInHelpLines().size()));
     EXPECT_EQ(lines.front().toStdString(), BuiltInHelpLines().front());
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(help.Memo1->verticalScrollBar()->isVisible()) << "the built-in text is longer than the window";
     help.hide();
 
     std::ofstream(dir / "travelia.TXT") << "Ligne un\nLigne deux\n";
     help.show();
     EXPECT_EQ(help.Memo1->toPlainText(), "Ligne un\nLigne deux");
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(help.Memo1->verticalScrollBar()->isVisible()) << "two lines fit";
     help.hide();
     std::filesystem::remove(dir / "travelia.TXT");
     help.show();
@@ -143,6 +149,9 @@ TEST(ApplicationSetup, SetsNoDisplayNameSoTitlesStayExact)
     SetUpApplication(*qApp, translator);
     QCoreApplication::setApplicationName(QStringLiteral("probe"));
     EXPECT_EQ(QGuiApplication::applicationDisplayName(), "probe");
+    // Window managers find the menu entry, and its icon, by this name.
+    const QString entry = QStringLiteral(TRAVELIA_DIST_DIR "/") + QGuiApplication::desktopFileName() + ".desktop";
+    EXPECT_TRUE(QFileInfo(entry).isFile()) << entry.toStdString();
     QCoreApplication::setApplicationName(QStringLiteral("Travelia"));
     QCoreApplication::removeTranslator(&translator);
 }

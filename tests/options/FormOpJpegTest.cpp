@@ -84,6 +84,23 @@ TEST_F(FormOpJpegTest, ControlsApplyOnlyOnOkPreviewAndDefaults)
     EXPECT_EQ(options, TJpegOptions {});
 }
 
+// "Défaut" used to leave the "after" picture showing the settings it replaced.
+TEST_F(FormOpJpegTest, DefaultsRefreshTheAfterPicture)
+{
+    display = makeTestPanorama(300, 250);
+    form.show();
+    form.CheckBoxGrayScale->setChecked(true);
+    form.SpeedButtonVoir->click();
+    const PixelBgr p = testPanoramaPixel(40, 40);
+    ASSERT_NE(p.r, p.b) << "the test pixel must have colour";
+    QColor after = at(form.ImageDST, 40, 40);
+    EXPECT_TRUE(after.red() == after.green() && after.green() == after.blue()) << "grey after a greyscale round trip";
+
+    form.SpeedButtonDefaut->click();
+    after = at(form.ImageDST, 40, 40);
+    EXPECT_LE(std::abs(after.red() - p.r) + std::abs(after.green() - p.g) + std::abs(after.blue() - p.b), 30);
+}
+
 TEST_F(FormOpJpegTest, PreviewFollowsTheScrollBarsAndLeavesTheCurrentFolderAlone)
 {
     TempDir cwd;

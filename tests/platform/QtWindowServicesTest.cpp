@@ -8,14 +8,18 @@
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileSystemModel>
+#include <QFontMetrics>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QListView>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 
@@ -117,6 +121,48 @@ TEST(QtWindowServices, ErrorBoxAddsTheFullStop)
     });
     services.errorBox("Disk full");
 }
+
+struct TitleCase {
+    const char *name;
+    const char *caption;
+    bool input; // an input query, else a Yes/No box with a short text
+};
+
+class TitleWidthTest : public ::testing::TestWithParam<TitleCase> { };
+
+// Window managers cut a title wider than its box: "Créat…toire?" hid the question.
+TEST_P(TitleWidthTest, BoxIsWideEnoughForItsWholeTitle)
+{
+    const TitleCase c = GetParam();
+    const QString caption = QString::fromUtf8(c.caption);
+    QFont bold = QApplication::font();
+    bold.setBold(true);
+    const int needed = std::min(QFontMetrics(bold).horizontalAdvance(caption) + 100,
+        QGuiApplication::primaryScreen()->availableGeometry().width());
+    QtWindowServices services;
+    whenModalShows([&](QWidget *modal) {
+        EXPECT_EQ(modal->windowTitle(), caption);
+        EXPECT_GE(modal->width(), needed);
+        EXPECT_LE(modal->width(), QGuiApplication::primaryScreen()->availableGeometry().width());
+        modal->close();
+    });
+    std::string text = "/tmp/a";
+    if (c.input)
+        services.inputQuery(c.caption, "Nouveau Dossier:", text);
+    else
+        services.messageBox(text, c.caption, ModalQuestions::Buttons::YesNo);
+}
+
+INSTANTIATE_TEST_SUITE_P(Captions, TitleWidthTest,
+    ::testing::Values(TitleCase { "folderQuestion", "Création du Répertoire?", false },
+        TitleCase { "existingFile", "/home/utilisateur/Images/Panoramas/anim/IMAGE0000.BMP Existe déjà", false },
+        TitleCase { "screenWide",
+            "/home/utilisateur/Images/Panoramas/Montagnes/Été 2026/Vacances en Savoie/"
+            "Lac du Bourget/anim/IMAGE0000.BMP Existe déjà",
+            false },
+        TitleCase { "createFolder", "Création de Dossier", true },
+        TitleCase { "aviInput", "Compression des Fichiers AVI:", true }),
+    [](const auto &info) { return std::string(info.param.name); });
 
 TEST(QtWindowServices, ProcessMessagesIsOnePassThatNeverWaits)
 {

@@ -57,6 +57,7 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string> &args, 
         { "--quiet", [&] { o.quiet = true; } },
         { "-h", [&] { o.help = true; } },
         { "--help", [&] { o.help = true; } },
+        { "--version", [&] { o.version = true; } },
     };
     const Valued setWidth = [&](const std::string &opt, const std::string &v) {
         if (!readNumber(opt, v, width, error))
@@ -181,7 +182,7 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string> &args, 
         if (!v->second(arg, *inlineValue))
             return std::nullopt;
     }
-    if (o.help || o.listCodecs)
+    if (o.help || o.listCodecs || o.version)
         return o;
     if (positional.size() != 1) {
         error = positional.empty() ? "no panorama given" : "more than one panorama given";
@@ -276,6 +277,7 @@ Other:
                      warnings of the picture libraries (FFmpeg, Qt's image
                      plug-ins, libjpeg)
   -h, --help         this text
+  --version          the program's name and version
 
 Numbers may be decimal (with a sign) or hexadecimal ($280, 0x280, x280).
 Format names are read in any letter case (jpg, JPG, jpeg, JPEG, bmp, BMP).

@@ -37,6 +37,7 @@ struct CliOptions {
     bool quiet = false;
     bool verbose = false;
     bool help = false;
+    bool version = false;
 };
 
 // Parses the arguments after the program name; on a usage error returns

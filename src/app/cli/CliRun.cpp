@@ -6,6 +6,7 @@
 #include "app/cli/CliOptions.h"
 #include "common/Bitmap24.h"
 #include "common/Log.h"
+#include "common/ProgramInfo.h"
 #include "common/TextFormat.h"
 #include "options/AviOptions.h"
 #include "options/CodecCatalogue.h"
@@ -297,6 +298,10 @@ int runCli(int argc, const char *const *argv, std::ostream &out, std::ostream &e
     CliOptions &options = *parsed;
     if (options.help) {
         out << CliUsage();
+        return ExitOk;
+    }
+    if (options.version) {
+        out << VersionLine("travelia-cli") << '\n';
         return ExitOk;
     }
     if (options.listCodecs) {
