@@ -1,5 +1,7 @@
 #include "app/GuiRunHost.h"
 
+#include "common/TextFormat.h"
+
 #include "anim/PictureDisplay.h"
 #include "anim/RunContext.h"
 #include "app/CommandPanel.h"
@@ -51,6 +53,12 @@ void GuiRunHost::waitTempo()
 bool GuiRunHost::chooseCompression(AVICOMPRESSOPTIONS &options)
 {
     return m_services.aviSaveOptions(options);
+}
+
+void GuiRunHost::finishingQueuedFrames(std::int64_t count)
+{
+    m_statusLine(formatText("%s - finishing %d queued frames", { m_statusText(), count }));
+    m_services.processMessages();
 }
 
 BusyCursors &GuiRunHost::cursors()

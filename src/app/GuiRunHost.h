@@ -39,6 +39,8 @@ public:
     AviProgress &progress() override { return m_progress; }
     BusyCursors &cursors() override;
     std::string statusText() const override { return m_statusText(); }
+    // The status line says why the window waits after the last frame.
+    void finishingQueuedFrames(std::int64_t count) override;
 
 private:
     CommandPanel &m_panel;

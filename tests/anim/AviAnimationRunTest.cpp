@@ -37,6 +37,8 @@ struct AviHost : AviRunHost, AviProgress {
     std::string file;
     int frameWidth;
     bool replaceExisting = false; // the user agreed to replace the first file
+    bool dropQueued = false; // a second Ctrl-C
+    std::int64_t queuedAtEnd = -1; // what the run said it was finishing
     ScriptedServices services;
     std::vector<std::string> log; // progress calls, with the status text
     std::string status = "before";
@@ -72,6 +74,8 @@ struct AviHost : AviRunHost, AviProgress {
     AviProgress &progress() override { return *this; }
     BusyCursors &cursors() override { return services; }
     std::string statusText() const override { return status; }
+    void finishingQueuedFrames(std::int64_t count) override { queuedAtEnd = count; }
+    bool dropQueuedFrames() override { return dropQueued; }
 
     void showProgress() override { log.push_back("show"); }
     void hideProgress() override { log.push_back("hide"); }
@@ -346,6 +350,22 @@ INSTANTIATE_TEST_SUITE_P(Faults, AviFaultTest,
             },
             "Failed to add frame to AVI\nFile too large: ", "frames kept in", -1, { { "ANIM0000.AVI", -2 } }, "10/1",
             "H264" },
+        FaultCase { "stopThenDropTheQueuedFrames", // Ctrl-C twice: the file closes with what it holds
+            [](AviRunTest &t, AviHost &h) {
+                h.frameWidth = 40;
+                h.dropQueued = true;
+                h.onShow = [&t, &h](int shown) {
+                    t.stop = t.stop || shown == 3;
+                    EXPECT_EQ(h.queuedAtEnd, -1);
+                };
+            },
+            "", "", -1, { { "ANIM0000.AVI", -2 } }, "10/1", "H264" },
+        FaultCase { "stopFinishesTheQueuedFrames",
+            [](AviRunTest &t, AviHost &h) {
+                h.frameWidth = 40;
+                h.onShow = [&t](int shown) { t.stop = t.stop || shown == 3; };
+            },
+            "", "", 4, { { "ANIM0000.AVI", 4 } }, "10/1", "H264" },
         FaultCase { "rate1001", [](AviRunTest &t, AviHost &) { t.options.Rate = 1001; }, "", "", 8,
             { { "ANIM0000.AVI", 8 } }, "1001/1" },
         FaultCase { "rate65535", [](AviRunTest &t, AviHost &) { t.options.Rate = 65535; }, "", "", 8,

@@ -90,16 +90,6 @@ protected:
         return child;
     }
     QMenu *popup() { return found<QMenu>("PopupMenu"); }
-    // A caption as shown: its mnemonic only underlines a letter.
-    static QString shown(QString caption) { return caption.remove(QLatin1Char('&')); }
-
-    static QStringList captions(QMenu *menu)
-    {
-        QStringList list;
-        for (QAction *a : menu->actions())
-            list << (a->isSeparator() ? QStringLiteral("-") : shown(a->text()));
-        return list;
-    }
 
     TempDir dir;
     fs::path savedCwd;
@@ -175,29 +165,6 @@ TEST_F(FormMainTest, RightClickOnTheStatusLineOpensTheContextMenu)
     QApplication::sendEvent(form.statusBar(), &event);
     EXPECT_TRUE(popup()->isVisible());
     popup()->hide();
-}
-
-TEST_F(FormMainTest, MenusHoldEveryEntryInOrder)
-{
-    const QList<QAction *> bar = form.menuBar()->actions();
-    QStringList titles;
-    for (QAction *a : bar)
-        titles << shown(a->text());
-    ASSERT_EQ(titles, QStringList({ "Fichier", "Animation", "Options", "Aide" }));
-    EXPECT_EQ(captions(bar[0]->menu()),
-        QStringList({ "Ouvrir...", "Effacer", "Enregister Sous...", "-", "Tester le Nom de Fichier", "-", "Quitter" }));
-    EXPECT_EQ(captions(bar[1]->menu()),
-        QStringList({ "Stop", "-", "Plein Ecran", "Centrer l'Animation dans la Fenêtre", "-", "Tester une Animation",
-            "Créer une Animation", "Vérifier l'animation créée" }));
-    EXPECT_EQ(captions(bar[2]->menu()),
-        QStringList({ "Options Jpeg...", "Valeurs par Défaut", "Voir/Cacher le Panneau de Commande...",
-            "Temporisation de Visualisation..." }));
-    EXPECT_EQ(captions(bar[3]->menu()), QStringList({ "Aide", "-", "A propos" }));
-    EXPECT_EQ(found("Menu_HelpHelp")->shortcut(), QKeySequence(Qt::Key_F1));
-    EXPECT_EQ(captions(popup()),
-        QStringList(
-            { "Stop", "Temporisation de Visualisation...", "-", "Plein Ecran", "Centrer l'Animation dans la Fenêtre",
-                "-", "Tester une Animation", "Créer une Animation", "Vérifier une Animation", "-", "Quitter" }));
 }
 
 TEST_F(FormMainTest, OpeningAWidePictureFillsThePanel)

@@ -175,21 +175,4 @@ TEST_F(ProgressWindowTest, OnlyTheRunClosesItAndStopRaisesTheSharedRequest)
     EXPECT_FALSE(window.isVisible());
 }
 
-class ProgressTickTest : public ProgressWindowTest, public ::testing::WithParamInterface<std::array<int, 3>> { };
-
-// One tick from a position, the pass holding the given number of frames.
-TEST_P(ProgressTickTest, MovesOneStepAndWrapsPastTheEnd)
-{
-    const auto [frames, position, after] = GetParam();
-    window.startPass(frames);
-    window.frameStarting(position, "Frame");
-    window.Timer1Timer();
-    EXPECT_EQ(window.ProgressBar1->value(), after);
-    EXPECT_EQ(pump.processMessagesCalls(), 1);
-}
-
-INSTANTIATE_TEST_SUITE_P(Bars, ProgressTickTest,
-    ::testing::Values(
-        std::array { 10, 4, 5 }, std::array { 10, 10, 0 }, std::array { 0, 0, 0 }, std::array { -3, 0, 0 }));
-
 } // namespace

@@ -375,6 +375,7 @@ TEST_P(CliAvi, writesOneFileOrRefuses)
     if (c.packets == -2) {
         EXPECT_FALSE(fs::exists(avi));
         EXPECT_NE(err.str().find(", FFV1"), std::string::npos) << "the known compressors are listed: " << err.str();
+        EXPECT_EQ(err.str().find(" ,"), std::string::npos) << "codes listed without trailing blanks: " << err.str();
     } else if (c.packets < 0) {
         EXPECT_EQ(readFileBytes(avi), std::vector<std::uint8_t>({ 'o', 'l', 'd' }));
     } else {
@@ -389,6 +390,8 @@ INSTANTIATE_TEST_SUITE_P(Runs, CliAvi,
         AviCliCase { "existingKept", { "-f", "avi" }, true, 1, "", -1 },
         AviCliCase { "existingReplaced", { "-f", "avi", "--overwrite", "--rate", "25" }, true, 0, "54 frames", 54 },
         AviCliCase { "unknownCodec", { "-f", "avi", "--codec", "ZZZZ" }, false, 1, "", -2 },
+        AviCliCase { "codeWithoutItsBlank", { "-f", "avi", "--codec", "dpx", "--one-way" }, false, 0, "27 frames", 27 },
+        AviCliCase { "rate1001", { "-f", "avi", "--rate", "1001", "--one-way" }, false, 0, "27 frames", 27 },
         AviCliCase { "rateZero", { "-f", "avi", "--rate", "0" }, true, 1, "", -1 }),
     [](const auto &info) { return std::string(info.param.name); });
 
