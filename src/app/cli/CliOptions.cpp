@@ -40,6 +40,7 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string> &args, 
         { "--vertical", [&] { o.scrollType = ScrollVertical; } },
         { "--reverse", [&] { o.reverse = true; } },
         { "--one-way", [&] { o.oneWay = true; } },
+        { "--loop360", [&] { o.loop360 = true; } },
         { "--no-center", [&] { o.center = false; } },
         { "--no-subdir", [&] { o.useSubDir = false; } },
         { "--plain-numbers", [&] { o.formattedNumbers = false; } },
@@ -231,6 +232,9 @@ Frames:
   --vertical         scroll vertically (default for any other picture)
   --reverse          right to left, or bottom to top
   --one-way          no return pass (default: there and back)
+  --loop360          the picture is a full 360° turn: the view wraps past the
+                     far edge and goes once round in round(length / step)
+                     frames that loop without a seam (no return pass)
   --no-center        a picture smaller than the frame sits at the top/left
                      instead of being centred
 

@@ -18,6 +18,7 @@ struct CliOptions {
     std::optional<TScrollKind> scrollType;
     bool reverse = false;
     bool oneWay = false;
+    bool loop360 = false;
     bool center = true;
     TOutputFormat format = FormatBmp;
     std::optional<std::string> folder;

@@ -130,6 +130,7 @@ public:
         prm.ScrollDirection = !o.reverse;
         prm.ScrollBack = !o.oneWay;
         prm.ScrollType = *o.scrollType;
+        prm.Loop360 = o.loop360;
 
         // The frame count, for the progress bar; the engine computes the same.
         Bitmap24 scratch;
@@ -137,7 +138,7 @@ public:
         copy.FrameBitmap = &scratch;
         try {
             const PassPlan plan = PrepareFrames(copy, m_panorama.width(), m_panorama.height());
-            total = plan.PassCount > 0 ? std::int64_t(plan.PassCount) * (prm.ScrollBack ? 2 : 1) : 0;
+            total = RunFrameCount(plan, prm);
         } catch (const std::exception &) {
             total = 0; // the engine reports it
         }
