@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <string>
 #include <vector>
 
@@ -31,6 +33,11 @@ struct LoopCase {
     bool forward, vertical;
     std::vector<int> positions; // along the travel, one turn
 };
+
+std::ostream &operator<<(std::ostream &os, const LoopCase &c)
+{
+    return os << c.label;
+}
 
 class LoopPositions : public testing::TestWithParam<LoopCase> { };
 
@@ -80,6 +87,11 @@ struct WrapCase {
     int panoW, panoH, frameW, frameH, step;
     bool forward, vertical, center;
 };
+
+std::ostream &operator<<(std::ostream &os, const WrapCase &c)
+{
+    return os << c.label;
+}
 
 class LoopRendering : public testing::TestWithParam<WrapCase> { };
 

@@ -3,6 +3,7 @@
 #include "anim/AnimationRun.h"
 #include "anim/AviAnimationRun.h"
 #include "anim/FrameSequence.h"
+#include "anim/VideoAnimationRun.h"
 #include "app/cli/CliOptions.h"
 #include "common/Bitmap24.h"
 #include "common/Log.h"
@@ -17,6 +18,7 @@
 #include "picture/PictureLoader.h"
 #include "platform/BusyCursor.h"
 #include "platform/ModalQuestions.h"
+#include "video/AnimationWriter.h"
 
 #include <algorithm>
 #include <cctype>
@@ -105,6 +107,7 @@ public:
         fields.NumStart = std::to_string(o.start);
         fields.FormattedNumbers = o.formattedNumbers;
         fields.Format = o.format;
+        fields.VideoExt = ContainerExtension(o.video.Container);
         fields.TestMode = o.test;
         NamingQuestions questions;
         questions.ensureFolder = [this](std::string &folder) {
@@ -330,14 +333,28 @@ int runCli(int argc, const char *const *argv, std::ostream &out, std::ostream &e
     RunSummary summary;
     AviRunResult aviResult;
     const bool aviRun = options.format == FormatAvi && !options.test;
+    const bool videoRun = options.format == FormatVideo && !options.test;
+    VideoRunResult videoResult;
     try {
-        if (aviRun)
+        if (aviRun) {
             aviResult = RunAviAnimation(panorama, avi, host, stopRequested);
-        else
+        } else if (videoRun) {
+            TVideoOptions video = options.video;
+            video.Rate = options.rate;
+            videoResult = RunVideoAnimation(panorama, video, host, host.progress(), stopRequested);
+        } else {
             RunAnimation(panorama, options.test, host, stopRequested, &summary);
+        }
     } catch (const AviSettingsError &e) {
         err << "travelia-cli: " << errorBoxText(e.what()) << '\n';
         return ExitSettings;
+    } catch (const VideoSettingsError &e) {
+        err << "travelia-cli: " << e.what() << '\n';
+        return ExitSettings;
+    } catch (const AnimationError &e) {
+        host.finishProgress();
+        err << "travelia-cli: " << e.what() << '\n';
+        return ExitFrameFailed;
     } catch (const std::exception &e) {
         host.finishProgress();
         err << "travelia-cli: " << errorBoxText(e.what()) << '\n';
@@ -350,6 +367,12 @@ int runCli(int argc, const char *const *argv, std::ostream &out, std::ostream &e
     const double seconds = std::chrono::duration<double>(Clock::now() - started).count();
     if (aviRun) {
         out << formatText("%d frames written to %s in ", { std::int64_t(aviResult.FramesWritten), aviResult.FileName });
+    } else if (videoRun) {
+        if (videoResult.FileWritten)
+            out << formatText(
+                "%d frames written to %s in ", { std::int64_t(videoResult.FramesWritten), videoResult.FileName });
+        else
+            out << "no frame to write, no file made in ";
     } else if (options.test) {
         out << formatText("%d frames rendered in ", { std::int64_t(summary.produced) });
     } else {
