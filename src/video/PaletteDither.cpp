@@ -9,7 +9,7 @@
 PaletteDither::PaletteDither(GifPalette palette, float strength)
     : m_palette(std::move(palette))
     , m_strength(int(std::lround(std::clamp(strength, 0.0f, 1.0f) * 16)))
-    , m_cache(std::size_t(1) << 18, 0)
+    , m_cache(std::size_t(1) << 24, 0)
 {
     if (m_palette.colours.empty())
         m_palette.colours.push_back({});
@@ -17,22 +17,20 @@ PaletteDither::PaletteDither(GifPalette palette, float strength)
 
 std::uint8_t PaletteDither::nearest(int r, int g, int b)
 {
-    const std::size_t cell = std::size_t(r >> 2) << 12 | std::size_t(g >> 2) << 6 | std::size_t(b >> 2);
-    if (const std::uint8_t known = m_cache[cell])
+    const std::size_t colour = std::size_t(r) << 16 | std::size_t(g) << 8 | std::size_t(b);
+    if (const std::uint8_t known = m_cache[colour])
         return std::uint8_t(known - 1);
-    // Searched for the cell's centre; weights close to the eye's sensitivity.
-    const int cr = (r & ~3) + 2, cg = (g & ~3) + 2, cb = (b & ~3) + 2;
     int best = 0, bestDistance = INT_MAX;
     for (std::size_t i = 0; i < m_palette.colours.size(); ++i) {
         const GifPaletteColour &c = m_palette.colours[i];
-        const int dr = c.r - cr, dg = c.g - cg, db = c.b - cb;
-        const int distance = 2 * dr * dr + 4 * dg * dg + 3 * db * db;
+        const int dr = c.r - r, dg = c.g - g, db = c.b - b;
+        const int distance = dr * dr + dg * dg + db * db;
         if (distance < bestDistance) {
             bestDistance = distance;
             best = int(i);
         }
     }
-    m_cache[cell] = std::uint8_t(best + 1);
+    m_cache[colour] = std::uint8_t(best + 1);
     return std::uint8_t(best);
 }
 

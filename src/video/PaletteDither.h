@@ -10,8 +10,8 @@ class Bitmap24;
 // Maps 24-bit frames onto one fixed palette with serpentine Floyd-Steinberg
 // error diffusion. The palette never changes from frame to frame (unlike a
 // quantizer's own remapping, which refines it per picture), so every frame
-// of a GIF shares the global colour table. Nearest colours are looked up
-// exactly once per 6-bit-per-channel cell and cached.
+// of a GIF shares the global colour table. Each colour's nearest entry is
+// searched once and cached (16 MiB, filled as colours appear).
 class PaletteDither {
 public:
     // strength 0 (plain nearest colour) to 1 (full error diffusion).

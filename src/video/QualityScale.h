@@ -5,7 +5,7 @@
 // between its value at 0 and its value at 100 (the README has the same table).
 enum class QualityTarget {
     GifPaletteQuality, // libimagequant's maximum quality
-    GifDither, // Floyd-Steinberg strength
+    GifDither, // Floyd-Steinberg strength (full diffusion costs SSIM and bytes; half keeps gradients smooth)
     WebpLossy, // libwebp quality
     WebpLossless, // libwebp effort
 };
@@ -20,7 +20,7 @@ struct QualityMapping {
 
 inline constexpr QualityMapping kQualityTable[] = {
     { QualityTarget::GifPaletteQuality, "GIF (libimagequant)", "maximum quality", 10, 100 },
-    { QualityTarget::GifDither, "GIF", "dithering strength", 0.5, 1.0 },
+    { QualityTarget::GifDither, "GIF", "dithering strength", 0.3, 0.5 },
     { QualityTarget::WebpLossy, "WebP lossy (libwebp)", "quality", 0, 100 },
     { QualityTarget::WebpLossless, "WebP lossless (libwebp)", "effort", 0, 100 },
 };
