@@ -29,6 +29,9 @@ struct tanimprm {
     std::string DstDir;
     std::string DstName;
     std::string Ext;
+    // The user agreed to replace an existing first file (an AVI file is
+    // replaced only then).
+    bool ReplaceExisting = false;
     bool ScrollDirection = false;
     bool ScrollBack = false;
     TScrollKind ScrollType = ScrollHorizontal;
@@ -46,4 +49,5 @@ inline void SetOutputNames(tanimprm &prm, const OutputNames &names)
     prm.NameFormat = names.NameFormat;
     prm.Ext = names.Ext;
     prm.FileName = names.FileName;
+    prm.ReplaceExisting = names.ReplaceExisting;
 }

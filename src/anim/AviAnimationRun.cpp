@@ -5,13 +5,15 @@
 #include "common/DiskSpace.h"
 #include "common/TextFormat.h"
 #include "options/AviOptions.h"
-#include "options/CodecCatalogue.h"
-#include "output/AviFrame.h"
+#include "video/AviFrame.h"
 #include "output/AviProgress.h"
 #include "output/FrameNames.h"
-#include "platform/AviFileService.h"
+#include "video/AviFileService.h"
+#include "video/VideoCompressors.h"
 #include "platform/BusyCursor.h"
 
+#include <cerrno>
+#include <cstring>
 #include <stdexcept>
 #include <vector>
 
@@ -27,13 +29,14 @@ struct AviRun {
     const Bitmap24 &panorama;
     AviRunHost &host;
     bool &stopRequested;
+    PAVIFILE file = nullptr;
     PAVISTREAM compressed = nullptr;
     std::vector<std::uint8_t> header {};
     std::vector<std::uint8_t> pixels {};
     std::string folder {}; // where the file goes: its free space is shown
     std::int32_t frameIndex = 0;
     std::int64_t total = 0;
-    bool writeFailed = false;
+    std::string failure {}; // why a frame could not be rendered or written
 };
 
 // One pass of frames, sample numbers running on in run.frameIndex.
@@ -56,23 +59,33 @@ void WriteAviPass(AviRun &run, tanimprm prm, const PassPlan &plan)
             if (AVIStreamWrite(run.compressed, run.frameIndex, 1, run.pixels.data(), long(run.pixels.size()),
                     AVIIF_KEYFRAME, nullptr, nullptr)
                 != AVIERR_OK) {
-                run.writeFailed = true;
-                throw std::runtime_error("Failed to add frame to AVI");
+                run.failure = AVIFileError(run.file);
+                run.stopRequested = true;
+                break;
             }
             run.frameIndex = add32(run.frameIndex, 1);
             ++i;
             run.host.processMessages();
-        } catch (...) {
+        } catch (const std::exception &e) {
             // Any failure inside a frame stops the run; the file is still
-            // closed with the frames written.
+            // finished with the frames written, and the failure reported.
+            run.failure = e.what();
+            run.stopRequested = true;
+        } catch (...) {
+            run.failure = "unknown error";
             run.stopRequested = true;
         }
     }
 }
 
-[[noreturn]] void fail(const char *message)
+[[noreturn]] void fail(const char *message, const std::string &cause)
 {
-    throw std::runtime_error(message);
+    throw AviRunError(message, cause);
+}
+
+std::string systemCause(const std::string &path)
+{
+    return std::string(std::strerror(errno ? errno : EIO)) + ": " + path;
 }
 
 } // namespace
@@ -101,13 +114,14 @@ AviRunResult RunAviAnimation(
     AviFileHolder file;
     {
         PAVIFILE opened = nullptr;
+        errno = EISDIR; // the one reason the name itself is refused
         if (AVIFileOpen(&opened, result.FileName, OF_CREATE | OF_SHARE_EXCLUSIVE | OF_WRITE) != AVIERR_OK)
-            fail("Failed to create AVI file");
+            fail("Failed to create AVI file", systemCause(result.FileName));
         file.reset(opened);
     }
     const AviFrameSizes sizes = GetAviFrameSizes(frame);
     if (sizes.HeaderSize == 0)
-        fail("Failed to retrieve bitmap info");
+        fail("Failed to retrieve bitmap info", "the frame is empty");
 
     AVISTREAMINFO info;
     info.fccType = streamtypeVIDEO;
@@ -121,7 +135,7 @@ AviRunResult RunAviAnimation(
     {
         PAVISTREAM created = nullptr;
         if (AVIFileCreateStream(file.get(), &created, info) != AVIERR_OK)
-            fail("Failed to create AVI stream");
+            fail("Failed to create AVI stream", AVIFileError(file.get()));
         stream.reset(created);
     }
 
@@ -131,7 +145,8 @@ AviRunResult RunAviAnimation(
     ConvertAviFrame(frame, run.header, run.pixels);
 
     AVICOMPRESSOPTIONS compression;
-    GetCodec(options.Codecs, options.CodecIndex, compression.fccType, compression.fccHandler);
+    compression.fccType = options.CodecHandler ? ICTYPE_VIDEO : 0;
+    compression.fccHandler = options.CodecHandler;
     compression.dwKeyFrameEvery = 1;
     compression.dwQuality = info.dwQuality;
     compression.dwFlags = AVICOMPRESSF_VALID | AVICOMPRESSF_KEYFRAMES | AVICOMPRESSF_DATARATE;
@@ -139,17 +154,21 @@ AviRunResult RunAviAnimation(
     compression.cbFormat = sizes.HeaderSize;
     compression.dwInterleaveEvery = 1;
     if (!host.chooseCompression(compression))
-        fail("Failed to get AVI Compression Options");
+        fail("Failed to get AVI Compression Options", {});
     AviStreamHolder compressed;
     {
         PAVISTREAM made = nullptr;
         if (AVIMakeCompressedStream(&made, stream.get(), compression) != AVIERR_OK)
-            fail("Failed to create AVI Compressed stream");
+            fail("Failed to create AVI Compressed stream",
+                "no compressor '" + fourccText(compression.fccHandler) + "' on this machine");
         compressed.reset(made);
     }
-    if (AVIStreamSetFormat(compressed.get(), 0, run.header.data(), long(run.header.size())) != AVIERR_OK)
-        fail("Failed to set AVI stream format");
+    if (const int ret = AVIStreamSetFormat(compressed.get(), 0, run.header.data(), long(run.header.size()));
+        ret != AVIERR_OK)
+        fail(ret == AVIERR_FILEOPEN ? "Failed to create AVI file" : "Failed to set AVI stream format",
+            AVIFileError(file.get()));
 
+    run.file = file.get();
     run.compressed = compressed.get();
     run.folder = result.FileName.substr(0, result.FileName.rfind('/') + 1);
     run.total = RunFrameCount(outward, prm);
@@ -165,11 +184,43 @@ AviRunResult RunAviAnimation(
     }
     compressed.reset();
     stream.reset();
+
+    // The finish: the compressor's queued frames, the trailer and index, the
+    // close and the publishing, whose failure is the run's.
+    if (const std::int64_t queued = AVIFileResult(file.get()).queuedFrames; queued > 0)
+        host.finishingQueuedFrames(queued);
+    VideoPublishing publishing;
+    publishing.target = result.FileName;
+    publishing.replace = prm.ReplaceExisting;
+    publishing.nextName = [&prm](int attempt) {
+        constexpr int kMaxAttempts = 10000;
+        if (attempt > kMaxAttempts)
+            return std::string();
+        return AbsolutePath(MakeFrameName(prm.NameFormat, prm.DstDir, prm.DstName, add32(prm.NumStart, attempt), prm.Ext));
+    };
+    publishing.dropQueued = [&host] { return host.dropQueuedFrames(); };
+    const bool finished = AVIFileFinish(file.get(), publishing) == AVIERR_OK;
+    const AviFileResult written = AVIFileResult(file.get());
+    const std::string finishFailure = AVIFileError(file.get());
     file.reset();
-    result.FramesWritten = run.frameIndex;
-    result.FileWritten = !run.writeFailed || run.frameIndex > 0;
-    if (run.writeFailed)
-        fail("Failed to add frame to AVI");
+    result.FramesWritten = std::int32_t(written.frames);
+    result.FileWritten = !written.publishedName.empty();
+    result.KeptOldFile = finished && !result.FileWritten;
+    if (result.FileWritten)
+        result.FileName = written.publishedName;
+    if (!run.failure.empty() || !finished) {
+        std::string cause = run.failure.empty() ? finishFailure : run.failure;
+        if (result.FileWritten)
+            cause += formatText("\n%d frames kept in %s", { std::int64_t(result.FramesWritten), result.FileName });
+        // Every frame in the file and still a failure: the file itself
+        // could not be completed or put in place.
+        const bool allFramesIn = run.failure.empty() && written.frames == run.frameIndex;
+        throw AviRunError(allFramesIn ? "Failed to create AVI file" : "Failed to add frame to AVI",
+            cause, result.FramesWritten, result.FileWritten ? result.FileName : std::string());
+    }
+    if (result.FileWritten && result.FileName != AbsolutePath(prm.FileName))
+        host.setStatusText(formatText("%s - Frame%4.4d / %4.4d",
+            { result.FileName, std::int64_t(run.frameIndex) - 1, run.total }));
     host.setStatusText(host.statusText() + "-" + "OK!");
     return result;
 }

@@ -24,6 +24,28 @@ public:
     virtual AviProgress &progress() = 0;
     virtual BusyCursors &cursors() = 0;
     virtual std::string statusText() const = 0;
+    // Told, after the last frame, that the compressor still holds count
+    // frames that are being written.
+    virtual void finishingQueuedFrames(std::int64_t count) { (void)count; }
+    // Polled while they are written: true gives them up and closes the file
+    // with the frames it holds (a second Ctrl-C).
+    virtual bool dropQueuedFrames() { return false; }
+};
+
+// A failure of the AVI run: the writer's sentence ("Failed to create AVI
+// file") on the first line, its cause (the system's error text and the
+// path, or the compressor's refusal in words) on the next.
+class AviRunError : public std::runtime_error {
+public:
+    AviRunError(const std::string &sentence, const std::string &cause, std::int32_t framesInFile = 0,
+        std::string fileName = {})
+        : std::runtime_error(cause.empty() ? sentence : sentence + "\n" + cause)
+        , FramesInFile(framesInFile)
+        , FileName(std::move(fileName))
+    {
+    }
+    std::int32_t FramesInFile; // a file with these frames was put in place under FileName
+    std::string FileName; // empty: no file was put in place
 };
 
 // A setting the AVI file cannot be written with (a frame rate of 0),
@@ -36,18 +58,25 @@ public:
 // How an AVI run ended.
 struct AviRunResult {
     bool FileWritten = false; // the AVI file is in place, with FramesWritten frames
-    std::int32_t FramesWritten = 0;
-    std::string FileName; // its full name
+    std::int32_t FramesWritten = 0; // the frames in the file
+    std::string FileName; // its full name: the name asked for, or the next free one when that was taken meanwhile
+    bool KeptOldFile = false; // with consent to replace, no frame was written: the old file is as it was
 };
 
 // Writes the animation as one AVI file: reads the settings, opens the file,
 // lets the user confirm a compressor, shows the progress, writes every frame
-// as a key frame (the return pass continues the frame numbers), and closes
+// as a key frame (the return pass continues the frame numbers), and finishes
 // the file. stopRequested is cleared at the start and tested before every
-// frame; a stopped run keeps the frames written. Set-up failures, a frame
-// that cannot be written, and a frame rate of 0 are thrown as
-// std::runtime_error with the writer's message, after everything was
-// released; the file is then in place only when frames were written before a
-// failed write. A refusal by the settings reader ends the run quietly.
+// frame; a stopped run keeps the frames written.
+//
+// The file replaces an existing one only with the user's consent (the first
+// file's question answered "keep the number"), and then only when it holds a
+// frame; without consent it never replaces anything: a name taken meanwhile
+// gives the next free number. Set-up failures, a frame that cannot be
+// written or rendered, and a failed finish are thrown as AviRunError after
+// everything was released; a valid file with the frames written may then be
+// in place (AviRunError::FileName). A frame rate of 0 is refused with
+// AviSettingsError before anything is created. A refusal by the settings
+// reader ends the run quietly.
 AviRunResult RunAviAnimation(
     const Bitmap24 &panorama, const TAviOptions &options, AviRunHost &host, bool &stopRequested);

@@ -13,7 +13,6 @@
 #include "video/WebpWriter.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <memory>
 
 namespace {
@@ -112,9 +111,6 @@ VideoRunResult RunVideoAnimation(
 
     VideoRunResult result;
     result.FileName = AbsolutePath(prm.FileName);
-    // A name that exists now was kept by the user's choice: it may be replaced.
-    std::error_code ec;
-    const bool replace = std::filesystem::exists(result.FileName, ec);
     std::unique_ptr<AnimationWriter> writer = OpenWriter(result.FileName, options, panorama, prm);
 
     VideoRun run { panorama, host, progress, stopRequested, *writer, result.FileName };
@@ -134,7 +130,17 @@ VideoRunResult RunVideoAnimation(
         throw AnimationError(run.failure); // the writer removes its unfinished file
     if (run.frameIndex == 0)
         return result; // nothing to show: no file
-    writer->finish(replace ? AtomicFile::Publish::Replace : AtomicFile::Publish::NoReplace);
+    VideoPublishing publishing;
+    publishing.target = result.FileName;
+    publishing.replace = prm.ReplaceExisting;
+    publishing.nextName = [&prm](int attempt) {
+        constexpr int kMaxAttempts = 10000;
+        if (attempt > kMaxAttempts)
+            return std::string();
+        const std::int32_t number = std::int32_t(std::uint32_t(prm.NumStart) + std::uint32_t(attempt));
+        return AbsolutePath(MakeFrameName(prm.NameFormat, prm.DstDir, prm.DstName, number, prm.Ext));
+    };
+    result.FileName = writer->finish(publishing);
     result.FramesWritten = run.frameIndex;
     result.FileWritten = true;
     return result;

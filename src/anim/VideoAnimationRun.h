@@ -26,9 +26,9 @@ struct VideoRunResult {
 // Writes the animation as one animated picture or video file, the
 // container chosen in options: reads the settings, visits the frames of a
 // frame-file run (a 360° loop included), shows each one with its progress,
-// and finishes the file. The file appears only when complete: a name that
-// existed when the settings were read (the user chose to overwrite it) is
-// replaced, any other existing name is never replaced. A stopped run keeps
+// and finishes the file. The file appears only when complete: it replaces
+// an existing file only when the user chose to keep that name; a name taken
+// meanwhile moves it to the next free number (FileName tells). A stopped run keeps
 // the frames written; a run with no frame leaves no file. A writer's
 // failure is thrown as std::runtime_error with its reason, after the
 // unfinished file was removed. A refusal by the settings reader ends the run

@@ -11,6 +11,7 @@
 #include "output/TFormencours.h"
 #include "picture/PictureOpenDialog.h"
 #include "platform/QtWindowServices.h"
+#include "video/AviCompressionDialog.h"
 #include "viewer/TFormView.h"
 
 #include <QApplication>
@@ -76,6 +77,8 @@ int main(int argc, char **argv)
     services.setOpenPictureDialog([&main](const std::string &title, const std::string &) {
         return PictureOpenDialog::getOpenPictureFileName(&main, title);
     });
+    services.setCompressionDialog(
+        [&main](AVICOMPRESSOPTIONS &options) { return runAviCompressionDialog(&main, options); });
     const AviProgressRelay &progress = main.AviProgressSignals();
     QObject::connect(&progress, &AviProgressRelay::shown, &encours, &TFormencours::showProgress);
     QObject::connect(&progress, &AviProgressRelay::hidden, &encours, &TFormencours::hideProgress);

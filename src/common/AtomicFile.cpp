@@ -9,16 +9,33 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <string>
 #include <sys/uio.h>
 #include <unistd.h>
 #include <vector>
 
+namespace {
+
+std::string folderOf(const std::string &path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string(".") : slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+} // namespace
+
 AtomicFile::AtomicFile(std::string target)
     : m_target(std::move(target))
 {
-    const std::size_t slash = m_target.rfind('/');
-    std::string name
-        = (slash == std::string::npos ? std::string(".") : m_target.substr(0, slash)) + "/.travelia-XXXXXX";
+    const std::string folder = folderOf(m_target);
+    // Unnamed: invisible while written, gone with the process. The mode is
+    // the usual one (umask applied by open).
+    m_fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
+    if (m_fd >= 0)
+        return;
+    // ENOENT/ENOTDIR/EACCES/EROFS are the folder's own faults: a named file
+    // fails just as well and reports the same error.
+    std::string name = folder + "/.travelia-XXXXXX";
     m_fd = ::mkostemp(name.data(), O_CLOEXEC);
     if (m_fd < 0) {
         m_error = errno;
@@ -97,51 +114,105 @@ bool AtomicFile::writeVector(const struct iovec *parts, std::size_t count)
 
 bool AtomicFile::commit(Publish how)
 {
+    if (!close())
+        return false;
+    if (const int error = publish(m_target, how); error != 0) {
+        failed(error);
+        discard();
+        return false;
+    }
+    return true;
+}
+
+bool AtomicFile::nameUnnamedFile()
+{
+    // linkat through /proc needs no privilege (AT_EMPTY_PATH does); a random
+    // name beside the target, as the named fallback uses.
+    const std::string folder = folderOf(m_target);
+    const std::string self = "/proc/self/fd/" + std::to_string(m_fd);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string name = folder + "/.travelia-XXXXXX";
+        // mktemp's name only: linkat below creates it, failing if it exists.
+        static const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+        for (std::size_t i = name.size() - 6; i < name.size(); ++i)
+            name[i] = letters[std::size_t(std::rand()) % (sizeof letters - 1)];
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0
+            || (errno == ENOENT && ::linkat(m_fd, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0)) {
+            m_tempName = name;
+            return true;
+        }
+        if (errno != EEXIST)
+            return failed(errno);
+    }
+    return failed(EEXIST);
+}
+
+bool AtomicFile::close()
+{
+    if (m_closed)
+        return m_error == 0;
     if (m_fd < 0 || m_error) {
         failed(m_error);
         discard();
         return false;
     }
-    const int fd = m_fd;
-    m_fd = -1;
-    // close reports delayed write errors (NFS, quota).
-    bool ok = ::close(fd) == 0 || failed(errno);
-    if (ok && how == Publish::Replace)
-        ok = std::rename(m_tempName.c_str(), m_target.c_str()) == 0 || failed(errno);
-    else if (ok)
-        ok = publishNoReplace();
-    if (!ok) {
+    // An unnamed file gets its temporary name before the descriptor goes,
+    // or it would vanish with it.
+    if (m_tempName.empty() && !nameUnnamedFile()) {
         discard();
         return false;
     }
-    m_tempName.clear();
+    const int fd = m_fd;
+    m_fd = -1;
+    m_closed = true;
+    // close reports delayed write errors (NFS, quota).
+    if (::close(fd) != 0) {
+        failed(errno);
+        discard();
+        return false;
+    }
     return true;
 }
 
-bool AtomicFile::publishNoReplace()
+int AtomicFile::publish(const std::string &target, Publish how)
 {
-    if (::renameat2(AT_FDCWD, m_tempName.c_str(), AT_FDCWD, m_target.c_str(), RENAME_NOREPLACE) == 0)
+    if (!m_closed || m_tempName.empty())
+        return m_error ? m_error : EBADF;
+    if (how == Publish::Replace) {
+        if (std::rename(m_tempName.c_str(), target.c_str()) != 0)
+            return errno;
+    } else if (!publishNoReplace(target)) {
+        return errno;
+    }
+    m_tempName.clear();
+    return 0;
+}
+
+bool AtomicFile::publishNoReplace(const std::string &target)
+{
+    if (::renameat2(AT_FDCWD, m_tempName.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0)
         return true;
     if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
-        return failed(errno);
+        return false;
     // The file system cannot rename without replacing: a second name fails
     // just as well when the target exists.
-    if (::link(m_tempName.c_str(), m_target.c_str()) == 0) {
+    if (::link(m_tempName.c_str(), target.c_str()) == 0) {
         ::unlink(m_tempName.c_str());
         return true;
     }
     if (errno == EEXIST || (errno != EPERM && errno != EOPNOTSUPP && errno != ENOSYS))
-        return failed(errno);
+        return false;
     // No hard links either (FAT): claim the name with an exclusive create,
     // which never follows a link, then rename over our own empty file.
-    const int claim = ::open(m_target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    const int claim = ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (claim < 0)
-        return failed(errno);
+        return false;
     ::close(claim);
-    if (std::rename(m_tempName.c_str(), m_target.c_str()) != 0) {
+    if (std::rename(m_tempName.c_str(), target.c_str()) != 0) {
         const int e = errno;
-        ::unlink(m_target.c_str());
-        return failed(e);
+        ::unlink(target.c_str());
+        errno = e;
+        return false;
     }
     return true;
 }

@@ -5,11 +5,13 @@
 
 struct iovec;
 
-// A file written under a short temporary name in the target's folder and put
-// in place by commit(), so that a reader never sees half a file and a failed
-// write leaves any old target untouched. The temporary name does not grow
-// with the target's, so every legal name can be written. Destroying an
-// uncommitted object removes the temporary file. Not copyable; one thread.
+// A file written without a name in the target's folder (O_TMPFILE) and put in
+// place by commit(), so that a reader never sees half a file, a failed write
+// leaves any old target untouched and a killed process leaves nothing behind.
+// Where the file system has no unnamed files, it is written under a short
+// temporary name instead (which does not grow with the target's, so every
+// legal name can be written). Destroying an uncommitted object removes the
+// file. Not copyable; one thread.
 class AtomicFile {
 public:
     explicit AtomicFile(std::string target);
@@ -32,17 +34,27 @@ public:
     // Closes and puts the file in place; false (and nothing left behind) on any failure.
     bool commit(Publish how = Publish::Replace);
 
-    // errno of the first failure (creation, write, close or publishing); 0 if none.
+    // The same in two steps, for a caller that picks another name when one
+    // is taken: close() once, then publish() until it succeeds or the caller
+    // gives up (the destructor then removes the file). publish returns 0 or
+    // the errno of the failure (EEXIST: the name is taken, with NoReplace).
+    bool close();
+    int publish(const std::string &target, Publish how);
+
+    // errno of the first failure (creation, write, close or commit); 0 if none.
     int error() const { return m_error; }
+    // The temporary name; empty while the file has none.
     const std::string &tempName() const { return m_tempName; }
 
 private:
     void discard();
     bool failed(int error);
-    bool publishNoReplace();
+    bool publishNoReplace(const std::string &target);
+    bool nameUnnamedFile();
 
     std::string m_target;
     std::string m_tempName;
     int m_fd = -1;
     int m_error = 0;
+    bool m_closed = false;
 };

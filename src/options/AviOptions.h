@@ -10,9 +10,9 @@ struct TAviOptions {
     std::uint16_t Rate = 10; // frames per second
     std::uint16_t Quality = 10000; // 0..10000
     std::int32_t CodecIndex = 0; // entry of the catalogue list; 0 is "Sans Compression"
-    // The catalogue list's entries as the window last showed them, so that
-    // the run resolves CodecIndex with GetCodec.
-    std::vector<std::string> Codecs { "Sans Compression" };
+    // The handler code of that entry (GetCodec, read when the entry is
+    // chosen); 0 for "Sans Compression". The run takes the compressor by it.
+    std::uint32_t CodecHandler = 0;
 };
 
 // The frame rate typed in the options window: a text that is not a whole

@@ -5,11 +5,6 @@ namespace {
 constexpr std::uint32_t kStreamType = mmioFOURCC('v', 'i', 'd', 's');
 constexpr std::uint32_t kUncompressed = mmioFOURCC('D', 'I', 'B', ' ');
 
-std::string codeText(std::uint32_t code)
-{
-    return { char(code & 0xFF), char(code >> 8 & 0xFF), char(code >> 16 & 0xFF), char(code >> 24 & 0xFF) };
-}
-
 // Every byte of the field that is not zero, in memory order (little-endian).
 std::string descriptionBytes(const ICINFO &info)
 {
@@ -52,7 +47,7 @@ std::int32_t ListCodecs(std::vector<std::string> &strings, CompressorService &se
     while (service.info(ICTYPE_VIDEO, std::uint32_t(count), &record)) {
         GetCodecInfo(record.fccType, record.fccHandler, record, ICMODE_QUERY, service);
         const std::string line
-            = codeText(record.fccType) + "." + codeText(record.fccHandler) + "   " + descriptionBytes(record);
+            = fourccBytes(record.fccType) + "." + fourccBytes(record.fccHandler) + "   " + descriptionBytes(record);
         strings.push_back(line.substr(0, line.find('\0'))); // a list line ends at its first zero character
         ++count;
     }

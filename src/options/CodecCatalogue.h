@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/VideoCompressors.h"
+#include "video/VideoCompressors.h"
 
 #include <cstdint>
 #include <string>

@@ -4,7 +4,7 @@
 #include "options/CodecCatalogue.h"
 #include "platform/ControlNames.h"
 #include "platform/ModalQuestions.h"
-#include "platform/VideoCompressors.h"
+#include "video/VideoCompressors.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -93,6 +93,7 @@ TFormOpAvi::TFormOpAvi(TAviOptions &options, ModalQuestions &questions, QWidget 
 void TFormOpAvi::FormCreate()
 {
     m_options.CodecIndex = 0;
+    m_options.CodecHandler = 0;
     m_options.Rate = 10;
     m_options.Quality = 10000;
     showValues();
@@ -114,7 +115,7 @@ void TFormOpAvi::SpeedButtonSearchCompressClick()
 {
     Edit1->clear();
     const std::vector<std::string> entries = CatalogueList();
-    m_options.Codecs = entries;
+    m_entries = entries;
     ListBox1->clear();
     for (const std::string &entry : entries)
         ListBox1->addItem(u8(entry));
@@ -123,6 +124,14 @@ void TFormOpAvi::SpeedButtonSearchCompressClick()
         m_options.CodecIndex = 0;
     ListBox1->setCurrentRow(m_options.CodecIndex);
     Edit1->setText(ListBox1->item(m_options.CodecIndex)->text());
+    chooseCodec();
+}
+
+void TFormOpAvi::chooseCodec()
+{
+    // The run takes the code, read from the line once, here.
+    std::uint32_t type = 0;
+    GetCodec(m_options.CodecIndex, type, m_options.CodecHandler);
 }
 
 bool TFormOpAvi::eventFilter(QObject *watched, QEvent *event)
@@ -145,11 +154,12 @@ void TFormOpAvi::ListBox1MouseDown(int y)
         ListBox1->setCurrentRow(count - 1);
     }
     Edit1->setText(ListBox1->item(m_options.CodecIndex)->text());
+    chooseCodec();
 }
 
 bool TFormOpAvi::GetCodec(std::int32_t index, std::uint32_t &type, std::uint32_t &handler) const
 {
-    return ::GetCodec(m_options.Codecs, index, type, handler);
+    return ::GetCodec(m_entries, index, type, handler);
 }
 
 void TFormOpAvi::SpeedButtonRateClick()

@@ -4,6 +4,9 @@
 
 #include <QWidget>
 
+#include <string>
+#include <vector>
+
 class ModalQuestions;
 class QLabel;
 class QLineEdit;
@@ -44,6 +47,9 @@ private:
     void FormCreate();
     void showValues();
 
+    void chooseCodec();
+
     TAviOptions &m_options;
+    std::vector<std::string> m_entries { "Sans Compression" }; // the list's lines, for GetCodec
     ModalQuestions &m_questions;
 };

@@ -44,6 +44,7 @@ std::optional<OutputNames> ReadOutputNames(const OutputFields &fields, const Nam
                     questions.freeNumberFound(n.NumStart);
                 break;
             case ExistingFirstFile::KeepNumber:
+                n.ReplaceExisting = true;
                 break;
             case ExistingFirstFile::Refuse:
                 return std::nullopt;

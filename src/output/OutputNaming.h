@@ -49,6 +49,7 @@ struct OutputNames {
     std::string NameFormat;
     std::string Ext; // empty in test mode
     std::string FileName; // the first file's name
+    bool ReplaceExisting = false; // the first file existed and the user chose to keep its number
 };
 
 // The one naming step of every run and name test: builds the folder and

@@ -2,7 +2,7 @@
 
 #include "common/Bitmap24.h"
 #include "picture/LibraryMessages.h"
-#include "platform/FFmpegObjects.h"
+#include "video/FFmpegObjects.h"
 
 extern "C" {
 #include <libavutil/imgutils.h>

@@ -1,7 +1,7 @@
 #include "picture/LibraryMessages.h"
 
 #include "common/Log.h"
-#include "platform/FFmpegObjects.h"
+#include "video/FFmpegObjects.h"
 
 #include <QString>
 #include <QtGlobal>

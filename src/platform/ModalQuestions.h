@@ -40,7 +40,8 @@ public:
     virtual bool aviSaveOptions(AVICOMPRESSOPTIONS &options) = 0;
 };
 
-// The text of the default error box: a full stop is added when the text is
-// not empty and its last character sorts after '.' (a letter, a digit, ':'
-// or '?', but not '!', ')' or '.').
+// The text of the default error box: a full stop is added when the text's
+// first line is not empty and its last character sorts after '.' (a letter,
+// a digit, ':' or '?', but not '!', ')' or '.'). Lines after the first (the
+// cause of a failure) are shown unchanged.
 std::string errorBoxText(const std::string &text);

@@ -1,6 +1,5 @@
 #include "platform/QtWindowServices.h"
 
-#include "platform/AviCompressionDialog.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -232,5 +231,5 @@ int QtWindowServices::askOverwrite(const std::string &fileName, const std::strin
 
 bool QtWindowServices::aviSaveOptions(AVICOMPRESSOPTIONS &options)
 {
-    return runAviCompressionDialog(m_parent, options);
+    return m_compressionDialog && m_compressionDialog(options);
 }

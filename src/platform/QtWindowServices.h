@@ -12,12 +12,15 @@ class QtWindowServices : public WindowServices {
 public:
     using OverwriteDialog = std::function<int(const std::string &fileName, const std::string &caption)>;
     using PictureDialog = std::function<std::string(const std::string &title, const std::string &filter)>;
+    using CompressionDialog = std::function<bool(AVICOMPRESSOPTIONS &options)>;
 
     void setParentWindow(QWidget *parent) { m_parent = parent; }
     // The per-file overwrite question is a window of the program's own.
     void setOverwriteDialog(OverwriteDialog dialog) { m_overwriteDialog = std::move(dialog); }
     // The open dialog with a picture preview, when the program has one.
     void setOpenPictureDialog(PictureDialog dialog) { m_openPictureDialog = std::move(dialog); }
+    // The compression dialog of AVI runs; without one, runs are refused.
+    void setCompressionDialog(CompressionDialog dialog) { m_compressionDialog = std::move(dialog); }
 
     int messageBox(const std::string &text, const std::string &caption, Buttons buttons) override;
     void errorBox(const std::string &text) override;
@@ -41,4 +44,5 @@ private:
     QWidget *m_parent = nullptr;
     OverwriteDialog m_overwriteDialog;
     PictureDialog m_openPictureDialog;
+    CompressionDialog m_compressionDialog;
 };

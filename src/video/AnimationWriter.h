@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/AtomicFile.h"
+#include "video/VideoFileWriter.h"
 
 #include <cstdint>
 #include <stdexcept>
@@ -27,7 +28,7 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// One animation file, written under a temporary name: frames go in one by
+// One animation file, written without a visible name: frames go in one by
 // one, finish() completes the file and puts it in place, and a writer
 // destroyed without finish() leaves nothing behind. Every failure throws
 // AnimationError; after a failure the writer only cleans up. One thread.
@@ -36,8 +37,14 @@ public:
     virtual ~AnimationWriter() = default;
     // frame is params.width x params.height.
     virtual void addFrame(const Bitmap24 &frame) = 0;
-    // Completes the file and publishes it; with Publish::NoReplace an
-    // existing file of that name is never replaced (AnimationError).
-    virtual void finish(AtomicFile::Publish how) = 0;
+    // Completes the file and puts it in place as the video files are
+    // (VideoFileWriter.h): over an existing file only with consent, else
+    // under the next free name when the target was taken meanwhile. Returns
+    // the name used.
+    virtual std::string finish(const VideoPublishing &publishing) = 0;
     virtual std::int64_t framesWritten() const = 0;
 };
+
+// Closes a completed file and gives it its name by those rules; kind names
+// the file in messages ("GIF"). Throws AnimationError with the reason.
+std::string PublishAnimationFile(AtomicFile &file, const VideoPublishing &publishing, const std::string &kind);

@@ -184,26 +184,22 @@ void GifWriter::addFrame(const Bitmap24 &frame)
     ++m_frames;
 }
 
-void GifWriter::finish(AtomicFile::Publish how)
+std::string GifWriter::finish(const VideoPublishing &publishing)
 {
     if (m_failed || !m_codec)
         throw AnimationError("Cannot write the GIF file " + m_path + ": the writer stopped after an earlier failure");
-    m_failed = true; // finishing happens once, whatever its outcome
     Codec &c = *m_codec;
-    if (const int e = avcodec_send_frame(c.context, nullptr); e < 0)
+    if (const int e = avcodec_send_frame(c.context, nullptr); e < 0) {
+        m_failed = true;
         throw AnimationError("Cannot write the GIF file " + m_path + ": encoding: " + avError(e));
-    m_failed = false;
+    }
     drain();
-    m_failed = true;
+    m_failed = true; // finishing happens once, whatever its outcome
     c.open = false;
     if (const int e = av_write_trailer(c.format); e < 0)
         throw AnimationError("Cannot write the GIF file " + m_path + ": " + avError(e));
     avio_flush(c.io);
     if (c.io->error < 0)
         throw AnimationError("Cannot write the GIF file " + m_path + ": " + avError(c.io->error));
-    if (!m_file->commit(how)) {
-        const int error = m_file->error();
-        throw AnimationError("Cannot write the GIF file " + m_path + ": "
-            + (error == EEXIST ? std::string("a file of that name exists already") : std::strerror(error)));
-    }
+    return PublishAnimationFile(*m_file, publishing, "GIF");
 }

@@ -18,7 +18,7 @@ public:
     ~GifWriter() override;
 
     void addFrame(const Bitmap24 &frame) override;
-    void finish(AtomicFile::Publish how) override;
+    std::string finish(const VideoPublishing &publishing) override;
     std::int64_t framesWritten() const override { return m_frames; }
 
     // The dithering strength and libimagequant quality a quality 0..100 gives.

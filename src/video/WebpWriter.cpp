@@ -117,7 +117,7 @@ void WebpWriter::addFrame(const Bitmap24 &frame)
     ++m_frames;
 }
 
-void WebpWriter::finish(AtomicFile::Publish how)
+std::string WebpWriter::finish(const VideoPublishing &publishing)
 {
     if (m_failed)
         throw AnimationError("Cannot write the WebP file " + m_path + ": the writer stopped after an earlier failure");
@@ -133,8 +133,7 @@ void WebpWriter::finish(AtomicFile::Publish how)
     }
     const bool written = m_file->write(data.bytes, data.size);
     WebPDataClear(&data);
-    if (!written || !m_file->commit(how)) {
-        const int error = m_file->error();
-        fail(error == EEXIST ? std::string("a file of that name exists already") : std::strerror(error));
-    }
+    if (!written)
+        fail(std::strerror(m_file->error()));
+    return PublishAnimationFile(*m_file, publishing, "WebP");
 }

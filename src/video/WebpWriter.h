@@ -18,7 +18,7 @@ public:
     ~WebpWriter() override;
 
     void addFrame(const Bitmap24 &frame) override;
-    void finish(AtomicFile::Publish how) override;
+    std::string finish(const VideoPublishing &publishing) override;
     std::int64_t framesWritten() const override { return m_frames; }
 
 private:

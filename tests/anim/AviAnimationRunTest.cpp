@@ -5,6 +5,7 @@
 #include "TestUtils.h"
 #include "options/AviOptions.h"
 #include "output/AviProgress.h"
+#include "video/FourCC.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,8 @@
 
 #include <filesystem>
 #include <functional>
+#include <map>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -33,6 +36,7 @@ struct AviHost : AviRunHost, AviProgress {
 
     std::string file;
     int frameWidth;
+    bool replaceExisting = false; // the user agreed to replace the first file
     ScriptedServices services;
     std::vector<std::string> log; // progress calls, with the status text
     std::string status = "before";
@@ -44,7 +48,12 @@ struct AviHost : AviRunHost, AviProgress {
     {
         prm.FrameWidth = frameWidth, prm.FrameHeight = 30, prm.Step = 1, prm.Center = true;
         prm.ScrollDirection = true, prm.ScrollBack = true, prm.ScrollType = ScrollHorizontal;
+        const fs::path path(file);
+        prm.DstDir = path.parent_path().string(), prm.DstName = "ANIM", prm.Ext = ".AVI";
+        prm.NameFormat = "%s/%s%4.4d%s";
+        prm.NumStart = std::stoi(path.stem().string().substr(4));
         prm.FileName = file;
+        prm.ReplaceExisting = replaceExisting;
         return true;
     }
     SaveOutcome saveFrame(const Bitmap24 &, const std::string &, bool &) override { return SaveOutcome::Failed; }
@@ -83,14 +92,12 @@ public:
     struct rlimit savedLimit { };
 
     void SetUp() override { ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &savedLimit), 0); }
-    // A file-size limit at the file's present size refuses further writes as
-    // a full disk would, also for root.
+    // A file-size limit just past the header refuses further frames as a
+    // full disk would, also for root.
     void fillTheDisk()
     {
         std::signal(SIGXFSZ, SIG_IGN);
-        const struct rlimit full {
-            rlim_t(fs::file_size(fs::directory_iterator(dir.path())->path())), savedLimit.rlim_max
-        };
+        const struct rlimit full { 70000, savedLimit.rlim_max };
         EXPECT_EQ(::setrlimit(RLIMIT_FSIZE, &full), 0);
     }
     void TearDown() override
@@ -111,9 +118,10 @@ TEST_F(AviRunTest, writesEveryFrameOfBothPassesAsKeyFramesInOrder)
         const char *compressor, *tag;
         double tolerance; // the mean difference per byte from the frames shown; 0: the same pixels
     } const cases[]
-        = { { "", "[0][0][0][0]", 0 }, { "FFV1", "FFV1", 0 }, { "MJPG", "MJPG", 2.0 }, { "H264", "H264", 2.0 } };
+        = { { "", "[0][0][0][0]", 0 }, { "FFV1", "FFV1", 0 }, { "MJPG", "MJPG", 2.0 } };
     for (const auto &[compressor, tag, tolerance] : cases) {
         SCOPED_TRACE(compressor);
+        fs::remove(file);
         AviHost host(file, 41); // odd
         host.services.answerAviSaveOptions(compressor);
         const AviRunResult result = RunAviAnimation(panorama, options, host, stop);
@@ -164,6 +172,7 @@ TEST_F(AviRunTest, writesEveryFrameOfBothPassesAsKeyFramesInOrder)
 TEST_F(AviRunTest, aStopOrANegativeFrameCountKeepsTheFramesWrittenInAFile)
 {
     for (auto [width, stopAtShown, written] : { std::tuple { 41, 1, 2 }, { 41, 5, 6 }, { 60, -1, 0 } }) {
+        fs::remove(file);
         AviHost host(file, width);
         host.onShow = [&, stopAtShown](int shown) { stop = stop || shown == stopAtShown; };
         host.services.answerAviSaveOptions("");
@@ -178,76 +187,192 @@ TEST_F(AviRunTest, aStopOrANegativeFrameCountKeepsTheFramesWrittenInAFile)
     }
 }
 
-struct FailureCase {
+const std::vector<std::uint8_t> kOld { 'o', 'l', 'd' };
+
+// One row per fault: what is done to the run, and what must follow: the
+// message (its sentence, then the cause), the frames the run reports, and
+// every file left in the folder with the frames it holds.
+struct FaultCase {
     const char *name;
     std::function<void(AviRunTest &, AviHost &)> arrange;
-    std::string message;
-    bool oldFileKept; // the old file of that name stays as it was (not: replaced, or a folder)
-    long framesKept; // in the file that replaced it
+    std::string message; // empty: the run succeeds; else the start of the error's text
+    std::string cause; // found in the error's text
+    std::int32_t reported; // frames the run reports (result or error); -1: as many as the file holds
+    std::map<std::string, long> files; // name -> frames; -1: the old file, as it was
+    std::string frameRate = "10/1";
+    // The compression dialog's answer (nullopt: cancelled; "none": not asked).
+    std::optional<std::string> compressor = "";
 };
 
-class AviFailureTest : public AviRunTest, public ::testing::WithParamInterface<FailureCase> { };
-
-// Each failure ends the run with its message once everything is released; a
-// set-up failure leaves a file that already had that name untouched, and the
-// status line claims no success.
-TEST_P(AviFailureTest, reportsItsMessageAndLeavesTheOldFile)
+void PrintTo(const FaultCase &c, std::ostream *out)
 {
-    const FailureCase &c = GetParam();
-    writeFileBytes(file, { 'o', 'l', 'd' });
+    *out << c.name;
+}
+
+class AviFaultTest : public AviRunTest, public ::testing::WithParamInterface<FaultCase> { };
+
+TEST_P(AviFaultTest, leavesAFileHoldingWhatItReportsOrSaysWhy)
+{
+    const FaultCase &c = GetParam();
+    if (c.files.count("ANIM0000.AVI") && c.files.at("ANIM0000.AVI") == -1)
+        writeFileBytes(file, kOld);
     AviHost host(file, 41);
+    if (c.compressor != "none")
+        host.services.answerAviSaveOptions(c.compressor);
     c.arrange(*this, host);
+    std::string message;
+    std::int32_t reported = -2;
+    std::string reportedName;
     try {
-        RunAviAnimation(panorama, options, host, stop);
-        ADD_FAILURE() << "no error";
+        const AviRunResult result = RunAviAnimation(panorama, options, host, stop);
+        reported = result.FramesWritten;
+        reportedName = result.FileName;
+        EXPECT_TRUE(host.status.ends_with("-OK!")) << host.status;
+        EXPECT_TRUE(reported == 0 || host.status.starts_with(reportedName + " - Frame")) << "the name written";
+    } catch (const AviRunError &e) {
+        message = e.what();
+        reported = e.FramesInFile;
+        reportedName = e.FileName;
+        EXPECT_FALSE(host.status.ends_with("-OK!"));
     } catch (const std::runtime_error &e) {
-        EXPECT_EQ(e.what(), c.message);
+        message = e.what();
+        reported = 0;
     }
-    EXPECT_EQ(fs::is_regular_file(file) && readFileBytes(file) == std::vector<std::uint8_t>({ 'o', 'l', 'd' }),
-        c.oldFileKept);
-    EXPECT_FALSE(host.status.ends_with("-OK!"));
+    TearDown(); // the file-size limit off, for the checks
+    if (c.message.empty()) {
+        EXPECT_EQ(message, "");
+    } else {
+        EXPECT_TRUE(message.starts_with(c.message) && message.find(c.cause) != std::string::npos) << message;
+    }
     EXPECT_TRUE(host.services.cursors().empty());
-    for (const auto &entry : fs::directory_iterator(dir.path()))
-        EXPECT_EQ(entry.path().filename(), "ANIM0000.AVI") << "nothing else left behind";
-    if (c.framesKept > 0) {
-        EXPECT_EQ(probeVideo(file).packets, c.framesKept);
-        EXPECT_EQ(decodeVideo(file).errors, "");
+    std::map<std::string, long> found;
+    for (const auto &entry : fs::directory_iterator(dir.path())) {
+        const std::string name = entry.path().filename().string();
+        if (entry.is_regular_file() && readFileBytes(entry.path()) == kOld)
+            found[name] = -1;
+        else if (entry.is_regular_file())
+            found[name] = probeVideo(entry.path()).packets;
+        else
+            found[name] = -3; // a folder
+    }
+    std::map<std::string, long> expected = c.files;
+    for (auto &[name, frames] : expected) {
+        if (frames == -2) // as many as reported
+            frames = reported;
+        if (frames >= 0 && found.count(name)) {
+            EXPECT_EQ(decodeVideo(dir / name).errors, "") << name;
+            EXPECT_EQ(probeVideo(dir / name).frameRate, c.frameRate) << name;
+        }
+    }
+    EXPECT_EQ(found, expected);
+    EXPECT_EQ(reported, c.reported >= 0 ? c.reported : reported);
+    if (reported > 0 && !reportedName.empty()) {
+        EXPECT_EQ(found[fs::path(reportedName).filename().string()], reported) << "the file holds what is reported";
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Steps, AviFailureTest,
-    ::testing::Values(FailureCase { "rateZero", [](AviRunTest &t, AviHost &) { t.options.Rate = 0; },
-                          "AVI frame rate must be at least 1 frame per second", true, 0 },
-        FailureCase { "fileNotCreated",
-            [](AviRunTest &t, AviHost &) {
-                fs::remove(t.file);
-                fs::create_directory(t.file);
-            },
-            "Failed to create AVI file", false, 0 },
-        FailureCase { "dialogCancelled",
-            [](AviRunTest &, AviHost &h) { h.services.answerAviSaveOptions(std::nullopt); },
-            "Failed to get AVI Compression Options", true, 0 },
-        FailureCase { "unknownCompressor",
+const auto diskFullAt = [](int shownFrame) {
+    return [shownFrame](AviRunTest &t, AviHost &h) {
+        h.onShow = [&t, shownFrame](int shown) {
+            if (shown == shownFrame)
+                t.fillTheDisk();
+        };
+    };
+};
+
+INSTANTIATE_TEST_SUITE_P(Faults, AviFaultTest,
+    ::testing::Values(
+        FaultCase { "nameTakenMeanwhile",
             [](AviRunTest &t, AviHost &h) {
-                t.options.Codecs.push_back("vidc.ZZZZ   no such compressor");
-                t.options.CodecIndex = 1;
-                h.services.answerAviSaveOptions("ZZZZ");
-            },
-            "Failed to create AVI Compressed stream", true, 0 },
-        FailureCase { "formatRefused", // MPEG-1 takes no rate of 10 frames a second
-            [](AviRunTest &, AviHost &h) { h.services.answerAviSaveOptions("mpg1"); },
-            "Failed to set AVI stream format", true, 0 },
-        // A frame that cannot be written ends the run with the writer's
-        // message instead of a silent stop; the file keeps the frames before it.
-        FailureCase { "writeFailure",
-            [](AviRunTest &t, AviHost &h) {
-                h.services.answerAviSaveOptions("");
                 h.onShow = [&t](int shown) {
-                    if (shown == 3)
-                        t.fillTheDisk();
+                    if (shown == 2)
+                        writeFileBytes(t.file, kOld);
                 };
             },
-            "Failed to add frame to AVI", false, 3 }),
+            "", "", 8, { { "ANIM0000.AVI", -1 }, { "ANIM0001.AVI", 8 } } },
+        FaultCase { "twoRunsAtOnce",
+            [](AviRunTest &t, AviHost &h) {
+                h.onShow = [&t](int shown) {
+                    if (shown != 2)
+                        return;
+                    AviHost inner(t.file, 41);
+                    inner.services.answerAviSaveOptions("");
+                    bool innerStop = false;
+                    EXPECT_EQ(RunAviAnimation(t.panorama, t.options, inner, innerStop).FileName, t.file);
+                };
+            },
+            "", "", 8, { { "ANIM0000.AVI", 8 }, { "ANIM0001.AVI", 8 } } },
+        FaultCase { "firstFrameFailsWithConsentToReplace",
+            [](AviRunTest &t, AviHost &h) {
+                h.replaceExisting = true;
+                diskFullAt(0)(t, h);
+            },
+            "Failed to add frame to AVI\nFile too large: ", "ANIM0000.AVI", 0, { { "ANIM0000.AVI", -1 } } },
+        FaultCase { "noFrameWithConsentToReplace",
+            [](AviRunTest &, AviHost &h) {
+                h.replaceExisting = true;
+                h.frameWidth = 60; // wider than the panorama: no frame
+            },
+            "", "", 0, { { "ANIM0000.AVI", -1 } } },
+        FaultCase { "replacedOnlyWhenComplete",
+            [](AviRunTest &t, AviHost &h) {
+                h.replaceExisting = true;
+                writeFileBytes(t.file, kOld);
+                h.onShow = [&t](int) { EXPECT_EQ(readFileBytes(t.file), kOld); };
+            },
+            "", "", 8, { { "ANIM0000.AVI", 8 } } },
+        FaultCase { "folderAppearsAtTheNameWithConsent",
+            [](AviRunTest &t, AviHost &h) {
+                h.replaceExisting = true;
+                h.onShow = [&t](int shown) {
+                    if (shown == 2)
+                        fs::remove(t.file), fs::create_directory(t.file);
+                };
+            },
+            "Failed to create AVI file\nIs a directory: ", "8 frames kept in", 8,
+            { { "ANIM0000.AVI", -3 }, { "ANIM0001.AVI", 8 } } },
+        FaultCase { "nameTooLong",
+            [](AviRunTest &t, AviHost &h) { h.file = (t.dir / ("ANIM0000" + std::string(250, 'x') + ".AVI")).string(); },
+            "Failed to create AVI file\nFile name too long: ", "xxx.AVI", 0, {}, "10/1", "none" },
+        FaultCase { "nameIsAFolder", [](AviRunTest &t, AviHost &) { fs::create_directory(t.file); },
+            "Failed to create AVI file\nIs a directory: ", "ANIM0000.AVI", 0, { { "ANIM0000.AVI", -3 } }, "10/1",
+            "none" },
+        FaultCase { "diskFullUncompressed", diskFullAt(3), "Failed to add frame to AVI\nFile too large: ",
+            "3 frames kept in", 3, { { "ANIM0000.AVI", 3 } } },
+        FaultCase { "diskFullWithQueuedFrames", // x264 holds frames back for its look-ahead
+            [](AviRunTest &t, AviHost &h) {
+                h.frameWidth = 40;
+                diskFullAt(4)(t, h);
+            },
+            "Failed to add frame to AVI\nFile too large: ", "frames kept in", -1, { { "ANIM0000.AVI", -2 } }, "10/1",
+            "H264" },
+        FaultCase { "rate1001", [](AviRunTest &t, AviHost &) { t.options.Rate = 1001; }, "", "", 8,
+            { { "ANIM0000.AVI", 8 } }, "1001/1" },
+        FaultCase { "rate65535", [](AviRunTest &t, AviHost &) { t.options.Rate = 65535; }, "", "", 8,
+            { { "ANIM0000.AVI", 8 } }, "65535/1" },
+        FaultCase { "compressorRefusesTheSize", [](AviRunTest &, AviHost &) {}, // 41 wide cannot be 4:2:0
+            "Failed to set AVI stream format\nthe compressor 'H264' needs an even width and height", "", 0,
+            { { "ANIM0000.AVI", -1 } }, "10/1", "H264" },
+        FaultCase { "compressorRefusesTheRate", [](AviRunTest &, AviHost &) {}, // MPEG-1 takes no rate of 10
+            "Failed to set AVI stream format\nthe compressor 'mpg1' refuses 41 x 30 at 10 frames per second: ", "",
+            0, { { "ANIM0000.AVI", -1 } }, "10/1", "mpg1" },
+        FaultCase { "errorInTheFrameLoop",
+            [](AviRunTest &, AviHost &h) {
+                h.onShow = [](int shown) {
+                    if (shown == 3)
+                        throw std::runtime_error("no memory for the frame");
+                };
+            },
+            "Failed to add frame to AVI\nno memory for the frame", "3 frames kept in", 3, { { "ANIM0000.AVI", 3 } } },
+        FaultCase { "rateZero", [](AviRunTest &t, AviHost &) { t.options.Rate = 0; },
+            "AVI frame rate must be at least 1 frame per second", "", 0, { { "ANIM0000.AVI", -1 } }, "10/1",
+            "none" },
+        FaultCase { "dialogCancelled", [](AviRunTest &, AviHost &) {}, "Failed to get AVI Compression Options", "",
+            0, { { "ANIM0000.AVI", -1 } }, "10/1", std::nullopt },
+        FaultCase { "unknownCompressor",
+            [](AviRunTest &t, AviHost &) { t.options.CodecHandler = mmioFOURCC('Z', 'Z', 'Z', 'Z'); },
+            "Failed to create AVI Compressed stream\nno compressor 'ZZZZ'", "", 0, { { "ANIM0000.AVI", -1 } },
+            "10/1", "ZZZZ" }),
     [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "options/TFormOpAvi.h"
+#include "options/CodecCatalogue.h"
 
 #include "ScriptedServices.h"
 
@@ -27,7 +28,7 @@ TEST_F(FormOpAviTest, showingRebuildsTheListAndAPressChoosesALine)
     window.show();
     QListWidget *list = window.ListBox1;
     EXPECT_EQ(list->item(0)->text(), "Sans Compression");
-    EXPECT_EQ(list->count(), int(options.Codecs.size()));
+    EXPECT_EQ(list->count(), int(CatalogueList().size()));
     ASSERT_GT(list->count(), 1) << "this machine's FFmpeg has compressors";
     EXPECT_EQ(options.CodecIndex, 0);
     EXPECT_EQ(window.Edit1->text(), "Sans Compression");
@@ -40,6 +41,7 @@ TEST_F(FormOpAviTest, showingRebuildsTheListAndAPressChoosesALine)
         EXPECT_EQ(window.Edit1->text(), list->item(chosen)->text());
         std::uint32_t type = 0, handler = 0;
         EXPECT_TRUE(window.GetCodec(options.CodecIndex, type, handler));
+        EXPECT_EQ(options.CodecHandler, handler) << "the run takes the code of the line chosen";
     }
     window.hide();
 }

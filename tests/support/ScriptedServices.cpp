@@ -1,7 +1,7 @@
 #include "ScriptedServices.h"
 
-#include "platform/AviFileService.h"
-#include "platform/VideoCompressors.h"
+#include "video/AviFileService.h"
+#include "video/VideoCompressors.h"
 
 #include <gtest/gtest.h>
 
@@ -139,14 +139,11 @@ int ScriptedServices::askOverwrite(const std::string &fileName, const std::strin
 
 bool ScriptedServices::aviSaveOptions(AVICOMPRESSOPTIONS &options)
 {
-    std::string preset(4, '\0');
-    for (int i = 0; i < 4; ++i)
-        preset[std::size_t(i)] = char(options.fccHandler >> (8 * i));
-    const auto answer = take(Kind::AviSaveOptions, options.fccHandler ? preset : std::string(), {});
+    const auto answer = take(Kind::AviSaveOptions, options.fccHandler ? fourccBytes(options.fccHandler) : std::string(), {});
     if (!answer || answer->result != IdOk)
         return false;
     const std::string &h = answer->text;
-    options.fccHandler = h.size() == 4 ? mmioFOURCC(h[0], h[1], h[2], h[3]) : 0;
+    options.fccHandler = fourccFromText(h);
     options.fccType = options.fccHandler ? ICTYPE_VIDEO : 0;
     options.dwFlags |= AVICOMPRESSF_VALID;
     return true;

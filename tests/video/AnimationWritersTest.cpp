@@ -61,6 +61,13 @@ std::unique_ptr<AnimationWriter> makeWriter(
     return std::make_unique<WebpWriter>(file.string(), params);
 }
 
+VideoPublishing publishAt(const fs::path &file)
+{
+    VideoPublishing publishing;
+    publishing.target = file.string();
+    return publishing;
+}
+
 struct WriterCase {
     const char *label;
     const char *kind; // gif, webp
@@ -94,7 +101,7 @@ TEST_P(AnimationWriters, decodeToTheFramesAndLoopForEver)
         for (const Bitmap24 &frame : frames)
             writer->addFrame(frame);
         EXPECT_FALSE(fs::exists(file)) << "visible before it is finished";
-        writer->finish(AtomicFile::Publish::NoReplace);
+        writer->finish(publishAt(file));
         EXPECT_EQ(writer->framesWritten(), 6);
     }
     ASSERT_TRUE(fs::exists(file));
@@ -151,7 +158,7 @@ TEST(AnimationWriters, lowerQualityGivesSmallerFiles)
             const auto writer = makeWriter(kind, file, params, pano);
             for (const Bitmap24 &frame : frames)
                 writer->addFrame(frame);
-            writer->finish(AtomicFile::Publish::NoReplace);
+            writer->finish(publishAt(file));
             sizes[i] = fs::file_size(file);
         }
         EXPECT_LT(sizes[0], sizes[1]) << kind;
@@ -173,16 +180,27 @@ TEST_P(WriterFailures, existingFileIsKeptAndTheReasonGiven)
     auto writer = makeWriter(GetParam(), file, params, pano);
     writer->addFrame(panFrames(pano, 16, 8, 1, 0)[0]);
     try {
-        writer->finish(AtomicFile::Publish::NoReplace);
+        writer->finish(publishAt(file));
         FAIL() << "replaced";
     } catch (const AnimationError &e) {
         EXPECT_NE(std::string(e.what()).find(file.string()), std::string::npos) << e.what();
-        EXPECT_NE(std::string(e.what()).find("exists already"), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find("File exists"), std::string::npos) << e.what();
     }
     EXPECT_THROW(writer->addFrame(panFrames(pano, 16, 8, 1, 0)[0]), AnimationError);
     writer.reset();
     EXPECT_EQ(readFileBytes(file), (std::vector<std::uint8_t> { 'o', 'l', 'd' }));
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+
+    // Taken meanwhile: the next free name, and the name used is returned.
+    {
+        const auto next = makeWriter(GetParam(), file, params, pano);
+        next->addFrame(panFrames(pano, 16, 8, 1, 0)[0]);
+        VideoPublishing publishing = publishAt(file);
+        publishing.nextName = [&](int attempt) { return (dir / ("ANIM000" + std::to_string(attempt))).string(); };
+        EXPECT_EQ(next->finish(publishing), (dir / "ANIM0001").string());
+    }
+    EXPECT_EQ(readFileBytes(file), (std::vector<std::uint8_t> { 'o', 'l', 'd' }));
+    fs::remove(dir / "ANIM0001");
 
     // Abandoned: destroyed without finish, nothing appears.
     const fs::path other = dir / (std::string("ANIM0001.") + GetParam());

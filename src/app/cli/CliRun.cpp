@@ -10,6 +10,8 @@
 #include "common/TextFormat.h"
 #include "options/AviOptions.h"
 #include "options/CodecCatalogue.h"
+#include "video/FourCC.h"
+#include "video/VideoCompressors.h"
 #include "output/AviProgress.h"
 #include "output/EnsureFolder.h"
 #include "output/FrameFile.h"
@@ -192,6 +194,13 @@ public:
     AviProgress &progress() override { return m_noWindows; }
     BusyCursors &cursors() override { return m_noWindows; }
     std::string statusText() const override { return {}; }
+    // The first Ctrl-C stopped the frames; a second one gives up the queue.
+    void finishingQueuedFrames(std::int64_t count) override
+    {
+        if (!m_options.quiet)
+            m_err << "\ntravelia-cli: finishing " << count << " queued frames (Ctrl-C again to drop them)\n";
+    }
+    bool dropQueuedFrames() override { return m_env.interrupted && *m_env.interrupted >= 2; }
 
     void finishProgress()
     {
@@ -250,38 +259,30 @@ private:
     NoAviWindows m_noWindows;
 };
 
-// The catalogue lines as the AVI options window lists them.
-std::string handlerText(std::uint32_t handler)
-{
-    std::string text;
-    for (int i = 0; i < 4; ++i)
-        text += char(std::tolower(int(handler >> (8 * i)) & 0xFF));
-    return text;
-}
-
-// The AVI settings of the command line: --codec chooses the catalogue line
-// of that handler code (any letter case).
+// The AVI settings of the command line: --codec chooses the compressor of
+// that handler code (any letter case, trailing blanks optional).
 bool aviOptionsFrom(const CliOptions &options, TAviOptions &avi, std::string &error)
 {
     avi.Rate = options.rate;
     avi.Quality = options.aviQuality;
     avi.CodecIndex = 0;
+    avi.CodecHandler = 0;
     std::string wanted = options.codec;
-    std::transform(wanted.begin(), wanted.end(), wanted.begin(), [](unsigned char c) { return char(std::tolower(c)); });
-    if (wanted == "none")
+    while (!wanted.empty() && wanted.back() == ' ')
+        wanted.pop_back();
+    std::string lower = wanted;
+    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    if (lower == "none")
         return true; // no need to try every compressor of the machine
-    avi.Codecs = CatalogueList();
-    std::string known = "none";
-    for (std::int32_t i = 1; i < std::int32_t(avi.Codecs.size()); ++i) {
-        std::uint32_t type = 0, handler = 0;
-        if (!GetCodec(avi.Codecs, i, type, handler) || handler == 0)
-            continue;
-        if (handlerText(handler) == wanted) {
-            avi.CodecIndex = i;
-            return true;
-        }
-        known += ", " + avi.Codecs[std::size_t(i)].substr(5, 4);
+    std::uint32_t listed = 0;
+    if (FindVideoCompressor(fourccFromText(wanted), &listed)) {
+        avi.CodecHandler = listed;
+        return true;
     }
+    std::string known = "none";
+    ICINFO info;
+    for (std::uint32_t i = 0; ICInfo(ICTYPE_VIDEO, i, &info); ++i)
+        known += ", " + fourccText(info.fccHandler);
     error = "unknown compressor '" + options.codec + "'; known: " + known;
     return false;
 }
@@ -365,7 +366,9 @@ int runCli(int argc, const char *const *argv, std::ostream &out, std::ostream &e
         return host.settingsError;
     host.finishProgress();
     const double seconds = std::chrono::duration<double>(Clock::now() - started).count();
-    if (aviRun) {
+    if (aviRun && aviResult.KeptOldFile) {
+        out << formatText("0 frames written, %s left as it was, in ", { aviResult.FileName });
+    } else if (aviRun) {
         out << formatText("%d frames written to %s in ", { std::int64_t(aviResult.FramesWritten), aviResult.FileName });
     } else if (videoRun) {
         if (videoResult.FileWritten)

@@ -4,7 +4,8 @@
 #include <iosfwd>
 
 // Where travelia-cli runs: whether stderr is a terminal (progress bar) and
-// the flag its Ctrl-C handler raises (may be null).
+// the count its Ctrl-C handler raises (may be null): 1 stops the run, 2
+// also drops the frames an encoder still holds.
 struct CliEnvironment {
     bool progressTerminal = false;
     const volatile std::sig_atomic_t *interrupted = nullptr;

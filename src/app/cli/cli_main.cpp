@@ -8,9 +8,12 @@ namespace {
 
 volatile std::sig_atomic_t interrupted = 0;
 
+// 1 after the first Ctrl-C (stop rendering, finish the file), 2 after the
+// second (drop the frames still queued).
 extern "C" void onInterrupt(int)
 {
-    interrupted = 1;
+    if (interrupted < 2)
+        interrupted = interrupted + 1;
 }
 
 } // namespace

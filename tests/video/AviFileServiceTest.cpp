@@ -1,8 +1,9 @@
-#include "platform/AviFileService.h"
+#include "video/AviFileService.h"
 
 #include "MediaTools.h"
 #include "TestUtils.h"
-#include "platform/VideoCompressors.h"
+#include "video/FourCC.h"
+#include "video/VideoCompressors.h"
 
 #include <QString>
 
@@ -34,6 +35,14 @@ std::vector<std::uint8_t> frameBytes(int width, int height)
     for (int y = height - 1; y >= 0; --y)
         rows.insert(rows.end(), frame.scanLine(y), frame.scanLine(y) + frame.stride());
     return rows;
+}
+
+VideoPublishing publishAt(const std::string &path, bool replace = false)
+{
+    VideoPublishing publishing;
+    publishing.target = path;
+    publishing.replace = replace;
+    return publishing;
 }
 
 // One run through the service in its call order, with the run's settings.
@@ -85,18 +94,20 @@ struct AviRun {
     void release() { compressed.reset(), stream.reset(), file.reset(); }
 };
 
-// The target is replaced only once the format is set; before that, releasing
-// leaves the old file intact and no temporary file behind.
-TEST(AviCommit, replacesTheTargetOnlyOnceTheFormatIsSet)
+// Only AVIFileFinish puts the file in place: handles released before it, at
+// any step, leave the old file intact and nothing else behind (the file is
+// unnamed while written).
+TEST(AviCommit, replacesTheTargetOnlyWhenFinished)
 {
     struct {
         int steps; // of the run's first four
         std::uint32_t handler; // "DIB ": uncompressed
         int bits; // 32: the format is refused
         int code;
-        bool committed;
+        bool finish;
     } const cases[] = { { 1, 0, 24, AVIERR_OK, false }, { 3, kFFV1, 24, AVIERR_OK, false },
-        { 4, kFFV1, 32, AVIERR_BADFORMAT, false }, { 4, comptypeDIB, 24, AVIERR_OK, true } };
+        { 4, kFFV1, 32, AVIERR_BADFORMAT, false }, { 4, comptypeDIB, 24, AVIERR_OK, false },
+        { 4, comptypeDIB, 24, AVIERR_OK, true } };
     for (const auto &c : cases) {
         TempDir dir;
         AviRun run(dir / "ANIM0000.AVI");
@@ -105,39 +116,57 @@ TEST(AviCommit, replacesTheTargetOnlyOnceTheFormatIsSet)
         run.header = bitmapInfoHeader(4, 2, c.bits);
         SCOPED_TRACE(c.steps);
         EXPECT_EQ(run.steps(c.steps), c.code);
+        if (c.finish) {
+            EXPECT_EQ(run.write(0, frameBytes(4, 2)), AVIERR_OK);
+            EXPECT_EQ(AVIFileFinish(run.file.get(), publishAt(run.path, true)), AVIERR_OK);
+        }
         run.release();
         const auto entries = std::filesystem::directory_iterator(dir.path());
         EXPECT_EQ(std::distance(begin(entries), end(entries)), 1) << "temporary file left behind";
-        if (c.committed) {
+        if (c.finish) {
             const VideoStreamProbe probe = probeVideo(run.path);
-            EXPECT_EQ(std::tie(probe.codecTag, probe.packets), std::tuple("[0][0][0][0]", 0));
+            EXPECT_EQ(std::tie(probe.codecTag, probe.packets), std::tuple("[0][0][0][0]", 1));
         } else {
             EXPECT_EQ(readFileBytes(run.path), (std::vector<std::uint8_t> { 'o', 'l', 'd' }));
         }
     }
 }
 
-// Each listed compressor, under its own code, makes a file that ffmpeg decodes.
-TEST(VideoCompressors, everyListedCompressorWritesADecodableFile)
+// Each listed compressor, under its own code, at awkward sizes (not a
+// multiple of 2, 4 or 16): a file that decodes cleanly to the frames
+// written, or a refusal before any file is made, with the reason in words.
+TEST(VideoCompressors, everyListedCompressorDecodesOrRefusesTheSize)
 {
-    TempDir dir;
     std::set<QString> codes;
     ICINFO info;
     for (std::uint32_t index = 0; ICInfo(ICTYPE_VIDEO, index, &info); ++index) {
-        const std::string code { char(info.fccHandler), char(info.fccHandler >> 8), char(info.fccHandler >> 16),
-            char(info.fccHandler >> 24) };
+        const std::string code = fourccBytes(info.fccHandler);
         EXPECT_TRUE(codes.insert(QString::fromStdString(code).toUpper()).second) << code << " twice";
-        AviRun run(dir / (std::to_string(index) + ".avi"));
-        run.info.dwRate = 25;
-        run.options.dwQuality = 7500;
-        EXPECT_EQ(run.prepare(64, 48, info.fccHandler), AVIERR_OK) << code;
-        for (int i = 0; i < 3; ++i)
-            EXPECT_EQ(run.write(i, frameBytes(64, 48)), AVIERR_OK) << code;
-        run.release();
-        EXPECT_EQ(probeVideo(run.path).codecTag.substr(0, 3), code.substr(0, 3)) << code;
-        const DecodedVideo video = decodeVideo(run.path);
-        EXPECT_EQ(video.errors, "") << code;
-        EXPECT_EQ(video.bgr.size(), 64u * 48 * 3 * 3) << code;
+        for (const auto &[width, height] : { std::pair { 666, 500 }, { 667, 501 } }) {
+            SCOPED_TRACE(code + " " + std::to_string(width));
+            TempDir dir;
+            AviRun run(dir / "ANIM0000.AVI");
+            run.info.dwRate = 25;
+            run.options.dwQuality = 7500;
+            const int ret = run.prepare(width, height, info.fccHandler);
+            if (ret != AVIERR_OK) {
+                EXPECT_EQ(ret, AVIERR_COMPRESSOR);
+                EXPECT_TRUE(AVIFileError(run.file.get()).starts_with("the compressor '" + fourccText(info.fccHandler)))
+                    << AVIFileError(run.file.get());
+                run.release();
+                EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+                continue;
+            }
+            const auto rows = frameBytes(width, height);
+            for (int i = 0; i < 2; ++i)
+                EXPECT_EQ(run.write(i, rows), AVIERR_OK);
+            EXPECT_EQ(AVIFileFinish(run.file.get(), publishAt(run.path)), AVIERR_OK);
+            run.release();
+            EXPECT_EQ(probeVideo(run.path).codecTag.substr(0, 3), code.substr(0, 3));
+            const DecodedVideo video = decodeVideo(run.path);
+            EXPECT_EQ(video.errors, "");
+            EXPECT_EQ(video.bgr.size(), std::size_t(width) * height * 3 * 2);
+        }
     }
     EXPECT_FALSE(codes.empty());
 }
@@ -155,6 +184,7 @@ TEST(AviOpenDml, fileAboveOneGigabyteIsReadWhole)
     const auto rows = frameBytes(1024, 768);
     for (int i = 0; i < frames; ++i)
         ASSERT_EQ(run.write(i, rows), AVIERR_OK) << "frame " << i;
+    ASSERT_EQ(AVIFileFinish(run.file.get(), publishAt(run.path)), AVIERR_OK);
     run.release();
     const auto size = std::filesystem::file_size(run.path);
     const VideoStreamProbe probe = probeVideo(run.path);

@@ -1,6 +1,6 @@
-#include "platform/AviCompressionDialog.h"
+#include "video/AviCompressionDialog.h"
 
-#include "platform/VideoCompressors.h"
+#include "video/VideoCompressors.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,7 +1,6 @@
-#include "output/AviFrame.h"
+#include "video/AviFrame.h"
 
 #include "common/Bitmap24.h"
-#include "output/BmpWriter.h"
 
 #include <algorithm>
 #include <cstring>
@@ -9,7 +8,12 @@
 namespace {
 
 constexpr std::uint32_t kInfoHeaderSize = 40;
-constexpr std::size_t kFileHeaderSize = kBmpHeaderSize - kInfoHeaderSize;
+
+void put32(std::uint8_t *p, std::uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        p[i] = std::uint8_t(v >> (8 * i));
+}
 
 } // namespace
 
@@ -25,9 +29,13 @@ bool ConvertAviFrame(const Bitmap24 &frame, std::span<std::uint8_t> header, std:
     const AviFrameSizes sizes = GetAviFrameSizes(frame);
     if (sizes.HeaderSize == 0 || header.size() != sizes.HeaderSize || pixels.size() != sizes.ImageSize)
         return false;
-    // A BMP file's information header is that very header.
-    const auto bmp = BmpHeaders(frame);
-    std::copy(bmp.begin() + kFileHeaderSize, bmp.end(), header.begin());
+    std::fill(header.begin(), header.end(), 0);
+    put32(&header[0], kInfoHeaderSize);
+    put32(&header[4], std::uint32_t(frame.width()));
+    put32(&header[8], std::uint32_t(frame.height())); // positive: rows bottom first
+    header[12] = 1; // planes
+    header[14] = 24; // bits per pixel; compression 0 = BI_RGB
+    put32(&header[20], sizes.ImageSize);
     // The bitmap's rows are already padded as wanted: copy them in reverse order.
     std::uint8_t *row = pixels.data();
     for (int y = frame.height() - 1; y >= 0; --y, row += frame.stride())

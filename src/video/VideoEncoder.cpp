@@ -1,6 +1,6 @@
-#include "platform/VideoEncoder.h"
+#include "video/VideoEncoder.h"
 
-#include "platform/JpegFramePipeline.h"
+#include "video/JpegFramePipeline.h"
 
 extern "C" {
 #include <libavutil/opt.h>
@@ -26,15 +26,22 @@ namespace {
 // | msmpeg4 (v3), wmv1, wmv2, h263p, flv, amv, speedhq, | and global_quality (also set on each  |            |
 // | snow, asv1, asv2, libxvid                           | frame), qmin lowered to 1             |            |
 // | libtheora                                           | the same flag, its 0..10 quality      | 0 -> 10    |
-// | libx264, libx265                                    | crf                                   | 51 -> 0    |
-// | libvpx-vp9, libaom-av1                              | crf, no bit rate: constant quality    | 63 -> 0    |
-// | libvpx (VP8)                                        | qmin = qmax = crf                     | 63 -> 0    |
+// | libx264                                             | crf                                   | 51 -> 16   |
+// | libx265                                             | crf                                   | 51 -> 18   |
+// | libvpx-vp9                                          | crf, no bit rate: constant quality    | 63 -> 12   |
+// | libaom-av1                                          | crf, no bit rate: constant quality    | 63 -> 0    |
+// | libvpx (VP8)                                        | qmin = qmax = crf                     | 63 -> 4    |
 // | librav1e                                            | qp                                    | 255 -> 0   |
 // | lossless codecs (ffv1, huffyuv, ffvhuff, utvideo,   | none: the encoder's default           |            |
 // | magicyuv, png, zlib, zmbv...) and all others        |                                       |            |
 //
 // A data rate, when given, replaces the quality: bit_rate = 8 x bytes per second
 // (MJPEG has no rate control: it keeps its quality).
+//
+// Quality 10000 is "visually lossless", not a lossless mode: H.264, MPEG-4,
+// VP8 and VP9 always go out as 4:2:0 with the colour range, matrix and
+// primaries tagged (BT.709, limited range), which every player decodes.
+// Lossless files come from the lossless compressors.
 enum class QualityKnob { FixedQuantiser, Crf, Qp, QuantiserRange, JpegQuality };
 
 struct QualityRule {
@@ -62,11 +69,11 @@ constexpr QualityRule kQualityRules[] = {
     { "asv2", QualityKnob::FixedQuantiser, 31, 1 },
     { "libxvid", QualityKnob::FixedQuantiser, 31, 1 },
     { "libtheora", QualityKnob::FixedQuantiser, 0, 10 },
-    { "libx264", QualityKnob::Crf, 51, 0 },
-    { "libx265", QualityKnob::Crf, 51, 0 },
-    { "libvpx-vp9", QualityKnob::Crf, 63, 0 },
+    { "libx264", QualityKnob::Crf, 51, 16 },
+    { "libx265", QualityKnob::Crf, 51, 18 },
+    { "libvpx-vp9", QualityKnob::Crf, 63, 12 },
     { "libaom-av1", QualityKnob::Crf, 63, 0 },
-    { "libvpx", QualityKnob::QuantiserRange, 63, 0 },
+    { "libvpx", QualityKnob::QuantiserRange, 63, 4 },
     { "librav1e", QualityKnob::Qp, 255, 0 },
 };
 
@@ -102,6 +109,73 @@ bool applyQuality(AVCodecContext *context, const QualityRule &rule, std::uint32_
     return false;
 }
 
+// Codecs that players expect in 4:2:0.
+bool playersWant420(const AVCodec *codec)
+{
+    return codec->id == AV_CODEC_ID_H264 || codec->id == AV_CODEC_ID_MPEG4 || codec->id == AV_CODEC_ID_VP8
+        || codec->id == AV_CODEC_ID_VP9;
+}
+
+// Sizes that compressors take but cannot write decodable frames for,
+// known by name so that the refusal says what would work.
+struct SizeRule {
+    const char *encoder;
+    int widthMultiple;
+};
+constexpr SizeRule kSizeRules[] = { { "speedhq", 16 }, { "zlib", 4 }, { "cljr", 4 } };
+
+std::string sizeRefusal(const AVCodec *codec, int width)
+{
+    for (const SizeRule &rule : kSizeRules)
+        if (std::strcmp(rule.encoder, codec->name) == 0 && width % rule.widthMultiple != 0)
+            return "needs a width that is a multiple of " + std::to_string(rule.widthMultiple);
+    return {};
+}
+
+// Encodes one grey frame and decodes it back; the reason when that fails.
+std::string roundTripRefusal(const AVCodec *codec, EncoderParams params)
+{
+    params.checkDecodes = false;
+    VideoEncoder encoder;
+    if (!encoder.open(codec, params))
+        return encoder.refusal();
+    const std::size_t stride = (std::size_t(params.width) * 3 + 3) & ~std::size_t(3);
+    const std::vector<std::uint8_t> grey(stride * std::size_t(params.height), 128);
+    ffmpeg::PacketPtr packet(av_packet_alloc());
+    ffmpeg::FramePtr frame(av_frame_alloc());
+    const AVCodec *decoder = avcodec_find_decoder(codec->id);
+    ffmpeg::CodecContextPtr context(decoder ? avcodec_alloc_context3(decoder) : nullptr);
+    if (!packet || !frame || !context)
+        return {}; // nothing to check with: the encoder is taken at its word
+    const ffmpeg::ErrorCapture capture;
+    context->width = params.width;
+    context->height = params.height;
+    context->codec_tag = encoder.context()->codec_tag;
+    context->bits_per_coded_sample = encoder.context()->bits_per_coded_sample;
+    if (encoder.context()->extradata_size > 0) {
+        context->extradata = static_cast<std::uint8_t *>(
+            av_mallocz(std::size_t(encoder.context()->extradata_size) + AV_INPUT_BUFFER_PADDING_SIZE));
+        if (!context->extradata)
+            return {};
+        std::memcpy(context->extradata, encoder.context()->extradata, std::size_t(encoder.context()->extradata_size));
+        context->extradata_size = encoder.context()->extradata_size;
+    }
+    std::string failure;
+    if (encoder.send(grey.data(), stride, 0, true) < 0 || encoder.flush() < 0)
+        failure = "cannot compress a frame of this size";
+    else if (encoder.receive(packet.get()) < 0)
+        failure = "cannot compress a frame of this size";
+    else if (avcodec_open2(context.get(), decoder, nullptr) < 0 || avcodec_send_packet(context.get(), packet.get()) < 0
+        || avcodec_send_packet(context.get(), nullptr) < 0 || avcodec_receive_frame(context.get(), frame.get()) < 0
+        || frame->width != params.width || frame->height != params.height)
+        failure = "writes frames of this size that do not decode";
+    if (failure.empty() && !capture.last().empty())
+        failure = "writes frames of this size that do not decode";
+    if (!failure.empty() && !capture.last().empty())
+        failure += " (" + capture.last() + ")";
+    return failure;
+}
+
 bool losslessOnly(const AVCodec *codec)
 {
     const AVCodecDescriptor *descriptor = avcodec_descriptor_get(codec->id);
@@ -115,6 +189,11 @@ AVPixelFormat encoderPixelFormat(const AVCodec *codec, int width, int height)
     const AVPixelFormat *formats = ffmpeg::supportedPixelFormats(codec);
     if (!formats)
         return AV_PIX_FMT_NONE;
+    if (playersWant420(codec)) {
+        for (const AVPixelFormat *format = formats; *format != AV_PIX_FMT_NONE; ++format)
+            if (*format == AV_PIX_FMT_YUV420P)
+                return width % 2 == 0 && height % 2 == 0 ? AV_PIX_FMT_YUV420P : AV_PIX_FMT_NONE;
+    }
     const bool exactWanted = losslessOnly(codec);
     AVPixelFormat exact = AV_PIX_FMT_NONE, fitting = AV_PIX_FMT_NONE, first = AV_PIX_FMT_NONE;
     int exactBits = INT_MAX;
@@ -155,20 +234,31 @@ VideoEncoder::~VideoEncoder()
     }
 }
 
+bool VideoEncoder::refuse(std::string reason)
+{
+    m_refusal = std::move(reason);
+    return false;
+}
+
 bool VideoEncoder::open(const AVCodec *codec, const EncoderParams &params)
 {
-    if (codec && codec->id == AV_CODEC_ID_MJPEG)
+    m_refusal.clear();
+    if (m_context || !codec)
+        return refuse("no such compressor");
+    if (params.width <= 0 || params.height <= 0)
+        return refuse("an empty frame");
+    if (params.rate == 0 || params.scale == 0 || params.rate > INT_MAX || params.scale > INT_MAX)
+        return refuse("a frame rate of 0");
+    if (codec->id == AV_CODEC_ID_MJPEG)
         return openJpeg(codec, params);
-    if (m_context || !codec || params.width <= 0 || params.height <= 0 || params.rate == 0 || params.scale == 0
-        || params.rate > INT_MAX || params.scale > INT_MAX)
-        return false;
     const AVPixelFormat format = encoderPixelFormat(codec, params.width, params.height);
     if (format == AV_PIX_FMT_NONE)
-        return false;
+        return refuse(playersWant420(codec) ? "needs an even width and height (4:2:0)"
+                                            : "takes no pixel format that 24-bit frames convert to");
     ffmpeg::CodecContextPtr context(avcodec_alloc_context3(codec));
     ffmpeg::FramePtr frame(av_frame_alloc());
     if (!context || !frame)
-        return false;
+        return refuse("out of memory");
     context->width = params.width;
     context->height = params.height;
     context->pix_fmt = format;
@@ -177,13 +267,22 @@ bool VideoEncoder::open(const AVCodec *codec, const EncoderParams &params)
     context->sample_aspect_ratio = { 1, 1 };
     context->max_b_frames = 0; // one packet per frame, in order: sample n is frame n
     context->thread_count = 0;
+    const AVPixFmtDescriptor *descriptor = av_pix_fmt_desc_get(format);
+    const bool yuv = descriptor && !(descriptor->flags & AV_PIX_FMT_FLAG_RGB) && descriptor->nb_components >= 3;
+    if (yuv) {
+        // Tagged, so that players convert back with the matrix we used.
+        context->color_range = AVCOL_RANGE_MPEG;
+        context->colorspace = AVCOL_SPC_BT709;
+        context->color_primaries = AVCOL_PRI_BT709;
+        context->color_trc = AVCOL_TRC_BT709;
+    }
     if (params.keyFrameEvery > 0)
         context->gop_size = int(std::min<std::uint32_t>(params.keyFrameEvery, INT_MAX));
     if (params.bytesPerSecond > 0) {
         context->bit_rate = std::int64_t(params.bytesPerSecond) * 8;
     } else if (params.quality <= 10000) {
         if (const QualityRule *rule = qualityRule(codec); rule && !applyQuality(context.get(), *rule, params.quality))
-            return false;
+            return refuse("refuses its quality setting");
     }
     if (std::strcmp(codec->name, "libx265") == 0)
         // It prints on stderr itself; should the option go, it is only chattier.
@@ -194,8 +293,28 @@ bool VideoEncoder::open(const AVCodec *codec, const EncoderParams &params)
     frame->height = params.height;
     ffmpeg::SwsPtr sws(sws_getContext(params.width, params.height, AV_PIX_FMT_BGR24, params.width, params.height,
         format, SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT, nullptr, nullptr, nullptr));
-    if (!sws || av_frame_get_buffer(frame.get(), 0) < 0 || avcodec_open2(context.get(), codec, nullptr) < 0)
-        return false;
+    if (!sws || av_frame_get_buffer(frame.get(), 0) < 0)
+        return refuse("out of memory");
+    if (yuv) {
+        const int *bt709 = sws_getCoefficients(SWS_CS_ITU709);
+        sws_setColorspaceDetails(sws.get(), bt709, 1, bt709, 0, 0, 1 << 16, 1 << 16);
+    }
+    const ffmpeg::ErrorCapture capture;
+    if (std::string reason = sizeRefusal(codec, params.width); !reason.empty())
+        return refuse(reason);
+    if (const int ret = avcodec_open2(context.get(), codec, nullptr); ret < 0) {
+        const std::string said = capture.last();
+        char text[AV_ERROR_MAX_STRING_SIZE] = {};
+        av_strerror(ret, text, sizeof text);
+        return refuse("refuses " + std::to_string(params.width) + " x " + std::to_string(params.height) + " at "
+            + std::to_string(params.rate) + (params.scale != 1 ? "/" + std::to_string(params.scale) : "")
+            + " frames per second: " + (said.empty() ? std::string(text) : said));
+    }
+    if (const AVCodecDescriptor *d = avcodec_descriptor_get(codec->id);
+        params.checkDecodes && d && (d->props & AV_CODEC_PROP_INTRA_ONLY)) {
+        if (std::string reason = roundTripRefusal(codec, params); !reason.empty())
+            return refuse(reason);
+    }
     m_context = std::move(context);
     m_sws = std::move(sws);
     m_frame = std::move(frame);
@@ -204,12 +323,9 @@ bool VideoEncoder::open(const AVCodec *codec, const EncoderParams &params)
 
 bool VideoEncoder::openJpeg(const AVCodec *codec, const EncoderParams &params)
 {
-    if (m_context || params.width <= 0 || params.height <= 0 || params.rate == 0 || params.scale == 0
-        || params.rate > INT_MAX || params.scale > INT_MAX)
-        return false;
     ffmpeg::CodecContextPtr context(avcodec_alloc_context3(codec));
     if (!context)
-        return false;
+        return refuse("out of memory");
     context->width = params.width;
     context->height = params.height;
     context->pix_fmt = AV_PIX_FMT_YUVJ420P;
@@ -221,8 +337,8 @@ bool VideoEncoder::openJpeg(const AVCodec *codec, const EncoderParams &params)
     try {
         m_jpeg = std::make_unique<JpegFramePipeline>(
             params.width, params.height, quality, std::max(1u, std::thread::hardware_concurrency()));
-    } catch (...) {
-        return false; // no thread
+    } catch (const std::exception &e) {
+        return refuse(e.what()); // no worker thread, no memory
     }
     m_context = std::move(context);
     return true;
@@ -247,6 +363,15 @@ int VideoEncoder::send(const std::uint8_t *rows, std::size_t stride, std::int64_
     if (m_context->flags & AV_CODEC_FLAG_QSCALE)
         m_frame->quality = m_context->global_quality; // fixed-quantiser encoders read it from each frame
     return avcodec_send_frame(m_context.get(), m_frame.get());
+}
+
+void VideoEncoder::dropQueued()
+{
+    // SVT-AV1 hangs when closed without the end of its stream: it keeps it.
+    if (m_context && std::strcmp(m_context->codec->name, "libsvtav1") != 0)
+        m_flushed = true;
+    if (m_jpeg)
+        m_jpeg->drop();
 }
 
 int VideoEncoder::flush()

@@ -1,4 +1,4 @@
-#include "platform/JpegFramePipeline.h"
+#include "video/JpegFramePipeline.h"
 
 extern "C" {
 #include <libavcodec/packet.h>
@@ -7,19 +7,45 @@ extern "C" {
 
 #include <algorithm>
 #include <cstring>
+#include <stdexcept>
+#include <string>
 
-JpegFramePipeline::JpegFramePipeline(int width, int height, int quality, unsigned workers)
+JpegFramePipeline::JpegFramePipeline(int width, int height, int quality, unsigned workers, ThreadStarter start)
     : m_width(width)
     , m_height(height)
-    , m_maxInFlight(2 * std::max(1u, workers))
 {
+    workers = std::max(1u, workers);
+    const std::size_t frameBytes = std::max<std::size_t>(1, std::size_t(width) * 3 * std::size_t(height));
+    m_maxInFlight = std::clamp<std::size_t>(kMaxBytesInFlight / frameBytes, 1, 2 * std::size_t(workers));
     m_params.quality = std::clamp(quality, 1, 100);
     m_params.horzSubsampling = m_params.vertSubsampling = true; // 4:2:0, what MJPEG players expect
-    for (unsigned i = 0; i < std::max(1u, workers); ++i)
-        m_workers.emplace_back([this] { work(); });
+    if (!start)
+        start = [](std::function<void()> body) { return std::thread(std::move(body)); };
+    try {
+        for (unsigned i = 0; i < std::min<std::size_t>(workers, m_maxInFlight); ++i)
+            m_workers.push_back(start([this] { work(); }));
+    } catch (const std::exception &e) {
+        stopWorkers();
+        throw std::runtime_error(std::string("cannot start a worker thread: ") + e.what());
+    }
 }
 
 JpegFramePipeline::~JpegFramePipeline()
+{
+    stopWorkers();
+}
+
+void JpegFramePipeline::drop()
+{
+    const std::lock_guard lock(m_mutex);
+    m_flushed = true;
+    // Jobs under way finish on their worker; the rest are not started.
+    for (auto &job : m_jobs)
+        if (!job->started)
+            job->started = job->done = true;
+}
+
+void JpegFramePipeline::stopWorkers()
 {
     {
         const std::lock_guard lock(m_mutex);
@@ -27,7 +53,9 @@ JpegFramePipeline::~JpegFramePipeline()
     }
     m_changed.notify_all();
     for (std::thread &worker : m_workers)
-        worker.join();
+        if (worker.joinable())
+            worker.join();
+    m_workers.clear();
 }
 
 void JpegFramePipeline::work()

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -17,10 +18,20 @@ struct AVPacket;
 // 4:2:0) made by libjpeg-turbo, on worker threads, one per processor. Frames
 // go in on the caller's thread and come back as packets in their order, as a
 // libavcodec encoder's do; a frame is copied when it is sent, so the caller
-// may reuse its buffer at once.
+// may reuse its buffer at once. The frames under way are bounded in bytes
+// (kMaxBytesInFlight, at least one frame), not only in number.
+//
+// Nothing throws out of the pipeline but its constructor: a worker that
+// cannot be started ends the construction with std::runtime_error (the
+// workers already started are stopped first); a frame a worker cannot
+// compress comes back as an error code.
 class JpegFramePipeline {
 public:
-    JpegFramePipeline(int width, int height, int quality, unsigned workers);
+    static constexpr std::size_t kMaxBytesInFlight = std::size_t(256) << 20;
+    // Starts one worker thread; throws std::system_error when it cannot.
+    using ThreadStarter = std::function<std::thread(std::function<void()>)>;
+
+    JpegFramePipeline(int width, int height, int quality, unsigned workers, ThreadStarter start = {});
     ~JpegFramePipeline();
     JpegFramePipeline(const JpegFramePipeline &) = delete;
     JpegFramePipeline &operator=(const JpegFramePipeline &) = delete;
@@ -30,6 +41,8 @@ public:
     int send(const std::uint8_t *rows, std::size_t stride, std::int64_t pts);
     // No more frames: the packets still under way come out.
     int flush();
+    // No more frames, and the frames under way are given up.
+    void drop();
     // 0 and the next packet in frame order; AVERROR(EAGAIN) while it is not
     // ready (before the flush), AVERROR_EOF after the last, another negative
     // code when the frame could not be compressed.
@@ -46,11 +59,12 @@ private:
         bool ok = false;
     };
     void work();
+    void stopWorkers();
 
     int m_width;
     int m_height;
     JpegCompressParams m_params;
-    std::size_t m_maxInFlight;
+    std::size_t m_maxInFlight = 1;
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::deque<std::unique_ptr<Job>> m_jobs; // in frame order

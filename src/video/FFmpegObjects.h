@@ -13,6 +13,7 @@ extern "C" {
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 namespace ffmpeg {
 
@@ -83,5 +84,17 @@ inline void requestKeyFrame(AVFrame *frame, bool key)
 // Sends FFmpeg's warnings and errors to the program's log (quiet unless
 // verbose) instead of standard error. Idempotent.
 void routeLogs();
+
+// Keeps the first error FFmpeg reports on this thread while it lives, so
+// that a refusal can be told in the library's own words ("width must be a
+// multiple of 4"). Not nested.
+class ErrorCapture {
+public:
+    ErrorCapture();
+    ~ErrorCapture();
+    ErrorCapture(const ErrorCapture &) = delete;
+    ErrorCapture &operator=(const ErrorCapture &) = delete;
+    std::string last() const;
+};
 
 } // namespace ffmpeg

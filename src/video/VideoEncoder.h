@@ -1,10 +1,11 @@
 #pragma once
 
-#include "platform/FFmpegObjects.h"
+#include "video/FFmpegObjects.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 class JpegFramePipeline;
 
@@ -21,6 +22,9 @@ struct EncoderParams {
     std::uint32_t keyFrameEvery = 1; // 0: the encoder's default
     std::uint32_t quality = kDefaultQuality;
     std::uint32_t bytesPerSecond = 0; // non-zero: this data rate instead of the quality
+    // Intra-only compressors encode one frame of this size and decode it
+    // back when opened: some take a size and write frames nothing decodes.
+    bool checkDecodes = true;
 };
 
 // The pixel format our 24-bit frames are converted to for this encoder: for a
@@ -44,8 +48,10 @@ public:
     VideoEncoder(const VideoEncoder &) = delete;
     VideoEncoder &operator=(const VideoEncoder &) = delete;
 
-    // False when the encoder refuses the parameters (size, rate...).
+    // False when the encoder refuses the parameters (size, rate...);
+    // refusal() then says why in words ("needs an even width and height").
     bool open(const AVCodec *codec, const EncoderParams &params);
+    const std::string &refusal() const { return m_refusal; }
     const AVCodecContext *context() const { return m_context.get(); }
 
     // Converts and sends one frame; rows holds height rows of stride bytes,
@@ -53,18 +59,22 @@ public:
     int send(const std::uint8_t *rows, std::size_t stride, std::int64_t pts, bool keyFrame);
     // Ends the stream so that the delayed packets come out.
     int flush();
+    // Gives up the frames still queued: closing then does not wait for them.
+    void dropQueued();
     // 0 and the next packet, AVERROR(EAGAIN) when the encoder needs more
     // frames, AVERROR_EOF after the last packet, another negative code on failure.
     int receive(AVPacket *packet);
 
 private:
     bool openJpeg(const AVCodec *codec, const EncoderParams &params);
+    bool refuse(std::string reason);
 
     ffmpeg::CodecContextPtr m_context;
     ffmpeg::SwsPtr m_sws;
     ffmpeg::FramePtr m_frame;
     std::unique_ptr<JpegFramePipeline> m_jpeg; // MJPEG: m_context only describes the stream
     bool m_flushed = false;
+    std::string m_refusal;
 };
 
 // Opens the encoder at a small size and encodes one frame: true when that

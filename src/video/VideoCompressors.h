@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/FourCC.h"
+#include "video/FourCC.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/AviFileService.h"
+#include "video/AviFileService.h"
 
 #include <QDialog>
 

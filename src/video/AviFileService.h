@@ -1,35 +1,33 @@
 #pragma once
 
 #include "common/TRect.h"
-#include "platform/FourCC.h"
+#include "video/FourCC.h"
+#include "video/VideoFileWriter.h"
 
 #include <cstdint>
 #include <memory>
 #include <string>
 
-// AVI files in the shape of the Video for Windows AVIFile service, written by
-// libavformat's AVI muxer: one video stream of 24-bit frames, stored as they
-// come ("DIB ", uncompressed) or through one of the installed compressors of
-// VideoCompressors.h. Files above 1 GB become OpenDML files (AVIX parts with
-// super-indexes).
+// AVI files in the shape of the Video for Windows AVIFile service, over the
+// AviWriter of AviWriter.h: one video stream of 24-bit frames, stored as
+// they come ("DIB ", uncompressed) or through one of the installed
+// compressors of VideoCompressors.h.
 //
 // A run calls, in this order: AVIFileInit, AVIFileOpen, AVIFileCreateStream,
 // AVIMakeCompressedStream, AVIStreamSetFormat, AVIStreamWrite for each frame,
-// AVIStreamRelease (the compressed stream, then the stream), AVIFileRelease,
-// AVIFileExit. Results are error codes: AVIERR_OK (0) on success.
+// AVIStreamRelease (the compressed stream, then the stream), AVIFileFinish,
+// AVIFileRelease, AVIFileExit. Results are error codes: AVIERR_OK (0) on
+// success; AVIFileError gives the cause of the last failure in words.
 //
-// The file is written under a temporary name in the target's folder and
-// renamed over the target when the last handle is released, provided the
-// stream format was set (the file header written). A run given up before that
-// (the compression dialog cancelled, a refused format) leaves nothing behind
-// and any old file of that name intact; a run stopped later, even before its
-// first frame, keeps a complete file with the frames written.
+// The file has no visible name until AVIFileFinish completes it (encoder
+// flushed, trailer and index written, closed) and puts it in place, as its
+// publishing rules say. Releasing the handles without AVIFileFinish gives
+// the file up: nothing is published and no old file is touched.
 //
 // Disk space is reserved ahead of every frame (and the process's file-size
 // limit checked), so that a full disk refuses a frame before the muxer sees
-// it: AVIStreamWrite then fails with AVIERR_FILEWRITE and the file still
-// closes with its index and the frames written so far. After a failed write
-// the stream refuses further frames with the same code.
+// it: AVIStreamWrite then fails with AVIERR_FILEWRITE, and AVIFileFinish
+// still completes the file with its index and the frames written so far.
 //
 // All calls stay on the caller's thread; compressors may run threads of their own.
 
@@ -119,8 +117,8 @@ using PAVISTREAM = AviStream *;
 int AVIFileInit();
 void AVIFileExit();
 
-// Creates the file (mode must include OF_CREATE and OF_WRITE); AVIERR_FILEOPEN
-// when its folder is not writable or the name is a folder.
+// Prepares the file (mode must include OF_CREATE and OF_WRITE); AVIERR_FILEOPEN
+// when the name is a folder. The file itself is made by AVIStreamSetFormat.
 int AVIFileOpen(PAVIFILE *file, const std::string &fileName, unsigned mode);
 // The file's one video stream.
 int AVIFileCreateStream(PAVIFILE file, PAVISTREAM *stream, const AVISTREAMINFO &info);
@@ -128,19 +126,33 @@ int AVIFileCreateStream(PAVIFILE file, PAVISTREAM *stream, const AVISTREAMINFO &
 // stream; AVIERR_NOCOMPRESSOR for an unknown handler.
 int AVIMakeCompressedStream(PAVISTREAM *compressed, PAVISTREAM stream, const AVICOMPRESSOPTIONS &options);
 // Sets the frame format once, at position 0: opens the compressor for that
-// frame size and writes the file header. AVIERR_BADFORMAT for anything but
-// the format above, AVIERR_COMPRESSOR when the compressor refuses the size or
-// rate.
+// frame size, creates the hidden file and writes its header. AVIERR_BADFORMAT
+// for anything but the format above, AVIERR_COMPRESSOR when the compressor
+// refuses the size or rate (before any file is made), AVIERR_FILEOPEN when
+// the file cannot be made.
 int AVIStreamSetFormat(PAVISTREAM stream, long pos, const void *format, long size);
-// Writes samples frames from start on (start may not go back); buffer holds
+// Writes samples frames from start on (start is the next frame); buffer holds
 // them one after the other, each as its rows bottom first, 3 bytes a pixel in
 // blue, green, red order, each row padded to a multiple of 4 bytes. The
 // out-counts may be null. Uncompressed frames are all key frames; compressed
 // ones follow the key-frame setting of the compression options.
 int AVIStreamWrite(PAVISTREAM stream, long start, long samples, const void *buffer, long size, unsigned flags,
     long *samplesWritten, long *bytesWritten);
-// Releases a handle; the file is completed and closed when the last handle of
-// it (file or stream, in any order) is released. Null is ignored.
+// Completes the file and puts it in place (VideoFileWriter::finish):
+// AVIERR_OK, or AVIERR_FILEWRITE with AVIFileError set; the file may still
+// have been put in place with the frames it holds (AVIFileResult).
+int AVIFileFinish(PAVIFILE file, const VideoPublishing &publishing);
+// The cause of the file's last failure, in words; empty if none.
+std::string AVIFileError(PAVIFILE file);
+// Frames in the file, and the name it was put in place under (empty: none).
+struct AviFileResult {
+    std::int64_t frames = 0;
+    std::string publishedName;
+    std::int64_t queuedFrames = 0; // sent to the compressor, not yet in the file
+};
+AviFileResult AVIFileResult(PAVIFILE file);
+// Releases a handle; null is ignored. The last handle of a file not
+// finished gives the file up.
 void AVIStreamRelease(PAVISTREAM stream);
 void AVIFileRelease(PAVIFILE file);
 

@@ -1,6 +1,6 @@
-#include "platform/AviCompressionDialog.h"
+#include "video/AviCompressionDialog.h"
 
-#include "platform/VideoCompressors.h"
+#include "video/VideoCompressors.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -20,22 +20,6 @@ constexpr int kHandlerRole = Qt::UserRole;
 constexpr int kFlagsRole = Qt::UserRole + 1;
 constexpr int kMaxQuality = 10000;
 constexpr int kDefaultDataRate = 300; // Ko/s, shown while no data rate is set
-
-std::uint32_t upperCase(std::uint32_t code)
-{
-    std::uint32_t result = 0;
-    for (int shift = 0; shift < 32; shift += 8) {
-        const char c = char(code >> shift);
-        result |= std::uint32_t(std::uint8_t(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c)) << shift;
-    }
-    return result;
-}
-
-QString codeText(std::uint32_t code)
-{
-    const char bytes[4] = { char(code), char(code >> 8), char(code >> 16), char(code >> 24) };
-    return QString::fromLatin1(bytes, 4).trimmed();
-}
 
 // A field with its label, the label naming it for assistive technology too.
 QLabel *labelFor(QWidget *field, const QString &text)
@@ -63,11 +47,11 @@ AviCompressionDialog::AviCompressionDialog(const AVICOMPRESSOPTIONS &options, QW
     m_compressor->setItemData(0, 0u, kFlagsRole);
     ICINFO info;
     for (std::uint32_t i = 0; ICInfo(ICTYPE_VIDEO, i, &info); ++i) {
-        m_compressor->addItem(
-            QStringLiteral("%1 - %2").arg(codeText(info.fccHandler), QString::fromUtf16(info.szDescription)),
+        m_compressor->addItem(QStringLiteral("%1 - %2").arg(QString::fromStdString(fourccText(info.fccHandler)),
+                                  QString::fromUtf16(info.szDescription)),
             info.fccHandler);
         m_compressor->setItemData(m_compressor->count() - 1, info.dwFlags, kFlagsRole);
-        if (options.fccHandler != 0 && upperCase(info.fccHandler) == upperCase(options.fccHandler))
+        if (options.fccHandler != 0 && fourccUpper(info.fccHandler) == fourccUpper(options.fccHandler))
             m_compressor->setCurrentIndex(m_compressor->count() - 1);
     }
 

@@ -1,7 +1,7 @@
-#include "platform/VideoCompressors.h"
+#include "video/VideoCompressors.h"
 
-#include "platform/FFmpegObjects.h"
-#include "platform/VideoEncoder.h"
+#include "video/FFmpegObjects.h"
+#include "video/VideoEncoder.h"
 
 #include <QString>
 
@@ -21,23 +21,6 @@ struct Entry {
     const AVCodec *codec;
     ICINFO info;
 };
-
-std::uint32_t upperCase(std::uint32_t code)
-{
-    std::uint32_t result = 0;
-    for (int shift = 0; shift < 32; shift += 8) {
-        std::uint32_t c = (code >> shift) & 0xFF;
-        if (c >= 'a' && c <= 'z')
-            c -= 'a' - 'A';
-        result |= c << shift;
-    }
-    return result;
-}
-
-std::string codeText(std::uint32_t code)
-{
-    return { char(code & 0xFF), char(code >> 8 & 0xFF), char(code >> 16 & 0xFF), char(code >> 24) };
-}
 
 template <std::size_t N> void copyText(char16_t (&target)[N], const char *text)
 {
@@ -87,14 +70,14 @@ std::vector<Entry> findCompressors()
         if (!handler || av_codec_get_id(avi->codec_tag, handler) != codec->id)
             handler = av_codec_get_tag(avi->codec_tag, codec->id);
         const bool taken = std::any_of(entries.begin(), entries.end(),
-            [&](const Entry &e) { return upperCase(e.info.fccHandler) == upperCase(handler); });
+            [&](const Entry &e) { return fourccUpper(e.info.fccHandler) == fourccUpper(handler); });
         if (!handler || taken)
             continue;
         served.insert(codec->id);
         entries.push_back({ codec, describe(codec, handler) });
     }
     std::sort(entries.begin(), entries.end(), [](const Entry &a, const Entry &b) {
-        return codeText(upperCase(a.info.fccHandler)) < codeText(upperCase(b.info.fccHandler));
+        return fourccBytes(fourccUpper(a.info.fccHandler)) < fourccBytes(fourccUpper(b.info.fccHandler));
     });
     return entries;
 }
@@ -108,7 +91,7 @@ const std::vector<Entry> &compressors()
 const Entry *findEntry(std::uint32_t handler)
 {
     for (const Entry &entry : compressors())
-        if (upperCase(entry.info.fccHandler) == upperCase(handler))
+        if (fourccUpper(entry.info.fccHandler) == fourccUpper(handler))
             return &entry;
     return nullptr;
 }

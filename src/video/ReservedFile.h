@@ -1,0 +1,53 @@
+#pragma once
+
+#include "common/AtomicFile.h"
+#include "video/FFmpegObjects.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+// The file a muxer writes: hidden until published (AtomicFile), with disk
+// space reserved ahead of what is written, so that a full disk refuses a
+// packet before the muxer sees it and the index can still be written. Where
+// the file system cannot allocate (fallocate), the space is reserved by
+// writing zeros past the end; the file is cut back to what was written when
+// it is closed. Serves as a libavformat custom I/O target.
+class ReservedFile {
+public:
+    explicit ReservedFile(const std::string &target);
+
+    bool isOpen() const { return m_file && m_file->isOpen() && m_error == 0; }
+    // errno of the first failed write, else of the last refused reservation;
+    // 0 if none. A refused reservation leaves the file usable.
+    int error() const { return m_error ? m_error : m_refused; }
+
+    // Makes sure bytes up to offset end can be written: within the process's
+    // file-size limit (EFBIG), and on disk (ENOSPC).
+    bool reserve(std::int64_t end);
+    // Writes at offset (not moving the write position), for headers fixed
+    // after the muxer's trailer.
+    bool writeAt(std::int64_t offset, const void *data, std::size_t size);
+    bool readAt(std::int64_t offset, void *data, std::size_t size);
+    std::int64_t end() const { return m_end; }
+
+    // Cuts the reservation, closes; then publish until a name is free.
+    bool close();
+    int publish(const std::string &target, AtomicFile::Publish how) { return m_file->publish(target, how); }
+
+    static int write(void *opaque, ffmpeg::IoWriteBuffer data, int size);
+    static std::int64_t seek(void *opaque, std::int64_t offset, int whence);
+
+private:
+    int fd() const { return m_file ? m_file->fd() : -1; }
+    bool fail(int error);
+    bool refuse(int error);
+
+    std::optional<AtomicFile> m_file; // none when the name is a folder
+    std::int64_t m_reserved = 0;
+    std::int64_t m_position = 0;
+    std::int64_t m_end = 0;
+    bool m_canAllocate = true;
+    int m_error = 0;
+    int m_refused = 0;
+};

@@ -1,0 +1,33 @@
+#pragma once
+
+// The video layer: everything between a rendered frame and a video file.
+// It sits above platform and below options; nothing here knows a window
+// except AviCompressionDialog (built into the window target).
+//
+// A frame's road, from the AVI run (anim/AviAnimationRun) to the file:
+//
+// 1. The run renders the frame into its 24-bit bitmap and converts it with
+//    ConvertAviFrame (AviFrame.h) into the layout the AVIFile service takes:
+//    rows bottom first, each padded to 4 bytes, behind a BITMAPINFOHEADER.
+// 2. AVIStreamWrite (AviFileService.h) hands the rows to the file's writer,
+//    a VideoFileWriter (VideoFileWriter.h): here AviWriter (AviWriter.h).
+//    Other containers are other VideoFileWriters on the same pieces.
+// 3. Uncompressed, the rows go to the muxer as they are. Compressed, they go
+//    to the VideoEncoder (VideoEncoder.h) of the compressor named by its
+//    four-character code (VideoCompressors.h, FourCC.h): libswscale and a
+//    libavcodec encoder, or, for MJPEG, the JpegFramePipeline
+//    (JpegFramePipeline.h), whose workers make one JPEG per frame with
+//    libjpeg-turbo. Packets come back in frame order.
+// 4. The muxer (libavformat) writes through a custom I/O context into a
+//    ReservedFile (ReservedFile.h): an unnamed file in the target's folder,
+//    with disk space reserved ahead of the data and of the index.
+// 5. finish() is the one step that completes the file: the encoder's queued
+//    frames, the trailer and index, the rate fixed in the stream header, the
+//    close, and the publishing (never over an existing file without consent;
+//    a name taken meanwhile goes to the next free number). Its failure is the
+//    run's. A writer destroyed without finish() leaves nothing behind.
+//
+// Failures carry their cause in words (the system's error text and the
+// path, or the compressor's refusal), for the second line of the messages.
+// FFmpeg objects are held by the owners of FFmpegObjects.h, which also keep
+// the differences between FFmpeg versions in one place.
