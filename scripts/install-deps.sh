@@ -12,6 +12,7 @@ packages=(
   xvfb xauth fonts-dejavu-core
   libtiff-dev libspng-dev libpng-dev libvips-tools
   librsvg2-bin desktop-file-utils appstream dpkg-dev file
+  libwebp-dev libimagequant-dev
 )
 
 missing=()

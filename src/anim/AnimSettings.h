@@ -35,6 +35,9 @@ struct tanimprm {
     bool ScrollDirection = false;
     bool ScrollBack = false;
     TScrollKind ScrollType = ScrollHorizontal;
+    // The panorama is a full turn: the frame window wraps past the far edge
+    // and one pass goes once round; there is no return pass.
+    bool Loop360 = false;
 };
 
 // Copies the names of a run into its record.

@@ -47,10 +47,10 @@ void Count(RunSummary &summary, SaveOutcome outcome)
 // run's settings.
 void PlayPass(RunState &run, tanimprm prm, const PassPlan &plan)
 {
-    std::int32_t x = plan.X0, y = plan.Y0;
     for (std::int32_t i = 0; !run.stopRequested && i < plan.PassCount;) {
         try {
-            RenderFrame(prm, run.panorama, x, y);
+            const FramePosition at = PassPosition(plan, i);
+            RenderFrame(prm, run.panorama, at.x, at.y);
             if (run.test) {
                 prm.FileName = formatText("%s%d", { prm.DstName, std::int64_t(run.counter) });
             } else {
@@ -68,8 +68,6 @@ void PlayPass(RunState &run, tanimprm prm, const PassPlan &plan)
             run.host.showFrame(*prm.FrameBitmap);
             run.host.processMessages();
             run.counter = add32(run.counter, 1);
-            x = add32(x, plan.DX);
-            y = add32(y, plan.DY);
             ++i;
             ++run.summary.produced;
             if (run.test)
@@ -98,9 +96,9 @@ int RunAnimation(const Bitmap24 &panorama, bool test, RunHost &host, bool &stopR
 
     RunState run { panorama, test, host, stopRequested };
     run.counter = prm.NumStart;
-    run.total = prm.ScrollBack ? 2 * std::int64_t(outward.PassCount) : outward.PassCount;
+    run.total = RunFrameCount(outward, prm);
     PlayPass(run, prm, outward);
-    if (prm.ScrollBack)
+    if (HasReturnPass(prm))
         PlayPass(run, prm, ReturnPass(outward, prm, panorama.width(), panorama.height()));
     if (summary)
         *summary = run.summary;

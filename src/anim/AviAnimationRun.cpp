@@ -43,10 +43,10 @@ struct AviRun {
 void WriteAviPass(AviRun &run, tanimprm prm, const PassPlan &plan)
 {
     run.host.progress().startPass(plan.PassCount);
-    std::int32_t x = plan.X0, y = plan.Y0;
     for (std::int32_t i = 0; !run.stopRequested && i < plan.PassCount;) {
         try {
-            RenderFrame(prm, run.panorama, x, y);
+            const FramePosition at = PassPosition(plan, i);
+            RenderFrame(prm, run.panorama, at.x, at.y);
             run.host.setStatusText(
                 formatText("%s - Frame%4.4d / %4.4d", { prm.FileName, std::int64_t(run.frameIndex), run.total }));
             const std::int64_t freeKo = FreeDiskBytes(run.folder) / 1024;
@@ -64,8 +64,6 @@ void WriteAviPass(AviRun &run, tanimprm prm, const PassPlan &plan)
                 break;
             }
             run.frameIndex = add32(run.frameIndex, 1);
-            x = add32(x, plan.DX);
-            y = add32(y, plan.DY);
             ++i;
             run.host.processMessages();
         } catch (const std::exception &e) {
@@ -173,7 +171,7 @@ AviRunResult RunAviAnimation(
     run.file = file.get();
     run.compressed = compressed.get();
     run.folder = result.FileName.substr(0, result.FileName.rfind('/') + 1);
-    run.total = prm.ScrollBack ? 2 * std::int64_t(outward.PassCount) : outward.PassCount;
+    run.total = RunFrameCount(outward, prm);
     {
         host.progress().showProgress();
         struct Hide {
@@ -181,7 +179,7 @@ AviRunResult RunAviAnimation(
             ~Hide() { progress.hideProgress(); }
         } hide { host.progress() };
         WriteAviPass(run, prm, outward);
-        if (prm.ScrollBack)
+        if (HasReturnPass(prm))
             WriteAviPass(run, prm, ReturnPass(outward, prm, panorama.width(), panorama.height()));
     }
     compressed.reset();

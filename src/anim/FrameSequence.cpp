@@ -1,11 +1,12 @@
 #include "anim/FrameSequence.h"
 
-#include "common/TextFormat.h"
 #include "common/Bitmap24.h"
+#include "common/TextFormat.h"
 
 #include <algorithm>
 #include <cstring>
 #include <stdexcept>
+#include <vector>
 
 namespace {
 
@@ -16,7 +17,102 @@ std::int32_t wrap32(std::int64_t value)
     return std::int32_t(std::uint32_t(std::uint64_t(value)));
 }
 
+// One turn round a 360° panorama of `length` pixels along the travel.
+PassPlan LoopPlan(const tanimprm &prm, std::int64_t length, bool vertical)
+{
+    PassPlan plan;
+    if (length <= 0)
+        return plan;
+    const std::int64_t step = prm.Step < 0 ? -std::int64_t(prm.Step) : prm.Step;
+    plan.PassCount = std::int32_t(std::max<std::int64_t>(1, (2 * length + step) / (2 * step)));
+    plan.Turn = std::int32_t(length);
+    const std::int32_t direction = prm.ScrollDirection == (prm.Step > 0) ? 1 : -1;
+    (vertical ? plan.DY : plan.DX) = direction;
+    return plan;
+}
+
+// Frame pixels fed from one run of panorama pixels.
+struct Span {
+    std::int64_t dst = 0;
+    std::int64_t src = 0;
+    std::int64_t count = 0;
+};
+
+// Along an axis that does not wrap: the frame cells [0, frameLength) whose
+// panorama cell (cell - offset + position) lies inside the window
+// [position, position + windowLength) and inside the panorama.
+Span ClippedSpan(std::int64_t position, std::int64_t offset, std::int64_t frameLength, std::int64_t windowLength,
+    std::int64_t panoramaLength)
+{
+    const std::int64_t src0 = std::max<std::int64_t>({ position, 0, position - offset });
+    const std::int64_t src1
+        = std::min<std::int64_t>({ position + windowLength, panoramaLength, position - offset + frameLength });
+    if (src0 >= src1)
+        return {};
+    return { offset + src0 - position, src0, src1 - src0 };
+}
+
+// Along the travel of a 360° loop: the whole frame, the panorama repeating.
+std::vector<Span> WrappedSpans(std::int64_t position, std::int64_t frameLength, std::int64_t panoramaLength)
+{
+    std::vector<Span> spans;
+    if (panoramaLength <= 0)
+        return spans;
+    std::int64_t src = ((position % panoramaLength) + panoramaLength) % panoramaLength;
+    for (std::int64_t dst = 0; dst < frameLength; src = 0) {
+        const std::int64_t count = std::min(frameLength - dst, panoramaLength - src);
+        spans.push_back({ dst, src, count });
+        dst += count;
+    }
+    return spans;
+}
+
+void RenderWrapped(tanimprm &prm, const Bitmap24 &panorama, std::int32_t x, std::int32_t y)
+{
+    Bitmap24 &frame = *prm.FrameBitmap;
+    const bool vertical = prm.ScrollType == ScrollVertical;
+    std::memset(frame.bits(), 0, frame.byteCount());
+    std::vector<Span> columns, rows;
+    if (vertical) {
+        rows = WrappedSpans(y, frame.height(), panorama.height());
+        columns = { ClippedSpan(x, prm.DstRect.Left, frame.width(), prm.FrameWidth, panorama.width()) };
+    } else {
+        columns = WrappedSpans(x, frame.width(), panorama.width());
+        rows = { ClippedSpan(y, prm.DstRect.Top, frame.height(), prm.FrameHeight, panorama.height()) };
+    }
+    for (const Span &band : rows) {
+        for (std::int64_t r = 0; r < band.count; ++r) {
+            std::uint8_t *dst = frame.scanLine(int(band.dst + r));
+            const std::uint8_t *src = panorama.scanLine(int(band.src + r));
+            for (const Span &c : columns)
+                if (c.count > 0)
+                    std::memcpy(dst + c.dst * 3, src + c.src * 3, std::size_t(c.count) * 3);
+        }
+    }
+}
+
 } // namespace
+
+FramePosition PassPosition(const PassPlan &plan, std::int32_t k)
+{
+    if (plan.Turn <= 0 || plan.PassCount <= 0)
+        return { wrap32(plan.X0 + std::int64_t(k) * plan.DX), wrap32(plan.Y0 + std::int64_t(k) * plan.DY) };
+    const std::int64_t n = plan.PassCount, turn = plan.Turn;
+    const std::int64_t lap = ((std::int64_t(k) % n) + n) % n; // frame n is frame 0 again
+    std::int64_t offset = ((2 * lap * turn + n) / (2 * n)) % turn;
+    if (plan.DX < 0 || plan.DY < 0)
+        offset = (turn - offset) % turn;
+    if (plan.DY != 0)
+        return { plan.X0, wrap32(offset) };
+    return { wrap32(offset), plan.Y0 };
+}
+
+std::int64_t RunFrameCount(const PassPlan &outward, const tanimprm &prm)
+{
+    if (outward.PassCount <= 0)
+        return 0;
+    return std::int64_t(outward.PassCount) * (HasReturnPass(prm) ? 2 : 1);
+}
 
 PassPlan PrepareFrames(tanimprm &prm, int panoramaWidth, int panoramaHeight)
 {
@@ -26,20 +122,23 @@ PassPlan PrepareFrames(tanimprm &prm, int panoramaWidth, int panoramaHeight)
 
     const std::int64_t fw = prm.FrameWidth, fh = prm.FrameHeight;
     const std::int64_t pw = panoramaWidth, ph = panoramaHeight;
+    const bool vertical = prm.ScrollType == ScrollVertical;
     std::int64_t offX = 0, offY = 0;
     if (prm.Center) {
-        if (fw > pw)
+        // A loop fills the frame along the travel: nothing to centre there.
+        if (fw > pw && !(prm.Loop360 && !vertical))
             offX = (fw - pw) / 2;
-        if (fh > ph)
+        if (fh > ph && !(prm.Loop360 && vertical))
             offY = (fh - ph) / 2;
     }
     prm.DstRect = { wrap32(offX), wrap32(offY), wrap32(fw - offX), wrap32(fh - offY) };
 
     if (prm.Step == 0)
         prm.Step = 1;
+    if (prm.Loop360)
+        return LoopPlan(prm, vertical ? ph : pw, vertical);
 
     PassPlan plan;
-    const bool vertical = prm.ScrollType == ScrollVertical;
     const std::int64_t surplus = vertical ? ph - fh : pw - fw;
     plan.PassCount = wrap32(surplus / prm.Step); // C++ division truncates toward zero
     plan.DX = vertical ? 0 : prm.Step;
@@ -75,6 +174,10 @@ void RenderFrame(tanimprm &prm, const Bitmap24 &panorama, std::int32_t x, std::i
     prm.SrcRect = { x, y, wrap32(std::int64_t(x) + prm.FrameWidth), wrap32(std::int64_t(y) + prm.FrameHeight) };
     if (frame.isEmpty())
         return;
+    if (prm.Loop360) {
+        RenderWrapped(prm, panorama, x, y);
+        return;
+    }
 
     // Panorama pixel (px, py) lands on frame pixel (offX + px - x, offY + py - y).
     const std::int64_t offX = prm.DstRect.Left, offY = prm.DstRect.Top;

@@ -77,6 +77,7 @@ void SettingsPanel::RefreshPanel(bool resetDefaults, int panoramaWidth, int pano
         s.CheckBoxCenter = true;
         s.CheckBoxScrollDirection = true;
         s.CheckBoxScrollBack = true;
+        s.CheckBoxLoop360 = false;
         setScrollType(ScrollHorizontal);
         setFormat(FormatBmp);
     }
@@ -159,6 +160,7 @@ bool SettingsPanel::ReadSettings(tanimprm &prm)
 
     prm.ScrollDirection = m_state.CheckBoxScrollDirection;
     prm.ScrollBack = m_state.CheckBoxScrollBack;
+    prm.Loop360 = m_state.CheckBoxLoop360;
     prm.ScrollType = m_state.RadioGroupScrollType == ScrollVertical ? ScrollVertical : ScrollHorizontal;
     return true;
 }

@@ -22,6 +22,7 @@ struct PanelState {
     bool CheckBoxScrollDirection = true;
     bool CheckBoxScrollBack = true;
     bool CheckBoxCenter = true;
+    bool CheckBoxLoop360 = false;
     bool CheckBoxCopy = false;
     std::string EditCopy;
     bool CheckBoxSubDir = true;

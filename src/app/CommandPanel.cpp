@@ -121,9 +121,13 @@ void CommandPanel::createControls()
     CheckBoxScrollDirection = newCheck("G->D / H->B");
     CheckBoxScrollBack = newCheck("Aller et Retour");
     CheckBoxCenter = newCheck("Centrer l'Image");
+    CheckBoxLoop360 = newCheck("Panorama 360° (boucle)");
+    CheckBoxLoop360->setAccessibleName(u8("Panorama 360° (boucle)"));
+    CheckBoxLoop360->setToolTip(u8("Le panorama fait un tour complet : l'animation boucle sans raccord"));
     anim->addWidget(CheckBoxScrollDirection, 2, 0, 1, 2);
     anim->addWidget(CheckBoxScrollBack, 2, 2, 1, 2);
     anim->addWidget(CheckBoxCenter, 3, 0, 1, 4);
+    anim->addWidget(CheckBoxLoop360, 4, 0, 1, 4);
     panel->addWidget(GroupBoxAnim);
 
     // Output: each check box on the row of the field it governs.
@@ -215,7 +219,7 @@ void CommandPanel::createControls()
         LabelSrcDim, Label1, Label2, RadioGroupScrollType, RadioGroupFormat, CheckBoxScrollDirection,
         CheckBoxScrollBack, CheckBoxCenter, CheckBoxCopy, CheckBoxSubDir, CheckBoxRename, CheckBoxFormat, CheckBoxVisu,
         SpeedButtonOpJPG, SpeedButtonOpAVI, SpeedButtonTest, SpeedButtonCreate, SpeedButtonVerify, SpeedButtonStop,
-        SpeedButtonFilename, SpeedButtonDefault);
+        SpeedButtonFilename, SpeedButtonDefault, CheckBoxLoop360);
 }
 
 void CommandPanel::bindControls()
@@ -237,6 +241,7 @@ void CommandPanel::bindControls()
     bindCheck(CheckBoxScrollDirection, &PanelState::CheckBoxScrollDirection);
     bindCheck(CheckBoxScrollBack, &PanelState::CheckBoxScrollBack);
     bindCheck(CheckBoxCenter, &PanelState::CheckBoxCenter);
+    bindCheck(CheckBoxLoop360, &PanelState::CheckBoxLoop360);
     bindCheck(CheckBoxCopy, &PanelState::CheckBoxCopy);
     bindCheck(CheckBoxSubDir, &PanelState::CheckBoxSubDir);
     bindCheck(CheckBoxRename, &PanelState::CheckBoxRename);
@@ -259,7 +264,7 @@ void CommandPanel::ApplyPanelState()
     const PanelState &s = m_rules.state();
     const QSignalBlocker blockers[] = { QSignalBlocker(CheckBoxScrollDirection), QSignalBlocker(CheckBoxScrollBack),
         QSignalBlocker(CheckBoxCenter), QSignalBlocker(CheckBoxCopy), QSignalBlocker(CheckBoxSubDir),
-        QSignalBlocker(CheckBoxRename), QSignalBlocker(CheckBoxFormat) };
+        QSignalBlocker(CheckBoxRename), QSignalBlocker(CheckBoxFormat), QSignalBlocker(CheckBoxLoop360) };
     emit captionChanged(qs(s.Caption));
     auto setText = [](QLineEdit *edit, const std::string &text) {
         const QString value = qs(text);
@@ -282,6 +287,7 @@ void CommandPanel::ApplyPanelState()
     CheckBoxScrollDirection->setChecked(s.CheckBoxScrollDirection);
     CheckBoxScrollBack->setChecked(s.CheckBoxScrollBack);
     CheckBoxCenter->setChecked(s.CheckBoxCenter);
+    CheckBoxLoop360->setChecked(s.CheckBoxLoop360);
     CheckBoxCopy->setChecked(s.CheckBoxCopy);
     CheckBoxSubDir->setChecked(s.CheckBoxSubDir);
     CheckBoxRename->setChecked(s.CheckBoxRename);

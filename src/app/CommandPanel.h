@@ -49,6 +49,7 @@ public:
         *EditNumStart;
     QLabel *LabelSrcDim, *Label1, *Label2;
     QGroupBox *RadioGroupScrollType, *RadioGroupFormat;
+    QCheckBox *CheckBoxLoop360 = nullptr;
     QCheckBox *CheckBoxScrollDirection, *CheckBoxScrollBack, *CheckBoxCenter, *CheckBoxCopy, *CheckBoxSubDir,
         *CheckBoxRename, *CheckBoxFormat, *CheckBoxVisu;
     QPushButton *SpeedButtonOpJPG, *SpeedButtonOpAVI, *SpeedButtonTest, *SpeedButtonCreate, *SpeedButtonVerify,

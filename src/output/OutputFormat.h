@@ -3,4 +3,4 @@
 #include <cstdint>
 
 // Item index of the format radio group.
-enum TOutputFormat : std::int32_t { FormatBmp = 0, FormatJpg = 1, FormatAvi = 2 };
+enum TOutputFormat : std::int32_t { FormatBmp = 0, FormatJpg = 1, FormatAvi = 2, FormatVideo = 3 };

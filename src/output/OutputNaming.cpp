@@ -28,7 +28,7 @@ std::optional<OutputNames> ReadOutputNames(const OutputFields &fields, const Nam
     n.DstName = BaseNameFrom(fields.BaseNameSource);
     n.NumStart = parseInt32(fields.NumStart).value_or(0);
     n.NameFormat = fields.FormattedNumbers ? kFormattedNamePattern : kPlainNamePattern;
-    n.Ext = ExtensionFor(fields.Format);
+    n.Ext = fields.Format == FormatVideo ? fields.VideoExt : ExtensionFor(fields.Format);
 
     if (fields.TestMode) {
         n.DstDir.clear();

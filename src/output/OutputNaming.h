@@ -17,6 +17,7 @@ struct OutputFields {
     std::string NumStart = "0"; // text of the first number; invalid gives 0
     bool FormattedNumbers = true;
     std::int32_t Format = FormatBmp;
+    std::string VideoExt {}; // with FormatVideo: the container's extension, ".MP4"
     bool TestMode = false; // no folder, no extension, "TestFrame-" names
 };
 

@@ -27,7 +27,6 @@ constexpr std::int64_t kHeaderAndTrailerBytes = 64 * 1024;
 // time base instead of the rate.
 constexpr std::uint32_t kMuxerMaxRate = 1000;
 
-
 void put32(std::uint8_t *p, std::uint32_t v)
 {
     for (int i = 0; i < 4; ++i)
@@ -162,7 +161,8 @@ bool AviWriter::open(const std::string &target, const VideoFrameFormat &format, 
         return failSystem(m_file->error());
     const ffmpeg::ErrorCapture capture;
     if (avformat_write_header(m_mux.get(), nullptr) < 0)
-        return m_file->error() ? failSystem(m_file->error()) : fail("the AVI muxer refuses the stream: " + capture.last());
+        return m_file->error() ? failSystem(m_file->error())
+                               : fail("the AVI muxer refuses the stream: " + capture.last());
     m_headerWritten = true;
     return true;
 }

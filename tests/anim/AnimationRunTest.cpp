@@ -137,6 +137,22 @@ TEST(RunAnimation, testRunLabelsEveryFrameAndTurnsAtTheFarEnd)
     EXPECT_TRUE(host.savedNames.empty());
 }
 
+TEST(RunAnimation, loop360GoesOnceRoundWithoutAReturnPass)
+{
+    const Bitmap24 pano = makeTestPanorama(14, 4);
+    bool stop = false;
+    RecordingHost host(stop);
+    host.settings = [](tanimprm &prm) {
+        testSettings(10, 4, true)(prm);
+        prm.Step = 3;
+        prm.Loop360 = true;
+        return true;
+    };
+    EXPECT_EQ(RunAnimation(pano, true, host, stop), 5); // round(14 / 3)
+    EXPECT_EQ(shownPositions(host), (std::vector<int> { 0, 3, 6, 8, 11 }));
+    EXPECT_EQ(host.statusTexts.back(), "TestFrame-4 / 0005");
+}
+
 TEST(RunAnimation, frameCountOfTheDefaultWidePanoramaRun)
 {
     // D = 3976 as for a 5000-wide panorama and a 1024-wide frame.

@@ -111,6 +111,7 @@ TEST_F(SettingsPanelTest, RestoringDefaultsWithAPictureGives1024By768)
     PanelState &s = panel.state();
     s.EditStep = "7";
     s.CheckBoxCenter = s.CheckBoxScrollBack = s.CheckBoxScrollDirection = false;
+    s.CheckBoxLoop360 = true;
     panel.setScrollType(ScrollVertical);
     panel.setFormat(FormatAvi);
     s.EditSubDir = "./out";
@@ -121,6 +122,7 @@ TEST_F(SettingsPanelTest, RestoringDefaultsWithAPictureGives1024By768)
     EXPECT_EQ(s.EditFrameHeight, "768");
     EXPECT_EQ(s.EditStep, "1");
     EXPECT_TRUE(s.CheckBoxCenter && s.CheckBoxScrollBack && s.CheckBoxScrollDirection);
+    EXPECT_FALSE(s.CheckBoxLoop360);
     EXPECT_EQ(s.RadioGroupScrollType, ScrollHorizontal);
     EXPECT_EQ(s.RadioGroupFormat, FormatBmp);
     EXPECT_EQ(s.EditDstName, "IMAGE");
@@ -224,8 +226,13 @@ TEST_F(SettingsPanelTest, TestModeNamesHaveNoFolderNorExtension)
     EXPECT_EQ(prm.Ext, "");
     EXPECT_EQ(fs::current_path(), dir.path());
     EXPECT_TRUE(prm.ScrollDirection && prm.ScrollBack);
+    EXPECT_FALSE(prm.Loop360);
     EXPECT_EQ(prm.ScrollType, ScrollHorizontal);
     EXPECT_EQ(prm.FrameWidth, 1066);
+    panel.state().CheckBoxLoop360 = true;
+    tanimprm loop;
+    ASSERT_TRUE(panel.ReadSettings(loop));
+    EXPECT_TRUE(loop.Loop360);
 }
 
 TEST_F(SettingsPanelTest, RefusedFolderEndsTheReadingWithoutAnotherMessage)

@@ -40,6 +40,8 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string> &args, 
         { "--vertical", [&] { o.scrollType = ScrollVertical; } },
         { "--reverse", [&] { o.reverse = true; } },
         { "--one-way", [&] { o.oneWay = true; } },
+        { "--loop360", [&] { o.loop360 = true; } },
+        { "--lossless", [&] { o.video.Lossless = true; } },
         { "--no-center", [&] { o.center = false; } },
         { "--no-subdir", [&] { o.useSubDir = false; } },
         { "--plain-numbers", [&] { o.formattedNumbers = false; } },
@@ -80,8 +82,11 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string> &args, 
             o.format = FormatJpg;
         else if (name == "avi")
             o.format = FormatAvi;
-        else {
-            error = "unknown format for " + opt + ": '" + v + "' (bmp, jpg or avi)";
+        else if (const auto container = ContainerFromName(name)) {
+            o.format = FormatVideo;
+            o.video.Container = *container;
+        } else {
+            error = "unknown format for " + opt + ": '" + v + "' (bmp, jpg, avi, mp4, webm, mkv, gif or webp)";
             return false;
         }
         return true;
@@ -125,6 +130,33 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string> &args, 
         o.useSubDir = true;
         return true;
     };
+    const Valued setVideoCodec = [&](const std::string &opt, const std::string &v) {
+        const auto codec = CodecFromName(v);
+        if (!codec) {
+            error = "unknown codec for " + opt + ": '" + v + "' (h264, h265, av1, vp9 or ffv1)";
+            return false;
+        }
+        o.video.Codec = *codec;
+        return true;
+    };
+    const Valued setVideoQuality = [&](const std::string &opt, const std::string &v) {
+        if (!readNumber(opt, v, o.video.Quality, error))
+            return false;
+        if (o.video.Quality < 0 || o.video.Quality > 100) {
+            error = opt + " must lie between 0 and 100";
+            return false;
+        }
+        return true;
+    };
+    const Valued setKeyInterval = [&](const std::string &opt, const std::string &v) {
+        if (!readNumber(opt, v, o.video.KeyInterval, error))
+            return false;
+        if (o.video.KeyInterval < 1) {
+            error = opt + " must be at least 1";
+            return false;
+        }
+        return true;
+    };
     const std::map<std::string, Valued> valued {
         { "-W", setWidth },
         { "--width", setWidth },
@@ -144,6 +176,10 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string> &args, 
         { "--codec", text(o.codec) },
         { "--rate", aviValue(o.rate, 65535) },
         { "--avi-quality", aviValue(o.aviQuality, 10000) },
+        { "--video-codec", setVideoCodec },
+        { "--video-quality", setVideoQuality },
+        { "--keyint", setKeyInterval },
+        { "--preset", text(o.video.Preset) },
     };
 
     std::vector<std::string> positional;
@@ -209,7 +245,7 @@ void ResolveDefaults(CliOptions &options, int pictureWidth, int pictureHeight)
         options.folder = (ec ? std::filesystem::path(options.panorama) : full).parent_path().string();
     }
     if (!options.name)
-        options.name = options.format == FormatAvi ? "ANIM" : "IMAGE";
+        options.name = options.format == FormatAvi || options.format == FormatVideo ? "ANIM" : "IMAGE";
     // Unlike the panel, a folder typed without its trailing "/" gets one.
     if (options.folder->empty() || options.folder->back() != '/')
         *options.folder += '/';
@@ -232,6 +268,9 @@ Frames:
   --vertical         scroll vertically (default for any other picture)
   --reverse          right to left, or bottom to top
   --one-way          no return pass (default: there and back)
+  --loop360          the picture is a full 360° turn: the view wraps past the
+                     far edge and goes once round in round(length / step)
+                     frames that loop without a seam (no return pass)
   --no-center        a picture smaller than the frame sits at the top/left
                      instead of being centred
 
@@ -255,6 +294,17 @@ AVI settings:
   --avi-quality N    0 to 10000 (default 10000; above gives 10000)
   --list-codecs      list the compressors of this machine and exit
   Every frame is a key frame.
+
+Video and animated pictures (-f mp4, webm, mkv, gif, webp):
+  --video-codec C    h264, h265 or av1 in mp4; vp9 or av1 in webm; ffv1 in mkv
+  --video-quality N  0 (smallest file) to 100 (best picture), default 75
+  --keyint N         a key frame at least every N frames (1: every frame)
+  --preset NAME      the encoder's speed preset
+  --lossless         lossless animated WebP
+  --rate N           frames per second, as for AVI
+  The file is FOLDER/SUBDIR/BASE0000.GIF (.WEBP, .MP4...), BASE being ANIM.
+  It appears only when complete, and replaces an existing file only with
+  --overwrite. A GIF or WebP loops for ever.
 
 JPEG settings:
   --quality N        5 to 100 (default 95)

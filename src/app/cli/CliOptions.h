@@ -2,6 +2,7 @@
 
 #include "anim/AnimSettings.h"
 #include "options/JpegOptions.h"
+#include "options/VideoOptions.h"
 
 #include <cstdint>
 #include <optional>
@@ -18,6 +19,7 @@ struct CliOptions {
     std::optional<TScrollKind> scrollType;
     bool reverse = false;
     bool oneWay = false;
+    bool loop360 = false;
     bool center = true;
     TOutputFormat format = FormatBmp;
     std::optional<std::string> folder;
@@ -28,6 +30,7 @@ struct CliOptions {
     std::uint16_t rate = 10; // AVI frames per second
     std::uint16_t aviQuality = 10000;
     bool listCodecs = false;
+    TVideoOptions video; // -f mp4|webm|mkv|gif|webp; its rate is --rate
     std::int32_t start = 0;
     bool formattedNumbers = true;
     TJpegOptions jpeg;

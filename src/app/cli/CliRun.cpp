@@ -3,6 +3,7 @@
 #include "anim/AnimationRun.h"
 #include "anim/AviAnimationRun.h"
 #include "anim/FrameSequence.h"
+#include "anim/VideoAnimationRun.h"
 #include "app/cli/CliOptions.h"
 #include "common/Bitmap24.h"
 #include "common/Log.h"
@@ -20,6 +21,7 @@
 #include "picture/PictureLoader.h"
 #include "platform/BusyCursor.h"
 #include "platform/ModalQuestions.h"
+#include "video/AnimationWriter.h"
 
 #include <algorithm>
 #include <cctype>
@@ -108,6 +110,7 @@ public:
         fields.NumStart = std::to_string(o.start);
         fields.FormattedNumbers = o.formattedNumbers;
         fields.Format = o.format;
+        fields.VideoExt = ContainerExtension(o.video.Container);
         fields.TestMode = o.test;
         NamingQuestions questions;
         questions.ensureFolder = [this](std::string &folder) {
@@ -133,6 +136,7 @@ public:
         prm.ScrollDirection = !o.reverse;
         prm.ScrollBack = !o.oneWay;
         prm.ScrollType = *o.scrollType;
+        prm.Loop360 = o.loop360;
 
         // The frame count, for the progress bar; the engine computes the same.
         Bitmap24 scratch;
@@ -140,7 +144,7 @@ public:
         copy.FrameBitmap = &scratch;
         try {
             const PassPlan plan = PrepareFrames(copy, m_panorama.width(), m_panorama.height());
-            total = plan.PassCount > 0 ? std::int64_t(plan.PassCount) * (prm.ScrollBack ? 2 : 1) : 0;
+            total = RunFrameCount(plan, prm);
         } catch (const std::exception &) {
             total = 0; // the engine reports it
         }
@@ -350,14 +354,28 @@ int runCli(int argc, const char *const *argv, std::ostream &out, std::ostream &e
     RunSummary summary;
     AviRunResult aviResult;
     const bool aviRun = options.format == FormatAvi && !options.test;
+    const bool videoRun = options.format == FormatVideo && !options.test;
+    VideoRunResult videoResult;
     try {
-        if (aviRun)
+        if (aviRun) {
             aviResult = RunAviAnimation(panorama, avi, host, stopRequested);
-        else
+        } else if (videoRun) {
+            TVideoOptions video = options.video;
+            video.Rate = options.rate;
+            videoResult = RunVideoAnimation(panorama, video, host, host.progress(), stopRequested);
+        } else {
             RunAnimation(panorama, options.test, host, stopRequested, &summary);
+        }
     } catch (const AviSettingsError &e) {
         err << "travelia-cli: " << errorBoxText(e.what()) << '\n';
         return ExitSettings;
+    } catch (const VideoSettingsError &e) {
+        err << "travelia-cli: " << e.what() << '\n';
+        return ExitSettings;
+    } catch (const AnimationError &e) {
+        host.finishProgress();
+        err << "travelia-cli: " << e.what() << '\n';
+        return ExitFrameFailed;
     } catch (const std::exception &e) {
         host.finishProgress();
         err << "travelia-cli: " << errorBoxText(e.what()) << '\n';
@@ -372,6 +390,12 @@ int runCli(int argc, const char *const *argv, std::ostream &out, std::ostream &e
         out << formatText("0 frames written, %s left as it was, in ", { aviResult.FileName });
     } else if (aviRun) {
         out << formatText("%d frames written to %s in ", { std::int64_t(aviResult.FramesWritten), aviResult.FileName });
+    } else if (videoRun) {
+        if (videoResult.FileWritten)
+            out << formatText(
+                "%d frames written to %s in ", { std::int64_t(videoResult.FramesWritten), videoResult.FileName });
+        else
+            out << "no frame to write, no file made in ";
     } else if (options.test) {
         out << formatText("%d frames rendered in ", { std::int64_t(summary.produced) });
     } else {

@@ -45,6 +45,7 @@ INSTANTIATE_TEST_SUITE_P(Options, CliParseTable,
             "horizontal", { "--horizontal" }, [](const CliOptions &o) { return o.scrollType == ScrollHorizontal; } },
         ParseCase { "reverse", { "--reverse" }, [](const CliOptions &o) { return o.reverse; } },
         ParseCase { "oneWay", { "--one-way" }, [](const CliOptions &o) { return o.oneWay; } },
+        ParseCase { "loop360", { "--loop360" }, [](const CliOptions &o) { return o.loop360 && !o.oneWay; } },
         ParseCase { "noCenter", { "--no-center" }, [](const CliOptions &o) { return !o.center; } },
         ParseCase { "jpg", { "-f", "jpg" }, [](const CliOptions &o) { return o.format == FormatJpg; } },
         // Format names in any letter case (before, "JPEG" was refused).

@@ -110,6 +110,20 @@ TEST_F(CliRun, numberingStepAndDirectionOptions)
     EXPECT_EQ(topLeftOfBmp((dir / "anim/shot8.BMP").string(), 13, 10), testPanoramaPixel(17, 0));
 }
 
+TEST_F(CliRun, loop360GoesOnceRoundWhateverTheReturnPass)
+{
+    EXPECT_EQ(run({ "--loop360", "-s", "9", panorama }), 0) << err.str();
+    // round(40 / 9) = 4 frames at 0, 10, 20, 30; the last one wraps past the edge.
+    const auto files = filesIn(dir / "anim");
+    ASSERT_EQ(files.size(), 4u);
+    EXPECT_EQ(topLeftOfBmp(frame(3), 13, 10), testPanoramaPixel(30, 0));
+    const auto bytes = readFileBytes(frame(3));
+    const std::size_t lastPixelOfTopRow = 54 + 9 * 40 + 12 * 3; // bottom-up rows of 40 bytes
+    EXPECT_EQ(
+        (PixelBgr { bytes.at(lastPixelOfTopRow), bytes.at(lastPixelOfTopRow + 1), bytes.at(lastPixelOfTopRow + 2) }),
+        testPanoramaPixel(2, 0));
+}
+
 TEST_F(CliRun, verticalRunWithExplicitSizeIntoAnotherFolder)
 {
     const fs::path target = dir / "out" / "deep";

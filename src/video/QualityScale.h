@@ -1,0 +1,29 @@
+#pragma once
+
+// One quality scale for every encoder: 0 is the smallest file, 100 the best
+// picture, 75 the default. Each encoder setting it drives runs straight
+// between its value at 0 and its value at 100 (the README has the same table).
+enum class QualityTarget {
+    GifPaletteQuality, // libimagequant's maximum quality
+    GifDither, // Floyd-Steinberg strength (full diffusion costs SSIM and bytes; half keeps gradients smooth)
+    WebpLossy, // libwebp quality
+    WebpLossless, // libwebp effort
+};
+
+struct QualityMapping {
+    QualityTarget target;
+    const char *encoder;
+    const char *setting;
+    double atZero;
+    double atHundred;
+};
+
+inline constexpr QualityMapping kQualityTable[] = {
+    { QualityTarget::GifPaletteQuality, "GIF (libimagequant)", "maximum quality", 10, 100 },
+    { QualityTarget::GifDither, "GIF", "dithering strength", 0.3, 0.5 },
+    { QualityTarget::WebpLossy, "WebP lossy (libwebp)", "quality", 0, 100 },
+    { QualityTarget::WebpLossless, "WebP lossless (libwebp)", "effort", 0, 100 },
+};
+
+// The setting for a quality 0..100 (values outside are clamped).
+double MapQuality(QualityTarget target, int quality);
