@@ -61,6 +61,13 @@ int main(int argc, char **argv)
         std::cout << VersionLine("travelia") << '\n';
         return 0;
     }
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::cout << "Usage: travelia [PICTURE]\n"
+                     "Opens the picture, if one is named, as Fichier > Ouvrir... does.\n"
+                     "  --version  the program's name and version\n"
+                     "travelia-cli does the same work without a window (travelia-cli --help).\n";
+        return 0;
+    }
     QtWindowServices services;
     TraveliaApplication app(argc, argv, services);
     QTranslator qtFrench;

@@ -85,6 +85,7 @@ void TFormOpJpeg::createControls()
     ScrollBarHorz->setAccessibleName(u8("Décalage horizontal de l'aperçu"));
     ScrollBarVert->setAccessibleName(u8("Décalage vertical de l'aperçu"));
     for (QScrollBar *bar : { ScrollBarHorz, ScrollBarVert }) {
+        bar->setFocusPolicy(Qt::StrongFocus); // the arrow keys pan the preview too
         bar->setRange(0, 100);
         bar->installEventFilter(this);
         connect(bar, &QScrollBar::actionTriggered, this, [this] { m_scrolling = true; });
@@ -172,6 +173,14 @@ void TFormOpJpeg::createControls()
         SpeedButtonUp, SpeedButtonDown, CheckBoxProgressiveEncoding, CheckBoxGrayScale, CheckBoxDisableHorzSubSampling,
         CheckBoxDisableVertSubSampling, SpeedButtonVoir, GroupBox1, CheckBoxSmoothing, CheckBoxProgressiveDisplay,
         ComboBoxPixelFormat, ComboBoxScale, ComboBoxPerformance, SpeedButtonDefaut, BitBtnOk);
+
+    // Tab follows the columns: compression, the preview's bars, reading, buttons.
+    QWidget *const order[] = { SpeedButtonUp, SpeedButtonDown, CheckBoxProgressiveEncoding, CheckBoxGrayScale,
+        CheckBoxDisableHorzSubSampling, CheckBoxDisableVertSubSampling, SpeedButtonVoir, ScrollBarHorz, ScrollBarVert,
+        CheckBoxSmoothing, CheckBoxProgressiveDisplay, ComboBoxPixelFormat, ComboBoxScale, ComboBoxPerformance,
+        SpeedButtonDefaut, BitBtnOk };
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
 
     connect(SpeedButtonVoir, &QPushButton::clicked, this, &TFormOpJpeg::UpdatePreview);
     connect(SpeedButtonDefaut, &QPushButton::clicked, this, [this] {

@@ -13,7 +13,9 @@
 #include "viewer/SequenceFiles.h"
 
 #include <QCheckBox>
+#include <QContextMenuEvent>
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -84,6 +86,7 @@ TFormView::TFormView(PictureDisplay &display, RunContext &run, WindowServices &s
     SpeedButtonPlay->installEventFilter(this);
     connect(SpeedButtonPlay, &QPushButton::clicked, this, [this] { SpeedButtonPlayMouseDown(Qt::LeftButton); });
     ListBox1->viewport()->installEventFilter(this);
+    ListBox1->installEventFilter(this);
 }
 
 bool TFormView::eventFilter(QObject *watched, QEvent *event)
@@ -96,6 +99,20 @@ bool TFormView::eventFilter(QObject *watched, QEvent *event)
         }
         if (watched == ListBox1->viewport()) {
             ListBox1MouseDown(mouse->position().toPoint());
+            return true;
+        }
+    }
+    // Without a mouse: the menu key on "Jouer" asks where to start, as the
+    // right button does; Space or Enter in the list shows the chosen frame.
+    if (watched == SpeedButtonPlay && event->type() == QEvent::ContextMenu
+        && static_cast<QContextMenuEvent *>(event)->reason() == QContextMenuEvent::Keyboard) {
+        SpeedButtonPlayMouseDown(Qt::RightButton);
+        return true;
+    }
+    if (watched == ListBox1 && event->type() == QEvent::KeyPress && ListBox1->currentItem()) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter) {
+            ListBox1MouseDown(ListBox1->visualItemRect(ListBox1->currentItem()).center());
             return true;
         }
     }

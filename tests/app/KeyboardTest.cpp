@@ -19,7 +19,6 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -69,16 +68,6 @@ protected:
         , view(main.View(), main.Run(), services, jpegOptions, main.Panel().Rules())
         , encours(stop, services)
     {
-    }
-
-    // Controls reached by Tab, in a shown window.
-    static QList<QWidget *> tabStops(QWidget *window)
-    {
-        QList<QWidget *> stops;
-        for (QWidget *w : window->findChildren<QWidget *>())
-            if ((w->focusPolicy() & Qt::TabFocus) && w->isEnabled() && w->isVisibleTo(window) && !w->focusProxy())
-                stops << w;
-        return stops;
     }
 
     TempDir dir;
@@ -135,26 +124,6 @@ TEST_F(KeyboardTest, EveryControlHasANameAndCaptionsHaveDistinctMnemonics)
     for (QMenu *menu : main.findChildren<QMenu *>())
         for (QAction *a : menu->actions())
             EXPECT_TRUE(a->isSeparator() || !QKeySequence::mnemonic(a->text()).isEmpty()) << a->text().toStdString();
-}
-
-TEST_F(KeyboardTest, TabReachesEveryControlOfEachWindow)
-{
-    for (QWidget *window : std::initializer_list<QWidget *> { &main, &opJpeg, &opAvi, &view }) {
-        window->show();
-        QApplication::setActiveWindow(window);
-        const QList<QWidget *> stops = tabStops(window);
-        ASSERT_FALSE(stops.isEmpty());
-        stops.front()->setFocus(Qt::TabFocusReason);
-        QSet<QWidget *> reached;
-        for (int i = 0; i < 2 * stops.size(); ++i) {
-            reached << QApplication::focusWidget();
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        }
-        for (QWidget *w : stops)
-            EXPECT_TRUE(reached.contains(w)) << window->windowTitle().toStdString() << ": "
-                                             << w->objectName().toStdString() << " is never reached by Tab";
-        window->hide();
-    }
 }
 
 TEST_F(KeyboardTest, EnterIsOkAndEscapeClosesTheOptionWindows)

@@ -101,6 +101,24 @@ TEST_F(FormOpJpegTest, DefaultsRefreshTheAfterPicture)
     EXPECT_LE(std::abs(after.red() - p.r) + std::abs(after.green() - p.g) + std::abs(after.blue() - p.b), 30);
 }
 
+// The preview's bars took no focus: panning needed a mouse.
+TEST_F(FormOpJpegTest, ArrowKeysPanThePreview)
+{
+    display = makeTestPanorama(300, 250);
+    form.show();
+    QApplication::setActiveWindow(&form);
+    form.SpeedButtonVoir->setFocus();
+    QTest::keyClick(form.SpeedButtonVoir, Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), form.ScrollBarHorz) << "Tab goes from >> Voir >> to the bars";
+    for (int i = 0; i < 5; ++i)
+        QTest::keyClick(form.ScrollBarHorz, Qt::Key_Left);
+    QCoreApplication::processEvents();
+    const int x = form.ScrollBarHorz->value();
+    ASSERT_EQ(std::abs(x), 5);
+    const PixelBgr p = testPanoramaPixel(40 - x, 30);
+    EXPECT_EQ(at(form.ImageSRC, 40, 30), QColor(p.r, p.g, p.b)) << "the preview follows the keys";
+}
+
 TEST_F(FormOpJpegTest, PreviewFollowsTheScrollBarsAndLeavesTheCurrentFolderAlone)
 {
     TempDir cwd;

@@ -8,7 +8,9 @@
 #include "options/JpegOptions.h"
 #include "output/FrameFile.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QContextMenuEvent>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
@@ -100,6 +102,24 @@ INSTANTIATE_TEST_SUITE_P(Presses, PlayButtonTest,
         PlayCase { "LettersFromTheFirst", 3, Qt::RightButton, "abc", { 0, 1, 2, 2, 10 } },
         PlayCase { "PastTheEnd", 0, Qt::RightButton, "5", {} }),
     [](const auto &info) { return std::string(info.param.name); });
+
+// "Jouer" from a number and a frame of the list once needed the mouse.
+TEST_F(FormViewTest, KeyboardReachesWhatTheMouseButtonsDo)
+{
+    display.shown.clear();
+    view.ListBox1->setCurrentRow(2);
+    services.answerInputBox(std::string("1"));
+    QContextMenuEvent menuKey(
+        QContextMenuEvent::Keyboard, QPoint(2, 2), view.SpeedButtonPlay->mapToGlobal(QPoint(2, 2)));
+    QApplication::sendEvent(view.SpeedButtonPlay, &menuKey);
+    EXPECT_EQ(display.shown, std::vector<int>({ 1, 2, 2, 10 })) << "played from the number typed";
+
+    display.shown.clear();
+    view.ListBox1->setCurrentRow(1);
+    QTest::keyClick(view.ListBox1, Qt::Key_Space);
+    EXPECT_EQ(display.shown, std::vector<int>({ 1 }));
+    EXPECT_TRUE(run.StopRequested);
+}
 
 TEST_F(FormViewTest, LoopRunsHiddenUntilAPressOnTheListShowsThatFrame)
 {
