@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
-#include <sys/mman.h>
 
 Bitmap24::Bitmap24(const Bitmap24 &other)
 {
@@ -56,15 +55,6 @@ std::shared_ptr<std::uint8_t[]> allocate(std::size_t bytes)
     MemoryShortage shortage;
     if (bytes >= kCheckedAllocation && !MemoryFits(bytes, shortage))
         return {};
-    if (bytes >= kCheckedAllocation) {
-        // A large picture is about to be filled whole: its pages are mapped
-        // in one go rather than by one fault each.
-        void *block = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
-        if (block == MAP_FAILED)
-            return {};
-        return std::shared_ptr<std::uint8_t[]>(
-            static_cast<std::uint8_t *>(block), [bytes](std::uint8_t *p) { ::munmap(p, bytes); });
-    }
     std::unique_ptr<std::uint8_t[]> data(new (std::nothrow) std::uint8_t[bytes]);
     if (!data)
         return {};
