@@ -250,7 +250,6 @@ private:
     Layout m_l;
     bool m_jpegAsRgb = false; // every handle asks libtiff's JPEG codec for RGB
     int m_width = 0, m_height = 0;
-    std::vector<std::uint16_t> m_map8[3];
 };
 
 DecodeOutcome TiffReader::damaged(const std::string &what)
