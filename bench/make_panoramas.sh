@@ -3,9 +3,10 @@
 #   bench/make_panoramas.sh KIND FILE
 # KIND: tiff8-1g (100000 x 10000 8-bit RGB, uncompressed), tiff16-tiled-300m
 # (30000 x 10000 16-bit RGB, 256 x 256 tiles, deflate), bigtiff-200m
-# (20000 x 10000 8-bit RGB BigTIFF, LZW), png16-100m (10000 x 10000 16-bit
-# RGB). The content is a smooth random landscape with fine noise, so that
-# compressed files have a realistic size.
+# (20000 x 10000 8-bit RGB BigTIFF, LZW with predictor), png16-100m
+# (10000 x 10000 16-bit RGB). The content is a smooth random landscape per
+# channel with fine noise (except the uncompressed one), so that compressed
+# files have a realistic size. Intermediate files go beside FILE.
 set -euo pipefail
 kind=$1
 out=$2
@@ -18,26 +19,26 @@ png16-100m) w=10000 h=10000 ;;
 esac
 tmp=$(mktemp -d "$(dirname "$out")/make.XXXXXX")
 trap 'rm -rf "$tmp"' EXIT
-# Three different landscapes, one per channel, in 16 bits.
+format=ushort scale=25000 offset=32768 interpretation=rgb16
+if [[ $kind == tiff8-1g || $kind == bigtiff-200m ]]; then
+    format=uchar scale=100 offset=128 interpretation=srgb
+fi
 for c in r g b; do
-    vips perlin "$tmp/p$c.v" "$w" "$h" --cell-size 400 --seed "$RANDOM"
+    if [[ $kind == tiff8-1g ]]; then
+        vips perlin "$tmp/$c.v" "$w" "$h" --cell-size 400 --seed "$RANDOM" --uchar
+        continue
+    fi
+    vips perlin "$tmp/p.v" "$w" "$h" --cell-size 400 --seed "$RANDOM"
+    vips gaussnoise "$tmp/n.v" "$w" "$h" --mean 0 --sigma 0.01
+    vips add "$tmp/p.v" "$tmp/n.v" "$tmp/s.v"
+    vips linear "$tmp/s.v" "$tmp/l.v" "$scale" "$offset"
+    vips cast "$tmp/l.v" "$tmp/$c.v" "$format"
+    rm -f "$tmp/p.v" "$tmp/n.v" "$tmp/s.v" "$tmp/l.v"
 done
-vips bandjoin "$tmp/pr.v $tmp/pg.v $tmp/pb.v" "$tmp/p.v"
-vips gaussnoise "$tmp/n.v" "$w" "$h" --mean 0 --sigma 0.01
-vips add "$tmp/p.v" "$tmp/n.v" "$tmp/s.v"
-rm -f "$tmp"/p*.v "$tmp/n.v"
-case $kind in
-tiff8-1g | bigtiff-200m)
-    vips linear "$tmp/s.v" "$tmp/l.v" 100 128 --uchar
-    vips copy "$tmp/l.v" "$tmp/c.v" --interpretation srgb
-    ;;
-*)
-    vips linear "$tmp/s.v" "$tmp/l.v" 25000 32768
-    vips cast "$tmp/l.v" "$tmp/u.v" ushort
-    vips copy "$tmp/u.v" "$tmp/c.v" --interpretation rgb16
-    ;;
-esac
-rm -f "$tmp/s.v" "$tmp/l.v" "$tmp/u.v"
+vips bandjoin "$tmp/r.v $tmp/g.v $tmp/b.v" "$tmp/j.v"
+rm -f "$tmp/r.v" "$tmp/g.v" "$tmp/b.v"
+vips copy "$tmp/j.v" "$tmp/c.v" --interpretation "$interpretation"
+rm -f "$tmp/j.v"
 case $kind in
 tiff8-1g) vips tiffsave "$tmp/c.v" "$out" --compression none ;;
 tiff16-tiled-300m) vips tiffsave "$tmp/c.v" "$out" --compression deflate --tile --tile-width 256 --tile-height 256 ;;

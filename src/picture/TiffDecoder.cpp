@@ -6,13 +6,20 @@
 #include <tiffio.h>
 
 #include <algorithm>
+#include <atomic>
+#include <condition_variable>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <memory>
+#include <mutex>
 #include <new>
 #include <string>
+#include <system_error>
+#include <thread>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -205,9 +212,7 @@ void convertRun(const Layout &l, const std::uint8_t *const planes[], int count, 
     convertGeneric(l, planes, count, dst);
 }
 
-struct Failure {
-    DecodeOutcome outcome;
-};
+TiffPtr openTiff(Handle &handle);
 
 class TiffReader {
 public:
@@ -228,6 +233,11 @@ private:
     bool layout(std::string &unhandled);
     bool reserve(std::uint64_t workBytes);
     bool allocate(std::vector<std::vector<std::uint8_t>> &buffers, int count, std::uint64_t bytes);
+    using Buffers = std::vector<std::vector<std::uint8_t>>;
+    using BandWork
+        = std::function<bool(TIFF *, std::uint32_t band, std::uint8_t *picture, std::size_t stride, Buffers &)>;
+    DecodeOutcome runBands(
+        std::uint32_t count, std::uint32_t rowsPerBand, int buffers, std::uint64_t bufferBytes, const BandWork &work);
     DecodeOutcome readStrips();
     DecodeOutcome readScanlines();
     DecodeOutcome readTiles();
@@ -238,8 +248,8 @@ private:
     PictureLoadResult &m_result;
     DecodeControl &m_control;
     Layout m_l;
+    bool m_jpegAsRgb = false; // every handle asks libtiff's JPEG codec for RGB
     int m_width = 0, m_height = 0;
-    std::vector<std::uint16_t> m_map8[3];
 };
 
 DecodeOutcome TiffReader::damaged(const std::string &what)
@@ -309,6 +319,7 @@ bool TiffReader::layout(std::string &unhandled)
             return false;
         }
         TIFFSetField(m_tif, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB);
+        m_jpegAsRgb = true;
         m_l.model = Model::Rgb;
         colours = 3;
         break;
@@ -414,6 +425,130 @@ DecodeOutcome TiffReader::read()
     return TIFFIsTiled(m_tif) ? readTiles() : readStrips();
 }
 
+// Decodes bands 0..count-1 (a strip, or a row of tiles, of rowsPerBand rows
+// each) on a few threads, each with its own libtiff handle on the same
+// source and its own buffers; this thread meanwhile reports the rows done
+// and asks whether to stop. work() returns false when its band does not
+// decode (the handle holds libtiff's words).
+DecodeOutcome TiffReader::runBands(
+    std::uint32_t count, std::uint32_t rowsPerBand, int buffers, std::uint64_t bufferBytes, const BandWork &work)
+{
+    const int threads = int(std::clamp<std::uint32_t>(std::thread::hardware_concurrency(), 1, std::min(count, 4u)));
+    // Each thread's buffers, and libtiff's buffer of compressed bytes.
+    if (!reserve(2 * bufferBytes * std::uint64_t(std::max(buffers, 1)) * std::uint64_t(threads)))
+        return DecodeOutcome::Failed;
+    std::atomic<std::uint32_t> next { 0 };
+    std::atomic<std::int64_t> rowsDone { 0 };
+    std::atomic<bool> stop { false };
+    std::mutex mutex;
+    std::condition_variable finished;
+    int running = 0;
+    bool failed = false, readFailed = false, outOfMemory = false;
+    std::string failure;
+    std::uint8_t *const picture = m_target.bits();
+    const std::size_t stride = m_target.stride();
+
+    const auto body = [&](TIFF *tif, Handle &handle) {
+        bool ok = true;
+        try {
+            Buffers own(static_cast<std::size_t>(buffers));
+            for (auto &b : own)
+                b.resize(std::size_t(bufferBytes));
+            std::uint32_t band = 0;
+            while (ok && !stop && (band = next++) < count) {
+                ok = work(tif, band, picture, stride, own);
+                const std::uint32_t first = band * rowsPerBand;
+                rowsDone += std::min<std::int64_t>(rowsPerBand, m_height - std::int64_t(first));
+            }
+            if (!ok) {
+                const std::lock_guard lock(mutex);
+                if (!failed) {
+                    failure
+                        = handle.message.empty() ? "band " + std::to_string(band) + " cannot be read" : handle.message;
+                    readFailed = handle.readFailed;
+                }
+                failed = true;
+            }
+        } catch (const std::bad_alloc &) {
+            const std::lock_guard lock(mutex);
+            failed = outOfMemory = true;
+            ok = false;
+        }
+        if (!ok)
+            stop = true;
+        const std::lock_guard lock(mutex);
+        --running;
+        finished.notify_all();
+    };
+
+    // This thread's handle serves the first worker; the others open their own.
+    std::vector<std::unique_ptr<Handle>> handles;
+    std::vector<TiffPtr> tiffs;
+    std::vector<std::thread> workers;
+    for (int i = 1; i < threads; ++i) {
+        auto handle = std::make_unique<Handle>();
+        handle->source = m_handle.source;
+        TiffPtr tif = openTiff(*handle);
+        if (!tif)
+            continue; // fewer threads
+        if (m_jpegAsRgb)
+            TIFFSetField(tif.get(), TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB);
+        handles.push_back(std::move(handle));
+        tiffs.push_back(std::move(tif));
+    }
+    for (std::size_t i = 0; i <= tiffs.size(); ++i) {
+        {
+            const std::lock_guard lock(mutex);
+            ++running;
+        }
+        try {
+            if (i == 0)
+                workers.emplace_back(body, m_tif, std::ref(m_handle));
+            else
+                workers.emplace_back(body, tiffs[i - 1].get(), std::ref(*handles[i - 1]));
+        } catch (const std::system_error &) {
+            // Fewer threads than hoped: those started do the work.
+            const std::lock_guard lock(mutex);
+            --running;
+            break;
+        }
+    }
+    if (workers.empty()) {
+        m_target.clear();
+        m_result.error = PictureError::OutOfMemory;
+        return DecodeOutcome::Failed;
+    }
+    bool cancelled = false;
+    {
+        std::unique_lock lock(mutex);
+        while (running > 0) {
+            finished.wait_for(lock, std::chrono::milliseconds(20));
+            lock.unlock();
+            if (!stop && m_control.step(rowsDone, m_height)) {
+                stop = true;
+                cancelled = true;
+            }
+            lock.lock();
+        }
+    }
+    for (std::thread &t : workers)
+        t.join();
+    if (cancelled && !failed)
+        return interrupted();
+    if (failed) {
+        m_target.clear();
+        if (outOfMemory) {
+            m_result.error = PictureError::OutOfMemory;
+            return DecodeOutcome::Failed;
+        }
+        m_handle.readFailed = m_handle.readFailed || readFailed;
+        m_handle.message = failure;
+        return damaged(failure);
+    }
+    m_control.step(m_height, m_height);
+    return DecodeOutcome::Decoded;
+}
+
 DecodeOutcome TiffReader::readStrips()
 {
     std::uint32_t rowsPerStrip = 0;
@@ -428,34 +563,48 @@ DecodeOutcome TiffReader::readStrips()
     // at a time (libtiff decodes a strip's rows in order).
     if (!m_l.separate && stripBytes > (std::uint64_t(64) << 20))
         return readScanlines();
-    // The strip, and libtiff's buffer of its compressed bytes.
-    if (!reserve(2 * stripBytes * std::uint64_t(planes)))
-        return DecodeOutcome::Failed;
-    std::vector<std::vector<std::uint8_t>> buffers;
-    if (!allocate(buffers, planes, stripBytes))
-        return DecodeOutcome::Failed;
+    const std::uint32_t bands = (std::uint32_t(m_height) + rowsPerStrip - 1) / rowsPerStrip;
     const std::uint32_t stripsPerPlane = TIFFNumberOfStrips(m_tif) / std::uint32_t(planes);
-    for (std::uint32_t strip = 0, y = 0; y < std::uint32_t(m_height); ++strip, y += rowsPerStrip) {
-        if (m_control.step(y, m_height))
-            return interrupted();
-        const std::uint32_t rows = std::min<std::uint32_t>(rowsPerStrip, std::uint32_t(m_height) - y);
-        if (strip >= stripsPerPlane)
-            return damaged("missing strips");
-        for (int p = 0; p < planes; ++p) {
-            const tmsize_t got = TIFFReadEncodedStrip(
-                m_tif, strip + std::uint32_t(p) * stripsPerPlane, buffers[std::size_t(p)].data(), tmsize_t(stripBytes));
-            if (got < 0 || std::uint64_t(got) < rowBytes * rows)
-                return damaged("strip " + std::to_string(strip) + " cannot be read");
-        }
-        for (std::uint32_t r = 0; r < rows; ++r) {
-            const std::uint8_t *rowPlanes[4] = {};
-            for (int p = 0; p < std::min(planes, 4); ++p)
-                rowPlanes[p] = buffers[std::size_t(p)].data() + r * rowBytes;
-            convertRun(m_l, rowPlanes, m_width, m_target.scanLine(int(y + r)));
-        }
+    if (stripsPerPlane < bands)
+        return damaged("missing strips");
+    const Layout layout = m_l;
+    const int width = m_width, height = m_height;
+    // 8-bit RGB rows without padding: each strip lands in the picture's own
+    // rows and only red and blue change places.
+    if (!m_l.separate && m_l.model == Model::Rgb && m_l.bits == 8 && m_l.samples == 3 && m_l.alpha < 0
+        && rowBytes == Bitmap24::strideFor(m_width)) {
+        return runBands(bands, rowsPerStrip, 0, stripBytes,
+            [=](TIFF *tif, std::uint32_t strip, std::uint8_t *picture, std::size_t stride, Buffers &) {
+                const std::uint32_t y = strip * rowsPerStrip;
+                const std::uint32_t rows = std::min<std::uint32_t>(rowsPerStrip, std::uint32_t(height) - y);
+                std::uint8_t *first = picture + y * stride;
+                const tmsize_t got = TIFFReadEncodedStrip(tif, strip, first, tmsize_t(rowBytes * rows));
+                if (got < 0 || std::uint64_t(got) < rowBytes * rows)
+                    return false;
+                std::uint8_t *p = first;
+                for (std::uint64_t n = std::uint64_t(width) * rows; n > 0; --n, p += 3)
+                    std::swap(p[0], p[2]);
+                return true;
+            });
     }
-    m_control.step(m_height, m_height);
-    return DecodeOutcome::Decoded;
+    return runBands(bands, rowsPerStrip, planes, stripBytes,
+        [=](TIFF *tif, std::uint32_t strip, std::uint8_t *picture, std::size_t stride, Buffers &buffers) {
+            const std::uint32_t y = strip * rowsPerStrip;
+            const std::uint32_t rows = std::min<std::uint32_t>(rowsPerStrip, std::uint32_t(height) - y);
+            for (int p = 0; p < planes; ++p) {
+                const tmsize_t got = TIFFReadEncodedStrip(tif, strip + std::uint32_t(p) * stripsPerPlane,
+                    buffers[std::size_t(p)].data(), tmsize_t(stripBytes));
+                if (got < 0 || std::uint64_t(got) < rowBytes * rows)
+                    return false;
+            }
+            for (std::uint32_t r = 0; r < rows; ++r) {
+                const std::uint8_t *rowPlanes[4] = {};
+                for (int p = 0; p < std::min(planes, 4); ++p)
+                    rowPlanes[p] = buffers[std::size_t(p)].data() + r * rowBytes;
+                convertRun(layout, rowPlanes, width, picture + (y + r) * stride);
+            }
+            return true;
+        });
 }
 
 DecodeOutcome TiffReader::readScanlines()
@@ -488,32 +637,45 @@ DecodeOutcome TiffReader::readTiles()
     if (tileWidth == 0 || tileHeight == 0 || tileBytes == 0 || tileRowBytes == 0)
         return damaged("no tile size");
     const int planes = m_l.separate ? m_l.samples : 1;
-    if (!reserve(2 * tileBytes * std::uint64_t(planes)))
-        return DecodeOutcome::Failed;
-    std::vector<std::vector<std::uint8_t>> buffers;
-    if (!allocate(buffers, planes, tileBytes))
-        return DecodeOutcome::Failed;
-    for (std::uint32_t y = 0; y < std::uint32_t(m_height); y += tileHeight) {
-        if (m_control.step(y, m_height))
-            return interrupted();
-        const std::uint32_t rows = std::min<std::uint32_t>(tileHeight, std::uint32_t(m_height) - y);
-        for (std::uint32_t x = 0; x < std::uint32_t(m_width); x += tileWidth) {
-            const std::uint32_t columns = std::min<std::uint32_t>(tileWidth, std::uint32_t(m_width) - x);
-            for (int p = 0; p < planes; ++p) {
-                const ttile_t tile = TIFFComputeTile(m_tif, x, y, 0, std::uint16_t(p));
-                if (TIFFReadEncodedTile(m_tif, tile, buffers[std::size_t(p)].data(), tmsize_t(tileBytes)) < 0)
-                    return damaged("tile " + std::to_string(tile) + " cannot be read");
+    const std::uint32_t bands = (std::uint32_t(m_height) + tileHeight - 1) / tileHeight;
+    const Layout layout = m_l;
+    const int width = m_width, height = m_height;
+    return runBands(bands, tileHeight, planes, tileBytes,
+        [=](TIFF *tif, std::uint32_t band, std::uint8_t *picture, std::size_t stride, Buffers &buffers) {
+            const std::uint32_t y = band * tileHeight;
+            const std::uint32_t rows = std::min<std::uint32_t>(tileHeight, std::uint32_t(height) - y);
+            for (std::uint32_t x = 0; x < std::uint32_t(width); x += tileWidth) {
+                const std::uint32_t columns = std::min<std::uint32_t>(tileWidth, std::uint32_t(width) - x);
+                for (int p = 0; p < planes; ++p) {
+                    const ttile_t tile = TIFFComputeTile(tif, x, y, 0, std::uint16_t(p));
+                    if (TIFFReadEncodedTile(tif, tile, buffers[std::size_t(p)].data(), tmsize_t(tileBytes)) < 0)
+                        return false;
+                }
+                for (std::uint32_t r = 0; r < rows; ++r) {
+                    const std::uint8_t *rowPlanes[4] = {};
+                    for (int p = 0; p < std::min(planes, 4); ++p)
+                        rowPlanes[p] = buffers[std::size_t(p)].data() + r * tileRowBytes;
+                    convertRun(layout, rowPlanes, int(columns), picture + (y + r) * stride + std::size_t(x) * 3);
+                }
             }
-            for (std::uint32_t r = 0; r < rows; ++r) {
-                const std::uint8_t *rowPlanes[4] = {};
-                for (int p = 0; p < std::min(planes, 4); ++p)
-                    rowPlanes[p] = buffers[std::size_t(p)].data() + r * tileRowBytes;
-                convertRun(m_l, rowPlanes, int(columns), m_target.scanLine(int(y + r)) + std::size_t(x) * 3);
-            }
-        }
-    }
-    m_control.step(m_height, m_height);
-    return DecodeOutcome::Decoded;
+            return true;
+        });
+}
+
+// A libtiff handle reading through the source: errors land in handle.
+TiffPtr openTiff(Handle &handle)
+{
+    std::unique_ptr<TIFFOpenOptions, void (*)(TIFFOpenOptions *)> options(TIFFOpenOptionsAlloc(), TIFFOpenOptionsFree);
+    if (!options)
+        return {};
+    TIFFOpenOptionsSetErrorHandlerExtR(options.get(), errorHandler, &handle);
+    TIFFOpenOptionsSetWarningHandlerExtR(options.get(), warningHandler, &handle);
+    // No single buffer of libtiff may take more than the machine has.
+    TIFFOpenOptionsSetMaxSingleMemAlloc(
+        options.get(), tmsize_t(std::min<std::uint64_t>(AvailableMemory(), std::numeric_limits<tmsize_t>::max())));
+    // "m": read, never map the file.
+    return TiffPtr(TIFFClientOpenExt("picture", "rm", &handle, readProc, writeProc, seekProc, closeProc, sizeProc,
+        mapProc, unmapProc, options.get()));
 }
 
 } // namespace
@@ -525,19 +687,7 @@ DecodeOutcome decodeWithLibtiff(
     result.decoder = "libtiff";
     Handle handle;
     handle.source = &source;
-    std::unique_ptr<TIFFOpenOptions, void (*)(TIFFOpenOptions *)> options(TIFFOpenOptionsAlloc(), TIFFOpenOptionsFree);
-    if (!options) {
-        result.error = PictureError::OutOfMemory;
-        return DecodeOutcome::Failed;
-    }
-    TIFFOpenOptionsSetErrorHandlerExtR(options.get(), errorHandler, &handle);
-    TIFFOpenOptionsSetWarningHandlerExtR(options.get(), warningHandler, &handle);
-    // No single buffer of libtiff may take more than the machine has.
-    TIFFOpenOptionsSetMaxSingleMemAlloc(
-        options.get(), tmsize_t(std::min<std::uint64_t>(AvailableMemory(), std::numeric_limits<tmsize_t>::max())));
-    // "m": read, never map the file.
-    const TiffPtr tif(TIFFClientOpenExt("picture", "rm", &handle, readProc, writeProc, seekProc, closeProc, sizeProc,
-        mapProc, unmapProc, options.get()));
+    const TiffPtr tif = openTiff(handle);
     if (!tif) {
         if (handle.readFailed) {
             result.error = PictureError::File;
