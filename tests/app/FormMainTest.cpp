@@ -230,8 +230,9 @@ TEST_F(FormMainTest, EscapeCancelsALoadAndKeepsThePreviousPicture)
     ASSERT_TRUE(big.save(QString::fromStdString(path), "png", 100));
     int escapes = 0;
     services.onProcessMessages = [&] {
-        if (form.IsLoading() && escapes++ == 0)
+        if (form.IsLoading() && escapes++ == 0) {
             EXPECT_TRUE(form.FormKeyDown(Qt::Key_Escape));
+        }
     };
     open(path);
     services.onProcessMessages = {};
