@@ -84,6 +84,7 @@ bool AviWriter::open(const std::string &target, const VideoFrameFormat &format, 
     // The compressor first: a refusal leaves nothing behind.
     const bool compressed = codec.handler != 0 && codec.handler != mmioFOURCC('D', 'I', 'B', ' ');
     std::uint32_t listedHandler = 0;
+    m_compressed = compressed;
     if (compressed) {
         const AVCodec *encoder = FindVideoCompressor(codec.handler, &listedHandler);
         if (!encoder)
@@ -251,8 +252,9 @@ bool AviWriter::writePacket(AVPacket *packet)
 
 bool AviWriter::storeRate()
 {
-    // The main header's microseconds per frame (at 32), and the video
-    // stream header's scale and rate, found in the header list.
+    // The main header's microseconds per frame (at 32), the video stream
+    // header's scale and rate, and for uncompressed frames the format's
+    // image size with the rows' padding, found in the header list.
     std::uint8_t head[16384] = {};
     const std::size_t size = std::size_t(std::min<std::int64_t>(sizeof head, m_file->end()));
     if (!m_file->readAt(0, head, size))
@@ -267,6 +269,8 @@ bool AviWriter::storeRate()
             put32(head + at + 8 + 20, m_format.scale);
             put32(head + at + 8 + 24, m_format.rate);
             found = true;
+        } else if (!m_compressed && std::memcmp(head + at, "strf", 4) == 0 && at + 32 <= size) {
+            put32(head + at + 8 + 20, std::uint32_t(m_imageSize)); // biSizeImage with the rows' padding
         } else if (std::memcmp(head + at, "vprp", 4) == 0 && at + 20 <= size) {
             put32(head + at + 16, std::uint32_t(std::lround(1.0 / seconds)));
         }

@@ -49,6 +49,7 @@ private:
     ffmpeg::PacketPtr m_packet;
     std::size_t m_imageSize = 0;
     std::uint32_t m_keyFrameEvery = 1;
+    bool m_compressed = false;
     bool m_headerWritten = false;
     bool m_failed = false;
     bool m_done = false;
