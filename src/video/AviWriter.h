@@ -35,6 +35,7 @@ private:
     bool failSystem(int error);
     bool writePacket(AVPacket *packet);
     bool drainEncoder(const std::function<bool()> &dropQueued);
+    bool finishQueuedFrames(const std::function<bool()> &dropQueued);
     bool storeRate();
     bool publish(const VideoPublishing &publishing);
 
