@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <random>
 #include <sys/stat.h>
 #include <string>
 #include <sys/uio.h>
@@ -132,10 +133,11 @@ bool AtomicFile::nameUnnamedFile()
     const std::string self = "/proc/self/fd/" + std::to_string(m_fd);
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::string name = folder + "/.travelia-XXXXXX";
-        // mktemp's name only: linkat below creates it, failing if it exists.
+        // A name only: linkat below creates it, failing if it exists.
         static const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+        thread_local std::minstd_rand random(std::random_device {}());
         for (std::size_t i = name.size() - 6; i < name.size(); ++i)
-            name[i] = letters[std::size_t(std::rand()) % (sizeof letters - 1)];
+            name[i] = letters[random() % (sizeof letters - 1)];
         if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0
             || (errno == ENOENT && ::linkat(m_fd, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0)) {
             m_tempName = name;

@@ -12,7 +12,13 @@ extern "C" {
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
 #include <new>
+#include <system_error>
+#include <thread>
 
 namespace {
 
@@ -35,7 +41,10 @@ void put32(std::uint8_t *p, std::uint32_t v)
 
 std::string codeName(std::uint32_t handler)
 {
-    return "'" + fourccText(handler) + "'";
+    std::string name = fourccText(handler);
+    name.insert(name.begin(), '\'');
+    name.push_back('\'');
+    return name;
 }
 
 } // namespace
@@ -83,6 +92,7 @@ bool AviWriter::open(const std::string &target, const VideoFrameFormat &format, 
     // The compressor first: a refusal leaves nothing behind.
     const bool compressed = codec.handler != 0 && codec.handler != mmioFOURCC('D', 'I', 'B', ' ');
     std::uint32_t listedHandler = 0;
+    m_compressed = compressed;
     if (compressed) {
         const AVCodec *encoder = FindVideoCompressor(codec.handler, &listedHandler);
         if (!encoder)
@@ -223,6 +233,116 @@ bool AviWriter::drainEncoder(const std::function<bool()> &dropQueued)
     }
 }
 
+namespace {
+
+// The compressor's queued frames, made on a thread of their own so that the
+// caller can stop waiting for them at any moment; packets come back in order.
+struct QueuedFrames {
+    std::mutex mutex;
+    std::condition_variable ready;
+    std::deque<AVPacket *> packets;
+    bool done = false;
+    bool stop = false; // the caller no longer waits: give up the rest
+    int result = 0; // AVERROR_EOF when every frame came out
+
+    ~QueuedFrames()
+    {
+        for (AVPacket *packet : packets)
+            av_packet_free(&packet);
+    }
+};
+
+} // namespace
+
+bool AviWriter::finishQueuedFrames(const std::function<bool()> &dropQueued)
+{
+    auto queue = std::make_shared<QueuedFrames>();
+    std::shared_ptr<VideoEncoder> encoder(std::move(m_encoder));
+    std::thread worker;
+    try {
+        worker = std::thread([queue, encoder] {
+            int ret = encoder->flush();
+            while (ret >= 0) {
+                AVPacket *packet = av_packet_alloc();
+                ret = packet ? encoder->receive(packet) : AVERROR(ENOMEM);
+                const std::lock_guard lock(queue->mutex);
+                if (ret >= 0)
+                    queue->packets.push_back(packet);
+                else
+                    av_packet_free(&packet);
+                queue->ready.notify_one();
+                if (queue->stop) {
+                    encoder->dropQueued();
+                    break;
+                }
+            }
+            const std::lock_guard lock(queue->mutex);
+            queue->done = true;
+            queue->result = ret;
+            queue->ready.notify_one();
+        });
+    } catch (const std::system_error &) {
+        // No thread: the frames are finished here, dropped only between packets.
+        if (encoder->flush() < 0)
+            return fail("the compressor could not finish");
+        for (;;) {
+            if (dropQueued && dropQueued())
+                return true;
+            const int ret = encoder->receive(m_packet.get());
+            if (ret == AVERROR_EOF)
+                return true;
+            if (ret < 0)
+                return fail("the compressor failed while finishing");
+            ++m_packetsReceived;
+            if (m_keyFrameEvery == 1)
+                m_packet->flags |= AV_PKT_FLAG_KEY;
+            const bool written = writePacket(m_packet.get());
+            av_packet_unref(m_packet.get());
+            if (!written)
+                return false;
+        }
+    }
+    bool ok = true, dropped = false;
+    std::unique_lock lock(queue->mutex);
+    for (;;) {
+        queue->ready.wait_for(lock, std::chrono::milliseconds(50), [&] { return queue->done || !queue->packets.empty(); });
+        while (!queue->packets.empty()) {
+            AVPacket *packet = queue->packets.front();
+            queue->packets.pop_front();
+            lock.unlock();
+            ++m_packetsReceived;
+            if (m_keyFrameEvery == 1)
+                packet->flags |= AV_PKT_FLAG_KEY;
+            ok = ok && writePacket(packet);
+            av_packet_free(&packet);
+            lock.lock();
+        }
+        if (queue->done || !ok)
+            break;
+        if (dropQueued && dropQueued()) {
+            dropped = true;
+            queue->stop = true;
+            break;
+        }
+    }
+    const int result = queue->result;
+    const bool done = queue->done;
+    lock.unlock();
+    if (done || !dropped) {
+        worker.join();
+    } else {
+        // Left to end on its own after the frame it is making: the file does
+        // not wait for it, and the compressor goes with its last reference.
+        worker.detach();
+    }
+    if (ok && done && result != AVERROR_EOF) {
+        char text[AV_ERROR_MAX_STRING_SIZE] = {};
+        av_strerror(result, text, sizeof text);
+        return fail("the compressor failed while finishing: " + std::string(text));
+    }
+    return ok;
+}
+
 bool AviWriter::writePacket(AVPacket *packet)
 {
     packet->stream_index = 0;
@@ -251,8 +371,9 @@ bool AviWriter::writePacket(AVPacket *packet)
 
 bool AviWriter::storeRate()
 {
-    // The main header's microseconds per frame (at 32), and the video
-    // stream header's scale and rate, found in the header list.
+    // The main header's microseconds per frame (at 32), the video stream
+    // header's scale and rate, and for uncompressed frames the format's
+    // image size with the rows' padding, found in the header list.
     std::uint8_t head[16384] = {};
     const std::size_t size = std::size_t(std::min<std::int64_t>(sizeof head, m_file->end()));
     if (!m_file->readAt(0, head, size))
@@ -267,6 +388,8 @@ bool AviWriter::storeRate()
             put32(head + at + 8 + 20, m_format.scale);
             put32(head + at + 8 + 24, m_format.rate);
             found = true;
+        } else if (!m_compressed && std::memcmp(head + at, "strf", 4) == 0 && at + 32 <= size) {
+            put32(head + at + 8 + 20, std::uint32_t(m_imageSize)); // biSizeImage with the rows' padding
         } else if (std::memcmp(head + at, "vprp", 4) == 0 && at + 20 <= size) {
             put32(head + at + 16, std::uint32_t(std::lround(1.0 / seconds)));
         }
@@ -286,12 +409,8 @@ bool AviWriter::finish(const VideoPublishing &publishing)
     // The encoder's queued frames first; should they fail, the file still
     // closes with the frames it holds.
     bool ok = !m_failed;
-    if (m_encoder && ok) {
-        if (m_encoder->flush() < 0)
-            ok = fail("the compressor could not finish");
-        else
-            ok = drainEncoder(publishing.dropQueued);
-    }
+    if (m_encoder && ok)
+        ok = finishQueuedFrames(publishing.dropQueued);
     if (m_encoder && queuedFrames() > 0)
         m_encoder->dropQueued();
     const ffmpeg::ErrorCapture capture;

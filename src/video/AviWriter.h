@@ -35,6 +35,7 @@ private:
     bool failSystem(int error);
     bool writePacket(AVPacket *packet);
     bool drainEncoder(const std::function<bool()> &dropQueued);
+    bool finishQueuedFrames(const std::function<bool()> &dropQueued);
     bool storeRate();
     bool publish(const VideoPublishing &publishing);
 
@@ -49,6 +50,7 @@ private:
     ffmpeg::PacketPtr m_packet;
     std::size_t m_imageSize = 0;
     std::uint32_t m_keyFrameEvery = 1;
+    bool m_compressed = false;
     bool m_headerWritten = false;
     bool m_failed = false;
     bool m_done = false;

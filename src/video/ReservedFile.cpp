@@ -39,7 +39,8 @@ bool writeAll(int fd, const std::uint8_t *data, std::size_t size, std::int64_t o
 
 } // namespace
 
-ReservedFile::ReservedFile(const std::string &target)
+ReservedFile::ReservedFile(const std::string &target, bool allocate)
+    : m_canAllocate(allocate)
 {
     // A name that is a folder gets no file: the run fails at once, not when
     // the finished file cannot be published.

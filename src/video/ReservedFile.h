@@ -15,7 +15,9 @@
 // it is closed. Serves as a libavformat custom I/O target.
 class ReservedFile {
 public:
-    explicit ReservedFile(const std::string &target);
+    // allocate false: reserve by writing zeros, as on file systems without
+    // fallocate (tests take that road on any file system).
+    explicit ReservedFile(const std::string &target, bool allocate = true);
 
     bool isOpen() const { return m_file && m_file->isOpen() && m_error == 0; }
     // errno of the first failed write, else of the last refused reservation;

@@ -163,6 +163,7 @@ TEST_F(AviRunTest, writesEveryFrameOfBothPassesAsKeyFramesInOrder)
                           le32(strf + 24)),
                 std::tuple(40u, 40u, 41u, 30u, 1u | 24u << 16, 0u))
                 << "chunk and header size, width, positive height, 1 plane of 24 bits, BI_RGB";
+            EXPECT_EQ(le32(strf + 28), 124u * 30) << "image size with the rows' padding";
             EXPECT_EQ(std::string(movi + 4, movi + 8), "00dc");
             EXPECT_EQ(le32(movi + 8), 124u * 30) << "rows padded";
         }
