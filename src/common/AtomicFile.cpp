@@ -13,9 +13,30 @@
 #include <unistd.h>
 #include <vector>
 
+namespace {
+
+AtomicFile::Fault &fault()
+{
+    static AtomicFile::Fault injected;
+    return injected;
+}
+
+} // namespace
+
+void AtomicFile::setFaultForTesting(Fault injected)
+{
+    fault() = std::move(injected);
+}
+
 AtomicFile::AtomicFile(std::string target)
     : m_target(std::move(target))
 {
+    if (fault()) {
+        if (const int error = fault()(m_target)) {
+            m_error = error;
+            return;
+        }
+    }
     const std::size_t slash = m_target.rfind('/');
     std::string name
         = (slash == std::string::npos ? std::string(".") : m_target.substr(0, slash)) + "/.travelia-XXXXXX";

@@ -148,7 +148,9 @@ TEST(AbsolutePath, joinsRelativeNamesToTheCurrentFolder)
     std::filesystem::current_path(dir.path());
     const std::string cwd = std::filesystem::current_path().string();
     EXPECT_EQ(AbsolutePath("anim/IMAGE0000.BMP"), cwd + "/anim/IMAGE0000.BMP");
-    EXPECT_EQ(AbsolutePath("/abs//IMAGE0000.BMP"), "/abs//IMAGE0000.BMP");
+    // A doubled "/" (base folder "/abs/" without a sub-folder) is shown once.
+    EXPECT_EQ(AbsolutePath("/abs//IMAGE0000.BMP"), "/abs/IMAGE0000.BMP");
+    EXPECT_EQ(AbsolutePath("anim//IMAGE0003.BMP"), cwd + "/anim/IMAGE0003.BMP");
     std::filesystem::current_path(previous);
 }
 

@@ -79,8 +79,12 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string> &args, 
             o.format = FormatJpg;
         else if (name == "avi")
             o.format = FormatAvi;
+        else if (name == "png")
+            o.format = FormatPng;
+        else if (name == "tif" || name == "tiff")
+            o.format = FormatTiff;
         else {
-            error = "unknown format for " + opt + ": '" + v + "' (bmp, jpg or avi)";
+            error = "unknown format for " + opt + ": '" + v + "' (bmp, jpg, png, tif or avi)";
             return false;
         }
         return true;
@@ -115,6 +119,39 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string> &args, 
             return true;
         });
     };
+    const Valued setThreads = [&](const std::string &opt, const std::string &v) {
+        std::int32_t n = 0;
+        if (!readNumber(opt, v, n, error))
+            return false;
+        if (n < 1 || n > 256) {
+            error = opt + " must lie between 1 and 256";
+            return false;
+        }
+        o.threads = unsigned(n);
+        return true;
+    };
+    const Valued setPngLevel = [&](const std::string &opt, const std::string &v) {
+        std::int32_t n = 0;
+        if (!readNumber(opt, v, n, error))
+            return false;
+        if (n < 0 || n > kMaxPngLevel) {
+            error = opt + " must lie between 0 and 9";
+            return false;
+        }
+        o.frames.pngLevel = n;
+        return true;
+    };
+    const Valued setTiffCompression = [&](const std::string &opt, const std::string &v) {
+        if (v == "deflate")
+            o.frames.tiff = TiffCompression::Deflate;
+        else if (v == "none")
+            o.frames.tiff = TiffCompression::None;
+        else {
+            error = "unknown value for " + opt + ": '" + v + "' (deflate or none)";
+            return false;
+        }
+        return true;
+    };
     const Valued setFolder = [&](const std::string &, const std::string &v) {
         o.folder = v;
         return true;
@@ -143,6 +180,9 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string> &args, 
         { "--codec", text(o.codec) },
         { "--rate", aviValue(o.rate, 65535) },
         { "--avi-quality", aviValue(o.aviQuality, 10000) },
+        { "--threads", setThreads },
+        { "--png-level", setPngLevel },
+        { "--tiff-compression", setTiffCompression },
     };
 
     std::vector<std::string> positional;
@@ -218,8 +258,8 @@ std::string CliUsage()
 {
     return R"(Usage: travelia-cli [options] PANORAMA
 
-Turns a panorama picture into a numbered series of BMP or JPEG frames that
-scroll across it, or into one AVI video of those frames.
+Turns a panorama picture into a numbered series of BMP, JPEG, PNG or TIFF
+frames that scroll across it, or into one AVI video of those frames.
 
 Frames:
   -W, --width N      frame width in pixels
@@ -235,7 +275,7 @@ Frames:
                      instead of being centred
 
 Output:
-  -f, --format bmp|jpg|avi   file format (default bmp)
+  -f, --format bmp|jpg|png|tif|avi   file format (default bmp)
   -o, --folder DIR       base folder (default: the picture's folder)
   --subdir NAME          sub-folder of the base folder (default ./anim)
   --no-subdir            write into the base folder itself
@@ -262,6 +302,10 @@ JPEG settings:
   --subsample-h      horizontal chroma subsampling
   --subsample-v      vertical chroma subsampling
 
+PNG and TIFF settings (24-bit RGB):
+  --png-level N      deflate level, 0 (none) to 9 (smallest); default 1 (fast)
+  --tiff-compression deflate|none   default deflate
+
 Existing files:
   --next-free        if the first file exists, start at the next free number
   --overwrite        replace existing files. Without it no file is ever
@@ -271,6 +315,9 @@ Existing files:
 
 Other:
   --test             render every frame, write nothing
+  --threads N        frame files encoded and written by N threads while the
+                     next frames are rendered (default: one per processor;
+                     1 writes each file before the next frame)
   -q, --quiet        no progress bar (it is shown on a terminal only)
   -v, --verbose      show the warnings of the picture libraries (FFmpeg, Qt's
                      image plug-ins, libjpeg)
@@ -280,7 +327,8 @@ Numbers may be decimal (with a sign) or hexadecimal ($280, 0x280, x280).
 Format names are read in any letter case (jpg, JPG, jpeg, JPEG, bmp, BMP).
 Ctrl-C stops after the current frame, or the loading of the picture.
 A run stops at the first frame that finds the disk full (no space left or
-quota exceeded).
+quota exceeded), the file system read-only, or the frame too large for its
+format; the frames already under way are finished and counted.
 
 Exit status: 0 every frame written or rendered (skipped existing files
 included), 1 usage or settings error, 2 picture unreadable, 3 some frame
