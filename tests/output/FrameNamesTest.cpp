@@ -69,8 +69,10 @@ TEST(FrameNames, extensionFollowsTheFormatItem)
     EXPECT_EQ(ExtensionFor(0), ".BMP");
     EXPECT_EQ(ExtensionFor(1), ".JPG");
     EXPECT_EQ(ExtensionFor(2), ".AVI");
+    EXPECT_EQ(ExtensionFor(3), ".PNG");
+    EXPECT_EQ(ExtensionFor(4), ".TIF");
     EXPECT_EQ(ExtensionFor(-1), ".BMP");
-    EXPECT_EQ(ExtensionFor(3), ".BMP");
+    EXPECT_EQ(ExtensionFor(5), ".BMP");
 }
 
 struct NameCase {
