@@ -134,6 +134,13 @@ std::size_t OrderedPipeline::bytesInFlight() const
     return m_bytesInFlight;
 }
 
+bool OrderedPipeline::saturated(std::size_t nextBytes) const
+{
+    const std::lock_guard lock(m_mutex);
+    return !m_threads.empty() && m_unfinished > 0
+        && (m_unfinished >= m_maxJobs || m_bytesInFlight + nextBytes > m_maxBytes);
+}
+
 std::size_t OrderedPipeline::dropQueued()
 {
     std::size_t dropped = 0;

@@ -66,6 +66,9 @@ public:
     std::size_t pending() const;
     // Bytes declared by the jobs that have not yet run to their end.
     std::size_t bytesInFlight() const;
+    // True when the next submit would wait: an encoder front end then waits
+    // for the oldest result instead (send/receive in the manner of libavcodec).
+    bool saturated(std::size_t nextBytes = 0) const;
     // Drops the jobs no worker has started; they are taken back as finished
     // with dropped() true. Returns how many were dropped.
     std::size_t dropQueued();

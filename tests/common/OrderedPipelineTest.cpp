@@ -106,6 +106,8 @@ TEST(OrderedPipeline, jobsBeyondTheBoundWaitUntilEarlierOnesAreTakenBack)
     });
     std::this_thread::sleep_for(50ms);
     EXPECT_FALSE(secondHandedOut); // 120 bytes would pass the bound
+    EXPECT_TRUE(pipeline.saturated(60));
+    EXPECT_FALSE(pipeline.saturated(40));
     release = true;
     while (!pipeline.takeNext(true))
         ;
