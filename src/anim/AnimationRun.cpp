@@ -24,6 +24,7 @@ struct RunState {
     std::int32_t counter = 0;
     std::int64_t total = 0;
     RunSummary summary {};
+    FrameSeriesWriter *writer = nullptr; // creation runs
 };
 
 void Count(RunSummary &summary, SaveOutcome outcome)
@@ -56,12 +57,13 @@ void PlayPass(RunState &run, tanimprm prm, const PassPlan &plan)
             } else {
                 prm.FileName
                     = AbsolutePath(MakeFrameName(prm.NameFormat, prm.DstDir, prm.DstName, run.counter, prm.Ext));
-                const SaveOutcome outcome = run.host.saveFrame(*prm.FrameBitmap, prm.FileName, run.confirmOverwrite);
-                Count(run.summary, outcome);
-                if (outcome == SaveOutcome::Abandoned) {
+                FrameEncoding encoding;
+                const FrameFilePlan plan = run.host.planFrame(prm.FileName, run.confirmOverwrite, encoding);
+                if (plan.outcome == SaveOutcome::Abandoned) {
                     run.stopRequested = true; // the frame is not shown
                     continue;
                 }
+                run.writer->hand(*prm.FrameBitmap, prm.FileName, plan, encoding);
                 run.host.processMessages();
             }
             run.host.setStatusText(formatText("%s / %4.4d", { prm.FileName, run.total }));
@@ -81,6 +83,11 @@ void PlayPass(RunState &run, tanimprm prm, const PassPlan &plan)
 
 } // namespace
 
+FrameFilePlan RunHost::planFrame(const std::string &, bool &, FrameEncoding &)
+{
+    return {}; // written, put in place only where no file has the name
+}
+
 int RunAnimation(const Bitmap24 &panorama, bool test, RunHost &host, bool &stopRequested, RunSummary *summary)
 {
     if (summary)
@@ -97,9 +104,24 @@ int RunAnimation(const Bitmap24 &panorama, bool test, RunHost &host, bool &stopR
     RunState run { panorama, test, host, stopRequested };
     run.counter = prm.NumStart;
     run.total = RunFrameCount(outward, prm);
+    FrameSeriesWriter writer(test ? 1 : host.frameThreads(), [&run](const FrameSeriesWriter::Report &report) {
+        Count(run.summary, report.outcome);
+        run.host.frameSaved(report);
+    });
+    run.writer = &writer;
+    const auto finishFrames = [&] {
+        try {
+            writer.deliver(true); // the frames under way are finished and counted
+        } catch (...) {
+            run.stopRequested = true;
+        }
+    };
     PlayPass(run, prm, outward);
-    if (HasReturnPass(prm))
+    if (HasReturnPass(prm)) {
+        finishFrames(); // a stop found by the last reports also holds the return pass
         PlayPass(run, prm, ReturnPass(outward, prm, panorama.width(), panorama.height()));
+    }
+    finishFrames();
     if (summary)
         *summary = run.summary;
     return run.summary.produced;

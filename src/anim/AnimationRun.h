@@ -2,6 +2,7 @@
 
 #include "anim/AnimSettings.h"
 #include "output/FrameFile.h"
+#include "output/FrameSeriesWriter.h"
 
 #include <string>
 
@@ -15,8 +16,19 @@ public:
     // Validates the settings and fills the record (the main window's
     // ReadSettings); false ends the run before any frame.
     virtual bool readSettings(tanimprm &prm) = 0;
-    // Writes one frame file (creation runs only).
-    virtual SaveOutcome saveFrame(const Bitmap24 &frame, const std::string &fileName, bool &confirmOverwrite) = 0;
+    // The overwrite decision for one frame file (creation runs only), taken
+    // on the run's thread before the frame is handed out; encoding receives
+    // the settings the file is written with, as they stand now. The default
+    // writes every file with the default settings and never replaces one.
+    virtual FrameFilePlan planFrame(const std::string &fileName, bool &confirmOverwrite, FrameEncoding &encoding);
+    // What became of each frame file, on the run's thread, in frame order;
+    // with several workers it may come a few frames after the frame was shown.
+    virtual void frameSaved(const FrameSeriesWriter::Report &) { }
+    // Workers that encode and write the frame files; 1 writes each file
+    // before the frame is shown.
+    virtual unsigned frameThreads() const { return 1; }
+    // Not used by the frame-file runs (planFrame and frameSaved replace it).
+    virtual SaveOutcome saveFrame(const Bitmap24 &, const std::string &, bool &) { return SaveOutcome::Failed; }
     // Shows the frame and repaints at once.
     virtual void showFrame(const Bitmap24 &frame) = 0;
     virtual void setStatusText(const std::string &text) = 0;
@@ -30,7 +42,9 @@ public:
 // clears stopRequested, makes the frame bitmap, reads the settings, plays the
 // outward pass and, with ScrollBack, the return pass. stopRequested is tested
 // before every frame; an error inside a frame sets it and ends the run
-// quietly. Errors before the first frame (a frame bitmap that cannot be
+// quietly. Frame files are encoded and written by the host's frameThreads()
+// workers; the run returns once every frame handed out is on disk or has
+// failed, and counts each one. Errors before the first frame (a frame bitmap that cannot be
 // allocated) are thrown as std::runtime_error.
 // Returns the number of frames produced; summary, when given, receives what
 // became of each frame file.

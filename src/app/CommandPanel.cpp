@@ -152,11 +152,11 @@ void CommandPanel::createControls()
     RadioGroupFormat = new QGroupBox(u8("Format d'Enregistrement:"), GroupBoxSave);
     auto *format = new QGridLayout(RadioGroupFormat);
     m_formatButtons = new QButtonGroup(this);
-    const char *formatItems[] = { "BMP", "JPG", "AVI" };
-    for (int i = 0; i < 3; ++i) {
+    const char *formatItems[] = { "BMP", "JPG", "AVI", "PNG" };
+    for (int i = 0; i < 4; ++i) {
         auto *radio = new QRadioButton(u8(formatItems[i]), RadioGroupFormat);
         m_formatButtons->addButton(radio, i);
-        format->addWidget(radio, 0, i);
+        format->addWidget(radio, i / 3, i % 3); // three columns
     }
     SpeedButtonOpJPG = newButton("Options JPEG");
     SpeedButtonOpAVI = newButton("Options AVI");

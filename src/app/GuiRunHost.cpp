@@ -5,6 +5,7 @@
 #include "anim/PictureDisplay.h"
 #include "anim/RunContext.h"
 #include "app/CommandPanel.h"
+#include "common/OrderedPipeline.h"
 #include "output/FrameFile.h"
 #include "platform/WindowServices.h"
 
@@ -28,10 +29,18 @@ bool GuiRunHost::readSettings(tanimprm &prm)
     return m_panel.ReadSettings(prm);
 }
 
-SaveOutcome GuiRunHost::saveFrame(const Bitmap24 &frame, const std::string &fileName, bool &confirmOverwrite)
+FrameFilePlan GuiRunHost::planFrame(const std::string &fileName, bool &confirmOverwrite, FrameEncoding &encoding)
 {
-    return SaveFrameFile(frame, fileName, confirmOverwrite, m_services, m_run.StopRequested, m_jpegOptions,
-        m_inputPicture ? &*m_inputPicture : nullptr);
+    encoding.jpeg = m_jpegOptions; // the options window is not modal: the settings as they stand now
+    return PlanFrameFile(
+        fileName, confirmOverwrite,
+        [this](const std::string &name, const std::string &caption) { return m_services.askOverwrite(name, caption); },
+        m_run.StopRequested, m_inputPicture ? &*m_inputPicture : nullptr);
+}
+
+unsigned GuiRunHost::frameThreads() const
+{
+    return OrderedPipeline::defaultWorkers();
 }
 
 void GuiRunHost::showFrame(const Bitmap24 &frame)

@@ -30,7 +30,9 @@ public:
         StatusLine statusLine, StatusText statusText);
 
     bool readSettings(tanimprm &prm) override;
-    SaveOutcome saveFrame(const Bitmap24 &frame, const std::string &fileName, bool &confirmOverwrite) override;
+    FrameFilePlan planFrame(const std::string &fileName, bool &confirmOverwrite, FrameEncoding &encoding) override;
+    // One per processor.
+    unsigned frameThreads() const override;
     void showFrame(const Bitmap24 &frame) override;
     void setStatusText(const std::string &text) override { m_statusLine(text); }
     void processMessages() override;

@@ -23,11 +23,28 @@ std::string folderOf(const std::string &path)
     return slash == std::string::npos ? std::string(".") : slash == 0 ? std::string("/") : path.substr(0, slash);
 }
 
+AtomicFile::Fault &fault()
+{
+    static AtomicFile::Fault injected;
+    return injected;
+}
+
 } // namespace
+
+void AtomicFile::setFaultForTesting(Fault injected)
+{
+    fault() = std::move(injected);
+}
 
 AtomicFile::AtomicFile(std::string target)
     : m_target(std::move(target))
 {
+    if (fault()) {
+        if (const int error = fault()(m_target)) {
+            m_error = error;
+            return;
+        }
+    }
     const std::string folder = folderOf(m_target);
     // Unnamed: invisible while written, gone with the process. The mode is
     // the usual one (umask applied by open).

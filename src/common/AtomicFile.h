@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 
 struct iovec;
@@ -45,6 +46,13 @@ public:
     int error() const { return m_error; }
     // The temporary name; empty while the file has none.
     const std::string &tempName() const { return m_tempName; }
+
+    // Test seam for failures a test cannot cause (a read-only file system):
+    // when set, it is asked with the target as each file is created, and a
+    // non-zero errno fails the creation with it. Set it only while no file
+    // is being written; an empty function removes it.
+    using Fault = std::function<int(const std::string &target)>;
+    static void setFaultForTesting(Fault fault);
 
 private:
     void discard();

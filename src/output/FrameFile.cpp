@@ -71,6 +71,28 @@ bool writeJpeg(
     return (file.write(data.data(), data.size()) || systemFailure(detail, file.error())) && publish(file, how, detail);
 }
 
+// PNG and TIFF are built in memory, then written in one go.
+bool writeEncoded(const Bitmap24 &bitmap, const std::string &fileName, Publish how, FrameFileKind kind,
+    const FrameEncoding &encoding, SaveDetail &detail)
+{
+    std::vector<std::uint8_t> data;
+    std::string error;
+    bool encoded = false;
+    try {
+        encoded = kind == FrameFileKind::Png ? EncodePng(bitmap, encoding.pngLevel, data, error)
+                                             : EncodeTiff(bitmap, encoding.tiff, data, error);
+    } catch (const std::bad_alloc &) {
+        return systemFailure(detail, ENOMEM);
+    }
+    if (!encoded) {
+        detail.reason = SaveReason::Encoder;
+        detail.message = error;
+        return false;
+    }
+    AtomicFile file(fileName);
+    return (file.write(data.data(), data.size()) || systemFailure(detail, file.error())) && publish(file, how, detail);
+}
+
 bool writeBmp(const Bitmap24 &bitmap, const std::string &fileName, Publish how, SaveDetail &detail)
 {
     const auto headers = BmpHeaders(bitmap);
@@ -119,6 +141,43 @@ bool IsJpegFileName(const std::string &fileName)
     return ext == ".JPG" || ext == ".JPEG";
 }
 
+FrameFileKind FrameFileKindOf(const std::string &fileName)
+{
+    if (IsJpegFileName(fileName))
+        return FrameFileKind::Jpeg;
+    const std::size_t slash = fileName.rfind('/');
+    const std::size_t dot = fileName.rfind('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return FrameFileKind::Bmp;
+    std::string ext = fileName.substr(dot);
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return char(std::toupper(c)); });
+    if (ext == ".PNG")
+        return FrameFileKind::Png;
+    if (ext == ".TIF" || ext == ".TIFF")
+        return FrameFileKind::Tiff;
+    return FrameFileKind::Bmp;
+}
+
+bool WriteFrameFile(
+    const Bitmap24 &bitmap, const std::string &fileName, Publish how, const FrameEncoding &encoding, SaveDetail &detail)
+{
+    detail = {};
+    try {
+        switch (const FrameFileKind kind = FrameFileKindOf(fileName)) {
+        case FrameFileKind::Jpeg:
+            return writeJpeg(TJPEGImage(encoding.jpeg), bitmap, fileName, how, detail);
+        case FrameFileKind::Png:
+        case FrameFileKind::Tiff:
+            return writeEncoded(bitmap, fileName, how, kind, encoding, detail);
+        case FrameFileKind::Bmp:
+            break;
+        }
+        return writeBmp(bitmap, fileName, how, detail);
+    } catch (const std::bad_alloc &) {
+        return systemFailure(detail, ENOMEM);
+    }
+}
+
 bool WriteBmpFile(const Bitmap24 &bitmap, const std::string &fileName, SaveDetail *detail)
 {
     SaveDetail local;
@@ -131,20 +190,21 @@ bool WriteJpegFile(const Bitmap24 &bitmap, const std::string &fileName, const TJ
     return writeJpeg(TJPEGImage(options), bitmap, fileName, Publish::Replace, detail ? *detail : local);
 }
 
-SaveOutcome SaveFrameFile(const Bitmap24 &bitmap, const std::string &fileName, bool &confirmOverwrite,
-    const OverwriteQuestion &askOverwrite, bool &stopRequested, const TJpegOptions &jpegOptions,
-    const FileIdentity *inputPicture, SaveDetail *detailOut)
+FrameFilePlan PlanFrameFile(const std::string &fileName, bool &confirmOverwrite, const OverwriteQuestion &askOverwrite,
+    bool &stopRequested, const FileIdentity *inputPicture)
 {
-    SaveDetail local;
-    SaveDetail &detail = detailOut ? *detailOut : local;
-    detail = {};
+    FrameFilePlan plan;
+    SaveDetail &detail = plan.detail;
+    const auto refuse = [&plan](SaveOutcome outcome, SaveReason reason) {
+        plan.outcome = outcome;
+        plan.detail.reason = reason;
+        return plan;
+    };
     // lstat: a link counts as a name that exists, wherever it leads.
     struct stat st { };
     const bool exists = ::lstat(fileName.c_str(), &st) == 0;
-    if (exists && inputPicture && IdentityOf(st) == *inputPicture) {
-        detail.reason = SaveReason::InputPicture;
-        return SaveOutcome::Skipped;
-    }
+    if (exists && inputPicture && IdentityOf(st) == *inputPicture)
+        return refuse(SaveOutcome::Skipped, SaveReason::InputPicture);
     bool replace = !confirmOverwrite; // the user said yes to all
     if (confirmOverwrite && exists) {
         switch (askOverwrite(fileName, "Ecraser le Fichier ?")) {
@@ -156,29 +216,43 @@ SaveOutcome SaveFrameFile(const Bitmap24 &bitmap, const std::string &fileName, b
             replace = true;
             break;
         case ModalQuestions::OverwriteNo:
-            detail.reason = SaveReason::Declined;
-            return SaveOutcome::Skipped;
+            return refuse(SaveOutcome::Skipped, SaveReason::Declined);
         case ModalQuestions::OverwriteStop:
             stopRequested = true;
-            detail.reason = SaveReason::Declined;
-            return SaveOutcome::Skipped;
+            return refuse(SaveOutcome::Skipped, SaveReason::Declined);
         default:
             stopRequested = true;
-            detail.reason = SaveReason::Declined;
-            return SaveOutcome::Abandoned;
+            return refuse(SaveOutcome::Abandoned, SaveReason::Declined);
         }
     }
-    const Publish how = replace ? Publish::Replace : Publish::NoReplace;
-    bool written;
-    if (IsJpegFileName(fileName)) {
-        const TJPEGImage image(jpegOptions); // copies the JPEG settings in force now
-        written = writeJpeg(image, bitmap, fileName, how, detail);
-    } else {
-        written = writeBmp(bitmap, fileName, how, detail);
-    }
-    if (written)
+    detail = {};
+    plan.how = replace ? Publish::Replace : Publish::NoReplace;
+    return plan;
+}
+
+SaveOutcome SaveFrameFile(const Bitmap24 &bitmap, const std::string &fileName, bool &confirmOverwrite,
+    const OverwriteQuestion &askOverwrite, bool &stopRequested, const FrameEncoding &encoding,
+    const FileIdentity *inputPicture, SaveDetail *detailOut)
+{
+    SaveDetail local;
+    SaveDetail &detail = detailOut ? *detailOut : local;
+    const FrameFilePlan plan = PlanFrameFile(fileName, confirmOverwrite, askOverwrite, stopRequested, inputPicture);
+    detail = plan.detail;
+    if (plan.outcome != SaveOutcome::Written)
+        return plan.outcome;
+    if (WriteFrameFile(bitmap, fileName, plan.how, encoding, detail))
         return SaveOutcome::Written;
     return detail.reason == SaveReason::Exists ? SaveOutcome::Skipped : SaveOutcome::Failed;
+}
+
+SaveOutcome SaveFrameFile(const Bitmap24 &bitmap, const std::string &fileName, bool &confirmOverwrite,
+    const OverwriteQuestion &askOverwrite, bool &stopRequested, const TJpegOptions &jpegOptions,
+    const FileIdentity *inputPicture, SaveDetail *detail)
+{
+    FrameEncoding encoding;
+    encoding.jpeg = jpegOptions; // the JPEG settings in force now
+    return SaveFrameFile(
+        bitmap, fileName, confirmOverwrite, askOverwrite, stopRequested, encoding, inputPicture, detail);
 }
 
 SaveOutcome SaveFrameFile(const Bitmap24 &bitmap, const std::string &fileName, bool &confirmOverwrite,
@@ -206,7 +280,7 @@ std::string SaveDetail::text() const
     case SaveReason::JpegTooLarge:
         return "JPEG is limited to 65,500 pixels a side";
     case SaveReason::Encoder:
-        return "JPEG encoder error";
+        return message.empty() ? "JPEG encoder error" : message;
     case SaveReason::System:
         break;
     }
@@ -219,4 +293,9 @@ std::string SaveDetail::text() const
 bool SaveDetail::diskFull() const
 {
     return reason == SaveReason::System && (systemError == ENOSPC || systemError == EDQUOT);
+}
+
+bool SaveDetail::endsSeries() const
+{
+    return diskFull() || (reason == SaveReason::System && systemError == EROFS) || reason == SaveReason::JpegTooLarge;
 }

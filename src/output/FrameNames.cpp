@@ -49,6 +49,10 @@ std::string ExtensionFor(std::int32_t formatIndex)
         return ".JPG";
     case FormatAvi:
         return ".AVI";
+    case FormatPng:
+        return ".PNG";
+    case FormatTiff:
+        return ".TIF";
     default:
         return ".BMP";
     }
@@ -69,7 +73,16 @@ std::int32_t FindFreeNumber(const std::string &pattern, const std::string &dir, 
     return number;
 }
 
-std::string AbsolutePath(const std::string &path)
+namespace {
+
+// "anim//IMAGE0003.BMP" names the same file as "anim/IMAGE0003.BMP": show it so.
+std::string singleSlashes(std::string path)
+{
+    path.erase(std::unique(path.begin(), path.end(), [](char a, char b) { return a == '/' && b == '/'; }), path.end());
+    return path;
+}
+
+std::string joinCurrentFolder(const std::string &path)
 {
     if (!path.empty() && path.front() == '/')
         return path;
@@ -77,9 +90,12 @@ std::string AbsolutePath(const std::string &path)
     const std::filesystem::path cwd = std::filesystem::current_path(ec);
     if (ec)
         return path;
-    // Plain concatenation: the name keeps its own form (a doubled "/" stays).
-    std::string base = cwd.string();
-    if (base.empty() || base.back() != '/')
-        base += '/';
-    return base + path;
+    return cwd.string() + '/' + path;
+}
+
+} // namespace
+
+std::string AbsolutePath(const std::string &path)
+{
+    return singleSlashes(joinCurrentFolder(path));
 }

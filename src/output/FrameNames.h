@@ -24,7 +24,8 @@ std::string BuildDstDir(const std::string &baseFolder, bool useSubDir, const std
 // first "." unless that dot is its first character.
 std::string BaseNameFrom(const std::string &pathOrName);
 
-// ".BMP", ".JPG" or ".AVI" for the format item index (".BMP" for any other).
+// ".BMP", ".JPG", ".AVI", ".PNG" or ".TIF" for the format item index (".BMP"
+// for any other).
 std::string ExtensionFor(std::int32_t formatIndex);
 
 // The pattern applied to (dir, name, number, ext).
@@ -36,5 +37,6 @@ std::string MakeFrameName(const std::string &pattern, const std::string &dir, co
 std::int32_t FindFreeNumber(const std::string &pattern, const std::string &dir, const std::string &name,
     std::int32_t start, const std::string &ext, const std::function<bool(const std::string &)> &exists);
 
-// A path made absolute against the process's current folder.
+// A path made absolute against the process's current folder, with every run
+// of "/" written as one.
 std::string AbsolutePath(const std::string &path);

@@ -2,5 +2,12 @@
 
 #include <cstdint>
 
-// Item index of the format radio group.
-enum TOutputFormat : std::int32_t { FormatBmp = 0, FormatJpg = 1, FormatAvi = 2, FormatVideo = 3 };
+// Item index of the format radio group; TIFF is offered on the command line only.
+enum TOutputFormat : std::int32_t {
+    FormatBmp = 0,
+    FormatJpg = 1,
+    FormatAvi = 2,
+    FormatPng = 3,
+    FormatVideo = 4,
+    FormatTiff = 5
+};

@@ -74,8 +74,18 @@ SequenceMask MakeSequenceMask(const std::string &chosenFile, std::int32_t format
     std::string prefix = name.substr(0, name.find(ext));
     while (!prefix.empty() && isDigit(prefix.back()))
         prefix.pop_back();
-    if (ext != ".BMP" && ext != ".JPEG")
-        ext = formatSelection == FormatJpg ? ".JPG" : ".BMP";
+    if (ext != ".BMP" && ext != ".JPEG" && ext != ".PNG" && ext != ".TIF") {
+        switch (formatSelection) {
+        case FormatJpg:
+            ext = ".JPG";
+            break;
+        case FormatPng:
+            ext = ".PNG";
+            break;
+        default:
+            ext = ".BMP";
+        }
+    }
     return { folder, prefix + "*" + ext };
 }
 

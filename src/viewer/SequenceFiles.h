@@ -12,8 +12,9 @@ struct SequenceMask {
 };
 
 // The prefix is the file name up to its extension, without the digits at its
-// end; an extension written ".BMP" or ".JPEG" is kept, any other (a lower-case
-// one included) follows the format selection: ".JPG" for JPG, else ".BMP".
+// end; an extension written ".BMP", ".JPEG", ".PNG" or ".TIF" is kept, any
+// other (a lower-case one included) follows the format selection: ".JPG" for
+// JPG, ".PNG" for PNG, else ".BMP".
 SequenceMask MakeSequenceMask(const std::string &chosenFile, std::int32_t formatSelection);
 
 // Case-insensitive match of a file name against a mask whose "*" stands for

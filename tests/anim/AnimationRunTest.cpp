@@ -45,13 +45,17 @@ public:
         settingsBitmap = prm.FrameBitmap;
         return settings ? settings(prm) : false;
     }
-    SaveOutcome saveFrame(const Bitmap24 &frame, const std::string &fileName, bool &confirmOverwrite) override
+    FrameFilePlan planFrame(const std::string &fileName, bool &confirmOverwrite, FrameEncoding &) override
     {
         events.push_back("save");
         savedNames.push_back(fileName);
         if (onSave)
             onSave(fileName);
-        return SaveFrameFile(frame, fileName, confirmOverwrite, services, m_stop, TJpegOptions {});
+        return PlanFrameFile(
+            fileName, confirmOverwrite,
+            [this](
+                const std::string &name, const std::string &caption) { return services.askOverwrite(name, caption); },
+            m_stop);
     }
     void showFrame(const Bitmap24 &frame) override
     {

@@ -16,6 +16,7 @@
 #include <QContextMenuEvent>
 #include <QElapsedTimer>
 #include <QGroupBox>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -23,6 +24,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScrollArea>
 #include <QSet>
 #include <QStatusBar>
@@ -445,6 +447,30 @@ TEST_F(FormMainTest, CreateRunWritesTheNumberedSeries)
     services.answerOverwrite(WindowServices::OverwriteYesToAll);
     form.SpeedButtonCreateClick();
     EXPECT_EQ(services.pendingAnswers(), 0u);
+}
+
+// The fourth format item writes real PNG files, on the window's workers, and
+// keeps "Vérifier" available.
+TEST_F(FormMainTest, PngItemCreatesAPngSeries)
+{
+    open(writePanorama(44, 30));
+    QRadioButton *png = nullptr;
+    for (QRadioButton *radio : form.Panel().RadioGroupFormat->findChildren<QRadioButton *>())
+        if (radio->text() == "PNG")
+            png = radio;
+    ASSERT_TRUE(png);
+    png->click();
+    EXPECT_EQ(form.Panel().Rules().state().RadioGroupFormat, FormatPng);
+    EXPECT_TRUE(form.Panel().SpeedButtonVerify->isEnabled());
+    services.answerMessageBox(WindowServices::IdYes); // create ./anim
+    form.SpeedButtonCreateClick();
+    for (int n = 0; n < 8; ++n) {
+        char name[32];
+        std::snprintf(name, sizeof name, "IMAGE%04d.PNG", n);
+        const QImage frame(QString::fromStdString((dir / "anim" / name).string()), "PNG");
+        EXPECT_EQ(frame.size(), QSize(40, 30)) << name;
+    }
+    EXPECT_EQ(form.StatusText().toStdString(), dir.str() + "/anim/IMAGE0007.PNG / 0008");
 }
 
 TEST_F(FormMainTest, CreateWithTheAviFormatWritesOneFileThroughTheCompressionDialog)

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <filesystem>
@@ -183,7 +184,12 @@ bool isBmpData(const std::vector<std::uint8_t> &bytes)
     return bytes.size() >= 54 && bytes[0] == 'B' && bytes[1] == 'M';
 }
 
-class SaveFormatTable : public testing::TestWithParam<JpegNameCase> { };
+struct FormatNameCase {
+    const char *name;
+    FrameFileKind kind;
+};
+
+class SaveFormatTable : public testing::TestWithParam<FormatNameCase> { };
 
 TEST_P(SaveFormatTable, writesTheFormatTheNameAsksFor)
 {
@@ -194,21 +200,39 @@ TEST_P(SaveFormatTable, writesTheFormatTheNameAsksFor)
     ASSERT_EQ(SaveFrameFile(makeTestPanorama(16, 8), path.string(), confirm, services, stop, TJpegOptions {}),
         SaveOutcome::Written);
     const auto bytes = readFileBytes(path);
-    if (GetParam().jpeg) {
+    const auto startsWith = [&bytes](std::vector<std::uint8_t> magic) {
+        return bytes.size() > magic.size() && std::equal(magic.begin(), magic.end(), bytes.begin());
+    };
+    switch (GetParam().kind) {
+    case FrameFileKind::Jpeg:
         EXPECT_TRUE(isJpegData(bytes));
         EXPECT_TRUE(hasMarker(bytes, 0xC0)) << "baseline frame header";
-    } else {
+        break;
+    case FrameFileKind::Png:
+        EXPECT_TRUE(startsWith({ 0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n' }));
+        break;
+    case FrameFileKind::Tiff:
+        EXPECT_TRUE(startsWith({ 'I', 'I', 42, 0 }) || startsWith({ 'M', 'M', 0, 42 }));
+        break;
+    case FrameFileKind::Bmp:
         EXPECT_TRUE(isBmpData(bytes));
         EXPECT_EQ(bytes.size(), 54u + 8 * 48);
+        break;
     }
+    EXPECT_EQ(FrameFileKindOf(path.string()), GetParam().kind);
     EXPECT_FALSE(stop);
     EXPECT_TRUE(confirm);
 }
 
+// A .png or .tif name gets a real PNG or TIFF (it used to get BMP data).
 INSTANTIATE_TEST_SUITE_P(Names, SaveFormatTable,
-    testing::Values(JpegNameCase { "f.jpg", true }, JpegNameCase { "f.Jpg", true }, JpegNameCase { "f.JPG", true },
-        JpegNameCase { "f.jpeg", true }, JpegNameCase { "f.jpe", false }, JpegNameCase { "f.jfif", false },
-        JpegNameCase { "f.png", false }, JpegNameCase { "f", false }, JpegNameCase { "f.BMP", false }));
+    testing::Values(FormatNameCase { "f.jpg", FrameFileKind::Jpeg }, FormatNameCase { "f.Jpg", FrameFileKind::Jpeg },
+        FormatNameCase { "f.JPG", FrameFileKind::Jpeg }, FormatNameCase { "f.jpeg", FrameFileKind::Jpeg },
+        FormatNameCase { "f.jpe", FrameFileKind::Bmp }, FormatNameCase { "f.jfif", FrameFileKind::Bmp },
+        FormatNameCase { "f.png", FrameFileKind::Png }, FormatNameCase { "f.PNG", FrameFileKind::Png },
+        FormatNameCase { "f.tif", FrameFileKind::Tiff }, FormatNameCase { "f.TIFF", FrameFileKind::Tiff },
+        FormatNameCase { "f.png.bmp", FrameFileKind::Bmp }, FormatNameCase { "f", FrameFileKind::Bmp },
+        FormatNameCase { "f.BMP", FrameFileKind::Bmp }));
 
 TEST(WriteJpegFile, followsTheGivenOptions)
 {

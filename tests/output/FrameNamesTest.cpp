@@ -69,8 +69,10 @@ TEST(FrameNames, extensionFollowsTheFormatItem)
     EXPECT_EQ(ExtensionFor(0), ".BMP");
     EXPECT_EQ(ExtensionFor(1), ".JPG");
     EXPECT_EQ(ExtensionFor(2), ".AVI");
+    EXPECT_EQ(ExtensionFor(3), ".PNG");
+    EXPECT_EQ(ExtensionFor(4), ".TIF");
     EXPECT_EQ(ExtensionFor(-1), ".BMP");
-    EXPECT_EQ(ExtensionFor(3), ".BMP");
+    EXPECT_EQ(ExtensionFor(5), ".BMP");
 }
 
 struct NameCase {
@@ -148,7 +150,9 @@ TEST(AbsolutePath, joinsRelativeNamesToTheCurrentFolder)
     std::filesystem::current_path(dir.path());
     const std::string cwd = std::filesystem::current_path().string();
     EXPECT_EQ(AbsolutePath("anim/IMAGE0000.BMP"), cwd + "/anim/IMAGE0000.BMP");
-    EXPECT_EQ(AbsolutePath("/abs//IMAGE0000.BMP"), "/abs//IMAGE0000.BMP");
+    // A doubled "/" (base folder "/abs/" without a sub-folder) is shown once.
+    EXPECT_EQ(AbsolutePath("/abs//IMAGE0000.BMP"), "/abs/IMAGE0000.BMP");
+    EXPECT_EQ(AbsolutePath("anim//IMAGE0003.BMP"), cwd + "/anim/IMAGE0003.BMP");
     std::filesystem::current_path(previous);
 }
 

@@ -73,6 +73,29 @@ TEST_F(FormViewTest, OpenListsTheSeriesAndPlaysItOnce)
     EXPECT_EQ(view.ListBox1->count(), 5) << "a cancelled open changes nothing";
 }
 
+// A PNG series, picked by a lower-case name with PNG selected, is listed
+// without the BMP files beside it and played.
+TEST_F(FormViewTest, PngSeriesIsListedAndPlayed)
+{
+    for (const int level : { 20, 21, 22 }) {
+        Bitmap24 frame;
+        frame.resize(4, 4);
+        frame.fill(std::uint8_t(level), 0, 0);
+        SaveDetail detail;
+        ASSERT_TRUE(WriteFrameFile(frame, (dir / ("IMAGE00" + std::to_string(level) + ".PNG")).string(),
+            AtomicFile::Publish::NoReplace, FrameEncoding {}, detail))
+            << detail.text();
+    }
+    std::filesystem::rename(dir / "IMAGE0021.PNG", dir / "IMAGE0021.png");
+    rules.setFormat(FormatPng);
+    display.shown.clear();
+    services.answerOpenPicture((dir / "IMAGE0021.png").string());
+    view.OpenSequence();
+    ASSERT_EQ(view.ListBox1->count(), 3);
+    EXPECT_EQ(view.ListBox1->item(1)->text().toStdString(), "IMAGE0021.png");
+    EXPECT_EQ(display.shown, std::vector<int>({ 20, 21, 22 }));
+}
+
 struct PlayCase {
     const char *name;
     int selected; // -1: none

@@ -37,7 +37,11 @@ INSTANTIATE_TEST_SUITE_P(Names, SequenceMaskTest,
         MaskCase { "LowerCaseWithJpgSelected", "IMAGE0001.bmp", FormatJpg, "IMAGE*.JPG" },
         MaskCase { "AviSelected", "IMAGE0001.jpeg", FormatAvi, "IMAGE*.BMP" },
         MaskCase { "NoExtension", "IMAGE0001", FormatJpg, "*.JPG" },
-        MaskCase { "ExtensionAlsoInside", "A.BMP12.BMP", FormatBmp, "A*.BMP" }),
+        MaskCase { "ExtensionAlsoInside", "A.BMP12.BMP", FormatBmp, "A*.BMP" },
+        MaskCase { "PngKept", "IMAGE0001.PNG", FormatBmp, "IMAGE*.PNG" },
+        MaskCase { "LowerCaseWithPngSelected", "IMAGE0001.png", FormatPng, "IMAGE*.PNG" },
+        MaskCase { "BmpWithPngSelected", "IMAGE0001.bmp", FormatPng, "IMAGE*.PNG" },
+        MaskCase { "TifKept", "IMAGE0001.TIF", FormatJpg, "IMAGE*.TIF" }),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(ListSequence, PlainVisibleMatchesInFrameOrder)

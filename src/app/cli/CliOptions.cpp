@@ -82,11 +82,15 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string> &args, 
             o.format = FormatJpg;
         else if (name == "avi")
             o.format = FormatAvi;
+        else if (name == "png")
+            o.format = FormatPng;
+        else if (name == "tif" || name == "tiff")
+            o.format = FormatTiff;
         else if (const auto container = ContainerFromName(name)) {
             o.format = FormatVideo;
             o.video.Container = *container;
         } else {
-            error = "unknown format for " + opt + ": '" + v + "' (bmp, jpg, avi, mp4, webm, mkv, gif or webp)";
+            error = "unknown format for " + opt + ": '" + v + "' (bmp, jpg, png, tif, avi, mp4, webm, mkv, gif or webp)";
             return false;
         }
         return true;
@@ -120,6 +124,39 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string> &args, 
             target = std::uint16_t(std::min(value, maximum));
             return true;
         });
+    };
+    const Valued setThreads = [&](const std::string &opt, const std::string &v) {
+        std::int32_t n = 0;
+        if (!readNumber(opt, v, n, error))
+            return false;
+        if (n < 1 || n > 256) {
+            error = opt + " must lie between 1 and 256";
+            return false;
+        }
+        o.threads = unsigned(n);
+        return true;
+    };
+    const Valued setPngLevel = [&](const std::string &opt, const std::string &v) {
+        std::int32_t n = 0;
+        if (!readNumber(opt, v, n, error))
+            return false;
+        if (n < 0 || n > kMaxPngLevel) {
+            error = opt + " must lie between 0 and 9";
+            return false;
+        }
+        o.frames.pngLevel = n;
+        return true;
+    };
+    const Valued setTiffCompression = [&](const std::string &opt, const std::string &v) {
+        if (v == "deflate")
+            o.frames.tiff = TiffCompression::Deflate;
+        else if (v == "none")
+            o.frames.tiff = TiffCompression::None;
+        else {
+            error = "unknown value for " + opt + ": '" + v + "' (deflate or none)";
+            return false;
+        }
+        return true;
     };
     const Valued setFolder = [&](const std::string &, const std::string &v) {
         o.folder = v;
@@ -180,6 +217,9 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string> &args, 
         { "--video-quality", setVideoQuality },
         { "--keyint", setKeyInterval },
         { "--preset", text(o.video.Preset) },
+        { "--threads", setThreads },
+        { "--png-level", setPngLevel },
+        { "--tiff-compression", setTiffCompression },
     };
 
     std::vector<std::string> positional;
@@ -255,8 +295,8 @@ std::string CliUsage()
 {
     return R"(Usage: travelia-cli [options] PANORAMA
 
-Turns a panorama picture into a numbered series of BMP or JPEG frames that
-scroll across it, or into one AVI video of those frames.
+Turns a panorama picture into a numbered series of BMP, JPEG, PNG or TIFF
+frames that scroll across it, or into one AVI video of those frames.
 
 Frames:
   -W, --width N      frame width in pixels
@@ -275,7 +315,7 @@ Frames:
                      instead of being centred
 
 Output:
-  -f, --format bmp|jpg|avi   file format (default bmp)
+  -f, --format bmp|jpg|png|tif|avi   file format (default bmp)
   -o, --folder DIR       base folder (default: the picture's folder)
   --subdir NAME          sub-folder of the base folder (default ./anim)
   --no-subdir            write into the base folder itself
@@ -313,6 +353,10 @@ JPEG settings:
   --subsample-h      horizontal chroma subsampling
   --subsample-v      vertical chroma subsampling
 
+PNG and TIFF settings (24-bit RGB):
+  --png-level N      deflate level, 0 (none) to 9 (smallest); default 1 (fast)
+  --tiff-compression deflate|none   default deflate
+
 Existing files:
   --next-free        if the first file exists, start at the next free number
   --overwrite        replace existing files. Without it no file is ever
@@ -322,6 +366,9 @@ Existing files:
 
 Other:
   --test             render every frame, write nothing
+  --threads N        frame files encoded and written by N threads while the
+                     next frames are rendered (default: one per processor;
+                     1 writes each file before the next frame)
   -q, --quiet        no progress bar (it is shown on a terminal only)
   -v, --verbose      say which decoder read the picture, and show the
                      warnings of the picture libraries (FFmpeg, Qt's image
@@ -333,7 +380,8 @@ Numbers may be decimal (with a sign) or hexadecimal ($280, 0x280, x280).
 Format names are read in any letter case (jpg, JPG, jpeg, JPEG, bmp, BMP).
 Ctrl-C stops after the current frame, or the loading of the picture.
 A run stops at the first frame that finds the disk full (no space left or
-quota exceeded).
+quota exceeded), the file system read-only, or the frame too large for its
+format; the frames already under way are finished and counted.
 
 Exit status: 0 every frame written or rendered (skipped existing files
 included), 1 usage or settings error, 2 picture unreadable, 3 some frame

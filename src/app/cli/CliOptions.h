@@ -3,6 +3,7 @@
 #include "anim/AnimSettings.h"
 #include "options/JpegOptions.h"
 #include "options/VideoOptions.h"
+#include "output/FrameFile.h"
 
 #include <cstdint>
 #include <optional>
@@ -34,6 +35,8 @@ struct CliOptions {
     std::int32_t start = 0;
     bool formattedNumbers = true;
     TJpegOptions jpeg;
+    FrameEncoding frames; // PNG and TIFF settings (its JPEG half is unused: see jpeg)
+    unsigned threads = 0; // frame-file workers; 0 = one per processor
     bool nextFree = false;
     bool overwrite = false;
     bool test = false;

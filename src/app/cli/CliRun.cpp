@@ -8,6 +8,7 @@
 #include "common/Bitmap24.h"
 #include "common/Log.h"
 #include "common/ProgramInfo.h"
+#include "common/OrderedPipeline.h"
 #include "common/TextFormat.h"
 #include "options/AviOptions.h"
 #include "options/CodecCatalogue.h"
@@ -88,7 +89,7 @@ public:
     int settingsError = ExitOk;
     int shown = 0;
     std::int64_t total = 0;
-    SaveDetail diskFull; // why the run stopped early, when the disk filled up
+    SaveDetail diskFull; // why the run stopped early (disk full, read-only, frame too large)
 
     bool readSettings(tanimprm &prm) override
     {
@@ -152,30 +153,40 @@ public:
         return true;
     }
 
-    SaveOutcome saveFrame(const Bitmap24 &frame, const std::string &fileName, bool &confirmOverwrite) override
+    FrameFilePlan planFrame(const std::string &fileName, bool &confirmOverwrite, FrameEncoding &encoding) override
     {
         // Existing files are replaced only with --overwrite, and the picture
         // being read never.
         const bool overwrite = m_options.overwrite;
-        SaveDetail detail;
-        const SaveOutcome outcome = SaveFrameFile(
-            frame, fileName, confirmOverwrite,
+        encoding = m_options.frames;
+        encoding.jpeg = m_options.jpeg;
+        return PlanFrameFile(
+            fileName, confirmOverwrite,
             [overwrite](const std::string &, const std::string &) {
                 return overwrite ? ModalQuestions::OverwriteYes : ModalQuestions::OverwriteNo;
             },
-            m_stop, m_options.jpeg, &m_input, &detail);
+            m_stop, &m_input);
+    }
+
+    void frameSaved(const FrameSeriesWriter::Report &report) override
+    {
         // The run counts the outcomes; here is what the user is told.
-        if (outcome == SaveOutcome::Skipped && detail.reason == SaveReason::InputPicture)
-            m_err << "travelia-cli: not replaced: " << fileName << ' ' << detail.text() << '\n';
-        if (outcome == SaveOutcome::Failed) {
+        const SaveDetail &detail = report.detail;
+        if (report.outcome == SaveOutcome::Skipped && detail.reason == SaveReason::InputPicture)
+            m_err << "travelia-cli: not replaced: " << report.fileName << ' ' << detail.text() << '\n';
+        if (report.outcome == SaveOutcome::Failed) {
             if (m_reportedFailures++ < 5)
-                m_err << "travelia-cli: cannot write " << fileName << ": " << detail.text() << '\n';
-            if (detail.diskFull()) {
+                m_err << "travelia-cli: cannot write " << report.fileName << ": " << detail.text() << '\n';
+            if (detail.endsSeries() && diskFull.reason == SaveReason::None) {
                 diskFull = detail; // no later frame can be written
                 m_stop = true;
             }
         }
-        return outcome;
+    }
+
+    unsigned frameThreads() const override
+    {
+        return m_options.threads ? m_options.threads : OrderedPipeline::defaultWorkers();
     }
 
     void showFrame(const Bitmap24 &) override
@@ -379,8 +390,9 @@ int runCli(int argc, const char *const *argv, std::ostream &out, std::ostream &e
     } catch (const std::exception &e) {
         host.finishProgress();
         err << "travelia-cli: " << errorBoxText(e.what()) << '\n';
-        // The AVI writer's failures are the output's.
-        return aviRun ? ExitFrameFailed : ExitSettings;
+        // The AVI writer's failures, and a frame that cannot be made (too
+        // large), are the output's, whatever the format.
+        return options.test ? ExitSettings : ExitFrameFailed;
     }
     if (host.settingsError != ExitOk)
         return host.settingsError;

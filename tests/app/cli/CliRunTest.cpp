@@ -2,6 +2,7 @@
 
 #include "MediaTools.h"
 #include "TestUtils.h"
+#include "common/AtomicFile.h"
 #include "options/JpegImage.h"
 #include "output/FrameFile.h"
 
@@ -9,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -230,7 +232,14 @@ INSTANTIATE_TEST_SUITE_P(Errors, CliExitTable,
     testing::Values(ExitCase { "zeroWidth", { "-W", "0", "PANO" }, 1, "Valeur de Largeur Incorrecte" },
         ExitCase { "negativeHeight", { "-H", "-5", "PANO" }, 1, "Valeur de Hauteur Incorrecte" },
         ExitCase { "badNumber", { "-s", "1.5", "PANO" }, 1, "invalid number" },
-        ExitCase { "hugeFrame", { "-W", "100000", "-H", "100000", "PANO" }, 1, "Impossible de créer une image", true },
+        // A frame too large to be made fails the output, as it does for AVI.
+        ExitCase { "hugeFrame", { "-W", "100000", "-H", "100000", "PANO" }, 3, "Impossible de créer une image", true },
+        ExitCase { "hugeJpegFrame", { "-f", "jpg", "-W", "100000", "-H", "100000", "PANO" }, 3,
+            "Impossible de créer une image", true },
+        ExitCase { "hugePngFrame", { "-f", "png", "-W", "100000", "-H", "100000", "PANO" }, 3,
+            "Impossible de créer une image", true },
+        ExitCase {
+            "hugeTestFrame", { "--test", "-W", "100000", "-H", "100000", "PANO" }, 1, "Impossible de créer une image" },
         ExitCase { "missingPicture", { "DIR/none.bmp" }, 2, "cannot read the picture DIR/none.bmp: not found" },
         ExitCase {
             "notAPicture", { "DIR/pano.bmp/x.bmp" }, 2, "cannot read the picture DIR/pano.bmp/x.bmp: not found" },
@@ -299,7 +308,9 @@ TEST_F(CliRun, fullDiskStopsTheRun)
     const fs::path wide = dir / "wide.bmp";
     ASSERT_TRUE(WriteBmpFile(makeTestPanorama(400, 100), wide.string())); // frames of 40 kB
     const int status = runWithSmallDisk(small, 64, [&] {
-        const int code = run({ "-o", small.string(), "--no-subdir", wide.string() });
+        // One thread: the stop comes right after the first failed frame (with
+        // workers, the frames already handed out fail too and are counted).
+        const int code = run({ "--threads", "1", "-o", small.string(), "--no-subdir", wide.string() });
         const std::string e = err.str();
         const bool told = std::regex_search(out.str(), std::regex("^1 frames written, 0 skipped, 1 failed"))
             && e.find("IMAGE0001.BMP: no space left on device\n") != std::string::npos
@@ -418,3 +429,36 @@ TEST_F(CliRun, listCodecsPrintsTheCatalogueAsTheWindowShowsIt)
 }
 
 } // namespace
+
+// A read-only file system ends a frame series as a full disk does: the frames
+// under way are finished, and what is on disk is what is reported.
+TEST_F(CliRun, readOnlyFileSystemStopsTheSeries)
+{
+    AtomicFile::setFaultForTesting(
+        [](const std::string &target) { return fs::path(target).filename().string() >= "IMAGE0004.PNG" ? EROFS : 0; });
+    const int status = run({ "-f", "png", "--threads", "2", "--one-way", panorama });
+    AtomicFile::setFaultForTesting({});
+    EXPECT_EQ(status, 3);
+    std::smatch counts;
+    const std::string said = out.str();
+    ASSERT_TRUE(std::regex_search(said, counts, std::regex("^(\\d+) frames written, 0 skipped, (\\d+) failed")))
+        << said;
+    EXPECT_EQ(std::stoi(counts[1]), 4);
+    EXPECT_EQ(filesIn(dir / "anim").size(), 4u);
+    EXPECT_LT(std::stoi(counts[2]), 27 - 4); // it stopped instead of trying every frame
+    EXPECT_NE(err.str().find("stopped: read-only file system\n"), std::string::npos) << err.str();
+}
+
+// Names are shown with one "/" between folder and file, even when the base
+// folder was given with its own trailing "/" and no sub-folder.
+TEST_F(CliRun, namesShownHaveNoDoubledSlash)
+{
+    fs::create_directories(dir / "out" / "IMAGE0001.TIF");
+    EXPECT_EQ(run({ "-f", "tif", "--overwrite", "--one-way", "-s", "9", "--no-subdir", "-o",
+                  (dir / "out").string() + "/", panorama }),
+        3);
+    EXPECT_NE(err.str().find("cannot write " + (dir / "out" / "IMAGE0001.TIF").string() + ": is a directory"),
+        std::string::npos)
+        << err.str();
+    EXPECT_EQ(err.str().find("//"), std::string::npos) << err.str();
+}

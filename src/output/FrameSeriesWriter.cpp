@@ -1,0 +1,104 @@
+#include "output/FrameSeriesWriter.h"
+
+#include <cerrno>
+#include <exception>
+#include <new>
+
+FrameSeriesWriter::FrameSeriesWriter(
+    unsigned workers, ReportFn report, std::size_t maxBytesInFlight, const OrderedPipeline::ThreadStarter &startThread)
+    : m_report(std::move(report))
+    , m_pipeline(workers, maxBytesInFlight, startThread)
+{
+}
+
+FrameSeriesWriter::~FrameSeriesWriter()
+{
+    // The frames under way still use their buffers: wait for them.
+    while (m_pipeline.takeNext(true))
+        ;
+}
+
+void FrameSeriesWriter::hand(
+    const Bitmap24 &frame, const std::string &fileName, const FrameFilePlan &plan, const FrameEncoding &encoding)
+{
+    deliver(false);
+    auto job = std::make_unique<Frame>();
+    job->report.fileName = fileName;
+    job->report.outcome = plan.outcome;
+    job->report.detail = plan.detail;
+    Frame *state = job.get();
+    if (plan.outcome != SaveOutcome::Written) {
+        m_frames.push_back(std::move(job));
+        m_pipeline.submit(0, [] {});
+        return;
+    }
+    const bool inline_ = m_pipeline.workers() == 0;
+    std::size_t bytes = frame.byteCount();
+    if (!inline_) {
+        bool copied = false;
+        try {
+            state->pixels = frame; // the worker's own copy
+            copied = true;
+        } catch (const std::bad_alloc &) {
+        }
+        if (!copied) {
+            state->report.outcome = SaveOutcome::Failed;
+            state->report.detail = {};
+            state->report.detail.reason = SaveReason::System;
+            state->report.detail.systemError = ENOMEM;
+            m_frames.push_back(std::move(job));
+            m_pipeline.submit(0, [] {});
+            return;
+        }
+        // The encoded file lies beside the pixels until it is written.
+        if (FrameFileKindOf(fileName) != FrameFileKind::Bmp)
+            bytes *= 2;
+    }
+    const Bitmap24 &pixels = inline_ ? frame : state->pixels;
+    const AtomicFile::Publish how = plan.how;
+    m_frames.push_back(std::move(job));
+    m_pipeline.submit(bytes, [state, &pixels, how, encoding] {
+        Report &report = state->report;
+        if (WriteFrameFile(pixels, report.fileName, how, encoding, report.detail))
+            report.outcome = SaveOutcome::Written;
+        else
+            report.outcome = report.detail.reason == SaveReason::Exists ? SaveOutcome::Skipped : SaveOutcome::Failed;
+        state->pixels.clear(); // the bytes in flight end here
+    });
+    if (inline_)
+        deliver(false);
+}
+
+void FrameSeriesWriter::deliverOne(bool wait, bool &delivered)
+{
+    delivered = false;
+    const std::optional<OrderedPipeline::Finished> finished = m_pipeline.takeNext(wait);
+    if (!finished)
+        return;
+    std::unique_ptr<Frame> frame = std::move(m_frames.front());
+    m_frames.pop_front();
+    if (finished->error) {
+        // A job that threw: the frame failed, with the reason when known.
+        frame->report.outcome = SaveOutcome::Failed;
+        frame->report.detail = {};
+        try {
+            std::rethrow_exception(finished->error);
+        } catch (const std::bad_alloc &) {
+            frame->report.detail.reason = SaveReason::System;
+            frame->report.detail.systemError = ENOMEM;
+        } catch (const std::exception &e) {
+            frame->report.detail.reason = SaveReason::Encoder;
+            frame->report.detail.message = e.what();
+        } catch (...) {
+            frame->report.detail.reason = SaveReason::Encoder;
+        }
+    }
+    delivered = true;
+    m_report(frame->report);
+}
+
+void FrameSeriesWriter::deliver(bool wait)
+{
+    for (bool delivered = true; delivered;)
+        deliverOne(wait, delivered);
+}

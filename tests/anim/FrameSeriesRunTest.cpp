@@ -1,0 +1,294 @@
+#include "anim/AnimationRun.h"
+
+#include "ScriptedServices.h"
+#include "TestUtils.h"
+#include "common/AtomicFile.h"
+#include "common/Bitmap24.h"
+#include "output/FrameNames.h"
+
+#include <QImage>
+
+#include <gtest/gtest.h>
+
+#include <tiffio.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A creation run of 64 x 40 frames over a 300 x 40 panorama, step 7, one
+// way: 33 frames named IMAGE0000... in its own folder, written by a chosen
+// number of workers; overwrite questions go to scripted services.
+class SeriesHost : public RunHost {
+public:
+    SeriesHost(const std::string &dir, const std::string &ext, unsigned threads, bool &stop)
+        : m_dir(dir)
+        , m_ext(ext)
+        , m_threads(threads)
+        , m_stop(stop)
+    {
+    }
+
+    FrameEncoding encoding;
+    ScriptedServices services;
+    std::function<void(int shown)> onShown;
+    std::vector<FrameSeriesWriter::Report> reports;
+    int shown = 0;
+
+    bool readSettings(tanimprm &prm) override
+    {
+        prm.FrameWidth = 64;
+        prm.FrameHeight = 40;
+        prm.Step = 7;
+        prm.Center = true;
+        prm.ScrollDirection = true;
+        prm.ScrollBack = false;
+        prm.ScrollType = ScrollHorizontal;
+        prm.NameFormat = kFormattedNamePattern;
+        prm.DstDir = m_dir;
+        prm.DstName = "IMAGE";
+        prm.Ext = m_ext;
+        return true;
+    }
+    FrameFilePlan planFrame(const std::string &fileName, bool &confirmOverwrite, FrameEncoding &e) override
+    {
+        e = encoding;
+        return PlanFrameFile(
+            fileName, confirmOverwrite,
+            [this](
+                const std::string &name, const std::string &caption) { return services.askOverwrite(name, caption); },
+            m_stop);
+    }
+    void frameSaved(const FrameSeriesWriter::Report &report) override { reports.push_back(report); }
+    unsigned frameThreads() const override { return m_threads; }
+    void showFrame(const Bitmap24 &) override
+    {
+        ++shown;
+        if (onShown)
+            onShown(shown);
+    }
+    void setStatusText(const std::string &) override { }
+    void processMessages() override { }
+    void waitTempo() override { }
+
+private:
+    std::string m_dir, m_ext;
+    unsigned m_threads;
+    bool &m_stop;
+};
+
+constexpr int kFrames = 33;
+
+std::string frameName(int n, const std::string &ext)
+{
+    char name[32];
+    std::snprintf(name, sizeof name, "IMAGE%04d%s", n, ext.c_str());
+    return name;
+}
+
+std::map<std::string, std::vector<std::uint8_t>> filesIn(const fs::path &dir)
+{
+    std::map<std::string, std::vector<std::uint8_t>> files;
+    for (const auto &entry : fs::directory_iterator(dir))
+        if (entry.is_regular_file())
+            files[entry.path().filename().string()] = readFileBytes(entry.path());
+    return files;
+}
+
+struct SeriesRun {
+    RunSummary summary;
+    std::map<std::string, std::vector<std::uint8_t>> files;
+};
+
+SeriesRun runSeries(const Bitmap24 &panorama, const std::string &dir, const std::string &ext, unsigned threads,
+    const FrameEncoding &encoding)
+{
+    bool stop = false;
+    SeriesHost host(dir, ext, threads, stop);
+    host.encoding = encoding;
+    SeriesRun run;
+    RunAnimation(panorama, false, host, stop, &run.summary);
+    run.files = filesIn(dir);
+    return run;
+}
+
+// Pixel (x, y) of the frame file as decoded by an independent reader.
+PixelBgr decodedPixel(const std::string &path, const std::string &ext, int x, int y)
+{
+    if (ext == ".TIF") {
+        TIFF *tif = TIFFOpen(path.c_str(), "r");
+        EXPECT_TRUE(tif);
+        if (!tif)
+            return {};
+        std::vector<std::uint32_t> raster(64 * 40);
+        EXPECT_TRUE(TIFFReadRGBAImageOriented(tif, 64, 40, raster.data(), ORIENTATION_TOPLEFT, 0));
+        TIFFClose(tif);
+        const std::uint32_t p = raster[std::size_t(y) * 64 + std::size_t(x)];
+        return { std::uint8_t(TIFFGetB(p)), std::uint8_t(TIFFGetG(p)), std::uint8_t(TIFFGetR(p)) };
+    }
+    const QImage image(QString::fromStdString(path));
+    EXPECT_FALSE(image.isNull()) << path;
+    const QRgb p = image.pixel(x, y);
+    return { std::uint8_t(qBlue(p)), std::uint8_t(qGreen(p)), std::uint8_t(qRed(p)) };
+}
+
+struct SameFilesCase {
+    const char *label;
+    const char *ext;
+    std::function<void(FrameEncoding &)> set;
+    bool lossless;
+};
+
+class SameFilesOnEveryCore : public testing::TestWithParam<SameFilesCase> { };
+
+// Workers change when a file is written, never what it holds.
+TEST_P(SameFilesOnEveryCore, givesTheFilesOfAOneThreadRun)
+{
+    const SameFilesCase &c = GetParam();
+    FrameEncoding encoding;
+    c.set(encoding);
+    const Bitmap24 panorama = makeTestPanorama(300, 40);
+    TempDir one, many;
+    const SeriesRun single = runSeries(panorama, one.str(), c.ext, 1, encoding);
+    const SeriesRun pooled = runSeries(panorama, many.str(), c.ext, 4, encoding);
+    EXPECT_EQ(single.summary.written, kFrames);
+    EXPECT_EQ(pooled.summary.written, kFrames);
+    ASSERT_EQ(single.files.size(), std::size_t(kFrames));
+    EXPECT_TRUE(single.files == pooled.files);
+    // Frame 10 starts at x = 70 of the panorama.
+    const std::string tenth = (one / frameName(10, c.ext)).string();
+    if (c.lossless) {
+        EXPECT_EQ(decodedPixel(tenth, c.ext, 0, 0), testPanoramaPixel(70, 0));
+        EXPECT_EQ(decodedPixel(tenth, c.ext, 63, 39), testPanoramaPixel(133, 39));
+    } else {
+        EXPECT_FALSE(QImage(QString::fromStdString(tenth)).isNull());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, SameFilesOnEveryCore,
+    testing::Values(SameFilesCase { "bmp", ".BMP", [](FrameEncoding &) {}, true },
+        SameFilesCase { "jpegDefault", ".JPG", [](FrameEncoding &) {}, false },
+        SameFilesCase { "jpegQ40Subsampled", ".JPG",
+            [](FrameEncoding &e) {
+                e.jpeg.CompressionQuality = 40;
+                e.jpeg.HorzSubSampling = e.jpeg.VertSubSampling = true;
+            },
+            false },
+        SameFilesCase {
+            "jpegHorizontalSubsampling", ".JPG", [](FrameEncoding &e) { e.jpeg.HorzSubSampling = true; }, false },
+        SameFilesCase { "jpegProgressive", ".JPG", [](FrameEncoding &e) { e.jpeg.ProgressiveEncoding = true; }, false },
+        SameFilesCase { "jpegGrey", ".JPG", [](FrameEncoding &e) { e.jpeg.Grayscale = true; }, false },
+        SameFilesCase { "pngFast", ".PNG", [](FrameEncoding &) {}, true },
+        SameFilesCase { "pngStored", ".PNG", [](FrameEncoding &e) { e.pngLevel = 0; }, true },
+        SameFilesCase { "pngSmallest", ".PNG", [](FrameEncoding &e) { e.pngLevel = 9; }, true },
+        SameFilesCase { "tiffDeflate", ".TIF", [](FrameEncoding &) {}, true },
+        SameFilesCase { "tiffUncompressed", ".TIF", [](FrameEncoding &e) { e.tiff = TiffCompression::None; }, true }),
+    [](const auto &info) { return std::string(info.param.label); });
+
+bool noTemporaryFiles(const fs::path &dir)
+{
+    for (const auto &entry : fs::directory_iterator(dir))
+        if (entry.path().filename().string().rfind(".travelia-", 0) == 0)
+            return false;
+    return true;
+}
+
+// Stop pressed while frames are under way: they are finished and counted,
+// and no file is half-written.
+TEST(FrameSeriesRun, stopLeavesExactlyTheCountedFiles)
+{
+    const Bitmap24 panorama = makeTestPanorama(300, 40);
+    TempDir dir;
+    bool stop = false;
+    SeriesHost host(dir.str(), ".PNG", 4, stop);
+    host.encoding.pngLevel = 9;
+    host.onShown = [&stop](int shown) {
+        if (shown == 9)
+            stop = true;
+    };
+    RunSummary summary;
+    EXPECT_EQ(RunAnimation(panorama, false, host, stop, &summary), 9);
+    EXPECT_EQ(summary.written, 9);
+    EXPECT_EQ(filesIn(dir.path()).size(), 9u);
+    EXPECT_TRUE(noTemporaryFiles(dir.path()));
+    ASSERT_EQ(host.reports.size(), 9u);
+    EXPECT_EQ(host.reports.back().fileName, dir.str() + "/" + frameName(8, ".PNG"));
+}
+
+// A frame that cannot be put in place fails alone, with its reason, reported
+// in its place; the others are written.
+TEST(FrameSeriesRun, aFailingFrameIsThatFramesFailureWithItsReason)
+{
+    const Bitmap24 panorama = makeTestPanorama(300, 40);
+    TempDir dir;
+    fs::create_directory(dir / frameName(5, ".PNG")); // replacing it fails: it is a folder
+    bool stop = false;
+    SeriesHost host(dir.str(), ".PNG", 4, stop);
+    host.services.answerOverwrite(ModalQuestions::OverwriteYes);
+    RunSummary summary;
+    RunAnimation(panorama, false, host, stop, &summary);
+    EXPECT_EQ(summary.written, kFrames - 1);
+    EXPECT_EQ(summary.failed, 1);
+    EXPECT_EQ(filesIn(dir.path()).size(), std::size_t(kFrames - 1));
+    EXPECT_TRUE(noTemporaryFiles(dir.path()));
+    ASSERT_EQ(host.reports.size(), std::size_t(kFrames));
+    for (int i = 0; i < kFrames; ++i)
+        EXPECT_EQ(host.reports[std::size_t(i)].fileName, dir.str() + "/" + frameName(i, ".PNG"));
+    EXPECT_EQ(host.reports[5].outcome, SaveOutcome::Failed);
+    EXPECT_EQ(host.reports[5].detail.systemError, EISDIR);
+}
+
+// The questions come on the run's thread in frame order, before the frame
+// is handed out, and each answer holds for its own file.
+TEST(FrameSeriesRun, overwriteQuestionsComeInFrameOrder)
+{
+    const Bitmap24 panorama = makeTestPanorama(300, 40);
+    TempDir dir;
+    const std::vector<std::uint8_t> old { 'o', 'l', 'd' };
+    for (const int n : { 3, 8, 12, 20 })
+        writeFileBytes(dir / frameName(n, ".JPG"), old);
+    bool stop = false;
+    SeriesHost host(dir.str(), ".JPG", 4, stop);
+    host.services.answerOverwrite(ModalQuestions::OverwriteYes); // 3
+    host.services.answerOverwrite(ModalQuestions::OverwriteNo); // 8
+    host.services.answerOverwrite(ModalQuestions::OverwriteYesToAll); // 12, and 20 without asking
+    RunSummary summary;
+    RunAnimation(panorama, false, host, stop, &summary);
+    std::vector<std::string> asked;
+    for (const auto &q : host.services.asked())
+        asked.push_back(fs::path(q.text).filename().string());
+    EXPECT_EQ(asked, (std::vector<std::string> { frameName(3, ".JPG"), frameName(8, ".JPG"), frameName(12, ".JPG") }));
+    EXPECT_EQ(summary.written, kFrames - 1);
+    EXPECT_EQ(summary.skipped, 1);
+    EXPECT_NE(readFileBytes(dir / frameName(3, ".JPG")), old);
+    EXPECT_EQ(readFileBytes(dir / frameName(8, ".JPG")), old);
+    EXPECT_NE(readFileBytes(dir / frameName(20, ".JPG")), old);
+    for (std::size_t i = 1; i < host.reports.size(); ++i)
+        EXPECT_LT(host.reports[i - 1].fileName, host.reports[i].fileName);
+}
+
+// Closing the overwrite dialog abandons the run at once: the frames already
+// handed out are still finished and counted.
+TEST(FrameSeriesRun, closingTheOverwriteDialogFinishesWhatWasHandedOut)
+{
+    const Bitmap24 panorama = makeTestPanorama(300, 40);
+    TempDir dir;
+    writeFileBytes(dir / frameName(6, ".BMP"), { 'x' });
+    bool stop = false;
+    SeriesHost host(dir.str(), ".BMP", 4, stop);
+    host.services.answerOverwrite(ModalQuestions::OverwriteClosed);
+    RunSummary summary;
+    EXPECT_EQ(RunAnimation(panorama, false, host, stop, &summary), 6);
+    EXPECT_EQ(summary.written, 6);
+    EXPECT_EQ(filesIn(dir.path()).size(), 7u); // the six and the old one
+    EXPECT_EQ(readFileBytes(dir / frameName(6, ".BMP")), std::vector<std::uint8_t> { 'x' });
+}
+
+} // namespace
