@@ -4,3 +4,9 @@
 
 // Item index of the format radio group.
 enum TOutputFormat : std::int32_t { FormatBmp = 0, FormatJpg = 1, FormatAvi = 2, FormatVideo = 3 };
+
+// One file for the whole animation (AVI or "Vidéo"): base name ANIM, no viewer.
+inline bool IsVideoFile(std::int32_t format)
+{
+    return format == FormatAvi || format == FormatVideo;
+}
