@@ -29,7 +29,7 @@ pan=(--one-way -s 13 -W 1024 -H 768 --rate 25 -o "$work/t/" --subdir .)
 seconds() {
     local best=""
     for _ in $(seq "$runs"); do
-        rm -rf "$work/t" "$work/f".*
+        rm -f "$work/f".*
         local start end
         start=$(date +%s.%N)
         "$@" >/dev/null 2>&1
@@ -39,7 +39,13 @@ seconds() {
     echo "$best"
 }
 
-# pair NAME TRAVELIA-OPTIONS -- FFMPEG-OUTPUT-OPTIONS
+# travelia OPTIONS...: one run into an empty folder (the file is left there).
+travelia() {
+    rm -rf "$work/t"
+    "$cli" "$@" "${pan[@]}" "$work/pano.jpg"
+}
+
+# pair NAME EXT TRAVELIA-OPTIONS -- FFMPEG-OUTPUT-OPTIONS
 pair() {
     local name=$1 ext=$2
     shift 2
@@ -48,8 +54,7 @@ pair() {
     shift
     fopts=("$@")
     local tt tf
-    tt=$(seconds "$cli" "${topts[@]}" "${pan[@]}" "$work/pano.jpg")
-    "$cli" "${topts[@]}" "${pan[@]}" "$work/pano.jpg" >/dev/null 2>&1
+    tt=$(seconds travelia "${topts[@]}")
     tf=$(seconds ffmpeg -nostdin -loglevel error -y -loop 1 -framerate 25 -i "$work/pano.jpg" \
         -vf "crop=1024:768:x=n*13:y=0" -frames:v "$frames" "${fopts[@]}" "$work/f.$ext")
     ffmpeg -nostdin -loglevel error -y -loop 1 -framerate 25 -i "$work/pano.jpg" \
