@@ -84,14 +84,14 @@ void SettingsPanel::RefreshPanel(bool resetDefaults, int panoramaWidth, int pano
     s.CheckBoxSubDir = true;
     s.EditSubDir = "./anim";
     s.CheckBoxRename = true;
-    s.EditDstName = s.RadioGroupFormat == FormatAvi ? "ANIM" : "IMAGE";
+    s.EditDstName = IsVideoFile(s.RadioGroupFormat) ? "ANIM" : "IMAGE";
     s.EditNumStart = "0"s;
     s.CheckBoxFormat = true;
     s.CheckBoxVisu = true;
 
     s.SpeedButtonTestEnabled = isExistingFile(s.EditSrcName);
     s.SpeedButtonCreateEnabled = s.SpeedButtonTestEnabled;
-    s.SpeedButtonVerifyEnabled = s.RadioGroupFormat != FormatAvi;
+    s.SpeedButtonVerifyEnabled = !IsVideoFile(s.RadioGroupFormat);
     s.GroupBoxAnimVisible = s.SpeedButtonTestEnabled;
     s.GroupBoxSaveVisible = s.SpeedButtonTestEnabled;
 }
@@ -120,9 +120,9 @@ void SettingsPanel::RadioGroupScrollTypeClick()
 
 void SettingsPanel::RadioGroupFormatClick()
 {
-    m_state.SpeedButtonVerifyEnabled = m_state.RadioGroupFormat != FormatAvi;
+    m_state.SpeedButtonVerifyEnabled = !IsVideoFile(m_state.RadioGroupFormat);
     if (m_state.CheckBoxRename)
-        m_state.EditDstName = m_state.RadioGroupFormat == FormatAvi ? "ANIM" : "IMAGE";
+        m_state.EditDstName = IsVideoFile(m_state.RadioGroupFormat) ? "ANIM" : "IMAGE";
 }
 
 void SettingsPanel::showError(const std::string &text)
@@ -180,6 +180,7 @@ bool SettingsPanel::readOutputSettings(tanimprm &prm)
     fields.NumStart = s.EditNumStart;
     fields.FormattedNumbers = s.CheckBoxFormat;
     fields.Format = s.RadioGroupFormat;
+    fields.VideoExt = videoExtension ? videoExtension() : std::string(".MP4");
     fields.TestMode = s.CheckBoxVisu;
 
     NamingQuestions questions;

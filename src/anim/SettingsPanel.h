@@ -62,6 +62,9 @@ public:
     // show the new values at once.
     std::function<void()> onStateChanged;
 
+    // The extension of "Vidéo" files, with its dot: the chosen container's.
+    std::function<std::string()> videoExtension;
+
     std::int32_t AspectX = 4;
     std::int32_t AspectY = 3;
 

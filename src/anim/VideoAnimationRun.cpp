@@ -9,6 +9,7 @@
 #include "output/FrameNames.h"
 #include "video/GifPalette.h"
 #include "video/GifWriter.h"
+#include "video/MuxedVideoWriter.h"
 #include "video/QualityScale.h"
 #include "video/WebpWriter.h"
 
@@ -24,6 +25,48 @@ PaletteRegion ShownRegion(const Bitmap24 &panorama, const tanimprm &prm)
     if (prm.ScrollType == ScrollVertical)
         return { &panorama, 0, 0, std::min(panorama.width(), prm.FrameWidth), panorama.height() };
     return { &panorama, 0, 0, panorama.width(), std::min(panorama.height(), prm.FrameHeight) };
+}
+
+// The container's muxer and the encoder of the chosen codec (or the
+// container's usual one).
+MuxedVideoFormat MuxedFormat(const TVideoOptions &options)
+{
+    MuxedVideoFormat format;
+    format.preset = options.Preset;
+    VideoCodec codec = options.Codec;
+    switch (options.Container) {
+    case VideoContainer::Webm:
+        format.muxer = "webm";
+        if (codec == VideoCodec::Default)
+            codec = VideoCodec::Vp9;
+        break;
+    case VideoContainer::Mkv:
+        format.muxer = "matroska";
+        if (codec == VideoCodec::Default)
+            codec = VideoCodec::Ffv1;
+        break;
+    default:
+        format.muxer = "mp4";
+        break;
+    }
+    switch (codec) {
+    case VideoCodec::H265:
+        format.encoder = "libx265";
+        break;
+    case VideoCodec::Av1:
+        format.encoder = "libsvtav1";
+        break;
+    case VideoCodec::Vp9:
+        format.encoder = "libvpx-vp9";
+        break;
+    case VideoCodec::Ffv1:
+        format.encoder = "ffv1";
+        break;
+    default:
+        format.encoder = "libx264";
+        break;
+    }
+    return format;
 }
 
 std::unique_ptr<AnimationWriter> OpenWriter(
@@ -43,9 +86,12 @@ std::unique_ptr<AnimationWriter> OpenWriter(
     }
     case VideoContainer::Webp:
         return std::make_unique<WebpWriter>(path, params);
-    default:
-        throw VideoSettingsError(std::string("no writer for ") + ContainerName(options.Container) + " files yet");
+    case VideoContainer::Mp4:
+    case VideoContainer::Webm:
+    case VideoContainer::Mkv:
+        break;
     }
+    return std::make_unique<MuxedVideoWriter>(path, params, MuxedFormat(options));
 }
 
 struct VideoRun {

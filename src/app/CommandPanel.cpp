@@ -152,14 +152,15 @@ void CommandPanel::createControls()
     RadioGroupFormat = new QGroupBox(u8("Format d'Enregistrement:"), GroupBoxSave);
     auto *format = new QGridLayout(RadioGroupFormat);
     m_formatButtons = new QButtonGroup(this);
-    const char *formatItems[] = { "BMP", "JPG", "AVI", "PNG" };
-    for (int i = 0; i < 4; ++i) {
+    const char *formatItems[] = { "BMP", "JPG", "AVI", "PNG", "Vidéo" };
+    for (int i = 0; i < 5; ++i) {
         auto *radio = new QRadioButton(u8(formatItems[i]), RadioGroupFormat);
         m_formatButtons->addButton(radio, i);
         format->addWidget(radio, i / 3, i % 3); // three columns
     }
     SpeedButtonOpJPG = newButton("Options JPEG");
     SpeedButtonOpAVI = newButton("Options AVI");
+    SpeedButtonOpVideo = newButton("Options Vidéo");
     save->addWidget(CheckBoxCopy, 0, 0);
     save->addWidget(SpeedButtonCopy, 0, 1, Qt::AlignRight);
     save->addWidget(EditCopy, 1, 0, 1, 2);
@@ -171,6 +172,7 @@ void CommandPanel::createControls()
     save->addWidget(RadioGroupFormat, 5, 0, 1, 2);
     save->addWidget(SpeedButtonOpJPG, 6, 0);
     save->addWidget(SpeedButtonOpAVI, 6, 1);
+    save->addWidget(SpeedButtonOpVideo, 7, 0, 1, 2);
     panel->addWidget(GroupBoxSave);
     // A field without a label of its own is named after what introduces it.
     const std::pair<QLineEdit *, const char *> fieldNames[] = { { EditSrcName, "Fichier Source Panorama:" },
@@ -219,7 +221,7 @@ void CommandPanel::createControls()
         LabelSrcDim, Label1, Label2, RadioGroupScrollType, RadioGroupFormat, CheckBoxScrollDirection,
         CheckBoxScrollBack, CheckBoxCenter, CheckBoxCopy, CheckBoxSubDir, CheckBoxRename, CheckBoxFormat, CheckBoxVisu,
         SpeedButtonOpJPG, SpeedButtonOpAVI, SpeedButtonTest, SpeedButtonCreate, SpeedButtonVerify, SpeedButtonStop,
-        SpeedButtonFilename, SpeedButtonDefault, CheckBoxLoop360);
+        SpeedButtonFilename, SpeedButtonDefault, CheckBoxLoop360, SpeedButtonOpVideo);
 }
 
 void CommandPanel::bindControls()

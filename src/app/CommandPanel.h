@@ -50,6 +50,7 @@ public:
     QLabel *LabelSrcDim, *Label1, *Label2;
     QGroupBox *RadioGroupScrollType, *RadioGroupFormat;
     QCheckBox *CheckBoxLoop360 = nullptr;
+    QPushButton *SpeedButtonOpVideo = nullptr;
     QCheckBox *CheckBoxScrollDirection, *CheckBoxScrollBack, *CheckBoxCenter, *CheckBoxCopy, *CheckBoxSubDir,
         *CheckBoxRename, *CheckBoxFormat, *CheckBoxVisu;
     QPushButton *SpeedButtonOpJPG, *SpeedButtonOpAVI, *SpeedButtonTest, *SpeedButtonCreate, *SpeedButtonVerify,

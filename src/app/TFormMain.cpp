@@ -1,6 +1,7 @@
 #include "app/TFormMain.h"
 
 #include "anim/AnimSettings.h"
+#include "anim/VideoAnimationRun.h"
 #include "app/BrowseForFolder.h"
 #include "app/CommandPanel.h"
 #include "app/PictureDrop.h"
@@ -159,9 +160,11 @@ void TFormMain::connectPanel()
 {
     CommandPanel &p = *ScrollBox1;
     connect(&p, &CommandPanel::captionChanged, this, &QWidget::setWindowTitle);
+    p.Rules().videoExtension = [this] { return ContainerExtension(m_videoOptions.Container); };
     const std::pair<QAbstractButton *, Command> commands[] = { { p.SpeedButtonSrcName, &TFormMain::Menu_FileOpenClick },
         { p.SpeedButtonOpJPG, &TFormMain::SpeedButtonOpJPGClick },
         { p.SpeedButtonOpAVI, &TFormMain::SpeedButtonOpAVIClick },
+        { p.SpeedButtonOpVideo, &TFormMain::SpeedButtonOpVideoClick },
         { p.SpeedButtonTest, &TFormMain::SpeedButtonTestClick },
         { p.SpeedButtonCreate, &TFormMain::SpeedButtonCreateClick },
         { p.SpeedButtonVerify, &TFormMain::SpeedButtonVerifyClick },
@@ -419,10 +422,17 @@ void TFormMain::SpeedButtonTestClick()
 void TFormMain::SpeedButtonCreateClick()
 {
     ScrollBox1->setVisuMode(false);
-    if (ScrollBox1->Rules().state().RadioGroupFormat == FormatAvi)
+    const std::int32_t format = ScrollBox1->Rules().state().RadioGroupFormat;
+    if (format == FormatAvi) {
         ::RunAviAnimation(m_panorama.Picture, m_aviOptions, m_runHost, m_run.StopRequested);
-    else
+    } else if (format == FormatVideo) {
+        if (::RunVideoAnimation(
+                m_panorama.Picture, m_videoOptions, m_runHost, m_runHost.progress(), m_run.StopRequested)
+                .FileWritten)
+            setStatus(StatusText().toStdString() + "-" + "OK!");
+    } else {
         RunAnimation(false);
+    }
 }
 
 void TFormMain::SpeedButtonVerifyClick()

@@ -3,6 +3,7 @@
 #include "anim/RunContext.h"
 #include "app/AviProgressRelay.h"
 #include "app/GuiRunHost.h"
+#include "options/VideoOptions.h"
 #include "picture/Panorama.h"
 
 #include <QMainWindow>
@@ -63,6 +64,7 @@ signals:
     void aboutRequested();
     void jpegOptionsRequested();
     void aviOptionsRequested();
+    void videoOptionsRequested();
     void viewerRequested();
     // The window is closing: the program ends, every other window goes.
     void closing();
@@ -92,6 +94,9 @@ public slots:
     void SpeedButtonDefaultClick();
     void SpeedButtonOpJPGClick() { emit jpegOptionsRequested(); }
     void SpeedButtonOpAVIClick() { emit aviOptionsRequested(); }
+    void SpeedButtonOpVideoClick() { emit videoOptionsRequested(); }
+    // The settings of "Vidéo" runs, for the "Options Vidéo" window.
+    TVideoOptions &VideoOptions() { return m_videoOptions; }
     void Menu_HelpHelpClick() { emit helpRequested(); }
     void Menu_HelpAboutClick() { emit aboutRequested(); }
     void FormResize();
@@ -122,6 +127,7 @@ private:
     WindowServices &m_services;
     const TJpegOptions &m_jpegOptions;
     const TAviOptions &m_aviOptions;
+    TVideoOptions m_videoOptions;
     RunContext m_run;
     Panorama m_panorama;
     PictureView *m_view;

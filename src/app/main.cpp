@@ -8,6 +8,7 @@
 #include "options/JpegOptions.h"
 #include "options/TFormOpAvi.h"
 #include "options/TFormOpJpeg.h"
+#include "options/TFormOpVideo.h"
 #include "output/TDlgYesAllNo.h"
 #include "output/TFormencours.h"
 #include "picture/PictureOpenDialog.h"
@@ -85,6 +86,7 @@ int main(int argc, char **argv)
     TFormOpAvi opAvi(aviOptions, services, &main);
     TFormView view(main.View(), main.Run(), services, jpegOptions, main.Panel().Rules(), &main);
     TFormencours encours(main.Run().StopRequested, services, &main);
+    TFormOpVideo opVideo(main.VideoOptions(), &main);
 
     services.setOverwriteDialog([&yesAllNo](const std::string &fileName, const std::string &caption) {
         return yesAllNo.AskOverwrite(fileName, caption);
@@ -109,9 +111,10 @@ int main(int argc, char **argv)
     QObject::connect(&main, &TFormMain::aboutRequested, [&] { about.exec(); });
     QObject::connect(&main, &TFormMain::jpegOptionsRequested, [&] { showModeless(&opJpeg); });
     QObject::connect(&main, &TFormMain::aviOptionsRequested, [&] { showModeless(&opAvi); });
+    QObject::connect(&main, &TFormMain::videoOptionsRequested, [&] { showModeless(&opVideo); });
     QObject::connect(&main, &TFormMain::viewerRequested, [&] { showModeless(&view); });
     QObject::connect(&main, &TFormMain::closing, [&] {
-        for (QWidget *w : std::initializer_list<QWidget *> { &opJpeg, &help, &opAvi, &view, &encours })
+        for (QWidget *w : std::initializer_list<QWidget *> { &opJpeg, &help, &opAvi, &view, &encours, &opVideo })
             w->hide();
     });
 

@@ -11,3 +11,9 @@ enum TOutputFormat : std::int32_t {
     FormatVideo = 4,
     FormatTiff = 5
 };
+
+// One file for the whole animation (AVI or "Vidéo"): base name ANIM, no viewer.
+inline bool IsVideoFile(std::int32_t format)
+{
+    return format == FormatAvi || format == FormatVideo;
+}

@@ -8,6 +8,10 @@ enum class QualityTarget {
     GifDither, // Floyd-Steinberg strength (full diffusion costs SSIM and bytes; half keeps gradients smooth)
     WebpLossy, // libwebp quality
     WebpLossless, // libwebp effort
+    X264Crf,
+    X265Crf,
+    SvtAv1Crf,
+    Vp9Crf,
 };
 
 struct QualityMapping {
@@ -23,6 +27,10 @@ inline constexpr QualityMapping kQualityTable[] = {
     { QualityTarget::GifDither, "GIF", "dithering strength", 0.3, 0.5 },
     { QualityTarget::WebpLossy, "WebP lossy (libwebp)", "quality", 0, 100 },
     { QualityTarget::WebpLossless, "WebP lossless (libwebp)", "effort", 0, 100 },
+    { QualityTarget::X264Crf, "H.264 (libx264)", "crf", 51, 15 },
+    { QualityTarget::X265Crf, "H.265 (libx265)", "crf", 51, 16 },
+    { QualityTarget::SvtAv1Crf, "AV1 (libsvtav1)", "crf", 63, 10 },
+    { QualityTarget::Vp9Crf, "VP9 (libvpx-vp9)", "crf", 63, 12 },
 };
 
 // The setting for a quality 0..100 (values outside are clamped).

@@ -160,10 +160,26 @@ TEST_F(SettingsPanelTest, FormatChoiceSetsTheBaseNameAndTheVerifyButton)
     panel.setFormat(FormatJpg);
     EXPECT_TRUE(panel.state().SpeedButtonVerifyEnabled);
     EXPECT_EQ(panel.state().EditDstName, "IMAGE");
+    panel.setFormat(FormatVideo); // one file, like AVI
+    EXPECT_FALSE(panel.state().SpeedButtonVerifyEnabled);
+    EXPECT_EQ(panel.state().EditDstName, "ANIM");
     panel.state().CheckBoxRename = false;
     panel.state().EditDstName = "mine";
     panel.setFormat(FormatAvi);
     EXPECT_EQ(panel.state().EditDstName, "mine");
+}
+
+TEST_F(SettingsPanelTest, VideoFileTakesTheContainersExtension)
+{
+    openPicture(5000, 800);
+    panel.setFormat(FormatVideo);
+    panel.videoExtension = [] { return std::string(".WEBM"); };
+    panel.state().CheckBoxVisu = false;
+    services.answerMessageBox(WindowServices::IdYes); // create ./anim
+    tanimprm prm;
+    ASSERT_TRUE(panel.ReadSettings(prm));
+    EXPECT_EQ(prm.Ext, ".WEBM");
+    EXPECT_EQ(prm.FileName, dir.str() + "/anim/ANIM0000.WEBM");
 }
 
 struct NumberFieldCase {

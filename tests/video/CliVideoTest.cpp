@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <ostream>
 #include <sstream>
@@ -142,5 +143,99 @@ INSTANTIATE_TEST_SUITE_P(Choices, CliVideoRefused,
         RefusedCase { "keyintZero", { "-f", "webp", "--keyint", "0" }, "at least 1" },
         RefusedCase { "unknownFormat", { "-f", "mov" }, "mp4, webm, mkv, gif or webp" }),
     [](const auto &info) { return std::string(info.param.label); });
+
+struct MuxedCase {
+    const char *label;
+    std::vector<std::string> options;
+    const char *codec; // as ffprobe names it
+    const char *pixelFormat;
+    bool colourTagged;
+    bool large = false; // SVT-AV1 takes frames of 64 x 64 and more
+};
+
+std::ostream &operator<<(std::ostream &os, const MuxedCase &c)
+{
+    return os << c.label;
+}
+
+class CliMuxedVideo : public CliVideo, public testing::WithParamInterface<MuxedCase> { };
+
+// What ffprobe reads of the stream, one key=value per line.
+std::string probeStream(const fs::path &file)
+{
+    return runTool("ffprobe",
+        { "-v", "error", "-select_streams", "v:0", "-count_packets", "-show_entries",
+            "stream=codec_name,width,height,r_frame_rate,pix_fmt,color_range,color_space,color_primaries,"
+            "nb_read_packets",
+            "-of", "default=noprint_wrappers=1", file.string() })
+        .out;
+}
+
+// A key frame every 4 frames, the frames at 2 (8) pixels a frame: each file
+// holds them all, decodes cleanly, is tagged and indexed for the web.
+TEST_P(CliMuxedVideo, streamAsAskedAndACleanDecode)
+{
+    const MuxedCase &c = GetParam();
+    const int w = c.large ? 64 : 14, h = c.large ? 64 : 10, step = c.large ? 8 : 2, panoW = c.large ? 200 : 40;
+    if (c.large) {
+        ASSERT_TRUE(WriteBmpFile(makeTestPanorama(panoW, h), panorama));
+    }
+    const int frames = (panoW - w) / step;
+    std::vector<std::string> args { "--one-way", "-s", std::to_string(step), "-W", std::to_string(w), "-H",
+        std::to_string(h), "--keyint", "4", "--rate", "25" };
+    args.insert(args.end(), c.options.begin(), c.options.end());
+    ASSERT_EQ(run(args), 0) << err.str();
+    fs::path file;
+    for (const auto &e : fs::directory_iterator(dir / "anim"))
+        file = e.path();
+    EXPECT_EQ(filesIn(dir / "anim"), 1u);
+    const std::string probe = probeStream(file);
+    for (const std::string &line : { std::string("codec_name=") + c.codec, "width=" + std::to_string(w),
+             "height=" + std::to_string(h), std::string("r_frame_rate=25/1"), std::string("pix_fmt=") + c.pixelFormat,
+             "nb_read_packets=" + std::to_string(frames) })
+        EXPECT_NE(probe.find(line + "\n"), std::string::npos) << line << " in\n" << probe;
+    if (c.colourTagged) {
+        for (const char *tag : { "color_range=tv", "color_space=bt709", "color_primaries=bt709" })
+            EXPECT_NE(probe.find(tag), std::string::npos) << probe;
+    }
+    const VideoStreamProbe packets = probeVideo(file);
+    EXPECT_EQ(std::count_if(packets.packetFlags.begin(), packets.packetFlags.end(),
+                  [](const std::string &f) { return f.rfind('K', 0) == 0; }),
+        (frames + 3) / 4); // frames 0, 4, 8...
+    const DecodedVideo video = decodeVideo(file);
+    EXPECT_EQ(video.errors, "");
+    ASSERT_EQ(video.bgr.size(), std::size_t(frames * w * h * 3));
+    if (file.extension() == ".MP4") {
+        const std::vector<std::uint8_t> bytes = readFileBytes(file);
+        const std::string text(bytes.begin(), bytes.end());
+        EXPECT_LT(text.find("moov"), text.find("mdat")) << "the index comes first";
+    }
+    if (std::string(c.codec) == "ffv1") {
+        // Lossless: exactly the rendered frames.
+        for (int k = 0; k < frames; ++k) {
+            const std::vector<std::uint8_t> want = wrappedCrop(step * k, w, h, panoW);
+            EXPECT_TRUE(std::equal(want.begin(), want.end(), video.bgr.begin() + long(k) * w * h * 3)) << "frame " << k;
+        }
+    }
+}
+
+// H.265 is made the same way; it is left out here because libx265 itself
+// leaks a block at exit, which the leak checker of the test build reports.
+INSTANTIATE_TEST_SUITE_P(Containers, CliMuxedVideo,
+    testing::Values(MuxedCase { "mp4H264", { "-f", "mp4" }, "h264", "yuv420p", true },
+        MuxedCase { "mp4Av1", { "-f", "mp4", "--video-codec", "av1", "--preset", "12" }, "av1", "yuv420p", true, true },
+        MuxedCase { "webmVp9", { "-f", "webm", "--preset", "8" }, "vp9", "yuv420p", true },
+        MuxedCase { "webmAv1", { "-f", "webm", "--video-codec", "av1" }, "av1", "yuv420p", true, true },
+        MuxedCase { "mkvFfv1", { "-f", "mkv" }, "ffv1", "bgr0", false }),
+    [](const auto &info) { return std::string(info.param.label); });
+
+TEST_F(CliVideo, refusalsOfTheEncoderAreGivenInWords)
+{
+    EXPECT_EQ(run({ "-f", "mp4", "-W", "13", "--one-way" }), 3);
+    EXPECT_NE(err.str().find("needs an even width and height"), std::string::npos) << err.str();
+    EXPECT_EQ(run({ "-f", "mp4", "-W", "14", "--preset", "warp", "--one-way" }), 3);
+    EXPECT_NE(err.str().find("with the preset 'warp': "), std::string::npos) << err.str();
+    EXPECT_FALSE(fs::exists(dir / "anim") && filesIn(dir / "anim") > 0);
+}
 
 } // namespace

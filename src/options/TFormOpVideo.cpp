@@ -1,0 +1,120 @@
+#include "options/TFormOpVideo.h"
+
+#include "platform/ControlNames.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+namespace {
+
+QString u8(const char *text)
+{
+    return QString::fromUtf8(text);
+}
+
+constexpr VideoContainer kContainers[]
+    = { VideoContainer::Mp4, VideoContainer::Webm, VideoContainer::Mkv, VideoContainer::Gif, VideoContainer::Webp };
+constexpr const char *kContainerNames[] = { "MP4", "WebM", "MKV", "GIF", "WebP" };
+constexpr VideoCodec kCodecs[]
+    = { VideoCodec::Default, VideoCodec::H264, VideoCodec::H265, VideoCodec::Av1, VideoCodec::Vp9, VideoCodec::Ffv1 };
+constexpr const char *kCodecNames[] = { "Par défaut", "H.264", "H.265", "AV1", "VP9", "FFV1 (sans perte)" };
+
+} // namespace
+
+TFormOpVideo::TFormOpVideo(TVideoOptions &options, QWidget *parent)
+    : QWidget(parent, Qt::Window)
+    , m_options(options)
+{
+    setWindowTitle(u8("Options Vidéo"));
+    auto *layout = new QVBoxLayout(this);
+    auto *form = new QFormLayout;
+    layout->addLayout(form);
+    ComboContainer = new QComboBox(this);
+    for (const char *name : kContainerNames)
+        ComboContainer->addItem(u8(name));
+    ComboCodec = new QComboBox(this);
+    SpinQuality = new QSpinBox(this);
+    SpinQuality->setRange(0, 100);
+    SpinKeyInterval = new QSpinBox(this);
+    SpinKeyInterval->setRange(0, 100000);
+    SpinKeyInterval->setSpecialValueText(u8("au choix de l'encodeur"));
+    SpinRate = new QSpinBox(this);
+    SpinRate->setRange(1, 1000);
+    EditPreset = new QLineEdit(this);
+    EditPreset->setPlaceholderText(u8("celui de l'encodeur"));
+    CheckLossless = new QCheckBox(u8("WebP sans perte"), this);
+    ButtonClose = new QPushButton(u8("Ok.."), this);
+
+    const std::pair<QWidget *, const char *> rows[] = { { ComboContainer, "Conteneur:" }, { ComboCodec, "Codec:" },
+        { SpinQuality, "Qualité (0 à 100):" }, { SpinKeyInterval, "Une image clé toutes les (images):" },
+        { SpinRate, "Images par seconde:" }, { EditPreset, "Préréglage de vitesse:" } };
+    for (const auto &[field, caption] : rows) {
+        auto *label = new QLabel(u8(caption), this);
+        label->setBuddy(field);
+        field->setAccessibleName(u8(caption).chopped(1));
+        form->addRow(label, field);
+    }
+    CheckLossless->setAccessibleName(CheckLossless->text());
+    form->addRow(CheckLossless);
+    layout->addWidget(ButtonClose, 0, Qt::AlignRight);
+    NAME_CONTROLS(
+        ComboContainer, ComboCodec, SpinQuality, SpinKeyInterval, SpinRate, EditPreset, CheckLossless, ButtonClose);
+
+    connect(ComboContainer, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (index < 0 || index >= int(std::size(kContainers)))
+            return;
+        m_options.Container = kContainers[index];
+        if (!ContainerAccepts(m_options.Container, m_options.Codec))
+            m_options.Codec = VideoCodec::Default;
+        updateCodecs();
+        emit containerChanged();
+    });
+    connect(ComboCodec, &QComboBox::currentIndexChanged, this, [this](int index) {
+        const QVariant codec = ComboCodec->itemData(index);
+        if (codec.isValid())
+            m_options.Codec = VideoCodec(codec.toInt());
+    });
+    connect(SpinQuality, &QSpinBox::valueChanged, this, [this](int value) { m_options.Quality = value; });
+    connect(SpinKeyInterval, &QSpinBox::valueChanged, this, [this](int value) { m_options.KeyInterval = value; });
+    connect(SpinRate, &QSpinBox::valueChanged, this, [this](int value) { m_options.Rate = value; });
+    connect(EditPreset, &QLineEdit::textChanged, this,
+        [this](const QString &text) { m_options.Preset = text.trimmed().toStdString(); });
+    connect(CheckLossless, &QCheckBox::toggled, this, [this](bool on) { m_options.Lossless = on; });
+    connect(ButtonClose, &QPushButton::clicked, this, &QWidget::hide);
+    showValues();
+}
+
+void TFormOpVideo::updateCodecs()
+{
+    const QSignalBlocker block(ComboCodec);
+    ComboCodec->clear();
+    for (std::size_t i = 0; i < std::size(kCodecs); ++i)
+        if (ContainerAccepts(m_options.Container, kCodecs[i]))
+            ComboCodec->addItem(u8(kCodecNames[i]), int(kCodecs[i]));
+    ComboCodec->setCurrentIndex(std::max(0, ComboCodec->findData(int(m_options.Codec))));
+    ComboCodec->setEnabled(ComboCodec->count() > 1);
+    CheckLossless->setEnabled(m_options.Container == VideoContainer::Webp);
+}
+
+void TFormOpVideo::showValues()
+{
+    const QSignalBlocker blockers[]
+        = { QSignalBlocker(ComboContainer), QSignalBlocker(SpinQuality), QSignalBlocker(SpinKeyInterval),
+              QSignalBlocker(SpinRate), QSignalBlocker(EditPreset), QSignalBlocker(CheckLossless) };
+    for (std::size_t i = 0; i < std::size(kContainers); ++i)
+        if (kContainers[i] == m_options.Container)
+            ComboContainer->setCurrentIndex(int(i));
+    SpinQuality->setValue(m_options.Quality);
+    SpinKeyInterval->setValue(m_options.KeyInterval);
+    SpinRate->setValue(m_options.Rate);
+    EditPreset->setText(QString::fromStdString(m_options.Preset));
+    CheckLossless->setChecked(m_options.Lossless);
+    updateCodecs();
+}
