@@ -296,7 +296,8 @@ std::string CliUsage()
     return R"(Usage: travelia-cli [options] PANORAMA
 
 Turns a panorama picture into a numbered series of BMP, JPEG, PNG or TIFF
-frames that scroll across it, or into one AVI video of those frames.
+frames that scroll across it, or into one video file of those frames (AVI,
+MP4, WebM, Matroska, GIF or animated WebP).
 
 Frames:
   -W, --width N      frame width in pixels
@@ -315,7 +316,8 @@ Frames:
                      instead of being centred
 
 Output:
-  -f, --format bmp|jpg|png|tif|avi   file format (default bmp)
+  -f, --format F     bmp (default), jpg, png, tif: a series of frame files;
+                     avi, mp4, webm, mkv, gif, webp: one file
   -o, --folder DIR       base folder (default: the picture's folder)
   --subdir NAME          sub-folder of the base folder (default ./anim)
   --no-subdir            write into the base folder itself
@@ -385,6 +387,6 @@ format; the frames already under way are finished and counted.
 
 Exit status: 0 every frame written or rendered (skipped existing files
 included), 1 usage or settings error, 2 picture unreadable, 3 some frame
-(or the AVI file) could not be written, 130 interrupted (Ctrl-C or SIGTERM).
+(or the video file) could not be written, 130 interrupted (Ctrl-C or SIGTERM).
 )";
 }
