@@ -47,8 +47,8 @@ AviCompressionDialog::AviCompressionDialog(const AVICOMPRESSOPTIONS &options, QW
     m_compressor->setItemData(0, 0u, kFlagsRole);
     ICINFO info;
     for (std::uint32_t i = 0; ICInfo(ICTYPE_VIDEO, i, &info); ++i) {
-        m_compressor->addItem(
-            QStringLiteral("%1 - %2").arg(QString::fromStdString(fourccText(info.fccHandler)), QString::fromUtf16(info.szDescription)),
+        m_compressor->addItem(QStringLiteral("%1 - %2").arg(QString::fromStdString(fourccText(info.fccHandler)),
+                                  QString::fromUtf16(info.szDescription)),
             info.fccHandler);
         m_compressor->setItemData(m_compressor->count() - 1, info.dwFlags, kFlagsRole);
         if (options.fccHandler != 0 && fourccUpper(info.fccHandler) == fourccUpper(options.fccHandler))

@@ -147,8 +147,7 @@ int AVIStreamSetFormat(PAVISTREAM stream, long pos, const void *format, long siz
         return AVIERR_BADFORMAT;
     const auto width = std::int32_t(le32(header + 4)), height = std::int32_t(le32(header + 8));
     // Top-down frames (negative height) are not taken.
-    if (width <= 0 || height <= 0 || le16(header + 12) != 1 || le16(header + 14) != 24
-        || le32(header + 16) != BI_RGB) {
+    if (width <= 0 || height <= 0 || le16(header + 12) != 1 || le16(header + 14) != 24 || le32(header + 16) != BI_RGB) {
         shared.failure = "only 24-bit bottom-up frames can be written";
         return AVIERR_BADFORMAT;
     }
@@ -199,7 +198,8 @@ int AVIStreamWrite(PAVISTREAM stream, long start, long samples, const void *buff
         return AVIERR_BADSIZE;
     for (long i = 0; i < samples; ++i) {
         try {
-            if (!shared.writer.writeFrame(static_cast<const std::uint8_t *>(buffer) + std::size_t(i) * imageSize, stride))
+            if (!shared.writer.writeFrame(
+                    static_cast<const std::uint8_t *>(buffer) + std::size_t(i) * imageSize, stride))
                 return AVIERR_FILEWRITE;
         } catch (const std::bad_alloc &) {
             return AVIERR_MEMORY;

@@ -9,11 +9,11 @@ extern "C" {
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <cmath>
-#include <cstring>
-#include <chrono>
 #include <condition_variable>
+#include <cstring>
 #include <deque>
 #include <mutex>
 #include <new>
@@ -32,7 +32,6 @@ constexpr std::int64_t kHeaderAndTrailerBytes = 64 * 1024;
 // Above this many frames per second libavformat's AVI muxer stores a 1/600
 // time base instead of the rate.
 constexpr std::uint32_t kMuxerMaxRate = 1000;
-
 
 void put32(std::uint8_t *p, std::uint32_t v)
 {
@@ -172,7 +171,8 @@ bool AviWriter::open(const std::string &target, const VideoFrameFormat &format, 
         return failSystem(m_file->error());
     const ffmpeg::ErrorCapture capture;
     if (avformat_write_header(m_mux.get(), nullptr) < 0)
-        return m_file->error() ? failSystem(m_file->error()) : fail("the AVI muxer refuses the stream: " + capture.last());
+        return m_file->error() ? failSystem(m_file->error())
+                               : fail("the AVI muxer refuses the stream: " + capture.last());
     m_headerWritten = true;
     return true;
 }
@@ -305,7 +305,8 @@ bool AviWriter::finishQueuedFrames(const std::function<bool()> &dropQueued)
     bool ok = true, dropped = false;
     std::unique_lock lock(queue->mutex);
     for (;;) {
-        queue->ready.wait_for(lock, std::chrono::milliseconds(50), [&] { return queue->done || !queue->packets.empty(); });
+        queue->ready.wait_for(
+            lock, std::chrono::milliseconds(50), [&] { return queue->done || !queue->packets.empty(); });
         while (!queue->packets.empty()) {
             AVPacket *packet = queue->packets.front();
             queue->packets.pop_front();

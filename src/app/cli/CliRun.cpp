@@ -9,8 +9,6 @@
 #include "common/TextFormat.h"
 #include "options/AviOptions.h"
 #include "options/CodecCatalogue.h"
-#include "video/FourCC.h"
-#include "video/VideoCompressors.h"
 #include "output/AviProgress.h"
 #include "output/EnsureFolder.h"
 #include "output/FrameFile.h"
@@ -19,6 +17,8 @@
 #include "picture/PictureLoader.h"
 #include "platform/BusyCursor.h"
 #include "platform/ModalQuestions.h"
+#include "video/FourCC.h"
+#include "video/VideoCompressors.h"
 
 #include <algorithm>
 #include <cctype>
