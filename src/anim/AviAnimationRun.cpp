@@ -5,12 +5,12 @@
 #include "common/DiskSpace.h"
 #include "common/TextFormat.h"
 #include "options/AviOptions.h"
-#include "video/AviFrame.h"
 #include "output/AviProgress.h"
 #include "output/FrameNames.h"
-#include "video/AviFileService.h"
-#include "video/VideoCompressors.h"
 #include "platform/BusyCursor.h"
+#include "video/AviFileService.h"
+#include "video/AviFrame.h"
+#include "video/VideoCompressors.h"
 
 #include <cerrno>
 #include <cstring>
@@ -196,7 +196,8 @@ AviRunResult RunAviAnimation(
         constexpr int kMaxAttempts = 10000;
         if (attempt > kMaxAttempts)
             return std::string();
-        return AbsolutePath(MakeFrameName(prm.NameFormat, prm.DstDir, prm.DstName, add32(prm.NumStart, attempt), prm.Ext));
+        return AbsolutePath(
+            MakeFrameName(prm.NameFormat, prm.DstDir, prm.DstName, add32(prm.NumStart, attempt), prm.Ext));
     };
     publishing.dropQueued = [&host] { return host.dropQueuedFrames(); };
     const bool finished = AVIFileFinish(file.get(), publishing) == AVIERR_OK;
@@ -215,12 +216,12 @@ AviRunResult RunAviAnimation(
         // Every frame in the file and still a failure: the file itself
         // could not be completed or put in place.
         const bool allFramesIn = run.failure.empty() && written.frames == run.frameIndex;
-        throw AviRunError(allFramesIn ? "Failed to create AVI file" : "Failed to add frame to AVI",
-            cause, result.FramesWritten, result.FileWritten ? result.FileName : std::string());
+        throw AviRunError(allFramesIn ? "Failed to create AVI file" : "Failed to add frame to AVI", cause,
+            result.FramesWritten, result.FileWritten ? result.FileName : std::string());
     }
     if (result.FileWritten && result.FileName != AbsolutePath(prm.FileName))
-        host.setStatusText(formatText("%s - Frame%4.4d / %4.4d",
-            { result.FileName, std::int64_t(run.frameIndex) - 1, run.total }));
+        host.setStatusText(
+            formatText("%s - Frame%4.4d / %4.4d", { result.FileName, std::int64_t(run.frameIndex) - 1, run.total }));
     host.setStatusText(host.statusText() + "-" + "OK!");
     return result;
 }

@@ -37,8 +37,8 @@ public:
 // path, or the compressor's refusal in words) on the next.
 class AviRunError : public std::runtime_error {
 public:
-    AviRunError(const std::string &sentence, const std::string &cause, std::int32_t framesInFile = 0,
-        std::string fileName = {})
+    AviRunError(
+        const std::string &sentence, const std::string &cause, std::int32_t framesInFile = 0, std::string fileName = {})
         : std::runtime_error(cause.empty() ? sentence : sentence + "\n" + cause)
         , FramesInFile(framesInFile)
         , FileName(std::move(fileName))

@@ -9,8 +9,8 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <random>
-#include <sys/stat.h>
 #include <string>
+#include <sys/stat.h>
 #include <sys/uio.h>
 #include <unistd.h>
 #include <vector>

@@ -1,6 +1,5 @@
 #include "platform/QtWindowServices.h"
 
-
 #include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>

@@ -9,11 +9,11 @@ extern "C" {
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <cmath>
-#include <cstring>
-#include <chrono>
 #include <condition_variable>
+#include <cstring>
 #include <deque>
 #include <mutex>
 #include <new>
@@ -305,7 +305,8 @@ bool AviWriter::finishQueuedFrames(const std::function<bool()> &dropQueued)
     bool ok = true, dropped = false;
     std::unique_lock lock(queue->mutex);
     for (;;) {
-        queue->ready.wait_for(lock, std::chrono::milliseconds(50), [&] { return queue->done || !queue->packets.empty(); });
+        queue->ready.wait_for(
+            lock, std::chrono::milliseconds(50), [&] { return queue->done || !queue->packets.empty(); });
         while (!queue->packets.empty()) {
             AVPacket *packet = queue->packets.front();
             queue->packets.pop_front();

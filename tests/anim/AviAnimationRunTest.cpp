@@ -101,7 +101,9 @@ public:
     void fillTheDisk()
     {
         std::signal(SIGXFSZ, SIG_IGN);
-        const struct rlimit full { 70000, savedLimit.rlim_max };
+        const struct rlimit full {
+            70000, savedLimit.rlim_max
+        };
         EXPECT_EQ(::setrlimit(RLIMIT_FSIZE, &full), 0);
     }
     void TearDown() override
@@ -121,8 +123,7 @@ TEST_F(AviRunTest, writesEveryFrameOfBothPassesAsKeyFramesInOrder)
     struct {
         const char *compressor, *tag;
         double tolerance; // the mean difference per byte from the frames shown; 0: the same pixels
-    } const cases[]
-        = { { "", "[0][0][0][0]", 0 }, { "FFV1", "FFV1", 0 }, { "MJPG", "MJPG", 2.0 } };
+    } const cases[] = { { "", "[0][0][0][0]", 0 }, { "FFV1", "FFV1", 0 }, { "MJPG", "MJPG", 2.0 } };
     for (const auto &[compressor, tag, tolerance] : cases) {
         SCOPED_TRACE(compressor);
         fs::remove(file);

@@ -1,5 +1,5 @@
-#include "options/TFormOpAvi.h"
 #include "options/CodecCatalogue.h"
+#include "options/TFormOpAvi.h"
 
 #include "ScriptedServices.h"
 

@@ -139,7 +139,8 @@ int ScriptedServices::askOverwrite(const std::string &fileName, const std::strin
 
 bool ScriptedServices::aviSaveOptions(AVICOMPRESSOPTIONS &options)
 {
-    const auto answer = take(Kind::AviSaveOptions, options.fccHandler ? fourccBytes(options.fccHandler) : std::string(), {});
+    const auto answer
+        = take(Kind::AviSaveOptions, options.fccHandler ? fourccBytes(options.fccHandler) : std::string(), {});
     if (!answer || answer->result != IdOk)
         return false;
     const std::string &h = answer->text;

@@ -34,7 +34,9 @@ TEST(ReservedFile, reservesAheadAndPublishesExactlyWhatWasWritten)
         struct rlimit saved { };
         ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
         std::signal(SIGXFSZ, SIG_IGN);
-        const struct rlimit small { 1 << 20, saved.rlim_max };
+        const struct rlimit small {
+            1 << 20, saved.rlim_max
+        };
         ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
         EXPECT_FALSE(file.reserve(2 << 20));
         EXPECT_EQ(file.error(), EFBIG);

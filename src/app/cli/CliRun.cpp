@@ -12,8 +12,6 @@
 #include "common/TextFormat.h"
 #include "options/AviOptions.h"
 #include "options/CodecCatalogue.h"
-#include "video/FourCC.h"
-#include "video/VideoCompressors.h"
 #include "output/AviProgress.h"
 #include "output/EnsureFolder.h"
 #include "output/FrameFile.h"
@@ -23,6 +21,8 @@
 #include "platform/BusyCursor.h"
 #include "platform/ModalQuestions.h"
 #include "video/AnimationWriter.h"
+#include "video/FourCC.h"
+#include "video/VideoCompressors.h"
 
 #include <algorithm>
 #include <cctype>
