@@ -12,7 +12,8 @@ class QWidget;
 
 // Lets a picture dragged from a file manager onto a window open as if it
 // had been chosen in "Ouvrir...": a drag of exactly one local file is
-// accepted anywhere on the window, and its path is handed to open.
+// accepted anywhere on the window, its text fields included, and its path
+// is handed to open. Other drags are refused (text still goes to a field).
 class PictureDrop : public QObject {
     Q_OBJECT
 public:
@@ -27,5 +28,6 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    QWidget *m_window;
     OpenFile m_open;
 };

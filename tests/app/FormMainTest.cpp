@@ -257,14 +257,16 @@ TEST_F(FormMainTest, DroppedPictureOpensAsFromTheOpenCommand)
         data->setUrls(urls);
         return data;
     };
-    // Qt hands a drag over any control to the first parent that accepts drops.
-    const auto drop = [&](QMimeData *data) {
-        const QPoint at = form.centralWidget()->geometry().center();
+    // Qt hands a drag over a control to the first parent that accepts drops:
+    // the window, or a text field, which accepts drops itself.
+    const auto drop = [&](QMimeData *data, QWidget *target = nullptr) {
+        target = target ? target : &form;
+        const QPoint at = target->rect().center();
         QDragEnterEvent enter(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(&form, &enter);
+        QApplication::sendEvent(target, &enter);
         QDropEvent dropped(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
         if (enter.isAccepted())
-            QApplication::sendEvent(&form, &dropped);
+            QApplication::sendEvent(target, &dropped);
         delete data;
         return enter.isAccepted();
     };
@@ -285,6 +287,14 @@ TEST_F(FormMainTest, DroppedPictureOpensAsFromTheOpenCommand)
     EXPECT_EQ(form.Panel().EditSrcName->text().toStdString(), path);
     EXPECT_TRUE(form.Run().StopRequested);
     EXPECT_TRUE(form.View().DisplayBitmap() == form.PanoramaBitmap());
+
+    // On a text field the file is opened too, not pasted as a name.
+    form.Menu_FileWipeClick();
+    QLineEdit *field = form.Panel().EditSubDir;
+    const QString subDir = field->text();
+    ASSERT_TRUE(drop(mime({ url }), field));
+    EXPECT_TRUE(form.PanoramaBitmap() == makeTestPanorama(600, 150));
+    EXPECT_EQ(field->text(), subDir);
 
     // A file that is no picture: what a failed open gives, no panorama.
     std::ofstream(dir / "notes.txt") << "pas une image";
