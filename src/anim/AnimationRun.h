@@ -27,8 +27,6 @@ public:
     // Workers that encode and write the frame files; 1 writes each file
     // before the frame is shown.
     virtual unsigned frameThreads() const { return 1; }
-    // Not used by the frame-file runs (planFrame and frameSaved replace it).
-    virtual SaveOutcome saveFrame(const Bitmap24 &, const std::string &, bool &) { return SaveOutcome::Failed; }
     // Shows the frame and repaints at once.
     virtual void showFrame(const Bitmap24 &frame) = 0;
     virtual void setStatusText(const std::string &text) = 0;

@@ -58,7 +58,6 @@ struct AviHost : AviRunHost, AviProgress {
         prm.ReplaceExisting = replaceExisting;
         return true;
     }
-    SaveOutcome saveFrame(const Bitmap24 &, const std::string &, bool &) override { return SaveOutcome::Failed; }
     void showFrame(const Bitmap24 &frame) override
     {
         for (int y = 0; y < frame.height(); ++y) // as ffmpeg decodes it: rows top first, not padded

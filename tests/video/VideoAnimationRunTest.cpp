@@ -45,7 +45,6 @@ public:
         prm.FileName = MakeFrameName(prm.NameFormat, prm.DstDir, prm.DstName, 0, prm.Ext);
         return true;
     }
-    SaveOutcome saveFrame(const Bitmap24 &, const std::string &, bool &) override { return SaveOutcome::Failed; }
     void showFrame(const Bitmap24 &) override
     {
         if (++shown == stopAfter)
