@@ -16,8 +16,8 @@
 //    to the VideoEncoder (VideoEncoder.h) of the compressor named by its
 //    four-character code (VideoCompressors.h, FourCC.h): libswscale and a
 //    libavcodec encoder, or, for MJPEG, the JpegFramePipeline
-//    (JpegFramePipeline.h), whose workers make one JPEG per frame with
-//    libjpeg-turbo. Packets come back in frame order.
+//    (JpegFramePipeline.h), whose workers (common/OrderedPipeline.h) make
+//    one JPEG per frame with libjpeg-turbo. Packets come back in frame order.
 // 4. The muxer (libavformat) writes through a custom I/O context into a
 //    ReservedFile (ReservedFile.h): an unnamed file in the target's folder,
 //    with disk space reserved ahead of the data and of the index.
