@@ -56,8 +56,8 @@ int JpegFramePipeline::send(const std::uint8_t *rows, std::size_t stride, std::i
         m_frames.push_back(std::move(frame));
         Frame *out = m_frames.back().get();
         try {
-            m_pool.submit(bytes,
-                [copy = std::move(copy), stride, out, width = m_width, height = m_height, params = m_params] {
+            m_pool.submit(
+                bytes, [copy = std::move(copy), stride, out, width = m_width, height = m_height, params = m_params] {
                     // The copy holds the rows bottom first: read it from its last row up.
                     const std::uint8_t *top = copy.data() + (std::size_t(height) - 1) * stride;
                     out->ok = CompressJpeg(top, -std::ptrdiff_t(stride), width, height, params, out->jpeg).ok;

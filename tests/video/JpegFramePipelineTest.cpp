@@ -7,6 +7,7 @@ extern "C" {
 
 #include <gtest/gtest.h>
 
+#include <future>
 #include <stdexcept>
 #include <system_error>
 #include <vector>
@@ -40,11 +41,19 @@ TEST(JpegFramePipeline, workerStartFailureIsAnErrorAndMemoryInFlightIsBounded)
         }
         EXPECT_EQ(started, allowed);
     }
-    const int width = 8000, height = 6000; // 144 MB a frame
-    ASSERT_GT(2 * std::size_t(width) * height * 3, JpegFramePipeline::kMaxBytesInFlight);
-    int started = 0;
-    JpegFramePipeline large(width, height, 90, 4, refusingAfter(4, started));
-    EXPECT_EQ(started, 0) << "one frame in flight: no worker";
+    const struct {
+        int width, height;
+        int workers;
+    } sizes[] = {
+        { 64, 48, 4 }, // small: every worker asked for
+        { 8000, 4000, 2 }, // 96 MB a frame: two in flight
+        { 8000, 6000, 0 }, // 144 MB: one in flight, compressed on the caller's thread
+    };
+    for (const auto &size : sizes) {
+        int started = 0;
+        JpegFramePipeline pipeline(size.width, size.height, 90, 4, refusingAfter(4, started));
+        EXPECT_EQ(started, size.workers) << size.width << " x " << size.height;
+    }
 }
 
 // Frames come back in order as one JPEG each; dropped frames are not
@@ -74,6 +83,57 @@ TEST(JpegFramePipeline, packetsInFrameOrderAndDropEndsAtOnce)
         ASSERT_EQ(dropped.send(rows.data(), stride, i), 0);
     dropped.drop();
     EXPECT_EQ(dropped.send(rows.data(), stride, 2), AVERROR(EINVAL));
+}
+
+// Dropping with frames queued on workers: the frames already started come
+// back whole and in order, the rest as errors, and nothing after them.
+TEST(JpegFramePipeline, dropGivesUpOnlyTheFramesNotStarted)
+{
+    const int width = 640, height = 480, frames = 8;
+    const std::size_t stride = width * 3;
+    std::vector<std::uint8_t> rows(stride * height);
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        rows[i] = std::uint8_t(i * 7); // busy enough to keep the workers going
+    JpegFramePipeline pipeline(width, height, 90, 2);
+    for (int i = 0; i < frames; ++i)
+        ASSERT_EQ(pipeline.send(rows.data(), stride, i), 0);
+    pipeline.drop();
+    AVPacket *packet = av_packet_alloc();
+    int received = 0, given = 0, ret = 0;
+    while ((ret = pipeline.receive(packet)) != AVERROR_EOF) {
+        if (ret == 0) {
+            EXPECT_EQ(given, 0) << "a packet after a dropped frame";
+            EXPECT_EQ(packet->pts, received);
+            ++received;
+            av_packet_unref(packet);
+        } else {
+            EXPECT_EQ(ret, AVERROR(EINVAL));
+            ++given;
+        }
+        ASSERT_LE(received + given, frames);
+    }
+    av_packet_free(&packet);
+    EXPECT_EQ(received + given, frames);
+
+    // Workers held back at their start: every frame is still queued, so
+    // every frame is given up.
+    std::promise<void> open;
+    const std::shared_future<void> gate = open.get_future().share();
+    JpegFramePipeline held(width, height, 90, 2, [gate](std::function<void()> body) {
+        return std::thread([gate, body = std::move(body)] {
+            gate.wait();
+            body();
+        });
+    });
+    for (int i = 0; i < 3; ++i)
+        ASSERT_EQ(held.send(rows.data(), stride, i), 0);
+    held.drop();
+    open.set_value();
+    packet = av_packet_alloc();
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(held.receive(packet), AVERROR(EINVAL));
+    EXPECT_EQ(held.receive(packet), AVERROR_EOF);
+    av_packet_free(&packet);
 }
 
 } // namespace
