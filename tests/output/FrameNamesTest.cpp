@@ -66,13 +66,13 @@ INSTANTIATE_TEST_SUITE_P(Folders, BuildDstDirTable,
 
 TEST(FrameNames, extensionFollowsTheFormatItem)
 {
-    EXPECT_EQ(ExtensionFor(0), ".BMP");
-    EXPECT_EQ(ExtensionFor(1), ".JPG");
-    EXPECT_EQ(ExtensionFor(2), ".AVI");
-    EXPECT_EQ(ExtensionFor(3), ".PNG");
-    EXPECT_EQ(ExtensionFor(4), ".TIF");
+    EXPECT_EQ(ExtensionFor(FormatBmp), ".BMP");
+    EXPECT_EQ(ExtensionFor(FormatJpg), ".JPG");
+    EXPECT_EQ(ExtensionFor(FormatAvi), ".AVI");
+    EXPECT_EQ(ExtensionFor(FormatPng), ".PNG");
+    EXPECT_EQ(ExtensionFor(FormatTiff), ".TIF");
     EXPECT_EQ(ExtensionFor(-1), ".BMP");
-    EXPECT_EQ(ExtensionFor(5), ".BMP");
+    EXPECT_EQ(ExtensionFor(FormatTiff + 1), ".BMP");
 }
 
 struct NameCase {
