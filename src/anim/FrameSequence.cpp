@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <stdexcept>
 #include <vector>
 
@@ -174,6 +175,10 @@ void RenderFrame(tanimprm &prm, const Bitmap24 &panorama, std::int32_t x, std::i
     prm.SrcRect = { x, y, wrap32(std::int64_t(x) + prm.FrameWidth), wrap32(std::int64_t(y) + prm.FrameHeight) };
     if (frame.isEmpty())
         return;
+    // Every pixel is written below: pixels still shared with a frame being
+    // written elsewhere are let go rather than copied first.
+    if (!frame.resize(frame.width(), frame.height()))
+        throw std::bad_alloc();
     if (prm.Loop360) {
         RenderWrapped(prm, panorama, x, y);
         return;

@@ -81,7 +81,7 @@ bool Bitmap24::resize(int width, int height)
         return false;
     const std::size_t stride = strideFor(width);
     const std::size_t bytes = stride * std::size_t(height);
-    const bool shared = m_data && m_data.use_count() > 1;
+    const bool shared = isShared();
     if (width == m_width && height == m_height && !shared)
         return true;
     if (bytes == 0) {

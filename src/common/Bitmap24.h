@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -77,8 +78,19 @@ private:
     // Own copy of shared pixels before a write; throws std::bad_alloc.
     void detach()
     {
-        if (m_data && m_data.use_count() > 1)
+        if (isShared())
             makeOwnCopy();
+    }
+    // Another user (possibly on another thread) still holds the pixels. When
+    // not, the fence orders its last reads before our writes.
+    bool isShared() const
+    {
+        if (!m_data)
+            return false;
+        if (m_data.use_count() > 1)
+            return true;
+        std::atomic_thread_fence(std::memory_order_acquire);
+        return false;
     }
     void makeOwnCopy();
 

@@ -35,21 +35,9 @@ void FrameSeriesWriter::hand(
     const bool inline_ = m_pipeline.workers() == 0;
     std::size_t bytes = frame.byteCount();
     if (!inline_) {
-        bool copied = false;
-        try {
-            state->pixels = frame; // the worker's own copy
-            copied = true;
-        } catch (const std::bad_alloc &) {
-        }
-        if (!copied) {
-            state->report.outcome = SaveOutcome::Failed;
-            state->report.detail = {};
-            state->report.detail.reason = SaveReason::System;
-            state->report.detail.systemError = ENOMEM;
-            m_frames.push_back(std::move(job));
-            m_pipeline.submit(0, [] {});
-            return;
-        }
+        // The worker shares the frame's pixels; the next frame is rendered
+        // into fresh ones (copy on write), so nothing is copied here.
+        state->pixels.share(frame);
         // The encoded file lies beside the pixels until it is written.
         if (FrameFileKindOf(fileName) != FrameFileKind::Bmp)
             bytes *= 2;
