@@ -202,9 +202,7 @@ bool AviWriter::writeFrame(const std::uint8_t *rows, std::size_t stride)
     }
     const bool key = m_keyFrameEvery > 0 && m_framesSent % m_keyFrameEvery == 0;
     if (const int ret = m_encoder->send(rows, stride, sample, key); ret < 0) {
-        char text[AV_ERROR_MAX_STRING_SIZE] = {};
-        av_strerror(ret, text, sizeof text);
-        return fail("the compressor failed: " + std::string(text));
+        return fail("the compressor failed: " + ffmpeg::errorText(ret));
     }
     ++m_framesSent;
     return drainEncoder({});
@@ -219,9 +217,7 @@ bool AviWriter::drainEncoder(const std::function<bool()> &dropQueued)
         if (ret == AVERROR(EAGAIN) || ret == AVERROR_EOF)
             return true;
         if (ret < 0) {
-            char text[AV_ERROR_MAX_STRING_SIZE] = {};
-            av_strerror(ret, text, sizeof text);
-            return fail("the compressor failed: " + std::string(text));
+            return fail("the compressor failed: " + ffmpeg::errorText(ret));
         }
         ++m_packetsReceived;
         if (m_keyFrameEvery == 1)
@@ -337,9 +333,7 @@ bool AviWriter::finishQueuedFrames(const std::function<bool()> &dropQueued)
         worker.detach();
     }
     if (ok && done && result != AVERROR_EOF) {
-        char text[AV_ERROR_MAX_STRING_SIZE] = {};
-        av_strerror(result, text, sizeof text);
-        return fail("the compressor failed while finishing: " + std::string(text));
+        return fail("the compressor failed while finishing: " + ffmpeg::errorText(result));
     }
     return ok;
 }

@@ -38,6 +38,13 @@ extern "C" void onAvLog(void *object, int level, const char *format, va_list arg
 
 namespace ffmpeg {
 
+std::string errorText(int code)
+{
+    char text[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(code, text, sizeof text);
+    return text;
+}
+
 void routeLogs()
 {
     static std::once_flag once;

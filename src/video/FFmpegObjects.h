@@ -81,6 +81,9 @@ inline void requestKeyFrame(AVFrame *frame, bool key)
 #endif
 }
 
+// FFmpeg's text for an error code ("No space left on device").
+std::string errorText(int code);
+
 // Sends FFmpeg's warnings and errors to the program's log (quiet unless
 // verbose) instead of standard error. Idempotent.
 void routeLogs();

@@ -1,6 +1,7 @@
 #include "video/GifWriter.h"
 
 #include "common/Bitmap24.h"
+#include "video/FFmpegObjects.h"
 #include "video/QualityScale.h"
 
 extern "C" {
@@ -15,19 +16,8 @@ extern "C" {
 
 namespace {
 
-std::string avError(int code)
-{
-    char text[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(code, text, sizeof text);
-    return text;
-}
-
 // The temporary file behind libavformat's output.
-#if LIBAVFORMAT_VERSION_MAJOR >= 61
-int writeToFile(void *opaque, const std::uint8_t *data, int size)
-#else
-int writeToFile(void *opaque, std::uint8_t *data, int size)
-#endif
+int writeToFile(void *opaque, ffmpeg::IoWriteBuffer data, int size)
 {
     auto *file = static_cast<AtomicFile *>(opaque);
     return file->write(data, std::size_t(size)) ? size : AVERROR(file->error() ? file->error() : EIO);
@@ -73,7 +63,7 @@ GifWriter::GifWriter(std::string path, const AnimationParams &params, GifPalette
     , m_dither(std::move(palette), DitherFor(params.quality))
 {
     const auto fail = [this](const std::string &step, int code) {
-        throw AnimationError("Cannot write the GIF file " + m_path + ": " + step + ": " + avError(code));
+        throw AnimationError("Cannot write the GIF file " + m_path + ": " + step + ": " + ffmpeg::errorText(code));
     };
     if (params.width <= 0 || params.height <= 0 || params.width > 65535 || params.height > 65535)
         throw AnimationError("Cannot write the GIF file " + m_path + ": a GIF frame is 1 to 65535 pixels each way, not "
@@ -144,7 +134,7 @@ void GifWriter::drain()
             return;
         if (e < 0) {
             m_failed = true;
-            throw AnimationError("Cannot write the GIF file " + m_path + ": encoding: " + avError(e));
+            throw AnimationError("Cannot write the GIF file " + m_path + ": encoding: " + ffmpeg::errorText(e));
         }
         c.packet->duration = 1;
         av_packet_rescale_ts(c.packet, c.context->time_base, c.stream->time_base);
@@ -152,7 +142,7 @@ void GifWriter::drain()
         if (const int w = av_write_frame(c.format, c.packet); w < 0) {
             m_failed = true;
             av_packet_unref(c.packet);
-            throw AnimationError("Cannot write the GIF file " + m_path + ": " + avError(w));
+            throw AnimationError("Cannot write the GIF file " + m_path + ": " + ffmpeg::errorText(w));
         }
         av_packet_unref(c.packet);
     }
@@ -166,7 +156,7 @@ void GifWriter::addFrame(const Bitmap24 &frame)
         throw AnimationError("Cannot write the GIF file " + m_path + ": a frame of another size");
     Codec &c = *m_codec;
     if (const int e = av_frame_make_writable(c.frame); e < 0)
-        throw AnimationError("Cannot write the GIF file " + m_path + ": frame buffer: " + avError(e));
+        throw AnimationError("Cannot write the GIF file " + m_path + ": frame buffer: " + ffmpeg::errorText(e));
     m_dither.remap(frame, c.frame->data[0], std::size_t(c.frame->linesize[0]));
     auto *colours = reinterpret_cast<std::uint32_t *>(c.frame->data[1]);
     const std::vector<GifPaletteColour> &palette = m_dither.palette().colours;
@@ -178,7 +168,7 @@ void GifWriter::addFrame(const Bitmap24 &frame)
     c.frame->pts = m_frames;
     if (const int e = avcodec_send_frame(c.context, c.frame); e < 0) {
         m_failed = true;
-        throw AnimationError("Cannot write the GIF file " + m_path + ": encoding: " + avError(e));
+        throw AnimationError("Cannot write the GIF file " + m_path + ": encoding: " + ffmpeg::errorText(e));
     }
     drain();
     ++m_frames;
@@ -191,15 +181,15 @@ std::string GifWriter::finish(const VideoPublishing &publishing)
     Codec &c = *m_codec;
     if (const int e = avcodec_send_frame(c.context, nullptr); e < 0) {
         m_failed = true;
-        throw AnimationError("Cannot write the GIF file " + m_path + ": encoding: " + avError(e));
+        throw AnimationError("Cannot write the GIF file " + m_path + ": encoding: " + ffmpeg::errorText(e));
     }
     drain();
     m_failed = true; // finishing happens once, whatever its outcome
     c.open = false;
     if (const int e = av_write_trailer(c.format); e < 0)
-        throw AnimationError("Cannot write the GIF file " + m_path + ": " + avError(e));
+        throw AnimationError("Cannot write the GIF file " + m_path + ": " + ffmpeg::errorText(e));
     avio_flush(c.io);
     if (c.io->error < 0)
-        throw AnimationError("Cannot write the GIF file " + m_path + ": " + avError(c.io->error));
+        throw AnimationError("Cannot write the GIF file " + m_path + ": " + ffmpeg::errorText(c.io->error));
     return PublishAnimationFile(*m_file, publishing, "GIF");
 }

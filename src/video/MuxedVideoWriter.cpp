@@ -20,13 +20,6 @@ extern "C" {
 
 namespace {
 
-std::string avError(int code)
-{
-    char text[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(code, text, sizeof text);
-    return text;
-}
-
 // A view of the unnamed file with its own position: the muxer writes through
 // one and, for the index at the front, reads back through a second one.
 struct FileView {
@@ -35,11 +28,7 @@ struct FileView {
     std::int64_t *size = nullptr; // shared by the views
 };
 
-#if LIBAVFORMAT_VERSION_MAJOR >= 61
-int writeView(void *opaque, const std::uint8_t *data, int length)
-#else
-int writeView(void *opaque, std::uint8_t *data, int length)
-#endif
+int writeView(void *opaque, ffmpeg::IoWriteBuffer data, int length)
 {
     auto *view = static_cast<FileView *>(opaque);
     int done = 0;
@@ -187,7 +176,7 @@ constexpr EncoderQuality kEncoderQuality[] = {
 void MuxedVideoWriter::fail(const std::string &step, int code)
 {
     m_failed = true;
-    throw AnimationError("Cannot write the video file " + m_path + ": " + step + ": " + avError(code));
+    throw AnimationError("Cannot write the video file " + m_path + ": " + step + ": " + ffmpeg::errorText(code));
 }
 
 MuxedVideoWriter::MuxedVideoWriter(std::string path, const AnimationParams &params, const MuxedVideoFormat &format)
@@ -288,7 +277,7 @@ MuxedVideoWriter::MuxedVideoWriter(std::string path, const AnimationParams &para
             refuse(std::string(format.encoder) + " refuses " + std::to_string(params.width) + " x "
                 + std::to_string(params.height) + " at " + std::to_string(params.rate) + " frames per second"
                 + (format.preset.empty() ? "" : " with the preset '" + format.preset + "'") + ": "
-                + (said.empty() ? avError(e) : said));
+                + (said.empty() ? ffmpeg::errorText(e) : said));
         }
     }
     if (const int e = avcodec_parameters_from_context(c.stream->codecpar, cx); e < 0)

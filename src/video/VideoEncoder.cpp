@@ -304,8 +304,7 @@ bool VideoEncoder::open(const AVCodec *codec, const EncoderParams &params)
         return refuse(reason);
     if (const int ret = avcodec_open2(context.get(), codec, nullptr); ret < 0) {
         const std::string said = capture.last();
-        char text[AV_ERROR_MAX_STRING_SIZE] = {};
-        av_strerror(ret, text, sizeof text);
+        const std::string text = ffmpeg::errorText(ret);
         return refuse("refuses " + std::to_string(params.width) + " x " + std::to_string(params.height) + " at "
             + std::to_string(params.rate) + (params.scale != 1 ? "/" + std::to_string(params.scale) : "")
             + " frames per second: " + (said.empty() ? std::string(text) : said));
