@@ -426,6 +426,7 @@ void TFormMain::SpeedButtonCreateClick()
     if (format == FormatAvi) {
         ::RunAviAnimation(m_panorama.Picture, m_aviOptions, m_runHost, m_run.StopRequested);
     } else if (format == FormatVideo) {
+        setStatus({}); // a run that fails before its first frame shows no earlier result
         if (::RunVideoAnimation(
                 m_panorama.Picture, m_videoOptions, m_runHost, m_runHost.progress(), m_run.StopRequested)
                 .FileWritten)

@@ -4,15 +4,18 @@
 #include "app/TFormMain.h"
 
 #include "../picture/FFmpegTestEncoder.h"
+#include "MediaTools.h"
 #include "ScriptedServices.h"
 #include "TestUtils.h"
 #include "options/AviOptions.h"
 #include "options/JpegOptions.h"
+#include "options/TFormOpVideo.h"
 #include "output/FrameFile.h"
 
 #include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QContextMenuEvent>
 #include <QElapsedTimer>
 #include <QGroupBox>
@@ -27,6 +30,7 @@
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QSet>
+#include <QSpinBox>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTest>
@@ -716,6 +720,119 @@ TEST_F(FormMainTest, MenuCreateDuringATestRunStopsItAndCreatesNothing)
     EXPECT_EQ(form.StatusText(), "TestFrame-4 / 0040");
     EXPECT_FALSE(form.Panel().CheckBoxVisu->isChecked());
     EXPECT_TRUE(fs::is_empty(dir / "anim"));
+}
+
+} // namespace
+
+namespace {
+
+// "Vidéo" chosen in the panel, its options set in the "Options Vidéo"
+// window, then "Créer": one file ANIM0000.<EXT> and nothing else.
+struct VideoCreateCase {
+    const char *name;
+    const char *container; // as listed in "Options Vidéo"
+    const char *codec; // "" for the container's usual one
+    bool loop360;
+    const char *step;
+    int frames;
+};
+
+class VideoCreateTest : public FormMainTest, public ::testing::WithParamInterface<VideoCreateCase> {
+protected:
+    void chooseVideo(const char *container, const char *codec)
+    {
+        for (QRadioButton *radio : form.Panel().RadioGroupFormat->findChildren<QRadioButton *>())
+            if (radio->text().remove('&') == QString::fromUtf8("Vidéo"))
+                radio->click();
+        ASSERT_EQ(form.Panel().Rules().state().RadioGroupFormat, FormatVideo);
+        TFormOpVideo options(form.VideoOptions());
+        options.ComboContainer->setCurrentIndex(options.ComboContainer->findText(container));
+        if (*codec)
+            options.ComboCodec->setCurrentIndex(options.ComboCodec->findText(codec));
+        options.SpinRate->setValue(10);
+    }
+    QStringList filesIn(const fs::path &folder)
+    {
+        QStringList names;
+        for (const auto &entry : fs::directory_iterator(folder))
+            names << QString::fromStdString(entry.path().filename().string());
+        return names;
+    }
+};
+
+TEST_P(VideoCreateTest, WritesOneFileWithTheFramesOfTheRun)
+{
+    const VideoCreateCase &c = GetParam();
+    open(writePanorama(44, 30)); // frames 40 x 30
+    chooseVideo(c.container, c.codec);
+    EXPECT_FALSE(form.Panel().SpeedButtonVerify->isEnabled());
+    if (c.loop360)
+        form.Panel().CheckBoxLoop360->click();
+    form.Panel().EditStep->setText(c.step);
+    emit form.Panel().EditStep->textEdited(c.step);
+    int progressShown = 0;
+    QObject::connect(&form.AviProgressSignals(), &AviProgressRelay::shown, [&] { ++progressShown; });
+    services.answerMessageBox(WindowServices::IdYes); // create ./anim
+    form.Panel().SpeedButtonCreate->click();
+
+    const std::string name = std::string("ANIM0000.") + QString(c.container).toUpper().toStdString();
+    EXPECT_EQ(filesIn(dir / "anim"), QStringList { QString::fromStdString(name) });
+    const DecodedVideo video = decodeVideo(dir / "anim" / name);
+    EXPECT_EQ(video.errors, "");
+    EXPECT_EQ(video.bgr.size(), std::size_t(c.frames) * 40 * 30 * 3);
+    char counter[32];
+    std::snprintf(counter, sizeof counter, " - Frame%04d / %04d-OK!", c.frames - 1, c.frames);
+    EXPECT_EQ(form.StatusText().toStdString(), dir.str() + "/anim/" + name + counter);
+    EXPECT_EQ(progressShown, 1) << "the progress window is reused";
+    EXPECT_FALSE(form.Panel().SpeedButtonVerify->isEnabled());
+}
+
+// There and back: 4 + 4 frames. A 360° loop has round(44 / step) frames.
+INSTANTIATE_TEST_SUITE_P(Containers, VideoCreateTest,
+    ::testing::Values(VideoCreateCase { "WebmThereAndBack", "WebM", "", false, "1", 8 },
+        VideoCreateCase { "GifLoop", "GIF", "", true, "3", 15 },
+        VideoCreateCase { "Mp4H264Loop", "MP4", "H.264", true, "4", 11 }),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// A run that cannot write its file says why, leaves nothing behind and does
+// not show the last run's result on the status line.
+TEST_F(VideoCreateTest, RefusedOrFailedFileLeavesNothing)
+{
+    open(writePanorama(44, 30));
+    chooseVideo("MKV", "");
+    services.answerMessageBox(WindowServices::IdYes); // create ./anim
+    form.Panel().SpeedButtonCreate->click();
+    ASSERT_TRUE(form.StatusText().endsWith("OK!"));
+    fs::remove(dir / "anim" / "ANIM0000.MKV");
+
+    const auto createFails = [&](const std::string &message) {
+        services.answerErrorBox();
+        form.Panel().SpeedButtonCreate->click();
+        EXPECT_EQ(services.asked().back().text, message);
+        EXPECT_TRUE(fs::is_empty(dir / "anim")) << filesIn(dir / "anim").join(' ').toStdString();
+        EXPECT_EQ(form.StatusText().toStdString(), "");
+    };
+    chooseVideo("MP4", "H.264");
+    form.VideoOptions().Preset = "turbo"; // typed in "Préréglage de vitesse"
+    createFails("Cannot write the video file " + dir.str()
+        + "/anim/ANIM0000.MP4: libx264 refuses 40 x 30 at 10 frames per second with the preset 'turbo': Error "
+          "setting preset/tune turbo/(null)");
+    form.VideoOptions() = {};
+    chooseVideo("WebM", "");
+    form.VideoOptions().Codec = VideoCodec::H264; // never offered for WebM
+    createFails("a webm file cannot hold h264 video.");
+
+    // "Ecraser" chosen, but the name is a folder's: the finished file cannot go there.
+    chooseVideo("MKV", "");
+    fs::create_directory(dir / "anim" / "ANIM0000.MKV");
+    services.answerMessageBox(WindowServices::IdNo); // exists: replace it
+    services.answerErrorBox();
+    form.Panel().SpeedButtonCreate->click();
+    EXPECT_EQ(services.asked().back().text,
+        "Cannot write the video file " + dir.str() + "/anim/ANIM0000.MKV: Is a directory.");
+    EXPECT_EQ(filesIn(dir / "anim"), QStringList { "ANIM0000.MKV" });
+    EXPECT_TRUE(fs::is_empty(dir / "anim" / "ANIM0000.MKV"));
+    EXPECT_FALSE(form.StatusText().endsWith("OK!")) << form.StatusText().toStdString();
 }
 
 } // namespace
