@@ -1,6 +1,8 @@
 #include "options/TFormOpVideo.h"
 
 #include "platform/ControlNames.h"
+#include "platform/Mnemonics.h"
+#include "platform/WindowKeys.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -88,6 +90,11 @@ TFormOpVideo::TFormOpVideo(TVideoOptions &options, QWidget *parent)
         [this](const QString &text) { m_options.Preset = text.trimmed().toStdString(); });
     connect(CheckLossless, &QCheckBox::toggled, this, [this](bool on) { m_options.Lossless = on; });
     connect(ButtonClose, &QPushButton::clicked, this, &QWidget::hide);
+    // Keyboard use as in the other options windows: Escape closes, Enter is
+    // "Ok..", Alt + a letter reaches each field.
+    new WindowKeys(this, ButtonClose);
+    QString mnemonics;
+    AssignMnemonics(this, mnemonics);
     showValues();
 }
 

@@ -7,6 +7,7 @@
 #include "options/JpegOptions.h"
 #include "options/TFormOpAvi.h"
 #include "options/TFormOpJpeg.h"
+#include "options/TFormOpVideo.h"
 #include "output/TDlgYesAllNo.h"
 #include "output/TFormencours.h"
 #include "platform/Mnemonics.h"
@@ -25,6 +26,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSpinBox>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -67,6 +69,7 @@ protected:
         , opAvi(aviOptions, services)
         , view(main.View(), main.Run(), services, jpegOptions, main.Panel().Rules())
         , encours(stop, services)
+        , opVideo(main.VideoOptions())
     {
     }
 
@@ -83,14 +86,15 @@ protected:
     TFormOpAvi opAvi;
     TFormView view;
     TFormencours encours;
+    TFormOpVideo opVideo;
 };
 
 // Screen readers name a control by its caption, or by the label that
 // introduces it; the mnemonics underline a letter without changing that name.
 TEST_F(KeyboardTest, EveryControlHasANameAndCaptionsHaveDistinctMnemonics)
 {
-    for (QWidget *window :
-        std::initializer_list<QWidget *> { &main, &opJpeg, &yesAllNo, &help, &about, &opAvi, &view, &encours }) {
+    for (QWidget *window : std::initializer_list<QWidget *> {
+             &main, &opJpeg, &yesAllNo, &help, &about, &opAvi, &view, &encours, &opVideo }) {
         const std::string title = window->windowTitle().toStdString();
         QStringList letters;
         if (window == &main)
@@ -165,6 +169,15 @@ TEST_F(KeyboardTest, EnterIsOkAndEscapeClosesTheOptionWindows)
     EXPECT_EQ(opAvi.Edit1->text(), opAvi.ListBox1->currentItem()->text());
     QTest::keyClick(opAvi.ListBox1, Qt::Key_Escape);
     EXPECT_TRUE(opAvi.isHidden());
+
+    // "Options Vidéo" applies each change at once: Enter and Escape both close.
+    for (const Qt::Key key : { Qt::Key_Escape, Qt::Key_Return }) {
+        opVideo.show();
+        QApplication::setActiveWindow(&opVideo);
+        opVideo.SpinRate->setFocus();
+        QTest::keyClick(opVideo.SpinRate, key);
+        EXPECT_TRUE(opVideo.isHidden()) << key;
+    }
 
     help.show();
     QApplication::setActiveWindow(&help);
