@@ -244,6 +244,7 @@ void CommandPanel::bindControls()
     bindCheck(CheckBoxScrollBack, &PanelState::CheckBoxScrollBack);
     bindCheck(CheckBoxCenter, &PanelState::CheckBoxCenter);
     bindCheck(CheckBoxLoop360, &PanelState::CheckBoxLoop360);
+    connect(CheckBoxLoop360, &QCheckBox::toggled, this, [this](bool on) { CheckBoxScrollBack->setEnabled(!on); });
     bindCheck(CheckBoxCopy, &PanelState::CheckBoxCopy);
     bindCheck(CheckBoxSubDir, &PanelState::CheckBoxSubDir);
     bindCheck(CheckBoxRename, &PanelState::CheckBoxRename);
@@ -290,6 +291,7 @@ void CommandPanel::ApplyPanelState()
     CheckBoxScrollBack->setChecked(s.CheckBoxScrollBack);
     CheckBoxCenter->setChecked(s.CheckBoxCenter);
     CheckBoxLoop360->setChecked(s.CheckBoxLoop360);
+    CheckBoxScrollBack->setEnabled(!s.CheckBoxLoop360); // a loop has no return pass
     CheckBoxCopy->setChecked(s.CheckBoxCopy);
     CheckBoxSubDir->setChecked(s.CheckBoxSubDir);
     CheckBoxRename->setChecked(s.CheckBoxRename);

@@ -768,6 +768,7 @@ TEST_P(VideoCreateTest, WritesOneFileWithTheFramesOfTheRun)
     EXPECT_FALSE(form.Panel().SpeedButtonVerify->isEnabled());
     if (c.loop360)
         form.Panel().CheckBoxLoop360->click();
+    EXPECT_EQ(form.Panel().CheckBoxScrollBack->isEnabled(), !c.loop360) << "a loop has no return pass";
     form.Panel().EditStep->setText(c.step);
     emit form.Panel().EditStep->textEdited(c.step);
     int progressShown = 0;
