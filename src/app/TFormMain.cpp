@@ -427,10 +427,14 @@ void TFormMain::SpeedButtonCreateClick()
         ::RunAviAnimation(m_panorama.Picture, m_aviOptions, m_runHost, m_run.StopRequested);
     } else if (format == FormatVideo) {
         setStatus({}); // a run that fails before its first frame shows no earlier result
-        if (::RunVideoAnimation(
-                m_panorama.Picture, m_videoOptions, m_runHost, m_runHost.progress(), m_run.StopRequested)
-                .FileWritten)
-            setStatus(StatusText().toStdString() + "-" + "OK!");
+        const VideoRunResult result = ::RunVideoAnimation(
+            m_panorama.Picture, m_videoOptions, m_runHost, m_runHost.progress(), m_run.StopRequested);
+        if (result.FileWritten) {
+            // The name may have been taken while the file was written: say where it went.
+            std::string status = StatusText().toStdString();
+            status.replace(0, status.find(" - Frame"), result.FileName);
+            setStatus(status + "-" + "OK!");
+        }
     } else {
         RunAnimation(false);
     }

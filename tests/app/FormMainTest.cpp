@@ -795,6 +795,24 @@ INSTANTIATE_TEST_SUITE_P(Containers, VideoCreateTest,
         VideoCreateCase { "Mp4H264Loop", "MP4", "H.264", true, "4", 11 }),
     [](const auto &info) { return std::string(info.param.name); });
 
+// Another program takes the name while the run writes: the file goes to the
+// next free number, and the status line names that one.
+TEST_F(VideoCreateTest, NameTakenDuringTheRunMovesTheFileToTheNextNumber)
+{
+    open(writePanorama(44, 30));
+    chooseVideo("MKV", "");
+    services.answerMessageBox(WindowServices::IdYes); // create ./anim
+    services.onProcessMessages = [&] {
+        if (form.StatusText().endsWith("Frame0003 / 0008") && !fs::exists(dir / "anim" / "ANIM0000.MKV"))
+            std::ofstream(dir / "anim" / "ANIM0000.MKV") << "autre";
+    };
+    form.Panel().SpeedButtonCreate->click();
+    services.onProcessMessages = {};
+    EXPECT_EQ(readFileBytes((dir / "anim" / "ANIM0000.MKV").string()).size(), 5u);
+    EXPECT_EQ(decodeVideo(dir / "anim" / "ANIM0001.MKV").bgr.size(), 8u * 40 * 30 * 3);
+    EXPECT_EQ(form.StatusText().toStdString(), dir.str() + "/anim/ANIM0001.MKV - Frame0007 / 0008-OK!");
+}
+
 // A run that cannot write its file says why, leaves nothing behind and does
 // not show the last run's result on the status line.
 TEST_F(VideoCreateTest, RefusedOrFailedFileLeavesNothing)
