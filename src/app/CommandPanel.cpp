@@ -207,6 +207,7 @@ void CommandPanel::createControls()
     for (QGroupBox *box : PanelAnim->findChildren<QGroupBox *>()) {
         box->layout()->setContentsMargins(3, 2, 3, 3);
         box->layout()->setSpacing(3);
+        box->setAccessibleName(box->title()); // else a group inside a group takes the outer one's title
     }
     setWidget(PanelAnim);
     // 245 pixels, or wider when this platform's fonts need it: the panel

@@ -162,6 +162,10 @@ TEST_F(FormMainTest, EveryPanelFieldHasItsOwnAccessibleName)
     names.remove(QString());
     EXPECT_EQ(names.size(), edits.size());
     EXPECT_EQ(edits.size(), 8);
+    // A group is announced with its own title, not the one of the group around it.
+    for (QGroupBox *group : form.Panel().findChildren<QGroupBox *>())
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(group)->text(QAccessible::Name).toStdString(),
+            group->title().toStdString());
 }
 
 // The context menu belongs to the whole window, the status line included.
