@@ -828,22 +828,26 @@ TEST_F(VideoCreateTest, RefusedOrFailedFileLeavesNothing)
     ASSERT_TRUE(form.StatusText().endsWith("OK!"));
     fs::remove(dir / "anim" / "ANIM0000.MKV");
 
-    const auto createFails = [&](const std::string &message) {
+    // The message names what was refused; its wording belongs to the writers.
+    const auto says = [&](std::initializer_list<std::string> pieces) {
+        const std::string &text = services.asked().back().text;
+        for (const std::string &piece : pieces)
+            EXPECT_NE(text.find(piece), std::string::npos) << text << " lacks " << piece;
+    };
+    const auto createFails = [&](std::initializer_list<std::string> pieces) {
         services.answerErrorBox();
         form.Panel().SpeedButtonCreate->click();
-        EXPECT_EQ(services.asked().back().text, message);
+        says(pieces);
         EXPECT_TRUE(fs::is_empty(dir / "anim")) << filesIn(dir / "anim").join(' ').toStdString();
         EXPECT_EQ(form.StatusText().toStdString(), "");
     };
     chooseVideo("MP4", "H.264");
     form.VideoOptions().Preset = "turbo"; // typed in "Préréglage de vitesse"
-    createFails("Cannot write the video file " + dir.str()
-        + "/anim/ANIM0000.MP4: libx264 refuses 40 x 30 at 10 frames per second with the preset 'turbo': Error "
-          "setting preset/tune turbo/(null)");
+    createFails({ dir.str() + "/anim/ANIM0000.MP4", "libx264", "'turbo'" });
     form.VideoOptions() = {};
     chooseVideo("WebM", "");
     form.VideoOptions().Codec = VideoCodec::H264; // never offered for WebM
-    createFails("a webm file cannot hold h264 video.");
+    createFails({ "webm", "h264" });
 
     // "Ecraser" chosen, but the name is a folder's: the finished file cannot go there.
     chooseVideo("MKV", "");
@@ -851,8 +855,7 @@ TEST_F(VideoCreateTest, RefusedOrFailedFileLeavesNothing)
     services.answerMessageBox(WindowServices::IdNo); // exists: replace it
     services.answerErrorBox();
     form.Panel().SpeedButtonCreate->click();
-    EXPECT_EQ(services.asked().back().text,
-        "Cannot write the video file " + dir.str() + "/anim/ANIM0000.MKV: Is a directory.");
+    says({ dir.str() + "/anim/ANIM0000.MKV", "Is a directory" });
     EXPECT_EQ(filesIn(dir / "anim"), QStringList { "ANIM0000.MKV" });
     EXPECT_TRUE(fs::is_empty(dir / "anim" / "ANIM0000.MKV"));
     EXPECT_FALSE(form.StatusText().endsWith("OK!")) << form.StatusText().toStdString();
