@@ -13,6 +13,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
@@ -41,11 +42,9 @@ AviRunResult RunAviAnimation(
 
     Bitmap24 frame; // freed on every way out, last
     tanimprm prm;
-    prm.FrameBitmap = &frame;
-    if (!host.readSettings(prm))
+    const std::optional<PassPlan> outward = ReadFileRunSettings(host, prm, frame, panorama);
+    if (!outward)
         return {};
-    prm.FrameBitmap = &frame;
-    const PassPlan outward = PrepareFrames(prm, panorama.width(), panorama.height());
 
     AviRunResult result;
     result.FileName = AbsolutePath(prm.FileName);
@@ -105,10 +104,8 @@ AviRunResult RunAviAnimation(
         fail(ret == AVIERR_FILEOPEN ? "Failed to create AVI file" : "Failed to set AVI stream format",
             AVIFileError(file.get()));
 
-    FilePassRun run { panorama, host, host.progress(), stopRequested, prm.FileName };
-    run.folder = result.FileName.substr(0, result.FileName.rfind('/') + 1);
-    run.total = RunFrameCount(outward, prm);
-    WriteFilePasses(run, prm, outward, [&](const Bitmap24 &shown) {
+    FilePassRun run { panorama, host, host.progress(), stopRequested, result.FileName, prm.FileName };
+    WriteFilePasses(run, prm, *outward, [&](const Bitmap24 &shown) {
         // The rows go as they lie, bottom row first: no copy of ours.
         if (AVIStreamWriteRows(
                 compressed.get(), run.frameIndex, shown.scanLine(shown.height() - 1), -std::ptrdiff_t(shown.stride()))

@@ -19,6 +19,7 @@ std::int32_t add32(std::int32_t a, std::int32_t b)
 // One pass of frames, frame numbers running on in run.frameIndex.
 void WritePass(FilePassRun &run, tanimprm prm, const PassPlan &plan, const FrameSink &sink)
 {
+    const std::string folder = run.fileName.substr(0, run.fileName.rfind('/') + 1);
     run.progress.startPass(plan.PassCount);
     for (std::int32_t i = 0; !run.stopRequested && i < plan.PassCount; ++i) {
         try {
@@ -26,7 +27,7 @@ void WritePass(FilePassRun &run, tanimprm prm, const PassPlan &plan, const Frame
             RenderFrame(prm, run.panorama, at.x, at.y);
             run.host.setStatusText(
                 formatText("%s - Frame%4.4d / %4.4d", { run.statusName, std::int64_t(run.frameIndex), run.total }));
-            const std::int64_t freeKo = FreeDiskBytes(run.folder) / 1024;
+            const std::int64_t freeKo = FreeDiskBytes(folder) / 1024;
             run.progress.frameStarting(i,
                 formatText("Frame %4.4d / %4.4d - Disque Libre %d Ko",
                     { std::int64_t(run.frameIndex), run.total, freeKo < 0 ? 0 : freeKo }));
@@ -52,8 +53,18 @@ void WritePass(FilePassRun &run, tanimprm prm, const PassPlan &plan, const Frame
 
 } // namespace
 
+std::optional<PassPlan> ReadFileRunSettings(RunHost &host, tanimprm &prm, Bitmap24 &frame, const Bitmap24 &panorama)
+{
+    prm.FrameBitmap = &frame;
+    if (!host.readSettings(prm))
+        return std::nullopt;
+    prm.FrameBitmap = &frame;
+    return PrepareFrames(prm, panorama.width(), panorama.height());
+}
+
 void WriteFilePasses(FilePassRun &run, const tanimprm &prm, const PassPlan &outward, const FrameSink &sink)
 {
+    run.total = RunFrameCount(outward, prm);
     run.progress.showProgress();
     struct Hide {
         AviProgress &progress;

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 class AviProgress;
@@ -20,13 +21,19 @@ struct FilePassRun {
     RunHost &host;
     AviProgress &progress;
     bool &stopRequested;
+    std::string fileName; // full name: its folder's free space is shown
     std::string statusName; // the file's name in the status line
-    std::string folder {}; // where the file goes: its free space is shown
     const char *unknownFailure = "unknown error"; // the failure of a frame that threw no std::exception
+    // What the passes did:
     std::int32_t frameIndex = 0; // frames handed to the file; runs on into the return pass
-    std::int64_t total = 0;
+    std::int64_t total = 0; // frames of the whole run
     std::string failure {}; // why a frame could not be rendered or written
 };
+
+// Reads the settings into prm, with frame as its bitmap, and sizes the
+// frame (PrepareFrames): the outward pass, or none when the settings reader
+// refused. frame must outlive prm's use.
+std::optional<PassPlan> ReadFileRunSettings(RunHost &host, tanimprm &prm, Bitmap24 &frame, const Bitmap24 &panorama);
 
 // Takes one rendered frame; false when it could not be written, with
 // run.failure set. May also throw: the run stops with the exception's text.

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -106,21 +107,16 @@ VideoRunResult RunVideoAnimation(
 
     Bitmap24 frame; // freed on every way out, last
     tanimprm prm;
-    prm.FrameBitmap = &frame;
-    if (!host.readSettings(prm))
+    const std::optional<PassPlan> outward = ReadFileRunSettings(host, prm, frame, panorama);
+    if (!outward)
         return {};
-    prm.FrameBitmap = &frame;
-    const PassPlan outward = PrepareFrames(prm, panorama.width(), panorama.height());
 
     VideoRunResult result;
     result.FileName = AbsolutePath(prm.FileName);
     std::unique_ptr<AnimationWriter> writer = OpenWriter(result.FileName, options, panorama, prm);
 
-    FilePassRun run { panorama, host, progress, stopRequested, result.FileName };
-    run.folder = result.FileName.substr(0, result.FileName.rfind('/') + 1);
-    run.unknownFailure = "unknown failure";
-    run.total = RunFrameCount(outward, prm);
-    WriteFilePasses(run, prm, outward, [&writer](const Bitmap24 &shown) {
+    FilePassRun run { panorama, host, progress, stopRequested, result.FileName, result.FileName, "unknown failure" };
+    WriteFilePasses(run, prm, *outward, [&writer](const Bitmap24 &shown) {
         writer->addFrame(shown); // throws when the frame cannot be written
         return true;
     });
