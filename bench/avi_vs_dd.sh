@@ -4,6 +4,8 @@
 # 5000 x 800 JPEG panorama. Whole processes, in alternating pairs (travelia,
 # then dd), each into a fresh folder after a sync; the medians of PAIRS pairs
 # and their ratio are printed. The target is a ratio of at most 1.15.
+# Then the fixed part of a run (process start; start, panorama decoding and
+# one frame) and the load average.
 # Builds nothing: build the release front end first:
 #   cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DTRAVELIA_BUILD_TESTS=OFF
 #   cmake --build build/release -j2 --target travelia-cli
@@ -33,6 +35,7 @@ seconds() {
 
 median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
+load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 travelia_times=()
 dd_times=()
 bytes=0
@@ -52,8 +55,22 @@ for i in $(seq "$pairs"); do
     dd_times+=("$(seconds dd if=/dev/zero of="$out/dd.bin" bs=1M iflag=count_bytes count="$bytes" 2>/dev/null)")
     rm -rf "$out"
 done
+# The fixed part of a run: the process start (libraries loaded, as for
+# --version), and start + panorama decoding + one frame written.
+start_times=()
+one_frame_times=()
+for i in $(seq "$pairs"); do
+    start_times+=("$(seconds "$cli" --version)")
+    out="$work/one$i"
+    mkdir "$out"
+    one_frame_times+=("$(seconds "$cli" -q --one-way -W 1024 -H 768 -s 3976 --no-subdir -f avi -o "$out" "$work/pano.jpg")")
+    rm -rf "$out"
+done
 t_travelia=$(printf "%s\n" "${travelia_times[@]}" | median)
 t_dd=$(printf "%s\n" "${dd_times[@]}" | median)
 printf "%-40s %s\n" "travelia-cli, uncompressed AVI (s):" "${travelia_times[*]}" "dd, same bytes (s):" "${dd_times[*]}"
 awk -v a="$t_travelia" -v b="$t_dd" -v n="$bytes" \
     'BEGIN { printf "medians: travelia %.3f s, dd %.3f s (%.0f MB); ratio %.2f\n", a, b, n / 1e6, a / b }'
+printf "fixed part (medians): process start %.3f s, start + decoding + 1 frame %.3f s\n" \
+    "$(printf "%s\n" "${start_times[@]}" | median)" "$(printf "%s\n" "${one_frame_times[@]}" | median)"
+printf "load average (1, 5, 15 min): %s before, %s after\n" "$load_before" "$(cut -d' ' -f1-3 /proc/loadavg)"

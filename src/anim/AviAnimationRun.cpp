@@ -1,11 +1,10 @@
 #include "anim/AviAnimationRun.h"
 
+#include "anim/FilePasses.h"
 #include "anim/FrameSequence.h"
 #include "common/Bitmap24.h"
-#include "common/DiskSpace.h"
 #include "common/TextFormat.h"
 #include "options/AviOptions.h"
-#include "output/AviProgress.h"
 #include "output/FrameNames.h"
 #include "platform/BusyCursor.h"
 #include "video/AviFileService.h"
@@ -14,69 +13,11 @@
 
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
 namespace {
-
-std::int32_t add32(std::int32_t a, std::int32_t b)
-{
-    return std::int32_t(std::uint32_t(a) + std::uint32_t(b)); // wraps instead of overflowing
-}
-
-// What the passes of one run share.
-struct AviRun {
-    const Bitmap24 &panorama;
-    AviRunHost &host;
-    bool &stopRequested;
-    PAVIFILE file = nullptr;
-    PAVISTREAM compressed = nullptr;
-    std::vector<std::uint8_t> header {};
-    std::vector<std::uint8_t> pixels {};
-    std::string folder {}; // where the file goes: its free space is shown
-    std::int32_t frameIndex = 0;
-    std::int64_t total = 0;
-    std::string failure {}; // why a frame could not be rendered or written
-};
-
-// One pass of frames, sample numbers running on in run.frameIndex.
-void WriteAviPass(AviRun &run, tanimprm prm, const PassPlan &plan)
-{
-    run.host.progress().startPass(plan.PassCount);
-    for (std::int32_t i = 0; !run.stopRequested && i < plan.PassCount;) {
-        try {
-            const FramePosition at = PassPosition(plan, i);
-            RenderFrame(prm, run.panorama, at.x, at.y);
-            run.host.setStatusText(
-                formatText("%s - Frame%4.4d / %4.4d", { prm.FileName, std::int64_t(run.frameIndex), run.total }));
-            const std::int64_t freeKo = FreeDiskBytes(run.folder) / 1024;
-            run.host.progress().frameStarting(i,
-                formatText("Frame %4.4d / %4.4d - Disque Libre %d Ko",
-                    { std::int64_t(run.frameIndex), run.total, freeKo < 0 ? 0 : freeKo }));
-            run.host.showFrame(*prm.FrameBitmap);
-            run.host.processMessages();
-            ConvertAviFrame(*prm.FrameBitmap, run.header, run.pixels);
-            if (AVIStreamWrite(run.compressed, run.frameIndex, 1, run.pixels.data(), long(run.pixels.size()),
-                    AVIIF_KEYFRAME, nullptr, nullptr)
-                != AVIERR_OK) {
-                run.failure = AVIFileError(run.file);
-                run.stopRequested = true;
-                break;
-            }
-            run.frameIndex = add32(run.frameIndex, 1);
-            ++i;
-            run.host.processMessages();
-        } catch (const std::exception &e) {
-            // Any failure inside a frame stops the run; the file is still
-            // finished with the frames written, and the failure reported.
-            run.failure = e.what();
-            run.stopRequested = true;
-        } catch (...) {
-            run.failure = "unknown error";
-            run.stopRequested = true;
-        }
-    }
-}
 
 [[noreturn]] void fail(const char *message, const std::string &cause)
 {
@@ -101,11 +42,9 @@ AviRunResult RunAviAnimation(
 
     Bitmap24 frame; // freed on every way out, last
     tanimprm prm;
-    prm.FrameBitmap = &frame;
-    if (!host.readSettings(prm))
+    const std::optional<PassPlan> outward = ReadFileRunSettings(host, prm, frame, panorama);
+    if (!outward)
         return {};
-    prm.FrameBitmap = &frame;
-    const PassPlan outward = PrepareFrames(prm, panorama.width(), panorama.height());
 
     AviRunResult result;
     result.FileName = AbsolutePath(prm.FileName);
@@ -139,10 +78,8 @@ AviRunResult RunAviAnimation(
         stream.reset(created);
     }
 
-    AviRun run { panorama, host, stopRequested };
-    run.header.resize(sizes.HeaderSize);
-    run.pixels.resize(sizes.ImageSize);
-    ConvertAviFrame(frame, run.header, run.pixels);
+    std::vector<std::uint8_t> header(sizes.HeaderSize);
+    FillAviFrameHeader(frame, header);
 
     AVICOMPRESSOPTIONS compression;
     compression.fccType = options.CodecHandler ? ICTYPE_VIDEO : 0;
@@ -150,7 +87,7 @@ AviRunResult RunAviAnimation(
     compression.dwKeyFrameEvery = 1;
     compression.dwQuality = info.dwQuality;
     compression.dwFlags = AVICOMPRESSF_VALID | AVICOMPRESSF_KEYFRAMES | AVICOMPRESSF_DATARATE;
-    compression.lpFormat = run.header.data();
+    compression.lpFormat = header.data();
     compression.cbFormat = sizes.HeaderSize;
     compression.dwInterleaveEvery = 1;
     if (!host.chooseCompression(compression))
@@ -163,25 +100,20 @@ AviRunResult RunAviAnimation(
                 "no compressor '" + fourccText(compression.fccHandler) + "' on this machine");
         compressed.reset(made);
     }
-    if (const int ret = AVIStreamSetFormat(compressed.get(), 0, run.header.data(), long(run.header.size()));
-        ret != AVIERR_OK)
+    if (const int ret = AVIStreamSetFormat(compressed.get(), 0, header.data(), long(header.size())); ret != AVIERR_OK)
         fail(ret == AVIERR_FILEOPEN ? "Failed to create AVI file" : "Failed to set AVI stream format",
             AVIFileError(file.get()));
 
-    run.file = file.get();
-    run.compressed = compressed.get();
-    run.folder = result.FileName.substr(0, result.FileName.rfind('/') + 1);
-    run.total = RunFrameCount(outward, prm);
-    {
-        host.progress().showProgress();
-        struct Hide {
-            AviProgress &progress;
-            ~Hide() { progress.hideProgress(); }
-        } hide { host.progress() };
-        WriteAviPass(run, prm, outward);
-        if (HasReturnPass(prm))
-            WriteAviPass(run, prm, ReturnPass(outward, prm, panorama.width(), panorama.height()));
-    }
+    FilePassRun run { panorama, host, host.progress(), stopRequested, result.FileName, prm.FileName };
+    WriteFilePasses(run, prm, *outward, [&](const Bitmap24 &shown) {
+        // The rows go as they lie, bottom row first: no copy of ours.
+        if (AVIStreamWriteRows(
+                compressed.get(), run.frameIndex, shown.scanLine(shown.height() - 1), -std::ptrdiff_t(shown.stride()))
+            == AVIERR_OK)
+            return true;
+        run.failure = AVIFileError(file.get());
+        return false;
+    });
     compressed.reset();
     stream.reset();
 
@@ -189,16 +121,7 @@ AviRunResult RunAviAnimation(
     // close and the publishing, whose failure is the run's.
     if (const std::int64_t queued = AVIFileResult(file.get()).queuedFrames; queued > 0)
         host.finishingQueuedFrames(queued);
-    VideoPublishing publishing;
-    publishing.target = result.FileName;
-    publishing.replace = prm.ReplaceExisting;
-    publishing.nextName = [&prm](int attempt) {
-        constexpr int kMaxAttempts = 10000;
-        if (attempt > kMaxAttempts)
-            return std::string();
-        return AbsolutePath(
-            MakeFrameName(prm.NameFormat, prm.DstDir, prm.DstName, add32(prm.NumStart, attempt), prm.Ext));
-    };
+    VideoPublishing publishing = FilePublishing(prm, result.FileName);
     publishing.dropQueued = [&host] { return host.dropQueuedFrames(); };
     const bool finished = AVIFileFinish(file.get(), publishing) == AVIERR_OK;
     const AviFileResult written = AVIFileResult(file.get());

@@ -1,11 +1,9 @@
 #include "anim/VideoAnimationRun.h"
 
+#include "anim/FilePasses.h"
 #include "anim/FrameSequence.h"
 #include "common/Bitmap24.h"
-#include "common/DiskSpace.h"
-#include "common/TextFormat.h"
 #include "options/VideoOptions.h"
-#include "output/AviProgress.h"
 #include "output/FrameNames.h"
 #include "video/GifPalette.h"
 #include "video/GifWriter.h"
@@ -15,6 +13,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -94,47 +93,6 @@ std::unique_ptr<AnimationWriter> OpenWriter(
     return std::make_unique<MuxedVideoWriter>(path, params, MuxedFormat(options));
 }
 
-struct VideoRun {
-    const Bitmap24 &panorama;
-    RunHost &host;
-    AviProgress &progress;
-    bool &stopRequested;
-    AnimationWriter &writer;
-    std::string fileName;
-    std::string folder {}; // its free space is shown
-    std::int32_t frameIndex = 0;
-    std::int64_t total = 0;
-    std::string failure {}; // the writer's reason, when a frame could not be written
-};
-
-void WriteVideoPass(VideoRun &run, tanimprm prm, const PassPlan &plan)
-{
-    run.progress.startPass(plan.PassCount);
-    for (std::int32_t i = 0; !run.stopRequested && i < plan.PassCount; ++i) {
-        try {
-            const FramePosition at = PassPosition(plan, i);
-            RenderFrame(prm, run.panorama, at.x, at.y);
-            run.host.setStatusText(
-                formatText("%s - Frame%4.4d / %4.4d", { run.fileName, std::int64_t(run.frameIndex), run.total }));
-            const std::int64_t freeKo = FreeDiskBytes(run.folder) / 1024;
-            run.progress.frameStarting(i,
-                formatText("Frame %4.4d / %4.4d - Disque Libre %d Ko",
-                    { std::int64_t(run.frameIndex), run.total, freeKo < 0 ? 0 : freeKo }));
-            run.host.showFrame(*prm.FrameBitmap);
-            run.host.processMessages();
-            run.writer.addFrame(*prm.FrameBitmap);
-            ++run.frameIndex;
-            run.host.processMessages();
-        } catch (const std::exception &e) {
-            run.failure = e.what();
-            run.stopRequested = true;
-        } catch (...) {
-            run.failure = "unknown failure";
-            run.stopRequested = true;
-        }
-    }
-}
-
 } // namespace
 
 VideoRunResult RunVideoAnimation(
@@ -149,43 +107,24 @@ VideoRunResult RunVideoAnimation(
 
     Bitmap24 frame; // freed on every way out, last
     tanimprm prm;
-    prm.FrameBitmap = &frame;
-    if (!host.readSettings(prm))
+    const std::optional<PassPlan> outward = ReadFileRunSettings(host, prm, frame, panorama);
+    if (!outward)
         return {};
-    prm.FrameBitmap = &frame;
-    const PassPlan outward = PrepareFrames(prm, panorama.width(), panorama.height());
 
     VideoRunResult result;
     result.FileName = AbsolutePath(prm.FileName);
     std::unique_ptr<AnimationWriter> writer = OpenWriter(result.FileName, options, panorama, prm);
 
-    VideoRun run { panorama, host, progress, stopRequested, *writer, result.FileName };
-    run.folder = result.FileName.substr(0, result.FileName.rfind('/') + 1);
-    run.total = RunFrameCount(outward, prm);
-    {
-        progress.showProgress();
-        struct Hide {
-            AviProgress &progress;
-            ~Hide() { progress.hideProgress(); }
-        } hide { progress };
-        WriteVideoPass(run, prm, outward);
-        if (HasReturnPass(prm))
-            WriteVideoPass(run, prm, ReturnPass(outward, prm, panorama.width(), panorama.height()));
-    }
+    FilePassRun run { panorama, host, progress, stopRequested, result.FileName, result.FileName, "unknown failure" };
+    WriteFilePasses(run, prm, *outward, [&writer](const Bitmap24 &shown) {
+        writer->addFrame(shown); // throws when the frame cannot be written
+        return true;
+    });
     if (!run.failure.empty())
         throw AnimationError(run.failure); // the writer removes its unfinished file
     if (run.frameIndex == 0)
         return result; // nothing to show: no file
-    VideoPublishing publishing;
-    publishing.target = result.FileName;
-    publishing.replace = prm.ReplaceExisting;
-    publishing.nextName = [&prm](int attempt) {
-        constexpr int kMaxAttempts = 10000;
-        if (attempt > kMaxAttempts)
-            return std::string();
-        const std::int32_t number = std::int32_t(std::uint32_t(prm.NumStart) + std::uint32_t(attempt));
-        return AbsolutePath(MakeFrameName(prm.NameFormat, prm.DstDir, prm.DstName, number, prm.Ext));
-    };
+    const VideoPublishing publishing = FilePublishing(prm, result.FileName);
     result.FileName = writer->finish(publishing);
     result.FramesWritten = run.frameIndex;
     result.FileWritten = true;

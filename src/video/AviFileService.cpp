@@ -199,7 +199,7 @@ int AVIStreamWrite(PAVISTREAM stream, long start, long samples, const void *buff
     for (long i = 0; i < samples; ++i) {
         try {
             if (!shared.writer.writeFrame(
-                    static_cast<const std::uint8_t *>(buffer) + std::size_t(i) * imageSize, stride))
+                    static_cast<const std::uint8_t *>(buffer) + std::size_t(i) * imageSize, std::ptrdiff_t(stride)))
                 return AVIERR_FILEWRITE;
         } catch (const std::bad_alloc &) {
             return AVIERR_MEMORY;
@@ -210,6 +210,28 @@ int AVIStreamWrite(PAVISTREAM stream, long start, long samples, const void *buff
         if (bytesWritten)
             *bytesWritten += long(imageSize);
     }
+    return AVIERR_OK;
+}
+
+int AVIStreamWriteRows(PAVISTREAM stream, long start, const std::uint8_t *bottomRow, std::ptrdiff_t pitch)
+{
+    if (!stream)
+        return AVIERR_BADHANDLE;
+    AviShared &shared = *stream->shared;
+    if (!shared.opened)
+        return AVIERR_BADFORMAT;
+    if (!bottomRow || start != shared.nextSample)
+        return AVIERR_BADPARAM;
+    const std::size_t stride = (std::size_t(shared.format.width) * 3 + 3) & ~std::size_t(3);
+    if (std::size_t(pitch < 0 ? -pitch : pitch) != stride)
+        return AVIERR_BADSIZE;
+    try {
+        if (!shared.writer.writeFrame(bottomRow, pitch))
+            return AVIERR_FILEWRITE;
+    } catch (const std::bad_alloc &) {
+        return AVIERR_MEMORY;
+    }
+    ++shared.nextSample;
     return AVIERR_OK;
 }
 

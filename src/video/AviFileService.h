@@ -14,7 +14,8 @@
 // compressors of VideoCompressors.h.
 //
 // A run calls, in this order: AVIFileInit, AVIFileOpen, AVIFileCreateStream,
-// AVIMakeCompressedStream, AVIStreamSetFormat, AVIStreamWrite for each frame,
+// AVIMakeCompressedStream, AVIStreamSetFormat, AVIStreamWrite (or AVIStreamWriteRows)
+// for each frame,
 // AVIStreamRelease (the compressed stream, then the stream), AVIFileFinish,
 // AVIFileRelease, AVIFileExit. Results are error codes: AVIERR_OK (0) on
 // success; AVIFileError gives the cause of the last failure in words.
@@ -138,6 +139,11 @@ int AVIStreamSetFormat(PAVISTREAM stream, long pos, const void *format, long siz
 // ones follow the key-frame setting of the compression options.
 int AVIStreamWrite(PAVISTREAM stream, long start, long samples, const void *buffer, long size, unsigned flags,
     long *samplesWritten, long *bytesWritten);
+// One frame (sample start) where it lies: the bottom row, then each row above
+// it pitch bytes on (negative for a bitmap stored top row first), |pitch|
+// the row padded to 4 bytes. Nothing is copied or flipped on the way: rows
+// go to the file by the system's write, or to the compressor as they are.
+int AVIStreamWriteRows(PAVISTREAM stream, long start, const std::uint8_t *bottomRow, std::ptrdiff_t pitch);
 // Completes the file and puts it in place (VideoFileWriter::finish):
 // AVIERR_OK, or AVIERR_FILEWRITE with AVIFileError set; the file may still
 // have been put in place with the frames it holds (AVIFileResult).

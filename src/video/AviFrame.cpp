@@ -3,7 +3,6 @@
 #include "common/Bitmap24.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace {
 
@@ -24,10 +23,10 @@ AviFrameSizes GetAviFrameSizes(const Bitmap24 &frame)
     return { kInfoHeaderSize, std::uint32_t(frame.byteCount()) };
 }
 
-bool ConvertAviFrame(const Bitmap24 &frame, std::span<std::uint8_t> header, std::span<std::uint8_t> pixels)
+bool FillAviFrameHeader(const Bitmap24 &frame, std::span<std::uint8_t> header)
 {
     const AviFrameSizes sizes = GetAviFrameSizes(frame);
-    if (sizes.HeaderSize == 0 || header.size() != sizes.HeaderSize || pixels.size() != sizes.ImageSize)
+    if (sizes.HeaderSize == 0 || header.size() != sizes.HeaderSize)
         return false;
     std::fill(header.begin(), header.end(), 0);
     put32(&header[0], kInfoHeaderSize);
@@ -36,9 +35,5 @@ bool ConvertAviFrame(const Bitmap24 &frame, std::span<std::uint8_t> header, std:
     header[12] = 1; // planes
     header[14] = 24; // bits per pixel; compression 0 = BI_RGB
     put32(&header[20], sizes.ImageSize);
-    // The bitmap's rows are already padded as wanted: copy them in reverse order.
-    std::uint8_t *row = pixels.data();
-    for (int y = frame.height() - 1; y >= 0; --y, row += frame.stride())
-        std::memcpy(row, frame.scanLine(y), frame.stride());
     return true;
 }

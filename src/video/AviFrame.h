@@ -5,7 +5,7 @@
 
 class Bitmap24;
 
-// A frame as the AVI writer hands it over: a 40-byte BITMAPINFOHEADER
+// A frame as the AVI writer stores it: a 40-byte BITMAPINFOHEADER
 // (little-endian, 24 bits, BI_RGB, positive height) and the pixel rows bottom
 // row first, blue-green-red, each padded to a multiple of 4 bytes.
 struct AviFrameSizes {
@@ -14,7 +14,8 @@ struct AviFrameSizes {
 };
 AviFrameSizes GetAviFrameSizes(const Bitmap24 &frame);
 
-// Fills header (HeaderSize bytes) and pixels (ImageSize bytes) from the
-// frame; false, writing nothing, when a buffer's size is not the frame's.
-// Runs for every frame: one copy per row.
-bool ConvertAviFrame(const Bitmap24 &frame, std::span<std::uint8_t> header, std::span<std::uint8_t> pixels);
+// Fills header (HeaderSize bytes) with the frame's description; false,
+// writing nothing, when its size is not HeaderSize. The pixels are not
+// copied: the bitmap's rows are padded as the file wants them, and go to the
+// file bottom row first where they lie (AVIStreamWriteRows).
+bool FillAviFrameHeader(const Bitmap24 &frame, std::span<std::uint8_t> header);

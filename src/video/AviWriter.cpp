@@ -39,6 +39,11 @@ void put32(std::uint8_t *p, std::uint32_t v)
         p[i] = std::uint8_t(v >> (8 * i));
 }
 
+std::uint32_t get32(const std::uint8_t *p)
+{
+    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
+}
+
 std::string codeName(std::uint32_t handler)
 {
     std::string name = fourccText(handler);
@@ -160,7 +165,7 @@ bool AviWriter::open(const std::string &target, const VideoFrameFormat &format, 
         m_keyFrameEvery = 1;
     }
     // One tick per frame. Rates the muxer would not keep get one frame a
-    // second here; storeRate writes the real one after the trailer.
+    // second here; fixHeaders writes the real one after the trailer.
     const bool muxerKeepsRate = std::uint64_t(format.rate) <= std::uint64_t(kMuxerMaxRate) * format.scale;
     stream->time_base = muxerKeepsRate ? AVRational { int(format.scale), int(format.rate) } : AVRational { 1, 1 };
     stream->avg_frame_rate = { int(format.rate), int(format.scale) };
@@ -177,31 +182,41 @@ bool AviWriter::open(const std::string &target, const VideoFrameFormat &format, 
     return true;
 }
 
-bool AviWriter::writeFrame(const std::uint8_t *rows, std::size_t stride)
+bool AviWriter::writeFrame(const std::uint8_t *bottomRow, std::ptrdiff_t pitch)
 {
     if (!m_headerWritten || m_done)
         return fail("the file is not open");
     if (m_failed)
         return false;
-    if (!rows || stride * std::size_t(m_format.height) != m_imageSize)
+    const std::size_t stride = std::size_t(pitch < 0 ? -pitch : pitch);
+    if (!bottomRow || stride * std::size_t(m_format.height) != m_imageSize)
         return fail("a frame of the wrong size");
     const std::int64_t sample = m_framesSent;
     if (!m_encoder) {
+        // Rows that already lie bottom row first go as they are; others are
+        // written from where they lie in place of a stand-in (ReservedFile).
+        const bool inPlace = pitch > 0;
+        const std::uint8_t *data
+            = inPlace ? bottomRow : m_file->standIn({ bottomRow, pitch, stride, std::size_t(m_format.height) });
+        if (!data)
+            return failSystem(errno);
         AVPacket *packet = m_packet.get();
-        packet->data = const_cast<std::uint8_t *>(rows); // not reference-counted: the muxer only reads it
+        packet->data = const_cast<std::uint8_t *>(data); // not reference-counted: the muxer only reads it
         packet->size = int(m_imageSize);
         packet->pts = packet->dts = sample;
         packet->duration = 1;
         packet->flags = AV_PKT_FLAG_KEY;
         ++m_framesSent;
         ++m_packetsReceived;
-        const bool ok = writePacket(packet);
+        bool ok = writePacket(packet);
         packet->data = nullptr;
         packet->size = 0;
+        if (!inPlace && !m_file->takeStandIn() && ok)
+            ok = fail("the AVI muxer did not write the frame straight to the file");
         return ok;
     }
     const bool key = m_keyFrameEvery > 0 && m_framesSent % m_keyFrameEvery == 0;
-    if (const int ret = m_encoder->send(rows, stride, sample, key); ret < 0) {
+    if (const int ret = m_encoder->send(bottomRow, pitch, sample, key); ret < 0) {
         return fail("the compressor failed: " + ffmpeg::errorText(ret));
     }
     ++m_framesSent;
@@ -364,11 +379,32 @@ bool AviWriter::writePacket(AVPacket *packet)
     return true;
 }
 
-bool AviWriter::storeRate()
+std::int64_t AviWriter::firstPartFrames()
+{
+    // The first part's idx1 index holds one 16-byte entry per chunk of it,
+    // skipped frames included: one stream, so one entry per frame.
+    std::uint8_t chunk[8];
+    if (!m_file->readAt(0, chunk, 8))
+        return -1;
+    const std::int64_t partEnd = 8 + std::int64_t(get32(chunk + 4));
+    for (std::int64_t at = 12; at + 8 <= partEnd;) {
+        if (!m_file->readAt(at, chunk, 8))
+            return -1;
+        const std::int64_t size = get32(chunk + 4);
+        if (std::memcmp(chunk, "idx1", 4) == 0)
+            return size / 16;
+        at += 8 + size + (size & 1);
+    }
+    return -1;
+}
+
+bool AviWriter::fixHeaders()
 {
     // The main header's microseconds per frame (at 32), the video stream
     // header's scale and rate, and for uncompressed frames the format's
-    // image size with the rows' padding, found in the header list.
+    // image size with the rows' padding, found in the header list. In an
+    // OpenDML file, the main header's frame count (at 48) is the first
+    // part's: the muxer counts the frame that opens the second part in it.
     std::uint8_t head[16384] = {};
     const std::size_t size = std::size_t(std::min<std::int64_t>(sizeof head, m_file->end()));
     if (!m_file->readAt(0, head, size))
@@ -377,6 +413,12 @@ bool AviWriter::storeRate()
         return fail("the AVI header is not where it belongs");
     const double seconds = double(m_format.scale) / double(m_format.rate);
     put32(head + 32, std::uint32_t(std::lround(seconds * 1e6)));
+    if (8 + std::int64_t(get32(head + 4)) < m_file->end()) {
+        const std::int64_t frames = firstPartFrames();
+        if (frames < 0)
+            return m_file->error() ? failSystem(m_file->error()) : fail("the AVI index is not where it belongs");
+        put32(head + 48, std::uint32_t(frames));
+    }
     bool found = false;
     for (std::size_t at = 12; at + 40 <= size; ++at) {
         if (std::memcmp(head + at, "strh", 4) == 0 && std::memcmp(head + at + 8, "vids", 4) == 0) {
@@ -420,7 +462,7 @@ bool AviWriter::finish(const VideoPublishing &publishing)
     m_encoder.reset();
     m_mux.reset();
     m_io.reset();
-    if (!storeRate() || !m_file->close()) {
+    if (!fixHeaders() || !m_file->close()) {
         failSystem(m_file->error());
         abandon();
         return false;

@@ -22,7 +22,7 @@ public:
     void setTitle(std::string title) { m_title = std::move(title); }
 
     bool open(const std::string &target, const VideoFrameFormat &format, const VideoCodecChoice &codec) override;
-    bool writeFrame(const std::uint8_t *rows, std::size_t stride) override;
+    bool writeFrame(const std::uint8_t *bottomRow, std::ptrdiff_t pitch) override;
     std::int64_t queuedFrames() const override { return m_framesSent - m_packetsReceived; }
     bool finish(const VideoPublishing &publishing) override;
     void abandon() override;
@@ -36,7 +36,8 @@ private:
     bool writePacket(AVPacket *packet);
     bool drainEncoder(const std::function<bool()> &dropQueued);
     bool finishQueuedFrames(const std::function<bool()> &dropQueued);
-    bool storeRate();
+    std::int64_t firstPartFrames();
+    bool fixHeaders();
     bool publish(const VideoPublishing &publishing);
 
     std::string m_target;

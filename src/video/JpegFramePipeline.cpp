@@ -44,23 +44,25 @@ JpegFramePipeline::JpegFramePipeline(int width, int height, int quality, unsigne
 
 JpegFramePipeline::~JpegFramePipeline() = default;
 
-int JpegFramePipeline::send(const std::uint8_t *rows, std::size_t stride, std::int64_t pts)
+int JpegFramePipeline::send(const std::uint8_t *bottomRow, std::ptrdiff_t pitch, std::int64_t pts)
 {
     if (m_flushed)
         return AVERROR(EINVAL);
+    const std::size_t stride = std::size_t(pitch < 0 ? -pitch : pitch);
     const std::size_t bytes = stride * std::size_t(m_height);
+    // The rows are copied as they lie in memory, and read back top row first.
+    const std::uint8_t *lowest = pitch < 0 ? bottomRow + (m_height - 1) * pitch : bottomRow;
+    const std::size_t topOffset = pitch < 0 ? 0 : (std::size_t(m_height) - 1) * stride;
     try {
         auto frame = std::make_unique<Frame>();
         frame->pts = pts;
-        std::vector<std::uint8_t> copy(rows, rows + bytes);
+        std::vector<std::uint8_t> copy(lowest, lowest + bytes);
         m_frames.push_back(std::move(frame));
         Frame *out = m_frames.back().get();
         try {
-            m_pool.submit(
-                bytes, [copy = std::move(copy), stride, out, width = m_width, height = m_height, params = m_params] {
-                    // The copy holds the rows bottom first: read it from its last row up.
-                    const std::uint8_t *top = copy.data() + (std::size_t(height) - 1) * stride;
-                    out->ok = CompressJpeg(top, -std::ptrdiff_t(stride), width, height, params, out->jpeg).ok;
+            m_pool.submit(bytes,
+                [copy = std::move(copy), topOffset, pitch, out, width = m_width, height = m_height, params = m_params] {
+                    out->ok = CompressJpeg(copy.data() + topOffset, -pitch, width, height, params, out->jpeg).ok;
                 });
         } catch (...) {
             m_frames.pop_back();

@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 #include <vector>
 
@@ -149,10 +152,79 @@ bool ReservedFile::close()
     return true;
 }
 
+void ReservedFile::Unmap::operator()(std::uint8_t *address) const
+{
+    ::munmap(address, size);
+}
+
+const std::uint8_t *ReservedFile::standIn(const Rows &rows)
+{
+    const std::size_t size = std::max<std::size_t>(1, rows.bytes());
+    if (!m_standIn || m_standIn.get_deleter().size != size) {
+        m_standIn.reset();
+        // Read-only zeros, backed by no memory: a muxer that read the frame
+        // would find zeros, never another frame's pixels.
+        void *address = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+        if (address == MAP_FAILED)
+            return nullptr;
+        m_standIn = std::unique_ptr<std::uint8_t, Unmap>(static_cast<std::uint8_t *>(address), Unmap { size });
+    }
+    m_rows = rows;
+    m_rowsWritten = false;
+    return m_standIn.get();
+}
+
+bool ReservedFile::takeStandIn()
+{
+    const bool written = m_rowsWritten;
+    m_rows.reset();
+    m_rowsWritten = false;
+    return written;
+}
+
+bool ReservedFile::writeRows(std::int64_t offset)
+{
+    if (!isOpen())
+        return false;
+    const Rows &rows = *m_rows;
+    m_rowParts.resize(rows.count);
+    const std::uint8_t *row = rows.first;
+    for (struct iovec &part : m_rowParts) {
+        part = { const_cast<std::uint8_t *>(row), rows.length };
+        row += rows.pitch;
+    }
+    std::size_t first = 0;
+    std::int64_t at = offset;
+    while (first < m_rowParts.size()) {
+        const int batch = int(std::min<std::size_t>(m_rowParts.size() - first, IOV_MAX));
+        const ssize_t written = ::pwritev(fd(), m_rowParts.data() + first, batch, off_t(at));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return fail(written == 0 ? EIO : errno);
+        at += written;
+        // Skip what went out; a short write resumes inside a row.
+        for (std::size_t left = std::size_t(written); left > 0;) {
+            struct iovec &part = m_rowParts[first];
+            const std::size_t n = std::min(left, part.iov_len);
+            part.iov_base = static_cast<std::uint8_t *>(part.iov_base) + n;
+            part.iov_len -= n;
+            left -= n;
+            if (part.iov_len == 0)
+                ++first;
+        }
+    }
+    m_end = std::max(m_end, at);
+    m_rowsWritten = true;
+    return true;
+}
+
 int ReservedFile::write(void *opaque, ffmpeg::IoWriteBuffer data, int size)
 {
     auto *file = static_cast<ReservedFile *>(opaque);
-    if (!file->writeAt(file->m_position, data, std::size_t(size)))
+    const bool rows = file->m_rows && !file->m_rowsWritten && data == file->m_standIn.get()
+        && std::size_t(size) == file->m_rows->bytes();
+    if (!(rows ? file->writeRows(file->m_position) : file->writeAt(file->m_position, data, std::size_t(size))))
         return AVERROR(file->m_error);
     file->m_position += size;
     return size;

@@ -4,8 +4,11 @@
 #include "video/FFmpegObjects.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
+#include <sys/uio.h>
+#include <vector>
 
 // The file a muxer writes: hidden until published (AtomicFile), with disk
 // space reserved ahead of what is written, so that a full disk refuses a
@@ -13,8 +16,22 @@
 // the file system cannot allocate (fallocate), the space is reserved by
 // writing zeros past the end; the file is cut back to what was written when
 // it is closed. Serves as a libavformat custom I/O target.
+//
+// Frame rows can reach the file without a copy of ours: the muxer is handed
+// a stand-in buffer in their place, and when it writes the stand-in's bytes
+// the rows are written from where they lie, by pwritev (the kernel's copy is
+// the only one). This needs the muxer to pass large writes straight through
+// (AVIOContext direct mode).
 class ReservedFile {
 public:
+    struct Rows {
+        const std::uint8_t *first = nullptr; // the row written first
+        std::ptrdiff_t pitch = 0; // from one row written to the next
+        std::size_t length = 0; // bytes of each row
+        std::size_t count = 0;
+        std::size_t bytes() const { return length * count; }
+    };
+
     // allocate false: reserve by writing zeros, as on file systems without
     // fallocate (tests take that road on any file system).
     explicit ReservedFile(const std::string &target, bool allocate = true);
@@ -37,6 +54,12 @@ public:
     bool close();
     int publish(const std::string &target, AtomicFile::Publish how) { return m_file->publish(target, how); }
 
+    // A buffer of rows.bytes() to hand the muxer in place of the rows;
+    // nullptr when it cannot be made. It reads as zeros.
+    const std::uint8_t *standIn(const Rows &rows);
+    // True when the stand-in was written, as the rows; forgets the rows.
+    bool takeStandIn();
+
     static int write(void *opaque, ffmpeg::IoWriteBuffer data, int size);
     static std::int64_t seek(void *opaque, std::int64_t offset, int whence);
 
@@ -44,6 +67,12 @@ private:
     int fd() const { return m_file ? m_file->fd() : -1; }
     bool fail(int error);
     bool refuse(int error);
+    bool writeRows(std::int64_t offset);
+
+    struct Unmap {
+        std::size_t size; // no initializer: default-constructible inside the class
+        void operator()(std::uint8_t *address) const;
+    };
 
     std::optional<AtomicFile> m_file; // none when the name is a folder
     std::int64_t m_reserved = 0;
@@ -52,4 +81,8 @@ private:
     bool m_canAllocate = true;
     int m_error = 0;
     int m_refused = 0;
+    std::unique_ptr<std::uint8_t, Unmap> m_standIn;
+    std::optional<Rows> m_rows; // handed over, not yet written
+    bool m_rowsWritten = false;
+    std::vector<struct iovec> m_rowParts; // kept: no allocation per frame
 };

@@ -343,18 +343,18 @@ bool VideoEncoder::openJpeg(const AVCodec *codec, const EncoderParams &params)
     return true;
 }
 
-int VideoEncoder::send(const std::uint8_t *rows, std::size_t stride, std::int64_t pts, bool keyFrame)
+int VideoEncoder::send(const std::uint8_t *bottomRow, std::ptrdiff_t pitch, std::int64_t pts, bool keyFrame)
 {
     if (m_jpeg)
-        return m_flushed ? AVERROR(EINVAL) : m_jpeg->send(rows, stride, pts); // every frame a key frame
+        return m_flushed ? AVERROR(EINVAL) : m_jpeg->send(bottomRow, pitch, pts); // every frame a key frame
     if (!m_frame || m_flushed)
         return AVERROR(EINVAL);
     if (const int ret = av_frame_make_writable(m_frame.get()); ret < 0)
         return ret; // the encoder may still hold the previous picture
     const int height = m_context->height;
-    // A negative stride walks the bottom-up rows top first.
-    const std::uint8_t *source[4] = { rows + (std::size_t(height) - 1) * stride, nullptr, nullptr, nullptr };
-    const int sourceStride[4] = { -int(stride), 0, 0, 0 };
+    // Read top row first, whichever way the rows lie: no flip, no copy.
+    const std::uint8_t *source[4] = { bottomRow + std::ptrdiff_t(height - 1) * pitch, nullptr, nullptr, nullptr };
+    const int sourceStride[4] = { -int(pitch), 0, 0, 0 };
     if (sws_scale(m_sws.get(), source, sourceStride, 0, height, m_frame->data, m_frame->linesize) != height)
         return AVERROR(EINVAL);
     m_frame->pts = pts;

@@ -54,9 +54,10 @@ public:
     const std::string &refusal() const { return m_refusal; }
     const AVCodecContext *context() const { return m_context.get(); }
 
-    // Converts and sends one frame; rows holds height rows of stride bytes,
-    // bottom row first. A negative FFmpeg error code on failure.
-    int send(const std::uint8_t *rows, std::size_t stride, std::int64_t pts, bool keyFrame);
+    // Converts and sends one frame of height rows: bottomRow, then each row
+    // above it pitch bytes on (negative for a bitmap stored top row first).
+    // A negative FFmpeg error code on failure.
+    int send(const std::uint8_t *bottomRow, std::ptrdiff_t pitch, std::int64_t pts, bool keyFrame);
     // Ends the stream so that the delayed packets come out.
     int flush();
     // Gives up the frames still queued: closing then does not wait for them.

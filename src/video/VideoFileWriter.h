@@ -56,8 +56,10 @@ public:
     // and writes the file's header. A compressor that refuses the format
     // refuses it here, before anything can be seen on disk.
     virtual bool open(const std::string &target, const VideoFrameFormat &format, const VideoCodecChoice &codec) = 0;
-    // One frame; after a failure every further frame is refused.
-    virtual bool writeFrame(const std::uint8_t *rows, std::size_t stride) = 0;
+    // One frame of height rows: bottomRow, then each row above it pitch
+    // bytes on (negative for a bitmap stored top row first); |pitch| is the
+    // row padded to 4 bytes. After a failure every further frame is refused.
+    virtual bool writeFrame(const std::uint8_t *bottomRow, std::ptrdiff_t pitch) = 0;
     // Frames sent to the compressor and not yet in the file.
     virtual std::int64_t queuedFrames() const = 0;
     // Completes and publishes the file. True when a file holding

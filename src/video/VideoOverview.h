@@ -6,15 +6,18 @@
 //
 // A frame's road, from the AVI run (anim/AviAnimationRun) to the file:
 //
-// 1. The run renders the frame into its 24-bit bitmap and converts it with
-//    ConvertAviFrame (AviFrame.h) into the layout the AVIFile service takes:
-//    rows bottom first, each padded to 4 bytes, behind a BITMAPINFOHEADER.
-// 2. AVIStreamWrite (AviFileService.h) hands the rows to the file's writer,
+// 1. The run renders the frame into its 24-bit bitmap (rows top first, each
+//    padded to 4 bytes); FillAviFrameHeader (AviFrame.h) describes it once
+//    as the BITMAPINFOHEADER the AVIFile service takes.
+// 2. AVIStreamWriteRows (AviFileService.h) hands the bitmap's rows where
+//    they lie, bottom row first by a negative pitch, to the file's writer,
 //    a VideoFileWriter (VideoFileWriter.h): here AviWriter (AviWriter.h).
 //    Other containers are other VideoFileWriters on the same pieces.
-// 3. Uncompressed, the rows go to the muxer as they are. Compressed, they go
-//    to the VideoEncoder (VideoEncoder.h) of the compressor named by its
-//    four-character code (VideoCompressors.h, FourCC.h): libswscale and a
+// 3. Uncompressed, the muxer gets a stand-in for the rows and the rows go
+//    to the file from the bitmap by pwritev: the system's write is the one
+//    copy. Compressed, they go to the VideoEncoder (VideoEncoder.h) of the
+//    compressor named by its four-character code (VideoCompressors.h,
+//    FourCC.h): libswscale reads them top row first (no flip) into a
 //    libavcodec encoder, or, for MJPEG, the JpegFramePipeline
 //    (JpegFramePipeline.h), whose workers (common/OrderedPipeline.h) make
 //    one JPEG per frame with libjpeg-turbo. Packets come back in frame order.

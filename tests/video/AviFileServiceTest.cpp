@@ -12,6 +12,7 @@
 #include <cstring>
 #include <fstream>
 #include <set>
+#include <sstream>
 
 namespace {
 
@@ -171,6 +172,35 @@ TEST(VideoCompressors, everyListedCompressorDecodesOrRefusesTheSize)
     EXPECT_FALSE(codes.empty());
 }
 
+// Frames handed where they lie (a bitmap stored top row first, by a negative
+// pitch) make the same file, byte for byte, as their rows copied bottom row
+// first; a pitch that is not the padded row, or a sample out of turn, is
+// refused and writes nothing.
+TEST(AviRows, inPlaceRowsMakeTheSameFileAsCopiedOnes)
+{
+    const Bitmap24 frame = makeTestPanorama(41, 7); // odd: the rows are padded
+    for (const std::uint32_t handler : { comptypeDIB, kFFV1 }) {
+        SCOPED_TRACE(fourccText(handler));
+        TempDir dir;
+        AviRun copied(dir / "copied.avi"), inPlace(dir / "in-place.avi");
+        ASSERT_EQ(copied.prepare(41, 7, handler), AVIERR_OK);
+        ASSERT_EQ(inPlace.prepare(41, 7, handler), AVIERR_OK);
+        const std::uint8_t *bottom = frame.scanLine(6);
+        const auto pitch = -std::ptrdiff_t(frame.stride());
+        EXPECT_EQ(AVIStreamWriteRows(inPlace.compressed.get(), 0, bottom, pitch + 4), AVIERR_BADSIZE);
+        EXPECT_EQ(AVIStreamWriteRows(inPlace.compressed.get(), 1, bottom, pitch), AVIERR_BADPARAM);
+        for (long i = 0; i < 3; ++i) {
+            ASSERT_EQ(copied.write(i, frameBytes(41, 7)), AVIERR_OK);
+            ASSERT_EQ(AVIStreamWriteRows(inPlace.compressed.get(), i, bottom, pitch), AVIERR_OK);
+        }
+        for (AviRun *run : { &copied, &inPlace }) {
+            ASSERT_EQ(AVIFileFinish(run->file.get(), publishAt(run->path)), AVIERR_OK);
+            run->release();
+        }
+        EXPECT_EQ(readFileBytes(inPlace.path), readFileBytes(copied.path));
+    }
+}
+
 // Over 1 GB the file goes on in OpenDML parts. Writes 1.1 GB: run it with
 // TRAVELIA_BIG_AVI_TEST=1.
 TEST(AviOpenDml, fileAboveOneGigabyteIsReadWhole)
@@ -196,6 +226,23 @@ TEST(AviOpenDml, fileAboveOneGigabyteIsReadWhole)
     EXPECT_GT(size, std::uintmax_t(1) << 30);
     EXPECT_EQ(probe.packets, frames);
     EXPECT_EQ(runTool("ffmpeg", { "-nostdin", "-v", "error", "-i", run.path, "-f", "null", "-" }).err, "");
+    // The main header counts the frames of the first part, the OpenDML
+    // header all of them.
+    const std::string positions = runTool("ffprobe",
+        { "-v", "error", "-select_streams", "v:0", "-show_entries", "packet=pos", "-of", "csv=p=0", run.path })
+                                      .out;
+    std::istringstream lines(positions);
+    std::uint32_t inFirstPart = 0;
+    for (std::string line; std::getline(lines, line);)
+        inFirstPart += std::stoll(line) < 8 + std::int64_t(riffSize);
+    char head[16384] = {};
+    in.clear(), in.seekg(0).read(head, sizeof head);
+    const char *dmlh = static_cast<const char *>(memmem(head, sizeof head, "dmlh", 4));
+    ASSERT_NE(dmlh, nullptr);
+    std::uint32_t mainCount = 0, allCount = 0;
+    std::memcpy(&mainCount, head + 48, 4), std::memcpy(&allCount, dmlh + 8, 4);
+    EXPECT_EQ(std::pair(mainCount, allCount), std::pair(inFirstPart, std::uint32_t(frames)));
+    EXPECT_LT(inFirstPart, std::uint32_t(frames));
 }
 
 } // namespace
