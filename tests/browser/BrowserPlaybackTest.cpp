@@ -179,6 +179,9 @@ TEST_P(ChromiumPlays, sizeLengthFirstAndLastFrame)
     EXPECT_EQ(report.values.at("width"), std::to_string(width)) << report.text;
     EXPECT_EQ(report.values.at("height"), std::to_string(height)) << report.text;
     EXPECT_NEAR(std::stod(report.values.at("duration")), double(frames) / rate, 1e-3) << report.text;
+    if (report.values.count("lastTime")) {
+        EXPECT_NEAR(std::stod(report.values.at("lastTime")), double(frames - 1) / rate, 1e-3) << report.text;
+    }
     if (report.values.count("frames")) {
         EXPECT_EQ(report.values.at("frames"), std::to_string(frames)) << report.text;
         EXPECT_EQ(report.values.at("repetition"), "Infinity") << report.text; // loops for ever
