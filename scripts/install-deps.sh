@@ -13,6 +13,7 @@ packages=(
   libtiff-dev libspng-dev libpng-dev libvips-tools
   librsvg2-bin desktop-file-utils appstream dpkg-dev file
   libwebp-dev libimagequant-dev
+  chromium
 )
 
 missing=()
