@@ -9,37 +9,70 @@
 PaletteDither::PaletteDither(GifPalette palette, float strength)
     : m_palette(std::move(palette))
     , m_strength(int(std::lround(std::clamp(strength, 0.0f, 1.0f) * 16)))
-    , m_cache(std::size_t(1) << 24, 0)
+    , m_cache(new std::atomic<std::uint8_t>[std::size_t(1) << 24]())
 {
     if (m_palette.colours.empty())
         m_palette.colours.push_back({});
-}
-
-std::uint8_t PaletteDither::nearest(int r, int g, int b)
-{
-    const std::size_t colour = std::size_t(r) << 16 | std::size_t(g) << 8 | std::size_t(b);
-    if (const std::uint8_t known = m_cache[colour])
-        return std::uint8_t(known - 1);
-    int best = 0, bestDistance = INT_MAX;
     for (std::size_t i = 0; i < m_palette.colours.size(); ++i) {
         const GifPaletteColour &c = m_palette.colours[i];
-        const int dr = c.r - r, dg = c.g - g, db = c.b - b;
+        m_byRed.push_back({ c.r, c.g, c.b, int(i) });
+    }
+    std::stable_sort(m_byRed.begin(), m_byRed.end(), [](const Entry &a, const Entry &b) { return a.r < b.r; });
+}
+
+// The nearest entry by squared distance; of equal ones, the first in the palette.
+std::uint8_t PaletteDither::search(int r, int g, int b) const
+{
+    const auto n = std::ptrdiff_t(m_byRed.size());
+    std::ptrdiff_t up = std::lower_bound(m_byRed.begin(), m_byRed.end(), r, [](const Entry &e, int red) {
+        return e.r < red;
+    }) - m_byRed.begin();
+    std::ptrdiff_t down = up - 1;
+    int best = INT_MAX, bestDistance = INT_MAX;
+    const auto consider = [&](const Entry &e) {
+        const int dg = e.g - g, db = e.b - b, dr = e.r - r;
         const int distance = dr * dr + dg * dg + db * db;
-        if (distance < bestDistance) {
+        if (distance < bestDistance || (distance == bestDistance && e.index < best)) {
             bestDistance = distance;
-            best = int(i);
+            best = e.index;
+        }
+    };
+    // Outwards from the red of the colour, each way until red alone is too far.
+    while (up < n || down >= 0) {
+        if (up < n) {
+            const int dr = m_byRed[std::size_t(up)].r - r;
+            if (dr * dr > bestDistance)
+                up = n;
+            else
+                consider(m_byRed[std::size_t(up++)]);
+        }
+        if (down >= 0) {
+            const int dr = r - m_byRed[std::size_t(down)].r;
+            if (dr * dr > bestDistance)
+                down = -1;
+            else
+                consider(m_byRed[std::size_t(down--)]);
         }
     }
-    m_cache[colour] = std::uint8_t(best + 1);
     return std::uint8_t(best);
 }
 
-void PaletteDither::remap(const Bitmap24 &frame, std::uint8_t *indices, std::size_t stride)
+std::uint8_t PaletteDither::nearest(int r, int g, int b) const
+{
+    std::atomic<std::uint8_t> &cached = m_cache[std::size_t(r) << 16 | std::size_t(g) << 8 | std::size_t(b)];
+    if (const std::uint8_t known = cached.load(std::memory_order_relaxed))
+        return std::uint8_t(known - 1);
+    const std::uint8_t index = search(r, g, b);
+    cached.store(std::uint8_t(index + 1), std::memory_order_relaxed);
+    return index;
+}
+
+void PaletteDither::remap(const Bitmap24 &frame, std::uint8_t *indices, std::size_t stride) const
 {
     const int width = frame.width();
     // Errors carried to this row and the next, with a pixel of margin each side.
-    m_errors.assign(std::size_t(width + 2) * 3 * 2, 0);
-    int *thisRow = m_errors.data();
+    std::vector<int> errors(std::size_t(width + 2) * 3 * 2, 0);
+    int *thisRow = errors.data();
     int *nextRow = thisRow + std::size_t(width + 2) * 3;
     for (int y = 0; y < frame.height(); ++y) {
         const std::uint8_t *src = frame.scanLine(y);
