@@ -31,6 +31,7 @@ public:
 private:
     std::uint8_t nearest(int r, int g, int b) const;
     std::uint8_t search(int r, int g, int b) const;
+    std::uint8_t remember(std::atomic<std::uint8_t> &cached, int r, int g, int b) const;
 
     GifPalette m_palette;
     int m_strength; // out of 16
@@ -40,5 +41,12 @@ private:
         int r, g, b, index;
     };
     std::vector<Entry> m_byRed;
+    // Red, green, blue and a spare lane: the loop works on a pixel's three
+    // channels at once (GCC/Clang vector extension).
+    using Lanes = int __attribute__((vector_size(16)));
+    struct Colour {
+        Lanes lanes;
+    };
+    std::vector<Colour> m_lanes; // the palette, by index
     std::unique_ptr<std::atomic<std::uint8_t>[]> m_cache; // 1 + index, 0 = not looked up yet
 };
