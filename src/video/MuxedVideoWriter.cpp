@@ -2,6 +2,7 @@
 
 #include "common/Bitmap24.h"
 #include "video/FFmpegObjects.h"
+#include "video/FFmpegOutputFile.h"
 #include "video/QualityScale.h"
 
 extern "C" {
@@ -20,107 +21,28 @@ extern "C" {
 
 namespace {
 
-// A view of the unnamed file with its own position: the muxer writes through
-// one and, for the index at the front, reads back through a second one.
-struct FileView {
-    int fd = -1;
-    std::int64_t position = 0;
-    std::int64_t *size = nullptr; // shared by the views
-};
-
-int writeView(void *opaque, ffmpeg::IoWriteBuffer data, int length)
-{
-    auto *view = static_cast<FileView *>(opaque);
-    int done = 0;
-    while (done < length) {
-        const ssize_t n = ::pwrite(view->fd, data + done, std::size_t(length - done), view->position);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return AVERROR(errno);
-        }
-        done += int(n);
-        view->position += n;
-    }
-    *view->size = std::max(*view->size, view->position);
-    return done;
-}
-
-int readView(void *opaque, std::uint8_t *data, int length)
-{
-    auto *view = static_cast<FileView *>(opaque);
-    for (;;) {
-        const ssize_t n = ::pread(view->fd, data, std::size_t(length), view->position);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return AVERROR(errno);
-        if (n == 0)
-            return AVERROR_EOF;
-        view->position += n;
-        return int(n);
-    }
-}
-
-std::int64_t seekView(void *opaque, std::int64_t offset, int whence)
-{
-    auto *view = static_cast<FileView *>(opaque);
-    switch (whence & ~AVSEEK_FORCE) {
-    case AVSEEK_SIZE:
-        return *view->size;
-    case SEEK_SET:
-        view->position = offset;
-        break;
-    case SEEK_CUR:
-        view->position += offset;
-        break;
-    case SEEK_END:
-        view->position = *view->size + offset;
-        break;
-    default:
-        return AVERROR(EINVAL);
-    }
-    return view->position;
-}
-
-AVIOContext *openView(FileView *view, bool write)
-{
-    auto *buffer = static_cast<std::uint8_t *>(av_malloc(1 << 16));
-    if (!buffer)
-        return nullptr;
-    AVIOContext *io = avio_alloc_context(
-        buffer, 1 << 16, write ? 1 : 0, view, write ? nullptr : readView, write ? writeView : nullptr, seekView);
-    if (!io)
-        av_free(buffer);
-    return io;
-}
-
-void closeView(AVIOContext *&io)
-{
-    if (!io)
-        return;
-    av_freep(&io->buffer);
-    avio_context_free(&io);
-}
+// The converter's reference to a frame's pixels, which the caller owns.
+void KeepPixels(void *, std::uint8_t *) { }
 
 } // namespace
 
 struct MuxedVideoWriter::Codec {
-    std::int64_t size = 0;
-    FileView view;
-    FileView readBack; // the muxer's second pass
-    AVFormatContext *format = nullptr;
-    AVIOContext *io = nullptr;
+    explicit Codec(AtomicFile &file)
+        : output(file)
+    {
+    }
+    FFmpegOutputFile output; // closed last
     AVCodecContext *context = nullptr;
-    AVStream *stream = nullptr;
     AVFrame *frame = nullptr;
     AVPacket *packet = nullptr;
     SwsContext *sws = nullptr;
+    AVFrame *source = nullptr; // the frame being converted, borrowed
     bool open = false; // header written, trailer not yet
 
     ~Codec()
     {
         sws_freeContext(sws);
+        av_frame_free(&source);
         // Some encoders (SVT-AV1) hang when closed before the end of the stream.
         if (open && context && packet && avcodec_send_frame(context, nullptr) >= 0)
             while (avcodec_receive_packet(context, packet) >= 0)
@@ -128,36 +50,10 @@ struct MuxedVideoWriter::Codec {
         av_packet_free(&packet);
         av_frame_free(&frame);
         avcodec_free_context(&context);
-        if (format) {
-            if (open)
-                av_write_trailer(format); // into the unnamed file, which is then dropped
-            avformat_free_context(format);
-        }
-        closeView(io);
     }
 };
 
 namespace {
-
-// The muxer reopens its output by name for the second pass of the MP4 index;
-// the unnamed file has none, so it gets a reading view of it instead.
-int openReadBack(AVFormatContext *format, AVIOContext **pb, const char *, int flags, AVDictionary **)
-{
-    auto *view = static_cast<FileView *>(format->opaque);
-    if (flags & AVIO_FLAG_WRITE)
-        return AVERROR(EPERM);
-    view->position = 0;
-    *pb = openView(view, false);
-    return *pb ? 0 : AVERROR(ENOMEM);
-}
-
-#if LIBAVFORMAT_VERSION_MAJOR >= 59
-int closeReadBack(AVFormatContext *, AVIOContext *pb)
-{
-    closeView(pb);
-    return 0;
-}
-#endif
 
 struct EncoderQuality {
     const char *encoder;
@@ -204,28 +100,15 @@ MuxedVideoWriter::MuxedVideoWriter(std::string path, const AnimationParams &para
     m_file = std::make_unique<AtomicFile>(m_path);
     if (!m_file->isOpen())
         refuse(std::strerror(m_file->error()));
-    m_codec = std::make_unique<Codec>();
+    m_codec = std::make_unique<Codec>(*m_file);
     Codec &c = *m_codec;
-    c.view = { m_file->fd(), 0, &c.size };
-    c.readBack = { m_file->fd(), 0, &c.size };
-    if (const int e = avformat_alloc_output_context2(&c.format, nullptr, format.muxer, nullptr); e < 0)
-        fail(std::string("no ") + format.muxer + " muxer", e);
-    c.io = openView(&c.view, true);
-    if (!c.io)
-        fail("output buffer", AVERROR(ENOMEM));
-    c.format->pb = c.io;
-    c.format->flags |= AVFMT_FLAG_CUSTOM_IO;
-    c.format->opaque = &c.readBack;
-    c.format->io_open = openReadBack;
-#if LIBAVFORMAT_VERSION_MAJOR >= 59
-    c.format->io_close2 = closeReadBack;
-#endif
+    if (const int e = c.output.open(format.muxer); e < 0)
+        fail(e == AVERROR(ENOMEM) ? std::string("output buffer") : std::string("no ") + format.muxer + " muxer", e);
 
-    c.stream = avformat_new_stream(c.format, nullptr);
     c.context = avcodec_alloc_context3(encoder);
     c.frame = av_frame_alloc();
     c.packet = av_packet_alloc();
-    if (!c.stream || !c.context || !c.frame || !c.packet)
+    if (!c.context || !c.frame || !c.packet)
         fail("set-up", AVERROR(ENOMEM));
     AVCodecContext *cx = c.context;
     cx->width = params.width;
@@ -241,7 +124,7 @@ MuxedVideoWriter::MuxedVideoWriter(std::string path, const AnimationParams &para
         cx->color_primaries = AVCOL_PRI_BT709;
         cx->color_trc = AVCOL_TRC_BT709;
     }
-    if (c.format->oformat->flags & AVFMT_GLOBALHEADER)
+    if (c.output.wantsGlobalHeader())
         cx->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     if (params.keyInterval > 0) {
         // Exactly every N frames: no extra key frames at scene cuts.
@@ -280,14 +163,10 @@ MuxedVideoWriter::MuxedVideoWriter(std::string path, const AnimationParams &para
                 + (said.empty() ? ffmpeg::errorText(e) : said));
         }
     }
-    if (const int e = avcodec_parameters_from_context(c.stream->codecpar, cx); e < 0)
-        fail("stream parameters", e);
-    c.stream->time_base = cx->time_base;
-    c.stream->avg_frame_rate = cx->framerate;
     AVDictionary *options = nullptr;
     if (std::strcmp(format.muxer, "mp4") == 0)
         av_dict_set(&options, "movflags", "+faststart", 0);
-    const int e = avformat_write_header(c.format, &options);
+    const int e = c.output.writeHeader(cx, &options);
     av_dict_free(&options);
     if (e < 0)
         fail("header", e);
@@ -298,14 +177,27 @@ MuxedVideoWriter::MuxedVideoWriter(std::string path, const AnimationParams &para
     c.frame->height = params.height;
     if (const int e2 = av_frame_get_buffer(c.frame, 0); e2 < 0)
         fail("frame buffer", e2);
-    c.sws = sws_getContext(params.width, params.height, AV_PIX_FMT_BGR24, params.width, params.height, pixels,
-        SWS_BICUBIC | SWS_ACCURATE_RND, nullptr, nullptr, nullptr);
+    // The conversion runs in bands on every core (0: one thread per core).
+    c.sws = sws_alloc_context();
     if (!c.sws)
         fail("colour conversion", AVERROR(ENOMEM));
+    av_opt_set_int(c.sws, "srcw", params.width, 0);
+    av_opt_set_int(c.sws, "srch", params.height, 0);
+    av_opt_set_int(c.sws, "src_format", AV_PIX_FMT_BGR24, 0);
+    av_opt_set_int(c.sws, "dstw", params.width, 0);
+    av_opt_set_int(c.sws, "dsth", params.height, 0);
+    av_opt_set_int(c.sws, "dst_format", pixels, 0);
+    av_opt_set_int(c.sws, "sws_flags", SWS_BICUBIC | SWS_ACCURATE_RND, 0);
+    av_opt_set_int(c.sws, "threads", 0, 0);
+    if (const int e2 = sws_init_context(c.sws, nullptr, nullptr); e2 < 0)
+        fail("colour conversion", e2);
     if (!lossless) {
         const int *bt709 = sws_getCoefficients(SWS_CS_ITU709);
         sws_setColorspaceDetails(c.sws, bt709, 1, bt709, 0, 0, 1 << 16, 1 << 16);
     }
+    c.source = av_frame_alloc();
+    if (!c.source)
+        fail("set-up", AVERROR(ENOMEM));
 }
 
 MuxedVideoWriter::~MuxedVideoWriter() = default; // an unfinished file is discarded by AtomicFile
@@ -313,19 +205,9 @@ MuxedVideoWriter::~MuxedVideoWriter() = default; // an unfinished file is discar
 void MuxedVideoWriter::drain()
 {
     Codec &c = *m_codec;
-    for (;;) {
-        const int e = avcodec_receive_packet(c.context, c.packet);
-        if (e == AVERROR(EAGAIN) || e == AVERROR_EOF)
-            return;
-        if (e < 0)
-            fail("encoding", e);
-        av_packet_rescale_ts(c.packet, c.context->time_base, c.stream->time_base);
-        c.packet->stream_index = c.stream->index;
-        const int w = av_interleaved_write_frame(c.format, c.packet);
-        av_packet_unref(c.packet);
-        if (w < 0)
-            fail("writing", w);
-    }
+    bool encoding = false;
+    if (const int e = c.output.writeReady(c.context, c.packet, false, encoding); e < 0)
+        fail(encoding ? "encoding" : "writing", e);
 }
 
 void MuxedVideoWriter::addFrame(const Bitmap24 &frame)
@@ -337,9 +219,20 @@ void MuxedVideoWriter::addFrame(const Bitmap24 &frame)
     Codec &c = *m_codec;
     if (const int e = av_frame_make_writable(c.frame); e < 0)
         fail("frame buffer", e);
-    const std::uint8_t *rows[1] = { frame.bits() };
-    const int strides[1] = { int(frame.stride()) };
-    sws_scale(c.sws, rows, strides, 0, frame.height(), c.frame->data, c.frame->linesize);
+    // The frame's rows lent to the converter, which takes a counted reference.
+    AVFrame *source = c.source;
+    source->format = AV_PIX_FMT_BGR24;
+    source->width = frame.width();
+    source->height = frame.height();
+    source->data[0] = const_cast<std::uint8_t *>(frame.bits());
+    source->linesize[0] = int(frame.stride());
+    source->buf[0] = av_buffer_create(source->data[0], frame.byteCount(), KeepPixels, nullptr, AV_BUFFER_FLAG_READONLY);
+    if (!source->buf[0])
+        fail("colour conversion", AVERROR(ENOMEM));
+    const int converted = sws_scale_frame(c.sws, c.frame, source);
+    av_frame_unref(source);
+    if (converted < 0)
+        fail("colour conversion", converted);
     c.frame->pts = m_frames;
     if (const int e = avcodec_send_frame(c.context, c.frame); e < 0)
         fail("encoding", e);
@@ -357,10 +250,7 @@ std::string MuxedVideoWriter::finish(const VideoPublishing &publishing)
     drain();
     m_failed = true; // finishing happens once, whatever its outcome
     c.open = false;
-    if (const int e = av_write_trailer(c.format); e < 0)
+    if (const int e = c.output.finish(); e < 0)
         fail("index", e);
-    avio_flush(c.io);
-    if (c.io->error < 0)
-        fail("writing", c.io->error);
     return PublishAnimationFile(*m_file, publishing, "video");
 }

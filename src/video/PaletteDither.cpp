@@ -9,66 +9,117 @@
 PaletteDither::PaletteDither(GifPalette palette, float strength)
     : m_palette(std::move(palette))
     , m_strength(int(std::lround(std::clamp(strength, 0.0f, 1.0f) * 16)))
-    , m_cache(std::size_t(1) << 24, 0)
+    , m_cache(new std::atomic<std::uint8_t>[std::size_t(1) << 24]())
 {
     if (m_palette.colours.empty())
         m_palette.colours.push_back({});
-}
-
-std::uint8_t PaletteDither::nearest(int r, int g, int b)
-{
-    const std::size_t colour = std::size_t(r) << 16 | std::size_t(g) << 8 | std::size_t(b);
-    if (const std::uint8_t known = m_cache[colour])
-        return std::uint8_t(known - 1);
-    int best = 0, bestDistance = INT_MAX;
     for (std::size_t i = 0; i < m_palette.colours.size(); ++i) {
         const GifPaletteColour &c = m_palette.colours[i];
-        const int dr = c.r - r, dg = c.g - g, db = c.b - b;
+        m_byRed.push_back({ c.r, c.g, c.b, int(i) });
+        m_lanes.push_back({ Lanes { c.r, c.g, c.b, 0 } });
+    }
+    std::stable_sort(m_byRed.begin(), m_byRed.end(), [](const Entry &a, const Entry &b) { return a.r < b.r; });
+}
+
+// The nearest entry by squared distance; of equal ones, the first in the palette.
+std::uint8_t PaletteDither::search(int r, int g, int b) const
+{
+    const auto n = std::ptrdiff_t(m_byRed.size());
+    std::ptrdiff_t up = std::lower_bound(m_byRed.begin(), m_byRed.end(), r, [](const Entry &e, int red) {
+        return e.r < red;
+    }) - m_byRed.begin();
+    std::ptrdiff_t down = up - 1;
+    int best = INT_MAX, bestDistance = INT_MAX;
+    const auto consider = [&](const Entry &e) {
+        const int dg = e.g - g, db = e.b - b, dr = e.r - r;
         const int distance = dr * dr + dg * dg + db * db;
-        if (distance < bestDistance) {
+        if (distance < bestDistance || (distance == bestDistance && e.index < best)) {
             bestDistance = distance;
-            best = int(i);
+            best = e.index;
+        }
+    };
+    // Outwards from the red of the colour, each way until red alone is too far.
+    while (up < n || down >= 0) {
+        if (up < n) {
+            const int dr = m_byRed[std::size_t(up)].r - r;
+            if (dr * dr > bestDistance)
+                up = n;
+            else
+                consider(m_byRed[std::size_t(up++)]);
+        }
+        if (down >= 0) {
+            const int dr = r - m_byRed[std::size_t(down)].r;
+            if (dr * dr > bestDistance)
+                down = -1;
+            else
+                consider(m_byRed[std::size_t(down--)]);
         }
     }
-    m_cache[colour] = std::uint8_t(best + 1);
     return std::uint8_t(best);
 }
 
-void PaletteDither::remap(const Bitmap24 &frame, std::uint8_t *indices, std::size_t stride)
+// Out of line: the cache answers nearly every pixel, and the loop stays small.
+[[gnu::noinline]] std::uint8_t PaletteDither::remember(std::atomic<std::uint8_t> &cached, int r, int g, int b) const
+{
+    const std::uint8_t index = search(r, g, b);
+    cached.store(std::uint8_t(index + 1), std::memory_order_relaxed);
+    return index;
+}
+
+inline std::uint8_t PaletteDither::nearest(int r, int g, int b) const
+{
+    std::atomic<std::uint8_t> &cached = m_cache[std::size_t(r) << 16 | std::size_t(g) << 8 | std::size_t(b)];
+    if (const std::uint8_t known = cached.load(std::memory_order_relaxed))
+        return std::uint8_t(known - 1);
+    return remember(cached, r, g, b);
+}
+
+void PaletteDither::remap(const Bitmap24 &frame, std::uint8_t *indices, std::size_t stride) const
 {
     const int width = frame.width();
+    const Lanes zero = { 0, 0, 0, 0 }, white = { 255, 255, 255, 0 };
+    // The colours met lately and their entries, small enough to stay in the
+    // core's own cache (the shared table is not): colour << 8 | index, and
+    // ~0 for none (no colour has index 255).
+    constexpr int kRecentBits = 15;
+    std::vector<std::uint32_t> recent(std::size_t(1) << kRecentBits, ~std::uint32_t(0));
+    const auto lookUp = [&](int r, int g, int b) {
+        const std::uint32_t colour = std::uint32_t(r) << 16 | std::uint32_t(g) << 8 | std::uint32_t(b);
+        std::uint32_t &slot = recent[(colour * 2654435761u) >> (32 - kRecentBits)];
+        if ((slot >> 8) == colour && (slot & 0xFF) != 0xFF)
+            return std::uint8_t(slot);
+        const std::uint8_t index = nearest(r, g, b);
+        slot = colour << 8 | index;
+        return index;
+    };
     // Errors carried to this row and the next, with a pixel of margin each side.
-    m_errors.assign(std::size_t(width + 2) * 3 * 2, 0);
-    int *thisRow = m_errors.data();
-    int *nextRow = thisRow + std::size_t(width + 2) * 3;
+    std::vector<Colour> errors(std::size_t(width + 2) * 2, Colour { zero });
+    Colour *thisRow = errors.data();
+    Colour *nextRow = thisRow + width + 2;
     for (int y = 0; y < frame.height(); ++y) {
         const std::uint8_t *src = frame.scanLine(y);
         std::uint8_t *out = indices + std::size_t(y) * stride;
         const bool leftToRight = (y & 1) == 0;
         const int dir = leftToRight ? 1 : -1;
-        std::fill(nextRow, nextRow + std::size_t(width + 2) * 3, 0);
+        std::fill(nextRow, nextRow + width + 2, Colour { zero });
         for (int i = 0; i < width; ++i) {
             const int x = leftToRight ? i : width - 1 - i;
             const std::uint8_t *p = src + std::size_t(x) * 3;
-            int *e = thisRow + std::size_t(x + 1) * 3;
-            const int want[3] = { p[2] + e[0] / 16, p[1] + e[1] / 16, p[0] + e[2] / 16 };
-            const int r = std::clamp(want[0], 0, 255), g = std::clamp(want[1], 0, 255), b = std::clamp(want[2], 0, 255);
-            const std::uint8_t index = nearest(r, g, b);
+            Colour *e = thisRow + x + 1;
+            Lanes want = Lanes { p[2], p[1], p[0], 0 } + e->lanes / 16;
+            want = want < zero ? zero : want;
+            want = want > white ? white : want;
+            const std::uint8_t index = lookUp(want[0], want[1], want[2]);
             out[x] = index;
             if (m_strength == 0)
                 continue;
-            const GifPaletteColour &c = m_palette.colours[index];
-            const int got[3] = { c.r, c.g, c.b };
-            int *ahead = e + dir * 3;
-            int *below = nextRow + std::size_t(x + 1) * 3;
-            for (int k = 0; k < 3; ++k) {
-                // The error of the clamped colour, so it cannot build up.
-                const int error = ((k == 0 ? r : k == 1 ? g : b) - got[k]) * m_strength;
-                ahead[k] += error * 7 / 16;
-                below[k - dir * 3] += error * 3 / 16;
-                below[k] += error * 5 / 16;
-                below[k + dir * 3] += error / 16;
-            }
+            // The error of the clamped colour, so it cannot build up.
+            const Lanes error = (want - m_lanes[index].lanes) * m_strength;
+            Colour *below = nextRow + x + 1;
+            e[dir].lanes += error * 7 / 16;
+            below[-dir].lanes += error * 3 / 16;
+            below[0].lanes += error * 5 / 16;
+            below[dir].lanes += error / 16;
         }
         std::swap(thisRow, nextRow);
     }
