@@ -92,35 +92,68 @@ void PaletteDither::remap(const Bitmap24 &frame, std::uint8_t *indices, std::siz
         slot = colour << 8 | index;
         return index;
     };
-    // Errors carried to this row and the next, with a pixel of margin each side.
-    std::vector<Colour> errors(std::size_t(width + 2) * 2, Colour { zero });
-    Colour *thisRow = errors.data();
-    Colour *nextRow = thisRow + width + 2;
-    for (int y = 0; y < frame.height(); ++y) {
-        const std::uint8_t *src = frame.scanLine(y);
-        std::uint8_t *out = indices + std::size_t(y) * stride;
-        const bool leftToRight = (y & 1) == 0;
-        const int dir = leftToRight ? 1 : -1;
-        std::fill(nextRow, nextRow + width + 2, Colour { zero });
-        for (int i = 0; i < width; ++i) {
-            const int x = leftToRight ? i : width - 1 - i;
-            const std::uint8_t *p = src + std::size_t(x) * 3;
-            Colour *e = thisRow + x + 1;
-            Lanes want = Lanes { p[2], p[1], p[0], 0 } + e->lanes / 16;
-            want = want < zero ? zero : want;
-            want = want > white ? white : want;
-            const std::uint8_t index = lookUp(want[0], want[1], want[2]);
-            out[x] = index;
-            if (m_strength == 0)
-                continue;
-            // The error of the clamped colour, so it cannot build up.
-            const Lanes error = (want - m_lanes[index].lanes) * m_strength;
-            Colour *below = nextRow + x + 1;
-            e[dir].lanes += error * 7 / 16;
-            below[-dir].lanes += error * 3 / 16;
-            below[0].lanes += error * 5 / 16;
-            below[dir].lanes += error / 16;
+    // The frame is dithered as two bands of rows, each with its own errors,
+    // a pixel of each in turn: the chains of dependent steps (each pixel
+    // waits for the error of the one before) then overlap in the processor.
+    // No error is carried from one band into the next.
+    struct Band {
+        std::vector<Colour> errors; // this row and the next, with a pixel of margin each side
+        Colour *thisRow = nullptr, *nextRow = nullptr;
+        const std::uint8_t *src = nullptr;
+        std::uint8_t *out = nullptr;
+        bool leftToRight = true;
+    };
+    const auto startRow = [&](Band &band, int y) {
+        band.src = frame.scanLine(y);
+        band.out = indices + std::size_t(y) * stride;
+        band.leftToRight = (y & 1) == 0;
+        std::fill(band.nextRow, band.nextRow + width + 2, Colour { zero });
+    };
+    const auto step = [&](Band &band, int i) {
+        const int dir = band.leftToRight ? 1 : -1;
+        const int x = band.leftToRight ? i : width - 1 - i;
+        const std::uint8_t *p = band.src + std::size_t(x) * 3;
+        Colour *e = band.thisRow + x + 1;
+        Lanes want = Lanes { p[2], p[1], p[0], 0 } + e->lanes / 16;
+        want = want < zero ? zero : want;
+        want = want > white ? white : want;
+        const std::uint8_t index = lookUp(want[0], want[1], want[2]);
+        band.out[x] = index;
+        if (m_strength == 0)
+            return;
+        // The error of the clamped colour, so it cannot build up.
+        const Lanes error = (want - m_lanes[index].lanes) * m_strength;
+        Colour *below = band.nextRow + x + 1;
+        e[dir].lanes += error * 7 / 16;
+        below[-dir].lanes += error * 3 / 16;
+        below[0].lanes += error * 5 / 16;
+        below[dir].lanes += error / 16;
+    };
+    constexpr int kBands = 2; // four are no faster
+    Band bands[kBands];
+    for (Band &band : bands) {
+        band.errors.assign(std::size_t(width + 2) * 2, Colour { zero });
+        band.thisRow = band.errors.data();
+        band.nextRow = band.thisRow + width + 2;
+    }
+    const int height = frame.height();
+    const int bandRows = (height + kBands - 1) / kBands;
+    for (int row = 0; row < bandRows; ++row) {
+        int active = 0; // the last band may have run out of rows
+        while (active < kBands && active * bandRows + row < height) {
+            startRow(bands[active], active * bandRows + row);
+            ++active;
         }
-        std::swap(thisRow, nextRow);
+        if (active == kBands) {
+            for (int i = 0; i < width; ++i)
+                for (Band &band : bands)
+                    step(band, i);
+        } else {
+            for (int i = 0; i < width; ++i)
+                for (int k = 0; k < active; ++k)
+                    step(bands[k], i);
+        }
+        for (Band &band : bands)
+            std::swap(band.thisRow, band.nextRow);
     }
 }

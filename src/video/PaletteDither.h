@@ -10,7 +10,7 @@
 class Bitmap24;
 
 // Maps 24-bit frames onto one fixed palette with serpentine Floyd-Steinberg
-// error diffusion. The palette never changes from frame to frame (unlike a
+// error diffusion (in two bands of rows, each diffusing its own error). The palette never changes from frame to frame (unlike a
 // quantizer's own remapping, which refines it per picture), so every frame
 // of a GIF shares the global colour table. Each colour's nearest entry is
 // searched once and cached (16 MiB, filled as colours appear).
