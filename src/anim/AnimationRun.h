@@ -4,6 +4,7 @@
 #include "output/FrameFile.h"
 #include "output/FrameSeriesWriter.h"
 
+#include <cstdint>
 #include <string>
 
 class Bitmap24;
@@ -34,6 +35,12 @@ public:
     virtual void processMessages() = 0;
     // The pause after each frame of a test run.
     virtual void waitTempo() = 0;
+    // Runs that write one file: told, after the last frame, that the
+    // encoder still holds count frames that are being written.
+    virtual void finishingQueuedFrames(std::int64_t count) { (void)count; }
+    // Polled while they are written: true gives them up and closes the file
+    // with the frames it holds (a second Ctrl-C).
+    virtual bool dropQueuedFrames() { return false; }
 };
 
 // A test run (test set: frames only shown) or a BMP/JPEG creation run:

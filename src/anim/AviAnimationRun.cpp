@@ -121,8 +121,7 @@ AviRunResult RunAviAnimation(
     // close and the publishing, whose failure is the run's.
     if (const std::int64_t queued = AVIFileResult(file.get()).queuedFrames; queued > 0)
         host.finishingQueuedFrames(queued);
-    VideoPublishing publishing = FilePublishing(prm, result.FileName);
-    publishing.dropQueued = [&host] { return host.dropQueuedFrames(); };
+    const VideoPublishing publishing = FilePublishing(prm, result.FileName, host);
     const bool finished = AVIFileFinish(file.get(), publishing) == AVIERR_OK;
     const AviFileResult written = AVIFileResult(file.get());
     const std::string finishFailure = AVIFileError(file.get());

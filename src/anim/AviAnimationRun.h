@@ -24,12 +24,6 @@ public:
     virtual AviProgress &progress() = 0;
     virtual BusyCursors &cursors() = 0;
     virtual std::string statusText() const = 0;
-    // Told, after the last frame, that the compressor still holds count
-    // frames that are being written.
-    virtual void finishingQueuedFrames(std::int64_t count) { (void)count; }
-    // Polled while they are written: true gives them up and closes the file
-    // with the frames it holds (a second Ctrl-C).
-    virtual bool dropQueuedFrames() { return false; }
 };
 
 // A failure of the AVI run: the writer's sentence ("Failed to create AVI

@@ -75,9 +75,10 @@ void WriteFilePasses(FilePassRun &run, const tanimprm &prm, const PassPlan &outw
         WritePass(run, prm, ReturnPass(outward, prm, run.panorama.width(), run.panorama.height()), sink);
 }
 
-VideoPublishing FilePublishing(const tanimprm &prm, const std::string &target)
+VideoPublishing FilePublishing(const tanimprm &prm, const std::string &target, RunHost &host)
 {
     VideoPublishing publishing;
+    publishing.dropQueued = [&host] { return host.dropQueuedFrames(); };
     publishing.target = target;
     publishing.replace = prm.ReplaceExisting;
     publishing.nextName = [prm](int attempt) {

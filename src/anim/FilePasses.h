@@ -48,5 +48,6 @@ void WriteFilePasses(FilePassRun &run, const tanimprm &prm, const PassPlan &outw
 
 // Publishing the finished file at target: over an existing file only with
 // the consent in prm; else a name taken meanwhile goes to the next free
-// number (at most 10000 tries).
-VideoPublishing FilePublishing(const tanimprm &prm, const std::string &target);
+// number (at most 10000 tries). The encoder's queued frames are dropped when
+// the host asks (dropQueuedFrames).
+VideoPublishing FilePublishing(const tanimprm &prm, const std::string &target, RunHost &host);

@@ -124,9 +124,10 @@ VideoRunResult RunVideoAnimation(
         throw AnimationError(run.failure); // the writer removes its unfinished file
     if (run.frameIndex == 0)
         return result; // nothing to show: no file
-    const VideoPublishing publishing = FilePublishing(prm, result.FileName);
-    result.FileName = writer->finish(publishing);
-    result.FramesWritten = run.frameIndex;
+    if (const std::int64_t queued = writer->queuedFrames(); queued > 0)
+        host.finishingQueuedFrames(queued);
+    result.FileName = writer->finish(FilePublishing(prm, result.FileName, host));
+    result.FramesWritten = std::int32_t(writer->framesWritten());
     result.FileWritten = true;
     return result;
 }

@@ -41,7 +41,12 @@ public:
     // (VideoFileWriter.h): over an existing file only with consent, else
     // under the next free name when the target was taken meanwhile. Returns
     // the name used.
+    // publishing.dropQueued, polled while queued frames are encoded, gives
+    // them up: the file then holds the frames already coded.
     virtual std::string finish(const VideoPublishing &publishing) = 0;
+    // Frames handed over and not yet in the file (an encoder's look-ahead).
+    virtual std::int64_t queuedFrames() const { return 0; }
+    // The frames in the file: after finish, the count the file holds.
     virtual std::int64_t framesWritten() const = 0;
 };
 

@@ -146,9 +146,12 @@ int FFmpegOutputFile::writeHeader(const AVCodecContext *encoder, AVDictionary **
     return 0;
 }
 
-int FFmpegOutputFile::writeReady(AVCodecContext *encoder, AVPacket *packet, bool frameDurations, bool &encoding)
+int FFmpegOutputFile::writeReady(
+    AVCodecContext *encoder, AVPacket *packet, bool frameDurations, bool &encoding, const std::function<bool()> &stop)
 {
     for (;;) {
+        if (stop && stop())
+            return 1;
         const int e = avcodec_receive_packet(encoder, packet);
         if (e == AVERROR(EAGAIN) || e == AVERROR_EOF)
             return 0;
@@ -164,6 +167,7 @@ int FFmpegOutputFile::writeReady(AVCodecContext *encoder, AVPacket *packet, bool
         encoding = false;
         if (w < 0)
             return w;
+        ++m_packets;
     }
 }
 

@@ -3,6 +3,7 @@
 #include "video/FFmpegObjects.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 class AtomicFile;
@@ -34,7 +35,12 @@ public:
     // has ended); otherwise the error, with encoding true when the encoder
     // failed and false when writing did. frameDurations: each packet lasts
     // one frame (for a muxer that times a frame by its own duration).
-    int writeReady(AVCodecContext *encoder, AVPacket *packet, bool frameDurations, bool &encoding);
+    // stop, when given, is asked before each packet: true returns 1 and
+    // leaves the rest in the encoder.
+    int writeReady(AVCodecContext *encoder, AVPacket *packet, bool frameDurations, bool &encoding,
+        const std::function<bool()> &stop = {});
+    // Packets in the file so far.
+    std::int64_t packetsWritten() const { return m_packets; }
     // The trailer, then everything buffered out; after it the file is complete.
     int finish();
 
@@ -54,6 +60,7 @@ private:
 #endif
 
     std::int64_t m_size = 0;
+    std::int64_t m_packets = 0;
     View m_view;
     View m_readBack; // the muxer's second pass
     ffmpeg::IoContextPtr m_io;

@@ -240,6 +240,16 @@ void MuxedVideoWriter::addFrame(const Bitmap24 &frame)
     ++m_frames;
 }
 
+std::int64_t MuxedVideoWriter::queuedFrames() const
+{
+    return m_codec ? m_frames - m_codec->output.packetsWritten() : 0;
+}
+
+std::int64_t MuxedVideoWriter::framesWritten() const
+{
+    return m_codec ? m_codec->output.packetsWritten() : 0;
+}
+
 std::string MuxedVideoWriter::finish(const VideoPublishing &publishing)
 {
     if (m_failed || !m_codec)
@@ -247,7 +257,11 @@ std::string MuxedVideoWriter::finish(const VideoPublishing &publishing)
     Codec &c = *m_codec;
     if (const int e = avcodec_send_frame(c.context, nullptr); e < 0)
         fail("encoding", e);
-    drain();
+    // The look-ahead's frames, unless the user gives them up: the file then
+    // ends with the packets written, all of them decodable.
+    bool encoding = false;
+    if (const int e = c.output.writeReady(c.context, c.packet, false, encoding, publishing.dropQueued); e < 0)
+        fail(encoding ? "encoding" : "writing", e);
     m_failed = true; // finishing happens once, whatever its outcome
     c.open = false;
     if (const int e = c.output.finish(); e < 0)

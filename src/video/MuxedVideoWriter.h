@@ -27,7 +27,8 @@ public:
 
     void addFrame(const Bitmap24 &frame) override;
     std::string finish(const VideoPublishing &publishing) override;
-    std::int64_t framesWritten() const override { return m_frames; }
+    std::int64_t queuedFrames() const override;
+    std::int64_t framesWritten() const override;
 
 private:
     struct Codec;

@@ -1,5 +1,6 @@
 #include "anim/VideoAnimationRun.h"
 
+#include "MediaTools.h"
 #include "TestUtils.h"
 #include "WebpDecode.h"
 #include "common/Bitmap24.h"
@@ -28,6 +29,9 @@ public:
     {
     }
     int stopAfter = 0;
+    int dropAfterPolls = -1; // a second Ctrl-C after this many polls; -1: never
+    std::int64_t queuedTold = 0;
+    const char *extension = ".WEBP";
     int shown = 0;
     bool progressShown = false, progressHidden = false;
 
@@ -41,7 +45,7 @@ public:
         prm.DstDir = m_dir.string();
         prm.DstName = "ANIM";
         prm.NameFormat = kFormattedNamePattern;
-        prm.Ext = ".WEBP";
+        prm.Ext = extension;
         prm.FileName = MakeFrameName(prm.NameFormat, prm.DstDir, prm.DstName, 0, prm.Ext);
         return true;
     }
@@ -53,6 +57,8 @@ public:
     void setStatusText(const std::string &) override { }
     void processMessages() override { }
     void waitTempo() override { }
+    void finishingQueuedFrames(std::int64_t count) override { queuedTold = count; }
+    bool dropQueuedFrames() override { return dropAfterPolls >= 0 && m_polls++ >= dropAfterPolls; }
     void showProgress() override { progressShown = true; }
     void hideProgress() override { progressHidden = true; }
     void startPass(std::int32_t) override { }
@@ -62,6 +68,7 @@ private:
     fs::path m_dir;
     int m_frameWidth;
     bool &m_stop;
+    int m_polls = 0;
 };
 
 struct RunCase {
@@ -109,5 +116,30 @@ INSTANTIATE_TEST_SUITE_P(Runs, VideoRunTable,
     testing::Values(RunCase { "thereAndBack", 20, 0, 10 }, RunCase { "stoppedAfterThree", 20, 3, 3 },
         RunCase { "noFrame", 30, 0, -1 }),
     [](const auto &info) { return std::string(info.param.label); });
+
+// The encoder's look-ahead is announced and written; a second stop drops
+// what is left, and the file still holds every frame it reports, cleanly.
+TEST(VideoRunQueue, queuedFramesAreFinishedOrDropped)
+{
+    for (const int dropAfterPolls : { -1, 2 }) {
+        SCOPED_TRACE(dropAfterPolls);
+        TempDir dir;
+        bool stop = false;
+        ScriptedVideoHost host(dir.path(), 20, stop);
+        host.extension = ".MP4";
+        host.dropAfterPolls = dropAfterPolls;
+        TVideoOptions options;
+        options.Container = VideoContainer::Mp4;
+        const VideoRunResult result = RunVideoAnimation(makeTestPanorama(30, 8), options, host, host, stop);
+        ASSERT_TRUE(result.FileWritten);
+        EXPECT_GT(host.queuedTold, 0);
+        EXPECT_EQ(probeVideo(result.FileName).packets, result.FramesWritten);
+        EXPECT_EQ(decodeVideo(result.FileName).errors, "");
+        if (dropAfterPolls < 0)
+            EXPECT_EQ(result.FramesWritten, 10);
+        else
+            EXPECT_EQ(result.FramesWritten, 10 - host.queuedTold + dropAfterPolls);
+    }
+}
 
 } // namespace
