@@ -66,7 +66,9 @@ bool GuiRunHost::chooseCompression(AVICOMPRESSOPTIONS &options)
 
 void GuiRunHost::finishingQueuedFrames(std::int64_t count)
 {
-    m_statusLine(formatText("%s - finishing %d queued frames", { m_statusText(), count }));
+    const std::string before = statusText();
+    m_statusLine(formatText("%s - finishing %d queued frames", { before, count }));
+    m_beforeFinishing = before;
     m_services.processMessages();
 }
 

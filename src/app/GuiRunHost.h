@@ -34,13 +34,18 @@ public:
     // One per processor.
     unsigned frameThreads() const override;
     void showFrame(const Bitmap24 &frame) override;
-    void setStatusText(const std::string &text) override { m_statusLine(text); }
+    void setStatusText(const std::string &text) override
+    {
+        m_beforeFinishing.reset();
+        m_statusLine(text);
+    }
     void processMessages() override;
     void waitTempo() override;
     bool chooseCompression(AVICOMPRESSOPTIONS &options) override;
     AviProgress &progress() override { return m_progress; }
     BusyCursors &cursors() override;
-    std::string statusText() const override { return m_statusText(); }
+    // Without the note on queued frames, which ends with them.
+    std::string statusText() const override { return m_beforeFinishing ? *m_beforeFinishing : m_statusText(); }
     // The status line says why the window waits after the last frame.
     void finishingQueuedFrames(std::int64_t count) override;
 
@@ -54,4 +59,5 @@ private:
     AviProgress &m_progress;
     StatusLine m_statusLine;
     StatusText m_statusText;
+    std::optional<std::string> m_beforeFinishing; // the status line before the queued-frames note
 };

@@ -431,7 +431,7 @@ void TFormMain::SpeedButtonCreateClick()
             m_panorama.Picture, m_videoOptions, m_runHost, m_runHost.progress(), m_run.StopRequested);
         if (result.FileWritten) {
             // The name may have been taken while the file was written: say where it went.
-            std::string status = StatusText().toStdString();
+            std::string status = m_runHost.statusText();
             status.replace(0, status.find(" - Frame"), result.FileName);
             setStatus(status + "-" + "OK!");
         }

@@ -14,9 +14,11 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <string_view>
 #include <unistd.h>
 
 namespace {
@@ -52,6 +54,25 @@ struct MuxedVideoWriter::Codec {
         avcodec_free_context(&context);
     }
 };
+
+namespace {
+
+// The speed presets x264 and x265 share, fastest first.
+constexpr const char *kX26xPresets = "ultrafast, superfast, veryfast, faster, fast, medium, slow, slower, veryslow, placebo";
+
+bool IsX26xPreset(const std::string &name)
+{
+    std::string_view list = kX26xPresets;
+    for (std::size_t at = 0; at < list.size();) {
+        const std::size_t end = std::min(list.find(", ", at), list.size());
+        if (list.substr(at, end - at) == name)
+            return true;
+        at = end + 2;
+    }
+    return false;
+}
+
+} // namespace
 
 namespace {
 
@@ -146,6 +167,12 @@ MuxedVideoWriter::MuxedVideoWriter(std::string path, const AnimationParams &para
         av_opt_set_int(cx->priv_data, "row-mt", 1, 0);
     }
     if (!format.preset.empty()) {
+        // x264 and x265 check a preset's name only when opened, and say
+        // nothing usable: their names are checked here.
+        if ((std::strcmp(format.encoder, "libx264") == 0 || std::strcmp(format.encoder, "libx265") == 0)
+            && !IsX26xPreset(format.preset))
+            refuse(std::string(format.encoder) + " has no speed preset '" + format.preset + "' (" + kX26xPresets
+                + ")");
         // VP9 has no named presets: its speed is cpu-used, 0 (slow) to 8.
         const char *option = std::strcmp(format.encoder, "libvpx-vp9") == 0 ? "cpu-used" : "preset";
         if (av_opt_set(cx->priv_data, option, format.preset.c_str(), 0) < 0)
