@@ -34,3 +34,9 @@
 // path, or the compressor's refusal), for the second line of the messages.
 // FFmpeg objects are held by the owners of FFmpegObjects.h, which also keep
 // the differences between FFmpeg versions in one place.
+//
+// MP4, WebM, Matroska and GIF files (MuxedVideoWriter.h, GifWriter.h) share
+// one muxer set-up, FFmpegOutputFile.h: libavformat writing into an
+// AtomicFile, with a second view for the MP4 index moved to the front.
+// GIF frames are dithered (PaletteDither.h) on OrderedPipeline workers and
+// coded in frame order.
