@@ -4,6 +4,7 @@
 #include "video/FFmpegObjects.h"
 #include "video/FFmpegOutputFile.h"
 #include "video/QualityScale.h"
+#include "video/Yuv420Conversion.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -144,6 +145,7 @@ MuxedVideoWriter::MuxedVideoWriter(std::string path, const AnimationParams &para
         cx->colorspace = AVCOL_SPC_BT709;
         cx->color_primaries = AVCOL_PRI_BT709;
         cx->color_trc = AVCOL_TRC_BT709;
+        cx->chroma_sample_location = AVCHROMA_LOC_CENTER; // ConvertBgrToYuv420's siting
     }
     if (c.output.wantsGlobalHeader())
         cx->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
@@ -204,7 +206,13 @@ MuxedVideoWriter::MuxedVideoWriter(std::string path, const AnimationParams &para
     c.frame->height = params.height;
     if (const int e2 = av_frame_get_buffer(c.frame, 0); e2 < 0)
         fail("frame buffer", e2);
-    // The conversion runs in bands on every core (0: one thread per core).
+    c.source = av_frame_alloc();
+    if (!c.source)
+        fail("set-up", AVERROR(ENOMEM));
+    if (!lossless)
+        return; // 4:2:0 frames are converted by ConvertBgrToYuv420
+    // The lossless frames only gain a fourth byte; swscale does it in bands
+    // on every core (0: one thread per core).
     c.sws = sws_alloc_context();
     if (!c.sws)
         fail("colour conversion", AVERROR(ENOMEM));
@@ -218,13 +226,6 @@ MuxedVideoWriter::MuxedVideoWriter(std::string path, const AnimationParams &para
     av_opt_set_int(c.sws, "threads", 0, 0);
     if (const int e2 = sws_init_context(c.sws, nullptr, nullptr); e2 < 0)
         fail("colour conversion", e2);
-    if (!lossless) {
-        const int *bt709 = sws_getCoefficients(SWS_CS_ITU709);
-        sws_setColorspaceDetails(c.sws, bt709, 1, bt709, 0, 0, 1 << 16, 1 << 16);
-    }
-    c.source = av_frame_alloc();
-    if (!c.source)
-        fail("set-up", AVERROR(ENOMEM));
 }
 
 MuxedVideoWriter::~MuxedVideoWriter() = default; // an unfinished file is discarded by AtomicFile
@@ -246,6 +247,13 @@ void MuxedVideoWriter::addFrame(const Bitmap24 &frame)
     Codec &c = *m_codec;
     if (const int e = av_frame_make_writable(c.frame); e < 0)
         fail("frame buffer", e);
+    if (!c.sws) {
+        ConvertBgrToYuv420(frame.bits(), std::ptrdiff_t(frame.stride()), frame.width(), frame.height(),
+            { c.frame->data[0], c.frame->linesize[0], c.frame->data[1], c.frame->linesize[1], c.frame->data[2],
+                c.frame->linesize[2] });
+        sendFrame();
+        return;
+    }
     // The frame's rows lent to the converter, which takes a counted reference.
     AVFrame *source = c.source;
     source->format = AV_PIX_FMT_BGR24;
@@ -260,6 +268,12 @@ void MuxedVideoWriter::addFrame(const Bitmap24 &frame)
     av_frame_unref(source);
     if (converted < 0)
         fail("colour conversion", converted);
+    sendFrame();
+}
+
+void MuxedVideoWriter::sendFrame()
+{
+    Codec &c = *m_codec;
     c.frame->pts = m_frames;
     if (const int e = avcodec_send_frame(c.context, c.frame); e < 0)
         fail("encoding", e);

@@ -34,6 +34,7 @@ private:
     struct Codec;
     [[noreturn]] void fail(const std::string &step, int code);
     void drain();
+    void sendFrame(); // the converted frame to the encoder
 
     std::string m_path;
     AnimationParams m_params;
