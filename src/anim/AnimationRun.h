@@ -30,6 +30,11 @@ public:
     virtual unsigned frameThreads() const { return 1; }
     // Shows the frame and repaints at once.
     virtual void showFrame(const Bitmap24 &frame) = 0;
+    // False for a host that never looks at the pixels handed to showFrame
+    // (it only counts frames): a run may then write a frame straight from
+    // the panorama without rendering it, and showFrame gets the frame bitmap
+    // as last rendered.
+    virtual bool showsFrames() const { return true; }
     virtual void setStatusText(const std::string &text) = 0;
     // One non-waiting pass over pending messages.
     virtual void processMessages() = 0;

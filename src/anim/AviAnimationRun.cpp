@@ -105,15 +105,23 @@ AviRunResult RunAviAnimation(
             AVIFileError(file.get()));
 
     FilePassRun run { panorama, host, host.progress(), stopRequested, result.FileName, prm.FileName };
-    WriteFilePasses(run, prm, *outward, [&](const Bitmap24 &shown) {
-        // The rows go as they lie, bottom row first: no copy of ours.
-        if (AVIStreamWriteRows(
-                compressed.get(), run.frameIndex, shown.scanLine(shown.height() - 1), -std::ptrdiff_t(shown.stride()))
-            == AVIERR_OK)
+    // The rows go as they lie, bottom row first: no copy of ours.
+    const auto writeRows = [&](const std::uint8_t *bottomRow, std::size_t stride) {
+        if (AVIStreamWriteRows(compressed.get(), run.frameIndex, bottomRow, -std::ptrdiff_t(stride)) == AVIERR_OK)
             return true;
         run.failure = AVIFileError(file.get());
         return false;
-    });
+    };
+    const FrameSink sink
+        = [&](const Bitmap24 &shown) { return writeRows(shown.scanLine(shown.height() - 1), shown.stride()); };
+    // Stored uncompressed for a host that does not look at the frames: a
+    // frame that is panorama pixels only goes from the panorama's rows.
+    WindowSink fromPanorama;
+    if (!host.showsFrames() && AVIStreamStoresRowsAsTheyCome(compressed.get()))
+        fromPanorama = [&](const PanoramaWindow &window, int height) {
+            return writeRows(window.top + std::size_t(height - 1) * window.stride, window.stride);
+        };
+    WriteFilePasses(run, prm, *outward, sink, fromPanorama);
     compressed.reset();
     stream.reset();
 

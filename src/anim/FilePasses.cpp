@@ -17,14 +17,19 @@ std::int32_t add32(std::int32_t a, std::int32_t b)
 }
 
 // One pass of frames, frame numbers running on in run.frameIndex.
-void WritePass(FilePassRun &run, tanimprm prm, const PassPlan &plan, const FrameSink &sink)
+void WritePass(
+    FilePassRun &run, tanimprm prm, const PassPlan &plan, const FrameSink &sink, const WindowSink &windowSink)
 {
     const std::string folder = run.fileName.substr(0, run.fileName.rfind('/') + 1);
     run.progress.startPass(plan.PassCount);
     for (std::int32_t i = 0; !run.stopRequested && i < plan.PassCount; ++i) {
         try {
             const FramePosition at = PassPosition(plan, i);
-            RenderFrame(prm, run.panorama, at.x, at.y);
+            std::optional<PanoramaWindow> window;
+            if (windowSink)
+                window = FrameWindow(prm, run.panorama, at.x, at.y);
+            if (!window)
+                RenderFrame(prm, run.panorama, at.x, at.y);
             run.host.setStatusText(
                 formatText("%s - Frame%4.4d / %4.4d", { run.statusName, std::int64_t(run.frameIndex), run.total }));
             const std::int64_t freeKo = FreeDiskBytes(folder) / 1024;
@@ -33,7 +38,7 @@ void WritePass(FilePassRun &run, tanimprm prm, const PassPlan &plan, const Frame
                     { std::int64_t(run.frameIndex), run.total, freeKo < 0 ? 0 : freeKo }));
             run.host.showFrame(*prm.FrameBitmap);
             run.host.processMessages();
-            if (!sink(*prm.FrameBitmap)) {
+            if (!(window ? windowSink(*window, prm.FrameBitmap->height()) : sink(*prm.FrameBitmap))) {
                 run.stopRequested = true;
                 break;
             }
@@ -62,7 +67,8 @@ std::optional<PassPlan> ReadFileRunSettings(RunHost &host, tanimprm &prm, Bitmap
     return PrepareFrames(prm, panorama.width(), panorama.height());
 }
 
-void WriteFilePasses(FilePassRun &run, const tanimprm &prm, const PassPlan &outward, const FrameSink &sink)
+void WriteFilePasses(
+    FilePassRun &run, const tanimprm &prm, const PassPlan &outward, const FrameSink &sink, const WindowSink &windowSink)
 {
     run.total = RunFrameCount(outward, prm);
     run.progress.showProgress();
@@ -70,9 +76,9 @@ void WriteFilePasses(FilePassRun &run, const tanimprm &prm, const PassPlan &outw
         AviProgress &progress;
         ~Hide() { progress.hideProgress(); }
     } hide { run.progress };
-    WritePass(run, prm, outward, sink);
+    WritePass(run, prm, outward, sink, windowSink);
     if (HasReturnPass(prm))
-        WritePass(run, prm, ReturnPass(outward, prm, run.panorama.width(), run.panorama.height()), sink);
+        WritePass(run, prm, ReturnPass(outward, prm, run.panorama.width(), run.panorama.height()), sink, windowSink);
 }
 
 VideoPublishing FilePublishing(const tanimprm &prm, const std::string &target, RunHost &host)

@@ -39,12 +39,21 @@ std::optional<PassPlan> ReadFileRunSettings(RunHost &host, tanimprm &prm, Bitmap
 // run.failure set. May also throw: the run stops with the exception's text.
 using FrameSink = std::function<bool(const Bitmap24 &frame)>;
 
+// Takes a frame that is nothing but panorama pixels, unrendered: its height
+// rows from window.top, window.stride apart, each row's pixels only.
+using WindowSink = std::function<bool(const PanoramaWindow &window, int height)>;
+
 // Shows the progress, writes the outward pass and, for a there-and-back run,
 // the return pass, and hides the progress on every way out. Each frame is
 // rendered, announced in the status line and the progress (with the folder's
 // free space), shown, and handed to the sink. A failure of any frame stops
 // the run with run.failure set; the frames already handed over stay.
-void WriteFilePasses(FilePassRun &run, const tanimprm &prm, const PassPlan &outward, const FrameSink &sink);
+// With a windowSink, a frame that lies wholly in the panorama (FrameWindow)
+// is not rendered but handed to it; the host is still told of the frame
+// (showFrame), with the frame bitmap as last rendered: only for a host that
+// does not show frames.
+void WriteFilePasses(FilePassRun &run, const tanimprm &prm, const PassPlan &outward, const FrameSink &sink,
+    const WindowSink &windowSink = {});
 
 // Publishing the finished file at target: over an existing file only with
 // the consent in prm; else a name taken meanwhile goes to the next free

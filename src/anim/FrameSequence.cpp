@@ -168,11 +168,44 @@ PassPlan ReturnPass(const PassPlan &outward, const tanimprm &prm, int panoramaWi
     return back;
 }
 
+namespace {
+
+void SetSourceRect(tanimprm &prm, std::int32_t x, std::int32_t y)
+{
+    prm.SrcRect = { x, y, wrap32(std::int64_t(x) + prm.FrameWidth), wrap32(std::int64_t(y) + prm.FrameHeight) };
+}
+
+} // namespace
+
+std::optional<PanoramaWindow> FrameWindow(tanimprm &prm, const Bitmap24 &panorama, std::int32_t x, std::int32_t y)
+{
+    SetSourceRect(prm, x, y);
+    const Bitmap24 &frame = *prm.FrameBitmap;
+    if (frame.isEmpty())
+        return std::nullopt;
+    // The spans RenderFrame and RenderWrapped copy: one each way, covering the frame.
+    const bool vertical = prm.ScrollType == ScrollVertical;
+    const auto along = [&](std::int64_t position, std::int64_t offset, std::int64_t frameLength,
+                           std::int64_t windowLength, std::int64_t panoramaLength, bool wraps) {
+        if (!wraps)
+            return ClippedSpan(position, offset, frameLength, windowLength, panoramaLength);
+        const std::vector<Span> spans = WrappedSpans(position, frameLength, panoramaLength);
+        return spans.size() == 1 ? spans.front() : Span {};
+    };
+    const Span columns
+        = along(x, prm.DstRect.Left, frame.width(), prm.FrameWidth, panorama.width(), prm.Loop360 && !vertical);
+    const Span rows
+        = along(y, prm.DstRect.Top, frame.height(), prm.FrameHeight, panorama.height(), prm.Loop360 && vertical);
+    if (columns.dst != 0 || columns.count != frame.width() || rows.dst != 0 || rows.count != frame.height())
+        return std::nullopt;
+    return PanoramaWindow { panorama.scanLine(int(rows.src)) + std::size_t(columns.src) * 3, panorama.stride() };
+}
+
 void RenderFrame(tanimprm &prm, const Bitmap24 &panorama, std::int32_t x, std::int32_t y)
 {
     Bitmap24 &frame = *prm.FrameBitmap;
     const std::int64_t fw = frame.width(), fh = frame.height();
-    prm.SrcRect = { x, y, wrap32(std::int64_t(x) + prm.FrameWidth), wrap32(std::int64_t(y) + prm.FrameHeight) };
+    SetSourceRect(prm, x, y);
     if (frame.isEmpty())
         return;
     // Every pixel is written below: pixels still shared with a frame being

@@ -2,7 +2,9 @@
 
 #include "anim/AnimSettings.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 
 class Bitmap24;
 
@@ -56,3 +58,13 @@ PassPlan ReturnPass(const PassPlan &outward, const tanimprm &prm, int panoramaWi
 // travel: frame column c (row c when vertical) shows panorama column
 // (x + c) mod W, so a frame may join the far edge to the near one.
 void RenderFrame(tanimprm &prm, const Bitmap24 &panorama, std::int32_t x, std::int32_t y);
+
+// Where the frame at (x, y) lies in the panorama when it is nothing but its
+// pixels: inside it, no centring margin, no wrap. Its rows are then the
+// panorama's rows from top (each row's pixels; the row padding is not the
+// frame's). Sets prm.SrcRect as RenderFrame does.
+struct PanoramaWindow {
+    const std::uint8_t *top = nullptr; // the frame's top-left pixel
+    std::size_t stride = 0; // the panorama's
+};
+std::optional<PanoramaWindow> FrameWindow(tanimprm &prm, const Bitmap24 &panorama, std::int32_t x, std::int32_t y);

@@ -223,7 +223,8 @@ int AVIStreamWriteRows(PAVISTREAM stream, long start, const std::uint8_t *bottom
     if (!bottomRow || start != shared.nextSample)
         return AVIERR_BADPARAM;
     const std::size_t stride = (std::size_t(shared.format.width) * 3 + 3) & ~std::size_t(3);
-    if (std::size_t(pitch < 0 ? -pitch : pitch) != stride)
+    const std::size_t distance = std::size_t(pitch < 0 ? -pitch : pitch);
+    if (shared.writer.storesRowsAsTheyCome() ? distance < std::size_t(shared.format.width) * 3 : distance != stride)
         return AVIERR_BADSIZE;
     try {
         if (!shared.writer.writeFrame(bottomRow, pitch))
@@ -233,6 +234,11 @@ int AVIStreamWriteRows(PAVISTREAM stream, long start, const std::uint8_t *bottom
     }
     ++shared.nextSample;
     return AVIERR_OK;
+}
+
+bool AVIStreamStoresRowsAsTheyCome(PAVISTREAM stream)
+{
+    return stream && stream->shared->opened && stream->shared->writer.storesRowsAsTheyCome();
 }
 
 int AVIFileFinish(PAVIFILE file, const VideoPublishing &publishing)

@@ -143,7 +143,13 @@ int AVIStreamWrite(PAVISTREAM stream, long start, long samples, const void *buff
 // it pitch bytes on (negative for a bitmap stored top row first), |pitch|
 // the row padded to 4 bytes. Nothing is copied or flipped on the way: rows
 // go to the file by the system's write, or to the compressor as they are.
+// A stream that stores rows as they come (AVIStreamStoresRowsAsTheyCome)
+// also takes rows further apart (rows of a larger picture): only each row's
+// pixels are read, the padding is written as zeros.
 int AVIStreamWriteRows(PAVISTREAM stream, long start, const std::uint8_t *bottomRow, std::ptrdiff_t pitch);
+// True when the stream's format is set and its frames are stored
+// uncompressed.
+bool AVIStreamStoresRowsAsTheyCome(PAVISTREAM stream);
 // Completes the file and puts it in place (VideoFileWriter::finish):
 // AVIERR_OK, or AVIERR_FILEWRITE with AVIFileError set; the file may still
 // have been put in place with the frames it holds (AVIFileResult).

@@ -188,16 +188,21 @@ bool AviWriter::writeFrame(const std::uint8_t *bottomRow, std::ptrdiff_t pitch)
         return fail("the file is not open");
     if (m_failed)
         return false;
-    const std::size_t stride = std::size_t(pitch < 0 ? -pitch : pitch);
-    if (!bottomRow || stride * std::size_t(m_format.height) != m_imageSize)
+    const std::size_t distance = std::size_t(pitch < 0 ? -pitch : pitch);
+    const std::size_t rowBytes = std::size_t(m_format.width) * 3;
+    const std::size_t stride = m_imageSize / std::size_t(m_format.height);
+    if (!bottomRow || (m_encoder ? distance != stride : distance < rowBytes))
         return fail("a frame of the wrong size");
     const std::int64_t sample = m_framesSent;
     if (!m_encoder) {
-        // Rows that already lie bottom row first go as they are; others are
-        // written from where they lie in place of a stand-in (ReservedFile).
-        const bool inPlace = pitch > 0;
-        const std::uint8_t *data
-            = inPlace ? bottomRow : m_file->standIn({ bottomRow, pitch, stride, std::size_t(m_format.height) });
+        // Padded rows that already lie bottom row first go as they are;
+        // others are written from where they lie in place of a stand-in
+        // (ReservedFile), with their padding as zeros unless it is theirs.
+        const bool inPlace = pitch > 0 && distance == stride;
+        ReservedFile::Rows rows { bottomRow, pitch, stride, std::size_t(m_format.height) };
+        if (distance != stride)
+            rows.length = rowBytes, rows.padding = stride - rowBytes;
+        const std::uint8_t *data = inPlace ? bottomRow : m_file->standIn(rows);
         if (!data)
             return failSystem(errno);
         AVPacket *packet = m_packet.get();

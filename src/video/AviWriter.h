@@ -22,7 +22,12 @@ public:
     void setTitle(std::string title) { m_title = std::move(title); }
 
     bool open(const std::string &target, const VideoFrameFormat &format, const VideoCodecChoice &codec) override;
+    // Uncompressed, the rows may also lie further apart than a padded row
+    // (rows of a larger picture): only each row's pixels are read, and the
+    // padding is written as zeros.
     bool writeFrame(const std::uint8_t *bottomRow, std::ptrdiff_t pitch) override;
+    // Open, storing frames as they come (no compressor).
+    bool storesRowsAsTheyCome() const { return m_headerWritten && !m_encoder; }
     std::int64_t queuedFrames() const override { return m_framesSent - m_packetsReceived; }
     bool finish(const VideoPublishing &publishing) override;
     void abandon() override;

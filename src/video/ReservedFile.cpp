@@ -187,11 +187,16 @@ bool ReservedFile::writeRows(std::int64_t offset)
     if (!isOpen())
         return false;
     const Rows &rows = *m_rows;
-    m_rowParts.resize(rows.count);
+    static const std::uint8_t zeros[4] {};
+    const std::size_t padding = std::min(rows.padding, sizeof zeros);
+    // Two parts a row when padded: twice as many parts as IOV_MAX for a
+    // tall frame, hence the batches below.
+    m_rowParts.resize(padding ? 2 * rows.count : rows.count);
     const std::uint8_t *row = rows.first;
-    for (struct iovec &part : m_rowParts) {
-        part = { const_cast<std::uint8_t *>(row), rows.length };
-        row += rows.pitch;
+    for (std::size_t i = 0; i < m_rowParts.size(); row += rows.pitch) {
+        m_rowParts[i++] = { const_cast<std::uint8_t *>(row), rows.length };
+        if (padding)
+            m_rowParts[i++] = { const_cast<std::uint8_t *>(zeros), padding };
     }
     std::size_t first = 0;
     std::int64_t at = offset;

@@ -29,7 +29,8 @@ public:
         std::ptrdiff_t pitch = 0; // from one row written to the next
         std::size_t length = 0; // bytes of each row
         std::size_t count = 0;
-        std::size_t bytes() const { return length * count; }
+        std::size_t padding = 0; // zero bytes written after each row (below 4)
+        std::size_t bytes() const { return (length + padding) * count; }
     };
 
     // allocate false: reserve by writing zeros, as on file systems without

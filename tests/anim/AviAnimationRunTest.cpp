@@ -43,6 +43,8 @@ struct AviHost : AviRunHost, AviProgress {
     std::vector<std::string> log; // progress calls, with the status text
     std::string status = "before";
     std::function<void(int shown)> onShow;
+    std::function<void(tanimprm &)> adjust; // settings changed after the defaults
+    bool looksAtFrames = true;
     int shown = 0;
     std::vector<std::uint8_t> shownPixels;
 
@@ -56,8 +58,11 @@ struct AviHost : AviRunHost, AviProgress {
         prm.NumStart = std::stoi(path.stem().string().substr(4));
         prm.FileName = file;
         prm.ReplaceExisting = replaceExisting;
+        if (adjust)
+            adjust(prm);
         return true;
     }
+    bool showsFrames() const override { return looksAtFrames; }
     void showFrame(const Bitmap24 &frame) override
     {
         for (int y = 0; y < frame.height(); ++y) // as ffmpeg decodes it: rows top first, not padded
@@ -189,6 +194,57 @@ TEST_F(AviRunTest, aStopOrANegativeFrameCountKeepsTheFramesWrittenInAFile)
             EXPECT_EQ(host.status, "before-OK!");
             EXPECT_TRUE(fs::exists(file));
         }
+    }
+}
+
+// A host that does not look at the frames gets the same file, byte for
+// byte, as one that shows them, whether the frames are written from the
+// panorama's rows or rendered: rows needing padding (41 wide), the right edge
+// of a panorama whose rows have no padding, centring margins, 360° loops
+// that wrap, vertical scrolling both ways. Also the texts and counts.
+TEST_F(AviRunTest, aHostThatDoesNotShowFramesGetsTheSameFile)
+{
+    struct {
+        const char *name;
+        int panoramaWidth, frameWidth, frameHeight;
+        std::function<void(tanimprm &)> adjust;
+        const char *compressor = "";
+    } const cases[] = {
+        { "inside, padded rows", 45, 41, 30, {} },
+        { "loop, right edge without padding", 48, 41, 30, [](tanimprm &p) { p.Loop360 = true; } },
+        { "vertical loop, backwards", 45, 41, 10,
+            [](tanimprm &p) { p.ScrollType = ScrollVertical, p.Loop360 = true, p.Step = -3; } },
+        { "vertical, there and back", 45, 41, 10,
+            [](tanimprm &p) { p.ScrollType = ScrollVertical, p.ScrollDirection = false; } },
+        { "wider than the panorama, centred", 45, 50, 10, [](tanimprm &p) { p.ScrollType = ScrollVertical; } },
+        { "taller than the panorama, not centred", 45, 41, 33, [](tanimprm &p) { p.Center = false; } },
+        { "compressed", 45, 41, 30, {}, "FFV1" },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const Bitmap24 source = makeTestPanorama(c.panoramaWidth, 30);
+        std::vector<std::uint8_t> files[2];
+        std::vector<std::string> logs[2];
+        for (const bool looks : { true, false }) {
+            fs::remove(file);
+            AviHost host(file, c.frameWidth);
+            host.looksAtFrames = looks;
+            host.adjust = [&](tanimprm &p) {
+                p.FrameHeight = c.frameHeight;
+                if (c.adjust)
+                    c.adjust(p);
+            };
+            host.services.answerAviSaveOptions(c.compressor);
+            const AviRunResult result = RunAviAnimation(source, options, host, stop);
+            EXPECT_EQ(result.FramesWritten, host.shown);
+            EXPECT_GT(host.shown, 0);
+            files[looks] = readFileBytes(file);
+            logs[looks] = host.log;
+            logs[looks].push_back(host.status);
+        }
+        EXPECT_EQ(logs[false], logs[true]);
+        ASSERT_EQ(files[false].size(), files[true].size());
+        EXPECT_TRUE(files[false] == files[true]);
     }
 }
 

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
+#include <optional>
 #include <ostream>
 #include <stdexcept>
 #include <vector>
@@ -221,6 +223,7 @@ struct RenderCase {
     int panoW, panoH, frameW, frameH;
     bool center;
     int x, y;
+    bool window = false; // panorama pixels only: FrameWindow gives its rows
 };
 
 class RenderTable : public testing::TestWithParam<RenderCase> { };
@@ -240,13 +243,22 @@ TEST_P(RenderTable, everyPixelIsThePanoramaPixelOrBlack)
     EXPECT_EQ(
         prm.SrcRect, (TRect { c.x, c.y, wrapped((long long)c.x + c.frameW), wrapped((long long)c.y + c.frameH) }));
     expectFrameMatches(prm, pano, c.x, c.y);
+
+    const std::optional<PanoramaWindow> window = FrameWindow(prm, pano, c.x, c.y);
+    ASSERT_EQ(window.has_value(), c.window);
+    for (int fy = 0; window && fy < frame.height(); ++fy)
+        ASSERT_TRUE(
+            std::equal(frame.scanLine(fy), frame.scanLine(fy) + 3 * frame.width(), window->top + fy * window->stride))
+            << "row " << fy;
 }
 
 INSTANTIATE_TEST_SUITE_P(Positions, RenderTable,
-    testing::Values(RenderCase { "inside", 300, 40, 64, 30, true, 37, 0 },
-        RenderCase { "lastOutwardPosition", 300, 40, 64, 30, true, 235, 0 },
-        RenderCase { "widths1to5", 7, 3, 5, 3, true, 1, 0 }, RenderCase { "width1", 7, 3, 1, 3, true, 6, 0 },
-        RenderCase { "width3", 7, 3, 3, 2, false, 2, 1 },
+    testing::Values(RenderCase { "inside", 300, 40, 64, 30, true, 37, 0, true },
+        RenderCase { "lastOutwardPosition", 300, 40, 64, 30, true, 235, 0, true },
+        RenderCase { "rightEdge", 300, 40, 64, 30, true, 236, 10, true },
+        RenderCase { "widths1to5", 7, 3, 5, 3, true, 1, 0, true },
+        RenderCase { "width1", 7, 3, 1, 3, true, 6, 0, true }, RenderCase { "width3", 7, 3, 3, 2, false, 2, 1, true },
+        RenderCase { "oneRowBelow", 7, 3, 3, 2, false, 2, 2 },
         RenderCase { "lowPanoramaCentred", 300, 20, 64, 47, true, 10, 0 },
         RenderCase { "lowPanoramaNotCentred", 300, 20, 64, 47, false, 10, 0 },
         RenderCase { "narrowPanoramaCentred", 20, 300, 47, 64, true, 0, 100 },

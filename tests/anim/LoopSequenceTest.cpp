@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <optional>
 #include <ostream>
 
 #include <string>
@@ -106,6 +108,7 @@ TEST_P(LoopRendering, frameIsTheWrappedCropAndTheLoopCloses)
     const PassPlan plan = PrepareFrames(prm, c.panoW, c.panoH);
     ASSERT_GT(plan.PassCount, 0);
     const int across = c.vertical ? c.panoW : c.panoH;
+    const int turn = c.vertical ? c.panoH : c.panoW;
     const int frameAcross = c.vertical ? c.frameW : c.frameH;
     const int off = c.center && frameAcross > across ? (frameAcross - across) / 2 : 0;
     Bitmap24 first;
@@ -131,6 +134,16 @@ TEST_P(LoopRendering, frameIsTheWrappedCropAndTheLoopCloses)
         for (int fy = 0; fy < frame.height(); ++fy)
             for (std::size_t i = std::size_t(frame.width()) * 3; i < frame.stride(); ++i)
                 ASSERT_EQ(frame.scanLine(fy)[i], 0) << "padding of row " << fy;
+        // Panorama pixels only when the frame neither crosses the seam nor
+        // overhangs across the travel: then FrameWindow gives the same rows.
+        const int position = c.vertical ? at.y : at.x;
+        const bool inside = frameAcross <= across && position + (c.vertical ? c.frameH : c.frameW) <= turn;
+        const std::optional<PanoramaWindow> window = FrameWindow(prm, pano, at.x, at.y);
+        ASSERT_EQ(window.has_value(), inside) << "frame " << k;
+        for (int fy = 0; window && fy < c.frameH; ++fy)
+            ASSERT_TRUE(
+                std::equal(frame.scanLine(fy), frame.scanLine(fy) + 3 * c.frameW, window->top + fy * window->stride))
+                << "frame " << k << " row " << fy;
     }
     EXPECT_TRUE(frame == first) << "the frame after the last is not the first";
 }

@@ -175,29 +175,50 @@ TEST(VideoCompressors, everyListedCompressorDecodesOrRefusesTheSize)
 // Frames handed where they lie (a bitmap stored top row first, by a negative
 // pitch) make the same file, byte for byte, as their rows copied bottom row
 // first; a pitch that is not the padded row, or a sample out of turn, is
-// refused and writes nothing.
+// refused and writes nothing. Uncompressed, the rows may also be the right
+// edge of a wider picture whose rows have no padding: only their pixels are
+// read, the padding is written as zeros.
 TEST(AviRows, inPlaceRowsMakeTheSameFileAsCopiedOnes)
 {
     const Bitmap24 frame = makeTestPanorama(41, 7); // odd: the rows are padded
+    Bitmap24 wider;
+    ASSERT_TRUE(wider.resize(48, 7));
+    wider.fill(0x55, 0x66, 0x77);
+    wider.copyRect(frame, 0, 0, 41, 7, 7, 0);
     for (const std::uint32_t handler : { comptypeDIB, kFFV1 }) {
         SCOPED_TRACE(fourccText(handler));
         TempDir dir;
-        AviRun copied(dir / "copied.avi"), inPlace(dir / "in-place.avi");
+        AviRun copied(dir / "copied.avi"), inPlace(dir / "in-place.avi"), edge(dir / "edge.avi");
         ASSERT_EQ(copied.prepare(41, 7, handler), AVIERR_OK);
         ASSERT_EQ(inPlace.prepare(41, 7, handler), AVIERR_OK);
+        ASSERT_EQ(edge.prepare(41, 7, handler), AVIERR_OK);
         const std::uint8_t *bottom = frame.scanLine(6);
         const auto pitch = -std::ptrdiff_t(frame.stride());
-        EXPECT_EQ(AVIStreamWriteRows(inPlace.compressed.get(), 0, bottom, pitch + 4), AVIERR_BADSIZE);
+        const std::uint8_t *edgeBottom = wider.scanLine(6) + 7 * 3;
+        const auto edgePitch = -std::ptrdiff_t(wider.stride());
+        const bool compressed = handler != comptypeDIB;
+        EXPECT_EQ(AVIStreamWriteRows(inPlace.compressed.get(), 0, bottom, compressed ? pitch + 4 : -41 * 3 + 1),
+            AVIERR_BADSIZE);
         EXPECT_EQ(AVIStreamWriteRows(inPlace.compressed.get(), 1, bottom, pitch), AVIERR_BADPARAM);
+        EXPECT_EQ(AVIStreamWriteRows(edge.compressed.get(), 0, edgeBottom, edgePitch),
+            compressed ? AVIERR_BADSIZE : AVIERR_OK);
         for (long i = 0; i < 3; ++i) {
             ASSERT_EQ(copied.write(i, frameBytes(41, 7)), AVIERR_OK);
             ASSERT_EQ(AVIStreamWriteRows(inPlace.compressed.get(), i, bottom, pitch), AVIERR_OK);
+            if (!compressed && i > 0) {
+                ASSERT_EQ(AVIStreamWriteRows(edge.compressed.get(), i, edgeBottom, edgePitch), AVIERR_OK);
+            }
         }
         for (AviRun *run : { &copied, &inPlace }) {
             ASSERT_EQ(AVIFileFinish(run->file.get(), publishAt(run->path)), AVIERR_OK);
             run->release();
         }
         EXPECT_EQ(readFileBytes(inPlace.path), readFileBytes(copied.path));
+        if (!compressed) {
+            ASSERT_EQ(AVIFileFinish(edge.file.get(), publishAt(edge.path)), AVIERR_OK);
+            edge.release();
+            EXPECT_EQ(readFileBytes(edge.path), readFileBytes(copied.path));
+        }
     }
 }
 

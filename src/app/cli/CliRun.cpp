@@ -194,6 +194,7 @@ public:
         ++shown;
         progress(false);
     }
+    bool showsFrames() const override { return false; }
     void setStatusText(const std::string &) override { }
     void processMessages() override
     {
