@@ -15,8 +15,9 @@
 #     whole chroma samples apart), pictures other than the ones asked for
 #     and cheaper to encode.
 #   - the JPEG is decoded once (the loop filter), as travelia does;
-#   - RGB to 4:2:0 the way travelia converts: BT.709, limited range, bicubic
-#     with accurate rounding, and the same colour tags.
+#   - RGB to 4:2:0 as accurately as travelia converts (every sample rounded
+#     to the nearest): BT.709, limited range, swscale's bicubic with accurate
+#     rounding, and the same colour tags.
 # Timing: the two alternate, RUNS times each (default 5); the medians and
 # their ratio are printed with the load average.
 # Builds nothing: build the release front end first:
@@ -43,7 +44,11 @@ pan=(--one-way -s 13 -W 1024 -H 768 --rate 25 -o "$work/t/" --subdir .)
 "$cli" --vertical --one-way -s 1 -W 5000 -H 799 -o "$work/p/" --subdir . "$work/pano.jpg" >/dev/null
 decoded=$work/p/IMAGE0000.BMP
 source_pan="loop=loop=$((frames - 1)):size=1:start=0,crop=1024:768:x=13*n:y=0"
-to_yuv="scale=out_color_matrix=bt709:out_range=tv:flags=bicubic+accurate_rnd,format=yuv420p"
+# FFMPEG_SCALE=default gives ffmpeg its own default conversion instead
+# (bicubic without accurate rounding): cheaper, and biased in Cr.
+scale_flags=bicubic+accurate_rnd
+[[ ${FFMPEG_SCALE:-} == default ]] && scale_flags=bicubic
+to_yuv="scale=out_color_matrix=bt709:out_range=tv:flags=$scale_flags,format=yuv420p"
 tags=(-colorspace bt709 -color_primaries bt709 -color_trc bt709 -color_range tv)
 
 # travelia OPTIONS...: one run into an empty folder (the file is left there).
