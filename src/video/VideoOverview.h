@@ -12,7 +12,6 @@
 // 2. AVIStreamWriteRows (AviFileService.h) hands the bitmap's rows where
 //    they lie, bottom row first by a negative pitch, to the file's writer,
 //    a VideoFileWriter (VideoFileWriter.h): here AviWriter (AviWriter.h).
-//    Other containers are other VideoFileWriters on the same pieces.
 // 3. Uncompressed, the muxer gets a stand-in for the rows and the rows go
 //    to the file from the bitmap by pwritev: the system's write is the one
 //    copy. Compressed, they go to the VideoEncoder (VideoEncoder.h) of the
@@ -35,8 +34,11 @@
 // FFmpeg objects are held by the owners of FFmpegObjects.h, which also keep
 // the differences between FFmpeg versions in one place.
 //
-// MP4, WebM, Matroska and GIF files (MuxedVideoWriter.h, GifWriter.h) share
-// one muxer set-up, FFmpegOutputFile.h: libavformat writing into an
-// AtomicFile, with a second view for the MP4 index moved to the front.
-// GIF frames are dithered (PaletteDither.h) on OrderedPipeline workers and
-// coded in frame order.
+// MP4, WebM, Matroska, GIF and WebP files are AnimationWriters
+// (AnimationWriter.h), driven by anim/VideoAnimationRun: the same lifecycle,
+// queued frames, finish and publishing, with failures thrown in words. The
+// FFmpeg ones (MuxedVideoWriter.h, GifWriter.h) share one muxer set-up,
+// FFmpegOutputFile.h: libavformat writing into an AtomicFile, with a second
+// view for the MP4 index moved to the front. 4:2:0 frames are converted by
+// Yuv420Conversion.h; GIF frames are dithered (PaletteDither.h) on
+// OrderedPipeline workers and coded in frame order.
