@@ -5,7 +5,7 @@
 // between its value at 0 and its value at 100 (the README has the same table).
 enum class QualityTarget {
     GifPaletteQuality, // libimagequant's maximum quality
-    GifDither, // Floyd-Steinberg strength (full diffusion costs SSIM and bytes; half keeps gradients smooth)
+    GifDither, // Floyd-Steinberg strength: below about 0.75 skies band; full strength costs bytes and strays colours
     WebpLossy, // libwebp quality
     WebpLossless, // libwebp effort
     X264Crf,
@@ -24,7 +24,7 @@ struct QualityMapping {
 
 inline constexpr QualityMapping kQualityTable[] = {
     { QualityTarget::GifPaletteQuality, "GIF (libimagequant)", "maximum quality", 10, 100 },
-    { QualityTarget::GifDither, "GIF", "dithering strength", 0.3, 0.5 },
+    { QualityTarget::GifDither, "GIF", "dithering strength", 0.6, 0.85 },
     { QualityTarget::WebpLossy, "WebP lossy (libwebp)", "quality", 0, 100 },
     { QualityTarget::WebpLossless, "WebP lossless (libwebp)", "effort", 0, 100 },
     { QualityTarget::X264Crf, "H.264 (libx264)", "crf", 51, 15 },
