@@ -239,10 +239,7 @@ bool AviWriter::drainEncoder(const std::function<bool()> &dropQueued)
         if (ret < 0) {
             return fail("the compressor failed: " + ffmpeg::errorText(ret));
         }
-        ++m_packetsReceived;
-        if (m_keyFrameEvery == 1)
-            m_packet->flags |= AV_PKT_FLAG_KEY;
-        const bool written = writePacket(m_packet.get());
+        const bool written = storeReceived(m_packet.get());
         av_packet_unref(m_packet.get());
         if (!written)
             return false;
@@ -309,10 +306,7 @@ bool AviWriter::finishQueuedFrames(const std::function<bool()> &dropQueued)
                 return true;
             if (ret < 0)
                 return fail("the compressor failed while finishing");
-            ++m_packetsReceived;
-            if (m_keyFrameEvery == 1)
-                m_packet->flags |= AV_PKT_FLAG_KEY;
-            const bool written = writePacket(m_packet.get());
+            const bool written = storeReceived(m_packet.get());
             av_packet_unref(m_packet.get());
             if (!written)
                 return false;
@@ -327,10 +321,7 @@ bool AviWriter::finishQueuedFrames(const std::function<bool()> &dropQueued)
             AVPacket *packet = queue->packets.front();
             queue->packets.pop_front();
             lock.unlock();
-            ++m_packetsReceived;
-            if (m_keyFrameEvery == 1)
-                packet->flags |= AV_PKT_FLAG_KEY;
-            ok = ok && writePacket(packet);
+            ok = ok && storeReceived(packet);
             av_packet_free(&packet);
             lock.lock();
         }
@@ -356,6 +347,14 @@ bool AviWriter::finishQueuedFrames(const std::function<bool()> &dropQueued)
         return fail("the compressor failed while finishing: " + ffmpeg::errorText(result));
     }
     return ok;
+}
+
+bool AviWriter::storeReceived(AVPacket *packet)
+{
+    ++m_packetsReceived;
+    if (m_keyFrameEvery == 1)
+        packet->flags |= AV_PKT_FLAG_KEY;
+    return writePacket(packet);
 }
 
 bool AviWriter::writePacket(AVPacket *packet)

@@ -39,6 +39,9 @@ private:
     bool fail(std::string cause);
     bool failSystem(int error);
     bool writePacket(AVPacket *packet);
+    // A packet from the compressor: counted, marked as a key frame when
+    // every frame is one, and written.
+    bool storeReceived(AVPacket *packet);
     bool drainEncoder(const std::function<bool()> &dropQueued);
     bool finishQueuedFrames(const std::function<bool()> &dropQueued);
     std::int64_t firstPartFrames();
