@@ -1,5 +1,6 @@
 #include "anim/FrameSequence.h"
 
+#include "ScrollSettings.h"
 #include "TestUtils.h"
 #include "common/Bitmap24.h"
 
@@ -38,27 +39,13 @@ std::vector<int> positions(const PassPlan &plan, bool vertical)
     return out;
 }
 
-tanimprm settings(Bitmap24 &frame, int w, int h, int step, bool forward, bool vertical, bool center = true)
-{
-    tanimprm prm;
-    prm.FrameBitmap = &frame;
-    prm.FrameWidth = w;
-    prm.FrameHeight = h;
-    prm.Step = step;
-    prm.Center = center;
-    prm.ScrollDirection = forward;
-    prm.ScrollBack = true;
-    prm.ScrollType = vertical ? ScrollVertical : ScrollHorizontal;
-    return prm;
-}
-
 class FrameSequenceTable : public testing::TestWithParam<SequenceCase> { };
 
 TEST_P(FrameSequenceTable, visitsExactlyThePositionsOfBothPasses)
 {
     const SequenceCase &c = GetParam();
     Bitmap24 frame;
-    tanimprm prm = settings(frame, c.frameW, c.frameH, c.step, c.forward, c.vertical);
+    tanimprm prm = scrollSettings(frame, c.frameW, c.frameH, c.step, c.forward, c.vertical);
     const PassPlan out = PrepareFrames(prm, c.panoW, c.panoH);
     const PassPlan back = ReturnPass(out, prm, c.panoW, c.panoH);
     EXPECT_EQ(positions(out, c.vertical), c.outward);
@@ -93,7 +80,7 @@ INSTANTIATE_TEST_SUITE_P(EdgeCases, FrameSequenceTable,
 TEST(FrameSequence, defaultRunOverWidePanoramaHas3976FramesPerPass)
 {
     Bitmap24 frame;
-    tanimprm prm = settings(frame, 1024, 768, 1, true, false);
+    tanimprm prm = scrollSettings(frame, 1024, 768, 1, true, false);
     const PassPlan out = PrepareFrames(prm, 5000, 800);
     EXPECT_EQ(out, (PassPlan { 3976, 0, 0, 1, 0 }));
     const PassPlan back = ReturnPass(out, prm, 5000, 800);
@@ -106,7 +93,7 @@ TEST(FrameSequence, defaultRunOverWidePanoramaHas3976FramesPerPass)
 TEST(FrameSequence, zeroStepIsStoredAsOne)
 {
     Bitmap24 frame;
-    tanimprm prm = settings(frame, 4, 4, 0, true, false);
+    tanimprm prm = scrollSettings(frame, 4, 4, 0, true, false);
     const PassPlan out = PrepareFrames(prm, 10, 4);
     EXPECT_EQ(prm.Step, 1);
     EXPECT_EQ(out.PassCount, 6);
@@ -116,7 +103,7 @@ TEST(FrameSequence, zeroStepIsStoredAsOne)
 TEST(FrameSequence, negativeStepIsKept)
 {
     Bitmap24 frame;
-    tanimprm prm = settings(frame, 4, 4, -2, true, false);
+    tanimprm prm = scrollSettings(frame, 4, 4, -2, true, false);
     PrepareFrames(prm, 10, 4);
     EXPECT_EQ(prm.Step, -2);
 }
@@ -134,7 +121,7 @@ TEST_P(DstRectTable, placesThePanoramaInTheFrame)
 {
     const RectCase &c = GetParam();
     Bitmap24 frame;
-    tanimprm prm = settings(frame, c.frameW, c.frameH, 1, true, false, c.center);
+    tanimprm prm = scrollSettings(frame, c.frameW, c.frameH, 1, true, false, c.center);
     PrepareFrames(prm, c.panoW, c.panoH);
     EXPECT_EQ(prm.DstRect, c.dst);
 }
@@ -158,7 +145,7 @@ class FrameSizeRefused : public testing::TestWithParam<BadSizeCase> { };
 TEST_P(FrameSizeRefused, throwsWithTheSizeInTheMessage)
 {
     Bitmap24 frame;
-    tanimprm prm = settings(frame, GetParam().w, GetParam().h, 1, true, false);
+    tanimprm prm = scrollSettings(frame, GetParam().w, GetParam().h, 1, true, false);
     try {
         PrepareFrames(prm, 100, 100);
         FAIL() << "no exception";
@@ -178,7 +165,7 @@ TEST(FrameSequence, zeroSizedFrameRendersNothingAndDoesNotCrash)
 {
     Bitmap24 frame;
     const Bitmap24 pano = makeTestPanorama(20, 10);
-    tanimprm prm = settings(frame, 0, 0, 1, true, false);
+    tanimprm prm = scrollSettings(frame, 0, 0, 1, true, false);
     const PassPlan out = PrepareFrames(prm, pano.width(), pano.height());
     EXPECT_EQ(out.PassCount, 20);
     RenderFrame(prm, pano, 3, 0);
@@ -233,7 +220,7 @@ TEST_P(RenderTable, everyPixelIsThePanoramaPixelOrBlack)
     const RenderCase &c = GetParam();
     const Bitmap24 pano = makeTestPanorama(c.panoW, c.panoH);
     Bitmap24 frame;
-    tanimprm prm = settings(frame, c.frameW, c.frameH, 1, true, false, c.center);
+    tanimprm prm = scrollSettings(frame, c.frameW, c.frameH, 1, true, false, c.center);
     PrepareFrames(prm, c.panoW, c.panoH);
     // Dirty the frame so that a missing black fill shows.
     frame.fill(0x55, 0x66, 0x77);
@@ -275,7 +262,7 @@ TEST(RenderFrame, lowPanoramaSitsBetweenBlackBandsOfTheDefaultFrame)
 {
     const Bitmap24 pano = makeTestPanorama(5000, 600);
     Bitmap24 frame;
-    tanimprm prm = settings(frame, 1024, 769, 1, true, false, true);
+    tanimprm prm = scrollSettings(frame, 1024, 769, 1, true, false, true);
     PrepareFrames(prm, 5000, 600);
     RenderFrame(prm, pano, 1234, 0);
     for (int fx : { 0, 511, 1023 }) {
@@ -292,7 +279,7 @@ TEST(RenderFrame, negativeStepRunReadsNothingOutsideThePanorama)
     // Every frame of such a run; AddressSanitizer catches any stray read.
     const Bitmap24 pano = makeTestPanorama(10, 4);
     Bitmap24 frame;
-    tanimprm prm = settings(frame, 16, 6, -2, true, false, true);
+    tanimprm prm = scrollSettings(frame, 16, 6, -2, true, false, true);
     const PassPlan out = PrepareFrames(prm, 10, 4);
     const PassPlan back = ReturnPass(out, prm, 10, 4);
     ASSERT_EQ(out.PassCount, 3);

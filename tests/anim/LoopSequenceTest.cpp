@@ -1,5 +1,6 @@
 #include "anim/FrameSequence.h"
 
+#include "ScrollSettings.h"
 #include "TestUtils.h"
 #include "common/Bitmap24.h"
 
@@ -16,15 +17,7 @@ namespace {
 
 tanimprm loopSettings(Bitmap24 &frame, int w, int h, int step, bool forward, bool vertical, bool center = true)
 {
-    tanimprm prm;
-    prm.FrameBitmap = &frame;
-    prm.FrameWidth = w;
-    prm.FrameHeight = h;
-    prm.Step = step;
-    prm.Center = center;
-    prm.ScrollDirection = forward;
-    prm.ScrollBack = true; // ignored by a loop
-    prm.ScrollType = vertical ? ScrollVertical : ScrollHorizontal;
+    tanimprm prm = scrollSettings(frame, w, h, step, forward, vertical, center); // its return pass is ignored
     prm.Loop360 = true;
     return prm;
 }
