@@ -1,5 +1,6 @@
 #include "video/GifPalette.h"
 #include "video/GifWriter.h"
+#include "video/MuxedVideoWriter.h"
 #include "video/WebpWriter.h"
 
 #include "MediaTools.h"
@@ -11,11 +12,14 @@
 
 #include <ostream>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include <sys/resource.h>
 
 namespace fs = std::filesystem;
 
@@ -58,6 +62,8 @@ std::unique_ptr<AnimationWriter> makeWriter(
     if (kind == "gif")
         return std::make_unique<GifWriter>(
             file.string(), params, MakeGifPalette({ WholePicture(pano) }, params.quality, 4));
+    if (kind == "mp4")
+        return std::make_unique<MuxedVideoWriter>(file.string(), params, MuxedVideoFormat {});
     return std::make_unique<WebpWriter>(file.string(), params);
 }
 
@@ -219,5 +225,41 @@ TEST_P(WriterFailures, existingFileIsKeptAndTheReasonGiven)
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, WriterFailures, testing::Values("gif", "webp"));
+
+class FullDisk : public testing::TestWithParam<const char *> { };
+
+// A disk that fills while frames are written (a file-size limit, which
+// refuses root too): the system's reason with the path, and no file at all.
+TEST_P(FullDisk, failsWithTheReasonAndLeavesNothing)
+{
+    TempDir dir;
+    const Bitmap24 pano = makeTestPanorama(300, 40);
+    AnimationParams params;
+    params.width = 64;
+    params.height = 40;
+    params.quality = 100;
+    const fs::path file = dir / (std::string("ANIM0000.") + GetParam());
+    struct rlimit saved { };
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    const struct rlimit full { 1500, saved.rlim_max };
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &full), 0);
+    std::string failure;
+    try {
+        const auto writer = makeWriter(GetParam(), file, params, pano);
+        for (const Bitmap24 &frame : panFrames(pano, 64, 40, 12, 13))
+            writer->addFrame(frame);
+        writer->finish(publishAt(file));
+    } catch (const AnimationError &e) {
+        failure = e.what();
+    }
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_NE(failure.find(file.string()), std::string::npos) << failure;
+    EXPECT_NE(failure.find("File too large"), std::string::npos) << failure;
+    EXPECT_TRUE(fs::is_empty(dir.path()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, FullDisk, testing::Values("gif", "webp", "mp4"));
 
 } // namespace
