@@ -1,128 +1,59 @@
 #include "anim/AnimationRun.h"
 
-#include "anim/FrameSequence.h"
+#include "anim/FrameLoop.h"
+#include "anim/RunFeedback.h"
+#include "anim/ScreenSink.h"
+#include "anim/VideoSink.h"
 #include "common/Bitmap24.h"
-#include "common/TextFormat.h"
-#include "output/FrameNames.h"
 
-#include <cstdint>
+#include <algorithm>
 
-namespace {
-
-std::int32_t add32(std::int32_t a, std::int32_t b)
+VideoOutputSpec VideoSpecFor(const RunRequest &request, const Bitmap24 &panorama)
 {
-    return std::int32_t(std::uint32_t(a) + std::uint32_t(b)); // wraps instead of overflowing
-}
-
-// What the passes of one run share.
-struct RunState {
-    const Bitmap24 &panorama;
-    bool test;
-    RunHost &host;
-    bool &stopRequested;
-    bool confirmOverwrite = true;
-    std::int32_t counter = 0;
-    std::int64_t total = 0;
-    RunSummary summary {};
-    FrameSeriesWriter *writer = nullptr; // creation runs
-};
-
-void Count(RunSummary &summary, SaveOutcome outcome)
-{
-    switch (outcome) {
-    case SaveOutcome::Written:
-        ++summary.written;
-        break;
-    case SaveOutcome::Skipped:
-        ++summary.skipped;
-        break;
-    case SaveOutcome::Failed:
-        ++summary.failed;
-        break;
-    case SaveOutcome::Abandoned:
-        break;
+    VideoOutputSpec spec = request.video;
+    const tanimprm &s = request.settings;
+    spec.width = s.FrameWidth;
+    spec.height = s.FrameHeight;
+    spec.paletteSources.clear();
+    if (spec.container == VideoContainer::Gif) {
+        // Frames show the panorama's first rows (columns when vertical) as
+        // deep as the frame, all along the travel.
+        if (s.ScrollType == ScrollVertical)
+            spec.paletteSources.push_back({ &panorama, 0, 0, std::min(panorama.width(), s.FrameWidth), panorama.height() });
+        else
+            spec.paletteSources.push_back({ &panorama, 0, 0, panorama.width(), std::min(panorama.height(), s.FrameHeight) });
     }
+    return spec;
 }
 
-// One pass of frames from the plan's start; works on its own copy of the
-// run's settings.
-void PlayPass(RunState &run, tanimprm prm, const PassPlan &plan)
+RunOutcome RunAnimation(const Bitmap24 &panorama, const RunRequest &request, RunFeedback &feedback, bool &stopRequested)
 {
-    for (std::int32_t i = 0; !run.stopRequested && i < plan.PassCount;) {
-        try {
-            const FramePosition at = PassPosition(plan, i);
-            RenderFrame(prm, run.panorama, at.x, at.y);
-            if (run.test) {
-                prm.FileName = formatText("%s%d", { prm.DstName, std::int64_t(run.counter) });
-            } else {
-                prm.FileName
-                    = AbsolutePath(MakeFrameName(prm.NameFormat, prm.DstDir, prm.DstName, run.counter, prm.Ext));
-                FrameEncoding encoding;
-                const FrameFilePlan plan = run.host.planFrame(prm.FileName, run.confirmOverwrite, encoding);
-                if (plan.outcome == SaveOutcome::Abandoned) {
-                    run.stopRequested = true; // the frame is not shown
-                    continue;
-                }
-                run.writer->hand(*prm.FrameBitmap, prm.FileName, plan, encoding);
-                run.host.processMessages();
-            }
-            run.host.setStatusText(formatText("%s / %4.4d", { prm.FileName, run.total }));
-            run.host.showFrame(*prm.FrameBitmap);
-            run.host.processMessages();
-            run.counter = add32(run.counter, 1);
-            ++i;
-            ++run.summary.produced;
-            if (run.test)
-                run.host.waitTempo();
-        } catch (...) {
-            // Errors inside a frame end the run quietly.
-            run.stopRequested = true;
-        }
-    }
-}
-
-} // namespace
-
-FrameFilePlan RunHost::planFrame(const std::string &, bool &, FrameEncoding &)
-{
-    return {}; // written, put in place only where no file has the name
-}
-
-int RunAnimation(const Bitmap24 &panorama, bool test, RunHost &host, bool &stopRequested, RunSummary *summary)
-{
-    if (summary)
-        *summary = {};
     stopRequested = false;
-    Bitmap24 frame; // freed on every way out
-    tanimprm prm;
-    prm.FrameBitmap = &frame;
-    if (!host.readSettings(prm))
-        return 0;
-    prm.FrameBitmap = &frame; // the reader must not have replaced it
-    const PassPlan outward = PrepareFrames(prm, panorama.width(), panorama.height());
-
-    RunState run { panorama, test, host, stopRequested };
-    run.counter = prm.NumStart;
-    run.total = RunFrameCount(outward, prm);
-    FrameSeriesWriter writer(test ? 1 : host.frameThreads(), [&run](const FrameSeriesWriter::Report &report) {
-        Count(run.summary, report.outcome);
-        run.host.frameSaved(report);
-    });
-    run.writer = &writer;
-    const auto finishFrames = [&] {
-        try {
-            writer.deliver(true); // the frames under way are finished and counted
-        } catch (...) {
-            run.stopRequested = true;
-        }
-    };
-    PlayPass(run, prm, outward);
-    if (HasReturnPass(prm)) {
-        finishFrames(); // a stop found by the last reports also holds the return pass
-        PlayPass(run, prm, ReturnPass(outward, prm, panorama.width(), panorama.height()));
+    const RunPlan plan = PrepareFrames(request.settings, panorama.width(), panorama.height());
+    RunOutcome outcome;
+    outcome.total = plan.total();
+    feedback.runStarting(outcome.total);
+    switch (request.kind) {
+    case RunKind::Test: {
+        ScreenSink sink(request.names.DstName, request.names.NumStart);
+        outcome.produced = PlayPasses(panorama, plan, sink, feedback, stopRequested);
+        break;
     }
-    finishFrames();
-    if (summary)
-        *summary = run.summary;
-    return run.summary.produced;
+    case RunKind::Series: {
+        SeriesSink sink({ request.names, request.threads, request.encoding, request.inputPicture }, feedback,
+            stopRequested);
+        outcome.produced = PlayPasses(panorama, plan, sink, feedback, stopRequested);
+        outcome.series = sink.counts();
+        break;
+    }
+    case RunKind::VideoFile: {
+        VideoSink sink(VideoSpecFor(request, panorama), request.names, feedback);
+        outcome.produced = PlayPasses(panorama, plan, sink, feedback, stopRequested);
+        outcome.file = sink.published();
+        outcome.keptOldFile = sink.keptOldFile();
+        break;
+    }
+    }
+    outcome.stopped = outcome.produced < outcome.total;
+    return outcome;
 }

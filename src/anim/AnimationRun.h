@@ -1,68 +1,61 @@
 #pragma once
 
 #include "anim/AnimSettings.h"
+#include "anim/SeriesSink.h"
+#include "common/InputFile.h"
 #include "output/FrameFile.h"
-#include "output/FrameSeriesWriter.h"
+#include "output/OutputNaming.h"
+#include "video/VideoOutput.h"
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 
 class Bitmap24;
+class RunFeedback;
 
-// What a run needs from whoever drives it: the main window, the command-line
-// front end, a test or a benchmark.
-class RunHost {
-public:
-    virtual ~RunHost() = default;
-    // Validates the settings and fills the record (the main window's
-    // ReadSettings); false ends the run before any frame.
-    virtual bool readSettings(tanimprm &prm) = 0;
-    // The overwrite decision for one frame file (creation runs only), taken
-    // on the run's thread before the frame is handed out; encoding receives
-    // the settings the file is written with, as they stand now. The default
-    // writes every file with the default settings and never replaces one.
-    virtual FrameFilePlan planFrame(const std::string &fileName, bool &confirmOverwrite, FrameEncoding &encoding);
-    // What became of each frame file, on the run's thread, in frame order;
-    // with several workers it may come a few frames after the frame was shown.
-    virtual void frameSaved(const FrameSeriesWriter::Report &) { }
-    // Workers that encode and write the frame files; 1 writes each file
-    // before the frame is shown.
-    virtual unsigned frameThreads() const { return 1; }
-    // Shows the frame and repaints at once.
-    virtual void showFrame(const Bitmap24 &frame) = 0;
-    // False for a host that never looks at the pixels handed to showFrame
-    // (it only counts frames): a run may then write a frame straight from
-    // the panorama without rendering it, and showFrame gets the frame bitmap
-    // as last rendered.
-    virtual bool showsFrames() const { return true; }
-    virtual void setStatusText(const std::string &text) = 0;
-    // One non-waiting pass over pending messages.
-    virtual void processMessages() = 0;
-    // The pause after each frame of a test run.
-    virtual void waitTempo() = 0;
-    // Runs that write one file: told, after the last frame, that the
-    // encoder still holds count frames that are being written.
-    virtual void finishingQueuedFrames(std::int64_t count) { (void)count; }
-    // Polled while they are written: true gives them up and closes the file
-    // with the frames it holds (a second Ctrl-C).
-    virtual bool dropQueuedFrames() { return false; }
+// What a run makes: frames only shown (a test run), one picture file per
+// frame, or one video file.
+enum class RunKind { Test, Series, VideoFile };
+
+// Everything a run needs, read and checked before it starts: the frames'
+// settings, the output names (in a test run, the "TestFrame-" label), and
+// what the chosen output takes.
+struct RunRequest {
+    RunKind kind = RunKind::Test;
+    tanimprm settings;
+    OutputNames names;
+    // A frame series:
+    unsigned threads = 1; // workers that encode and write the files
+    std::function<FrameEncoding()> encoding; // the settings of each file, as they stand when it is handed out
+    std::optional<FileIdentity> inputPicture; // never replaced
+    // A video file; its frame size and the GIF palette's pictures come from
+    // the run.
+    VideoOutputSpec video;
 };
 
-// A test run (test set: frames only shown) or a BMP/JPEG creation run:
-// clears stopRequested, makes the frame bitmap, reads the settings, plays the
-// outward pass and, with ScrollBack, the return pass. stopRequested is tested
-// before every frame; an error inside a frame sets it and ends the run
-// quietly. Frame files are encoded and written by the host's frameThreads()
-// workers; the run returns once every frame handed out is on disk or has
-// failed, and counts each one. Errors before the first frame (a frame bitmap that cannot be
-// allocated) are thrown as std::runtime_error.
-// Returns the number of frames produced; summary, when given, receives what
-// became of each frame file.
-struct RunSummary {
-    int produced = 0; // frames rendered and shown
-    int written = 0; // creation runs: files written,
-    int skipped = 0; // left as they were (overwrite decision, existing name),
-    int failed = 0; // and that could not be written
+// How a run ended.
+struct RunOutcome {
+    std::int64_t total = 0; // frames the run would have made if not stopped
+    std::int64_t produced = 0; // frames rendered and shown
+    bool stopped = false; // ended before its last frame
+    SeriesCounts series; // a frame series: what became of its files
+    PublishedVideo file; // a video file: where it was put, with its frames (no name: none)
+    bool keptOldFile = false; // consent to replace, no frame: the old file is as it was
 };
-int RunAnimation(
-    const Bitmap24 &panorama, bool test, RunHost &host, bool &stopRequested, RunSummary *summary = nullptr);
+
+// The video output's spec for a run's frames: the request's choices, the
+// frame size, and for GIF the part of the panorama the frames show.
+VideoOutputSpec VideoSpecFor(const RunRequest &request, const Bitmap24 &panorama);
+
+// Plans the frames once (PrepareFrames), makes the sink of the request's
+// kind and plays the passes (PlayPasses). The feedback learns the frame count
+// before the first frame (runStarting). stopRequested is cleared first and
+// tested before every frame. A run that writes one file throws
+// VideoRunError (VideoSink.h) when the file cannot be opened, written or
+// finished; a frame bitmap that cannot be allocated is thrown as
+// std::runtime_error. Errors inside a frame of a series or test run end it
+// quietly.
+RunOutcome RunAnimation(
+    const Bitmap24 &panorama, const RunRequest &request, RunFeedback &feedback, bool &stopRequested);

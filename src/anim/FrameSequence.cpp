@@ -68,18 +68,17 @@ std::vector<Span> WrappedSpans(std::int64_t position, std::int64_t frameLength, 
     return spans;
 }
 
-void RenderWrapped(tanimprm &prm, const Bitmap24 &panorama, std::int32_t x, std::int32_t y)
+void RenderWrapped(const RunPlan &plan, const Bitmap24 &panorama, Bitmap24 &frame, std::int32_t x, std::int32_t y)
 {
-    Bitmap24 &frame = *prm.FrameBitmap;
-    const bool vertical = prm.ScrollType == ScrollVertical;
+    const bool vertical = plan.ScrollType == ScrollVertical;
     std::memset(frame.bits(), 0, frame.byteCount());
     std::vector<Span> columns, rows;
     if (vertical) {
         rows = WrappedSpans(y, frame.height(), panorama.height());
-        columns = { ClippedSpan(x, prm.DstRect.Left, frame.width(), prm.FrameWidth, panorama.width()) };
+        columns = { ClippedSpan(x, plan.DstRect.Left, frame.width(), plan.FrameWidth, panorama.width()) };
     } else {
         columns = WrappedSpans(x, frame.width(), panorama.width());
-        rows = { ClippedSpan(y, prm.DstRect.Top, frame.height(), prm.FrameHeight, panorama.height()) };
+        rows = { ClippedSpan(y, plan.DstRect.Top, frame.height(), plan.FrameHeight, panorama.height()) };
     }
     for (const Span &band : rows) {
         for (std::int64_t r = 0; r < band.count; ++r) {
@@ -108,19 +107,57 @@ FramePosition PassPosition(const PassPlan &plan, std::int32_t k)
     return { wrap32(offset), plan.Y0 };
 }
 
-std::int64_t RunFrameCount(const PassPlan &outward, const tanimprm &prm)
+std::int64_t RunPlan::total() const
 {
     if (outward.PassCount <= 0)
         return 0;
-    return std::int64_t(outward.PassCount) * (HasReturnPass(prm) ? 2 : 1);
+    return std::int64_t(outward.PassCount) * (back ? 2 : 1);
 }
 
-PassPlan PrepareFrames(tanimprm &prm, int panoramaWidth, int panoramaHeight)
+void MakeFrameBitmap(const RunPlan &plan, Bitmap24 &frame)
 {
-    if (!prm.FrameBitmap || !prm.FrameBitmap->resize(prm.FrameWidth, prm.FrameHeight))
+    if (!frame.resize(plan.FrameWidth, plan.FrameHeight))
         throw std::runtime_error(formatText("Impossible de créer une image de %d * %d pixels",
-            { std::int64_t(prm.FrameWidth), std::int64_t(prm.FrameHeight) }));
+            { std::int64_t(plan.FrameWidth), std::int64_t(plan.FrameHeight) }));
+}
 
+namespace {
+
+// The outward pass.
+PassPlan OutwardPass(const tanimprm &prm, std::int32_t step, int panoramaWidth, int panoramaHeight)
+{
+    const bool vertical = prm.ScrollType == ScrollVertical;
+    const std::int64_t pw = panoramaWidth, ph = panoramaHeight;
+    if (prm.Loop360) {
+        tanimprm loop = prm;
+        loop.Step = step;
+        return LoopPlan(loop, vertical ? ph : pw, vertical);
+    }
+    PassPlan plan;
+    const std::int64_t surplus = vertical ? ph - prm.FrameHeight : pw - prm.FrameWidth;
+    plan.PassCount = wrap32(surplus / step); // C++ division truncates toward zero
+    plan.DX = vertical ? 0 : step;
+    plan.DY = vertical ? step : 0;
+    if (!prm.ScrollDirection) {
+        if (vertical)
+            plan.Y0 = wrap32(surplus - 1);
+        else
+            plan.X0 = wrap32(surplus - 1);
+        plan.DX = wrap32(-std::int64_t(plan.DX));
+        plan.DY = wrap32(-std::int64_t(plan.DY));
+    }
+    return plan;
+}
+
+} // namespace
+
+RunPlan PrepareFrames(const tanimprm &prm, int panoramaWidth, int panoramaHeight)
+{
+    RunPlan run;
+    run.FrameWidth = prm.FrameWidth;
+    run.FrameHeight = prm.FrameHeight;
+    run.ScrollType = prm.ScrollType;
+    run.Loop360 = prm.Loop360;
     const std::int64_t fw = prm.FrameWidth, fh = prm.FrameHeight;
     const std::int64_t pw = panoramaWidth, ph = panoramaHeight;
     const bool vertical = prm.ScrollType == ScrollVertical;
@@ -132,27 +169,11 @@ PassPlan PrepareFrames(tanimprm &prm, int panoramaWidth, int panoramaHeight)
         if (fh > ph && !(prm.Loop360 && vertical))
             offY = (fh - ph) / 2;
     }
-    prm.DstRect = { wrap32(offX), wrap32(offY), wrap32(fw - offX), wrap32(fh - offY) };
-
-    if (prm.Step == 0)
-        prm.Step = 1;
-    if (prm.Loop360)
-        return LoopPlan(prm, vertical ? ph : pw, vertical);
-
-    PassPlan plan;
-    const std::int64_t surplus = vertical ? ph - fh : pw - fw;
-    plan.PassCount = wrap32(surplus / prm.Step); // C++ division truncates toward zero
-    plan.DX = vertical ? 0 : prm.Step;
-    plan.DY = vertical ? prm.Step : 0;
-    if (!prm.ScrollDirection) {
-        if (vertical)
-            plan.Y0 = wrap32(surplus - 1);
-        else
-            plan.X0 = wrap32(surplus - 1);
-        plan.DX = wrap32(-std::int64_t(plan.DX));
-        plan.DY = wrap32(-std::int64_t(plan.DY));
-    }
-    return plan;
+    run.DstRect = { wrap32(offX), wrap32(offY), wrap32(fw - offX), wrap32(fh - offY) };
+    run.outward = OutwardPass(prm, prm.Step == 0 ? 1 : prm.Step, panoramaWidth, panoramaHeight);
+    if (prm.ScrollBack && !prm.Loop360)
+        run.back = ReturnPass(run.outward, prm, panoramaWidth, panoramaHeight);
+    return run;
 }
 
 PassPlan ReturnPass(const PassPlan &outward, const tanimprm &prm, int panoramaWidth, int panoramaHeight)
@@ -170,21 +191,20 @@ PassPlan ReturnPass(const PassPlan &outward, const tanimprm &prm, int panoramaWi
 
 namespace {
 
-void SetSourceRect(tanimprm &prm, std::int32_t x, std::int32_t y)
+TRect SourceRect(const RunPlan &plan, std::int32_t x, std::int32_t y)
 {
-    prm.SrcRect = { x, y, wrap32(std::int64_t(x) + prm.FrameWidth), wrap32(std::int64_t(y) + prm.FrameHeight) };
+    return { x, y, wrap32(std::int64_t(x) + plan.FrameWidth), wrap32(std::int64_t(y) + plan.FrameHeight) };
 }
 
 } // namespace
 
-std::optional<PanoramaWindow> FrameWindow(tanimprm &prm, const Bitmap24 &panorama, std::int32_t x, std::int32_t y)
+std::optional<PanoramaWindow> FrameWindow(
+    const RunPlan &plan, const Bitmap24 &panorama, std::int32_t x, std::int32_t y)
 {
-    SetSourceRect(prm, x, y);
-    const Bitmap24 &frame = *prm.FrameBitmap;
-    if (frame.isEmpty())
+    if (plan.FrameWidth <= 0 || plan.FrameHeight <= 0)
         return std::nullopt;
     // The spans RenderFrame and RenderWrapped copy: one each way, covering the frame.
-    const bool vertical = prm.ScrollType == ScrollVertical;
+    const bool vertical = plan.ScrollType == ScrollVertical;
     const auto along = [&](std::int64_t position, std::int64_t offset, std::int64_t frameLength,
                            std::int64_t windowLength, std::int64_t panoramaLength, bool wraps) {
         if (!wraps)
@@ -193,43 +213,42 @@ std::optional<PanoramaWindow> FrameWindow(tanimprm &prm, const Bitmap24 &panoram
         return spans.size() == 1 ? spans.front() : Span {};
     };
     const Span columns
-        = along(x, prm.DstRect.Left, frame.width(), prm.FrameWidth, panorama.width(), prm.Loop360 && !vertical);
+        = along(x, plan.DstRect.Left, plan.FrameWidth, plan.FrameWidth, panorama.width(), plan.Loop360 && !vertical);
     const Span rows
-        = along(y, prm.DstRect.Top, frame.height(), prm.FrameHeight, panorama.height(), prm.Loop360 && vertical);
-    if (columns.dst != 0 || columns.count != frame.width() || rows.dst != 0 || rows.count != frame.height())
+        = along(y, plan.DstRect.Top, plan.FrameHeight, plan.FrameHeight, panorama.height(), plan.Loop360 && vertical);
+    if (columns.dst != 0 || columns.count != plan.FrameWidth || rows.dst != 0 || rows.count != plan.FrameHeight)
         return std::nullopt;
     return PanoramaWindow { panorama.scanLine(int(rows.src)) + std::size_t(columns.src) * 3, panorama.stride() };
 }
 
-void RenderFrame(tanimprm &prm, const Bitmap24 &panorama, std::int32_t x, std::int32_t y)
+TRect RenderFrame(const RunPlan &plan, const Bitmap24 &panorama, Bitmap24 &frame, std::int32_t x, std::int32_t y)
 {
-    Bitmap24 &frame = *prm.FrameBitmap;
     const std::int64_t fw = frame.width(), fh = frame.height();
-    SetSourceRect(prm, x, y);
+    const TRect source = SourceRect(plan, x, y);
     if (frame.isEmpty())
-        return;
+        return source;
     // Every pixel is written below: pixels still shared with a frame being
     // written elsewhere are let go rather than copied first.
     if (!frame.resize(frame.width(), frame.height()))
         throw std::bad_alloc();
-    if (prm.Loop360) {
-        RenderWrapped(prm, panorama, x, y);
-        return;
+    if (plan.Loop360) {
+        RenderWrapped(plan, panorama, frame, x, y);
+        return source;
     }
 
     // Panorama pixel (px, py) lands on frame pixel (offX + px - x, offY + py - y).
-    const std::int64_t offX = prm.DstRect.Left, offY = prm.DstRect.Top;
+    const std::int64_t offX = plan.DstRect.Left, offY = plan.DstRect.Top;
     const std::int64_t px0 = std::max<std::int64_t>({ x, 0, std::int64_t(x) - offX });
     const std::int64_t px1
-        = std::min<std::int64_t>({ std::int64_t(x) + prm.FrameWidth, panorama.width(), std::int64_t(x) - offX + fw });
+        = std::min<std::int64_t>({ std::int64_t(x) + plan.FrameWidth, panorama.width(), std::int64_t(x) - offX + fw });
     const std::int64_t py0 = std::max<std::int64_t>({ y, 0, std::int64_t(y) - offY });
     const std::int64_t py1
-        = std::min<std::int64_t>({ std::int64_t(y) + prm.FrameHeight, panorama.height(), std::int64_t(y) - offY + fh });
+        = std::min<std::int64_t>({ std::int64_t(y) + plan.FrameHeight, panorama.height(), std::int64_t(y) - offY + fh });
 
     const std::size_t stride = frame.stride();
     if (px0 >= px1 || py0 >= py1) {
         std::memset(frame.bits(), 0, frame.byteCount());
-        return;
+        return source;
     }
 
     const std::int64_t dx0 = offX + px0 - x, dx1 = dx0 + (px1 - px0);
@@ -252,4 +271,5 @@ void RenderFrame(tanimprm &prm, const Bitmap24 &panorama, std::int32_t x, std::i
         if (right)
             std::memset(dst + left + copy, 0, right);
     }
+    return source;
 }

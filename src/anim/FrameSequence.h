@@ -1,6 +1,7 @@
 #pragma once
 
 #include "anim/AnimSettings.h"
+#include "common/TRect.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -31,40 +32,52 @@ struct FramePosition {
 // Position of frame k (0-based) of a pass.
 FramePosition PassPosition(const PassPlan &plan, std::int32_t k);
 
-// A there-and-back run that is not a 360° loop.
-inline bool HasReturnPass(const tanimprm &prm)
-{
-    return prm.ScrollBack && !prm.Loop360;
-}
+// The frames of one run, planned once before it starts: the frame's size,
+// where the panorama lands in it (DstRect: the centring offsets), and the
+// passes. Every count a run or its host shows comes from here.
+struct RunPlan {
+    std::int32_t FrameWidth = 0;
+    std::int32_t FrameHeight = 0;
+    TRect DstRect; // area of the frame that receives the panorama
+    TScrollKind ScrollType = ScrollHorizontal;
+    bool Loop360 = false;
+    PassPlan outward;
+    std::optional<PassPlan> back; // the return pass of a there-and-back run
 
-// Frames of a whole run that is not stopped.
-std::int64_t RunFrameCount(const PassPlan &outward, const tanimprm &prm);
+    // Frames of the whole run, if it is not stopped.
+    std::int64_t total() const;
+};
 
-// Sizes prm.FrameBitmap to FrameWidth x FrameHeight, sets DstRect (centring
-// offsets), turns a Step of 0 into 1, and returns the outward pass. With
-// Loop360 the pass is one turn of n = round(W / |Step|) frames (at least one;
-// W the panorama's length along the travel), nothing is centred along the
-// travel, and a negative Step runs the other way.
-// Throws std::runtime_error when the frame bitmap cannot be allocated
-// (negative or oversized frame).
-PassPlan PrepareFrames(tanimprm &prm, int panoramaWidth, int panoramaHeight);
+// The run's plan: DstRect (centring offsets), the outward pass and, for a
+// there-and-back run that is not a 360° loop, the return pass. A Step of 0
+// counts as 1. With Loop360 the pass is one turn of n = round(W / |Step|)
+// frames (at least one; W the panorama's length along the travel), nothing
+// is centred along the travel, and a negative Step runs the other way.
+RunPlan PrepareFrames(const tanimprm &prm, int panoramaWidth, int panoramaHeight);
 
-// Start and delta of the return pass of a there-and-back run.
+// Start and delta of the return pass of a there-and-back run: mirrored from
+// the outward start (not from its last position), the delta negated.
 PassPlan ReturnPass(const PassPlan &outward, const tanimprm &prm, int panoramaWidth, int panoramaHeight);
 
-// Writes prm.SrcRect and every pixel of *prm.FrameBitmap for the position
+// Sizes the run's frame bitmap to the plan's frame; throws std::runtime_error
+// when it cannot be allocated (negative or oversized frame).
+void MakeFrameBitmap(const RunPlan &plan, Bitmap24 &frame);
+
+// Writes every pixel of frame (sized by MakeFrameBitmap) for the position
 // (x, y): black, then the panorama copied unscaled, clipped; pixels outside
 // the panorama are never read. With Loop360 the window wraps along the
 // travel: frame column c (row c when vertical) shows panorama column
 // (x + c) mod W, so a frame may join the far edge to the near one.
-void RenderFrame(tanimprm &prm, const Bitmap24 &panorama, std::int32_t x, std::int32_t y);
+// Returns the panorama rectangle of the frame (SrcRect).
+TRect RenderFrame(const RunPlan &plan, const Bitmap24 &panorama, Bitmap24 &frame, std::int32_t x, std::int32_t y);
 
 // Where the frame at (x, y) lies in the panorama when it is nothing but its
 // pixels: inside it, no centring margin, no wrap. Its rows are then the
 // panorama's rows from top (each row's pixels; the row padding is not the
-// frame's). Sets prm.SrcRect as RenderFrame does.
+// frame's).
 struct PanoramaWindow {
     const std::uint8_t *top = nullptr; // the frame's top-left pixel
     std::size_t stride = 0; // the panorama's
 };
-std::optional<PanoramaWindow> FrameWindow(tanimprm &prm, const Bitmap24 &panorama, std::int32_t x, std::int32_t y);
+std::optional<PanoramaWindow> FrameWindow(
+    const RunPlan &plan, const Bitmap24 &panorama, std::int32_t x, std::int32_t y);

@@ -130,7 +130,8 @@ void SettingsPanel::showError(const std::string &text)
     ShowError(m_services, text);
 }
 
-bool SettingsPanel::ReadSettings(tanimprm &prm)
+bool SettingsPanel::ReadSettings(
+    tanimprm &prm, OutputNames &names, const std::function<bool(const tanimprm &)> &checkFrames)
 {
     // A frame needs at least one pixel each way: zero or negative sizes are
     // refused like any other invalid value.
@@ -154,18 +155,16 @@ bool SettingsPanel::ReadSettings(tanimprm &prm)
     }
     prm.Step = *step;
     prm.Center = m_state.CheckBoxCenter;
-
-    if (!readOutputSettings(prm))
-        return false;
-
     prm.ScrollDirection = m_state.CheckBoxScrollDirection;
     prm.ScrollBack = m_state.CheckBoxScrollBack;
     prm.Loop360 = m_state.CheckBoxLoop360;
     prm.ScrollType = m_state.RadioGroupScrollType == ScrollVertical ? ScrollVertical : ScrollHorizontal;
-    return true;
+    if (checkFrames && !checkFrames(prm))
+        return false;
+    return readOutputSettings(names);
 }
 
-bool SettingsPanel::readOutputSettings(tanimprm &prm)
+bool SettingsPanel::readOutputSettings(OutputNames &names)
 {
     PanelState &s = m_state;
     std::error_code ec;
@@ -192,14 +191,13 @@ bool SettingsPanel::readOutputSettings(tanimprm &prm)
     };
     questions.freeNumberFound = [this](std::int32_t number) {
         m_state.EditNumStart = std::to_string(number);
-        if (onStateChanged)
-            onStateChanged();
+        stateChanged();
         m_services.processMessages();
     };
 
-    const std::optional<OutputNames> names = ReadOutputNames(fields, questions);
-    if (!names)
+    const std::optional<OutputNames> read = ReadOutputNames(fields, questions);
+    if (!read)
         return false;
-    SetOutputNames(prm, *names);
+    names = *read;
     return true;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "anim/AnimSettings.h"
+#include "output/OutputNaming.h"
 #include "common/ProgramInfo.h"
 
 #include <cstdint>
@@ -78,12 +79,22 @@ public:
     void RadioGroupScrollTypeClick();
     void RadioGroupFormatClick();
 
-    // Validates the panel and fills the record; false (after its message or
-    // question) when no run may start.
-    bool ReadSettings(tanimprm &prm);
+    // Validates the panel and fills the run's settings and its output names;
+    // false (after its message or question) when no run may start.
+    // checkFrames, when given, is asked once the frame settings are read and
+    // before anything is made on disk (the output folder): false refuses the
+    // run (after its own message).
+    bool ReadSettings(tanimprm &prm, OutputNames &names,
+        const std::function<bool(const tanimprm &)> &checkFrames = {});
+    // Tells the window that the state changed (onStateChanged).
+    void stateChanged()
+    {
+        if (onStateChanged)
+            onStateChanged();
+    }
 
 private:
-    bool readOutputSettings(tanimprm &prm);
+    bool readOutputSettings(OutputNames &names);
     void showError(const std::string &text);
 
     WindowServices &m_services;

@@ -311,13 +311,6 @@ void CommandPanel::RefreshPanel(bool resetDefaults, const Bitmap24 &panorama)
     ApplyPanelState();
 }
 
-bool CommandPanel::ReadSettings(tanimprm &prm)
-{
-    const bool ok = m_rules.ReadSettings(prm);
-    ApplyPanelState();
-    return ok;
-}
-
 void CommandPanel::setVisuMode(bool testOnly)
 {
     m_rules.state().CheckBoxVisu = testOnly;

@@ -16,7 +16,6 @@ class QLineEdit;
 class QPushButton;
 class QToolButton;
 class WindowServices;
-struct tanimprm;
 
 // The command panel at the right of the main window: a scrolling box holding
 // every setting of an animation and the run buttons. The panel's rules live
@@ -34,7 +33,6 @@ public:
     // Mirrors the rules' state into the controls (and the caption).
     void ApplyPanelState();
     void RefreshPanel(bool resetDefaults, const Bitmap24 &panorama);
-    bool ReadSettings(tanimprm &prm);
     // "Visualisation sans sauvegarde": the kind of the last run command.
     void setVisuMode(bool testOnly);
     // SpeedButtonCopy: chooses the base output folder in the folder dialog,

@@ -1,7 +1,5 @@
 #include "app/TFormMain.h"
 
-#include "anim/AnimSettings.h"
-#include "anim/VideoAnimationRun.h"
 #include "app/BrowseForFolder.h"
 #include "app/CommandPanel.h"
 #include "app/PictureDrop.h"
@@ -44,14 +42,15 @@ TFormMain::TFormMain(WindowServices &services, const TJpegOptions &jpegOptions, 
     : QMainWindow(parent)
     , m_services(services)
     , m_jpegOptions(jpegOptions)
-    , m_aviOptions(aviOptions)
     , m_run(services)
     , m_view(new PictureView(this))
     , ScrollBox1(new CommandPanel(services, QFileInfo(programPath).absolutePath().toStdString(), m_view))
     , StatusBar1Text(new QLabel(this))
-    , m_runHost(
-          *ScrollBox1, *m_view, m_run, services, jpegOptions, m_panorama.File, m_aviProgress,
-          [this](const std::string &text) { setStatus(text); }, [this] { return StatusText().toStdString(); })
+    , m_runFeedback(
+          *m_view, m_run, services, [this](const std::string &text) { setStatus(text); },
+          [this] { return StatusText().toStdString(); })
+    , m_commands(ScrollBox1->Rules(), services, m_run, { jpegOptions, aviOptions, m_videoOptions }, m_runFeedback,
+          m_runFeedback)
 {
     setWindowTitle(u8(kProgramTitle));
     resize(1040, 760);
@@ -336,16 +335,6 @@ void TFormMain::Menu_FileSaveAsClick()
         setStatus("OK!");
 }
 
-void TFormMain::RunAnimation(bool test)
-{
-    RunSummary summary;
-    ::RunAnimation(m_panorama.Picture, test, m_runHost, m_run.StopRequested, &summary);
-    // A failed frame does not stop a run, but the status line says so.
-    if (summary.failed > 0)
-        setStatus(formatText(
-            "%s - %d image(s) non enregistrée(s)", { StatusText().toStdString(), std::int64_t(summary.failed) }));
-}
-
 void TFormMain::setStatus(const std::string &text)
 {
     StatusBar1Text->setText(QString::fromStdString(text));
@@ -415,29 +404,12 @@ void TFormMain::Menu_OptionsTempoClick()
 
 void TFormMain::SpeedButtonTestClick()
 {
-    ScrollBox1->setVisuMode(true);
-    RunAnimation(true);
+    m_commands.Test(m_panorama.Picture);
 }
 
 void TFormMain::SpeedButtonCreateClick()
 {
-    ScrollBox1->setVisuMode(false);
-    const std::int32_t format = ScrollBox1->Rules().state().RadioGroupFormat;
-    if (format == FormatAvi) {
-        ::RunAviAnimation(m_panorama.Picture, m_aviOptions, m_runHost, m_run.StopRequested);
-    } else if (format == FormatVideo) {
-        setStatus({}); // a run that fails before its first frame shows no earlier result
-        const VideoRunResult result = ::RunVideoAnimation(
-            m_panorama.Picture, m_videoOptions, m_runHost, m_runHost.progress(), m_run.StopRequested);
-        if (result.FileWritten) {
-            // The name may have been taken while the file was written: say where it went.
-            std::string status = m_runHost.statusText();
-            status.replace(0, status.find(" - Frame"), result.FileName);
-            setStatus(status + "-" + "OK!");
-        }
-    } else {
-        RunAnimation(false);
-    }
+    m_commands.Create(m_panorama.Picture, m_panorama.File);
 }
 
 void TFormMain::SpeedButtonVerifyClick()
@@ -448,9 +420,7 @@ void TFormMain::SpeedButtonVerifyClick()
 
 void TFormMain::SpeedButtonFilenameClick()
 {
-    tanimprm prm;
-    ScrollBox1->ReadSettings(prm);
-    setStatus(prm.FileName);
+    m_commands.ShowFirstFileName();
 }
 
 void TFormMain::SpeedButtonDefaultClick()

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "anim/RunCommands.h"
 #include "anim/RunContext.h"
-#include "app/AviProgressRelay.h"
-#include "app/GuiRunHost.h"
+#include "app/GuiRunFeedback.h"
 #include "options/VideoOptions.h"
 #include "picture/Panorama.h"
 
@@ -21,7 +21,6 @@ class QMenu;
 class WindowServices;
 struct TAviOptions;
 struct TJpegOptions;
-struct tanimprm;
 
 // The main window: the picture on black at the left, the command panel at
 // the right, a status line, the main menu and the context menu. It holds
@@ -39,13 +38,12 @@ public:
     PictureView &View() { return *m_view; }
     RunContext &Run() { return m_run; }
     Bitmap24 &PanoramaBitmap() { return m_panorama.Picture; }
-    // The AVI run's progress, for the progress window.
-    AviProgressRelay &AviProgressSignals() { return m_aviProgress; }
+    // The progress of runs that write one file, for the progress window.
+    const GuiRunFeedback &RunProgress() const { return m_runFeedback; }
 
     bool IsFullScreen() const;
     void EnterFullScreen();
     void LeaveFullScreen();
-    void RunAnimation(bool test);
     // Open steps after the dialog: load the chosen file (empty: none), refresh
     // the panel, pick the scroll type from the picture's shape, show it. A
     // long load shows its progress on the status line; Escape cancels it and
@@ -126,7 +124,6 @@ private:
 
     WindowServices &m_services;
     const TJpegOptions &m_jpegOptions;
-    const TAviOptions &m_aviOptions;
     TVideoOptions m_videoOptions;
     RunContext m_run;
     Panorama m_panorama;
@@ -134,8 +131,8 @@ private:
     PictureLoadFeedback *m_load = nullptr; // while a picture loads
     CommandPanel *ScrollBox1;
     QLabel *StatusBar1Text;
-    AviProgressRelay m_aviProgress;
-    GuiRunHost m_runHost;
+    GuiRunFeedback m_runFeedback;
+    RunCommands m_commands;
 
     QMenu *Menu_File, *Menu_Anim, *PopupMenu;
 };

@@ -85,7 +85,7 @@ int main(int argc, char **argv)
     TAboutBox about(&main);
     TFormOpAvi opAvi(aviOptions, services, &main);
     TFormView view(main.View(), main.Run(), services, jpegOptions, main.Panel().Rules(), &main);
-    TFormencours encours(main.Run().StopRequested, services, &main);
+    TFormencours encours(main.Run().StopRequested, &main);
     TFormOpVideo opVideo(main.VideoOptions(), &main);
 
     services.setOverwriteDialog([&yesAllNo](const std::string &fileName, const std::string &caption) {
@@ -96,11 +96,11 @@ int main(int argc, char **argv)
     });
     services.setCompressionDialog(
         [&main](AVICOMPRESSOPTIONS &options) { return runAviCompressionDialog(&main, options); });
-    const AviProgressRelay &progress = main.AviProgressSignals();
-    QObject::connect(&progress, &AviProgressRelay::shown, &encours, &TFormencours::showProgress);
-    QObject::connect(&progress, &AviProgressRelay::hidden, &encours, &TFormencours::hideProgress);
-    QObject::connect(&progress, &AviProgressRelay::passStarted, &encours, &TFormencours::startPass);
-    QObject::connect(&progress, &AviProgressRelay::frameStarted, &encours,
+    const GuiRunFeedback &progress = main.RunProgress();
+    QObject::connect(&progress, &GuiRunFeedback::progressOpened, &encours, &TFormencours::showProgress);
+    QObject::connect(&progress, &GuiRunFeedback::progressClosed, &encours, &TFormencours::hideProgress);
+    QObject::connect(&progress, &GuiRunFeedback::passStarted, &encours, &TFormencours::startPass);
+    QObject::connect(&progress, &GuiRunFeedback::frameStarted, &encours,
         [&encours](int index, const QString &text) { encours.frameStarting(index, text.toStdString()); });
     const auto showModeless = [](QWidget *window) {
         window->show();

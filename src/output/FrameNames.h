@@ -32,6 +32,13 @@ std::string ExtensionFor(std::int32_t formatIndex);
 std::string MakeFrameName(const std::string &pattern, const std::string &dir, const std::string &name,
     std::int32_t number, const std::string &ext);
 
+// The number of the file index places after first: 32-bit, wrapping past
+// the largest number as the frame counter always has.
+inline std::int32_t FrameNumber(std::int32_t first, std::int64_t index)
+{
+    return std::int32_t(std::uint32_t(first) + std::uint32_t(std::uint64_t(index)));
+}
+
 // The first number from start on whose name does not exist (exists is asked
 // about the names in turn). Stops at the largest 32-bit number.
 std::int32_t FindFreeNumber(const std::string &pattern, const std::string &dir, const std::string &name,

@@ -1,7 +1,6 @@
 #include "output/TFormencours.h"
 
 #include "platform/ControlNames.h"
-#include "platform/MessagePump.h"
 #include "platform/Mnemonics.h"
 
 #include <QCloseEvent>
@@ -11,10 +10,9 @@
 
 #include <algorithm>
 
-TFormencours::TFormencours(bool &stopRequested, MessagePump &pump, QWidget *parent)
+TFormencours::TFormencours(bool &stopRequested, QWidget *parent)
     : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint)
     , m_stopRequested(stopRequested)
-    , m_pump(pump)
 {
     setWindowTitle(QStringLiteral("Enregistrement en cours..."));
     setFixedSize(380, 175);
@@ -50,12 +48,6 @@ TFormencours::TFormencours(bool &stopRequested, MessagePump &pump, QWidget *pare
     NAME_CONTROLS(Label1, LabelProgress, ProgressBar1, SpeedButton1);
     QString mnemonics;
     AssignMnemonics(this, mnemonics);
-
-    // Every show and every hide switches the timer off and nothing switches it
-    // on again: it could only move the bar of the hidden window, waking the
-    // program a hundred times a second. It is kept, stopped.
-    connect(&Timer1, &QTimer::timeout, this, &TFormencours::Timer1Timer);
-    Timer1.setInterval(10);
 }
 
 void TFormencours::startPass(std::int32_t frames)
@@ -76,27 +68,6 @@ void TFormencours::frameStarting(std::int32_t indexInPass, const std::string &te
 void TFormencours::SpeedButton1Click()
 {
     m_stopRequested = true;
-}
-
-void TFormencours::Timer1Timer()
-{
-    int position = ProgressBar1->value() + 1;
-    if (position > ProgressBar1->maximum())
-        position = ProgressBar1->minimum();
-    ProgressBar1->setValue(position);
-    m_pump.processMessages();
-}
-
-void TFormencours::showEvent(QShowEvent *event)
-{
-    Timer1.stop();
-    QWidget::showEvent(event);
-}
-
-void TFormencours::hideEvent(QHideEvent *event)
-{
-    Timer1.stop();
-    QWidget::hideEvent(event);
 }
 
 void TFormencours::closeEvent(QCloseEvent *event)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "video/VideoOutput.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -23,20 +25,6 @@ struct VideoCodecChoice {
     std::uint32_t quality = kDefaultQuality; // 0..10000; above: the compressor's default
     std::uint32_t keyFrameEvery = 1; // 0: the compressor's choice
     std::uint32_t bytesPerSecond = 0; // non-zero: this data rate instead of the quality
-};
-
-// Where a finished file goes.
-struct VideoPublishing {
-    std::string target; // full name
-    // The user agreed to replace a file of that name. A file with no frame
-    // then replaces nothing: the old file stays as it was.
-    bool replace = false;
-    // Without consent, the name to try when the target (or the previous
-    // try) was taken meanwhile: attempt 1, 2, ...; an empty name gives up.
-    std::function<std::string(int attempt)> nextName;
-    // Polled while the encoder's queued frames are written: true drops the
-    // rest, and the file closes with what it holds.
-    std::function<bool()> dropQueued;
 };
 
 // A video file being written. The lifecycle is explicit:

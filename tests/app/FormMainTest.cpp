@@ -499,10 +499,10 @@ TEST_F(FormMainTest, CreateWithTheAviFormatWritesOneFileThroughTheCompressionDia
     EXPECT_FALSE(form.Panel().SpeedButtonVerify->isEnabled());
     EXPECT_EQ(form.Panel().EditDstName->text(), "ANIM");
     QStringList progress;
-    const AviProgressRelay &relay = form.AviProgressSignals();
-    QObject::connect(&relay, &AviProgressRelay::shown, [&] { progress << "shown"; });
-    QObject::connect(&relay, &AviProgressRelay::frameStarted, [&](int, const QString &text) { progress << text; });
-    QObject::connect(&relay, &AviProgressRelay::hidden, [&] { progress << "hidden"; });
+    const GuiRunFeedback &relay = form.RunProgress();
+    QObject::connect(&relay, &GuiRunFeedback::progressOpened, [&] { progress << "shown"; });
+    QObject::connect(&relay, &GuiRunFeedback::frameStarted, [&](int, const QString &text) { progress << text; });
+    QObject::connect(&relay, &GuiRunFeedback::progressClosed, [&] { progress << "hidden"; });
     services.answerMessageBox(WindowServices::IdYes); // create ./anim
     services.answerAviSaveOptions(""); // no compressor
     form.SpeedButtonCreateClick();
@@ -776,7 +776,7 @@ TEST_P(VideoCreateTest, WritesOneFileWithTheFramesOfTheRun)
     form.Panel().EditStep->setText(c.step);
     emit form.Panel().EditStep->textEdited(c.step);
     int progressShown = 0;
-    QObject::connect(&form.AviProgressSignals(), &AviProgressRelay::shown, [&] { ++progressShown; });
+    QObject::connect(&form.RunProgress(), &GuiRunFeedback::progressOpened, [&] { ++progressShown; });
     services.answerMessageBox(WindowServices::IdYes); // create ./anim
     form.Panel().SpeedButtonCreate->click();
 

@@ -68,7 +68,7 @@ protected:
         , help(QString::fromStdString((dir / "travelia").string()), services)
         , opAvi(aviOptions, services)
         , view(main.View(), main.Run(), services, jpegOptions, main.Panel().Rules())
-        , encours(stop, services)
+        , encours(stop)
         , opVideo(main.VideoOptions())
     {
     }

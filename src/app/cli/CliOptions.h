@@ -4,6 +4,7 @@
 #include "options/JpegOptions.h"
 #include "options/VideoOptions.h"
 #include "output/FrameFile.h"
+#include "output/OutputFormat.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,9 +1,8 @@
 #include "app/cli/CliRun.h"
 
 #include "anim/AnimationRun.h"
-#include "anim/AviAnimationRun.h"
-#include "anim/FrameSequence.h"
-#include "anim/VideoAnimationRun.h"
+#include "anim/RunFeedback.h"
+#include "anim/VideoSink.h"
 #include "app/cli/CliOptions.h"
 #include "common/Bitmap24.h"
 #include "common/Log.h"
@@ -12,15 +11,12 @@
 #include "common/TextFormat.h"
 #include "options/AviOptions.h"
 #include "options/CodecCatalogue.h"
-#include "output/AviProgress.h"
 #include "output/EnsureFolder.h"
 #include "output/FrameFile.h"
 #include "output/FrameNames.h"
 #include "output/OutputNaming.h"
 #include "picture/PictureLoader.h"
-#include "platform/BusyCursor.h"
 #include "platform/ModalQuestions.h"
-#include "video/AnimationWriter.h"
 #include "video/FourCC.h"
 #include "video/VideoCompressors.h"
 
@@ -62,112 +58,41 @@ private:
 
 using Clock = std::chrono::steady_clock;
 
-// Busy cursors and the progress window have no place on a terminal.
-class NoAviWindows : public BusyCursors, public AviProgress {
+// The command line's side of a run: no window, a progress bar on a
+// terminal, answers from the flags, Ctrl-C as the stop request.
+class CliFeedback : public RunFeedback {
 public:
-    void pushCursor(Cursor) override { }
-    void popCursor() override { }
-    void showProgress() override { }
-    void hideProgress() override { }
-    void startPass(std::int32_t) override { }
-    void frameStarting(std::int32_t, const std::string &) override { }
-};
-
-class CliHost : public AviRunHost {
-public:
-    CliHost(const CliOptions &options, const Bitmap24 &panorama, const FileIdentity &input, std::ostream &err,
-        CliEnvironment env, bool &stopRequested)
+    CliFeedback(const CliOptions &options, std::ostream &err, CliEnvironment env, bool &stopRequested)
         : m_options(options)
-        , m_panorama(panorama)
-        , m_input(input)
         , m_err(err)
         , m_env(env)
         , m_stop(stopRequested)
     {
     }
 
-    int settingsError = ExitOk;
-    int shown = 0;
-    std::int64_t total = 0;
-    SaveDetail diskFull; // why the run stopped early (disk full, read-only, frame too large)
+    SaveDetail stoppedBy; // why the run stopped early (disk full, read-only, frame too large)
 
-    bool readSettings(tanimprm &prm) override
+    void runStarting(std::int64_t totalFrames) override
     {
-        const CliOptions &o = m_options;
-        prm.FrameWidth = *o.width;
-        prm.FrameHeight = *o.height;
-        if (prm.FrameWidth <= 0)
-            return refuse("Valeur de Largeur Incorrecte");
-        if (prm.FrameHeight <= 0)
-            return refuse("Valeur de Hauteur Incorrecte");
-        prm.Step = o.step;
-        prm.Center = o.center;
-
-        OutputFields fields;
-        fields.BaseFolder = *o.folder;
-        fields.UseSubDir = o.useSubDir;
-        fields.SubDir = o.subDir;
-        fields.BaseNameSource = *o.name;
-        fields.NumStart = std::to_string(o.start);
-        fields.FormattedNumbers = o.formattedNumbers;
-        fields.Format = o.format;
-        fields.VideoExt = ContainerExtension(o.video.Container);
-        fields.TestMode = o.test;
-        NamingQuestions questions;
-        questions.ensureFolder = [this](std::string &folder) {
-            if (m_options.test)
-                return true; // a test run writes nothing, not even the folder
-            return EnsureFolder(
-                folder, *m_options.folder, [](const std::string &) { return true; },
-                [this](const std::string &text) { m_err << "travelia-cli: " << text << '\n'; });
-        };
-        questions.firstFileExists = [this](const std::string &firstFileName) {
-            if (m_options.nextFree)
-                return ExistingFirstFile::SearchFreeNumber;
-            if (m_options.overwrite)
-                return ExistingFirstFile::KeepNumber;
-            m_err << "travelia-cli: " << AbsolutePath(firstFileName)
-                  << " exists already (use --overwrite or --next-free)\n";
-            return ExistingFirstFile::Refuse;
-        };
-        const std::optional<OutputNames> names = ReadOutputNames(fields, questions);
-        if (!names)
-            return refuse({});
-        SetOutputNames(prm, *names);
-        prm.ScrollDirection = !o.reverse;
-        prm.ScrollBack = !o.oneWay;
-        prm.ScrollType = *o.scrollType;
-        prm.Loop360 = o.loop360;
-
-        // The frame count, for the progress bar; the engine computes the same.
-        Bitmap24 scratch;
-        tanimprm copy = prm;
-        copy.FrameBitmap = &scratch;
-        try {
-            const PassPlan plan = PrepareFrames(copy, m_panorama.width(), m_panorama.height());
-            total = RunFrameCount(plan, prm);
-        } catch (const std::exception &) {
-            total = 0; // the engine reports it
-        }
+        m_total = totalFrames;
         m_started = Clock::now();
-        return true;
     }
-
-    FrameFilePlan planFrame(const std::string &fileName, bool &confirmOverwrite, FrameEncoding &encoding) override
+    void showFrame(const Bitmap24 &) override
     {
-        // Existing files are replaced only with --overwrite, and the picture
-        // being read never.
-        const bool overwrite = m_options.overwrite;
-        encoding = m_options.frames;
-        encoding.jpeg = m_options.jpeg;
-        return PlanFrameFile(
-            fileName, confirmOverwrite,
-            [overwrite](const std::string &, const std::string &) {
-                return overwrite ? ModalQuestions::OverwriteYes : ModalQuestions::OverwriteNo;
-            },
-            m_stop, &m_input);
+        ++m_shown;
+        progress(false);
     }
-
+    bool showsFrames() const override { return false; }
+    void processMessages() override
+    {
+        if (m_env.interrupted && *m_env.interrupted)
+            m_stop = true;
+    }
+    // Existing files are replaced only with --overwrite.
+    int askOverwrite(const std::string &, const std::string &) override
+    {
+        return m_options.overwrite ? ModalQuestions::OverwriteYes : ModalQuestions::OverwriteNo;
+    }
     void frameSaved(const FrameSeriesWriter::Report &report) override
     {
         // The run counts the outcomes; here is what the user is told.
@@ -177,36 +102,12 @@ public:
         if (report.outcome == SaveOutcome::Failed) {
             if (m_reportedFailures++ < 5)
                 m_err << "travelia-cli: cannot write " << report.fileName << ": " << detail.text() << '\n';
-            if (detail.endsSeries() && diskFull.reason == SaveReason::None) {
-                diskFull = detail; // no later frame can be written
+            if (detail.endsSeries() && stoppedBy.reason == SaveReason::None) {
+                stoppedBy = detail; // no later frame can be written
                 m_stop = true;
             }
         }
     }
-
-    unsigned frameThreads() const override
-    {
-        return m_options.threads ? m_options.threads : OrderedPipeline::defaultWorkers();
-    }
-
-    void showFrame(const Bitmap24 &) override
-    {
-        ++shown;
-        progress(false);
-    }
-    bool showsFrames() const override { return false; }
-    void setStatusText(const std::string &) override { }
-    void processMessages() override
-    {
-        if (m_env.interrupted && *m_env.interrupted)
-            m_stop = true;
-    }
-    void waitTempo() override { }
-    // The compressor comes from --codec: no dialog.
-    bool chooseCompression(AVICOMPRESSOPTIONS &) override { return true; }
-    AviProgress &progress() override { return m_noWindows; }
-    BusyCursors &cursors() override { return m_noWindows; }
-    std::string statusText() const override { return {}; }
     // The first Ctrl-C stopped the frames; a second one gives up the queue.
     void finishingQueuedFrames(std::int64_t count) override
     {
@@ -222,17 +123,9 @@ public:
     }
 
 private:
-    bool refuse(const std::string &message)
-    {
-        if (!message.empty())
-            m_err << "travelia-cli: " << message << '\n';
-        settingsError = ExitSettings;
-        return false;
-    }
-
     void progress(bool final)
     {
-        if (!m_env.progressTerminal || m_options.quiet || total <= 0)
+        if (!m_env.progressTerminal || m_options.quiet || m_total <= 0)
             return;
         const auto now = Clock::now();
         if (!final && m_barShown && now - m_lastBar < std::chrono::milliseconds(100))
@@ -240,18 +133,19 @@ private:
         m_lastBar = now;
         m_barShown = true;
         const double seconds = std::chrono::duration<double>(now - m_started).count();
-        const double fps = seconds > 0 ? shown / seconds : 0;
+        const double fps = seconds > 0 ? m_shown / seconds : 0;
         const int width = 30;
-        const int filled = int(std::min<std::int64_t>(width, shown * width / total));
+        const int filled = int(std::min<std::int64_t>(width, m_shown * width / m_total));
         std::string bar(std::size_t(filled), '#');
         bar.append(std::size_t(width - filled), '.');
         char line[160];
         if (fps > 0) {
-            const long left = long((total - shown) / fps + 0.5);
-            std::snprintf(line, sizeof line, "\r[%s] %d/%lld  %.1f frames/s  %ld:%02ld left ", bar.c_str(), shown,
-                static_cast<long long>(total), fps, left / 60, left % 60);
+            const long left = long((m_total - m_shown) / fps + 0.5);
+            std::snprintf(line, sizeof line, "\r[%s] %lld/%lld  %.1f frames/s  %ld:%02ld left ", bar.c_str(),
+                static_cast<long long>(m_shown), static_cast<long long>(m_total), fps, left / 60, left % 60);
         } else {
-            std::snprintf(line, sizeof line, "\r[%s] %d/%lld ", bar.c_str(), shown, static_cast<long long>(total));
+            std::snprintf(line, sizeof line, "\r[%s] %lld/%lld ", bar.c_str(), static_cast<long long>(m_shown),
+                static_cast<long long>(m_total));
         }
         m_err << line;
         if (final)
@@ -260,36 +154,33 @@ private:
     }
 
     const CliOptions &m_options;
-    const Bitmap24 &m_panorama;
-    const FileIdentity &m_input;
     std::ostream &m_err;
     CliEnvironment m_env;
     bool &m_stop;
+    std::int64_t m_total = 0;
+    std::int64_t m_shown = 0;
     Clock::time_point m_started = Clock::now();
     Clock::time_point m_lastBar;
     bool m_barShown = false;
     int m_reportedFailures = 0;
-    NoAviWindows m_noWindows;
 };
 
-// The AVI settings of the command line: --codec chooses the compressor of
-// that handler code (any letter case, trailing blanks optional).
-bool aviOptionsFrom(const CliOptions &options, TAviOptions &avi, std::string &error)
+// The compressor of --codec by its handler code (any letter case, trailing
+// blanks optional); 0 for none. False, with the known codes, for a code no
+// compressor of this machine has.
+bool aviCompressorFrom(const CliOptions &options, std::uint32_t &compressor, std::string &error)
 {
-    avi.Rate = options.rate;
-    avi.Quality = options.aviQuality;
-    avi.CodecIndex = 0;
-    avi.CodecHandler = 0;
+    compressor = 0;
     std::string wanted = options.codec;
     while (!wanted.empty() && wanted.back() == ' ')
         wanted.pop_back();
     std::string lower = wanted;
     std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return char(std::tolower(c)); });
     if (lower == "none")
-        return true; // no need to try every compressor of the machine
+        return true;
     std::uint32_t listed = 0;
     if (FindVideoCompressor(fourccFromText(wanted), &listed)) {
-        avi.CodecHandler = listed;
+        compressor = listed;
         return true;
     }
     std::string known = "none";
@@ -298,6 +189,67 @@ bool aviOptionsFrom(const CliOptions &options, TAviOptions &avi, std::string &er
         known += ", " + fourccText(info.fccHandler);
     error = "unknown compressor '" + options.codec + "'; known: " + known;
     return false;
+}
+
+// What the run is: frames only rendered, a frame series or one file.
+RunKind kindOf(const CliOptions &options)
+{
+    if (options.test)
+        return RunKind::Test;
+    return options.format == FormatAvi || options.format == FormatVideo ? RunKind::VideoFile : RunKind::Series;
+}
+
+// The frames' settings of the options (after ResolveDefaults); false, after
+// the message, for a size the panel would refuse.
+bool frameSettingsFrom(const CliOptions &o, tanimprm &prm, std::ostream &err)
+{
+    prm.FrameWidth = *o.width;
+    prm.FrameHeight = *o.height;
+    if (prm.FrameWidth <= 0 || prm.FrameHeight <= 0) {
+        err << "travelia-cli: " << (prm.FrameWidth <= 0 ? "Valeur de Largeur Incorrecte" : "Valeur de Hauteur Incorrecte")
+            << '\n';
+        return false;
+    }
+    prm.Step = o.step;
+    prm.Center = o.center;
+    prm.ScrollDirection = !o.reverse;
+    prm.ScrollBack = !o.oneWay;
+    prm.ScrollType = *o.scrollType;
+    prm.Loop360 = o.loop360;
+    return true;
+}
+
+// The names of the options; nothing, after the message, when the folder
+// cannot be made or the first file exists without --overwrite or --next-free.
+std::optional<OutputNames> namesFrom(const CliOptions &o, std::ostream &err)
+{
+    OutputFields fields;
+    fields.BaseFolder = *o.folder;
+    fields.UseSubDir = o.useSubDir;
+    fields.SubDir = o.subDir;
+    fields.BaseNameSource = *o.name;
+    fields.NumStart = std::to_string(o.start);
+    fields.FormattedNumbers = o.formattedNumbers;
+    fields.Format = o.format;
+    fields.VideoExt = ContainerExtension(o.video.Container);
+    fields.TestMode = o.test;
+    NamingQuestions questions;
+    questions.ensureFolder = [&](std::string &folder) {
+        if (o.test)
+            return true; // a test run writes nothing, not even the folder
+        return EnsureFolder(
+            folder, *o.folder, [](const std::string &) { return true; },
+            [&err](const std::string &text) { err << "travelia-cli: " << text << '\n'; });
+    };
+    questions.firstFileExists = [&](const std::string &firstFileName) {
+        if (o.nextFree)
+            return ExistingFirstFile::SearchFreeNumber;
+        if (o.overwrite)
+            return ExistingFirstFile::KeepNumber;
+        err << "travelia-cli: " << AbsolutePath(firstFileName) << " exists already (use --overwrite or --next-free)\n";
+        return ExistingFirstFile::Refuse;
+    };
+    return ReadOutputNames(fields, questions);
 }
 
 } // namespace
@@ -325,10 +277,28 @@ int runCli(int argc, const char *const *argv, std::ostream &out, std::ostream &e
             out << line << '\n';
         return ExitOk;
     }
-    TAviOptions avi;
-    if (options.format == FormatAvi && !aviOptionsFrom(options, avi, error)) {
-        err << "travelia-cli: " << error << "\nTry 'travelia-cli --list-codecs'.\n";
-        return ExitSettings;
+    const RunKind kind = kindOf(options);
+    RunRequest request;
+    request.kind = kind;
+    if (kind == RunKind::VideoFile) {
+        VideoOutputSpec &spec = request.video;
+        if (options.format == FormatAvi) {
+            spec.container = VideoContainer::Avi;
+            if (!aviCompressorFrom(options, spec.aviCompressor, error)) {
+                err << "travelia-cli: " << error << "\nTry 'travelia-cli --list-codecs'.\n";
+                return ExitSettings;
+            }
+            spec.quality = options.aviQuality / 100.0;
+            spec.keyInterval = 1; // every frame a key frame
+        } else {
+            spec.container = options.video.Container;
+            spec.codec = options.video.Codec;
+            spec.quality = options.video.Quality;
+            spec.keyInterval = options.video.KeyInterval;
+            spec.preset = options.video.Preset;
+            spec.lossless = options.video.Lossless;
+        }
+        spec.rate = { options.rate, 1 };
     }
     const LogToStream log(err, options.verbose);
     const auto interrupted = [&env] { return env.interrupted && *env.interrupted; };
@@ -360,69 +330,66 @@ int runCli(int argc, const char *const *argv, std::ostream &out, std::ostream &e
     }
     ResolveDefaults(options, panorama.width(), panorama.height());
 
-    bool stopRequested = false;
-    CliHost host(options, panorama, loaded.file, err, env, stopRequested);
-    const auto started = Clock::now();
-    RunSummary summary;
-    AviRunResult aviResult;
-    const bool aviRun = options.format == FormatAvi && !options.test;
-    const bool videoRun = options.format == FormatVideo && !options.test;
-    VideoRunResult videoResult;
-    try {
-        if (aviRun) {
-            aviResult = RunAviAnimation(panorama, avi, host, stopRequested);
-        } else if (videoRun) {
-            TVideoOptions video = options.video;
-            video.Rate = options.rate;
-            videoResult = RunVideoAnimation(panorama, video, host, host.progress(), stopRequested);
-        } else {
-            RunAnimation(panorama, options.test, host, stopRequested, &summary);
+    // Everything that can be refused is refused before anything is made on disk.
+    if (!frameSettingsFrom(options, request.settings, err))
+        return ExitSettings;
+    if (kind == RunKind::VideoFile) {
+        if (const std::string refusal = CheckVideoOutput(VideoSpecFor(request, panorama)); !refusal.empty()) {
+            err << "travelia-cli: " << refusal << '\n';
+            return ExitSettings;
         }
-    } catch (const AviSettingsError &e) {
+    }
+    const std::optional<OutputNames> names = namesFrom(options, err);
+    if (!names)
+        return ExitSettings;
+    request.names = *names;
+    request.threads = options.threads ? options.threads : OrderedPipeline::defaultWorkers();
+    request.encoding = [&options] {
+        FrameEncoding encoding = options.frames;
+        encoding.jpeg = options.jpeg;
+        return encoding;
+    };
+    request.inputPicture = loaded.file;
+
+    bool stopRequested = false;
+    CliFeedback feedback(options, err, env, stopRequested);
+    const auto started = Clock::now();
+    RunOutcome outcome;
+    try {
+        outcome = RunAnimation(panorama, request, feedback, stopRequested);
+    } catch (const VideoRunError &e) {
+        feedback.finishProgress();
         err << "travelia-cli: " << errorBoxText(e.what()) << '\n';
-        return ExitSettings;
-    } catch (const VideoSettingsError &e) {
-        err << "travelia-cli: " << e.what() << '\n';
-        return ExitSettings;
-    } catch (const AnimationError &e) {
-        host.finishProgress();
-        err << "travelia-cli: " << e.what() << '\n';
         return ExitFrameFailed;
     } catch (const std::exception &e) {
-        host.finishProgress();
+        feedback.finishProgress();
         err << "travelia-cli: " << errorBoxText(e.what()) << '\n';
-        // The AVI writer's failures, and a frame that cannot be made (too
-        // large), are the output's, whatever the format.
+        // A frame that cannot be made (too large) is the output's, whatever the format.
         return options.test ? ExitSettings : ExitFrameFailed;
     }
-    if (host.settingsError != ExitOk)
-        return host.settingsError;
-    host.finishProgress();
+    feedback.finishProgress();
     const double seconds = std::chrono::duration<double>(Clock::now() - started).count();
-    if (aviRun && aviResult.KeptOldFile) {
-        out << formatText("0 frames written, %s left as it was, in ", { aviResult.FileName });
-    } else if (aviRun) {
-        out << formatText("%d frames written to %s in ", { std::int64_t(aviResult.FramesWritten), aviResult.FileName });
-    } else if (videoRun) {
-        if (videoResult.FileWritten)
-            out << formatText(
-                "%d frames written to %s in ", { std::int64_t(videoResult.FramesWritten), videoResult.FileName });
+    if (kind == RunKind::VideoFile) {
+        if (outcome.keptOldFile)
+            out << formatText("0 frames written, %s left as it was, in ", { AbsolutePath(request.names.FileName) });
+        else if (!outcome.file.name.empty())
+            out << formatText("%d frames written to %s in ", { outcome.file.frames, outcome.file.name });
         else
             out << "no frame to write, no file made in ";
-    } else if (options.test) {
-        out << formatText("%d frames rendered in ", { std::int64_t(summary.produced) });
+    } else if (kind == RunKind::Test) {
+        out << formatText("%d frames rendered in ", { outcome.produced });
     } else {
         out << formatText("%d frames written, %d skipped, %d failed in ",
-            { std::int64_t(summary.written), std::int64_t(summary.skipped), std::int64_t(summary.failed) });
+            { outcome.series.written, outcome.series.skipped, outcome.series.failed });
     }
     char secondsText[32];
     std::snprintf(secondsText, sizeof secondsText, "%.2f s", seconds);
     out << secondsText << '\n';
-    if (host.diskFull.reason != SaveReason::None)
-        err << "travelia-cli: stopped: " << host.diskFull.text() << '\n';
+    if (feedback.stoppedBy.reason != SaveReason::None)
+        err << "travelia-cli: stopped: " << feedback.stoppedBy.text() << '\n';
     if (interrupted()) {
         err << "travelia-cli: interrupted\n";
         return ExitInterrupted;
     }
-    return summary.failed > 0 ? ExitFrameFailed : ExitOk;
+    return outcome.series.failed > 0 ? ExitFrameFailed : ExitOk;
 }

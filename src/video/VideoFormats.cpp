@@ -1,4 +1,4 @@
-#include "options/VideoOptions.h"
+#include "video/VideoFormats.h"
 
 #include <algorithm>
 #include <cctype>
@@ -12,6 +12,7 @@ struct ContainerRow {
     const char *extension;
 };
 constexpr ContainerRow kContainers[] = {
+    { VideoContainer::Avi, "avi", ".AVI" },
     { VideoContainer::Mp4, "mp4", ".MP4" },
     { VideoContainer::Webm, "webm", ".WEBM" },
     { VideoContainer::Mkv, "mkv", ".MKV" },
@@ -92,6 +93,7 @@ bool ContainerAccepts(VideoContainer container, VideoCodec codec)
         return codec == VideoCodec::Vp9 || codec == VideoCodec::Av1;
     case VideoContainer::Mkv:
         return true;
+    case VideoContainer::Avi: // compressors are chosen by their code
     case VideoContainer::Gif:
     case VideoContainer::Webp:
         return false; // their own picture coding

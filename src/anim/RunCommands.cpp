@@ -1,0 +1,177 @@
+#include "anim/RunCommands.h"
+
+#include "anim/RunContext.h"
+#include "anim/RunFeedback.h"
+#include "anim/SettingsPanel.h"
+#include "anim/StatusLine.h"
+#include "anim/VideoSink.h"
+#include "common/OrderedPipeline.h"
+#include "common/TextFormat.h"
+#include "options/AviOptions.h"
+#include "options/JpegOptions.h"
+#include "options/VideoOptions.h"
+#include "platform/BusyCursor.h"
+#include "platform/WindowServices.h"
+#include "video/AviFileService.h"
+#include "video/VideoCompressors.h"
+
+namespace {
+
+// The compression dialog of an AVI run, pre-set from the spec: false when
+// it was cancelled; else the spec holds the choice made.
+bool ChooseAviCompression(WindowServices &services, VideoOutputSpec &spec)
+{
+    AVICOMPRESSOPTIONS options;
+    options.fccType = spec.aviCompressor ? ICTYPE_VIDEO : 0;
+    options.fccHandler = spec.aviCompressor;
+    options.dwKeyFrameEvery = 1;
+    options.dwQuality = std::uint32_t(spec.quality * 100);
+    options.dwFlags = AVICOMPRESSF_VALID | AVICOMPRESSF_KEYFRAMES | AVICOMPRESSF_DATARATE;
+    if (!services.aviSaveOptions(options))
+        return false;
+    spec.aviCompressor = options.fccHandler == comptypeDIB ? 0 : options.fccHandler;
+    spec.quality = options.dwQuality <= 10000 ? options.dwQuality / 100.0 : -1;
+    spec.keyInterval = options.dwFlags & AVICOMPRESSF_KEYFRAMES ? int(options.dwKeyFrameEvery) : 0;
+    spec.bytesPerSecond = options.dwFlags & AVICOMPRESSF_DATARATE ? options.dwBytesPerSecond : 0;
+    return true;
+}
+
+// The refusal of a spec, as the error box says it; empty when it can be written.
+std::string SpecRefusal(const VideoOutputSpec &spec)
+{
+    const std::string refusal = CheckVideoOutput(spec);
+    if (refusal.empty())
+        return {};
+    return VideoFailureMessage(spec.container, {}, VideoError(VideoError::Reason::Settings, refusal));
+}
+
+} // namespace
+
+VideoOutputSpec VideoSpecFromOptions(const TVideoOptions &options)
+{
+    VideoOutputSpec spec;
+    spec.container = options.Container;
+    spec.codec = options.Codec;
+    spec.rate = { std::uint32_t(std::max(0, options.Rate)), 1 };
+    spec.quality = options.Quality;
+    spec.keyInterval = options.KeyInterval;
+    spec.preset = options.Preset;
+    spec.lossless = options.Lossless;
+    return spec;
+}
+
+VideoOutputSpec AviSpecFromOptions(const TAviOptions &options)
+{
+    VideoOutputSpec spec;
+    spec.container = VideoContainer::Avi;
+    spec.aviCompressor = options.CodecHandler;
+    spec.rate = { options.Rate, 1 };
+    spec.quality = options.Quality / 100.0;
+    spec.keyInterval = 1; // every frame a key frame
+    return spec;
+}
+
+RunCommands::RunCommands(SettingsPanel &panel, WindowServices &services, RunContext &run, Options options,
+    RunFeedback &feedback, StatusLine &status)
+    : m_panel(panel)
+    , m_services(services)
+    , m_run(run)
+    , m_options(options)
+    , m_feedback(feedback)
+    , m_status(status)
+{
+}
+
+std::optional<RunRequest> RunCommands::readRequest(RunKind kind, const std::optional<VideoOutputSpec> &video)
+{
+    RunRequest request;
+    request.kind = kind;
+    std::string refusal;
+    const auto checkFrames = [&](const tanimprm &prm) {
+        if (!video)
+            return true;
+        VideoOutputSpec spec = *video;
+        spec.width = prm.FrameWidth;
+        spec.height = prm.FrameHeight;
+        refusal = SpecRefusal(spec);
+        return refusal.empty();
+    };
+    const bool read = m_panel.ReadSettings(request.settings, request.names, checkFrames);
+    m_panel.stateChanged();
+    if (!refusal.empty())
+        throw std::runtime_error(refusal); // before anything was made on disk
+    if (!read)
+        return std::nullopt;
+    if (video)
+        request.video = *video;
+    return request;
+}
+
+void RunCommands::Test(const Bitmap24 &panorama)
+{
+    m_panel.state().CheckBoxVisu = true;
+    const std::optional<RunRequest> request = readRequest(RunKind::Test, std::nullopt);
+    if (request)
+        RunAnimation(panorama, *request, m_feedback, m_run.StopRequested);
+}
+
+void RunCommands::Create(const Bitmap24 &panorama, const std::optional<FileIdentity> &inputPicture)
+{
+    m_panel.state().CheckBoxVisu = false;
+    const std::int32_t format = m_panel.state().RadioGroupFormat;
+    if (format == FormatAvi || format == FormatVideo) {
+        m_status.setText({}); // a run that fails before its first frame shows no earlier result
+        const VideoOutputSpec spec
+            = format == FormatAvi ? AviSpecFromOptions(m_options.avi) : VideoSpecFromOptions(m_options.video);
+        std::optional<RunRequest> request = readRequest(RunKind::VideoFile, spec);
+        if (request) {
+            request->inputPicture = inputPicture;
+            createFile(panorama, std::move(*request));
+        }
+        return;
+    }
+    std::optional<RunRequest> request = readRequest(RunKind::Series, std::nullopt);
+    if (!request)
+        return;
+    request->threads = OrderedPipeline::defaultWorkers();
+    const TJpegOptions &jpeg = m_options.jpeg;
+    request->encoding = [&jpeg] {
+        FrameEncoding encoding;
+        encoding.jpeg = jpeg; // the options window is not modal: the settings as they stand now
+        return encoding;
+    };
+    request->inputPicture = inputPicture;
+    const RunOutcome outcome = RunAnimation(panorama, *request, m_feedback, m_run.StopRequested);
+    // A failed frame does not stop a run, but the status line says so.
+    if (outcome.series.failed > 0)
+        m_status.setText(formatText(
+            "%s - %d image(s) non enregistrée(s)", { m_status.text(), std::int64_t(outcome.series.failed) }));
+}
+
+void RunCommands::createFile(const Bitmap24 &panorama, RunRequest request)
+{
+    if (request.video.container == VideoContainer::Avi) {
+        // The compressor is confirmed in the compression dialog, pre-set
+        // from the AVI options.
+        if (!ChooseAviCompression(m_services, request.video))
+            throw std::runtime_error("Failed to get AVI Compression Options");
+        VideoOutputSpec chosen = request.video;
+        chosen.width = request.settings.FrameWidth;
+        chosen.height = request.settings.FrameHeight;
+        if (const std::string refusal = SpecRefusal(chosen); !refusal.empty())
+            throw std::runtime_error(refusal);
+    }
+    const ScopedBusyCursor busy(m_services, BusyCursors::Cursor::AppStart);
+    const RunOutcome outcome = RunAnimation(panorama, request, m_feedback, m_run.StopRequested);
+    if (outcome.produced > 0 || outcome.keptOldFile)
+        m_status.setText(m_status.text() + "-" + "OK!");
+}
+
+void RunCommands::ShowFirstFileName()
+{
+    tanimprm prm;
+    OutputNames names;
+    m_panel.ReadSettings(prm, names);
+    m_panel.stateChanged();
+    m_status.setText(names.FileName);
+}

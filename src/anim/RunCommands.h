@@ -1,0 +1,58 @@
+#pragma once
+
+#include "anim/AnimationRun.h"
+
+#include <optional>
+
+class Bitmap24;
+class RunContext;
+class RunFeedback;
+class SettingsPanel;
+class StatusLine;
+class WindowServices;
+struct TAviOptions;
+struct TJpegOptions;
+struct TVideoOptions;
+
+// The window's run commands and their checks: "Tester", "Créer" and "Tester
+// le Nom de Fichier". Each reads the panel (its messages and questions
+// included) before anything runs, checks what the chosen output can take
+// before anything is made on disk, runs, and leaves its result on the status
+// line; a failure is thrown with the text of the error box. The windows only
+// call them.
+class RunCommands {
+public:
+    // The options windows' settings, read when a run starts.
+    struct Options {
+        const TJpegOptions &jpeg;
+        const TAviOptions &avi;
+        const TVideoOptions &video;
+    };
+    RunCommands(SettingsPanel &panel, WindowServices &services, RunContext &run, Options options,
+        RunFeedback &feedback, StatusLine &status);
+
+    // "Tester": every frame shown, nothing written.
+    void Test(const Bitmap24 &panorama);
+    // "Créer": the frames written as the panel's format says. inputPicture
+    // is the file the panorama was read from: never replaced.
+    void Create(const Bitmap24 &panorama, const std::optional<FileIdentity> &inputPicture);
+    // "Tester le Nom de Fichier": the first file's name on the status line
+    // (cleared when the panel refuses).
+    void ShowFirstFileName();
+
+private:
+    std::optional<RunRequest> readRequest(RunKind kind, const std::optional<VideoOutputSpec> &video);
+    void createFile(const Bitmap24 &panorama, RunRequest request);
+
+    SettingsPanel &m_panel;
+    WindowServices &m_services;
+    RunContext &m_run;
+    Options m_options;
+    RunFeedback &m_feedback;
+    StatusLine &m_status;
+};
+
+// The spec of a video file as the options windows set it (frame size left
+// to the run).
+VideoOutputSpec VideoSpecFromOptions(const TVideoOptions &options);
+VideoOutputSpec AviSpecFromOptions(const TAviOptions &options);

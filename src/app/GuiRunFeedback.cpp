@@ -1,0 +1,57 @@
+#include "app/GuiRunFeedback.h"
+
+#include "anim/PictureDisplay.h"
+#include "anim/RunContext.h"
+#include "common/TextFormat.h"
+#include "platform/WindowServices.h"
+
+GuiRunFeedback::GuiRunFeedback(PictureDisplay &display, RunContext &run, WindowServices &services,
+    StatusLabel setLabel, StatusLabelText labelText, QObject *parent)
+    : QObject(parent)
+    , m_display(display)
+    , m_run(run)
+    , m_services(services)
+    , m_setLabel(std::move(setLabel))
+    , m_labelText(std::move(labelText))
+{
+}
+
+void GuiRunFeedback::showFrame(const Bitmap24 &frame)
+{
+    m_display.ShowFrame(frame);
+    m_display.RepaintNow();
+}
+
+void GuiRunFeedback::processMessages()
+{
+    m_services.processMessages();
+}
+
+void GuiRunFeedback::waitTempo()
+{
+    m_run.WaitTempo(m_run.Tempo);
+}
+
+int GuiRunFeedback::askOverwrite(const std::string &fileName, const std::string &caption)
+{
+    return m_services.askOverwrite(fileName, caption);
+}
+
+void GuiRunFeedback::finishingQueuedFrames(std::int64_t count)
+{
+    const std::string before = text();
+    m_setLabel(formatText("%s - finishing %d queued frames", { before, count }));
+    m_beforeFinishing = before;
+    m_services.processMessages();
+}
+
+void GuiRunFeedback::setText(const std::string &text)
+{
+    m_beforeFinishing.reset();
+    m_setLabel(text);
+}
+
+std::string GuiRunFeedback::text() const
+{
+    return m_beforeFinishing ? *m_beforeFinishing : m_labelText();
+}
