@@ -35,8 +35,12 @@ public:
 
     ~ScriptedServices() override;
 
-    // Queue answers, in the order the questions will come.
+    // Queue answers, in the order the questions will come. A question that
+    // fails the test answers as Escape would.
     void answerMessageBox(int result) { push(Kind::MessageBox, result, {}); }
+    // Escape or the close box on the next message box: IdCancel for a Yes/No
+    // box, IdOk for an OK box.
+    void answerMessageBoxClosed() { push(Kind::MessageBox, IdCancel, {}); }
     void answerErrorBox() { push(Kind::ErrorBox, IdOk, {}); }
     void answerErrorMessage() { push(Kind::ErrorMessage, IdOk, {}); }
     void answerInputBox(std::optional<std::string> text)
@@ -55,6 +59,8 @@ public:
         push(Kind::ChooseFolder, path ? IdOk : IdCancel, path.value_or(""));
     }
     void answerOverwrite(int modalResult) { push(Kind::AskOverwrite, modalResult, {}); }
+    // Escape or the close box on the overwrite dialog.
+    void answerOverwriteClosed() { push(Kind::AskOverwrite, OverwriteClosed, {}); }
     // Confirms the compression dialog with a compressor's handler code ("" for
     // none), or cancels it.
     void answerAviSaveOptions(std::optional<std::string> handler)
