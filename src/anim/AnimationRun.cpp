@@ -122,6 +122,7 @@ int RunAnimation(const Bitmap24 &panorama, bool test, RunHost &host, bool &stopR
         PlayPass(run, prm, ReturnPass(outward, prm, panorama.width(), panorama.height()));
     }
     finishFrames();
+    run.summary.stopped = stopRequested && run.summary.produced < run.total;
     if (summary)
         *summary = run.summary;
     return run.summary.produced;

@@ -63,6 +63,9 @@ struct RunSummary {
     int written = 0; // creation runs: files written,
     int skipped = 0; // left as they were (overwrite decision, existing name),
     int failed = 0; // and that could not be written
+    // Ended on stopRequested before its last frame: a stop, "Stop !!!", a
+    // closed overwrite dialog, or a host that stops on a failed frame.
+    bool stopped = false;
 };
 int RunAnimation(
     const Bitmap24 &panorama, bool test, RunHost &host, bool &stopRequested, RunSummary *summary = nullptr);

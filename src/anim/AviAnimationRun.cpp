@@ -2,6 +2,7 @@
 
 #include "anim/FilePasses.h"
 #include "anim/FrameSequence.h"
+#include "anim/RunEndText.h"
 #include "common/Bitmap24.h"
 #include "common/TextFormat.h"
 #include "options/AviOptions.h"
@@ -152,6 +153,7 @@ AviRunResult RunAviAnimation(
     if (result.FileWritten && result.FileName != AbsolutePath(prm.FileName))
         host.setStatusText(
             formatText("%s - Frame%4.4d / %4.4d", { result.FileName, std::int64_t(run.frameIndex) - 1, run.total }));
-    host.setStatusText(host.statusText() + "-" + "OK!");
+    result.Stopped = result.FramesWritten < run.total;
+    host.setStatusText(host.statusText() + FileRunEndText(result.Stopped, result.FramesWritten));
     return result;
 }

@@ -55,13 +55,15 @@ struct AviRunResult {
     std::int32_t FramesWritten = 0; // the frames in the file
     std::string FileName; // its full name: the name asked for, or the next free one when that was taken meanwhile
     bool KeptOldFile = false; // with consent to replace, no frame was written: the old file is as it was
+    bool Stopped = false; // the file holds fewer frames than the run has: it was stopped
 };
 
 // Writes the animation as one AVI file: reads the settings, opens the file,
 // lets the user confirm a compressor, shows the progress, writes every frame
 // as a key frame (the return pass continues the frame numbers), and finishes
 // the file. stopRequested is cleared at the start and tested before every
-// frame; a stopped run keeps the frames written.
+// frame; a stopped run keeps the frames written. The status line ends with
+// "-OK!", or says that the run was stopped and how many frames the file has.
 //
 // The file replaces an existing one only with the user's consent (the first
 // file's question answered "keep the number"), and then only when it holds a

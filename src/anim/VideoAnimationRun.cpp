@@ -122,12 +122,15 @@ VideoRunResult RunVideoAnimation(
     });
     if (!run.failure.empty())
         throw AnimationError(run.failure); // the writer removes its unfinished file
-    if (run.frameIndex == 0)
+    if (run.frameIndex == 0) {
+        result.Stopped = run.total > 0;
         return result; // nothing to show: no file
+    }
     if (const std::int64_t queued = writer->queuedFrames(); queued > 0)
         host.finishingQueuedFrames(queued);
     result.FileName = writer->finish(FilePublishing(prm, result.FileName, host));
     result.FramesWritten = std::int32_t(writer->framesWritten());
     result.FileWritten = true;
+    result.Stopped = result.FramesWritten < run.total;
     return result;
 }

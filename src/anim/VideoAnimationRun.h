@@ -21,6 +21,7 @@ struct VideoRunResult {
     bool FileWritten = false; // the file is in place, with FramesWritten frames
     std::int32_t FramesWritten = 0;
     std::string FileName; // its full name
+    bool Stopped = false; // the run ended before its last frame was in the file
 };
 
 // Writes the animation as one animated picture or video file, the

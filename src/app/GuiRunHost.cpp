@@ -38,6 +38,23 @@ FrameFilePlan GuiRunHost::planFrame(const std::string &fileName, bool &confirmOv
         m_run.StopRequested, m_inputPicture ? &*m_inputPicture : nullptr);
 }
 
+void GuiRunHost::frameSaved(const FrameSeriesWriter::Report &report)
+{
+    if (report.outcome != SaveOutcome::Failed || m_seriesFailure)
+        return;
+    if (report.detail.endsSeries() || report.detail.permissionRefused()) {
+        m_seriesFailure = report;
+        m_run.StopRequested = true;
+    }
+}
+
+std::optional<FrameSeriesWriter::Report> GuiRunHost::takeSeriesFailure()
+{
+    std::optional<FrameSeriesWriter::Report> failure;
+    failure.swap(m_seriesFailure);
+    return failure;
+}
+
 unsigned GuiRunHost::frameThreads() const
 {
     return OrderedPipeline::defaultWorkers();

@@ -31,6 +31,11 @@ public:
 
     bool readSettings(tanimprm &prm) override;
     FrameFilePlan planFrame(const std::string &fileName, bool &confirmOverwrite, FrameEncoding &encoding) override;
+    // A frame that meets a full disk, a read-only file system or a refused
+    // permission stops the series: no later frame could be written.
+    void frameSaved(const FrameSeriesWriter::Report &report) override;
+    // The failure that stopped the last series, once; nothing when none did.
+    std::optional<FrameSeriesWriter::Report> takeSeriesFailure();
     // One per processor.
     unsigned frameThreads() const override;
     void showFrame(const Bitmap24 &frame) override;
@@ -60,4 +65,5 @@ private:
     StatusLine m_statusLine;
     StatusText m_statusText;
     std::optional<std::string> m_beforeFinishing; // the status line before the queued-frames note
+    std::optional<FrameSeriesWriter::Report> m_seriesFailure;
 };

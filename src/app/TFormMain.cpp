@@ -1,6 +1,7 @@
 #include "app/TFormMain.h"
 
 #include "anim/AnimSettings.h"
+#include "anim/RunEndText.h"
 #include "anim/VideoAnimationRun.h"
 #include "app/BrowseForFolder.h"
 #include "app/CommandPanel.h"
@@ -9,7 +10,9 @@
 #include "app/PictureView.h"
 #include "common/ProgramInfo.h"
 #include "common/TextFormat.h"
+#include "output/EnsureFolder.h"
 #include "output/FrameFile.h"
+#include "output/SaveFailureText.h"
 #include "picture/PictureLoader.h"
 #include "picture/PictureRegistry.h"
 #include "platform/Mnemonics.h"
@@ -340,10 +343,19 @@ void TFormMain::RunAnimation(bool test)
 {
     RunSummary summary;
     ::RunAnimation(m_panorama.Picture, test, m_runHost, m_run.StopRequested, &summary);
-    // A failed frame does not stop a run, but the status line says so.
+    const std::optional<FrameSeriesWriter::Report> failure = m_runHost.takeSeriesFailure();
+    if (test)
+        return; // nothing written: the last frame's name stays
+    // A failed frame stops the run only when no later frame could be
+    // written, but the status line always says so.
+    std::string status = StatusText().toStdString();
+    if (summary.stopped)
+        status += StoppedRunText(summary.written);
     if (summary.failed > 0)
-        setStatus(formatText(
-            "%s - %d image(s) non enregistrée(s)", { StatusText().toStdString(), std::int64_t(summary.failed) }));
+        status += formatText(" - %d image(s) non enregistrée(s)", { std::int64_t(summary.failed) });
+    setStatus(status);
+    if (failure)
+        ShowError(m_services, SaveFailureText(failure->fileName, failure->detail));
 }
 
 void TFormMain::setStatus(const std::string &text)
@@ -433,7 +445,7 @@ void TFormMain::SpeedButtonCreateClick()
             // The name may have been taken while the file was written: say where it went.
             std::string status = m_runHost.statusText();
             status.replace(0, status.find(" - Frame"), result.FileName);
-            setStatus(status + "-" + "OK!");
+            setStatus(status + FileRunEndText(result.Stopped, result.FramesWritten));
         }
     } else {
         RunAnimation(false);

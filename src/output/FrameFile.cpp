@@ -299,3 +299,8 @@ bool SaveDetail::endsSeries() const
 {
     return diskFull() || (reason == SaveReason::System && systemError == EROFS) || reason == SaveReason::JpegTooLarge;
 }
+
+bool SaveDetail::permissionRefused() const
+{
+    return reason == SaveReason::System && (systemError == EACCES || systemError == EPERM);
+}

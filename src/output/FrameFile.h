@@ -46,6 +46,9 @@ struct SaveDetail {
     // What no later frame of the same run can escape: a full disk, a
     // read-only file system, a frame too large for its format.
     bool endsSeries() const;
+    // The system refused the file for want of permission (the folder refuses
+    // new files): later frames into that folder meet the same refusal.
+    bool permissionRefused() const;
 };
 
 // True for ".JPG" or ".JPEG" in any letter case.

@@ -4,14 +4,22 @@
 #include "app/CommandPanel.h"
 
 #include "FormMainFixture.h"
+#include "MediaTools.h"
+#include "common/AtomicFile.h"
+#include "options/VideoOptions.h"
 
 #include <QPushButton>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -66,6 +74,139 @@ INSTANTIATE_TEST_SUITE_P(Questions, ClosedQuestionTest,
         ClosedQuestionCase { "firstFileAvi", FormatAvi, "ANIM0000.AVI", false, " Existe déjà" },
         ClosedQuestionCase { "firstFileVideo", FormatVideo, "ANIM0000.MP4", false, " Existe déjà" },
         ClosedQuestionCase { "overwriteDialog", FormatPng, "IMAGE0000.PNG", true, "Ecraser le Fichier ?" }),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// From its fourth frame on, every frame file of a 40-frame series is
+// refused by the system with one error. A full disk, a read-only file
+// system or a refused permission stops the series at the first refused
+// frame and says why; any other error is counted and the series goes on.
+struct WriteFaultCase {
+    const char *name;
+    int error;
+    bool stops;
+};
+
+class WriteFaultTest : public FormMainTest, public ::testing::WithParamInterface<WriteFaultCase> {
+protected:
+    ~WriteFaultTest() override { AtomicFile::setFaultForTesting({}); }
+};
+
+TEST_P(WriteFaultTest, StopsOnlyWhereNoLaterFrameCanBeWritten)
+{
+    const WriteFaultCase &c = GetParam();
+    open(writePanorama(60, 30)); // 20 frames a pass, 40 in all
+    services.answerMessageBox(WindowServices::IdYes); // create ./anim
+    std::atomic<int> refused { 0 };
+    // Asked on the workers: reads nothing but the name.
+    AtomicFile::setFaultForTesting([&refused, error = c.error](const std::string &target) {
+        if (fs::path(target).filename().string() < "IMAGE0003.BMP")
+            return 0;
+        ++refused;
+        return error;
+    });
+    if (c.stops)
+        services.answerMessageBox(WindowServices::IdOk); // the "Erreur" box
+    form.Panel().SpeedButtonCreate->click();
+    AtomicFile::setFaultForTesting({});
+
+    const std::vector<std::string> written { "IMAGE0000.BMP", "IMAGE0001.BMP", "IMAGE0002.BMP" };
+    EXPECT_EQ(namesIn(dir / "anim"), written) << "nothing else, no temporary file";
+    const std::string status = form.StatusText().toStdString();
+    const std::string failedText = " - " + std::to_string(refused) + " image(s) non enregistrée(s)";
+    if (!c.stops) {
+        EXPECT_EQ(refused, 40 - 3);
+        EXPECT_EQ(status, dir.str() + "/anim/IMAGE0039.BMP / 0040" + failedText);
+        EXPECT_EQ(services.asked().back().caption, "Création du Répertoire?") << "no message";
+        return;
+    }
+    EXPECT_LT(refused, 10) << "the series went on after the first refused frame";
+    const ScriptedServices::Question &box = services.asked().back();
+    EXPECT_EQ(box.caption, "Erreur");
+    EXPECT_EQ(box.text, "Impossible d'enregistrer '" + dir.str() + "/anim/IMAGE0003.BMP'\n" + std::strerror(c.error));
+    EXPECT_TRUE(QRegularExpression("^" + QRegularExpression::escape(QString::fromStdString(dir.str()))
+        + "/anim/IMAGE00\\d\\d\\.BMP / 0040 - arrêté : 3 image\\(s\\) enregistrée\\(s\\)"
+        + QRegularExpression::escape(QString::fromStdString(failedText)) + "$")
+                    .match(QString::fromStdString(status))
+                    .hasMatch())
+        << status;
+}
+
+INSTANTIATE_TEST_SUITE_P(Errors, WriteFaultTest,
+    ::testing::Values(WriteFaultCase { "diskFull", ENOSPC, true }, WriteFaultCase { "quotaExceeded", EDQUOT, true },
+        WriteFaultCase { "readOnlyFileSystem", EROFS, true }, WriteFaultCase { "permissionDenied", EACCES, true },
+        WriteFaultCase { "operationNotPermitted", EPERM, true }, WriteFaultCase { "inputOutputError", EIO, false }),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// A real folder without write permission: the first frame stops the series.
+// Permission checks do not stop root, for whom the table above stands in.
+TEST_F(FormMainTest, SeriesIntoAFolderThatRefusesWritesStopsAtTheFirstFrame)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root writes into any folder";
+    open(writePanorama(60, 30));
+    fs::create_directory(dir / "anim");
+    fs::permissions(dir / "anim", fs::perms::owner_read | fs::perms::owner_exec);
+    services.answerMessageBox(WindowServices::IdOk); // the "Erreur" box
+    form.Panel().SpeedButtonCreate->click();
+    fs::permissions(dir / "anim", fs::perms::owner_all);
+    EXPECT_TRUE(fs::is_empty(dir / "anim"));
+    EXPECT_EQ(services.asked().back().text,
+        "Impossible d'enregistrer '" + dir.str() + "/anim/IMAGE0000.BMP'\n" + std::strerror(EACCES));
+    EXPECT_NE(form.StatusText().toStdString().find(" - arrêté : 0 image(s) enregistrée(s)"), std::string::npos)
+        << form.StatusText().toStdString();
+}
+
+// Stop pressed at the fourth frame: the status line says that the run was
+// stopped and how many frames are on disk, for every kind of run, instead
+// of "-OK!".
+struct StoppedRunCase {
+    const char *name;
+    std::int32_t format;
+    const char *file; // the one file of the run; "" for a series
+};
+
+class StoppedRunTest : public FormMainTest, public ::testing::WithParamInterface<StoppedRunCase> { };
+
+TEST_P(StoppedRunTest, StatusLineSaysStoppedWithTheFramesOnDisk)
+{
+    const StoppedRunCase &c = GetParam();
+    open(writePanorama(44, 30)); // frames 40 x 30, 8 in all
+    form.Panel().Rules().setFormat(c.format);
+    form.Panel().ApplyPanelState();
+    form.VideoOptions().Container = VideoContainer::Mkv; // lossless: frames counted exactly
+    services.answerMessageBox(WindowServices::IdYes); // create ./anim
+    if (c.format == FormatAvi)
+        services.answerAviSaveOptions(""); // uncompressed
+    const QRegularExpression fourthFrame("(IMAGE|Frame)0003");
+    bool pressed = false;
+    services.onProcessMessages = [&] {
+        if (!pressed && fourthFrame.match(form.StatusText()).hasMatch()) {
+            pressed = true;
+            form.Panel().SpeedButtonStop->click();
+        }
+    };
+    form.Panel().SpeedButtonCreate->click();
+    services.onProcessMessages = {};
+    ASSERT_TRUE(pressed);
+
+    std::size_t onDisk = namesIn(dir / "anim").size();
+    if (*c.file) {
+        EXPECT_EQ(namesIn(dir / "anim"), std::vector<std::string> { c.file });
+        const DecodedVideo video = decodeVideo(dir / "anim" / c.file);
+        EXPECT_EQ(video.errors, "");
+        onDisk = video.bgr.size() / (40 * 30 * 3);
+    }
+    EXPECT_GT(onDisk, 0u);
+    EXPECT_LT(onDisk, 8u) << "the run went on after Stop";
+    const std::string status = form.StatusText().toStdString();
+    const std::string stopped = " - arrêté : " + std::to_string(onDisk) + " image(s) enregistrée(s)";
+    EXPECT_TRUE(status.size() > stopped.size() && status.substr(status.size() - stopped.size()) == stopped) << status;
+    EXPECT_EQ(status.find("OK!"), std::string::npos) << status;
+}
+
+INSTANTIATE_TEST_SUITE_P(Runs, StoppedRunTest,
+    ::testing::Values(StoppedRunCase { "bmpSeries", FormatBmp, "" }, StoppedRunCase { "jpegSeries", FormatJpg, "" },
+        StoppedRunCase { "avi", FormatAvi, "ANIM0000.AVI" }, StoppedRunCase { "video", FormatVideo, "ANIM0000.MKV" }),
     [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace
