@@ -260,12 +260,16 @@ std::string QtWindowServices::openPictureFile(const std::string &title, const st
     return QFileDialog::getOpenFileName(m_parent, qs(title), QString(), qs(filter)).toStdString();
 }
 
-std::string QtWindowServices::savePictureFile(const std::string &title, const std::string &filter)
+std::string QtWindowServices::savePictureFile(
+    const std::string &title, const std::string &filter, std::string &selectedFilter)
 {
-    // The program asks about replacing files itself, with its own dialog.
-    return QFileDialog::getSaveFileName(
-        m_parent, qs(title), QString(), qs(filter), nullptr, QFileDialog::DontConfirmOverwrite)
-        .toStdString();
+    // The program asks about replacing files itself, with its own dialog,
+    // once the name has the chosen type's extension.
+    QString selected = qs(selectedFilter);
+    const QString name = QFileDialog::getSaveFileName(
+        m_parent, qs(title), QString(), qs(filter), &selected, QFileDialog::DontConfirmOverwrite);
+    selectedFilter = selected.toStdString();
+    return name.toStdString();
 }
 
 std::optional<std::string> QtWindowServices::browseForFolder(const FolderBrowseRequest &request)

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdint>
@@ -208,5 +209,66 @@ INSTANTIATE_TEST_SUITE_P(Runs, StoppedRunTest,
     ::testing::Values(StoppedRunCase { "bmpSeries", FormatBmp, "" }, StoppedRunCase { "jpegSeries", FormatJpg, "" },
         StoppedRunCase { "avi", FormatAvi, "ANIM0000.AVI" }, StoppedRunCase { "video", FormatVideo, "ANIM0000.MKV" }),
     [](const auto &info) { return std::string(info.param.name); });
+
+// "Enregister Sous..." offers only the types it writes, and the file it
+// writes has the chosen type's extension and that type's bytes.
+struct SaveAsCase {
+    const char *name;
+    const char *typed;
+    const char *filter; // "": the one shown first
+    const char *saved;
+    std::vector<std::uint8_t> magic; // the file's first bytes
+};
+
+class SaveAsTest : public FormMainTest, public ::testing::WithParamInterface<SaveAsCase> { };
+
+TEST_P(SaveAsTest, WritesTheChosenTypeUnderItsExtension)
+{
+    const SaveAsCase &c = GetParam();
+    open(writePanorama(44, 30));
+    services.answerSavePicture((dir / c.typed).string(), c.filter);
+    form.Menu_FileSaveAsClick();
+    EXPECT_EQ(services.asked().back().text,
+        "Images BMP (*.bmp);;Images JPEG (*.jpg *.jpeg);;Images PNG (*.png);;Images TIFF (*.tif *.tiff)");
+    EXPECT_EQ(services.firstSaveFilter(), "Images BMP (*.bmp)");
+    EXPECT_EQ(form.StatusText(), "OK!");
+    std::vector<std::string> expected { c.saved, "pano.bmp" };
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(namesIn(dir.path()), expected) << "one file, under its final name";
+    const std::vector<std::uint8_t> bytes = readFileBytes(dir / c.saved);
+    ASSERT_GE(bytes.size(), c.magic.size());
+    EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + std::ptrdiff_t(c.magic.size())), c.magic);
+}
+
+INSTANTIATE_TEST_SUITE_P(Types, SaveAsTest,
+    ::testing::Values(SaveAsCase { "gifIsNoBitmap", "out.gif", "", "out.gif.bmp", { 'B', 'M' } },
+        SaveAsCase { "epsIsNoBitmap", "out.eps", "Images BMP (*.bmp)", "out.eps.bmp", { 'B', 'M' } },
+        SaveAsCase { "bareNameAsPng", "vue", "Images PNG (*.png)", "vue.png", { 0x89, 'P', 'N', 'G' } },
+        SaveAsCase { "jpegKeepsItsName", "vue.JPEG", "Images JPEG (*.jpg *.jpeg)", "vue.JPEG", { 0xFF, 0xD8 } },
+        SaveAsCase { "pngAsTiff", "vue.png", "Images TIFF (*.tif *.tiff)", "vue.png.tif", { 'I', 'I', 42, 0 } }),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// The overwrite question is asked about the name the file gets, and a
+// file that cannot be written is reported with its cause.
+TEST_F(FormMainTest, SaveAsAsksAboutTheFinalNameAndSaysWhyAWriteFailed)
+{
+    open(writePanorama(44, 30));
+    writeFileBytes(dir / "vue.png", kOldBytes);
+    services.answerSavePicture((dir / "vue").string(), "Images PNG (*.png)");
+    services.answerOverwriteClosed();
+    form.Menu_FileSaveAsClick();
+    EXPECT_EQ(services.asked().back().text, (dir / "vue.png").string());
+    EXPECT_EQ(readFileBytes(dir / "vue.png"), kOldBytes);
+    EXPECT_EQ(namesIn(dir.path()), (std::vector<std::string> { "pano.bmp", "vue.png" }));
+
+    services.answerSavePicture((dir / "missing" / "vue").string(), "Images PNG (*.png)");
+    services.answerMessageBox(WindowServices::IdOk); // the "Erreur" box
+    form.Menu_FileSaveAsClick();
+    EXPECT_EQ(services.asked().back().caption, "Erreur");
+    EXPECT_EQ(services.asked().back().text,
+        "Impossible d'enregistrer '" + (dir / "missing" / "vue.png").string() + "'\n" + std::strerror(ENOENT));
+    EXPECT_NE(form.StatusText(), "OK!");
+    EXPECT_FALSE(fs::exists(dir / "missing"));
+}
 
 } // namespace

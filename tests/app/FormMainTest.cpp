@@ -514,7 +514,7 @@ TEST_F(FormMainTest, SaveAsWritesThePanoramaAndSaysOk)
 {
     open(writePanorama(44, 30));
     const std::string copy = (dir / "copy.jpg").string();
-    services.answerSavePicture(copy);
+    services.answerSavePicture(copy, "Images JPEG (*.jpg *.jpeg)");
     form.Menu_FileSaveAsClick();
     EXPECT_EQ(services.asked().back().caption, "Enregistrer Image");
     EXPECT_EQ(form.StatusText(), "OK!");
@@ -524,8 +524,8 @@ TEST_F(FormMainTest, SaveAsWritesThePanoramaAndSaysOk)
     EXPECT_EQ(bytes[1], 0xD8);
 
     form.findChild<QLabel *>("StatusBar1Text")->clear();
-    services.answerSavePicture(copy);
-    services.answerOverwrite(WindowServices::OverwriteClosed);
+    services.answerSavePicture(copy, "Images JPEG (*.jpg *.jpeg)");
+    services.answerOverwriteClosed();
     form.Menu_FileSaveAsClick();
     EXPECT_EQ(form.StatusText(), "") << "a closed overwrite dialog ends the command silently";
     EXPECT_TRUE(form.Run().StopRequested);

@@ -226,6 +226,34 @@ TEST(QtWindowServices, ScopedBusyCursorsRestoreExactlyWhatTheySet)
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
+// The save dialog starts on the filter given and reports the one chosen,
+// with the name as typed: the program adds the extension and asks about
+// replacing itself.
+TEST(QtWindowServices, SaveDialogReportsTheChosenFilter)
+{
+    TempDir dir;
+    writeFileBytes(dir / "vue", { 1 });
+    QtWindowServices services;
+    std::string selected = "Images JPEG (*.jpg *.jpeg)";
+    whenModalShows([&](QWidget *modal) {
+        auto *dialog = qobject_cast<QFileDialog *>(modal);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->nameFilters().size(), 2);
+        EXPECT_EQ(dialog->selectedNameFilter(), "Images JPEG (*.jpg *.jpeg)");
+        dialog->selectNameFilter(QStringLiteral("Images PNG (*.png)"));
+        dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))
+            ->setText(QString::fromStdString((dir / "vue").string()));
+        static_cast<QDialog *>(dialog)->accept();
+        if (dialog->isVisible()) {
+            ADD_FAILURE() << "the dialog asked about replacing";
+            dialog->reject();
+        }
+    });
+    EXPECT_EQ(services.savePictureFile("Enregistrer Image", "Images JPEG (*.jpg *.jpeg);;Images PNG (*.png)", selected),
+        (dir / "vue").string());
+    EXPECT_EQ(selected, "Images PNG (*.png)");
+}
+
 TEST(QtWindowServices, FolderDialogStartsInThePathAndCallsBack)
 {
     TempDir dir;

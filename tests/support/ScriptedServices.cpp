@@ -122,10 +122,19 @@ std::string ScriptedServices::openPictureFile(const std::string &title, const st
     return answer ? answer->text : std::string();
 }
 
-std::string ScriptedServices::savePictureFile(const std::string &title, const std::string &filter)
+std::string ScriptedServices::savePictureFile(
+    const std::string &title, const std::string &filter, std::string &selectedFilter)
 {
+    m_firstSaveFilter = selectedFilter;
     const auto answer = take(Kind::SavePicture, filter, title);
-    return answer ? answer->text : std::string();
+    if (!answer)
+        return {};
+    if (!answer->choice.empty()) {
+        EXPECT_NE((";;" + filter + ";;").find(";;" + answer->choice + ";;"), std::string::npos)
+            << "the dialog offers no filter \"" << answer->choice << '"';
+        selectedFilter = answer->choice;
+    }
+    return answer->text;
 }
 
 std::optional<std::string> ScriptedServices::browseForFolder(const FolderBrowseRequest &request)
