@@ -44,6 +44,7 @@ RunOutcome RunAnimation(const Bitmap24 &panorama, const RunRequest &request, Run
             stopRequested);
         outcome.produced = PlayPasses(panorama, plan, sink, feedback, stopRequested);
         outcome.series = sink.counts();
+        outcome.seriesStoppedBy = sink.stoppedBy();
         break;
     }
     case RunKind::VideoFile: {

@@ -41,6 +41,7 @@ struct RunOutcome {
     std::int64_t produced = 0; // frames rendered and shown
     bool stopped = false; // ended before its last frame
     SeriesCounts series; // a frame series: what became of its files
+    std::optional<FrameSeriesWriter::Report> seriesStoppedBy; // and the failure that stopped it
     PublishedVideo file; // a video file: where it was put, with its frames (no name: none)
     bool keptOldFile = false; // consent to replace, no frame: the old file is as it was
 };

@@ -1,6 +1,7 @@
 #include "anim/RunCommands.h"
 
 #include "anim/RunContext.h"
+#include "anim/RunEndText.h"
 #include "anim/RunFeedback.h"
 #include "anim/SettingsPanel.h"
 #include "anim/StatusLine.h"
@@ -10,6 +11,8 @@
 #include "options/AviOptions.h"
 #include "options/JpegOptions.h"
 #include "options/VideoOptions.h"
+#include "output/EnsureFolder.h"
+#include "output/SaveFailureText.h"
 #include "platform/BusyCursor.h"
 #include "platform/WindowServices.h"
 #include "video/AviFileService.h"
@@ -142,10 +145,16 @@ void RunCommands::Create(const Bitmap24 &panorama, const std::optional<FileIdent
     };
     request->inputPicture = inputPicture;
     const RunOutcome outcome = RunAnimation(panorama, *request, m_feedback, m_run.StopRequested);
-    // A failed frame does not stop a run, but the status line says so.
+    // A failed frame stops the run only when no later frame could be
+    // written, but the status line always says so.
+    std::string status = m_status.text();
+    if (outcome.stopped)
+        status += StoppedRunText(outcome.series.written);
     if (outcome.series.failed > 0)
-        m_status.setText(formatText(
-            "%s - %d image(s) non enregistrée(s)", { m_status.text(), std::int64_t(outcome.series.failed) }));
+        status += formatText(" - %d image(s) non enregistrée(s)", { outcome.series.failed });
+    m_status.setText(status);
+    if (outcome.seriesStoppedBy)
+        ShowError(m_services, SaveFailureText(outcome.seriesStoppedBy->fileName, outcome.seriesStoppedBy->detail));
 }
 
 void RunCommands::createFile(const Bitmap24 &panorama, RunRequest request)
@@ -163,8 +172,10 @@ void RunCommands::createFile(const Bitmap24 &panorama, RunRequest request)
     }
     const ScopedBusyCursor busy(m_services, BusyCursors::Cursor::AppStart);
     const RunOutcome outcome = RunAnimation(panorama, request, m_feedback, m_run.StopRequested);
-    if (outcome.produced > 0 || outcome.keptOldFile)
-        m_status.setText(m_status.text() + "-" + "OK!");
+    if (!outcome.file.name.empty() || outcome.keptOldFile)
+        m_status.setText(m_status.text() + FileRunEndText(outcome.stopped, outcome.file.frames));
+    else if (outcome.stopped)
+        m_status.setText(m_status.text() + StoppedRunText(0));
 }
 
 void RunCommands::ShowFirstFileName()

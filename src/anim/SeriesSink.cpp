@@ -18,6 +18,10 @@ SeriesSink::SeriesSink(Settings settings, RunFeedback &feedback, bool &stopReque
             break;
         case SaveOutcome::Failed:
             ++m_counts.failed;
+            if (report.detail.endsSeries() && !m_stoppedBy) {
+                m_stoppedBy = report; // no later frame can be written
+                m_stop = true;
+            }
             break;
         case SaveOutcome::Abandoned:
             break;

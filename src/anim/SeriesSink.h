@@ -26,7 +26,10 @@ struct SeriesCounts {
 // question through the feedback), then is encoded and written by `threads`
 // workers while the next frames are rendered; the reports come back in frame
 // order. The picture being read is never replaced. A closed question stops
-// the run at once, "Stop !!!" after the frame.
+// the run at once, "Stop !!!" after the frame; so does the first file that
+// meets what no later frame can escape (SaveDetail::endsSeries: a full disk,
+// a read-only file system, a refused permission), the frames under way
+// being finished and counted.
 class SeriesSink : public FrameSink {
 public:
     struct Settings {
@@ -46,6 +49,8 @@ public:
     void end(const std::string &) override { finishFramesUnderWay(); } // errors in a frame end a series quietly
 
     const SeriesCounts &counts() const { return m_counts; }
+    // The failure that stopped the series, if one did.
+    const std::optional<FrameSeriesWriter::Report> &stoppedBy() const { return m_stoppedBy; }
 
 private:
     void finishFramesUnderWay();
@@ -57,5 +62,6 @@ private:
     std::string m_fileName; // of the frame prepared
     FrameFilePlan m_plan;
     SeriesCounts m_counts;
+    std::optional<FrameSeriesWriter::Report> m_stoppedBy;
     FrameSeriesWriter m_writer;
 };

@@ -185,9 +185,15 @@ bool SettingsPanel::readOutputSettings(OutputNames &names)
     NamingQuestions questions;
     questions.ensureFolder = [this](std::string &folder) { return EnsureFolder(folder, m_services, m_programFolder); };
     questions.firstFileExists = [this](const std::string &firstFileName) {
-        const int answer = m_services.messageBox("OUI: Rechercher le prochain Nom de Fichier Libre?    NON: Ecraser",
-            firstFileName + " Existe déjà", WindowServices::Buttons::YesNo);
-        return answer == WindowServices::IdYes ? ExistingFirstFile::SearchFreeNumber : ExistingFirstFile::KeepNumber;
+        switch (m_services.messageBox("OUI: Rechercher le prochain Nom de Fichier Libre?    NON: Ecraser",
+            firstFileName + " Existe déjà", WindowServices::Buttons::YesNo)) {
+        case WindowServices::IdYes:
+            return ExistingFirstFile::SearchFreeNumber;
+        case WindowServices::IdNo:
+            return ExistingFirstFile::KeepNumber;
+        default:
+            return ExistingFirstFile::Refuse; // Escape or the close box: nothing is written
+        }
     };
     questions.freeNumberFound = [this](std::int32_t number) {
         m_state.EditNumStart = std::to_string(number);

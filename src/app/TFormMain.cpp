@@ -7,7 +7,10 @@
 #include "app/PictureView.h"
 #include "common/ProgramInfo.h"
 #include "common/TextFormat.h"
+#include "output/EnsureFolder.h"
 #include "output/FrameFile.h"
+#include "output/SaveAsTypes.h"
+#include "output/SaveFailureText.h"
 #include "picture/PictureLoader.h"
 #include "picture/PictureRegistry.h"
 #include "platform/Mnemonics.h"
@@ -325,14 +328,21 @@ void TFormMain::Menu_FileWipeClick()
 void TFormMain::Menu_FileSaveAsClick()
 {
     m_run.StopRequested = true;
-    const std::string fileName
-        = m_services.savePictureFile("Enregistrer Image", PictureRegistry::instance().dialogFilter());
-    if (fileName.empty())
+    const std::string filter = SaveAsDialogFilter();
+    std::string chosenType = filter.substr(0, filter.find(";;"));
+    const std::string typedName = m_services.savePictureFile("Enregistrer Image", filter, chosenType);
+    if (typedName.empty())
         return;
+    // The file is written in the chosen type, and its name says so.
+    const std::string fileName = SaveAsFileName(typedName, chosenType);
     bool confirmOverwrite = true;
-    if (SaveFrameFile(m_panorama.Picture, fileName, confirmOverwrite, m_services, m_run.StopRequested, m_jpegOptions)
-        == SaveOutcome::Written)
+    SaveDetail detail;
+    const SaveOutcome outcome = SaveFrameFile(m_panorama.Picture, fileName, confirmOverwrite, m_services,
+        m_run.StopRequested, m_jpegOptions, nullptr, &detail);
+    if (outcome == SaveOutcome::Written)
         setStatus("OK!");
+    else if (outcome == SaveOutcome::Failed)
+        ShowError(m_services, SaveFailureText(fileName, detail));
 }
 
 void TFormMain::setStatus(const std::string &text)

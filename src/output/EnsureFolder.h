@@ -18,7 +18,8 @@ bool EnsureFolder(std::string &folder, const std::string &programFolder, const F
     const ErrorReport &reportError);
 
 // The same with the program's own boxes: the Yes/No question
-// "Création du Répertoire?" and the error box of ShowError.
+// "Création du Répertoire?" (only "Oui" creates; Escape and the close box
+// end like "Non") and the error box of ShowError.
 bool EnsureFolder(std::string &folder, ModalQuestions &questions, const std::string &programFolder);
 
 // Error box of the program: caption "Erreur", OK button.

@@ -297,5 +297,6 @@ bool SaveDetail::diskFull() const
 
 bool SaveDetail::endsSeries() const
 {
-    return diskFull() || (reason == SaveReason::System && systemError == EROFS) || reason == SaveReason::JpegTooLarge;
+    return diskFull() || reason == SaveReason::JpegTooLarge
+        || (reason == SaveReason::System && (systemError == EROFS || systemError == EACCES || systemError == EPERM));
 }

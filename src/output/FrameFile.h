@@ -44,7 +44,8 @@ struct SaveDetail {
     // No space left or quota exceeded: no later file of the run can be written.
     bool diskFull() const;
     // What no later frame of the same run can escape: a full disk, a
-    // read-only file system, a frame too large for its format.
+    // read-only file system, a refused permission (the folder refuses new
+    // files), a frame too large for its format.
     bool endsSeries() const;
 };
 

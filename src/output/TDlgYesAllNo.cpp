@@ -3,7 +3,6 @@
 #include "platform/Mnemonics.h"
 
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -52,15 +51,5 @@ int TDlgYesAllNo::AskOverwrite(const std::string &fileName, const std::string &c
 
 void TDlgYesAllNo::reject()
 {
-    done(2); // the close box: cancel
-}
-
-void TDlgYesAllNo::keyPressEvent(QKeyEvent *event)
-{
-    // Escape is not an answer: only the buttons and the close box are.
-    if (event->key() == Qt::Key_Escape) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
+    done(2); // Escape or the close box: cancel
 }

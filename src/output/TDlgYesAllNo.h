@@ -8,8 +8,9 @@ class QLabel;
 class QPushButton;
 
 // The per-file overwrite question: "Oui" 6, "Oui pourTous" 10, "Non" 7,
-// "Stop !!!" 9; closing the window gives 2. No button is the default or the
-// cancel button, so Enter and Escape never answer for the user.
+// "Stop !!!" 9; Escape and the close box give 2, which ends the operation
+// without writing the file. No button is the default, so Enter never
+// answers for the user.
 class TDlgYesAllNo : public QDialog {
     Q_OBJECT
 public:
@@ -25,7 +26,4 @@ public:
 
 public slots:
     void reject() override;
-
-protected:
-    void keyPressEvent(QKeyEvent *event) override;
 };

@@ -27,7 +27,11 @@ public:
     virtual ~FileDialogs() = default;
 
     virtual std::string openPictureFile(const std::string &title, const std::string &filter) = 0;
-    virtual std::string savePictureFile(const std::string &title, const std::string &filter) = 0;
+    // selectedFilter: the filter shown first, and on return the one the
+    // user chose (one of filter's, as written there).
+    virtual std::string savePictureFile(
+        const std::string &title, const std::string &filter, std::string &selectedFilter)
+        = 0;
     // Modal folder dialog: the chosen folder (empty for a choice that is not a
     // folder on disk), or nothing when cancelled.
     virtual std::optional<std::string> browseForFolder(const FolderBrowseRequest &request) = 0;

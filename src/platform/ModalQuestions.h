@@ -21,7 +21,9 @@ public:
 
     virtual ~ModalQuestions() = default;
 
-    // Modal message box; returns IdOk, IdYes or IdNo.
+    // Modal message box: IdOk for an OK box; a Yes/No box gives IdYes, IdNo,
+    // or IdCancel for Escape and the close box, which the caller takes as
+    // "do nothing" (never as a yes or a no that could replace or delete).
     virtual int messageBox(const std::string &text, const std::string &caption, Buttons buttons) = 0;
     // Default box for an error no handler caught: application title as
     // caption, error icon, OK. The full stop is added here (see errorBoxText).
@@ -33,7 +35,8 @@ public:
         = 0;
     // Modal one-line input; false (text unchanged) on cancel.
     virtual bool inputQuery(const std::string &caption, const std::string &prompt, std::string &text) = 0;
-    // The per-file overwrite dialog: returns one of OverwriteAnswer.
+    // The per-file overwrite dialog: returns one of OverwriteAnswer;
+    // Escape and the close box give OverwriteClosed.
     virtual int askOverwrite(const std::string &fileName, const std::string &caption) = 0;
     // The compression dialog of an AVI run, pre-set from options: true when
     // confirmed, the options then holding the choice made.

@@ -9,6 +9,7 @@
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QInputDialog>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -48,6 +49,24 @@ void fitTitle(QMessageBox &box)
         grid->addItem(new QSpacerItem(widthForTitle(box.windowTitle()), 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
             grid->rowCount(), 0, 1, grid->columnCount());
 }
+
+// A Yes/No box where Escape and the close box answer neither: QMessageBox
+// would click "Non" for them, which may mean "replace". The box then closes
+// with no button clicked.
+class YesNoBox : public QMessageBox {
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        if (event->matches(QKeySequence::Cancel))
+            close();
+        else
+            QMessageBox::keyPressEvent(event);
+    }
+    void closeEvent(QCloseEvent *event) override { QDialog::closeEvent(event); }
+};
 
 // A modal one-line input centred on the screen, text fully selected, at most
 // 255 characters; returns whether OK was pressed.
@@ -160,23 +179,27 @@ private:
 
 int QtWindowServices::messageBox(const std::string &text, const std::string &caption, Buttons buttons)
 {
-    QMessageBox box(m_parent);
-    box.setWindowTitle(qs(caption));
-    box.setText(qs(text));
     if (buttons == Buttons::Ok) {
+        QMessageBox box(m_parent);
+        box.setWindowTitle(qs(caption));
+        box.setText(qs(text));
         box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
         fitTitle(box);
         box.exec();
         return IdOk;
     }
+    YesNoBox box(m_parent);
+    box.setWindowTitle(qs(caption));
+    box.setText(qs(text));
     box.setIcon(QMessageBox::Question);
     QPushButton *yes = box.addButton(QStringLiteral("&Oui"), QMessageBox::YesRole);
     QPushButton *no = box.addButton(QStringLiteral("&Non"), QMessageBox::NoRole);
     box.setDefaultButton(yes);
-    box.setEscapeButton(no);
     fitTitle(box);
     box.exec();
-    return box.clickedButton() == yes ? IdYes : IdNo;
+    if (box.clickedButton() == yes)
+        return IdYes;
+    return box.clickedButton() == no ? IdNo : IdCancel;
 }
 
 void QtWindowServices::errorBox(const std::string &text)
@@ -237,12 +260,16 @@ std::string QtWindowServices::openPictureFile(const std::string &title, const st
     return QFileDialog::getOpenFileName(m_parent, qs(title), QString(), qs(filter)).toStdString();
 }
 
-std::string QtWindowServices::savePictureFile(const std::string &title, const std::string &filter)
+std::string QtWindowServices::savePictureFile(
+    const std::string &title, const std::string &filter, std::string &selectedFilter)
 {
-    // The program asks about replacing files itself, with its own dialog.
-    return QFileDialog::getSaveFileName(
-        m_parent, qs(title), QString(), qs(filter), nullptr, QFileDialog::DontConfirmOverwrite)
-        .toStdString();
+    // The program asks about replacing files itself, with its own dialog,
+    // once the name has the chosen type's extension.
+    QString selected = qs(selectedFilter);
+    const QString name = QFileDialog::getSaveFileName(
+        m_parent, qs(title), QString(), qs(filter), &selected, QFileDialog::DontConfirmOverwrite);
+    selectedFilter = selected.toStdString();
+    return name.toStdString();
 }
 
 std::optional<std::string> QtWindowServices::browseForFolder(const FolderBrowseRequest &request)
@@ -257,7 +284,14 @@ int QtWindowServices::askOverwrite(const std::string &fileName, const std::strin
 {
     if (m_overwriteDialog)
         return m_overwriteDialog(fileName, caption);
-    return messageBox(fileName, caption, Buttons::YesNo);
+    switch (messageBox(fileName, caption, Buttons::YesNo)) {
+    case IdYes:
+        return OverwriteYes;
+    case IdNo:
+        return OverwriteNo;
+    default:
+        return OverwriteClosed;
+    }
 }
 
 bool QtWindowServices::aviSaveOptions(AVICOMPRESSOPTIONS &options)

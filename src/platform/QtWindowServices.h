@@ -33,7 +33,8 @@ public:
     void pushCursor(Cursor cursor) override;
     void popCursor() override;
     std::string openPictureFile(const std::string &title, const std::string &filter) override;
-    std::string savePictureFile(const std::string &title, const std::string &filter) override;
+    std::string savePictureFile(
+        const std::string &title, const std::string &filter, std::string &selectedFilter) override;
     // Qt's own folder dialog (not the platform's): it can report its
     // selection and position and ask before creating a typed folder.
     std::optional<std::string> browseForFolder(const FolderBrowseRequest &request) override;

@@ -19,6 +19,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -176,7 +177,8 @@ TEST_F(AviRunTest, writesEveryFrameOfBothPassesAsKeyFramesInOrder)
 }
 
 // A stop in either pass finishes the frame in progress and keeps the file (a
-// stop in the outward pass skips the return pass). A frame wider than the
+// stop in the outward pass skips the return pass); the status line then
+// says it was stopped, with the frames in the file. A frame wider than the
 // panorama by more than a step gives a negative frame count: a file with its
 // stream and no frame, no range error.
 TEST_F(AviRunTest, aStopOrANegativeFrameCountKeepsTheFramesWrittenInAFile)
@@ -186,9 +188,13 @@ TEST_F(AviRunTest, aStopOrANegativeFrameCountKeepsTheFramesWrittenInAFile)
         AviHost host(file, width);
         host.onShow = [&, stopAtShown](int shown) { stop = stop || shown == stopAtShown; };
         host.services.answerAviSaveOptions("");
-        EXPECT_EQ(RunAviAnimation(panorama, options, host, stop).FramesWritten, written);
+        const AviRunResult result = RunAviAnimation(panorama, options, host, stop);
+        EXPECT_EQ(result.FramesWritten, written);
+        EXPECT_EQ(result.Stopped, stopAtShown >= 0);
         EXPECT_EQ(probeVideo(file).packets, written);
-        EXPECT_TRUE(host.status.ends_with("-OK!"));
+        const std::string end = stopAtShown >= 0 ? " - arrêté : " + std::to_string(written) + " image(s) enregistrée(s)"
+                                                 : std::string("-OK!");
+        EXPECT_TRUE(host.status.ends_with(end)) << host.status;
         if (written == 0) {
             EXPECT_EQ(host.log, std::vector<std::string>({ "show", "pass -15", "pass -15", "hide" }));
             EXPECT_EQ(host.status, "before-OK!");
@@ -288,7 +294,12 @@ TEST_P(AviFaultTest, leavesAFileHoldingWhatItReportsOrSaysWhy)
         const AviRunResult result = RunAviAnimation(panorama, options, host, stop);
         reported = result.FramesWritten;
         reportedName = result.FileName;
-        EXPECT_TRUE(host.status.ends_with("-OK!")) << host.status;
+        // The cases named "stop..." press Stop: the status line says so.
+        const bool stopped = std::string_view(c.name).starts_with("stop");
+        EXPECT_EQ(result.Stopped, stopped);
+        EXPECT_TRUE(host.status.ends_with(
+            stopped ? " - arrêté : " + std::to_string(reported) + " image(s) enregistrée(s)" : std::string("-OK!")))
+            << host.status;
         EXPECT_TRUE(reported == 0 || host.status.starts_with(reportedName + " - Frame")) << "the name written";
     } catch (const AviRunError &e) {
         message = e.what();

@@ -59,14 +59,4 @@ INSTANTIATE_TEST_SUITE_P(Paths, HelpReplacementPathTest,
         HelpPathCase { "/opt/tools.old/travelia", "/opt/tools.TXT" },
         HelpPathCase { "/home/u/.local/bin/travelia", "/home/u/.TXT" }));
 
-TEST(BuiltInHelp, HoldsTheQuickStartSteps)
-{
-    const auto &lines = BuiltInHelpLines();
-    ASSERT_FALSE(lines.empty());
-    EXPECT_EQ(lines.front(), "' Travelia '    !!! Version Beta  Windows versions 98 et ultérieure !!! ");
-    EXPECT_NE(std::find(lines.begin(), lines.end(), std::string(48, ' ') + "sinon, défilement  en sens inverse"),
-        lines.end());
-    EXPECT_NE(std::find(lines.begin(), lines.end(), "7>  STOP: permet d'arrêter le processus"), lines.end());
-}
-
 } // namespace

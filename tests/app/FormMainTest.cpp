@@ -3,9 +3,10 @@
 #include "app/TFormHelp.h"
 #include "app/TFormMain.h"
 
+#include "FormMainFixture.h"
+
 #include "../picture/FFmpegTestEncoder.h"
 #include "MediaTools.h"
-#include "ScriptedServices.h"
 #include "TestUtils.h"
 #include "options/AviOptions.h"
 #include "options/JpegOptions.h"
@@ -47,63 +48,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-// Scripted answers, and a real pass over Qt's events so that timers, paints
-// and clicks happen as in the program.
-class GuiServices : public ScriptedServices {
-public:
-    void processMessages() override
-    {
-        ScriptedServices::processMessages();
-        QCoreApplication::processEvents();
-    }
-    void waitForMessages() override
-    {
-        processMessages();
-        QThread::msleep(1);
-    }
-};
-
-class FormMainTest : public ::testing::Test {
-protected:
-    FormMainTest()
-        : savedCwd(fs::current_path())
-        , form(services, jpegOptions, aviOptions, QString::fromStdString((dir / "travelia").string()))
-    {
-        form.show();
-        QCoreApplication::processEvents();
-    }
-    ~FormMainTest() override { fs::current_path(savedCwd); }
-
-    std::string writePanorama(int width, int height, const std::string &name = "pano.bmp")
-    {
-        const std::string path = (dir / name).string();
-        EXPECT_TRUE(WriteBmpFile(makeTestPanorama(width, height), path));
-        return path;
-    }
-
-    void open(const std::string &path)
-    {
-        services.answerOpenPicture(path);
-        form.Menu_FileOpenClick();
-    }
-
-    // The window's controls, found by name.
-    template <typename T = QAction> T *found(const char *name)
-    {
-        T *child = form.findChild<T *>(QString::fromLatin1(name));
-        EXPECT_NE(child, nullptr) << name;
-        return child;
-    }
-    QMenu *popup() { return found<QMenu>("PopupMenu"); }
-
-    TempDir dir;
-    fs::path savedCwd;
-    GuiServices services;
-    TJpegOptions jpegOptions;
-    TAviOptions aviOptions;
-    TFormMain form;
-};
 
 TEST_F(FormMainTest, StartsInFrenchWithThePanelDefaults)
 {
@@ -570,7 +514,7 @@ TEST_F(FormMainTest, SaveAsWritesThePanoramaAndSaysOk)
 {
     open(writePanorama(44, 30));
     const std::string copy = (dir / "copy.jpg").string();
-    services.answerSavePicture(copy);
+    services.answerSavePicture(copy, "Images JPEG (*.jpg *.jpeg)");
     form.Menu_FileSaveAsClick();
     EXPECT_EQ(services.asked().back().caption, "Enregistrer Image");
     EXPECT_EQ(form.StatusText(), "OK!");
@@ -580,8 +524,8 @@ TEST_F(FormMainTest, SaveAsWritesThePanoramaAndSaysOk)
     EXPECT_EQ(bytes[1], 0xD8);
 
     form.findChild<QLabel *>("StatusBar1Text")->clear();
-    services.answerSavePicture(copy);
-    services.answerOverwrite(WindowServices::OverwriteClosed);
+    services.answerSavePicture(copy, "Images JPEG (*.jpg *.jpeg)");
+    services.answerOverwriteClosed();
     form.Menu_FileSaveAsClick();
     EXPECT_EQ(form.StatusText(), "") << "a closed overwrite dialog ends the command silently";
     EXPECT_TRUE(form.Run().StopRequested);

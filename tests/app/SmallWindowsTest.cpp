@@ -28,7 +28,8 @@ namespace {
 
 struct AnswerCase {
     const char *name;
-    QPushButton *TDlgYesAllNo::*button; // nullptr: the close box
+    QPushButton *TDlgYesAllNo::*button; // nullptr: the close box, or Escape
+    bool escape;
     int result;
 };
 
@@ -41,18 +42,29 @@ TEST_P(OverwriteDialogTest, ReturnsTheModalResultOfEachAnswer)
     QTimer::singleShot(0, &dialog, [&] {
         EXPECT_EQ(dialog.windowTitle(), "Ecraser le Fichier ?");
         EXPECT_EQ(dialog.Label1->text(), "/out/anim/IMAGE0003.BMP");
-        if (c.button)
+        if (c.button) {
             (dialog.*c.button)->click();
-        else
+        } else if (c.escape) {
+            QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+            QApplication::sendEvent(&dialog, &escape);
+        } else {
             dialog.close();
+        }
+        if (dialog.isVisible()) {
+            ADD_FAILURE() << "the dialog is still open";
+            dialog.done(0);
+        }
     });
     EXPECT_EQ(dialog.AskOverwrite("/out/anim/IMAGE0003.BMP", "Ecraser le Fichier ?"), c.result);
 }
 
+// Escape and the close box cancel: 2 ends the operation with nothing written.
 INSTANTIATE_TEST_SUITE_P(Answers, OverwriteDialogTest,
-    ::testing::Values(AnswerCase { "yes", &TDlgYesAllNo::ButtonYes, 6 },
-        AnswerCase { "yesToAll", &TDlgYesAllNo::ButtonYesToAll, 10 }, AnswerCase { "no", &TDlgYesAllNo::ButtonNo, 7 },
-        AnswerCase { "stop", &TDlgYesAllNo::ButtonNotoAll, 9 }, AnswerCase { "closeBox", nullptr, 2 }),
+    ::testing::Values(AnswerCase { "yes", &TDlgYesAllNo::ButtonYes, false, 6 },
+        AnswerCase { "yesToAll", &TDlgYesAllNo::ButtonYesToAll, false, 10 },
+        AnswerCase { "no", &TDlgYesAllNo::ButtonNo, false, 7 },
+        AnswerCase { "stop", &TDlgYesAllNo::ButtonNotoAll, false, 9 }, AnswerCase { "closeBox", nullptr, false, 2 },
+        AnswerCase { "escape", nullptr, true, 2 }),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(OverwriteDialog, CaptionsAndNoDefaultButton)
@@ -62,12 +74,12 @@ TEST(OverwriteDialog, CaptionsAndNoDefaultButton)
     EXPECT_EQ(dialog.ButtonYesToAll->text().remove('&'), "Oui pourTous");
     EXPECT_EQ(dialog.ButtonNo->text().remove('&'), "Non");
     EXPECT_EQ(dialog.ButtonNotoAll->text().remove('&'), "Stop !!!");
+    // Enter answers nothing: no button is the default.
     for (QPushButton *b : { dialog.ButtonYes, dialog.ButtonYesToAll, dialog.ButtonNo, dialog.ButtonNotoAll })
         EXPECT_FALSE(b->isDefault() || b->autoDefault()) << b->text().toStdString();
-    // Escape answers nothing: the dialog stays open until a button or the close box.
     QTimer::singleShot(0, &dialog, [&] {
-        QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-        QApplication::sendEvent(&dialog, &escape);
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(&dialog, &enter);
         EXPECT_TRUE(dialog.isVisible());
         dialog.ButtonNo->click();
     });

@@ -10,6 +10,7 @@
 #include <QFileSystemModel>
 #include <QFontMetrics>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListView>
 #include <QMessageBox>
@@ -94,20 +95,42 @@ TEST(QtWindowServices, InputQueryLeavesTheTextOnCancel)
     EXPECT_EQ(text, "7");
 }
 
-TEST(QtWindowServices, YesNoBoxReturnsSixOrSeven)
+struct YesNoCase {
+    const char *name;
+    const char *button; // "Oui", "Non", "Escape" for the key, nullptr for the close box
+    int result;
+};
+
+class YesNoBoxTest : public ::testing::TestWithParam<YesNoCase> { };
+
+// Escape and the close box are no "Non": that answer may mean "replace".
+TEST_P(YesNoBoxTest, AnswersYesNoOrNeither)
 {
+    const YesNoCase c = GetParam();
     QtWindowServices services;
-    whenModalShows([](QWidget *modal) {
+    whenModalShows([&](QWidget *modal) {
         EXPECT_EQ(modal->windowTitle(), "Création du Répertoire?");
-        buttonNamed(modal, "Oui")->click();
+        if (!c.button) {
+            modal->close();
+        } else if (QString(c.button) == "Escape") {
+            QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+            QApplication::sendEvent(modal, &escape);
+        } else {
+            buttonNamed(modal, QString::fromUtf8(c.button))->click();
+        }
+        if (QApplication::activeModalWidget() == modal) {
+            ADD_FAILURE() << "the box is still open";
+            modal->close();
+        }
     });
-    EXPECT_EQ(services.messageBox("/tmp/x", "Création du Répertoire?", WindowServices::Buttons::YesNo), 6);
-    whenModalShows([](QWidget *modal) { buttonNamed(modal, "Non")->click(); });
-    EXPECT_EQ(services.messageBox("/tmp/x", "Création du Répertoire?", WindowServices::Buttons::YesNo), 7);
-    whenModalShows([](QWidget *modal) { modal->close(); });
-    EXPECT_EQ(services.messageBox("/tmp/x", "Création du Répertoire?", WindowServices::Buttons::YesNo), 7)
-        << "closing the box counts as No";
+    EXPECT_EQ(services.messageBox("/tmp/x", "Création du Répertoire?", WindowServices::Buttons::YesNo), c.result);
 }
+
+INSTANTIATE_TEST_SUITE_P(Answers, YesNoBoxTest,
+    ::testing::Values(YesNoCase { "yes", "Oui", WindowServices::IdYes },
+        YesNoCase { "no", "Non", WindowServices::IdNo }, YesNoCase { "escape", "Escape", WindowServices::IdCancel },
+        YesNoCase { "closeBox", nullptr, WindowServices::IdCancel }),
+    [](const auto &info) { return std::string(info.param.name); });
 
 TEST(QtWindowServices, ErrorBoxAddsTheFullStop)
 {
@@ -201,6 +224,34 @@ TEST(QtWindowServices, ScopedBusyCursorsRestoreExactlyWhatTheySet)
     EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::CrossCursor);
     QGuiApplication::restoreOverrideCursor();
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+// The save dialog starts on the filter given and reports the one chosen,
+// with the name as typed: the program adds the extension and asks about
+// replacing itself.
+TEST(QtWindowServices, SaveDialogReportsTheChosenFilter)
+{
+    TempDir dir;
+    writeFileBytes(dir / "vue", { 1 });
+    QtWindowServices services;
+    std::string selected = "Images JPEG (*.jpg *.jpeg)";
+    whenModalShows([&](QWidget *modal) {
+        auto *dialog = qobject_cast<QFileDialog *>(modal);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->nameFilters().size(), 2);
+        EXPECT_EQ(dialog->selectedNameFilter(), "Images JPEG (*.jpg *.jpeg)");
+        dialog->selectNameFilter(QStringLiteral("Images PNG (*.png)"));
+        dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))
+            ->setText(QString::fromStdString((dir / "vue").string()));
+        static_cast<QDialog *>(dialog)->accept();
+        if (dialog->isVisible()) {
+            ADD_FAILURE() << "the dialog asked about replacing";
+            dialog->reject();
+        }
+    });
+    EXPECT_EQ(services.savePictureFile("Enregistrer Image", "Images JPEG (*.jpg *.jpeg);;Images PNG (*.png)", selected),
+        (dir / "vue").string());
+    EXPECT_EQ(selected, "Images PNG (*.png)");
 }
 
 TEST(QtWindowServices, FolderDialogStartsInThePathAndCallsBack)

@@ -60,11 +60,16 @@ std::optional<ScriptedServices::Answer> ScriptedServices::take(
 int ScriptedServices::messageBox(const std::string &text, const std::string &caption, Buttons buttons)
 {
     const auto answer = take(Kind::MessageBox, text, caption);
-    if (!answer)
-        return buttons == Buttons::Ok ? IdOk : IdNo;
     if (buttons == Buttons::Ok) {
-        EXPECT_EQ(answer->result, IdOk) << "an OK box can only answer OK";
+        if (answer && answer->result != IdCancel) {
+            EXPECT_EQ(answer->result, IdOk) << "an OK box can only answer OK";
+        }
+        return IdOk;
     }
+    if (!answer)
+        return IdCancel;
+    EXPECT_TRUE(answer->result == IdYes || answer->result == IdNo || answer->result == IdCancel)
+        << "a Yes/No box answers Yes, No or closed, not " << answer->result;
     return answer->result;
 }
 
@@ -117,10 +122,19 @@ std::string ScriptedServices::openPictureFile(const std::string &title, const st
     return answer ? answer->text : std::string();
 }
 
-std::string ScriptedServices::savePictureFile(const std::string &title, const std::string &filter)
+std::string ScriptedServices::savePictureFile(
+    const std::string &title, const std::string &filter, std::string &selectedFilter)
 {
+    m_firstSaveFilter = selectedFilter;
     const auto answer = take(Kind::SavePicture, filter, title);
-    return answer ? answer->text : std::string();
+    if (!answer)
+        return {};
+    if (!answer->choice.empty()) {
+        EXPECT_NE((";;" + filter + ";;").find(";;" + answer->choice + ";;"), std::string::npos)
+            << "the dialog offers no filter \"" << answer->choice << '"';
+        selectedFilter = answer->choice;
+    }
+    return answer->text;
 }
 
 std::optional<std::string> ScriptedServices::browseForFolder(const FolderBrowseRequest &request)

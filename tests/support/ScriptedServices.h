@@ -35,8 +35,12 @@ public:
 
     ~ScriptedServices() override;
 
-    // Queue answers, in the order the questions will come.
+    // Queue answers, in the order the questions will come. A question that
+    // fails the test answers as Escape would.
     void answerMessageBox(int result) { push(Kind::MessageBox, result, {}); }
+    // Escape or the close box on the next message box: IdCancel for a Yes/No
+    // box, IdOk for an OK box.
+    void answerMessageBoxClosed() { push(Kind::MessageBox, IdCancel, {}); }
     void answerErrorBox() { push(Kind::ErrorBox, IdOk, {}); }
     void answerErrorMessage() { push(Kind::ErrorMessage, IdOk, {}); }
     void answerInputBox(std::optional<std::string> text)
@@ -48,13 +52,20 @@ public:
         push(Kind::InputQuery, text ? IdOk : IdCancel, text.value_or(""));
     }
     void answerOpenPicture(std::string path) { push(Kind::OpenPicture, IdOk, std::move(path)); }
-    void answerSavePicture(std::string path) { push(Kind::SavePicture, IdOk, std::move(path)); }
+    // The save dialog: the name typed, and the filter chosen (empty: the one
+    // shown first).
+    void answerSavePicture(std::string path, std::string filter = {})
+    {
+        push(Kind::SavePicture, IdOk, std::move(path), std::move(filter));
+    }
     // The folder dialog: the chosen folder, or nothing to cancel it.
     void answerBrowseForFolder(std::optional<std::string> path)
     {
         push(Kind::ChooseFolder, path ? IdOk : IdCancel, path.value_or(""));
     }
     void answerOverwrite(int modalResult) { push(Kind::AskOverwrite, modalResult, {}); }
+    // Escape or the close box on the overwrite dialog.
+    void answerOverwriteClosed() { push(Kind::AskOverwrite, OverwriteClosed, {}); }
     // Confirms the compression dialog with a compressor's handler code ("" for
     // none), or cancels it.
     void answerAviSaveOptions(std::optional<std::string> handler)
@@ -82,7 +93,11 @@ public:
     void pushCursor(Cursor cursor) override { m_cursors.push_back(cursor); }
     void popCursor() override;
     std::string openPictureFile(const std::string &title, const std::string &filter) override;
-    std::string savePictureFile(const std::string &title, const std::string &filter) override;
+    // Asked with the filter list as its text.
+    std::string savePictureFile(
+        const std::string &title, const std::string &filter, std::string &selectedFilter) override;
+    // The filter shown first by the last save dialog.
+    const std::string &firstSaveFilter() const { return m_firstSaveFilter; }
     // Asked with the start folder as its text and the title as its caption.
     std::optional<std::string> browseForFolder(const FolderBrowseRequest &request) override;
     int askOverwrite(const std::string &fileName, const std::string &caption) override;
@@ -94,13 +109,18 @@ private:
         Kind kind;
         int result;
         std::string text;
+        std::string choice; // the save dialog's filter
     };
-    void push(Kind kind, int result, std::string text) { m_answers.push_back({ kind, result, std::move(text) }); }
+    void push(Kind kind, int result, std::string text, std::string choice = {})
+    {
+        m_answers.push_back({ kind, result, std::move(text), std::move(choice) });
+    }
     std::optional<Answer> take(Kind kind, const std::string &text, const std::string &caption);
 
     std::deque<Answer> m_answers;
     std::vector<Question> m_asked;
     int m_processCalls = 0;
+    std::string m_firstSaveFilter;
     std::vector<Cursor> m_cursors;
 };
 

@@ -70,8 +70,6 @@ public:
     {
     }
 
-    SaveDetail stoppedBy; // why the run stopped early (disk full, read-only, frame too large)
-
     void runStarting(std::int64_t totalFrames) override
     {
         m_total = totalFrames;
@@ -99,14 +97,8 @@ public:
         const SaveDetail &detail = report.detail;
         if (report.outcome == SaveOutcome::Skipped && detail.reason == SaveReason::InputPicture)
             m_err << "travelia-cli: not replaced: " << report.fileName << ' ' << detail.text() << '\n';
-        if (report.outcome == SaveOutcome::Failed) {
-            if (m_reportedFailures++ < 5)
-                m_err << "travelia-cli: cannot write " << report.fileName << ": " << detail.text() << '\n';
-            if (detail.endsSeries() && stoppedBy.reason == SaveReason::None) {
-                stoppedBy = detail; // no later frame can be written
-                m_stop = true;
-            }
-        }
+        if (report.outcome == SaveOutcome::Failed && m_reportedFailures++ < 5)
+            m_err << "travelia-cli: cannot write " << report.fileName << ": " << detail.text() << '\n';
     }
     // The first Ctrl-C stopped the frames; a second one gives up the queue.
     void finishingQueuedFrames(std::int64_t count) override
@@ -385,8 +377,8 @@ int runCli(int argc, const char *const *argv, std::ostream &out, std::ostream &e
     char secondsText[32];
     std::snprintf(secondsText, sizeof secondsText, "%.2f s", seconds);
     out << secondsText << '\n';
-    if (feedback.stoppedBy.reason != SaveReason::None)
-        err << "travelia-cli: stopped: " << feedback.stoppedBy.text() << '\n';
+    if (outcome.seriesStoppedBy)
+        err << "travelia-cli: stopped: " << outcome.seriesStoppedBy->detail.text() << '\n';
     if (interrupted()) {
         err << "travelia-cli: interrupted\n";
         return ExitInterrupted;
