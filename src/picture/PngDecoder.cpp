@@ -5,7 +5,8 @@
 
 #include <spng.h>
 
-#include <climits>
+#include <algorithm>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <string>
@@ -15,27 +16,70 @@ namespace {
 
 // Deflate: a 258-byte match from two 1-bit codes.
 constexpr std::uint64_t kMostUnpacked = 1032;
-// What libspng may keep of the side chunks (text, profiles, unknown ones),
-// in bytes: real files hold thousands of text chunks, never this much.
-constexpr std::size_t kSideChunkBytes = std::size_t(16) << 20;
+// What libspng may keep of the side chunks it is shown, in bytes.
+constexpr std::size_t kSideChunkBytes = std::size_t(1) << 20;
 
+// libspng stops at its 1000th side chunk and its count cannot be raised
+// (0.7: the setter refuses any value above the count read so far), while
+// real files hold thousands of text chunks. It is shown only the chunks the
+// picture needs: the critical ones and tRNS; the rest (text, profiles,
+// gamma: all ignored here) is skipped unread, as libpng drops what it does
+// not keep.
 struct Stream {
     PictureSource *source = nullptr;
-    std::uint64_t position = 0;
+    std::uint64_t position = 0; // in the file
+    std::uint64_t shownUntil = 8; // end of the signature or of the chunk being shown
     bool readFailed = false;
 };
+
+bool shown(const std::uint8_t type[4])
+{
+    const bool critical = (type[0] & 0x20) == 0;
+    return critical || std::memcmp(type, "tRNS", 4) == 0;
+}
+
+// At a chunk's start: past the chunks not shown, to the next shown one.
+int skipHidden(Stream &stream, std::uint64_t total)
+{
+    for (;;) {
+        std::uint8_t header[8];
+        if (total - stream.position < sizeof header)
+            return SPNG_IO_EOF;
+        if (!stream.source->readAt(stream.position, header, sizeof header)) {
+            stream.readFailed = true;
+            return SPNG_IO_ERROR;
+        }
+        const std::uint64_t length = std::uint64_t(header[0]) << 24 | header[1] << 16 | header[2] << 8 | header[3];
+        if (shown(header + 4)) {
+            stream.shownUntil = stream.position + 12 + length;
+            return 0;
+        }
+        if (total - stream.position < 12 + length)
+            return SPNG_IO_EOF;
+        stream.position += 12 + length;
+    }
+}
 
 int readStream(spng_ctx *, void *user, void *dest, std::size_t length)
 {
     auto *stream = static_cast<Stream *>(user);
     const std::uint64_t total = stream->source->size();
-    if (stream->position > total || length > total - stream->position)
-        return SPNG_IO_EOF;
-    if (!stream->source->readAt(stream->position, dest, length)) {
-        stream->readFailed = true;
-        return SPNG_IO_ERROR;
+    auto *out = static_cast<std::uint8_t *>(dest);
+    while (length > 0) {
+        if (stream->position == stream->shownUntil)
+            if (const int code = skipHidden(*stream, total); code != 0)
+                return code;
+        const std::size_t piece = std::size_t(std::min<std::uint64_t>(length, stream->shownUntil - stream->position));
+        if (stream->position > total || piece > total - stream->position)
+            return SPNG_IO_EOF;
+        if (!stream->source->readAt(stream->position, out, piece)) {
+            stream->readFailed = true;
+            return SPNG_IO_ERROR;
+        }
+        stream->position += piece;
+        out += piece;
+        length -= piece;
     }
-    stream->position += length;
     return 0;
 }
 
@@ -139,9 +183,8 @@ DecodeOutcome decodeWithSpng(PictureSource &source, Bitmap24 &target, PictureLoa
     // As libpng does: a bad checksum of a critical chunk (IDAT included) is
     // an error, of an ancillary one drops that chunk.
     spng_set_crc_action(ctx.get(), SPNG_CRC_ERROR, SPNG_CRC_DISCARD);
-    // Side chunks are bounded by their bytes, not their count.
+    // What libspng keeps of side chunks is bounded by bytes.
     spng_set_chunk_limits(ctx.get(), kSideChunkBytes, kSideChunkBytes);
-    spng_set_option(ctx.get(), SPNG_CHUNK_COUNT_LIMIT, INT_MAX);
     spng_ihdr ihdr {};
     if (call(spng_set_png_stream(ctx.get(), readStream, &stream)) != 0 || call(spng_get_ihdr(ctx.get(), &ihdr)) != 0)
         return libraryError();
