@@ -145,6 +145,44 @@ INSTANTIATE_TEST_SUITE_P(Table, PictureBeyondMemory,
     ::testing::Values(LimitCase { "png", writeBlackPng }, LimitCase { "tiff", writeBlackTiff }),
     [](const auto &info) { return std::string(info.param.name); });
 
+class PictureNearTheMemoryEdge : public ::testing::TestWithParam<LimitCase> { };
+
+// At every address-space limit around what the load needs, it either
+// succeeds, leaving room for the run's first frame, or is refused before
+// it starts with a need that reads larger than what is available; never
+// a failure half-way, nor amounts that contradict each other.
+TEST_P(PictureNearTheMemoryEdge, LoadsOrIsRefusedWithAConsistentReason)
+{
+    TempDir dir;
+    const std::string path = GetParam().write(dir);
+    int loads = 0, refusals = 0;
+    for (std::uint64_t headroom = std::uint64_t(48) << 20; headroom <= (std::uint64_t(240) << 20);
+         headroom += std::uint64_t(16) << 20) {
+        SCOPED_TRACE(std::to_string(headroom >> 20) + " MB to spare");
+        const int outcome = runWithAddressSpaceHeadroom(headroom, [&] {
+            Bitmap24 target;
+            PictureLoadResult result;
+            if (LoadPictureFile(path, target, TJpegOptions {}, &result)) {
+                Bitmap24 frame;
+                return frame.resize(kHeight * 4 / 3, kHeight) ? 0 : 1;
+            }
+            if (result.error != PictureError::OutOfMemory || result.memoryNeeded <= result.memoryAvailable)
+                return 2;
+            return PictureErrorText(result) == MemoryShortageText({ result.memoryNeeded, result.memoryAvailable }) ? 10
+                                                                                                                   : 3;
+        });
+        ASSERT_TRUE(outcome == 0 || outcome == 10) << "outcome " << outcome;
+        (outcome == 0 ? loads : refusals)++;
+    }
+    // The limits span the edge.
+    EXPECT_GT(loads, 0);
+    EXPECT_GT(refusals, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, PictureNearTheMemoryEdge,
+    ::testing::Values(LimitCase { "png", writeBlackPng }, LimitCase { "tiff", writeBlackTiff }),
+    [](const auto &info) { return std::string(info.param.name); });
+
 TEST(Bitmap24Sharing, WritingToEitherCopyLeavesTheOtherAlone)
 {
     const Bitmap24 original = makeTestPanorama(40, 30);
