@@ -143,26 +143,29 @@ std::uint32_t littleEndian16(const std::uint8_t *p)
 
 // The picture a header announces, its data unpacked and the best packing
 // of the format; false when the header says nothing (then the decoder's
-// own checks, within max_pixels, are all there is).
-bool announcedPicture(const std::string &codec, const std::uint8_t *d, std::size_t size, DecodePlan &plan)
+// own checks, within max_pixels, are all there is). A header cut short
+// reads as FFmpeg reads it: zeros past the end.
+bool announcedPicture(const std::string &codec, const std::uint8_t *data, std::size_t size, DecodePlan &plan)
 {
+    std::uint8_t d[512] = {};
+    std::memcpy(d, data, std::min(size, sizeof d));
     std::uint64_t bytesPerRow = 0;
-    if (codec == "targa" && size >= 18) {
+    if (codec == "targa") {
         plan.width = littleEndian16(d + 12);
         plan.height = littleEndian16(d + 14);
         bytesPerRow = std::uint64_t(plan.width) * ((d[16] + 7u) / 8);
         plan.mostUnpacked = d[2] & 8 ? 128 : 1; // RLE: 128 pixels from a count and one pixel
-    } else if (codec == "pcx" && size >= 128 && d[0] == 0x0A) {
+    } else if (codec == "pcx" && d[0] == 0x0A) {
         plan.width = std::int64_t(littleEndian16(d + 8)) - littleEndian16(d + 4) + 1;
         plan.height = std::int64_t(littleEndian16(d + 10)) - littleEndian16(d + 6) + 1;
         bytesPerRow = std::uint64_t(d[65]) * littleEndian16(d + 66);
         plan.mostUnpacked = d[2] == 1 ? 64 : 1; // RLE: 63 bytes from 2
-    } else if (codec == "sgi" && size >= 512 && bigEndian(d, 2) == 474) {
+    } else if (codec == "sgi" && bigEndian(d, 2) == 474) {
         plan.width = bigEndian(d + 6, 2);
         plan.height = bigEndian(d + 8, 2);
         bytesPerRow = std::uint64_t(plan.width) * std::max<std::uint32_t>(bigEndian(d + 10, 2), 1) * d[3];
         plan.mostUnpacked = d[2] == 1 ? 128 : 1; // RLE: 127 samples from 2 bytes
-    } else if (codec == "psd" && size >= 26 && std::memcmp(d, "8BPS", 4) == 0) {
+    } else if (codec == "psd" && std::memcmp(d, "8BPS", 4) == 0) {
         plan.height = bigEndian(d + 14, 4);
         plan.width = bigEndian(d + 18, 4);
         bytesPerRow = (std::uint64_t(plan.width) * bigEndian(d + 12, 2) * bigEndian(d + 22, 2) + 7) / 8;
