@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Makes the small seed corpus of the fuzz targets: fuzz/make-corpus.sh DIR
-# writes DIR/bmp, DIR/jpeg, DIR/picture, DIR/tiff and DIR/png. Pictures of 16 x 12 pixels, made
-# by ffmpeg, cjpeg and a few lines of Python for the BMP variants ffmpeg
-# does not write (palettes, RLE, bit fields, OS/2 headers).
+# writes DIR/bmp, DIR/jpeg, DIR/picture, DIR/tiff and DIR/png. Pictures of
+# 16 x 12 pixels, made by ffmpeg, cjpeg and a few lines of Python for the
+# variants ffmpeg does not write: BMP palettes, RLE, bit fields and OS/2
+# headers; PNG of every colour type and depth, interlaced, with side chunks.
 set -euo pipefail
 out=$1
 rm -rf "$out" && mkdir -p "$out"/{bmp,jpeg,picture,tiff,png,tmp}
