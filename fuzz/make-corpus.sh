@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Makes the small seed corpus of the fuzz targets: fuzz/make-corpus.sh DIR
-# writes DIR/bmp, DIR/jpeg, DIR/picture, DIR/tiff and DIR/png. Pictures of 16 x 12 pixels, made
-# by ffmpeg, cjpeg and a few lines of Python for the BMP variants ffmpeg
-# does not write (palettes, RLE, bit fields, OS/2 headers).
+# writes DIR/bmp, DIR/jpeg, DIR/picture, DIR/tiff and DIR/png. Pictures of
+# 16 x 12 pixels, made by ffmpeg, cjpeg and a few lines of Python for the
+# variants ffmpeg does not write: BMP palettes, RLE, bit fields and OS/2
+# headers; PNG of every colour type and depth, interlaced, with side chunks.
 set -euo pipefail
 out=$1
 rm -rf "$out" && mkdir -p "$out"/{bmp,jpeg,picture,tiff,png,tmp}
@@ -77,5 +78,100 @@ done
 for p in rgb24 rgb48be rgba rgba64be gray gray16be ya8 pal8 monob; do
   ff -pix_fmt "$p" "$out/png/$p.png" 2>/dev/null || true
 done
+# PNG variants ffmpeg does not write: every colour type and bit depth, plain
+# and interlaced, every row filter, several IDAT chunks, transparency and
+# the side chunks real files carry (text, profiles, gamma, times...).
+python3 - "$out/png" <<'PY'
+import struct, sys, zlib
+out = sys.argv[1]
+W, H = 13, 9  # odd: partial bytes, every Adam7 pass partly filled
+def chunk(kind, data):
+    body = kind + data
+    return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
+def sample(x, y, s, depth):
+    return (x * 7 + y * 13 + s * 29) % (1 << depth)
+def packed_row(xs, y, channels, depth):
+    bits, acc, n = bytearray(), 0, 0
+    for x in xs:
+        for s in range(channels):
+            v = sample(x, y, s, depth)
+            if depth == 16:
+                bits += struct.pack(">H", v)
+            elif depth == 8:
+                bits.append(v)
+            else:
+                acc, n = (acc << depth) | v, n + depth
+                if n == 8:
+                    bits.append(acc); acc, n = 0, 0
+    if n:
+        bits.append(acc << (8 - n))
+    return bytes(bits)
+def filtered(rows, bpp):
+    # Filters 0 to 4 in turn, as an encoder choosing per row would.
+    data, prior = bytearray(), None
+    for i, row in enumerate(rows):
+        kind = i % 5
+        up = prior or bytes(len(row))
+        line = bytearray([kind])
+        for j, v in enumerate(row):
+            a = row[j - bpp] if j >= bpp else 0
+            b, c = up[j], (up[j - bpp] if j >= bpp else 0)
+            p = a + b - c
+            pred = [0, a, b, (a + b) // 2, a if abs(p - a) <= abs(p - b) and abs(p - a) <= abs(p - c) else (b if abs(p - b) <= abs(p - c) else c)][kind]
+            line.append((v - pred) & 255)
+        data += line
+        prior = row
+    return bytes(data)
+PASSES = [(0, 0, 8, 8), (4, 0, 8, 8), (0, 4, 4, 8), (2, 0, 4, 4), (0, 2, 2, 4), (1, 0, 2, 2), (0, 1, 1, 2)]
+def image_data(ctype, depth, interlaced):
+    channels = {0: 1, 2: 3, 3: 1, 4: 2, 6: 4}[ctype]
+    bpp = max(1, channels * depth // 8)
+    if not interlaced:
+        return filtered([packed_row(range(W), y, channels, depth) for y in range(H)], bpp)
+    data = b""
+    for x0, y0, dx, dy in PASSES:
+        xs = list(range(x0, W, dx))
+        if xs and y0 < H:
+            data += filtered([packed_row(xs, y, channels, depth) for y in range(y0, H, dy)], bpp)
+    return data
+def side_chunks(ctype, depth):
+    extra = [chunk(b"gAMA", struct.pack(">I", 45455)),
+             chunk(b"cHRM", struct.pack(">8I", 31270, 32900, 64000, 33000, 30000, 60000, 15000, 6000)),
+             chunk(b"iCCP", b"profile\0\0" + zlib.compress(b"not a real profile" * 4)),
+             chunk(b"sBIT", bytes([min(depth, 8)] * {0: 1, 2: 3, 3: 3, 4: 2, 6: 4}[ctype])),
+             chunk(b"pHYs", struct.pack(">IIB", 2835, 2835, 1)),
+             chunk(b"tEXt", b"Title\0Panorama"),
+             chunk(b"zTXt", b"Comment\0\0" + zlib.compress(b"a long comment " * 20)),
+             chunk(b"iTXt", b"Description\0\0\0fr\0Description\0vue"),
+             chunk(b"tIME", struct.pack(">HBBBBB", 2024, 5, 6, 7, 8, 9)),
+             chunk(b"prVt", b"private ancillary data")]
+    if ctype == 3:
+        extra.append(chunk(b"tRNS", bytes([0, 128, 255, 64])))
+        extra.append(chunk(b"hIST", struct.pack(">4H", 1, 2, 3, 4)))
+        extra.append(chunk(b"bKGD", bytes([1])))
+    elif ctype in (0, 2):
+        extra.append(chunk(b"tRNS", struct.pack(">" + "H" * (1 if ctype == 0 else 3), *([1] * (1 if ctype == 0 else 3)))))
+        extra.append(chunk(b"bKGD", struct.pack(">" + "H" * (1 if ctype == 0 else 3), *([0] * (1 if ctype == 0 else 3)))))
+    return extra
+def png(name, ctype, depth, interlaced, side, parts):
+    head = b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", W, H, depth, ctype, 0, 0, int(interlaced)))
+    pre = side_chunks(ctype, depth) if side else []
+    plte = []
+    if ctype == 3 or (ctype in (2, 6) and side):
+        plte = [chunk(b"PLTE", bytes((i * 37 + k * 80) % 256 for i in range(1 << min(depth, 8)) for k in range(3)))]
+    ordered = [c for c in pre if c[4:8] in (b"gAMA", b"cHRM", b"iCCP", b"sBIT")] + plte + \
+              [c for c in pre if c[4:8] not in (b"gAMA", b"cHRM", b"iCCP", b"sBIT", b"tIME")]
+    stream = zlib.compress(image_data(ctype, depth, interlaced), 9)
+    step = max(1, -(-len(stream) // parts))
+    idat = [chunk(b"IDAT", stream[i:i + step]) for i in range(0, len(stream), step)]
+    tail = [c for c in pre if c[4:8] == b"tIME"] + [chunk(b"IEND", b"")]
+    open(f"{out}/{name}.png", "wb").write(head + b"".join(ordered + idat + tail))
+for ctype, depths in ((0, (1, 2, 4, 8, 16)), (2, (8, 16)), (3, (1, 2, 4, 8)), (4, (8, 16)), (6, (8, 16))):
+    for depth in depths:
+        for interlaced in (False, True):
+            base = f"type{ctype}-{depth}bit" + ("-adam7" if interlaced else "")
+            png(base, ctype, depth, interlaced, False, 1)
+            png(base + "-side-chunks-3idat", ctype, depth, interlaced, True, 3)
+PY
 rm -rf "$tmp"
 echo "seeds: $(ls "$out/bmp" | wc -l) bmp, $(ls "$out/jpeg" | wc -l) jpeg, $(ls "$out/picture" | wc -l) picture, $(ls "$out/tiff" | wc -l) tiff, $(ls "$out/png" | wc -l) png"

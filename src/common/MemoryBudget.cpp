@@ -1,6 +1,7 @@
 #include "common/MemoryBudget.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <limits>
@@ -33,14 +34,28 @@ std::uint64_t kilobytesField(const std::string &text, const std::string &name)
     return std::uint64_t(kb) * 1024;
 }
 
-std::string amountText(std::uint64_t bytes)
+enum class Rounding { Nearest, Up, Down };
+
+// An amount as read: GB with one decimal from 1 GB, whole MB below.
+struct Amount {
+    double shown = 0; // in bytes, as the text says
+    std::string text;
+};
+
+Amount amountOf(std::uint64_t bytes, Rounding rounding)
 {
+    const bool gigabytes = bytes >= (std::uint64_t(1) << 30);
+    const double unit = double(std::uint64_t(1) << (gigabytes ? 30 : 20));
+    const double steps = double(bytes) / unit * (gigabytes ? 10 : 1);
+    const double rounded = rounding == Rounding::Up ? std::ceil(steps)
+        : rounding == Rounding::Down                ? std::floor(steps)
+                                                    : std::round(steps);
     char text[32];
-    if (bytes >= (std::uint64_t(1) << 30))
-        std::snprintf(text, sizeof text, "%.1f GB", double(bytes) / double(std::uint64_t(1) << 30));
+    if (gigabytes)
+        std::snprintf(text, sizeof text, "%.1f GB", rounded / 10);
     else
-        std::snprintf(text, sizeof text, "%llu MB", static_cast<unsigned long long>((bytes + (1 << 20) - 1) >> 20));
-    return text;
+        std::snprintf(text, sizeof text, "%.0f MB", rounded);
+    return { rounded * unit / (gigabytes ? 10 : 1), text };
 }
 
 } // namespace
@@ -80,5 +95,13 @@ bool MemoryFits(std::uint64_t bytes, MemoryShortage &shortage)
 
 std::string MemoryShortageText(const MemoryShortage &shortage)
 {
-    return "needs " + amountText(shortage.needed) + " of memory, " + amountText(shortage.available) + " available";
+    // Rounded to the nearest, unless the need would then read as no more
+    // than what is available: need rounded up and what is available down.
+    Amount needed = amountOf(shortage.needed, Rounding::Nearest);
+    Amount available = amountOf(shortage.available, Rounding::Nearest);
+    if (needed.shown <= available.shown && shortage.needed > shortage.available) {
+        needed = amountOf(shortage.needed, Rounding::Up);
+        available = amountOf(shortage.available, Rounding::Down);
+    }
+    return "needs " + needed.text + " of memory, " + available.text + " available";
 }

@@ -18,7 +18,9 @@ struct MemoryShortage {
 // True when bytes fit in AvailableMemory(); otherwise false, shortage filled.
 bool MemoryFits(std::uint64_t bytes, MemoryShortage &shortage);
 
-// "needs 5.8 GB of memory, 3.1 GB available" (MB below one GB).
+// "needs 5.8 GB of memory, 3.1 GB available" (MB below one GB). A need
+// larger than what is available always reads larger: near the edge the need
+// is rounded up and what is available down.
 std::string MemoryShortageText(const MemoryShortage &shortage);
 
 // The parsers behind AvailableMemory, for tests: the MemAvailable line of a

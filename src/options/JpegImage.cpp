@@ -1,6 +1,7 @@
 #include "options/JpegImage.h"
 
 #include "common/Bitmap24.h"
+#include "common/DecodeBudget.h"
 #include "common/InputFile.h"
 #include "common/Log.h"
 #include "common/MemoryBudget.h"
@@ -160,7 +161,7 @@ void installErrorManager(ErrorManager &err)
     err.pub.output_message = onOutputMessage;
 }
 
-enum class Outcome { Ok, LibraryError, TooLarge, OutOfMemory };
+enum class Outcome { Ok, LibraryError, TooLarge, FileTooShort, OutOfMemory };
 
 // ---- decompression ---------------------------------------------------------
 
@@ -182,6 +183,7 @@ struct DecodeJob {
     bool toGrey; // grey wanted but the file is CMYK: libjpeg can't convert
     JSAMPARRAY buffer; // per-batch rows for Cmyk and Indexed modes (libjpeg's pool)
     std::uint8_t lut[256][3];
+    MemoryShortage shortage; // when the load does not fit
 };
 
 void cmykToBgr(const JSAMPLE *s, std::uint8_t *d, bool grey)
@@ -266,6 +268,31 @@ void setFastMethod(jpeg_decompress_struct &cinfo)
     cinfo.dither_mode = JDITHER_ORDERED;
 }
 
+// What the decode announces once the output size is known. Every block
+// costs at least one bit of the file (its DC code). libjpeg keeps the
+// coefficients of the whole picture for a file of several scans, and its
+// own 24-bit copy for two-pass quantisation; its row buffers hold a few
+// dozen rows of each component.
+DecodePlan planOf(DecodeJob &job, std::int64_t pictureBlocks)
+{
+    jpeg_decompress_struct &cinfo = job.cinfo;
+    DecodePlan plan;
+    plan.width = cinfo.output_width;
+    plan.height = cinfo.output_height;
+    plan.unpackedBytes = std::uint64_t(pictureBlocks);
+    plan.mostUnpacked = 8;
+    plan.fileSlack = kHeaderSlack;
+    const std::uint64_t pixels = std::uint64_t(cinfo.output_width) * cinfo.output_height;
+    std::uint64_t work = std::uint64_t(cinfo.output_width) * 64 * std::uint64_t(std::max(cinfo.num_components, 1))
+        + (std::uint64_t(1) << 20);
+    if (jpeg_has_multiple_scans(&cinfo) || job.options.ProgressiveDisplay)
+        work += std::uint64_t(pictureBlocks) * sizeof(JBLOCK);
+    if (cinfo.quantize_colors && cinfo.two_pass_quantize)
+        work += pixels * std::uint64_t(std::max(cinfo.out_color_components, 1));
+    plan.workBytes = work;
+    return plan;
+}
+
 Outcome decodeProtected(DecodeJob &job)
 {
     jpeg_decompress_struct &cinfo = job.cinfo;
@@ -308,11 +335,16 @@ Outcome decodeProtected(DecodeJob &job)
     job.mode = quantize ? RowMode::Indexed : cmyk ? RowMode::Cmyk : RowMode::Direct;
 
     jpeg_calc_output_dimensions(&cinfo);
-    // Every block costs at least one bit of the file (its DC code): a header
-    // announcing more blocks than that is hostile, refused before decoding.
-    if (!Bitmap24::sizeAllowed(cinfo.output_width, cinfo.output_height)
-        || pictureBlocks > 8 * (std::int64_t(job.size) + kHeaderSlack))
+    if (!Bitmap24::sizeAllowed(cinfo.output_width, cinfo.output_height))
         return Outcome::TooLarge;
+    switch (CheckDecodePlan(planOf(job, pictureBlocks), job.size, job.shortage)) {
+    case PlanVerdict::Fits:
+        break;
+    case PlanVerdict::FileTooShort:
+        return Outcome::FileTooShort;
+    case PlanVerdict::TooLittleMemory:
+        return Outcome::OutOfMemory;
+    }
     if (!job.target->resize(int(cinfo.output_width), int(cinfo.output_height)))
         return Outcome::OutOfMemory;
     if (job.mode != RowMode::Direct)
@@ -378,11 +410,12 @@ JpegError::Kind JpegError::kind() const
     }
 }
 
-JpegTooLarge::JpegTooLarge(std::int64_t width, std::int64_t height, bool memory)
-    : std::runtime_error("JPEG picture too large")
+JpegRefused::JpegRefused(std::int64_t width, std::int64_t height, Reason reason, MemoryShortage shortage)
+    : std::runtime_error("JPEG picture refused")
     , m_width(width)
     , m_height(height)
-    , m_memory(memory)
+    , m_reason(reason)
+    , m_shortage(shortage)
 {
 }
 
@@ -441,11 +474,13 @@ void TJPEGImage::decode(
         throw JpegError(code, libraryText);
     case Outcome::TooLarge:
         target.clear();
-        throw JpegTooLarge(width, height);
-    case Outcome::OutOfMemory:
-        // Too large for the memory there is: the size tells how much it needs.
+        throw JpegRefused(width, height, JpegRefused::SideTooLong);
+    case Outcome::FileTooShort:
         target.clear();
-        throw JpegTooLarge(width, height, true);
+        throw JpegRefused(width, height, JpegRefused::FileTooShort);
+    case Outcome::OutOfMemory:
+        target.clear();
+        throw JpegRefused(width, height, JpegRefused::Memory, job->shortage);
     }
 }
 

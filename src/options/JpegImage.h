@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/InputFile.h"
+#include "common/MemoryBudget.h"
 #include "options/JpegOptions.h"
 
 #include <cstddef>
@@ -30,20 +31,24 @@ private:
     std::string m_libraryText;
 };
 
-// A picture above Bitmap24's side limit or with more blocks than its file
-// can hold, or (memory()) whose rows do not fit in the memory available:
-// refused before its pixels are decoded.
-class JpegTooLarge : public std::runtime_error {
+// A picture refused from its header, before its pixels are decoded: a side
+// above Bitmap24's limit, more blocks than its file can hold, or a load
+// (rows, libjpeg's work memory, the first frame) that does not fit in the
+// memory available (shortage() tells how much).
+class JpegRefused : public std::runtime_error {
 public:
-    JpegTooLarge(std::int64_t width, std::int64_t height, bool memory = false);
+    enum Reason { SideTooLong, FileTooShort, Memory };
+    JpegRefused(std::int64_t width, std::int64_t height, Reason reason, MemoryShortage shortage = {});
     std::int64_t width() const { return m_width; }
     std::int64_t height() const { return m_height; }
-    bool memory() const { return m_memory; }
+    Reason reason() const { return m_reason; }
+    const MemoryShortage &shortage() const { return m_shortage; }
 
 private:
     std::int64_t m_width;
     std::int64_t m_height;
-    bool m_memory;
+    Reason m_reason;
+    MemoryShortage m_shortage;
 };
 
 // The JPEG picture object: takes a copy of the JPEG settings when it is
@@ -71,7 +76,7 @@ public:
     // Decodes a whole JPEG file held in memory into a 24-bit bitmap, with the
     // reading settings (scale, smoothing, grey, 8-bit quantisation to 236
     // colours, fast method, buffered-image decoding). Throws JpegError,
-    // JpegTooLarge or std::bad_alloc. The work is bounded by the picture's
+    // JpegRefused or std::bad_alloc. The work is bounded by the picture's
     // size: a file whose scans would visit its blocks far more often than
     // any encoder needs is refused (JpegError::TooMuchWork).
     void decode(const std::uint8_t *data, std::size_t size, Bitmap24 &target) const;

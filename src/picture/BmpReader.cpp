@@ -1,6 +1,7 @@
 #include "picture/BmpReader.h"
 
 #include "common/Bitmap24.h"
+#include "common/DecodeBudget.h"
 
 #include <algorithm>
 #include <array>
@@ -354,7 +355,23 @@ bool BmpReader::decodeFrom(Source &src, Bitmap24 &target, const CancelCheck &can
     const int width = int(h.width);
     const int height = int(h.height);
 
-    if (h.compression == kBiRle8 || h.compression == kBiRle4) {
+    const std::uint64_t rowBytes = ((std::uint64_t(h.width) * std::uint64_t(h.bitCount) + 31) / 32) * 4;
+    const bool rle = h.compression == kBiRle8 || h.compression == kBiRle4;
+    DecodePlan plan;
+    plan.width = h.width;
+    plan.height = h.height;
+    plan.unpackedBytes = rowBytes * std::uint64_t(h.height);
+    // An RLE stream may end the picture at any point (the rest keeps
+    // palette entry 0): no bound on its packing. Rows are read a batch of
+    // about 1 MB at a time, RLE data 1 MB at a time.
+    plan.mostUnpacked = rle ? 0 : 1;
+    plan.workBytes = rle ? kChunkBytes + 65536 : kChunkBytes + rowBytes;
+    if (!AcceptPlan(plan, available, m_result)) {
+        m_result.detail = m_result.error == PictureError::FileTooShort ? "truncated pixel data" : "out of memory";
+        return false;
+    }
+
+    if (rle) {
         // Rows are filled with palette entry 0 only as the stream reaches
         // them, so cut data fail before most of the bitmap is touched.
         if (!target.resize(width, height))
@@ -429,9 +446,6 @@ bool BmpReader::decodeFrom(Source &src, Bitmap24 &target, const CancelCheck &can
         }
     }
 
-    const std::uint64_t rowBytes = ((std::uint64_t(h.width) * std::uint64_t(h.bitCount) + 31) / 32) * 4;
-    if (rowBytes * std::uint64_t(h.height) > available)
-        return fail("truncated pixel data");
     if (!target.resize(width, height))
         return fail("out of memory", PictureError::OutOfMemory);
 

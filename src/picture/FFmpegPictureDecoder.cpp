@@ -1,6 +1,7 @@
 #include "picture/FFmpegPictureDecoder.h"
 
 #include "common/Bitmap24.h"
+#include "common/DecodeBudget.h"
 #include "common/MemoryBudget.h"
 #include "picture/LibraryMessages.h"
 #include "video/FFmpegObjects.h"
@@ -15,6 +16,7 @@ extern "C" {
 #include <cstring>
 #include <memory>
 #include <new>
+#include <string>
 
 namespace {
 
@@ -126,6 +128,55 @@ bool convertFrame(const AVFrame *frame, Bitmap24 &target, PictureLoadResult &res
     return true;
 }
 
+std::uint32_t bigEndian(const std::uint8_t *p, int bytes)
+{
+    std::uint32_t v = 0;
+    for (int i = 0; i < bytes; ++i)
+        v = v << 8 | p[i];
+    return v;
+}
+
+std::uint32_t littleEndian16(const std::uint8_t *p)
+{
+    return std::uint32_t(p[0] | p[1] << 8);
+}
+
+// The picture a header announces, its data unpacked and the best packing
+// of the format; false when the header says nothing (then the decoder's
+// own checks, within max_pixels, are all there is). A header cut short
+// reads as FFmpeg reads it: zeros past the end.
+bool announcedPicture(const std::string &codec, const std::uint8_t *data, std::size_t size, DecodePlan &plan)
+{
+    std::uint8_t d[512] = {};
+    std::memcpy(d, data, std::min(size, sizeof d));
+    std::uint64_t bytesPerRow = 0;
+    if (codec == "targa") {
+        plan.width = littleEndian16(d + 12);
+        plan.height = littleEndian16(d + 14);
+        bytesPerRow = std::uint64_t(plan.width) * ((d[16] + 7u) / 8);
+        plan.mostUnpacked = d[2] & 8 ? 128 : 1; // RLE: 128 pixels from a count and one pixel
+    } else if (codec == "pcx" && d[0] == 0x0A) {
+        plan.width = std::int64_t(littleEndian16(d + 8)) - littleEndian16(d + 4) + 1;
+        plan.height = std::int64_t(littleEndian16(d + 10)) - littleEndian16(d + 6) + 1;
+        bytesPerRow = std::uint64_t(d[65]) * littleEndian16(d + 66);
+        plan.mostUnpacked = d[2] == 1 ? 64 : 1; // RLE: 63 bytes from 2
+    } else if (codec == "sgi" && bigEndian(d, 2) == 474) {
+        plan.width = bigEndian(d + 6, 2);
+        plan.height = bigEndian(d + 8, 2);
+        bytesPerRow = std::uint64_t(plan.width) * std::max<std::uint32_t>(bigEndian(d + 10, 2), 1) * d[3];
+        plan.mostUnpacked = d[2] == 1 ? 128 : 1; // RLE: 127 samples from 2 bytes
+    } else if (codec == "psd" && std::memcmp(d, "8BPS", 4) == 0) {
+        plan.height = bigEndian(d + 14, 4);
+        plan.width = bigEndian(d + 18, 4);
+        bytesPerRow = (std::uint64_t(plan.width) * bigEndian(d + 12, 2) * bigEndian(d + 22, 2) + 7) / 8;
+        plan.mostUnpacked = 64; // PackBits: 128 bytes from 2, or none
+    } else {
+        return false;
+    }
+    plan.unpackedBytes = MultiplyCapped(bytesPerRow, std::uint64_t(std::max<std::int64_t>(plan.height, 0)));
+    return true;
+}
+
 extern "C" void keepBytes(void *, std::uint8_t *) { } // the caller owns them
 
 } // namespace
@@ -152,9 +203,28 @@ bool decodeWithFFmpeg(const std::uint8_t *data, std::size_t size, const char *de
         result.error = PictureError::OutOfMemory;
         return false;
     }
-    // The decoder checks before allocating: at least 4 bytes a pixel for its
-    // frame, within the memory there is now.
-    context->max_pixels = std::int64_t(std::min<std::uint64_t>(AvailableMemory() / 4, INT64_MAX));
+    // The decoder's frame (up to 8 bytes a pixel: 16-bit samples with
+    // alpha) and the conversion's rows; it refuses a frame larger than the
+    // header announced, or, without one, than the memory there is now.
+    DecodePlan plan;
+    if (announcedPicture(decoderName, data, size, plan)) {
+        result.width = plan.width;
+        result.height = plan.height;
+        if (plan.width <= 0 || plan.height <= 0)
+            return false;
+        if (!Bitmap24::sizeAllowed(plan.width, plan.height)) {
+            result.error = PictureError::TooLarge;
+            return false;
+        }
+        plan.workBytes = std::uint64_t(plan.width + 128) * std::uint64_t(plan.height + 128) * 8
+            + std::uint64_t(plan.width) * 64 + (std::uint64_t(1) << 20);
+        if (!AcceptPlan(plan, size, result))
+            return false;
+        // FFmpeg counts the rows padded to its alignment.
+        context->max_pixels = (plan.width + 128) * (plan.height + 128);
+    } else {
+        context->max_pixels = std::int64_t(std::min<std::uint64_t>(AvailableMemory() / 16, INT64_MAX));
+    }
     if (avcodec_open2(context.get(), codec, nullptr) < 0)
         return false;
     // The packet refers to the caller's bytes, padding included: no copy.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/DecodeBudget.h"
 #include "common/InputFile.h"
 
 #include <cstdint>
@@ -12,6 +13,7 @@ enum class PictureError {
     UnknownFormat, // no decoder for the extension
     Damaged, // the data do not decode (cut short, corrupt, not of that format)
     TooLarge, // a side above Bitmap24's limit, or more decoding work than such a picture needs
+    FileTooShort, // the file cannot hold the picture its header announces
     OutOfMemory, // see memoryNeeded and memoryAvailable when known
     Interrupted, // the caller's cancel check said stop
 };
@@ -29,6 +31,16 @@ struct PictureLoadResult {
     std::string detail; // the decoder's own words, for the log
 };
 
-// "not found", "damaged data", "too large (70000 × 70000)", "needs 5.8 GB of
-// memory, 3.1 GB available"...
+// "not found", "damaged data", "too large (70000 × 70000)", "file too short
+// for its announced size (60000 × 60000)", "needs 5.8 GB of memory, 3.1 GB
+// available"...
 std::string PictureErrorText(const PictureLoadResult &result);
+
+// The decoders' common check of what a file announces (see DecodePlan):
+// true when the load may go on; otherwise false with result's error
+// (FileTooShort, or OutOfMemory with the amounts) and size filled.
+bool AcceptPlan(const DecodePlan &plan, std::uint64_t fileBytes, PictureLoadResult &result);
+
+// A decoder that ran out of memory after its plan was accepted: the amounts
+// are given only when they show the shortage (else "not enough memory").
+void ExplainLateShortage(std::uint64_t planMemory, PictureLoadResult &result);

@@ -62,10 +62,15 @@ bool decodeBytes(const PictureFormat &format, const std::uint8_t *data, std::siz
             break;
         }
         return failed(result, PictureError::UnknownFormat);
-    } catch (const JpegTooLarge &e) {
+    } catch (const JpegRefused &e) {
         result.width = e.width();
         result.height = e.height();
-        return failed(result, e.memory() ? PictureError::OutOfMemory : PictureError::TooLarge);
+        result.memoryNeeded = e.shortage().needed;
+        result.memoryAvailable = e.shortage().available;
+        return failed(result,
+            e.reason() == JpegRefused::Memory             ? PictureError::OutOfMemory
+                : e.reason() == JpegRefused::FileTooShort ? PictureError::FileTooShort
+                                                          : PictureError::TooLarge);
     } catch (const JpegError &e) {
         if (e.kind() == JpegError::Interrupted)
             return failed(result, PictureError::Interrupted);
@@ -110,14 +115,12 @@ void noteFallback(PictureLoadResult &result)
 }
 
 // A decoder that ran out of memory after the picture's size was known: say
-// how much its rows need and how much there is.
+// how much its rows and the first frame need, when that shows the shortage.
 void explainMemory(PictureLoadResult &result)
 {
     if (result.error == PictureError::OutOfMemory && result.memoryNeeded == 0 && result.width > 0 && result.height > 0
-        && Bitmap24::sizeAllowed(result.width, result.height)) {
-        result.memoryNeeded = Bitmap24::bytesFor(result.width, result.height);
-        result.memoryAvailable = AvailableMemory();
-    }
+        && Bitmap24::sizeAllowed(result.width, result.height))
+        ExplainLateShortage(PlanMemory({ result.width, result.height }), result);
 }
 
 bool finish(const std::string &name, bool ok, Bitmap24 &picture, Bitmap24 &target, PictureLoadResult &result)
@@ -183,10 +186,8 @@ bool LoadPictureFile(const std::string &fileName, Bitmap24 &target, const TJpegO
             return failed(result, PictureError::Interrupted);
         if (bytes.error() == FileError::TooLarge) {
             // Not the file's fault: the memory's.
-            MemoryShortage shortage { file.size() + FileBytes::kPadding, AvailableMemory() };
-            result.memoryNeeded = shortage.needed;
-            result.memoryAvailable = shortage.available;
-            return failed(result, PictureError::OutOfMemory);
+            ExplainLateShortage(file.size() + FileBytes::kPadding, result);
+            return false;
         }
         result.fileError = bytes.error();
         result.systemError = bytes.systemError();
@@ -224,31 +225,6 @@ bool LoadPictureBytes(const std::uint8_t *data, std::size_t size, const std::str
     }
     const bool ok = decodeBytes(*format, padded.data(), size, picture, jpegOptions, result, {});
     return finish("picture", ok, picture, target, result);
-}
-
-std::string PictureErrorText(const PictureLoadResult &result)
-{
-    switch (result.error) {
-    case PictureError::None:
-        return "no error";
-    case PictureError::File:
-        return FileErrorText(result.fileError, result.systemError);
-    case PictureError::UnknownFormat:
-        return "unknown format";
-    case PictureError::Damaged:
-        return result.detail.empty() ? "damaged data" : "damaged data (" + result.detail + ")";
-    case PictureError::TooLarge:
-        if (result.width > 0 && result.height > 0)
-            return "too large (" + std::to_string(result.width) + " × " + std::to_string(result.height) + ")";
-        return "too large";
-    case PictureError::OutOfMemory:
-        if (result.memoryNeeded > 0)
-            return MemoryShortageText({ result.memoryNeeded, result.memoryAvailable });
-        return "not enough memory";
-    case PictureError::Interrupted:
-        return "interrupted";
-    }
-    return "unknown error";
 }
 
 bool LoadPicture(Bitmap24 &target, const std::string &fileName, BusyCursors &cursors, const TJpegOptions &jpegOptions,

@@ -1,10 +1,12 @@
 #include "picture/PngDecoder.h"
 
 #include "common/Bitmap24.h"
-#include "common/MemoryBudget.h"
+#include "common/DecodeBudget.h"
 
 #include <spng.h>
 
+#include <algorithm>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <string>
@@ -12,26 +14,72 @@
 
 namespace {
 
-constexpr std::uint64_t kMostPacked = 1100;
-constexpr std::uint64_t kPackingSlack = 65536;
+// Deflate: a 258-byte match from two 1-bit codes.
+constexpr std::uint64_t kMostUnpacked = 1032;
+// What libspng may keep of the side chunks it is shown, in bytes.
+constexpr std::size_t kSideChunkBytes = std::size_t(1) << 20;
 
+// libspng stops at its 1000th side chunk and its count cannot be raised
+// (0.7: the setter refuses any value above the count read so far), while
+// real files hold thousands of text chunks. It is shown only the chunks the
+// picture needs: the critical ones and tRNS; the rest (text, profiles,
+// gamma: all ignored here) is skipped unread, as libpng drops what it does
+// not keep.
 struct Stream {
     PictureSource *source = nullptr;
-    std::uint64_t position = 0;
+    std::uint64_t position = 0; // in the file
+    std::uint64_t shownUntil = 8; // end of the signature or of the chunk being shown
     bool readFailed = false;
 };
+
+bool shown(const std::uint8_t type[4])
+{
+    const bool critical = (type[0] & 0x20) == 0;
+    return critical || std::memcmp(type, "tRNS", 4) == 0;
+}
+
+// At a chunk's start: past the chunks not shown, to the next shown one.
+int skipHidden(Stream &stream, std::uint64_t total)
+{
+    for (;;) {
+        std::uint8_t header[8];
+        if (total - stream.position < sizeof header)
+            return SPNG_IO_EOF;
+        if (!stream.source->readAt(stream.position, header, sizeof header)) {
+            stream.readFailed = true;
+            return SPNG_IO_ERROR;
+        }
+        const std::uint64_t length = std::uint64_t(header[0]) << 24 | header[1] << 16 | header[2] << 8 | header[3];
+        if (shown(header + 4)) {
+            stream.shownUntil = stream.position + 12 + length;
+            return 0;
+        }
+        if (total - stream.position < 12 + length)
+            return SPNG_IO_EOF;
+        stream.position += 12 + length;
+    }
+}
 
 int readStream(spng_ctx *, void *user, void *dest, std::size_t length)
 {
     auto *stream = static_cast<Stream *>(user);
     const std::uint64_t total = stream->source->size();
-    if (stream->position > total || length > total - stream->position)
-        return SPNG_IO_EOF;
-    if (!stream->source->readAt(stream->position, dest, length)) {
-        stream->readFailed = true;
-        return SPNG_IO_ERROR;
+    auto *out = static_cast<std::uint8_t *>(dest);
+    while (length > 0) {
+        if (stream->position == stream->shownUntil)
+            if (const int code = skipHidden(*stream, total); code != 0)
+                return code;
+        const std::size_t piece = std::size_t(std::min<std::uint64_t>(length, stream->shownUntil - stream->position));
+        if (stream->position > total || piece > total - stream->position)
+            return SPNG_IO_EOF;
+        if (!stream->source->readAt(stream->position, out, piece)) {
+            stream->readFailed = true;
+            return SPNG_IO_ERROR;
+        }
+        stream->position += piece;
+        out += piece;
+        length -= piece;
     }
-    stream->position += length;
     return 0;
 }
 
@@ -111,90 +159,113 @@ DecodeOutcome decodeWithSpng(PictureSource &source, Bitmap24 &target, PictureLoa
     const std::unique_ptr<spng_ctx, ContextDeleter> ctx(spng_ctx_new(0));
     if (!ctx)
         return failed(target, result, PictureError::OutOfMemory);
-    const auto libraryError = [&](int code) {
+    // libspng answers "non-recoverable state" to every call after its first
+    // error: that first one is the reason.
+    int firstError = 0;
+    const auto call = [&](int code) {
+        if (code != 0 && firstError == 0)
+            firstError = code;
+        return code;
+    };
+    const auto libraryError = [&] {
         if (stream.readFailed) {
             result.fileError = source.error();
             result.systemError = source.systemError();
             return failed(target, result, PictureError::File);
         }
-        if (code == SPNG_EMEM)
+        if (firstError == SPNG_EMEM)
             return failed(target, result, PictureError::OutOfMemory);
-        return failed(target, result, PictureError::Damaged, spng_strerror(code));
+        if (firstError == SPNG_IO_EOF)
+            return failed(target, result, PictureError::Damaged,
+                std::string(spng_strerror(firstError)) + ": the file is cut short");
+        return failed(target, result, PictureError::Damaged, spng_strerror(firstError));
     };
-    // As libpng does: a bad checksum of a critical chunk is an error, of an
-    // ancillary one drops that chunk.
+    // As libpng does: a bad checksum of a critical chunk (IDAT included) is
+    // an error, of an ancillary one drops that chunk.
     spng_set_crc_action(ctx.get(), SPNG_CRC_ERROR, SPNG_CRC_DISCARD);
-    // Text and other side chunks are not kept beyond a few MB.
-    spng_set_chunk_limits(ctx.get(), std::size_t(64) << 20, std::size_t(64) << 20);
-    int code = spng_set_png_stream(ctx.get(), readStream, &stream);
+    // What libspng keeps of side chunks is bounded by bytes.
+    spng_set_chunk_limits(ctx.get(), kSideChunkBytes, kSideChunkBytes);
     spng_ihdr ihdr {};
-    if (code == 0)
-        code = spng_get_ihdr(ctx.get(), &ihdr);
-    if (code != 0)
-        return libraryError(code);
+    if (call(spng_set_png_stream(ctx.get(), readStream, &stream)) != 0 || call(spng_get_ihdr(ctx.get(), &ihdr)) != 0)
+        return libraryError();
     result.width = ihdr.width;
     result.height = ihdr.height;
     if (!Bitmap24::sizeAllowed(ihdr.width, ihdr.height))
         return failed(target, result, PictureError::TooLarge);
 
+    // Every row's filter byte and samples, packed by deflate at best.
+    const int channels[7] = { 1, 0, 3, 1, 2, 0, 4 };
+    DecodePlan plan;
+    plan.width = ihdr.width;
+    plan.height = ihdr.height;
+    plan.unpackedBytes = std::uint64_t(ihdr.height)
+        * (1 + (std::uint64_t(ihdr.width) * channels[ihdr.color_type % 7] * ihdr.bit_depth + 7) / 8);
+    plan.mostUnpacked = kMostUnpacked;
+    // The chunks before the picture are read (and checked) before anything
+    // sizeable is taken.
     spng_trns trns {};
+    const int trnsCode = spng_get_trns(ctx.get(), &trns);
+    if (trnsCode != 0 && trnsCode != SPNG_ECHUNKAVAIL) {
+        call(trnsCode);
+        return libraryError();
+    }
     const bool transparent = ihdr.color_type == SPNG_COLOR_TYPE_GRAYSCALE_ALPHA
-        || ihdr.color_type == SPNG_COLOR_TYPE_TRUECOLOR_ALPHA || spng_get_trns(ctx.get(), &trns) == 0;
+        || ihdr.color_type == SPNG_COLOR_TYPE_TRUECOLOR_ALPHA || trnsCode == 0;
     const int format = ihdr.bit_depth == 16 ? SPNG_FMT_RGBA16 : transparent ? SPNG_FMT_RGBA8 : SPNG_FMT_RGB8;
     std::size_t imageBytes = 0;
-    code = spng_decoded_image_size(ctx.get(), format, &imageBytes);
-    if (code != 0)
-        return libraryError(code);
+    if (call(spng_decoded_image_size(ctx.get(), format, &imageBytes)) != 0)
+        return libraryError();
     const std::size_t rowBytes = imageBytes / ihdr.height;
-    // Deflate packs at most 1032 bytes in one: a file far too short for its
-    // announced size is refused before anything is allocated.
-    const int channels[7] = { 1, 0, 3, 1, 2, 0, 4 };
-    const std::uint64_t packed = std::uint64_t(ihdr.height)
-        * (1 + (std::uint64_t(ihdr.width) * channels[ihdr.color_type % 7] * ihdr.bit_depth + 7) / 8);
-    if (packed / kMostPacked > source.size() + kPackingSlack)
-        return failed(target, result, PictureError::TooLarge);
-    // The row being decoded and libspng's two scanlines of the file.
-    MemoryShortage shortage;
-    const std::uint64_t needed = Bitmap24::bytesFor(ihdr.width, ihdr.height) + 3 * std::uint64_t(rowBytes);
-    if (!MemoryFits(needed, shortage) || !target.resize(int(ihdr.width), int(ihdr.height))) {
-        if (shortage.needed == 0)
-            shortage = { needed, AvailableMemory() };
-        result.memoryNeeded = shortage.needed;
-        result.memoryAvailable = shortage.available;
-        return failed(target, result, PictureError::OutOfMemory);
+    // The row being decoded, libspng's row and its two scanlines of the
+    // file, and the side chunks it may keep.
+    plan.workBytes = 3 * std::uint64_t(rowBytes) + 2 * (plan.unpackedBytes / ihdr.height) + kSideChunkBytes;
+    if (!AcceptPlan(plan, source.size(), result)) {
+        target.clear();
+        return DecodeOutcome::Failed;
     }
     std::vector<std::uint8_t> row;
     try {
         row.resize(rowBytes);
     } catch (const std::bad_alloc &) {
+        target.clear();
+        ExplainLateShortage(PlanMemory(plan), result);
+        return DecodeOutcome::Failed;
+    }
+    if (!target.resize(int(ihdr.width), int(ihdr.height))) {
+        ExplainLateShortage(PlanMemory(plan), result);
         return failed(target, result, PictureError::OutOfMemory);
     }
-    code = spng_decode_image(ctx.get(), nullptr, 0, format, SPNG_DECODE_PROGRESSIVE | SPNG_DECODE_TRNS);
-    if (code != 0)
-        return libraryError(code);
+    if (call(spng_decode_image(ctx.get(), nullptr, 0, format, SPNG_DECODE_PROGRESSIVE | SPNG_DECODE_TRNS)) != 0)
+        return libraryError();
     const bool interlaced = ihdr.interlace_method != 0;
     // An interlaced picture is decoded over seven passes: count its rows.
     const std::int64_t total = interlaced ? std::int64_t(ihdr.height) * 15 / 8 : std::int64_t(ihdr.height);
     std::int64_t done = 0;
     for (;;) {
         spng_row_info info {};
-        code = spng_get_row_info(ctx.get(), &info);
+        const int code = spng_get_row_info(ctx.get(), &info);
         if (code == SPNG_EOI)
             break;
-        if (code != 0)
-            return libraryError(code);
+        if (call(code) != 0)
+            return libraryError();
         if ((done & 63) == 0 && control.step(done, total))
             return failed(target, result, PictureError::Interrupted);
-        code = spng_decode_row(ctx.get(), row.data(), row.size());
-        if (code != 0 && code != SPNG_EOI)
-            return libraryError(code);
+        const int decoded = spng_decode_row(ctx.get(), row.data(), row.size());
+        if (decoded != 0 && decoded != SPNG_EOI) {
+            call(decoded);
+            return libraryError();
+        }
         const int pass = interlaced ? info.pass + 1 : 0;
         convertRow(row.data(), format, kFirstColumn[pass], kColumnStep[pass], int(ihdr.width),
             target.scanLine(int(info.row_num)));
         ++done;
-        if (code == SPNG_EOI)
+        if (decoded == SPNG_EOI)
             break;
     }
+    // The rest of the file up to its end: the checksum of the last picture
+    // chunk is checked there.
+    if (call(spng_decode_chunks(ctx.get())) != 0)
+        return libraryError();
     control.step(total, total);
     return DecodeOutcome::Decoded;
 }

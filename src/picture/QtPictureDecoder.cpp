@@ -1,6 +1,7 @@
 #include "picture/QtPictureDecoder.h"
 
 #include "common/Bitmap24.h"
+#include "common/DecodeBudget.h"
 #include "common/MemoryBudget.h"
 #include "picture/LibraryMessages.h"
 
@@ -10,6 +11,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 
 namespace {
 
@@ -33,6 +35,28 @@ void copyRows(const QImage &from, int fromRow, Bitmap24 &to, int toRow, int coun
     }
 }
 
+// The bytes the file needs for a picture of that size, unpacked, and the
+// best packing of the format (0: no bound worth checking).
+void packingOf(const char *format, const std::uint8_t *data, std::size_t size, DecodePlan &plan)
+{
+    const std::uint64_t pixels = std::uint64_t(plan.width) * std::uint64_t(plan.height);
+    plan.mostUnpacked = 0;
+    if (std::strcmp(format, "gif") == 0) {
+        plan.unpackedBytes = pixels;
+        plan.mostUnpacked = 4096; // LZW: a 4096-pixel string from a code
+    } else if (std::strcmp(format, "png") == 0) {
+        plan.unpackedBytes = pixels;
+        plan.mostUnpacked = 1032; // deflate
+    } else if ((std::strcmp(format, "ppm") == 0 || std::strcmp(format, "pgm") == 0 || std::strcmp(format, "pbm") == 0)
+        && size >= 2 && data[0] == 'P') {
+        // Unpacked: a byte a sample at least (a digit for the plain kinds).
+        const std::uint64_t samples = data[1] == '3' || data[1] == '6' ? 3 * pixels : pixels;
+        plan.unpackedBytes
+            = data[1] == '4' ? (std::uint64_t(plan.width) + 7) / 8 * std::uint64_t(plan.height) : samples;
+        plan.mostUnpacked = data[1] >= '1' && data[1] <= '6' ? 1 : 0;
+    }
+}
+
 bool fail(PictureLoadResult &result, Bitmap24 &target, PictureError error, const QString &detail = {})
 {
     target.clear();
@@ -50,11 +74,6 @@ bool decodeWithQt(const std::uint8_t *data, std::size_t size, const char *format
     target.clear();
     RouteLibraryMessages();
     const DecodingScope decoding; // plug-in warnings go to our log
-    // Qt's own cap, in MB: the memory there is now.
-    const int limitMb = int(std::min<std::uint64_t>(AvailableMemory() >> 20, INT_MAX));
-    if (QImageReader::allocationLimit() != limitMb)
-        QImageReader::setAllocationLimit(limitMb);
-
     const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
     QBuffer buffer;
     buffer.setData(bytes);
@@ -63,6 +82,9 @@ bool decodeWithQt(const std::uint8_t *data, std::size_t size, const char *format
     QImageReader reader(&buffer, format);
     reader.setDecideFormatFromContent(false);
     reader.setAutoTransform(false);
+    // Qt's own cap on one picture, in MB: the memory there is now, or the
+    // picture announced (a larger one hidden behind is refused by Qt).
+    std::uint64_t limitBytes = AvailableMemory();
     const QSize announced = reader.size();
     if (announced.isValid()) {
         result.width = announced.width();
@@ -71,16 +93,22 @@ bool decodeWithQt(const std::uint8_t *data, std::size_t size, const char *format
             return fail(result, target, PictureError::TooLarge);
         // Qt's whole decoded image and our rows live together for a moment.
         const int depth = QImage::toPixelFormat(reader.imageFormat()).bitsPerPixel();
-        const std::uint64_t pixels = std::uint64_t(announced.width()) * std::uint64_t(announced.height());
-        MemoryShortage shortage;
-        if (!MemoryFits(Bitmap24::bytesFor(announced.width(), announced.height())
-                    + pixels * std::uint64_t(std::max(depth, 32) / 8),
-                shortage)) {
-            result.memoryNeeded = shortage.needed;
-            result.memoryAvailable = shortage.available;
-            return fail(result, target, PictureError::OutOfMemory);
+        DecodePlan plan;
+        plan.width = announced.width();
+        plan.height = announced.height();
+        packingOf(format, data, size, plan);
+        const std::uint64_t image
+            = std::uint64_t(plan.width) * std::uint64_t(plan.height) * std::uint64_t(std::max(depth, 32) / 8);
+        plan.workBytes = image + (std::uint64_t(1) << 20) + std::uint64_t(plan.width) * 8;
+        if (!AcceptPlan(plan, size, result)) {
+            target.clear();
+            return false;
         }
+        limitBytes = std::min(limitBytes, image + (std::uint64_t(1) << 20));
     }
+    const int limitMb = int(std::min<std::uint64_t>((limitBytes >> 20) + 1, INT_MAX));
+    if (QImageReader::allocationLimit() != limitMb)
+        QImageReader::setAllocationLimit(limitMb);
 
     QImage image;
     if (!reader.read(&image) || image.isNull())

@@ -1,6 +1,7 @@
 #include "picture/TiffDecoder.h"
 
 #include "common/Bitmap24.h"
+#include "common/DecodeBudget.h"
 #include "common/MemoryBudget.h"
 
 #include <tiffio.h>
@@ -24,9 +25,43 @@
 
 namespace {
 
-// Most bytes a byte of libtiff's codecs unpacks to (LZW: 4096 from a code).
-constexpr std::uint64_t kMostPacked = 4096;
-constexpr std::uint64_t kPackingSlack = 65536;
+// What one more decoding thread takes: its stack and the C library's heap
+// for the thread (reserved address space, which `ulimit -v` counts).
+constexpr std::uint64_t kThreadBytes = std::uint64_t(72) << 20;
+// JPEG tables and markers: small pictures pack worse than the bound.
+constexpr std::uint64_t kJpegSlack = 65536;
+
+// Most bytes one byte of the codec's data unpacks to; 0 when the codec sets
+// no bound that is worth checking.
+std::uint64_t mostUnpacked(std::uint16_t compression, std::uint64_t rowBytes)
+{
+    switch (compression) {
+    case COMPRESSION_NONE:
+        return 1;
+    case COMPRESSION_PACKBITS:
+        return 64; // 128 bytes from 2
+    case COMPRESSION_LZW:
+        return 4096; // a 4096-byte string from a 12-bit code, rounded up
+    case COMPRESSION_ADOBE_DEFLATE:
+    case COMPRESSION_DEFLATE:
+        return 1032; // a 258-byte match from two 1-bit codes
+    case COMPRESSION_JPEG:
+    case COMPRESSION_OJPEG:
+        return 1024; // 8 blocks a byte at best, 4:2:0
+    case COMPRESSION_CCITTRLE:
+    case COMPRESSION_CCITTRLEW:
+    case COMPRESSION_CCITTFAX3:
+    case COMPRESSION_CCITTFAX4:
+    case COMPRESSION_JBIG:
+        return MultiplyCapped(rowBytes, 8); // a row like the one above in one bit
+    case COMPRESSION_ZSTD:
+        return 32768; // a 128 kB block of one byte repeated, from 4
+    case COMPRESSION_LZMA:
+        return 16384;
+    default:
+        return 0;
+    }
+}
 
 // libtiff reads the source through these; errors land in the handle.
 struct Handle {
@@ -231,6 +266,8 @@ private:
     DecodeOutcome damaged(const std::string &what);
     DecodeOutcome interrupted();
     bool layout(std::string &unhandled);
+    bool planLoad();
+    bool fallbackFits();
     bool reserve(std::uint64_t workBytes);
     bool allocate(std::vector<std::vector<std::uint8_t>> &buffers, int count, std::uint64_t bytes);
     using Buffers = std::vector<std::vector<std::uint8_t>>;
@@ -248,6 +285,7 @@ private:
     PictureLoadResult &m_result;
     DecodeControl &m_control;
     Layout m_l;
+    DecodePlan m_plan; // the picture and its packing; work bytes set by the path that reads it
     bool m_jpegAsRgb = false; // every handle asks libtiff's JPEG codec for RGB
     int m_width = 0, m_height = 0;
 };
@@ -282,10 +320,6 @@ bool TiffReader::layout(std::string &unhandled)
     TIFFGetFieldDefaulted(m_tif, TIFFTAG_COMPRESSION, &compression);
     if (!TIFFGetField(m_tif, TIFFTAG_PHOTOMETRIC, &photometric)) {
         unhandled = "no photometric interpretation";
-        return false;
-    }
-    if (!TIFFIsCODECConfigured(compression)) {
-        unhandled = "compression " + std::to_string(compression);
         return false;
     }
     if (format != SAMPLEFORMAT_UINT && format != SAMPLEFORMAT_VOID) {
@@ -360,17 +394,53 @@ bool TiffReader::layout(std::string &unhandled)
     return true;
 }
 
+// What the file announces: the picture's size, its samples unpacked and the
+// best packing of its codec.
+bool TiffReader::planLoad()
+{
+    std::uint16_t compression = COMPRESSION_NONE, planar = PLANARCONFIG_CONTIG, samples = 1;
+    TIFFGetFieldDefaulted(m_tif, TIFFTAG_COMPRESSION, &compression);
+    TIFFGetFieldDefaulted(m_tif, TIFFTAG_PLANARCONFIG, &planar);
+    TIFFGetFieldDefaulted(m_tif, TIFFTAG_SAMPLESPERPIXEL, &samples);
+    const std::uint64_t rowBytes = std::uint64_t(TIFFScanlineSize64(m_tif));
+    m_plan.width = m_result.width;
+    m_plan.height = m_result.height;
+    m_plan.unpackedBytes = TIFFIsTiled(m_tif)
+        ? MultiplyCapped(TIFFNumberOfTiles(m_tif), std::uint64_t(TIFFTileSize64(m_tif)))
+        : MultiplyCapped(
+            MultiplyCapped(rowBytes, std::uint64_t(m_result.height)), planar == PLANARCONFIG_SEPARATE ? samples : 1);
+    m_plan.mostUnpacked = mostUnpacked(compression, rowBytes);
+    m_plan.fileSlack = compression == COMPRESSION_JPEG || compression == COMPRESSION_OJPEG ? kJpegSlack : 0;
+    if (m_plan.unpackedBytes > 0)
+        return true;
+    damaged("no row size");
+    return false;
+}
+
+// The general decoder (Qt's plug-in, on the same libtiff) holds the file,
+// libtiff's strip or tile with its packed bytes, and its own whole picture:
+// 16 bytes a pixel for floating point, 8 for 16 bits, else 4.
+bool TiffReader::fallbackFits()
+{
+    std::uint16_t bits = 1, format = SAMPLEFORMAT_UINT;
+    TIFFGetFieldDefaulted(m_tif, TIFFTAG_BITSPERSAMPLE, &bits);
+    TIFFGetFieldDefaulted(m_tif, TIFFTAG_SAMPLEFORMAT, &format);
+    const std::uint64_t pixelBytes = format == SAMPLEFORMAT_IEEEFP || bits > 16 ? 16 : bits > 8 ? 8 : 4;
+    const std::uint64_t piece = std::uint64_t(TIFFIsTiled(m_tif) ? TIFFTileSize64(m_tif) : TIFFStripSize64(m_tif));
+    const std::uint64_t fileBytes = m_handle.source->size();
+    m_plan.workBytes = AddCapped(AddCapped(fileBytes, MultiplyCapped(piece, 2)),
+        MultiplyCapped(MultiplyCapped(std::uint64_t(m_result.width), std::uint64_t(m_result.height)), pixelBytes));
+    return AcceptPlan(m_plan, fileBytes, m_result);
+}
+
 bool TiffReader::reserve(std::uint64_t workBytes)
 {
-    MemoryShortage shortage;
-    const std::uint64_t needed = Bitmap24::bytesFor(m_width, m_height) + workBytes;
-    if (MemoryFits(needed, shortage) && m_target.resize(m_width, m_height))
+    m_plan.workBytes = workBytes;
+    if (!AcceptPlan(m_plan, m_handle.source->size(), m_result))
+        return false;
+    if (m_target.resize(m_width, m_height))
         return true;
-    if (shortage.needed == 0)
-        shortage = { needed, AvailableMemory() };
-    m_result.error = PictureError::OutOfMemory;
-    m_result.memoryNeeded = shortage.needed;
-    m_result.memoryAvailable = shortage.available;
+    ExplainLateShortage(PlanMemory(m_plan), m_result);
     return false;
 }
 
@@ -384,7 +454,7 @@ bool TiffReader::allocate(std::vector<std::vector<std::uint8_t>> &buffers, int c
         return true;
     } catch (const std::bad_alloc &) {
         m_target.clear();
-        m_result.error = PictureError::OutOfMemory;
+        ExplainLateShortage(PlanMemory(m_plan), m_result);
         return false;
     }
 }
@@ -397,31 +467,28 @@ DecodeOutcome TiffReader::read()
         return damaged("no picture size");
     m_result.width = width;
     m_result.height = height;
-    std::string unhandled;
-    if (!layout(unhandled)) {
-        m_result.detail = "libtiff does not read " + unhandled;
-        return DecodeOutcome::Unhandled;
-    }
+    // Qt's plug-in reads through the same libtiff: a codec it lacks decodes nowhere.
+    std::uint16_t compression = COMPRESSION_NONE;
+    TIFFGetFieldDefaulted(m_tif, TIFFTAG_COMPRESSION, &compression);
+    if (!TIFFIsCODECConfigured(compression))
+        return damaged("compression " + std::to_string(compression) + ", which libtiff does not decode");
     if (!Bitmap24::sizeAllowed(width, height)) {
         m_result.error = PictureError::TooLarge;
         return DecodeOutcome::Failed;
     }
+    if (!planLoad())
+        return DecodeOutcome::Failed;
+    std::string unhandled;
+    if (!layout(unhandled)) {
+        // Checked here, where the layout is known, before the general
+        // decoder takes the file.
+        if (!fallbackFits())
+            return DecodeOutcome::Failed;
+        m_result.detail = "libtiff does not read " + unhandled;
+        return DecodeOutcome::Unhandled;
+    }
     m_width = int(width);
     m_height = int(height);
-    // The file must be able to hold the picture: uncompressed data byte for
-    // byte, compressed data within the best packing of libtiff's codecs.
-    std::uint16_t compression = COMPRESSION_NONE;
-    TIFFGetFieldDefaulted(m_tif, TIFFTAG_COMPRESSION, &compression);
-    const std::uint64_t packed = TIFFIsTiled(m_tif)
-        ? std::uint64_t(TIFFNumberOfTiles(m_tif)) * std::uint64_t(TIFFTileSize64(m_tif))
-        : std::uint64_t(TIFFScanlineSize64(m_tif)) * height * std::uint64_t(m_l.separate ? m_l.samples : 1);
-    const std::uint64_t fileBytes = m_handle.source->size();
-    if (compression == COMPRESSION_NONE && packed > fileBytes)
-        return damaged("the file is shorter than its picture");
-    if (packed / kMostPacked > fileBytes + kPackingSlack) {
-        m_result.error = PictureError::TooLarge;
-        return DecodeOutcome::Failed;
-    }
     return TIFFIsTiled(m_tif) ? readTiles() : readStrips();
 }
 
@@ -433,9 +500,18 @@ DecodeOutcome TiffReader::read()
 DecodeOutcome TiffReader::runBands(
     std::uint32_t count, std::uint32_t rowsPerBand, int buffers, std::uint64_t bufferBytes, const BandWork &work)
 {
-    const int threads = int(std::clamp<std::uint32_t>(std::thread::hardware_concurrency(), 1, std::min(count, 4u)));
-    // Each thread's buffers, and libtiff's buffer of compressed bytes.
-    if (!reserve(2 * bufferBytes * std::uint64_t(std::max(buffers, 1)) * std::uint64_t(threads)))
+    // Each thread's buffers, and libtiff's buffer of packed bytes (within
+    // the file); fewer threads when that many do not fit.
+    const std::uint64_t bandBytes = MultiplyCapped(bufferBytes, std::uint64_t(std::max(buffers, 1)));
+    const std::uint64_t perThread = AddCapped(bandBytes, std::min(bandBytes, m_handle.source->size()));
+    const auto workFor = [&](int n) {
+        return AddCapped(MultiplyCapped(perThread, std::uint64_t(n)), kThreadBytes * std::uint64_t(n - 1));
+    };
+    int threads = int(std::clamp<std::uint32_t>(std::thread::hardware_concurrency(), 1, std::min(count, 4u)));
+    MemoryShortage shortage;
+    while (threads > 1 && !MemoryFits(PlanMemory({ m_plan.width, m_plan.height, 0, 0, 0, workFor(threads) }), shortage))
+        --threads;
+    if (!reserve(workFor(threads)))
         return DecodeOutcome::Failed;
     std::atomic<std::uint32_t> next { 0 };
     std::atomic<std::int64_t> rowsDone { 0 };
@@ -538,7 +614,7 @@ DecodeOutcome TiffReader::runBands(
     if (failed) {
         m_target.clear();
         if (outOfMemory) {
-            m_result.error = PictureError::OutOfMemory;
+            ExplainLateShortage(PlanMemory(m_plan), m_result);
             return DecodeOutcome::Failed;
         }
         m_handle.readFailed = m_handle.readFailed || readFailed;
@@ -610,7 +686,8 @@ DecodeOutcome TiffReader::readStrips()
 DecodeOutcome TiffReader::readScanlines()
 {
     const std::uint64_t rowBytes = std::uint64_t(TIFFScanlineSize64(m_tif));
-    if (!reserve(rowBytes * 2))
+    // Our row, and libtiff's strip of packed bytes (within the file).
+    if (!reserve(AddCapped(rowBytes, std::min(m_handle.source->size(), MultiplyCapped(rowBytes, m_height)))))
         return DecodeOutcome::Failed;
     std::vector<std::vector<std::uint8_t>> row;
     if (!allocate(row, 1, rowBytes))

@@ -1,6 +1,7 @@
 // Pictures are refused before their rows are allocated when they do not fit
 // in the memory there is, and the refusal says how much is needed.
 #include "common/Bitmap24.h"
+#include "common/DecodeBudget.h"
 #include "common/MemoryBudget.h"
 #include "options/JpegImage.h"
 #include "picture/Panorama.h"
@@ -24,12 +25,21 @@ struct AmountCase {
     const char *text;
 };
 
+constexpr std::uint64_t kMB = std::uint64_t(1) << 20, kGB = std::uint64_t(1) << 30;
+
+// Rounded to the nearest; near the edge the need is rounded up and what is
+// available down, so that a refusal never reads as need <= available.
 TEST(MemoryBudget, ShortageTextGivesBothAmounts)
 {
     const AmountCase cases[] = {
         { 6227702579ull, 3328599654ull, "needs 5.8 GB of memory, 3.1 GB available" },
-        { 1ull << 30, 300ull << 20, "needs 1.0 GB of memory, 300 MB available" },
-        { 36000000ull, 0, "needs 35 MB of memory, 0 MB available" },
+        { kGB, 300 * kMB, "needs 1.0 GB of memory, 300 MB available" },
+        { 36000000ull, 0, "needs 34 MB of memory, 0 MB available" },
+        { 779 * kMB + kMB * 3 / 10, 779 * kMB + kMB / 10, "needs 780 MB of memory, 779 MB available" },
+        { kMB + kMB / 20, kMB * 9 / 10, "needs 2 MB of memory, 0 MB available" },
+        { kMB / 2, kMB / 4, "needs 1 MB of memory, 0 MB available" },
+        { 3 * kGB + kGB / 25, 3 * kGB + kGB / 100, "needs 3.1 GB of memory, 3.0 GB available" },
+        { kGB + kMB / 10, 1023 * kMB + kMB * 9 / 10, "needs 1.1 GB of memory, 1023 MB available" },
     };
     for (const AmountCase &c : cases)
         EXPECT_EQ(MemoryShortageText({ c.needed, c.available }), c.text);
@@ -120,9 +130,10 @@ TEST_P(PictureBeyondMemory, IsRefusedWithTheAmounts)
         if (result.error != PictureError::OutOfMemory || !target.isEmpty())
             return 2;
         const std::string text = PictureErrorText(result);
-        // Needs the 36 MB of rows at least; has less than 16 MB.
-        if (text.rfind("needs 3", 0) != 0 || text.find(" MB of memory, ") == std::string::npos
-            || result.memoryNeeded < Bitmap24::bytesFor(kWidth, kHeight)
+        // Needs the 36 MB of rows and the first frame's 36 MB at least; has
+        // less than 16 MB.
+        if (text != MemoryShortageText({ result.memoryNeeded, result.memoryAvailable })
+            || result.memoryNeeded < Bitmap24::bytesFor(kWidth, kHeight) + DefaultFrameBytes(kWidth, kHeight)
             || result.memoryAvailable > (std::uint64_t(16) << 20))
             return 3;
         return 0;
@@ -131,6 +142,44 @@ TEST_P(PictureBeyondMemory, IsRefusedWithTheAmounts)
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, PictureBeyondMemory,
+    ::testing::Values(LimitCase { "png", writeBlackPng }, LimitCase { "tiff", writeBlackTiff }),
+    [](const auto &info) { return std::string(info.param.name); });
+
+class PictureNearTheMemoryEdge : public ::testing::TestWithParam<LimitCase> { };
+
+// At every address-space limit around what the load needs, it either
+// succeeds, leaving room for the run's first frame, or is refused before
+// it starts with a need that reads larger than what is available; never
+// a failure half-way, nor amounts that contradict each other.
+TEST_P(PictureNearTheMemoryEdge, LoadsOrIsRefusedWithAConsistentReason)
+{
+    TempDir dir;
+    const std::string path = GetParam().write(dir);
+    int loads = 0, refusals = 0;
+    for (std::uint64_t headroom = std::uint64_t(48) << 20; headroom <= (std::uint64_t(240) << 20);
+         headroom += std::uint64_t(16) << 20) {
+        SCOPED_TRACE(std::to_string(headroom >> 20) + " MB to spare");
+        const int outcome = runWithAddressSpaceHeadroom(headroom, [&] {
+            Bitmap24 target;
+            PictureLoadResult result;
+            if (LoadPictureFile(path, target, TJpegOptions {}, &result)) {
+                Bitmap24 frame;
+                return frame.resize(kHeight * 4 / 3, kHeight) ? 0 : 1;
+            }
+            if (result.error != PictureError::OutOfMemory || result.memoryNeeded <= result.memoryAvailable)
+                return 2;
+            return PictureErrorText(result) == MemoryShortageText({ result.memoryNeeded, result.memoryAvailable }) ? 10
+                                                                                                                   : 3;
+        });
+        ASSERT_TRUE(outcome == 0 || outcome == 10) << "outcome " << outcome;
+        (outcome == 0 ? loads : refusals)++;
+    }
+    // The limits span the edge.
+    EXPECT_GT(loads, 0);
+    EXPECT_GT(refusals, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, PictureNearTheMemoryEdge,
     ::testing::Values(LimitCase { "png", writeBlackPng }, LimitCase { "tiff", writeBlackTiff }),
     [](const auto &info) { return std::string(info.param.name); });
 

@@ -361,7 +361,7 @@ TEST_F(CliRun, pictureBeyondTheMemoryLimitIsRefusedWithTheAmounts)
     image = QImage();
     const int outcome = runWithAddressSpaceHeadroom(std::uint64_t(16) << 20, [&] {
         const int status = run({ "--test", path });
-        const std::string expected = "travelia-cli: cannot read the picture " + path + ": needs 3";
+        const std::string expected = "travelia-cli: cannot read the picture " + path + ": needs ";
         return status == 2 && err.str().rfind(expected, 0) == 0
                 && err.str().find(" MB available\n") != std::string::npos
             ? 0
