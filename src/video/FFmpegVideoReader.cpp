@@ -92,8 +92,13 @@ void FFmpegVideoReader::fail(const std::string &step, int code, const std::strin
 void FFmpegVideoReader::openInput()
 {
     ffmpeg::ErrorCapture capture;
+    // Back at the start, with nothing open until everything is: after a
+    // failure the next read tries again.
     m_decoder.reset();
     m_format.reset();
+    m_flushed = false;
+    m_decoded = false;
+    m_next = 0;
     AVFormatContext *format = nullptr;
     int e = avformat_open_input(&format, m_path.c_str(), nullptr, nullptr);
     if (e < 0)
@@ -132,9 +137,6 @@ void FFmpegVideoReader::openInput()
     m_width = stream->codecpar->width;
     m_height = stream->codecpar->height;
     m_onlyFirstIsKey = codec->id == AV_CODEC_ID_GIF || codec->id == AV_CODEC_ID_APNG;
-    m_flushed = false;
-    m_decoded = false;
-    m_next = 0;
 }
 
 void FFmpegVideoReader::countFrames()
@@ -211,6 +213,8 @@ void FFmpegVideoReader::rewind()
 
 bool FFmpegVideoReader::decodeFrame()
 {
+    if (!m_decoder)
+        openInput(); // an earlier failure left the file closed
     ffmpeg::ErrorCapture capture;
     for (;;) {
         int e = avcodec_receive_frame(m_decoder.get(), m_frame.get());
@@ -323,6 +327,8 @@ void FFmpegVideoReader::seekFrame(std::int64_t index)
 {
     if (index < 0 || index >= frameCount())
         fail("no frame " + std::to_string(index + 1) + " (the file has " + std::to_string(frameCount()) + ")");
+    if (!m_decoder)
+        openInput(); // an earlier failure left the file closed
     const std::int64_t next = nextFrame();
     if (index == next)
         return;

@@ -232,6 +232,39 @@ INSTANTIATE_TEST_SUITE_P(Files, VideoReading,
         ReadCase { "ToolWebpLossless", Maker::Tool, "-c:v libwebp_anim -lossless 1 -loop 0", "webp", 10, 0 }),
     [](const ::testing::TestParamInfo<ReadCase> &info) { return std::string(info.param.name); });
 
+// A file replaced under the reader fails each step with the cause; put
+// back, it reads again from where it was asked to.
+TEST(VideoReadingAgain, afterTheFileCameBack)
+{
+    for (const ReadCase &c :
+        { ReadCase { "", Maker::Avi, "", "", 10, 0 }, ReadCase { "", Maker::Muxed, "matroska:ffv1", "", 10, 0 } }) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        const fs::path file = dir / "ANIM0000";
+        const std::vector<Bitmap24> frames = panFrames();
+        ASSERT_NO_FATAL_FAILURE(writeFile(c, file, frames));
+        const std::unique_ptr<VideoFrameSource> video = OpenVideoFile(file.string());
+        Bitmap24 frame;
+        ASSERT_TRUE(video->readFrame(frame));
+        const std::vector<std::uint8_t> bytes = readFileBytes(file);
+        writeFileBytes(file, { 'x' });
+        const std::string cause = "Cannot read the video file " + file.string() + ": Invalid data found";
+        for (const int k : { 0, 6, 6 }) {
+            try {
+                video->seekFrame(k);
+                FAIL() << "read a file that is no longer there";
+            } catch (const VideoReadError &e) {
+                EXPECT_EQ(std::string(e.what()).substr(0, cause.size()), cause);
+            }
+        }
+        EXPECT_THROW(video->readFrame(frame), VideoReadError);
+        writeFileBytes(file, bytes);
+        video->seekFrame(6);
+        ASSERT_TRUE(video->readFrame(frame));
+        EXPECT_TRUE(frame == frames[6]);
+    }
+}
+
 // The frames as the ffmpeg tool decodes them, its own conversion to BGR.
 std::vector<Bitmap24> decodedByTool(const fs::path &file)
 {
