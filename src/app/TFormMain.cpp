@@ -460,9 +460,10 @@ void TFormMain::rememberVideoFile(bool written, const std::string &fileName)
 void TFormMain::requestVerify()
 {
     const SettingsPanel &rules = ScrollBox1->Rules();
-    if (IsVideoFile(rules.state().RadioGroupFormat) && !rules.MadeVideoFile().empty())
+    if (IsVideoFile(rules.state().RadioGroupFormat) && !rules.MadeVideoFile().empty()) {
+        m_run.StopRequested = true; // a run in progress ends: the file plays where it drew
         emit videoPlayerRequested(QString::fromStdString(rules.MadeVideoFile()));
-    else
+    } else
         emit viewerRequested();
 }
 

@@ -860,6 +860,19 @@ TEST_F(VideoCreateTest, VerifyPlaysTheFileJustMade)
     EXPECT_TRUE(form.View().DisplayBitmap() == fileFrame(avi, 0));
     EXPECT_EQ(viewerShown, 0);
 
+    // Pressed during a test run, it ends the run and plays the file there.
+    player.hide();
+    form.Run().Tempo = 0;
+    services.onProcessMessages = [&] {
+        if (form.StatusText() == "TestFrame-2 / 0008" && !player.isVisible())
+            form.Panel().SpeedButtonVerify->click();
+    };
+    form.SpeedButtonTestClick();
+    services.onProcessMessages = {};
+    EXPECT_EQ(form.StatusText().toStdString(), "TestFrame-2 / 0008");
+    EXPECT_TRUE(player.isVisible());
+    EXPECT_TRUE(form.View().DisplayBitmap() == fileFrame(avi, 0));
+
     form.Panel().Rules().setFormat(FormatBmp);
     form.Panel().ApplyPanelState();
     form.Panel().SpeedButtonVerify->click();
