@@ -13,7 +13,8 @@
 // count the frames exactly and learn where the key frames are; a file
 // cut short or damaged is refused then. Frames reach the bitmap through
 // libswscale with the colour matrix and range the stream is tagged with
-// (BT.601 when untagged), composited on black where they have alpha.
+// (BT.601 when untagged), composited on black where they have alpha. AVI
+// files are counted from their index, without reading the frames.
 class FFmpegVideoReader : public VideoFrameSource {
 public:
     explicit FFmpegVideoReader(std::string path);
@@ -34,6 +35,8 @@ private:
     [[noreturn]] void fail(const std::string &step, int code, const std::string &libraryText) const;
     void openInput(); // the demuxer and the decoder, at the start of the file
     void countFrames();
+    bool countFromIndex();
+    std::int64_t countPackets(const ffmpeg::ErrorCapture &capture); // the packets never shown
     void checkComplete(std::int64_t discarded) const;
     void rewind();
     // The next frame in showing order into m_frame; false after the last.

@@ -29,19 +29,19 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kWidth = 64;
+constexpr int kWidth = 90; // rows of 270 bytes: padded, and no multiple of a vector
 constexpr int kHeight = 64; // SVT-AV1's least
 constexpr int kFrames = 12;
 
 // A pan across the test panorama: every frame differs from the others.
-std::vector<Bitmap24> panFrames(int count = kFrames)
+std::vector<Bitmap24> panFrames(int count = kFrames, int width = kWidth)
 {
-    const Bitmap24 pano = makeTestPanorama(kWidth + 29 * count, kHeight);
+    const Bitmap24 pano = makeTestPanorama(width + 29 * count, kHeight);
     std::vector<Bitmap24> frames;
     for (int k = 0; k < count; ++k) {
         Bitmap24 frame;
-        frame.resize(kWidth, kHeight);
-        frame.copyRect(pano, 29 * k, 0, kWidth, kHeight, 0, 0);
+        frame.resize(width, kHeight);
+        frame.copyRect(pano, 29 * k, 0, width, kHeight, 0, 0);
         frames.push_back(std::move(frame));
     }
     return frames;
@@ -102,7 +102,7 @@ void writeWithTool(const fs::path &file, const std::vector<Bitmap24> &frames, in
                 out.write(reinterpret_cast<const char *>(frame.scanLine(y)), std::streamsize(frame.width()) * 3);
     }
     std::vector<std::string> args = { "-nostdin", "-v", "error", "-f", "rawvideo", "-pix_fmt", "bgr24", "-s",
-        std::to_string(kWidth) + "x" + std::to_string(kHeight), "-r", std::to_string(rate), "-i", raw.string() };
+        std::to_string(frames[0].width()) + "x" + std::to_string(frames[0].height()), "-r", std::to_string(rate), "-i", raw.string() };
     for (const std::string &word : words(options))
         args.push_back(word);
     args.push_back(file.string());
@@ -266,15 +266,15 @@ TEST(VideoReadingAgain, afterTheFileCameBack)
 }
 
 // The frames as the ffmpeg tool decodes them, its own conversion to BGR.
-std::vector<Bitmap24> decodedByTool(const fs::path &file)
+std::vector<Bitmap24> decodedByTool(const fs::path &file, int width)
 {
     const DecodedVideo video = decodeVideo(file);
     EXPECT_EQ(video.errors, "");
     std::vector<Bitmap24> frames;
-    const std::size_t rowBytes = std::size_t(kWidth) * 3;
+    const std::size_t rowBytes = std::size_t(width) * 3;
     for (std::size_t at = 0; at + rowBytes * kHeight <= video.bgr.size(); at += rowBytes * kHeight) {
         Bitmap24 frame;
-        frame.resize(kWidth, kHeight);
+        frame.resize(width, kHeight);
         for (int y = 0; y < kHeight; ++y)
             std::copy_n(video.bgr.data() + at + rowBytes * std::size_t(y), rowBytes, frame.scanLine(y));
         frames.push_back(std::move(frame));
@@ -290,7 +290,7 @@ TEST(VideoReadingAvi, everyListedCompressor)
 {
     ICINFO info;
     int compressors = 0;
-    const std::vector<Bitmap24> frames = panFrames(3);
+    const std::vector<Bitmap24> frames = panFrames(3, 64); // some need a multiple of 16
     for (std::uint32_t index = 0; ICInfo(ICTYPE_VIDEO, index, &info); ++index) {
         const std::string code = fourccText(info.fccHandler);
         SCOPED_TRACE(code);
@@ -300,7 +300,7 @@ TEST(VideoReadingAvi, everyListedCompressor)
         const std::unique_ptr<VideoFrameSource> video = OpenVideoFile(file.string());
         EXPECT_EQ(video->frameCount(), 3);
         EXPECT_NEAR(video->frameRate(), 25, 1e-9);
-        const std::vector<Bitmap24> byTool = decodedByTool(file);
+        const std::vector<Bitmap24> byTool = decodedByTool(file, 64);
         ASSERT_EQ(byTool.size(), 3u);
         std::vector<Bitmap24> decoded(3);
         for (std::size_t k = 0; k < 3; ++k) {
@@ -345,7 +345,7 @@ TEST_P(VideoColours, comeBackWithinAFewLevels)
     const std::unique_ptr<VideoFrameSource> video = OpenVideoFile(file.string());
     Bitmap24 frame;
     ASSERT_TRUE(video->readFrame(frame));
-    for (const auto &[x, y] : { std::pair { 16, 16 }, { 48, 16 }, { 16, 48 }, { 48, 48 } })
+    for (const auto &[x, y] : { std::pair { 20, 16 }, { 70, 16 }, { 20, 48 }, { 70, 48 } })
         for (int i = 0; i < 3; ++i)
             EXPECT_NEAR(frame.scanLine(y)[3 * x + i], frames[0].scanLine(y)[3 * x + i], c.tolerance)
                 << "at " << x << ", " << y << " sample " << i;
@@ -356,7 +356,9 @@ INSTANTIATE_TEST_SUITE_P(Files, VideoColours,
         ReadCase { "WebmVp9", Maker::Muxed, "webm:libvpx-vp9", "WEBM", 10, 3 },
         ReadCase { "AviH264", Maker::Avi, "H264", "AVI", 10, 3 },
         ReadCase { "AviMjpegFullRange", Maker::Avi, "MJPG", "AVI", 10, 3 },
-        ReadCase { "ToolMp4Bt601Untagged", Maker::Tool, "-c:v libx264 -crf 1 -pix_fmt yuv420p", "mp4", 10, 3 },
+        // The tool's own fast conversion would be 3 levels off before any decoding.
+        ReadCase { "ToolMp4Bt601Untagged", Maker::Tool,
+            "-vf scale=flags=accurate_rnd+full_chroma_int -c:v libx264 -crf 1 -pix_fmt yuv420p", "mp4", 10, 3 },
         ReadCase { "ToolMp4Bt709Full", Maker::Tool,
             "-vf scale=out_color_matrix=bt709:out_range=pc -c:v libx264 -crf 1 -pix_fmt yuv420p -colorspace bt709 "
             "-color_range pc",
