@@ -9,7 +9,7 @@
 
 namespace {
 
-// A frame is due once its time has come to within this part of a frame:
+// A frame is due once its time has come to within this fraction of a frame:
 // the nanoseconds of a timer round the other way.
 constexpr double kDueSlack = 1e-4;
 
