@@ -78,6 +78,11 @@ public:
     void RadioGroupScrollTypeClick();
     void RadioGroupFormatClick();
 
+    // The file the last AVI or "Vidéo" run made (empty: none yet): from
+    // then on "Vérifier" is enabled for those formats, and plays it.
+    const std::string &MadeVideoFile() const { return m_madeVideoFile; }
+    void setMadeVideoFile(std::string fileName);
+
     // Validates the panel and fills the record; false (after its message or
     // question) when no run may start.
     bool ReadSettings(tanimprm &prm);
@@ -85,8 +90,10 @@ public:
 private:
     bool readOutputSettings(tanimprm &prm);
     void showError(const std::string &text);
+    bool verifyEnabled() const;
 
     WindowServices &m_services;
     std::string m_programFolder;
     PanelState m_state;
+    std::string m_madeVideoFile;
 };

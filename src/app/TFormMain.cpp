@@ -1,6 +1,7 @@
 #include "app/TFormMain.h"
 
 #include "anim/AnimSettings.h"
+#include "anim/AviAnimationRun.h"
 #include "anim/RunEndText.h"
 #include "anim/VideoAnimationRun.h"
 #include "app/BrowseForFolder.h"
@@ -418,7 +419,7 @@ void TFormMain::Menu_AnimCreateClick()
 void TFormMain::Menu_AnimVerifyClick()
 {
     ScrollBox1->setVisuMode(false);
-    emit viewerRequested();
+    requestVerify();
 }
 
 void TFormMain::Menu_OptionsShowPanelClick()
@@ -444,11 +445,13 @@ void TFormMain::SpeedButtonCreateClick()
     ScrollBox1->setVisuMode(false);
     const std::int32_t format = ScrollBox1->Rules().state().RadioGroupFormat;
     if (format == FormatAvi) {
-        ::RunAviAnimation(m_panorama.Picture, m_aviOptions, m_runHost, m_run.StopRequested);
+        const AviRunResult avi = ::RunAviAnimation(m_panorama.Picture, m_aviOptions, m_runHost, m_run.StopRequested);
+        rememberVideoFile(avi.FileWritten && avi.FramesWritten > 0, avi.FileName);
     } else if (format == FormatVideo) {
         setStatus({}); // a run that fails before its first frame shows no earlier result
         const VideoRunResult result = ::RunVideoAnimation(
             m_panorama.Picture, m_videoOptions, m_runHost, m_runHost.progress(), m_run.StopRequested);
+        rememberVideoFile(result.FileWritten, result.FileName);
         if (result.FileWritten) {
             // The name may have been taken while the file was written: say where it went.
             std::string status = m_runHost.statusText();
@@ -463,7 +466,25 @@ void TFormMain::SpeedButtonCreateClick()
 void TFormMain::SpeedButtonVerifyClick()
 {
     ScrollBox1->setVisuMode(true);
-    emit viewerRequested();
+    requestVerify();
+}
+
+void TFormMain::rememberVideoFile(bool written, const std::string &fileName)
+{
+    if (!written)
+        return;
+    ScrollBox1->Rules().setMadeVideoFile(fileName);
+    ScrollBox1->ApplyPanelState();
+}
+
+void TFormMain::requestVerify()
+{
+    const SettingsPanel &rules = ScrollBox1->Rules();
+    if (IsVideoFile(rules.state().RadioGroupFormat) && !rules.MadeVideoFile().empty()) {
+        m_run.StopRequested = true; // a run in progress ends: the file plays where it drew
+        emit videoPlayerRequested(QString::fromStdString(rules.MadeVideoFile()));
+    } else
+        emit viewerRequested();
 }
 
 void TFormMain::SpeedButtonFilenameClick()

@@ -66,6 +66,8 @@ signals:
     void aviOptionsRequested();
     void videoOptionsRequested();
     void viewerRequested();
+    // "Vérifier" for AVI and "Vidéo" after a run made that file: the player plays it.
+    void videoPlayerRequested(const QString &fileName);
     // The window is closing: the program ends, every other window goes.
     void closing();
 
@@ -112,6 +114,10 @@ private:
     void createMenus();
     void connectPanel();
     void setStatus(const std::string &text);
+    // The file a run made is the one "Vérifier" plays.
+    void rememberVideoFile(bool written, const std::string &fileName);
+    // The player for a video file made, else the sequence viewer.
+    void requestVerify();
     using Command = void (TFormMain::*)();
     struct MenuEntry {
         const char *name = nullptr; // none: a separator
