@@ -19,6 +19,18 @@ void Clip(std::int64_t first, std::int64_t length, std::int64_t frameLength, std
     end = std::clamp<std::int64_t>(length - first, begin, frameLength);
 }
 
+// Black everywhere in frame row `row` but its pixels [begin, end).
+void BlackAround(Bitmap24 &frame, int row, std::int64_t begin, std::int64_t end)
+{
+    std::uint8_t *line = frame.scanLine(row);
+    if (begin >= end) {
+        std::memset(line, 0, std::size_t(frame.width()) * 3);
+        return;
+    }
+    std::memset(line, 0, std::size_t(begin) * 3);
+    std::memset(line + std::size_t(end) * 3, 0, std::size_t(frame.width() - end) * 3);
+}
+
 } // namespace
 
 FrameSampler::FrameSampler(const FrameLayout &layout)
@@ -78,9 +90,10 @@ bool FrameSampler::render(const Bitmap24 &panorama, double position, Bitmap24 &f
         return false;
     if (frame.isEmpty())
         return true;
-    std::memset(frame.bits(), 0, frame.byteCount());
-    if (panorama.isEmpty())
+    if (panorama.isEmpty()) {
+        std::memset(frame.bits(), 0, frame.byteCount());
         return true;
+    }
     if (m_layout.travel == TravelAxis::Horizontal)
         renderHorizontal(panorama, planAlong(position, panorama.width(), frame.width()), frame);
     else
@@ -90,10 +103,13 @@ bool FrameSampler::render(const Bitmap24 &panorama, double position, Bitmap24 &f
 
 void FrameSampler::renderHorizontal(const Bitmap24 &panorama, const Along &along, Bitmap24 &frame)
 {
-    if (along.begin >= along.end)
-        return;
     std::int64_t rowBegin = 0, rowEnd = 0;
     Clip(m_layout.across, panorama.height(), frame.height(), rowBegin, rowEnd);
+    for (int r = 0; r < frame.height(); ++r)
+        BlackAround(
+            frame, r, r >= rowBegin && r < rowEnd ? along.begin : 0, r >= rowBegin && r < rowEnd ? along.end : 0);
+    if (along.begin >= along.end)
+        return;
     const PhaseWeights &w = along.weights;
     const std::size_t bytes = std::size_t(along.end - along.begin) * 3;
     // Runs of consecutive panorama columns among the taps, copied whole.
@@ -135,6 +151,9 @@ void FrameSampler::renderVertical(const Bitmap24 &panorama, const Along &along, 
 {
     std::int64_t columnBegin = 0, columnEnd = 0;
     Clip(m_layout.across, panorama.width(), frame.width(), columnBegin, columnEnd);
+    for (int r = 0; r < frame.height(); ++r)
+        BlackAround(frame, r, r >= along.begin && r < along.end ? columnBegin : 0,
+            r >= along.begin && r < along.end ? columnEnd : 0);
     if (columnBegin >= columnEnd || along.begin >= along.end)
         return;
     const PhaseWeights &w = along.weights;

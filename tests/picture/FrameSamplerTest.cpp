@@ -69,15 +69,19 @@ struct CopyCase {
 
 class SamplerCopies : public testing::TestWithParam<CopyCase> { };
 
-// At a whole position the frame is the panorama's pixels, byte for byte.
+// At a whole position the frame is the panorama's pixels, byte for byte,
+// whatever the frame held before.
 TEST_P(SamplerCopies, wholePositionsCopyThePixels)
 {
     const CopyCase &c = GetParam();
     const Bitmap24 panorama = makeTestPanorama(c.panoramaWidth, c.panoramaHeight);
     const FrameLayout layout = layoutOf(c.frameWidth, c.frameHeight, c.travel, c.wrap, c.across);
-    for (const std::int64_t position : c.positions)
-        EXPECT_TRUE(rendered(layout, panorama, double(position)) == copiedFrame(layout, panorama, position))
-            << "position " << position;
+    FrameSampler sampler(layout);
+    Bitmap24 frame = flatPicture(c.frameWidth, c.frameHeight, 0xAB, 0xCD, 0xEF);
+    for (const std::int64_t position : c.positions) {
+        ASSERT_TRUE(sampler.render(panorama, double(position), frame));
+        EXPECT_TRUE(frame == copiedFrame(layout, panorama, position)) << "position " << position;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Layouts, SamplerCopies,
@@ -152,7 +156,9 @@ TEST_P(SamplerKernels, flatColourIsUnchangedAndOutsideIsBlack)
     const Bitmap24 flat = flatPicture(100, 5, colour.b, colour.g, colour.r);
     for (const bool wrap : { false, true })
         for (const double position : { 0.25, 59.5, 60.75, -10.3, 80.6, 99.9 }) {
-            const Bitmap24 frame = backToHorizontal(rendered(layout(40, 5, wrap), along(flat), position));
+            Bitmap24 frame = horizontal() ? flatPicture(40, 5, 9, 9, 9) : flatPicture(5, 40, 9, 9, 9);
+            ASSERT_TRUE(FrameSampler(layout(40, 5, wrap)).render(along(flat), position, frame));
+            frame = backToHorizontal(frame);
             for (int x = 0; x < 40; ++x) {
                 const double nearest = std::floor(position + x + 0.5);
                 const bool inside = wrap || (nearest >= 0 && nearest < 100);
