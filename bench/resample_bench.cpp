@@ -72,9 +72,8 @@ void BM_ScaleStreamed(benchmark::State &state)
     Bitmap24 out;
     out.resize(ow, oh);
     for (auto _ : state) {
-        PanoramaScaler scaler(src.width(), src.height(), ow, oh, [&](int row, const std::uint8_t *pixels) {
-            std::memcpy(out.scanLine(row), pixels, std::size_t(ow) * 3);
-        });
+        PanoramaScaler scaler(src.width(), src.height(), ow, oh,
+            [&](int row, const std::uint8_t *pixels) { std::memcpy(out.scanLine(row), pixels, std::size_t(ow) * 3); });
         for (int y = 0; y < src.height(); y += 16)
             scaler.pushRows(src.scanLine(y), src.stride(), std::min(16, src.height() - y));
         benchmark::DoNotOptimize(out.bits());

@@ -73,6 +73,7 @@ AxisWeights ScalingWeights(int inLength, int outLength, double inPerOut)
         table.taps = std::max(table.taps, hi - lo + 1);
     }
     start[std::size_t(outLength)] = all.size();
+    table.taps += table.taps % 2; // the row loops take taps in pairs
     table.weights.assign(std::size_t(outLength) * std::size_t(table.taps), 0.0f);
     for (int u = 0; u < outLength; ++u)
         for (int k = 0; k < table.count[std::size_t(u)]; ++k)

@@ -19,7 +19,7 @@ double KeysCubic(double x);
 // outside the input are dropped and the others renormalised, so the edges
 // keep their brightness.
 struct AxisWeights {
-    int taps = 0; // weights per output sample, the same for all (zero padded)
+    int taps = 0; // weights per output sample, the same for all (zero padded), even
     std::vector<int> first; // first input sample of each output sample
     std::vector<int> count; // its taps that are inside the input (the rest weigh 0)
     std::vector<float> weights; // taps per output sample, adding up to 1

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <atomic>
 
+#include <immintrin.h>
+
 // The bodies are written once, inlined into an AVX2 copy and a plain copy;
 // the compiler vectorises each for its processor.
 #define ROW_BODY static inline __attribute__((always_inline))
@@ -17,20 +19,49 @@ ROW_BODY void AddBytesBody(std::uint16_t *__restrict sums, const std::uint8_t *_
         sums[i] = std::uint16_t(sums[i] + bytes[i]);
 }
 
+// Taps come in pairs (the table's taps are even): even taps and odd taps
+// are summed apart, then added, the order the AVX2 loop below keeps.
 ROW_BODY void FilterRowBody(const float *__restrict in, const AxisWeights &table, float *__restrict out)
 {
-    const int taps = table.taps;
+    const int pairs = table.taps / 2;
     const std::size_t outLength = table.first.size();
     for (std::size_t u = 0; u < outLength; ++u) {
-        const float *w = table.weights.data() + u * std::size_t(taps);
+        const float *w = table.of(int(u));
         const float *p = in + std::size_t(table.first[u]) * 4;
-        float sum[4] = { 0.0f, 0.0f, 0.0f, 0.0f };
-        for (int k = 0; k < taps; ++k)
-            for (int c = 0; c < 4; ++c)
-                sum[c] += w[k] * p[4 * k + c];
-        out[3 * u] = sum[0];
-        out[3 * u + 1] = sum[1];
-        out[3 * u + 2] = sum[2];
+        float even[4] = { 0.0f, 0.0f, 0.0f, 0.0f }, odd[4] = { 0.0f, 0.0f, 0.0f, 0.0f };
+        for (int j = 0; j < pairs; ++j) {
+            for (int c = 0; c < 4; ++c) {
+                even[c] += w[2 * j] * p[8 * j + c];
+                odd[c] += w[2 * j + 1] * p[8 * j + 4 + c];
+            }
+        }
+        for (int c = 0; c < 3; ++c)
+            out[3 * u + std::size_t(c)] = even[c] + odd[c];
+    }
+}
+
+// Two taps a step: the pixels of an even and an odd tap fill one register,
+// their weights are spread to match.
+__attribute__((target("avx2"))) void FilterRowPairsAvx2(
+    const float *__restrict in, const AxisWeights &table, float *__restrict out)
+{
+    const int pairs = table.taps / 2;
+    const std::size_t outLength = table.first.size();
+    const __m256i spread = _mm256_setr_epi32(0, 0, 0, 0, 1, 1, 1, 1);
+    for (std::size_t u = 0; u < outLength; ++u) {
+        const float *w = table.of(int(u));
+        const float *p = in + std::size_t(table.first[u]) * 4;
+        __m256 sum = _mm256_setzero_ps();
+        for (int j = 0; j < pairs; ++j) {
+            const __m128 twoWeights = _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double *>(w + 2 * j)));
+            const __m256 weights = _mm256_permutevar8x32_ps(_mm256_castps128_ps256(twoWeights), spread);
+            sum = _mm256_add_ps(sum, _mm256_mul_ps(weights, _mm256_loadu_ps(p + 8 * j)));
+        }
+        alignas(16) float total[4];
+        _mm_store_ps(total, _mm_add_ps(_mm256_castps256_ps128(sum), _mm256_extractf128_ps(sum, 1)));
+        out[3 * u] = total[0];
+        out[3 * u + 1] = total[1];
+        out[3 * u + 2] = total[2];
     }
 }
 
@@ -92,14 +123,10 @@ struct RowLoops {
     void (*blendByteRows)(const std::uint8_t *const *, const std::int32_t *, int, std::uint8_t *, std::size_t);
 };
 
-#define ROW_LOOPS(suffix, attribute)                                                                                   \
+#define ROW_LOOPS(suffix, attribute, filterRow)                                                                        \
     attribute void AddBytes##suffix(std::uint16_t *s, const std::uint8_t *b, std::size_t n)                            \
     {                                                                                                                  \
         AddBytesBody(s, b, n);                                                                                         \
-    }                                                                                                                  \
-    attribute void FilterRow##suffix(const float *in, const AxisWeights &t, float *out)                                \
-    {                                                                                                                  \
-        FilterRowBody(in, t, out);                                                                                     \
     }                                                                                                                  \
     attribute void BlendRowsToBytes##suffix(                                                                           \
         const float *const *rows, const float *w, int count, std::uint8_t *out, std::size_t n)                         \
@@ -112,10 +139,15 @@ struct RowLoops {
         BlendByteRowsAny(rows, w, taps, out, n);                                                                       \
     }                                                                                                                  \
     constexpr RowLoops k##suffix##Loops                                                                                \
-        = { AddBytes##suffix, FilterRow##suffix, BlendRowsToBytes##suffix, BlendByteRows##suffix };
+        = { AddBytes##suffix, filterRow, BlendRowsToBytes##suffix, BlendByteRows##suffix };
 
-ROW_LOOPS(Plain, )
-ROW_LOOPS(Avx2, __attribute__((target("avx2"))))
+void FilterRowPlain(const float *in, const AxisWeights &table, float *out)
+{
+    FilterRowBody(in, table, out);
+}
+
+ROW_LOOPS(Plain, , FilterRowPlain)
+ROW_LOOPS(Avx2, __attribute__((target("avx2"))), FilterRowPairsAvx2)
 
 std::atomic<const RowLoops *> &ActiveLoops()
 {
