@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstring>
 #include <numbers>
+#include <ostream>
 #include <string>
 
 namespace {
@@ -67,6 +68,11 @@ struct CopyCase {
     std::vector<std::int64_t> positions;
 };
 
+void PrintTo(const CopyCase &c, std::ostream *os)
+{
+    *os << c.label;
+}
+
 class SamplerCopies : public testing::TestWithParam<CopyCase> { };
 
 // At a whole position the frame is the panorama's pixels, byte for byte,
@@ -101,6 +107,11 @@ struct KernelCase {
     PhaseKernel kernel;
     TravelAxis travel;
 };
+
+void PrintTo(const KernelCase &c, std::ostream *os)
+{
+    *os << c.label;
+}
 
 const KernelCase kKernels[] = {
     { "lanczos3Horizontal", PhaseKernel::Lanczos3, TravelAxis::Horizontal },
@@ -258,6 +269,11 @@ struct PanCase {
     TravelAxis travel;
     double speed;
 };
+
+void PrintTo(const PanCase &c, std::ostream *os)
+{
+    *os << c.label;
+}
 
 class SteadyPan : public testing::TestWithParam<PanCase> { };
 

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstring>
 #include <numbers>
+#include <ostream>
 #include <string>
 
 namespace {
@@ -40,6 +41,11 @@ struct SizeCase {
     const char *label;
     int srcWidth, srcHeight, outWidth, outHeight;
 };
+
+void PrintTo(const SizeCase &c, std::ostream *os)
+{
+    *os << c.label;
+}
 
 const SizeCase kSizes[] = {
     { "sameSize", 61, 37, 61, 37 },
@@ -184,6 +190,11 @@ struct GratingCase {
     const char *label;
     int factor;
 };
+
+void PrintTo(const GratingCase &c, std::ostream *os)
+{
+    *os << c.label;
+}
 
 class ScalerGratings : public testing::TestWithParam<GratingCase> { };
 
