@@ -1,11 +1,45 @@
 #include "picture/PanoramaScaler.h"
 
 #include "common/Bitmap24.h"
+#include "common/MemoryBudget.h"
 #include "picture/ResampleRows.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
+#include <new>
 #include <stdexcept>
+
+namespace {
+
+// Inputs per output sample after the box pre-shrink, and the most taps a
+// weight table of that axis may have (ScalingWeights: all taps within
+// 3 * max(1, factor) of the centre, rounded up to a pair).
+double FilterFactor(int in, int out, int shrink)
+{
+    return double(in) / (double(out) * shrink);
+}
+std::uint64_t MostTaps(double factor)
+{
+    return std::uint64_t(2.0 * std::ceil(3.0 * std::max(1.0, factor))) + 2;
+}
+
+} // namespace
+
+std::uint64_t PanoramaScaler::bytesNeeded(int sourceWidth, int sourceHeight, int outputWidth, int outputHeight)
+{
+    const std::uint64_t sw = std::uint64_t(std::max(sourceWidth, 1)), sh = std::uint64_t(std::max(sourceHeight, 1));
+    const std::uint64_t ow = std::uint64_t(std::max(outputWidth, 1)), oh = std::uint64_t(std::max(outputHeight, 1));
+    const int shrinkX = BoxShrinkFor(double(sw) / double(ow)), shrinkY = BoxShrinkFor(double(sh) / double(oh));
+    const std::uint64_t tapsX = MostTaps(FilterFactor(int(sw), int(ow), shrinkX));
+    const std::uint64_t tapsY = MostTaps(FilterFactor(int(sh), int(oh), shrinkY));
+    // A table: its floats, first and count, and the doubles it is built from.
+    const auto table = [](std::uint64_t out, std::uint64_t taps) { return out * taps * (4 + 8) + out * 8; };
+    const std::uint64_t shrunkWidth = (sw + std::uint64_t(shrinkX) - 1) / std::uint64_t(shrinkX);
+    const std::uint64_t shrunkHeight = (sh + std::uint64_t(shrinkY) - 1) / std::uint64_t(shrinkY);
+    return table(ow, tapsX) + table(oh, tapsY) + (shrinkX > 1 || shrinkY > 1 ? sw * 3 * 2 : 0)
+        + (shrunkWidth + tapsX) * 4 * 4 + std::min(tapsY, shrunkHeight) * ow * 3 * 4 + ow * 3;
+}
 
 PanoramaScaler::PanoramaScaler(int sourceWidth, int sourceHeight, int outputWidth, int outputHeight, RowSink sink)
     : m_srcWidth(sourceWidth)
@@ -16,13 +50,17 @@ PanoramaScaler::PanoramaScaler(int sourceWidth, int sourceHeight, int outputWidt
 {
     if (sourceWidth < 1 || sourceHeight < 1 || outputWidth < 1 || outputHeight < 1)
         throw std::invalid_argument("PanoramaScaler: a side below 1 pixel");
+    // Refused before anything is allocated: a huge size must not abort the program.
+    MemoryShortage shortage;
+    if (!MemoryFits(bytesNeeded(sourceWidth, sourceHeight, outputWidth, outputHeight), shortage))
+        throw std::bad_alloc();
     m_shrinkX = BoxShrinkFor(double(sourceWidth) / outputWidth);
     m_shrinkY = BoxShrinkFor(double(sourceHeight) / outputHeight);
     // The last box of a side that is no multiple of the shrink is narrower.
     m_shrunkWidth = (sourceWidth + m_shrinkX - 1) / m_shrinkX;
     m_shrunkHeight = (sourceHeight + m_shrinkY - 1) / m_shrinkY;
-    m_across = ScalingWeights(m_shrunkWidth, outputWidth, double(sourceWidth) / (double(outputWidth) * m_shrinkX));
-    m_down = ScalingWeights(m_shrunkHeight, outputHeight, double(sourceHeight) / (double(outputHeight) * m_shrinkY));
+    m_across = ScalingWeights(m_shrunkWidth, outputWidth, FilterFactor(sourceWidth, outputWidth, m_shrinkX));
+    m_down = ScalingWeights(m_shrunkHeight, outputHeight, FilterFactor(sourceHeight, outputHeight, m_shrinkY));
 
     if (m_shrinkX > 1 || m_shrinkY > 1)
         m_boxSums.assign(std::size_t(sourceWidth) * 3, 0);
@@ -118,9 +156,15 @@ bool ScaleBitmap(const Bitmap24 &src, int width, int height, Bitmap24 &dst)
     if (src.isEmpty() || width < 1 || height < 1 || !out.resize(width, height))
         return false;
     const std::size_t rowBytes = std::size_t(width) * 3;
-    PanoramaScaler scaler(src.width(), src.height(), width, height,
-        [&out, rowBytes](int row, const std::uint8_t *pixels) { std::memcpy(out.scanLine(row), pixels, rowBytes); });
-    scaler.pushRows(src.bits(), src.stride(), src.height());
+    try {
+        PanoramaScaler scaler(
+            src.width(), src.height(), width, height, [&out, rowBytes](int row, const std::uint8_t *pixels) {
+                std::memcpy(out.scanLine(row), pixels, rowBytes);
+            });
+        scaler.pushRows(src.bits(), src.stride(), src.height());
+    } catch (const std::bad_alloc &) {
+        return false;
+    }
     dst = std::move(out);
     return true;
 }

@@ -23,9 +23,13 @@ public:
     // Output row `row` (0 first), outputWidth pixels of blue, green, red.
     using RowSink = std::function<void(int row, const std::uint8_t *pixels)>;
 
-    // Every side at least 1 (std::invalid_argument otherwise); allocates all
-    // it needs now (std::bad_alloc when it cannot).
+    // Every side at least 1 (std::invalid_argument otherwise). Allocates all
+    // it needs now; std::bad_alloc, before any allocation, when bytesNeeded
+    // does not fit in the memory available (common/MemoryBudget.h).
     PanoramaScaler(int sourceWidth, int sourceHeight, int outputWidth, int outputHeight, RowSink sink);
+
+    // What a scaler of these sides holds at most, tables included.
+    static std::uint64_t bytesNeeded(int sourceWidth, int sourceHeight, int outputWidth, int outputHeight);
 
     // The next source row: sourceWidth pixels of blue, green, red. A row past
     // the last is refused (std::logic_error).
@@ -69,6 +73,6 @@ private:
 };
 
 // The whole picture through a PanoramaScaler: dst becomes width x height.
-// False, dst left as it was, when src is empty, a side is below 1 or the
-// new picture cannot be allocated.
+// False, dst left as it was, when src is empty, a side is below 1, or the
+// new picture or the scaler does not fit in memory.
 bool ScaleBitmap(const Bitmap24 &src, int width, int height, Bitmap24 &dst);

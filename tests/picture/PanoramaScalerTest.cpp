@@ -140,6 +140,7 @@ TEST_P(ScalerSizes, rowsLeaveAsSoonAsCompleteAndTheBandStaysSmall)
     const double reduce = std::max(1.0, double(c.srcHeight) / (double(c.outHeight) * sy));
     EXPECT_LE(probe.bandRows(), int(std::ceil(6.0 * reduce)) + 1);
     EXPECT_EQ(probe.bandRowFloats(), std::size_t(c.outWidth) * 3);
+    EXPECT_LE(probe.heldBytes(), PanoramaScaler::bytesNeeded(c.srcWidth, c.srcHeight, c.outWidth, c.outHeight));
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, ScalerSizes, testing::ValuesIn(kSizes),
@@ -158,6 +159,8 @@ TEST(PanoramaScaler, holdsFarLessThanTheSource)
     const std::size_t shrunkRow = std::size_t(w / 10 + 64) * 4 * sizeof(float);
     EXPECT_LE(scaler.heldBytes(), band + sourceRow + shrunkRow + std::size_t(ow) * 3);
     EXPECT_LT(scaler.heldBytes() * 50, Bitmap24::bytesFor(w, h));
+    EXPECT_LE(scaler.heldBytes(), PanoramaScaler::bytesNeeded(w, h, ow, oh));
+    EXPECT_LT(PanoramaScaler::bytesNeeded(w, h, ow, oh) * 20, Bitmap24::bytesFor(w, h));
 }
 
 TEST(PanoramaScaler, refusesARowPastTheLastAndEmptySides)
@@ -182,6 +185,34 @@ TEST(ScaleBitmap, leavesTheTargetAsItWasWhenItCannotScale)
     EXPECT_FALSE(ScaleBitmap(flatPicture(8, 8, 0, 0, 0), 0, 4, target));
     EXPECT_FALSE(ScaleBitmap(flatPicture(8, 8, 0, 0, 0), 4, int(Bitmap24::kMaxSide) + 1, target));
     EXPECT_TRUE(target == before);
+}
+
+// The scaler's rows are counted against the memory there is before any is
+// allocated: a wide enlargement scales with the machine's memory, and is
+// refused, target untouched, with 16 MB to spare (its band and tables take
+// more, its 6 MB picture less).
+TEST(ScaleBitmap, refusesAScalerThatDoesNotFitInMemory)
+{
+    const Bitmap24 src = noisePicture(100000, 2, 1);
+    const int width = 1000000, height = 2;
+    EXPECT_GT(PanoramaScaler::bytesNeeded(100000, 2, width, height), std::uint64_t(32) << 20);
+    Bitmap24 roomy;
+    ASSERT_TRUE(ScaleBitmap(src, width, height, roomy));
+    roomy.clear();
+    const int outcome = runWithAddressSpaceHeadroom(std::uint64_t(16) << 20, [&] {
+        Bitmap24 target = flatPicture(2, 2, 5, 6, 7);
+        if (ScaleBitmap(src, width, height, target))
+            return 1;
+        if (!(target == flatPicture(2, 2, 5, 6, 7)))
+            return 2;
+        try {
+            PanoramaScaler scaler(100000, 2, width, height, {});
+            return 3;
+        } catch (const std::bad_alloc &) {
+            return 0;
+        }
+    });
+    EXPECT_EQ(outcome, 0);
 }
 
 // Reductions of a grating just above and just below the output's Nyquist
