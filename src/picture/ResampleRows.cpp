@@ -53,7 +53,7 @@ __attribute__((target("avx2"))) void FilterRowPairsAvx2(
         const float *p = in + std::size_t(table.first[u]) * 4;
         __m256 sum = _mm256_setzero_ps();
         for (int j = 0; j < pairs; ++j) {
-            const __m128 twoWeights = _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double *>(w + 2 * j)));
+            const __m128 twoWeights = _mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i *>(w + 2 * j)));
             const __m256 weights = _mm256_permutevar8x32_ps(_mm256_castps128_ps256(twoWeights), spread);
             sum = _mm256_add_ps(sum, _mm256_mul_ps(weights, _mm256_loadu_ps(p + 8 * j)));
         }
