@@ -133,7 +133,7 @@ double displacementAlongX(const Bitmap24 &a, const Bitmap24 &b)
         const std::uint8_t *px = p.scanLine(y) + 3 * x;
         return 0.114 * px[0] + 0.587 * px[1] + 0.299 * px[2];
     };
-    // The whole part: the lag of the highest cross-correlation.
+    // Whole pixels first: the lag of the highest cross-correlation.
     constexpr int maxLag = 8;
     int lag = 0;
     double best = -1e300;

@@ -29,7 +29,7 @@ std::vector<double> rowSignal(const Bitmap24 &picture, int y, int channel, int m
 double amplitudeAt(const std::vector<double> &signal, double cyclesPerSample);
 
 // Displacement d (pixels) such that b(x) ~ a(x + d) along x, from the phase
-// of their cross spectrum over all rows (luma, Hann window, low half of the
+// of their cross spectrum over all rows (luma, Hann window, lowest third of the
 // spectrum).
 double displacementAlongX(const Bitmap24 &a, const Bitmap24 &b);
 
