@@ -172,6 +172,10 @@ void RunCommands::createFile(const Bitmap24 &panorama, RunRequest request)
     }
     const ScopedBusyCursor busy(m_services, BusyCursors::Cursor::AppStart);
     const RunOutcome outcome = RunAnimation(panorama, request, m_feedback, m_run.StopRequested);
+    if (!outcome.file.name.empty()) {
+        m_panel.setMadeVideoFile(outcome.file.name); // "Vérifier" plays it
+        m_panel.stateChanged();
+    }
     if (!outcome.file.name.empty() || outcome.keptOldFile)
         m_status.setText(m_status.text() + FileRunEndText(outcome.stopped, outcome.file.frames));
     else if (outcome.stopped)

@@ -91,7 +91,7 @@ void SettingsPanel::RefreshPanel(bool resetDefaults, int panoramaWidth, int pano
 
     s.SpeedButtonTestEnabled = isExistingFile(s.EditSrcName);
     s.SpeedButtonCreateEnabled = s.SpeedButtonTestEnabled;
-    s.SpeedButtonVerifyEnabled = !IsVideoFile(s.RadioGroupFormat);
+    s.SpeedButtonVerifyEnabled = verifyEnabled();
     s.GroupBoxAnimVisible = s.SpeedButtonTestEnabled;
     s.GroupBoxSaveVisible = s.SpeedButtonTestEnabled;
 }
@@ -120,9 +120,22 @@ void SettingsPanel::RadioGroupScrollTypeClick()
 
 void SettingsPanel::RadioGroupFormatClick()
 {
-    m_state.SpeedButtonVerifyEnabled = !IsVideoFile(m_state.RadioGroupFormat);
+    m_state.SpeedButtonVerifyEnabled = verifyEnabled();
     if (m_state.CheckBoxRename)
         m_state.EditDstName = IsVideoFile(m_state.RadioGroupFormat) ? "ANIM" : "IMAGE";
+}
+
+void SettingsPanel::setMadeVideoFile(std::string fileName)
+{
+    m_madeVideoFile = std::move(fileName);
+    m_state.SpeedButtonVerifyEnabled = verifyEnabled();
+}
+
+// A series of frame files can always be picked in the viewer; one video
+// file only once a run has made it.
+bool SettingsPanel::verifyEnabled() const
+{
+    return !IsVideoFile(m_state.RadioGroupFormat) || !m_madeVideoFile.empty();
 }
 
 void SettingsPanel::showError(const std::string &text)

@@ -92,12 +92,18 @@ public:
         if (onStateChanged)
             onStateChanged();
     }
+    // The file the last AVI or "Vidéo" run made (empty: none yet): from
+    // then on "Vérifier" is enabled for those formats, and plays it.
+    const std::string &MadeVideoFile() const { return m_madeVideoFile; }
+    void setMadeVideoFile(std::string fileName);
 
 private:
     bool readOutputSettings(OutputNames &names);
     void showError(const std::string &text);
+    bool verifyEnabled() const;
 
     WindowServices &m_services;
     std::string m_programFolder;
     PanelState m_state;
+    std::string m_madeVideoFile;
 };

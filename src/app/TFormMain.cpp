@@ -397,7 +397,7 @@ void TFormMain::Menu_AnimCreateClick()
 void TFormMain::Menu_AnimVerifyClick()
 {
     ScrollBox1->setVisuMode(false);
-    emit viewerRequested();
+    requestVerify();
 }
 
 void TFormMain::Menu_OptionsShowPanelClick()
@@ -425,7 +425,17 @@ void TFormMain::SpeedButtonCreateClick()
 void TFormMain::SpeedButtonVerifyClick()
 {
     ScrollBox1->setVisuMode(true);
-    emit viewerRequested();
+    requestVerify();
+}
+
+void TFormMain::requestVerify()
+{
+    const SettingsPanel &rules = ScrollBox1->Rules();
+    if (IsVideoFile(rules.state().RadioGroupFormat) && !rules.MadeVideoFile().empty()) {
+        m_run.StopRequested = true; // a run in progress ends: the file plays where it drew
+        emit videoPlayerRequested(QString::fromStdString(rules.MadeVideoFile()));
+    } else
+        emit viewerRequested();
 }
 
 void TFormMain::SpeedButtonFilenameClick()

@@ -64,6 +64,8 @@ signals:
     void aviOptionsRequested();
     void videoOptionsRequested();
     void viewerRequested();
+    // "Vérifier" for AVI and "Vidéo" after a run made that file: the player plays it.
+    void videoPlayerRequested(const QString &fileName);
     // The window is closing: the program ends, every other window goes.
     void closing();
 
@@ -110,6 +112,8 @@ private:
     void createMenus();
     void connectPanel();
     void setStatus(const std::string &text);
+    // The player for a video file made, else the sequence viewer.
+    void requestVerify();
     using Command = void (TFormMain::*)();
     struct MenuEntry {
         const char *name = nullptr; // none: a separator

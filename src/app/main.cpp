@@ -14,9 +14,12 @@
 #include "picture/PictureOpenDialog.h"
 #include "platform/QtWindowServices.h"
 #include "video/AviCompressionDialog.h"
+#include "viewer/PlaybackClock.h"
+#include "viewer/TFormVideoPlayer.h"
 #include "viewer/TFormView.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QLibraryInfo>
 #include <QStringList>
 #include <QTranslator>
@@ -87,6 +90,9 @@ int main(int argc, char **argv)
     TFormView view(main.View(), main.Run(), services, jpegOptions, main.Panel().Rules(), &main);
     TFormencours encours(main.Run().StopRequested, &main);
     TFormOpVideo opVideo(main.VideoOptions(), &main);
+    SteadyPlaybackClock playbackClock;
+    TFormVideoPlayer player(
+        main.View(), services, playbackClock, [&view] { return view.CheckBoxBoucle->isChecked(); }, &main);
 
     services.setOverwriteDialog([&yesAllNo](const std::string &fileName, const std::string &caption) {
         return yesAllNo.AskOverwrite(fileName, caption);
@@ -113,6 +119,9 @@ int main(int argc, char **argv)
     QObject::connect(&main, &TFormMain::aviOptionsRequested, [&] { showModeless(&opAvi); });
     QObject::connect(&main, &TFormMain::videoOptionsRequested, [&] { showModeless(&opVideo); });
     QObject::connect(&main, &TFormMain::viewerRequested, [&] { showModeless(&view); });
+    QObject::connect(&main, &TFormMain::videoPlayerRequested,
+        [&](const QString &fileName) { player.PlayVideo(fileName.toStdString()); });
+    QObject::connect(&main, &TFormMain::closing, [&] { player.hide(); });
     QObject::connect(&main, &TFormMain::closing, [&] {
         for (QWidget *w : std::initializer_list<QWidget *> { &opJpeg, &help, &opAvi, &view, &encours, &opVideo })
             w->hide();

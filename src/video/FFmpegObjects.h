@@ -33,6 +33,10 @@ struct FormatContextFree {
     // Output contexts only: the I/O context is owned separately.
     void operator()(AVFormatContext *f) const { avformat_free_context(f); }
 };
+struct InputFormatClose {
+    // Input contexts: closes the file too.
+    void operator()(AVFormatContext *f) const { avformat_close_input(&f); }
+};
 struct IoContextFree {
     void operator()(AVIOContext *io) const
     {
@@ -47,6 +51,7 @@ using PacketPtr = std::unique_ptr<AVPacket, PacketFree>;
 using SwsPtr = std::unique_ptr<SwsContext, SwsFree>;
 using FormatContextPtr = std::unique_ptr<AVFormatContext, FormatContextFree>;
 using IoContextPtr = std::unique_ptr<AVIOContext, IoContextFree>;
+using InputFormatPtr = std::unique_ptr<AVFormatContext, InputFormatClose>;
 
 // The write callback of a custom I/O context takes a const buffer from
 // libavformat 61 on.

@@ -1,6 +1,7 @@
 #pragma once
 
-// The video layer: everything between a rendered frame and a video file.
+// The video layer: everything between a rendered frame and a video file,
+// and back from the file to frames for the player.
 // It sits above platform and below options; nothing here knows a window
 // except AviCompressionDialog (built into the window target).
 //
@@ -42,3 +43,10 @@
 // view for the MP4 index moved to the front. 4:2:0 frames are converted by
 // Yuv420Conversion.h; GIF frames are dithered (PaletteDither.h) on
 // OrderedPipeline workers and coded in frame order.
+//
+// Reading back, for the player: OpenVideoFile (VideoFrameSource.h) gives a
+// VideoFrameSource, frames in showing order with the rate and the exact
+// count. FFmpegVideoReader.h reads what FFmpeg decodes (AVI, MP4, WebM,
+// Matroska, GIF), counting the packets once at open, refusing a file cut
+// short, seeking from the key frame before; WebpAnimationReader.h reads
+// animated WebP through libwebp, which FFmpeg 5.1 cannot.

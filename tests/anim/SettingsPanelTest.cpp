@@ -169,6 +169,25 @@ TEST_F(SettingsPanelTest, FormatChoiceSetsTheBaseNameAndTheVerifyButton)
     EXPECT_EQ(panel.state().EditDstName, "mine");
 }
 
+// Once a run made a video or AVI file, "Vérifier" stays enabled for those
+// formats (it plays that file), whatever is chosen or refreshed after.
+TEST_F(SettingsPanelTest, VerifyIsEnabledForVideoOnceAFileWasMade)
+{
+    panel.setFormat(FormatVideo);
+    EXPECT_FALSE(panel.state().SpeedButtonVerifyEnabled);
+    EXPECT_EQ(panel.MadeVideoFile(), "");
+    panel.setMadeVideoFile("/videos/anim/ANIM0000.MP4");
+    EXPECT_TRUE(panel.state().SpeedButtonVerifyEnabled);
+    EXPECT_EQ(panel.MadeVideoFile(), "/videos/anim/ANIM0000.MP4");
+    for (const std::int32_t format : { FormatAvi, FormatBmp, FormatVideo }) {
+        panel.setFormat(format);
+        EXPECT_TRUE(panel.state().SpeedButtonVerifyEnabled) << format;
+    }
+    panel.RefreshPanel(true, 0, 0);
+    panel.setFormat(FormatAvi);
+    EXPECT_TRUE(panel.state().SpeedButtonVerifyEnabled);
+}
+
 TEST_F(SettingsPanelTest, VideoFileTakesTheContainersExtension)
 {
     openPicture(5000, 800);

@@ -12,6 +12,8 @@
 #include "options/JpegOptions.h"
 #include "options/TFormOpVideo.h"
 #include "output/FrameFile.h"
+#include "viewer/PlaybackClock.h"
+#include "viewer/TFormVideoPlayer.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -31,6 +33,7 @@
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QSet>
+#include <QSlider>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QStyle>
@@ -733,7 +736,7 @@ TEST_P(VideoCreateTest, WritesOneFileWithTheFramesOfTheRun)
     std::snprintf(counter, sizeof counter, " - Frame%04d / %04d-OK!", c.frames - 1, c.frames);
     EXPECT_EQ(form.StatusText().toStdString(), dir.str() + "/anim/" + name + counter);
     EXPECT_EQ(progressShown, 1) << "the progress window is reused";
-    EXPECT_FALSE(form.Panel().SpeedButtonVerify->isEnabled());
+    EXPECT_TRUE(form.Panel().SpeedButtonVerify->isEnabled()) << "the file made can be played";
 }
 
 // There and back: 4 + 4 frames. A 360° loop has round(44 / step) frames.
@@ -742,6 +745,83 @@ INSTANTIATE_TEST_SUITE_P(Containers, VideoCreateTest,
         VideoCreateCase { "GifLoop", "GIF", "", true, "3", 15 },
         VideoCreateCase { "Mp4H264Loop", "MP4", "H.264", true, "4", 11 }),
     [](const auto &info) { return std::string(info.param.name); });
+
+class ManualClock : public PlaybackClock {
+public:
+    std::chrono::nanoseconds now() const override { return time; }
+    std::chrono::nanoseconds time = std::chrono::hours(1);
+};
+
+// "Vérifier", greyed for a video format until a run made its file, then
+// plays that file in the drawing area at its rate (the player wired as the
+// program wires it); the slider seeks. AVI files too; frame series keep
+// their viewer.
+TEST_F(VideoCreateTest, VerifyPlaysTheFileJustMade)
+{
+    open(writePanorama(44, 30)); // frames 40 x 30
+    chooseVideo("MKV", ""); // lossless: the frames shown are exactly the file's
+    EXPECT_FALSE(form.Panel().SpeedButtonVerify->isEnabled());
+    services.answerMessageBox(WindowServices::IdYes); // create ./anim
+    form.Panel().SpeedButtonCreate->click();
+    ASSERT_TRUE(form.Panel().SpeedButtonVerify->isEnabled());
+
+    ManualClock clock;
+    TFormVideoPlayer player(
+        form.View(), services, clock, [] { return false; }, &form);
+    int viewerShown = 0;
+    QObject::connect(&form, &TFormMain::viewerRequested, [&] { ++viewerShown; });
+    QObject::connect(&form, &TFormMain::videoPlayerRequested,
+        [&](const QString &fileName) { player.PlayVideo(fileName.toStdString()); });
+    const auto fileFrame = [](const fs::path &file, int k) {
+        const DecodedVideo video = decodeVideo(file);
+        Bitmap24 frame;
+        frame.resize(40, 30);
+        for (int y = 0; y < 30; ++y)
+            std::copy_n(video.bgr.data() + (std::size_t(k) * 30 + std::size_t(y)) * 40 * 3, 40 * 3, frame.scanLine(y));
+        return frame;
+    };
+    const fs::path mkv = dir / "anim" / "ANIM0000.MKV";
+    form.Panel().SpeedButtonVerify->click();
+    EXPECT_TRUE(player.isVisible());
+    EXPECT_TRUE(form.View().DisplayBitmap() == fileFrame(mkv, 0));
+    clock.time += std::chrono::milliseconds(100);
+    player.Tick();
+    EXPECT_TRUE(form.View().DisplayBitmap() == fileFrame(mkv, 1));
+    player.SliderPosition->setValue(6);
+    EXPECT_TRUE(form.View().DisplayBitmap() == fileFrame(mkv, 6));
+    EXPECT_EQ(viewerShown, 0);
+
+    // An AVI run: "Vérifier" in the menu plays that file.
+    form.Panel().Rules().setFormat(FormatAvi);
+    form.Panel().ApplyPanelState();
+    services.answerAviSaveOptions(""); // uncompressed
+    form.Panel().SpeedButtonCreate->click();
+    const fs::path avi = dir / "anim" / "ANIM0000.AVI";
+    ASSERT_TRUE(fs::exists(avi));
+    form.View().DisplayBitmap().clear();
+    found("Menu_AnimVerify")->trigger();
+    EXPECT_EQ(player.windowTitle().toStdString(), avi.string());
+    EXPECT_TRUE(form.View().DisplayBitmap() == fileFrame(avi, 0));
+    EXPECT_EQ(viewerShown, 0);
+
+    // Pressed during a test run, it ends the run and plays the file there.
+    player.hide();
+    form.Run().Tempo = 0;
+    services.onProcessMessages = [&] {
+        if (form.StatusText() == "TestFrame-2 / 0008" && !player.isVisible())
+            form.Panel().SpeedButtonVerify->click();
+    };
+    form.SpeedButtonTestClick();
+    services.onProcessMessages = {};
+    EXPECT_EQ(form.StatusText().toStdString(), "TestFrame-2 / 0008");
+    EXPECT_TRUE(player.isVisible());
+    EXPECT_TRUE(form.View().DisplayBitmap() == fileFrame(avi, 0));
+
+    form.Panel().Rules().setFormat(FormatBmp);
+    form.Panel().ApplyPanelState();
+    form.Panel().SpeedButtonVerify->click();
+    EXPECT_EQ(viewerShown, 1) << "a frame series is picked in the viewer";
+}
 
 // Another program takes the name while the run writes: the file goes to the
 // next free number, and the status line names that one.

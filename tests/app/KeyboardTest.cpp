@@ -11,6 +11,8 @@
 #include "output/TDlgYesAllNo.h"
 #include "output/TFormencours.h"
 #include "platform/Mnemonics.h"
+#include "viewer/PlaybackClock.h"
+#include "viewer/TFormVideoPlayer.h"
 #include "viewer/TFormView.h"
 
 #include "ScriptedServices.h"
@@ -70,6 +72,7 @@ protected:
         , view(main.View(), main.Run(), services, jpegOptions, main.Panel().Rules())
         , encours(stop)
         , opVideo(main.VideoOptions())
+        , player(main.View(), services, clock, [] { return false; })
     {
     }
 
@@ -87,6 +90,8 @@ protected:
     TFormView view;
     TFormencours encours;
     TFormOpVideo opVideo;
+    SteadyPlaybackClock clock;
+    TFormVideoPlayer player;
 };
 
 // Screen readers name a control by its caption, or by the label that
@@ -94,7 +99,7 @@ protected:
 TEST_F(KeyboardTest, EveryControlHasANameAndCaptionsHaveDistinctMnemonics)
 {
     for (QWidget *window : std::initializer_list<QWidget *> {
-             &main, &opJpeg, &yesAllNo, &help, &about, &opAvi, &view, &encours, &opVideo }) {
+             &main, &opJpeg, &yesAllNo, &help, &about, &opAvi, &view, &encours, &opVideo, &player }) {
         const std::string title = window->windowTitle().toStdString();
         QStringList letters;
         if (window == &main)
