@@ -5,7 +5,6 @@
 #include "anim/RunFeedback.h"
 #include "anim/SettingsPanel.h"
 #include "anim/StatusLine.h"
-#include "anim/VideoSink.h"
 #include "common/OrderedPipeline.h"
 #include "common/TextFormat.h"
 #include "options/AviOptions.h"
@@ -37,15 +36,6 @@ bool ChooseAviCompression(WindowServices &services, VideoOutputSpec &spec)
     spec.keyInterval = options.dwFlags & AVICOMPRESSF_KEYFRAMES ? int(options.dwKeyFrameEvery) : 0;
     spec.bytesPerSecond = options.dwFlags & AVICOMPRESSF_DATARATE ? options.dwBytesPerSecond : 0;
     return true;
-}
-
-// The refusal of a spec, as the error box says it; empty when it can be written.
-std::string SpecRefusal(const VideoOutputSpec &spec)
-{
-    const std::string refusal = CheckVideoOutput(spec);
-    if (refusal.empty())
-        return {};
-    return VideoFailureMessage(spec.container, {}, VideoError(VideoError::Reason::Settings, refusal));
 }
 
 } // namespace
@@ -96,7 +86,7 @@ std::optional<RunRequest> RunCommands::readRequest(RunKind kind, const std::opti
         VideoOutputSpec spec = *video;
         spec.width = prm.FrameWidth;
         spec.height = prm.FrameHeight;
-        refusal = SpecRefusal(spec);
+        refusal = CheckVideoOutput(spec); // the error box says it in the output's words
         return refusal.empty();
     };
     const bool read = m_panel.ReadSettings(request.settings, request.names, checkFrames);
@@ -167,7 +157,7 @@ void RunCommands::createFile(const Bitmap24 &panorama, RunRequest request)
         VideoOutputSpec chosen = request.video;
         chosen.width = request.settings.FrameWidth;
         chosen.height = request.settings.FrameHeight;
-        if (const std::string refusal = SpecRefusal(chosen); !refusal.empty())
+        if (const std::string refusal = CheckVideoOutput(chosen); !refusal.empty())
             throw std::runtime_error(refusal);
     }
     const ScopedBusyCursor busy(m_services, BusyCursors::Cursor::AppStart);

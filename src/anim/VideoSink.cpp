@@ -143,8 +143,10 @@ void VideoSink::end(const std::string &failure)
         }
         try {
             m_published = m_output->finish(publishing);
-        } catch (const VideoError &) {
-            fail(*error); // the first failure is the one to tell
+        } catch (const VideoError &e) {
+            // The first failure is the one to tell; the file may still hold
+            // the frames written before it.
+            fail(VideoError(VideoError::Reason::Frame, error->cause(), e.keptFrames(), e.keptName()));
         }
         fail(VideoError(VideoError::Reason::Frame, error->cause(), m_published.frames, m_published.name));
     }

@@ -1,10 +1,16 @@
-#include "anim/AviAnimationRun.h"
+#include "anim/RunCommands.h"
 
 #include "MediaTools.h"
 #include "ScriptedServices.h"
 #include "TestUtils.h"
+#include "anim/RunContext.h"
+#include "anim/RunFeedback.h"
+#include "anim/SettingsPanel.h"
+#include "anim/StatusLine.h"
+#include "anim/VideoSink.h"
 #include "options/AviOptions.h"
-#include "output/AviProgress.h"
+#include "options/JpegOptions.h"
+#include "options/VideoOptions.h"
 #include "video/FourCC.h"
 
 #include <gtest/gtest.h>
@@ -26,43 +32,18 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Records what an AVI run asks of its host; the compression dialog is
-// answered from the script.
-struct AviHost : AviRunHost, AviProgress {
-    AviHost(std::string fileName, int width)
-        : file(std::move(fileName))
-        , frameWidth(width)
-    {
-    }
-
-    std::string file;
-    int frameWidth;
-    bool replaceExisting = false; // the user agreed to replace the first file
+// What the window shows of an AVI run: the status line, the progress window
+// (each call, with the status line as it stands) and the frames.
+struct AviRunRecorder : RunFeedback, StatusLine {
+    std::string status = "before";
+    std::vector<std::string> log;
+    bool looksAtFrames = true;
     bool dropQueued = false; // a second Ctrl-C
     std::int64_t queuedAtEnd = -1; // what the run said it was finishing
-    ScriptedServices services;
-    std::vector<std::string> log; // progress calls, with the status text
-    std::string status = "before";
     std::function<void(int shown)> onShow;
-    std::function<void(tanimprm &)> adjust; // settings changed after the defaults
-    bool looksAtFrames = true;
     int shown = 0;
     std::vector<std::uint8_t> shownPixels;
 
-    bool readSettings(tanimprm &prm) override
-    {
-        prm.FrameWidth = frameWidth, prm.FrameHeight = 30, prm.Step = 1, prm.Center = true;
-        prm.ScrollDirection = true, prm.ScrollBack = true, prm.ScrollType = ScrollHorizontal;
-        const fs::path path(file);
-        prm.DstDir = path.parent_path().string(), prm.DstName = "ANIM", prm.Ext = ".AVI";
-        prm.NameFormat = "%s/%s%4.4d%s";
-        prm.NumStart = std::stoi(path.stem().string().substr(4));
-        prm.FileName = file;
-        prm.ReplaceExisting = replaceExisting;
-        if (adjust)
-            adjust(prm);
-        return true;
-    }
     bool showsFrames() const override { return looksAtFrames; }
     void showFrame(const Bitmap24 &frame) override
     {
@@ -73,32 +54,51 @@ struct AviHost : AviRunHost, AviProgress {
         ++shown;
     }
     void setStatusText(const std::string &text) override { status = text; }
-    void processMessages() override { }
-    void waitTempo() override { }
-    bool chooseCompression(AVICOMPRESSOPTIONS &options) override { return services.aviSaveOptions(options); }
-    AviProgress &progress() override { return *this; }
-    BusyCursors &cursors() override { return services; }
-    std::string statusText() const override { return status; }
-    void finishingQueuedFrames(std::int64_t count) override { queuedAtEnd = count; }
-    bool dropQueuedFrames() override { return dropQueued; }
-
-    void showProgress() override { log.push_back("show"); }
-    void hideProgress() override { log.push_back("hide"); }
-    void startPass(std::int32_t frames) override { log.push_back("pass " + std::to_string(frames)); }
+    void progressShown(bool shown) override { log.push_back(shown ? "show" : "hide"); }
+    void passStarting(std::int32_t frames) override { log.push_back("pass " + std::to_string(frames)); }
     void frameStarting(std::int32_t index, const std::string &text) override
     {
         log.push_back(std::to_string(index) + " " + text.substr(0, 17) + " | " + status);
     }
+    void finishingQueuedFrames(std::int64_t count) override { queuedAtEnd = count; }
+    bool dropQueuedFrames() override { return dropQueued; }
+
+    void setText(const std::string &text) override { status = text; }
+    std::string text() const override { return status; }
 };
 
+// "Créer" with the AVI format, as the window runs it: the panel holds
+// 41 x 30 frames, step 1, centred, there and back, named dir/ANIM0000.AVI;
+// the compression dialog is answered from the script.
 class AviRunTest : public ::testing::Test {
 public:
     TempDir dir;
     std::string file = (dir / "ANIM0000.AVI").string();
-    bool stop = false;
     Bitmap24 panorama = makeTestPanorama(45, 30); // with a 41-wide frame: 4 frames a pass
     TAviOptions options;
+    TJpegOptions jpegOptions;
+    TVideoOptions videoOptions;
+    ScriptedServices services;
+    SettingsPanel panel { services, dir.str() };
+    RunContext context { services };
+    bool &stop = context.StopRequested;
+    AviRunRecorder host;
+    fs::path savedCwd = fs::current_path();
     struct rlimit savedLimit { };
+
+    AviRunTest()
+    {
+        PanelState &s = panel.state();
+        s.EditFrameWidth = "41";
+        s.EditFrameHeight = "30";
+        s.EditStep = "1";
+        s.CheckBoxCenter = s.CheckBoxScrollDirection = s.CheckBoxScrollBack = true;
+        s.EditCopy = dir.str() + "/";
+        s.CheckBoxSubDir = false;
+        s.EditDstName = "ANIM";
+        s.RadioGroupFormat = FormatAvi;
+    }
+    ~AviRunTest() override { fs::current_path(savedCwd); }
 
     void SetUp() override { ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &savedLimit), 0); }
     // A file-size limit just past the header refuses further frames as a
@@ -116,6 +116,16 @@ public:
         ::setrlimit(RLIMIT_FSIZE, &savedLimit);
         std::signal(SIGXFSZ, SIG_DFL);
     }
+
+    void setFrameWidth(int width) { panel.state().EditFrameWidth = std::to_string(width); }
+    // "Créer": the panel read, the compression dialog, the run; a failure is
+    // thrown with the text of the error box.
+    void create(AviRunRecorder &recorder) { create(recorder, panorama); }
+    void create(AviRunRecorder &recorder, const Bitmap24 &picture)
+    {
+        RunCommands commands(panel, services, context, { jpegOptions, options, videoOptions }, recorder, recorder);
+        commands.Create(picture, std::nullopt);
+    }
 };
 
 // Every frame of both passes goes into the file as a key frame, numbered on
@@ -132,11 +142,10 @@ TEST_F(AviRunTest, writesEveryFrameOfBothPassesAsKeyFramesInOrder)
     for (const auto &[compressor, tag, tolerance] : cases) {
         SCOPED_TRACE(compressor);
         fs::remove(file);
-        AviHost host(file, 41); // odd
-        host.services.answerAviSaveOptions(compressor);
-        const AviRunResult result = RunAviAnimation(panorama, options, host, stop);
-        EXPECT_TRUE(result.FileWritten);
-        EXPECT_EQ(result.FramesWritten, 8);
+        AviRunRecorder host; // 41 wide: odd
+        services.answerAviSaveOptions(compressor);
+        create(host);
+        EXPECT_EQ(host.shown, 8);
         EXPECT_EQ(host.status, file + " - Frame0007 / 0008-OK!");
         std::vector<std::string> expectedLog { "show" };
         for (int i = 0; i < 8; ++i) {
@@ -179,26 +188,28 @@ TEST_F(AviRunTest, writesEveryFrameOfBothPassesAsKeyFramesInOrder)
 // A stop in either pass finishes the frame in progress and keeps the file (a
 // stop in the outward pass skips the return pass); the status line then
 // says it was stopped, with the frames in the file. A frame wider than the
-// panorama by more than a step gives a negative frame count: a file with its
-// stream and no frame, no range error.
-TEST_F(AviRunTest, aStopOrANegativeFrameCountKeepsTheFramesWrittenInAFile)
+// panorama by more than a step gives a negative frame count: no frame, no
+// range error, and no file (a run with no frame leaves none).
+TEST_F(AviRunTest, aStopKeepsTheFramesWrittenInAFileAndANegativeFrameCountMakesNone)
 {
     for (auto [width, stopAtShown, written] : { std::tuple { 41, 1, 2 }, { 41, 5, 6 }, { 60, -1, 0 } }) {
+        SCOPED_TRACE(width);
         fs::remove(file);
-        AviHost host(file, width);
+        AviRunRecorder host;
+        setFrameWidth(width);
         host.onShow = [&, stopAtShown](int shown) { stop = stop || shown == stopAtShown; };
-        host.services.answerAviSaveOptions("");
-        const AviRunResult result = RunAviAnimation(panorama, options, host, stop);
-        EXPECT_EQ(result.FramesWritten, written);
-        EXPECT_EQ(result.Stopped, stopAtShown >= 0);
-        EXPECT_EQ(probeVideo(file).packets, written);
-        const std::string end = stopAtShown >= 0 ? " - arrêté : " + std::to_string(written) + " image(s) enregistrée(s)"
-                                                 : std::string("-OK!");
-        EXPECT_TRUE(host.status.ends_with(end)) << host.status;
+        services.answerAviSaveOptions("");
+        create(host);
+        EXPECT_EQ(host.shown, written);
         if (written == 0) {
             EXPECT_EQ(host.log, std::vector<std::string>({ "show", "pass -15", "pass -15", "hide" }));
-            EXPECT_EQ(host.status, "before-OK!");
-            EXPECT_TRUE(fs::exists(file));
+            EXPECT_EQ(host.status, "") << "no earlier result, no OK";
+            EXPECT_TRUE(fs::is_empty(dir.path()));
+        } else {
+            EXPECT_EQ(probeVideo(file).packets, written);
+            EXPECT_EQ(host.status,
+                file + " - Frame000" + std::to_string(written - 1) + " / 0008 - arrêté : " + std::to_string(written)
+                    + " image(s) enregistrée(s)");
         }
     }
 }
@@ -213,17 +224,20 @@ TEST_F(AviRunTest, aHostThatDoesNotShowFramesGetsTheSameFile)
     struct {
         const char *name;
         int panoramaWidth, frameWidth, frameHeight;
-        std::function<void(tanimprm &)> adjust;
+        std::function<void(PanelState &)> adjust;
         const char *compressor = "";
     } const cases[] = {
         { "inside, padded rows", 45, 41, 30, {} },
-        { "loop, right edge without padding", 48, 41, 30, [](tanimprm &p) { p.Loop360 = true; } },
+        { "loop, right edge without padding", 48, 41, 30, [](PanelState &p) { p.CheckBoxLoop360 = true; } },
         { "vertical loop, backwards", 45, 41, 10,
-            [](tanimprm &p) { p.ScrollType = ScrollVertical, p.Loop360 = true, p.Step = -3; } },
+            [](PanelState &p) {
+                p.RadioGroupScrollType = ScrollVertical, p.CheckBoxLoop360 = true, p.EditStep = "-3";
+            } },
         { "vertical, there and back", 45, 41, 10,
-            [](tanimprm &p) { p.ScrollType = ScrollVertical, p.ScrollDirection = false; } },
-        { "wider than the panorama, centred", 45, 50, 10, [](tanimprm &p) { p.ScrollType = ScrollVertical; } },
-        { "taller than the panorama, not centred", 45, 41, 33, [](tanimprm &p) { p.Center = false; } },
+            [](PanelState &p) { p.RadioGroupScrollType = ScrollVertical, p.CheckBoxScrollDirection = false; } },
+        { "wider than the panorama, centred", 45, 50, 10,
+            [](PanelState &p) { p.RadioGroupScrollType = ScrollVertical; } },
+        { "taller than the panorama, not centred", 45, 41, 33, [](PanelState &p) { p.CheckBoxCenter = false; } },
         { "compressed", 45, 41, 30, {}, "FFV1" },
     };
     for (const auto &c : cases) {
@@ -233,16 +247,17 @@ TEST_F(AviRunTest, aHostThatDoesNotShowFramesGetsTheSameFile)
         std::vector<std::string> logs[2];
         for (const bool looks : { true, false }) {
             fs::remove(file);
-            AviHost host(file, c.frameWidth);
+            AviRunRecorder host;
             host.looksAtFrames = looks;
-            host.adjust = [&](tanimprm &p) {
-                p.FrameHeight = c.frameHeight;
-                if (c.adjust)
-                    c.adjust(p);
-            };
-            host.services.answerAviSaveOptions(c.compressor);
-            const AviRunResult result = RunAviAnimation(source, options, host, stop);
-            EXPECT_EQ(result.FramesWritten, host.shown);
+            const PanelState before = panel.state();
+            setFrameWidth(c.frameWidth);
+            panel.state().EditFrameHeight = std::to_string(c.frameHeight);
+            if (c.adjust)
+                c.adjust(panel.state());
+            services.answerAviSaveOptions(c.compressor);
+            create(host, source);
+            panel.state() = before;
+            EXPECT_EQ(probeVideo(file).packets, host.shown);
             EXPECT_GT(host.shown, 0);
             files[looks] = readFileBytes(file);
             logs[looks] = host.log;
@@ -261,14 +276,19 @@ const std::vector<std::uint8_t> kOld { 'o', 'l', 'd' };
 // every file left in the folder with the frames it holds.
 struct FaultCase {
     const char *name;
-    std::function<void(AviRunTest &, AviHost &)> arrange;
+    // Also plants what the folder holds at the start, and queues the answers
+    // of the panel's questions that come before the compression dialog.
+    std::function<void(AviRunTest &)> arrange;
     std::string message; // empty: the run succeeds; else the start of the error's text
     std::string cause; // found in the error's text
-    std::int32_t reported; // frames the run reports (result or error); -1: as many as the file holds
-    std::map<std::string, long> files; // name -> frames; -1: the old file, as it was
+    // Frames the run reports: in its error, or in the file the status line
+    // names; -1: as many as that file holds.
+    std::int32_t reported;
+    std::map<std::string, long> files; // name -> frames; -1: the old file, as it was; -3: a folder
     std::string frameRate = "10/1";
     // The compression dialog's answer (nullopt: cancelled; "none": not asked).
     std::optional<std::string> compressor = "";
+    int shown = -1; // frames shown before the run ended; -1: not checked
 };
 
 void PrintTo(const FaultCase &c, std::ostream *out)
@@ -281,27 +301,24 @@ class AviFaultTest : public AviRunTest, public ::testing::WithParamInterface<Fau
 TEST_P(AviFaultTest, leavesAFileHoldingWhatItReportsOrSaysWhy)
 {
     const FaultCase &c = GetParam();
-    if (c.files.count("ANIM0000.AVI") && c.files.at("ANIM0000.AVI") == -1)
-        writeFileBytes(file, kOld);
-    AviHost host(file, 41);
+    c.arrange(*this);
     if (c.compressor != "none")
-        host.services.answerAviSaveOptions(c.compressor);
-    c.arrange(*this, host);
+        services.answerAviSaveOptions(c.compressor);
     std::string message;
-    std::int32_t reported = -2;
+    std::int64_t reported = -2;
     std::string reportedName;
+    bool succeeded = false;
     try {
-        const AviRunResult result = RunAviAnimation(panorama, options, host, stop);
-        reported = result.FramesWritten;
-        reportedName = result.FileName;
+        create(host);
+        succeeded = true;
         // The cases named "stop..." press Stop: the status line says so.
         const bool stopped = std::string_view(c.name).starts_with("stop");
-        EXPECT_EQ(result.Stopped, stopped);
-        EXPECT_TRUE(host.status.ends_with(
-            stopped ? " - arrêté : " + std::to_string(reported) + " image(s) enregistrée(s)" : std::string("-OK!")))
-            << host.status;
-        EXPECT_TRUE(reported == 0 || host.status.starts_with(reportedName + " - Frame")) << "the name written";
-    } catch (const AviRunError &e) {
+        EXPECT_NE(host.status.find(stopped ? " - arrêté : " : "-OK!"), std::string::npos) << host.status;
+        // "NAME - Frame0007 / 0008-OK!"; no name when no file was written.
+        const std::size_t named = host.status.find(" - Frame");
+        if (named != std::string::npos)
+            reportedName = host.status.substr(0, named);
+    } catch (const VideoRunError &e) {
         message = e.what();
         reported = e.FramesInFile;
         reportedName = e.FileName;
@@ -311,12 +328,17 @@ TEST_P(AviFaultTest, leavesAFileHoldingWhatItReportsOrSaysWhy)
         reported = 0;
     }
     TearDown(); // the file-size limit off, for the checks
+    if (succeeded)
+        reported = reportedName.empty() ? 0 : probeVideo(reportedName).packets;
     if (c.message.empty()) {
         EXPECT_EQ(message, "");
     } else {
         EXPECT_TRUE(message.starts_with(c.message) && message.find(c.cause) != std::string::npos) << message;
     }
-    EXPECT_TRUE(host.services.cursors().empty());
+    EXPECT_TRUE(services.cursors().empty());
+    if (c.shown >= 0) {
+        EXPECT_EQ(host.shown, c.shown);
+    }
     std::map<std::string, long> found;
     for (const auto &entry : fs::directory_iterator(dir.path())) {
         const std::string name = entry.path().filename().string();
@@ -330,7 +352,7 @@ TEST_P(AviFaultTest, leavesAFileHoldingWhatItReportsOrSaysWhy)
     std::map<std::string, long> expected = c.files;
     for (auto &[name, frames] : expected) {
         if (frames == -2) // as many as reported
-            frames = reported;
+            frames = long(reported);
         if (frames >= 0 && found.count(name)) {
             EXPECT_EQ(decodeVideo(dir / name).errors, "") << name;
             EXPECT_EQ(probeVideo(dir / name).frameRate, c.frameRate) << name;
@@ -338,65 +360,79 @@ TEST_P(AviFaultTest, leavesAFileHoldingWhatItReportsOrSaysWhy)
     }
     EXPECT_EQ(found, expected);
     EXPECT_EQ(reported, c.reported >= 0 ? c.reported : reported);
-    if (reported > 0 && !reportedName.empty()) {
+    if (!reportedName.empty()) {
+        EXPECT_EQ(fs::path(reportedName).parent_path(), dir.path()) << reportedName;
         EXPECT_EQ(found[fs::path(reportedName).filename().string()], reported) << "the file holds what is reported";
     }
 }
 
 const auto diskFullAt = [](int shownFrame) {
-    return [shownFrame](AviRunTest &t, AviHost &h) {
-        h.onShow = [&t, shownFrame](int shown) {
+    return [shownFrame](AviRunTest &t) {
+        t.host.onShow = [&t, shownFrame](int shown) {
             if (shown == shownFrame)
                 t.fillTheDisk();
         };
     };
 };
 
+// An old ANIM0000.AVI, and "Ecraser" at the panel's question about it: the
+// user agrees to replace it.
+void oldFileWithConsent(AviRunTest &t)
+{
+    writeFileBytes(t.file, kOld);
+    t.services.answerMessageBox(WindowServices::IdNo);
+}
+
 INSTANTIATE_TEST_SUITE_P(Faults, AviFaultTest,
     ::testing::Values(
         FaultCase { "nameTakenMeanwhile",
-            [](AviRunTest &t, AviHost &h) {
-                h.onShow = [&t](int shown) {
+            [](AviRunTest &t) {
+                t.host.onShow = [&t](int shown) {
                     if (shown == 2)
                         writeFileBytes(t.file, kOld);
                 };
             },
             "", "", 8, { { "ANIM0000.AVI", -1 }, { "ANIM0001.AVI", 8 } } },
         FaultCase { "twoRunsAtOnce",
-            [](AviRunTest &t, AviHost &h) {
-                h.onShow = [&t](int shown) {
+            [](AviRunTest &t) {
+                t.host.onShow = [&t](int shown) {
                     if (shown != 2)
                         return;
-                    AviHost inner(t.file, 41);
-                    inner.services.answerAviSaveOptions("");
-                    bool innerStop = false;
-                    EXPECT_EQ(RunAviAnimation(t.panorama, t.options, inner, innerStop).FileName, t.file);
+                    // Another "Créer" into the same folder, with the same panel.
+                    ScriptedServices services;
+                    SettingsPanel panel(services, t.dir.str());
+                    panel.state() = t.panel.state();
+                    RunContext context(services);
+                    AviRunRecorder inner;
+                    services.answerAviSaveOptions("");
+                    RunCommands(panel, services, context, { t.jpegOptions, t.options, t.videoOptions }, inner, inner)
+                        .Create(t.panorama, std::nullopt);
+                    EXPECT_EQ(inner.status, t.file + " - Frame0007 / 0008-OK!");
                 };
             },
             "", "", 8, { { "ANIM0000.AVI", 8 }, { "ANIM0001.AVI", 8 } } },
         FaultCase { "firstFrameFailsWithConsentToReplace",
-            [](AviRunTest &t, AviHost &h) {
-                h.replaceExisting = true;
-                diskFullAt(0)(t, h);
+            [](AviRunTest &t) {
+                oldFileWithConsent(t);
+                diskFullAt(0)(t);
             },
             "Failed to add frame to AVI\nFile too large: ", "ANIM0000.AVI", 0, { { "ANIM0000.AVI", -1 } } },
         FaultCase { "noFrameWithConsentToReplace",
-            [](AviRunTest &, AviHost &h) {
-                h.replaceExisting = true;
-                h.frameWidth = 60; // wider than the panorama: no frame
+            [](AviRunTest &t) {
+                oldFileWithConsent(t);
+                t.setFrameWidth(60); // wider than the panorama: no frame
             },
             "", "", 0, { { "ANIM0000.AVI", -1 } } },
         FaultCase { "replacedOnlyWhenComplete",
-            [](AviRunTest &t, AviHost &h) {
-                h.replaceExisting = true;
-                writeFileBytes(t.file, kOld);
-                h.onShow = [&t](int) { EXPECT_EQ(readFileBytes(t.file), kOld); };
+            [](AviRunTest &t) {
+                oldFileWithConsent(t);
+                t.host.onShow = [&t](int) { EXPECT_EQ(readFileBytes(t.file), kOld); };
             },
             "", "", 8, { { "ANIM0000.AVI", 8 } } },
         FaultCase { "folderAppearsAtTheNameWithConsent",
-            [](AviRunTest &t, AviHost &h) {
-                h.replaceExisting = true;
-                h.onShow = [&t](int shown) {
+            [](AviRunTest &t) {
+                oldFileWithConsent(t);
+                t.host.onShow = [&t](int shown) {
                     if (shown == 2)
                         fs::remove(t.file), fs::create_directory(t.file);
                 };
@@ -404,63 +440,74 @@ INSTANTIATE_TEST_SUITE_P(Faults, AviFaultTest,
             "Failed to create AVI file\nIs a directory: ", "8 frames kept in", 8,
             { { "ANIM0000.AVI", -3 }, { "ANIM0001.AVI", 8 } } },
         FaultCase { "nameTooLong",
-            [](AviRunTest &t, AviHost &h) { h.file = (t.dir / ("ANIM0000" + std::string(250, 'x') + ".AVI")).string(); },
-            "Failed to create AVI file\nFile name too long: ", "xxx.AVI", 0, {}, "10/1", "none" },
-        FaultCase { "nameIsAFolder", [](AviRunTest &t, AviHost &) { fs::create_directory(t.file); },
-            "Failed to create AVI file\nIs a directory: ", "ANIM0000.AVI", 0, { { "ANIM0000.AVI", -3 } }, "10/1",
-            "none" },
+            [](AviRunTest &t) { t.panel.state().EditDstName = "ANIM0000" + std::string(250, 'x'); },
+            "Failed to create AVI file\nFile name too long: ", "xxx0000.AVI", 0, {}, "10/1", "", 0 },
+        FaultCase { "nameIsAFolder",
+            [](AviRunTest &t) {
+                fs::create_directory(t.file);
+                t.services.answerMessageBox(WindowServices::IdNo); // the name exists: keep it
+            },
+            "Failed to create AVI file\nIs a directory: ", "ANIM0000.AVI", 0, { { "ANIM0000.AVI", -3 } }, "10/1", "",
+            0 },
         FaultCase { "diskFullUncompressed", diskFullAt(3), "Failed to add frame to AVI\nFile too large: ",
             "3 frames kept in", 3, { { "ANIM0000.AVI", 3 } } },
         FaultCase { "diskFullWithQueuedFrames", // x264 holds frames back for its look-ahead
-            [](AviRunTest &t, AviHost &h) {
-                h.frameWidth = 40;
-                diskFullAt(4)(t, h);
+            [](AviRunTest &t) {
+                t.setFrameWidth(40);
+                diskFullAt(4)(t);
             },
             "Failed to add frame to AVI\nFile too large: ", "frames kept in", -1, { { "ANIM0000.AVI", -2 } }, "10/1",
             "H264" },
         FaultCase { "stopThenDropTheQueuedFrames", // Ctrl-C twice: the file closes with what it holds
-            [](AviRunTest &t, AviHost &h) {
-                h.frameWidth = 40;
-                h.dropQueued = true;
-                h.onShow = [&t, &h](int shown) {
+            [](AviRunTest &t) {
+                t.setFrameWidth(40);
+                t.host.dropQueued = true;
+                t.host.onShow = [&t](int shown) {
                     t.stop = t.stop || shown == 3;
-                    EXPECT_EQ(h.queuedAtEnd, -1);
+                    EXPECT_EQ(t.host.queuedAtEnd, -1);
                 };
             },
             "", "", -1, { { "ANIM0000.AVI", -2 } }, "10/1", "H264" },
         FaultCase { "stopFinishesTheQueuedFrames",
-            [](AviRunTest &t, AviHost &h) {
-                h.frameWidth = 40;
-                h.onShow = [&t](int shown) { t.stop = t.stop || shown == 3; };
+            [](AviRunTest &t) {
+                t.setFrameWidth(40);
+                t.host.onShow = [&t](int shown) { t.stop = t.stop || shown == 3; };
             },
             "", "", 4, { { "ANIM0000.AVI", 4 } }, "10/1", "H264" },
-        FaultCase { "rate1001", [](AviRunTest &t, AviHost &) { t.options.Rate = 1001; }, "", "", 8,
-            { { "ANIM0000.AVI", 8 } }, "1001/1" },
-        FaultCase { "rate65535", [](AviRunTest &t, AviHost &) { t.options.Rate = 65535; }, "", "", 8,
+        FaultCase { "rate1001", [](AviRunTest &t) { t.options.Rate = 1001; }, "", "", 8, { { "ANIM0000.AVI", 8 } },
+            "1001/1" },
+        FaultCase { "rate65535", [](AviRunTest &t) { t.options.Rate = 65535; }, "", "", 8,
             { { "ANIM0000.AVI", 8 } }, "65535/1" },
-        FaultCase { "compressorRefusesTheSize", [](AviRunTest &, AviHost &) {}, // 41 wide cannot be 4:2:0
+        FaultCase { "compressorRefusesTheSize", oldFileWithConsent, // 41 wide cannot be 4:2:0
             "Failed to set AVI stream format\nthe compressor 'H264' needs an even width and height", "", 0,
-            { { "ANIM0000.AVI", -1 } }, "10/1", "H264" },
-        FaultCase { "compressorRefusesTheRate", [](AviRunTest &, AviHost &) {}, // MPEG-1 takes no rate of 10
+            { { "ANIM0000.AVI", -1 } }, "10/1", "H264", 0 },
+        FaultCase { "compressorRefusesTheRate", oldFileWithConsent, // MPEG-1 takes no rate of 10
             "Failed to set AVI stream format\nthe compressor 'mpg1' refuses 41 x 30 at 10 frames per second: ", "",
-            0, { { "ANIM0000.AVI", -1 } }, "10/1", "mpg1" },
+            0, { { "ANIM0000.AVI", -1 } }, "10/1", "mpg1", 0 },
         FaultCase { "errorInTheFrameLoop",
-            [](AviRunTest &, AviHost &h) {
-                h.onShow = [](int shown) {
+            [](AviRunTest &t) {
+                t.host.onShow = [](int shown) {
                     if (shown == 3)
                         throw std::runtime_error("no memory for the frame");
                 };
             },
             "Failed to add frame to AVI\nno memory for the frame", "3 frames kept in", 3, { { "ANIM0000.AVI", 3 } } },
-        FaultCase { "rateZero", [](AviRunTest &t, AviHost &) { t.options.Rate = 0; },
-            "AVI frame rate must be at least 1 frame per second", "", 0, { { "ANIM0000.AVI", -1 } }, "10/1",
-            "none" },
-        FaultCase { "dialogCancelled", [](AviRunTest &, AviHost &) {}, "Failed to get AVI Compression Options", "",
-            0, { { "ANIM0000.AVI", -1 } }, "10/1", std::nullopt },
+        FaultCase { "rateZero", // refused before the names are read: nothing asked
+            [](AviRunTest &t) {
+                writeFileBytes(t.file, kOld);
+                t.options.Rate = 0;
+            },
+            "AVI frame rate must be at least 1 frame per second", "", 0, { { "ANIM0000.AVI", -1 } }, "10/1", "none",
+            0 },
+        FaultCase { "dialogCancelled", oldFileWithConsent, "Failed to get AVI Compression Options", "", 0,
+            { { "ANIM0000.AVI", -1 } }, "10/1", std::nullopt, 0 },
         FaultCase { "unknownCompressor",
-            [](AviRunTest &t, AviHost &) { t.options.CodecHandler = mmioFOURCC('Z', 'Z', 'Z', 'Z'); },
+            [](AviRunTest &t) {
+                oldFileWithConsent(t);
+                t.options.CodecHandler = mmioFOURCC('Z', 'Z', 'Z', 'Z');
+            },
             "Failed to create AVI Compressed stream\nno compressor 'ZZZZ'", "", 0, { { "ANIM0000.AVI", -1 } },
-            "10/1", "ZZZZ" }),
+            "10/1", "ZZZZ", 0 }),
     [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace

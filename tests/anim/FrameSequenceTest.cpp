@@ -44,16 +44,21 @@ class FrameSequenceTable : public testing::TestWithParam<SequenceCase> { };
 TEST_P(FrameSequenceTable, visitsExactlyThePositionsOfBothPasses)
 {
     const SequenceCase &c = GetParam();
-    Bitmap24 frame;
-    tanimprm prm = scrollSettings(frame, c.frameW, c.frameH, c.step, c.forward, c.vertical);
-    const PassPlan out = PrepareFrames(prm, c.panoW, c.panoH);
-    const PassPlan back = ReturnPass(out, prm, c.panoW, c.panoH);
+    const tanimprm prm = scrollSettings(c.frameW, c.frameH, c.step, c.forward, c.vertical);
+    const RunPlan plan = PrepareFrames(prm, c.panoW, c.panoH);
+    const PassPlan &out = plan.outward;
+    ASSERT_TRUE(plan.back);
+    const PassPlan &back = *plan.back;
+    EXPECT_EQ(back, ReturnPass(out, prm, c.panoW, c.panoH));
     EXPECT_EQ(positions(out, c.vertical), c.outward);
     EXPECT_EQ(positions(back, c.vertical), c.back);
     EXPECT_EQ(back.PassCount, out.PassCount);
+    EXPECT_EQ(plan.total(), std::int64_t(c.outward.size() + c.back.size()));
     // The position across the scroll axis is always 0.
     EXPECT_EQ(c.vertical ? out.X0 : out.Y0, 0);
     EXPECT_EQ(c.vertical ? out.DX : out.DY, 0);
+    Bitmap24 frame;
+    MakeFrameBitmap(plan, frame);
     EXPECT_EQ(frame.width(), c.frameW);
     EXPECT_EQ(frame.height(), c.frameH);
 }
@@ -79,33 +84,34 @@ INSTANTIATE_TEST_SUITE_P(EdgeCases, FrameSequenceTable,
 
 TEST(FrameSequence, defaultRunOverWidePanoramaHas3976FramesPerPass)
 {
-    Bitmap24 frame;
-    tanimprm prm = scrollSettings(frame, 1024, 768, 1, true, false);
-    const PassPlan out = PrepareFrames(prm, 5000, 800);
+    const RunPlan plan = PrepareFrames(scrollSettings(1024, 768, 1, true, false), 5000, 800);
+    const PassPlan &out = plan.outward;
     EXPECT_EQ(out, (PassPlan { 3976, 0, 0, 1, 0 }));
-    const PassPlan back = ReturnPass(out, prm, 5000, 800);
+    ASSERT_TRUE(plan.back);
+    const PassPlan &back = *plan.back;
     EXPECT_EQ(back, (PassPlan { 3976, 3975, 0, -1, 0 }));
+    EXPECT_EQ(plan.total(), 7952);
     // x = 3976 (flush with the far edge) is never used.
     EXPECT_EQ(out.X0 + (out.PassCount - 1) * out.DX, 3975);
     EXPECT_EQ(back.X0 + (back.PassCount - 1) * back.DX, 0);
 }
 
-TEST(FrameSequence, zeroStepIsStoredAsOne)
+// The settings are read, never rewritten: the plan holds the step it uses.
+TEST(FrameSequence, zeroStepCountsAsOne)
 {
-    Bitmap24 frame;
-    tanimprm prm = scrollSettings(frame, 4, 4, 0, true, false);
-    const PassPlan out = PrepareFrames(prm, 10, 4);
-    EXPECT_EQ(prm.Step, 1);
-    EXPECT_EQ(out.PassCount, 6);
-    EXPECT_EQ(out.DX, 1);
+    const RunPlan plan = PrepareFrames(scrollSettings(4, 4, 0, true, false), 10, 4);
+    EXPECT_EQ(plan.outward.PassCount, 6);
+    EXPECT_EQ(plan.outward.DX, 1);
+    ASSERT_TRUE(plan.back);
+    EXPECT_EQ(plan.back->DX, -1);
 }
 
 TEST(FrameSequence, negativeStepIsKept)
 {
-    Bitmap24 frame;
-    tanimprm prm = scrollSettings(frame, 4, 4, -2, true, false);
-    PrepareFrames(prm, 10, 4);
-    EXPECT_EQ(prm.Step, -2);
+    const RunPlan plan = PrepareFrames(scrollSettings(4, 4, -2, true, false), 10, 4);
+    EXPECT_EQ(plan.outward.DX, -2);
+    EXPECT_EQ(plan.outward.PassCount, -3);
+    EXPECT_EQ(plan.total(), 0);
 }
 
 struct RectCase {
@@ -120,10 +126,8 @@ class DstRectTable : public testing::TestWithParam<RectCase> { };
 TEST_P(DstRectTable, placesThePanoramaInTheFrame)
 {
     const RectCase &c = GetParam();
-    Bitmap24 frame;
-    tanimprm prm = scrollSettings(frame, c.frameW, c.frameH, 1, true, false, c.center);
-    PrepareFrames(prm, c.panoW, c.panoH);
-    EXPECT_EQ(prm.DstRect, c.dst);
+    const RunPlan plan = PrepareFrames(scrollSettings(c.frameW, c.frameH, 1, true, false, c.center), c.panoW, c.panoH);
+    EXPECT_EQ(plan.DstRect, c.dst);
 }
 
 INSTANTIATE_TEST_SUITE_P(Centring, DstRectTable,
@@ -144,10 +148,10 @@ class FrameSizeRefused : public testing::TestWithParam<BadSizeCase> { };
 
 TEST_P(FrameSizeRefused, throwsWithTheSizeInTheMessage)
 {
+    const RunPlan plan = PrepareFrames(scrollSettings(GetParam().w, GetParam().h, 1, true, false), 100, 100);
     Bitmap24 frame;
-    tanimprm prm = scrollSettings(frame, GetParam().w, GetParam().h, 1, true, false);
     try {
-        PrepareFrames(prm, 100, 100);
+        MakeFrameBitmap(plan, frame);
         FAIL() << "no exception";
     } catch (const std::runtime_error &e) {
         const std::string expected = "Impossible de créer une image de " + std::to_string(GetParam().w) + " * "
@@ -163,33 +167,32 @@ INSTANTIATE_TEST_SUITE_P(Sizes, FrameSizeRefused,
 
 TEST(FrameSequence, zeroSizedFrameRendersNothingAndDoesNotCrash)
 {
-    Bitmap24 frame;
     const Bitmap24 pano = makeTestPanorama(20, 10);
-    tanimprm prm = scrollSettings(frame, 0, 0, 1, true, false);
-    const PassPlan out = PrepareFrames(prm, pano.width(), pano.height());
-    EXPECT_EQ(out.PassCount, 20);
-    RenderFrame(prm, pano, 3, 0);
-    EXPECT_EQ(prm.SrcRect, (TRect { 3, 0, 3, 0 }));
+    const RunPlan plan = PrepareFrames(scrollSettings(0, 0, 1, true, false), pano.width(), pano.height());
+    EXPECT_EQ(plan.outward.PassCount, 20);
+    Bitmap24 frame;
+    MakeFrameBitmap(plan, frame);
+    EXPECT_EQ(RenderFrame(plan, pano, frame, 3, 0), (TRect { 3, 0, 3, 0 }));
 }
 
 // Expected frame pixel: the panorama pixel it maps to, or black.
-PixelBgr expectedPixel(const tanimprm &prm, int panoW, int panoH, int x, int y, int fx, int fy)
+PixelBgr expectedPixel(const RunPlan &plan, int panoW, int panoH, int x, int y, int fx, int fy)
 {
-    const long long px = (long long)fx - prm.DstRect.Left + x;
-    const long long py = (long long)fy - prm.DstRect.Top + y;
-    const bool inSrc = px >= x && px < (long long)x + prm.FrameWidth && py >= y && py < (long long)y + prm.FrameHeight;
+    const long long px = (long long)fx - plan.DstRect.Left + x;
+    const long long py = (long long)fy - plan.DstRect.Top + y;
+    const bool inSrc
+        = px >= x && px < (long long)x + plan.FrameWidth && py >= y && py < (long long)y + plan.FrameHeight;
     if (inSrc && px >= 0 && px < panoW && py >= 0 && py < panoH)
         return testPanoramaPixel(int(px), int(py));
     return { 0, 0, 0 };
 }
 
-void expectFrameMatches(const tanimprm &prm, const Bitmap24 &pano, int x, int y)
+void expectFrameMatches(const RunPlan &plan, const Bitmap24 &frame, const Bitmap24 &pano, int x, int y)
 {
-    const Bitmap24 &frame = *prm.FrameBitmap;
     int mismatches = 0;
     for (int fy = 0; fy < frame.height() && mismatches < 5; ++fy)
         for (int fx = 0; fx < frame.width() && mismatches < 5; ++fx) {
-            const PixelBgr want = expectedPixel(prm, pano.width(), pano.height(), x, y, fx, fy);
+            const PixelBgr want = expectedPixel(plan, pano.width(), pano.height(), x, y, fx, fy);
             const PixelBgr got = pixelAt(frame, fx, fy);
             if (!(got == want)) {
                 ++mismatches;
@@ -219,19 +222,18 @@ TEST_P(RenderTable, everyPixelIsThePanoramaPixelOrBlack)
 {
     const RenderCase &c = GetParam();
     const Bitmap24 pano = makeTestPanorama(c.panoW, c.panoH);
+    const RunPlan plan = PrepareFrames(scrollSettings(c.frameW, c.frameH, 1, true, false, c.center), c.panoW, c.panoH);
     Bitmap24 frame;
-    tanimprm prm = scrollSettings(frame, c.frameW, c.frameH, 1, true, false, c.center);
-    PrepareFrames(prm, c.panoW, c.panoH);
+    MakeFrameBitmap(plan, frame);
     // Dirty the frame so that a missing black fill shows.
     frame.fill(0x55, 0x66, 0x77);
-    RenderFrame(prm, pano, c.x, c.y);
+    const TRect source = RenderFrame(plan, pano, frame, c.x, c.y);
     // The right and bottom edges wrap around like any 32-bit sum.
     const auto wrapped = [](long long v) { return std::int32_t(std::uint32_t(v)); };
-    EXPECT_EQ(
-        prm.SrcRect, (TRect { c.x, c.y, wrapped((long long)c.x + c.frameW), wrapped((long long)c.y + c.frameH) }));
-    expectFrameMatches(prm, pano, c.x, c.y);
+    EXPECT_EQ(source, (TRect { c.x, c.y, wrapped((long long)c.x + c.frameW), wrapped((long long)c.y + c.frameH) }));
+    expectFrameMatches(plan, frame, pano, c.x, c.y);
 
-    const std::optional<PanoramaWindow> window = FrameWindow(prm, pano, c.x, c.y);
+    const std::optional<PanoramaWindow> window = FrameWindow(plan, pano, c.x, c.y);
     ASSERT_EQ(window.has_value(), c.window);
     for (int fy = 0; window && fy < frame.height(); ++fy)
         ASSERT_TRUE(
@@ -261,10 +263,10 @@ INSTANTIATE_TEST_SUITE_P(Positions, RenderTable,
 TEST(RenderFrame, lowPanoramaSitsBetweenBlackBandsOfTheDefaultFrame)
 {
     const Bitmap24 pano = makeTestPanorama(5000, 600);
+    const RunPlan plan = PrepareFrames(scrollSettings(1024, 769, 1, true, false, true), 5000, 600);
     Bitmap24 frame;
-    tanimprm prm = scrollSettings(frame, 1024, 769, 1, true, false, true);
-    PrepareFrames(prm, 5000, 600);
-    RenderFrame(prm, pano, 1234, 0);
+    MakeFrameBitmap(plan, frame);
+    RenderFrame(plan, pano, frame, 1234, 0);
     for (int fx : { 0, 511, 1023 }) {
         EXPECT_EQ(pixelAt(frame, fx, 83), (PixelBgr { 0, 0, 0 }));
         EXPECT_EQ(pixelAt(frame, fx, 84), testPanoramaPixel(1234 + fx, 0));
@@ -278,15 +280,15 @@ TEST(RenderFrame, negativeStepRunReadsNothingOutsideThePanorama)
 {
     // Every frame of such a run; AddressSanitizer catches any stray read.
     const Bitmap24 pano = makeTestPanorama(10, 4);
+    const RunPlan plan = PrepareFrames(scrollSettings(16, 6, -2, true, false, true), 10, 4);
+    ASSERT_EQ(plan.outward.PassCount, 3);
+    ASSERT_TRUE(plan.back);
     Bitmap24 frame;
-    tanimprm prm = scrollSettings(frame, 16, 6, -2, true, false, true);
-    const PassPlan out = PrepareFrames(prm, 10, 4);
-    const PassPlan back = ReturnPass(out, prm, 10, 4);
-    ASSERT_EQ(out.PassCount, 3);
-    for (const PassPlan &plan : { out, back })
-        for (int k = 0; k < plan.PassCount; ++k) {
-            RenderFrame(prm, pano, plan.X0 + k * plan.DX, 0);
-            expectFrameMatches(prm, pano, plan.X0 + k * plan.DX, 0);
+    MakeFrameBitmap(plan, frame);
+    for (const PassPlan &pass : { plan.outward, *plan.back })
+        for (int k = 0; k < pass.PassCount; ++k) {
+            RenderFrame(plan, pano, frame, pass.X0 + k * pass.DX, 0);
+            expectFrameMatches(plan, frame, pano, pass.X0 + k * pass.DX, 0);
         }
 }
 

@@ -2,6 +2,7 @@
 
 #include "ScriptedServices.h"
 #include "TestUtils.h"
+#include "anim/RunFeedback.h"
 #include "common/AtomicFile.h"
 #include "common/Bitmap24.h"
 #include "output/FrameNames.h"
@@ -25,63 +26,48 @@ namespace {
 
 // A creation run of 64 x 40 frames over a 300 x 40 panorama, step 7, one
 // way: 33 frames named IMAGE0000... in its own folder, written by a chosen
-// number of workers; overwrite questions go to scripted services.
-class SeriesHost : public RunHost {
-public:
-    SeriesHost(const std::string &dir, const std::string &ext, unsigned threads, bool &stop)
-        : m_dir(dir)
-        , m_ext(ext)
-        , m_threads(threads)
-        , m_stop(stop)
-    {
-    }
+// number of workers.
+RunRequest seriesRequest(
+    const std::string &dir, const std::string &ext, unsigned threads, const FrameEncoding &encoding)
+{
+    RunRequest request;
+    request.kind = RunKind::Series;
+    request.settings.FrameWidth = 64;
+    request.settings.FrameHeight = 40;
+    request.settings.Step = 7;
+    request.settings.Center = true;
+    request.settings.ScrollDirection = true;
+    request.settings.ScrollBack = false;
+    request.settings.ScrollType = ScrollHorizontal;
+    request.names.NameFormat = kFormattedNamePattern;
+    request.names.DstDir = dir;
+    request.names.DstName = "IMAGE";
+    request.names.Ext = ext;
+    request.threads = threads;
+    request.encoding = [encoding] { return encoding; };
+    return request;
+}
 
-    FrameEncoding encoding;
+// What the run tells: frames shown and reports; overwrite questions go to
+// scripted services.
+class SeriesFeedback : public RunFeedback {
+public:
     ScriptedServices services;
     std::function<void(int shown)> onShown;
     std::vector<FrameSeriesWriter::Report> reports;
     int shown = 0;
 
-    bool readSettings(tanimprm &prm) override
-    {
-        prm.FrameWidth = 64;
-        prm.FrameHeight = 40;
-        prm.Step = 7;
-        prm.Center = true;
-        prm.ScrollDirection = true;
-        prm.ScrollBack = false;
-        prm.ScrollType = ScrollHorizontal;
-        prm.NameFormat = kFormattedNamePattern;
-        prm.DstDir = m_dir;
-        prm.DstName = "IMAGE";
-        prm.Ext = m_ext;
-        return true;
-    }
-    FrameFilePlan planFrame(const std::string &fileName, bool &confirmOverwrite, FrameEncoding &e) override
-    {
-        e = encoding;
-        return PlanFrameFile(
-            fileName, confirmOverwrite,
-            [this](
-                const std::string &name, const std::string &caption) { return services.askOverwrite(name, caption); },
-            m_stop);
-    }
-    void frameSaved(const FrameSeriesWriter::Report &report) override { reports.push_back(report); }
-    unsigned frameThreads() const override { return m_threads; }
     void showFrame(const Bitmap24 &) override
     {
         ++shown;
         if (onShown)
             onShown(shown);
     }
-    void setStatusText(const std::string &) override { }
-    void processMessages() override { }
-    void waitTempo() override { }
-
-private:
-    std::string m_dir, m_ext;
-    unsigned m_threads;
-    bool &m_stop;
+    int askOverwrite(const std::string &fileName, const std::string &caption) override
+    {
+        return services.askOverwrite(fileName, caption);
+    }
+    void frameSaved(const FrameSeriesWriter::Report &report) override { reports.push_back(report); }
 };
 
 constexpr int kFrames = 33;
@@ -103,7 +89,7 @@ std::map<std::string, std::vector<std::uint8_t>> filesIn(const fs::path &dir)
 }
 
 struct SeriesRun {
-    RunSummary summary;
+    SeriesCounts summary;
     std::map<std::string, std::vector<std::uint8_t>> files;
 };
 
@@ -111,10 +97,9 @@ SeriesRun runSeries(const Bitmap24 &panorama, const std::string &dir, const std:
     const FrameEncoding &encoding)
 {
     bool stop = false;
-    SeriesHost host(dir, ext, threads, stop);
-    host.encoding = encoding;
+    SeriesFeedback host;
     SeriesRun run;
-    RunAnimation(panorama, false, host, stop, &run.summary);
+    run.summary = RunAnimation(panorama, seriesRequest(dir, ext, threads, encoding), host, stop).series;
     run.files = filesIn(dir);
     return run;
 }
@@ -207,15 +192,16 @@ TEST(FrameSeriesRun, stopLeavesExactlyTheCountedFiles)
     const Bitmap24 panorama = makeTestPanorama(300, 40);
     TempDir dir;
     bool stop = false;
-    SeriesHost host(dir.str(), ".PNG", 4, stop);
-    host.encoding.pngLevel = 9;
+    SeriesFeedback host;
+    FrameEncoding encoding;
+    encoding.pngLevel = 9;
     host.onShown = [&stop](int shown) {
         if (shown == 9)
             stop = true;
     };
-    RunSummary summary;
-    EXPECT_EQ(RunAnimation(panorama, false, host, stop, &summary), 9);
-    EXPECT_EQ(summary.written, 9);
+    const RunOutcome outcome = RunAnimation(panorama, seriesRequest(dir.str(), ".PNG", 4, encoding), host, stop);
+    EXPECT_EQ(outcome.produced, 9);
+    EXPECT_EQ(outcome.series.written, 9);
     EXPECT_EQ(filesIn(dir.path()).size(), 9u);
     EXPECT_TRUE(noTemporaryFiles(dir.path()));
     ASSERT_EQ(host.reports.size(), 9u);
@@ -230,10 +216,9 @@ TEST(FrameSeriesRun, aFailingFrameIsThatFramesFailureWithItsReason)
     TempDir dir;
     fs::create_directory(dir / frameName(5, ".PNG")); // replacing it fails: it is a folder
     bool stop = false;
-    SeriesHost host(dir.str(), ".PNG", 4, stop);
+    SeriesFeedback host;
     host.services.answerOverwrite(ModalQuestions::OverwriteYes);
-    RunSummary summary;
-    RunAnimation(panorama, false, host, stop, &summary);
+    const SeriesCounts summary = RunAnimation(panorama, seriesRequest(dir.str(), ".PNG", 4, {}), host, stop).series;
     EXPECT_EQ(summary.written, kFrames - 1);
     EXPECT_EQ(summary.failed, 1);
     EXPECT_EQ(filesIn(dir.path()).size(), std::size_t(kFrames - 1));
@@ -255,12 +240,11 @@ TEST(FrameSeriesRun, overwriteQuestionsComeInFrameOrder)
     for (const int n : { 3, 8, 12, 20 })
         writeFileBytes(dir / frameName(n, ".JPG"), old);
     bool stop = false;
-    SeriesHost host(dir.str(), ".JPG", 4, stop);
+    SeriesFeedback host;
     host.services.answerOverwrite(ModalQuestions::OverwriteYes); // 3
     host.services.answerOverwrite(ModalQuestions::OverwriteNo); // 8
     host.services.answerOverwrite(ModalQuestions::OverwriteYesToAll); // 12, and 20 without asking
-    RunSummary summary;
-    RunAnimation(panorama, false, host, stop, &summary);
+    const SeriesCounts summary = RunAnimation(panorama, seriesRequest(dir.str(), ".JPG", 4, {}), host, stop).series;
     std::vector<std::string> asked;
     for (const auto &q : host.services.asked())
         asked.push_back(fs::path(q.text).filename().string());
@@ -282,11 +266,12 @@ TEST(FrameSeriesRun, closingTheOverwriteDialogFinishesWhatWasHandedOut)
     TempDir dir;
     writeFileBytes(dir / frameName(6, ".BMP"), { 'x' });
     bool stop = false;
-    SeriesHost host(dir.str(), ".BMP", 4, stop);
+    SeriesFeedback host;
     host.services.answerOverwrite(ModalQuestions::OverwriteClosed);
-    RunSummary summary;
-    EXPECT_EQ(RunAnimation(panorama, false, host, stop, &summary), 6);
-    EXPECT_EQ(summary.written, 6);
+    const RunOutcome outcome = RunAnimation(panorama, seriesRequest(dir.str(), ".BMP", 4, {}), host, stop);
+    EXPECT_EQ(outcome.produced, 6);
+    EXPECT_EQ(outcome.series.written, 6);
+    EXPECT_EQ(host.reports.size(), 6u);
     EXPECT_EQ(filesIn(dir.path()).size(), 7u); // the six and the old one
     EXPECT_EQ(readFileBytes(dir / frameName(6, ".BMP")), std::vector<std::uint8_t> { 'x' });
 }

@@ -15,9 +15,9 @@
 
 namespace {
 
-tanimprm loopSettings(Bitmap24 &frame, int w, int h, int step, bool forward, bool vertical, bool center = true)
+tanimprm loopSettings(int w, int h, int step, bool forward, bool vertical, bool center = true)
 {
-    tanimprm prm = scrollSettings(frame, w, h, step, forward, vertical, center); // its return pass is ignored
+    tanimprm prm = scrollSettings(w, h, step, forward, vertical, center); // its return pass is ignored
     prm.Loop360 = true;
     return prm;
 }
@@ -41,9 +41,9 @@ class LoopPositions : public testing::TestWithParam<LoopCase> { };
 TEST_P(LoopPositions, oneTurnOfRoundedEvenSteps)
 {
     const LoopCase &c = GetParam();
-    Bitmap24 frame;
-    tanimprm prm = loopSettings(frame, c.frameW, c.frameH, c.step, c.forward, c.vertical);
-    const PassPlan plan = PrepareFrames(prm, c.panoW, c.panoH);
+    const RunPlan run
+        = PrepareFrames(loopSettings(c.frameW, c.frameH, c.step, c.forward, c.vertical), c.panoW, c.panoH);
+    const PassPlan &plan = run.outward;
     std::vector<int> along;
     for (int k = 0; k < plan.PassCount; ++k) {
         const FramePosition at = PassPosition(plan, k);
@@ -52,8 +52,8 @@ TEST_P(LoopPositions, oneTurnOfRoundedEvenSteps)
     }
     EXPECT_EQ(along, c.positions);
     EXPECT_EQ(PassPosition(plan, plan.PassCount), PassPosition(plan, 0));
-    EXPECT_FALSE(HasReturnPass(prm));
-    EXPECT_EQ(RunFrameCount(plan, prm), std::int64_t(c.positions.size()));
+    EXPECT_FALSE(run.back);
+    EXPECT_EQ(run.total(), std::int64_t(c.positions.size()));
 }
 
 INSTANTIATE_TEST_SUITE_P(Turns, LoopPositions,
@@ -70,9 +70,7 @@ INSTANTIATE_TEST_SUITE_P(Turns, LoopPositions,
 
 TEST(LoopPositions, benchPanUsesEveryFrameOfTheTurn)
 {
-    Bitmap24 frame;
-    tanimprm prm = loopSettings(frame, 1024, 768, 13, true, false);
-    const PassPlan plan = PrepareFrames(prm, 5000, 800);
+    const PassPlan plan = PrepareFrames(loopSettings(1024, 768, 13, true, false), 5000, 800).outward;
     EXPECT_EQ(plan.PassCount, 385); // 5000 / 13 = 384.6
     EXPECT_EQ(PassPosition(plan, 384).x, 4987); // round(384 * 5000 / 385)
 }
@@ -96,10 +94,12 @@ TEST_P(LoopRendering, frameIsTheWrappedCropAndTheLoopCloses)
 {
     const WrapCase &c = GetParam();
     const Bitmap24 pano = makeTestPanorama(c.panoW, c.panoH);
-    Bitmap24 frame;
-    tanimprm prm = loopSettings(frame, c.frameW, c.frameH, c.step, c.forward, c.vertical, c.center);
-    const PassPlan plan = PrepareFrames(prm, c.panoW, c.panoH);
+    const RunPlan run
+        = PrepareFrames(loopSettings(c.frameW, c.frameH, c.step, c.forward, c.vertical, c.center), c.panoW, c.panoH);
+    const PassPlan &plan = run.outward;
     ASSERT_GT(plan.PassCount, 0);
+    Bitmap24 frame;
+    MakeFrameBitmap(run, frame);
     const int across = c.vertical ? c.panoW : c.panoH;
     const int turn = c.vertical ? c.panoH : c.panoW;
     const int frameAcross = c.vertical ? c.frameW : c.frameH;
@@ -108,7 +108,7 @@ TEST_P(LoopRendering, frameIsTheWrappedCropAndTheLoopCloses)
     for (int k = 0; k <= plan.PassCount; ++k) {
         const FramePosition at = PassPosition(plan, k);
         frame.fill(0x55, 0x66, 0x77);
-        RenderFrame(prm, pano, at.x, at.y);
+        RenderFrame(run, pano, frame, at.x, at.y);
         if (k == 0)
             first = frame;
         int wrong = 0;
@@ -131,7 +131,7 @@ TEST_P(LoopRendering, frameIsTheWrappedCropAndTheLoopCloses)
         // overhangs across the travel: then FrameWindow gives the same rows.
         const int position = c.vertical ? at.y : at.x;
         const bool inside = frameAcross <= across && position + (c.vertical ? c.frameH : c.frameW) <= turn;
-        const std::optional<PanoramaWindow> window = FrameWindow(prm, pano, at.x, at.y);
+        const std::optional<PanoramaWindow> window = FrameWindow(run, pano, at.x, at.y);
         ASSERT_EQ(window.has_value(), inside) << "frame " << k;
         for (int fy = 0; window && fy < c.frameH; ++fy)
             ASSERT_TRUE(

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -196,12 +197,14 @@ TEST_F(SettingsPanelTest, VideoFileTakesTheContainersExtension)
     panel.state().CheckBoxVisu = false;
     services.answerMessageBox(WindowServices::IdYes); // create ./anim
     tanimprm prm;
-    ASSERT_TRUE(panel.ReadSettings(prm));
-    EXPECT_EQ(prm.Ext, ".WEBM");
-    EXPECT_EQ(prm.FileName, dir.str() + "/anim/ANIM0000.WEBM");
+    OutputNames names;
+    ASSERT_TRUE(panel.ReadSettings(prm, names));
+    EXPECT_EQ(names.Ext, ".WEBM");
+    EXPECT_EQ(names.FileName, dir.str() + "/anim/ANIM0000.WEBM");
 }
 
 struct NumberFieldCase {
+    const char *name;
     const char *width, *height, *step;
     const char *error; // nullptr: accepted
     std::int32_t frameWidth, frameHeight, stepValue;
@@ -221,7 +224,8 @@ TEST_P(ReadSettingsNumbersTest, ValidatesWidthHeightAndStepInOrder)
     if (c.error)
         services.answerMessageBox(WindowServices::IdOk);
     tanimprm prm;
-    EXPECT_EQ(panel.ReadSettings(prm), c.error == nullptr);
+    OutputNames names;
+    EXPECT_EQ(panel.ReadSettings(prm, names), c.error == nullptr);
     if (c.error) {
         ASSERT_EQ(services.asked().size(), 1u);
         EXPECT_EQ(services.asked()[0].text, c.error);
@@ -234,31 +238,33 @@ TEST_P(ReadSettingsNumbersTest, ValidatesWidthHeightAndStepInOrder)
 }
 
 INSTANTIATE_TEST_SUITE_P(Fields, ReadSettingsNumbersTest,
-    ::testing::Values(NumberFieldCase { "1024", "768", "1", nullptr, 1024, 768, 1 },
-        NumberFieldCase { " 640", "$1E0", "0", nullptr, 640, 480, 0 },
-        NumberFieldCase { "$280", "480", "-3", nullptr, 640, 480, -3 },
-        NumberFieldCase { "640 ", "480", "1", "Valeur de Largeur Incorrecte", 0, 0, 0 },
-        NumberFieldCase { "", "480", "1", "Valeur de Largeur Incorrecte", 0, 0, 0 },
-        NumberFieldCase { "0", "480", "1", "Valeur de Largeur Incorrecte", 0, 0, 0 },
-        NumberFieldCase { "-5", "480", "1", "Valeur de Largeur Incorrecte", 0, 0, 0 },
-        NumberFieldCase { "640", "abc", "x", "Valeur de Hauteur Incorrecte", 640, 0, 0 },
-        NumberFieldCase { "640", "0", "1", "Valeur de Hauteur Incorrecte", 640, 0, 0 },
-        NumberFieldCase { "640", "480", "1.5", "Valeur de Pas Incorrecte", 640, 480, 1 },
-        NumberFieldCase { "640", "480", "", "Valeur de Pas Incorrecte", 640, 480, 1 }));
+    ::testing::Values(NumberFieldCase { "defaults", "1024", "768", "1", nullptr, 1024, 768, 1 },
+        NumberFieldCase { "leadingBlankHexHeightZeroStep", " 640", "$1E0", "0", nullptr, 640, 480, 0 },
+        NumberFieldCase { "hexWidthNegativeStep", "$280", "480", "-3", nullptr, 640, 480, -3 },
+        NumberFieldCase { "trailingBlankInWidth", "640 ", "480", "1", "Valeur de Largeur Incorrecte", 0, 0, 0 },
+        NumberFieldCase { "emptyWidth", "", "480", "1", "Valeur de Largeur Incorrecte", 0, 0, 0 },
+        NumberFieldCase { "zeroWidth", "0", "480", "1", "Valeur de Largeur Incorrecte", 0, 0, 0 },
+        NumberFieldCase { "negativeWidth", "-5", "480", "1", "Valeur de Largeur Incorrecte", 0, 0, 0 },
+        NumberFieldCase { "lettersInHeightAndStep", "640", "abc", "x", "Valeur de Hauteur Incorrecte", 640, 0, 0 },
+        NumberFieldCase { "zeroHeight", "640", "0", "1", "Valeur de Hauteur Incorrecte", 640, 0, 0 },
+        NumberFieldCase { "fractionalStep", "640", "480", "1.5", "Valeur de Pas Incorrecte", 640, 480, 1 },
+        NumberFieldCase { "emptyStep", "640", "480", "", "Valeur de Pas Incorrecte", 640, 480, 1 }),
+    [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(SettingsPanelTest, TestModeNamesHaveNoFolderNorExtension)
 {
     openPicture(5000, 800);
     services.answerMessageBox(WindowServices::IdYes); // create ./anim
     tanimprm prm;
-    ASSERT_TRUE(panel.ReadSettings(prm));
+    OutputNames names;
+    ASSERT_TRUE(panel.ReadSettings(prm, names));
     EXPECT_EQ(services.asked()[0].caption, "Création du Répertoire?");
     EXPECT_EQ(services.asked()[0].text, dir.str() + "/anim");
     EXPECT_TRUE(fs::is_directory(dir / "anim"));
-    EXPECT_EQ(prm.FileName, "/TestFrame-0000");
-    EXPECT_EQ(prm.DstName, "TestFrame-");
-    EXPECT_EQ(prm.DstDir, "");
-    EXPECT_EQ(prm.Ext, "");
+    EXPECT_EQ(names.FileName, "/TestFrame-0000");
+    EXPECT_EQ(names.DstName, "TestFrame-");
+    EXPECT_EQ(names.DstDir, "");
+    EXPECT_EQ(names.Ext, "");
     EXPECT_EQ(fs::current_path(), dir.path());
     EXPECT_TRUE(prm.ScrollDirection && prm.ScrollBack);
     EXPECT_FALSE(prm.Loop360);
@@ -266,8 +272,41 @@ TEST_F(SettingsPanelTest, TestModeNamesHaveNoFolderNorExtension)
     EXPECT_EQ(prm.FrameWidth, 1066);
     panel.state().CheckBoxLoop360 = true;
     tanimprm loop;
-    ASSERT_TRUE(panel.ReadSettings(loop));
+    ASSERT_TRUE(panel.ReadSettings(loop, names));
     EXPECT_TRUE(loop.Loop360);
+}
+
+// The output's check of the frames comes once they are read and valid, and
+// before anything is made on disk: its refusal asks nothing more.
+TEST_F(SettingsPanelTest, FrameCheckComesBeforeTheFolderAndMayRefuseTheRun)
+{
+    openPicture(5000, 800);
+    PanelState &s = panel.state();
+    s.CheckBoxVisu = false;
+    std::vector<tanimprm> checked;
+    const auto refuse = [&](const tanimprm &p) {
+        checked.push_back(p);
+        return false;
+    };
+    tanimprm prm;
+    OutputNames names;
+    s.EditFrameWidth = "0";
+    services.answerMessageBox(WindowServices::IdOk);
+    EXPECT_FALSE(panel.ReadSettings(prm, names, refuse));
+    EXPECT_TRUE(checked.empty()) << "invalid frames are not the output's to judge";
+
+    s.EditFrameWidth = "1066";
+    EXPECT_FALSE(panel.ReadSettings(prm, names, refuse));
+    ASSERT_EQ(checked.size(), 1u);
+    EXPECT_EQ(checked[0].FrameWidth, 1066);
+    EXPECT_EQ(checked[0].FrameHeight, 800);
+    EXPECT_EQ(services.asked().size(), 1u) << "only the width's error box";
+    EXPECT_FALSE(fs::exists(dir / "anim"));
+    EXPECT_EQ(names.FileName, "");
+
+    services.answerMessageBox(WindowServices::IdYes); // create ./anim
+    EXPECT_TRUE(panel.ReadSettings(prm, names, [](const tanimprm &) { return true; }));
+    EXPECT_EQ(names.FileName, dir.str() + "/anim/IMAGE0000.BMP");
 }
 
 TEST_F(SettingsPanelTest, RefusedFolderEndsTheReadingWithoutAnotherMessage)
@@ -275,8 +314,9 @@ TEST_F(SettingsPanelTest, RefusedFolderEndsTheReadingWithoutAnotherMessage)
     openPicture(5000, 800);
     services.answerMessageBox(WindowServices::IdNo);
     tanimprm prm;
-    EXPECT_FALSE(panel.ReadSettings(prm));
-    EXPECT_EQ(prm.FileName, "");
+    OutputNames names;
+    EXPECT_FALSE(panel.ReadSettings(prm, names));
+    EXPECT_EQ(names.FileName, "");
     EXPECT_FALSE(fs::exists(dir / "anim"));
 }
 
@@ -291,21 +331,24 @@ TEST_F(SettingsPanelTest, CreationNamesAndTheFreeNumberQuestion)
         std::ofstream(dir / "anim" / ("Panorama000" + std::to_string(n) + ".BMP")) << "old";
 
     tanimprm prm;
+    OutputNames names;
     services.answerMessageBox(WindowServices::IdNo); // overwrite: keep the number
-    ASSERT_TRUE(panel.ReadSettings(prm));
+    ASSERT_TRUE(panel.ReadSettings(prm, names));
     const std::string first = dir.str() + "/anim/Panorama0000.BMP";
     EXPECT_EQ(services.asked().back().caption, first + " Existe déjà");
     EXPECT_EQ(services.asked().back().text, "OUI: Rechercher le prochain Nom de Fichier Libre?    NON: Ecraser");
-    EXPECT_EQ(prm.FileName, first);
+    EXPECT_EQ(names.FileName, first);
+    EXPECT_TRUE(names.ReplaceExisting);
     EXPECT_EQ(s.EditNumStart, "0");
 
     int refreshed = 0;
     panel.onStateChanged = [&] { ++refreshed; };
     services.answerMessageBox(WindowServices::IdYes);
-    tanimprm second;
-    ASSERT_TRUE(panel.ReadSettings(second));
+    OutputNames second;
+    ASSERT_TRUE(panel.ReadSettings(prm, second));
     EXPECT_EQ(second.NumStart, 4);
     EXPECT_EQ(second.FileName, dir.str() + "/anim/Panorama0004.BMP");
+    EXPECT_FALSE(second.ReplaceExisting);
     EXPECT_EQ(s.EditNumStart, "4");
     EXPECT_EQ(refreshed, 1);
     EXPECT_GE(services.processMessagesCalls(), 1);
@@ -322,14 +365,15 @@ TEST_F(SettingsPanelTest, SubDirectoryIsNormalisedAndCanBeSwitchedOff)
     s.RadioGroupFormat = FormatJpg;
     services.answerMessageBox(WindowServices::IdYes);
     tanimprm prm;
-    ASSERT_TRUE(panel.ReadSettings(prm));
+    OutputNames names;
+    ASSERT_TRUE(panel.ReadSettings(prm, names));
     EXPECT_EQ(s.EditSubDir, "./out");
-    EXPECT_EQ(prm.FileName, dir.str() + "/out/IMAGE-7.JPG");
+    EXPECT_EQ(names.FileName, dir.str() + "/out/IMAGE-7.JPG");
 
     s.CheckBoxSubDir = false;
     s.EditNumStart = "not a number";
-    tanimprm plain;
-    ASSERT_TRUE(panel.ReadSettings(plain));
+    OutputNames plain;
+    ASSERT_TRUE(panel.ReadSettings(prm, plain));
     EXPECT_EQ(plain.NumStart, 0);
     EXPECT_EQ(plain.FileName, dir.str() + "//IMAGE0.JPG");
 }

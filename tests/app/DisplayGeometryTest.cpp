@@ -1,6 +1,8 @@
 #include "app/DisplayGeometry.h"
 #include "app/HelpText.h"
 
+#include "TestUtils.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -57,6 +59,7 @@ INSTANTIATE_TEST_SUITE_P(Paths, HelpReplacementPathTest,
     ::testing::Values(HelpPathCase { "/usr/bin/travelia", "/usr/bin/travelia.TXT" },
         HelpPathCase { "/opt/app/travelia.bin", "/opt/app/travelia.TXT" },
         HelpPathCase { "/opt/tools.old/travelia", "/opt/tools.TXT" },
-        HelpPathCase { "/home/u/.local/bin/travelia", "/home/u/.TXT" }));
+        HelpPathCase { "/home/u/.local/bin/travelia", "/home/u/.TXT" }),
+    [](const auto &info) { return testNameFrom(info.param.program); });
 
 } // namespace

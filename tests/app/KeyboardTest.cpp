@@ -59,7 +59,11 @@ INSTANTIATE_TEST_SUITE_P(Captions, MnemonicTest,
         MnemonicCase { "Élan vital", "", "Élan &vital", "v" }, // accented letters are not typed with Alt
         MnemonicCase { "G->D / H->B", "g", "G->&D / H->B", "gd" },
         MnemonicCase { "OK", "ok", "OK", "ok" }, // nothing free: unchanged
-        MnemonicCase { "+", "", "+", "" }, MnemonicCase { "&Oui", "", "&Oui", "" }));
+        MnemonicCase { "+", "", "+", "" }, MnemonicCase { "&Oui", "", "&Oui", "" }),
+    [](const auto &info) {
+        const std::string used = info.param.used;
+        return testNameFrom(info.param.caption) + (used.empty() ? "" : "_used_" + testNameFrom(used));
+    });
 
 // The program's windows, built as the program builds them.
 class KeyboardTest : public ::testing::Test {

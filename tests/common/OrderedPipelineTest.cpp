@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <stdexcept>
+#include <string>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -47,7 +48,8 @@ TEST_P(OrderedPipelineOrder, givesJobsBackInSubmissionOrderWithTheirErrors)
     EXPECT_EQ(pipeline.pending(), 0u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Workers, OrderedPipelineOrder, testing::Values(1u, 2u, 4u));
+INSTANTIATE_TEST_SUITE_P(Workers, OrderedPipelineOrder, testing::Values(1u, 2u, 4u),
+    [](const auto &info) { return "workers" + std::to_string(info.param); });
 
 TEST(OrderedPipeline, oneWorkerRunsEachJobInsideSubmitOnTheCallersThread)
 {

@@ -1,5 +1,7 @@
 #include "common/TextFormat.h"
 
+#include "TestUtils.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -17,6 +19,11 @@ void PrintTo(const ParseCase &c, std::ostream *os)
     *os << '"' << c.text << '"';
 }
 
+std::string parseCaseName(const ::testing::TestParamInfo<ParseCase> &info)
+{
+    return testNameFrom(info.param.text);
+}
+
 class ParseInt32Test : public ::testing::TestWithParam<ParseCase> { };
 
 TEST_P(ParseInt32Test, FollowsTheNumberFieldRules)
@@ -30,12 +37,14 @@ INSTANTIATE_TEST_SUITE_P(Decimal, ParseInt32Test,
         ParseCase { "+5", 5 }, ParseCase { "-5", -5 }, ParseCase { "+", std::nullopt }, ParseCase { "-", std::nullopt },
         ParseCase { "--5", std::nullopt }, ParseCase { "+-5", std::nullopt }, ParseCase { "- 5", std::nullopt },
         ParseCase { "0", 0 }, ParseCase { "-0", 0 }, ParseCase { "007", 7 }, ParseCase { "12a", std::nullopt },
-        ParseCase { "1.5", std::nullopt }, ParseCase { "\t5", std::nullopt }));
+        ParseCase { "1.5", std::nullopt }, ParseCase { "\t5", std::nullopt }),
+    parseCaseName);
 
 INSTANTIATE_TEST_SUITE_P(Limits, ParseInt32Test,
     ::testing::Values(ParseCase { "2147483647", 2147483647 }, ParseCase { "2147483648", std::nullopt },
         ParseCase { "-2147483648", INT32_MIN }, ParseCase { "-2147483649", std::nullopt },
-        ParseCase { "99999999999999999999", std::nullopt }, ParseCase { "00000000000000000001", 1 }));
+        ParseCase { "99999999999999999999", std::nullopt }, ParseCase { "00000000000000000001", 1 }),
+    parseCaseName);
 
 INSTANTIATE_TEST_SUITE_P(Hexadecimal, ParseInt32Test,
     ::testing::Values(ParseCase { "$280", 640 }, ParseCase { "x280", 640 }, ParseCase { "X280", 640 },
@@ -44,7 +53,8 @@ INSTANTIATE_TEST_SUITE_P(Hexadecimal, ParseInt32Test,
         ParseCase { "+0x10", std::nullopt }, ParseCase { "$FFFFFFFF", -1 }, ParseCase { "$80000000", INT32_MIN },
         ParseCase { "$7FFFFFFF", INT32_MAX }, ParseCase { "$100000000", std::nullopt },
         ParseCase { "$000000000001", 1 }, ParseCase { "$1g", std::nullopt }, ParseCase { "$10 ", std::nullopt },
-        ParseCase { "0x 1", std::nullopt }));
+        ParseCase { "0x 1", std::nullopt }),
+    parseCaseName);
 
 struct FormatCase {
     const char *pattern;
@@ -65,7 +75,10 @@ INSTANTIATE_TEST_SUITE_P(Numbers, FormatNumberTest,
         FormatCase { "%4.4d", -5, "-0005" }, FormatCase { "%4.4d", -12345, "-12345" }, FormatCase { "%d", 0, "0" },
         FormatCase { "%d", -17, "-17" }, FormatCase { "%d", 2147483647, "2147483647" },
         FormatCase { "%d", -2147483648LL, "-2147483648" }, FormatCase { "%4.4d", -2147483648LL, "-2147483648" },
-        FormatCase { "%5d", 42, "   42" }, FormatCase { "n=%d%%", 3, "n=3%" }));
+        FormatCase { "%5d", 42, "   42" }, FormatCase { "n=%d%%", 3, "n=3%" }),
+    [](const auto &info) {
+        return testNameFrom(info.param.pattern) + "_" + testNameFrom(std::to_string(info.param.number));
+    });
 
 TEST(FormatText, BuildsFrameNamesAndStatusTexts)
 {

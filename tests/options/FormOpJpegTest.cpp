@@ -32,7 +32,11 @@ TEST_P(QualityButtonTest, StepsByOneOrFiveWithinFiveToHundred)
 
 INSTANTIATE_TEST_SUITE_P(Presses, QualityButtonTest,
     ::testing::Values(std::tuple(95, true, true, 96), std::tuple(90, true, false, 95), std::tuple(97, true, false, 100),
-        std::tuple(50, false, false, 45), std::tuple(7, false, false, 5), std::tuple(6, false, true, 5)));
+        std::tuple(50, false, false, 45), std::tuple(7, false, false, 5), std::tuple(6, false, true, 5)),
+    [](const auto &info) {
+        return "from" + std::to_string(std::get<0>(info.param)) + (std::get<1>(info.param) ? "Up" : "Down")
+            + (std::get<2>(info.param) ? "Left" : "Right");
+    });
 
 TEST(PreviewSource, DrawsThePictureAtTheOffsetOnBlack)
 {

@@ -229,7 +229,8 @@ TEST_P(JpegScale, DecodesAtOneOverPowerOfTwo)
 
 INSTANTIATE_TEST_SUITE_P(Scales, JpegScale,
     ::testing::Values(ScaleCase { 0, 1000, 800 }, ScaleCase { 1, 500, 400 }, ScaleCase { 2, 250, 200 },
-        ScaleCase { 3, 125, 100 }, ScaleCase { 4, 1000, 800 }, ScaleCase { 255, 1000, 800 }));
+        ScaleCase { 3, 125, 100 }, ScaleCase { 4, 1000, 800 }, ScaleCase { 255, 1000, 800 }),
+    [](const auto &info) { return "scale" + std::to_string(info.param.scale); });
 
 struct ReadCase {
     std::string name;

@@ -2,8 +2,8 @@
 
 #include "ScriptedServices.h"
 #include "TestUtils.h"
-#include "options/JpegOptions.h"
 #include "common/AtomicFile.h"
+#include "options/JpegOptions.h"
 #include "platform/ModalQuestions.h"
 
 #include <gtest/gtest.h>
@@ -79,7 +79,8 @@ TEST_P(BmpLayout, isBottomUp24BitWithZeroPaddedRows)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Widths, BmpLayout, testing::Values(1, 2, 3, 4, 5, 300));
+INSTANTIATE_TEST_SUITE_P(Widths, BmpLayout, testing::Values(1, 2, 3, 4, 5, 300),
+    [](const auto &info) { return "width" + std::to_string(info.param); });
 
 TEST(WriteBmpFile, widthOneHasFourByteRows)
 {
@@ -163,7 +164,8 @@ INSTANTIATE_TEST_SUITE_P(Names, JpegNameTable,
         JpegNameCase { "/a/b.x.jpg", true }, JpegNameCase { "/a/b.jpe", false }, JpegNameCase { "/a/b.jfif", false },
         JpegNameCase { "/a/b.png", false }, JpegNameCase { "/a/b.gif", false }, JpegNameCase { "/a/b", false },
         JpegNameCase { "/a.jpg/b", false }, JpegNameCase { "/a/b.jpg.bmp", false }, JpegNameCase { ".jpg", true },
-        JpegNameCase { "/a/b.jpgx", false }));
+        JpegNameCase { "/a/b.jpgx", false }),
+    [](const auto &info) { return testNameFrom(info.param.name); });
 
 bool isJpegData(const std::vector<std::uint8_t> &bytes)
 {
@@ -232,7 +234,8 @@ INSTANTIATE_TEST_SUITE_P(Names, SaveFormatTable,
         FormatNameCase { "f.png", FrameFileKind::Png }, FormatNameCase { "f.PNG", FrameFileKind::Png },
         FormatNameCase { "f.tif", FrameFileKind::Tiff }, FormatNameCase { "f.TIFF", FrameFileKind::Tiff },
         FormatNameCase { "f.png.bmp", FrameFileKind::Bmp }, FormatNameCase { "f", FrameFileKind::Bmp },
-        FormatNameCase { "f.BMP", FrameFileKind::Bmp }));
+        FormatNameCase { "f.BMP", FrameFileKind::Bmp }),
+    [](const auto &info) { return testNameFrom(info.param.name); });
 
 TEST(WriteJpegFile, followsTheGivenOptions)
 {

@@ -17,6 +17,11 @@ struct TextCase {
     const char *expected;
 };
 
+std::string textCaseName(const testing::TestParamInfo<TextCase> &info)
+{
+    return testNameFrom(info.param.input);
+}
+
 class NormalizeSubDirTable : public testing::TestWithParam<TextCase> { };
 
 TEST_P(NormalizeSubDirTable, givesDotSlashName)
@@ -28,7 +33,8 @@ INSTANTIATE_TEST_SUITE_P(Texts, NormalizeSubDirTable,
     testing::Values(TextCase { "anim", "./anim" }, TextCase { "/anim", "./anim" }, TextCase { ".anim", "./anim" },
         TextCase { "./anim", "./anim" }, TextCase { "", "./" }, TextCase { ".", "./" }, TextCase { "/", "./" },
         TextCase { "..anim", "./.anim" }, TextCase { "a/./b", "a/./b" }, TextCase { "x/anim", "./x/anim" },
-        TextCase { "//anim", ".//anim" }));
+        TextCase { "//anim", ".//anim" }),
+    textCaseName);
 
 class BaseNameTable : public testing::TestWithParam<TextCase> { };
 
@@ -41,7 +47,8 @@ INSTANTIATE_TEST_SUITE_P(Names, BaseNameTable,
     testing::Values(TextCase { "IMAGE", "IMAGE" }, TextCase { "Panorama.full.jpg", "Panorama" },
         TextCase { ".hidden.jpg", ".hidden.jpg" }, TextCase { "/x/NAME.BMP", "NAME" },
         TextCase { "/photos/pano.jpg", "pano" }, TextCase { "", "" }, TextCase { "/photos/", "" },
-        TextCase { "a.b/c", "c" }, TextCase { "MiXeD", "MiXeD" }));
+        TextCase { "a.b/c", "c" }, TextCase { "MiXeD", "MiXeD" }),
+    textCaseName);
 
 struct DirCase {
     const char *base;
@@ -62,7 +69,11 @@ INSTANTIATE_TEST_SUITE_P(Folders, BuildDstDirTable,
     testing::Values(DirCase { "/photos/", true, "./anim", "/photos/anim" },
         DirCase { "/photos/", false, "./anim", "/photos/" }, DirCase { "/out", true, "./anim", "/out/anim" },
         DirCase { "", true, "./anim", "anim" }, DirCase { "/out", false, "./anim", "/out" },
-        DirCase { "/photos/", true, "./", "/photos/" }, DirCase { "/photos/", true, "a/./b", "/photos/./b" }));
+        DirCase { "/photos/", true, "./", "/photos/" }, DirCase { "/photos/", true, "a/./b", "/photos/./b" }),
+    [](const auto &info) {
+        return testNameFrom(info.param.base)
+            + (info.param.useSubDir ? "_sub_" + testNameFrom(info.param.sub) : "_noSub");
+    });
 
 TEST(FrameNames, extensionFollowsTheFormatItem)
 {
@@ -107,7 +118,8 @@ INSTANTIATE_TEST_SUITE_P(Grammar, MakeFrameNameTable,
         NameCase { kFormattedNamePattern, "/photos/", "IMAGE", 0, ".BMP", "/photos//IMAGE0000.BMP" },
         NameCase { kFormattedNamePattern, "", kTestFrameName, 0, "", "/TestFrame-0000" },
         NameCase { kFormattedNamePattern, "/p", "", 42, ".BMP", "/p/0042.BMP" },
-        NameCase { kFormattedNamePattern, "/p", "MiXeD", 1, ".BMP", "/p/MiXeD0001.BMP" }));
+        NameCase { kFormattedNamePattern, "/p", "MiXeD", 1, ".BMP", "/p/MiXeD0001.BMP" }),
+    [](const auto &info) { return testNameFrom(info.param.expected); });
 
 TEST(FindFreeNumber, stopsAtTheFirstGapAfterTheStart)
 {

@@ -475,7 +475,8 @@ TEST_P(BmpBitFieldScale, EveryValueIsRoundedToNearest)
         ASSERT_EQ(pixelAt(bitmap, int(v), 0).g, scaled(v, bits)) << v << " of " << bits << " bits";
 }
 
-INSTANTIATE_TEST_SUITE_P(Widths, BmpBitFieldScale, ::testing::Values(1, 5, 6, 7, 9, 10, 11, 12, 16));
+INSTANTIATE_TEST_SUITE_P(Widths, BmpBitFieldScale, ::testing::Values(1, 5, 6, 7, 9, 10, 11, 12, 16),
+    [](const auto &info) { return "bits" + std::to_string(info.param); });
 
 long peakRssKilobytes()
 {

@@ -1,5 +1,7 @@
 #include "picture/PictureRegistry.h"
 
+#include "TestUtils.h"
+
 #include <gtest/gtest.h>
 
 #include <map>
@@ -106,7 +108,8 @@ INSTANTIATE_TEST_SUITE_P(Extensions, PictureLookup,
         LookupCase { "emf", "Windows enhanced meta files", PictureDecoder::None },
         LookupCase { "rle", "Run length encoded Windows bitmaps", PictureDecoder::Bitmap },
         LookupCase { "gif", "GIF Image", PictureDecoder::Qt }, LookupCase { "xyz", nullptr, PictureDecoder::None },
-        LookupCase { "", nullptr, PictureDecoder::None }, LookupCase { "jp", nullptr, PictureDecoder::None }));
+        LookupCase { "", nullptr, PictureDecoder::None }, LookupCase { "jp", nullptr, PictureDecoder::None }),
+    [](const auto &info) { return testNameFrom(info.param.query); });
 
 TEST(PictureRegistry, FileTypesStartWithAllThenEveryEntryNewestFirst)
 {
@@ -173,6 +176,7 @@ TEST_P(PictureExtension, IsTheTextAfterTheLastDotOfTheName)
 INSTANTIATE_TEST_SUITE_P(Paths, PictureExtension,
     ::testing::Values(ExtensionCase { "pano.jpg", "jpg" }, ExtensionCase { "PANO.JPG", "jpg" },
         ExtensionCase { "/a/b.c/pano.tar.BMP", "bmp" }, ExtensionCase { "/a/b.c/pano", "" },
-        ExtensionCase { "C:\\x.d\\pano", "" }, ExtensionCase { "pano.", "" }, ExtensionCase { ".bmp", "bmp" }));
+        ExtensionCase { "C:\\x.d\\pano", "" }, ExtensionCase { "pano.", "" }, ExtensionCase { ".bmp", "bmp" }),
+    [](const auto &info) { return testNameFrom(info.param.path); });
 
 } // namespace

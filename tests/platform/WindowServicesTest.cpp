@@ -1,5 +1,7 @@
 #include "platform/WindowServices.h"
 
+#include "TestUtils.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -21,6 +23,7 @@ INSTANTIATE_TEST_SUITE_P(Endings, ErrorBoxTextTest,
         FullStopCase { "JPEG error #42", "JPEG error #42." }, FullStopCase { "Why?", "Why?." },
         FullStopCase { "Path:", "Path:." }, FullStopCase { "Stop!", "Stop!" }, FullStopCase { "(none)", "(none)" },
         FullStopCase { "Done.", "Done." }, FullStopCase { "a,", "a," }, FullStopCase { "a-", "a-" },
-        FullStopCase { "a/", "a/." }, FullStopCase { "Créé", "Créé." }));
+        FullStopCase { "a/", "a/." }, FullStopCase { "Créé", "Créé." }),
+    [](const auto &info) { return testNameFrom(info.param.text); });
 
 } // namespace

@@ -6,8 +6,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <random>
 #include <stdexcept>
 #include <string>
@@ -35,6 +37,31 @@ TempDir::~TempDir()
         std::filesystem::permissions(
             it->path(), std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
     std::filesystem::remove_all(m_path, ec);
+}
+
+std::string testNameFrom(std::string_view text)
+{
+    static const std::map<char, const char *> words { { ' ', "_" }, { '/', "_" }, { '\\', "_" }, { '.', "Dot" },
+        { '-', "Minus" }, { '+', "Plus" }, { '$', "Dollar" }, { '%', "Pct" }, { '#', "Hash" }, { '?', "Q" },
+        { '!', "Bang" }, { ':', "Colon" }, { ',', "Comma" }, { '(', "Lp" }, { ')', "Rp" }, { '&', "Amp" },
+        { '>', "Gt" }, { '<', "Lt" }, { '=', "Eq" }, { '\t', "Tab" } };
+    if (text.empty())
+        return "empty";
+    std::string name;
+    for (const char c : text) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        if (std::isalnum(byte) && byte < 0x80) {
+            name += c;
+        } else if (const auto word = words.find(c); word != words.end()) {
+            name += word->second;
+        } else {
+            static const char hex[] = "0123456789ABCDEF";
+            name += 'x';
+            name += hex[byte >> 4];
+            name += hex[byte & 15];
+        }
+    }
+    return name;
 }
 
 PixelBgr testPanoramaPixel(int x, int y)

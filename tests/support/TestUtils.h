@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // A fresh folder under the system temp folder, removed with its content when
@@ -34,6 +35,12 @@ struct PixelBgr {
 PixelBgr testPanoramaPixel(int x, int y);
 Bitmap24 makeTestPanorama(int width, int height);
 PixelBgr pixelAt(const Bitmap24 &bitmap, int x, int y);
+
+// The name of a parameterised test made from any text (such names hold only
+// letters, digits and "_"): letters and digits kept, blanks and slashes as
+// "_", other punctuation as a word ("Dot", "Minus", "Dollar"...), any other
+// byte as "x" and its hexadecimal code; an empty text is "empty".
+std::string testNameFrom(std::string_view text);
 
 std::vector<std::uint8_t> readFileBytes(const std::filesystem::path &path);
 void writeFileBytes(const std::filesystem::path &path, const std::vector<std::uint8_t> &bytes);

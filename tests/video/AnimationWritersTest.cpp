@@ -224,7 +224,8 @@ TEST_P(WriterFailures, existingFileIsKeptAndTheReasonGiven)
     EXPECT_THROW(makeWriter(GetParam(), dir / "b", params, pano)->addFrame(pano), AnimationError);
 }
 
-INSTANTIATE_TEST_SUITE_P(Kinds, WriterFailures, testing::Values("gif", "webp"));
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, WriterFailures, testing::Values("gif", "webp"), [](const auto &info) { return std::string(info.param); });
 
 class FullDisk : public testing::TestWithParam<const char *> { };
 
@@ -242,7 +243,9 @@ TEST_P(FullDisk, failsWithTheReasonAndLeavesNothing)
     struct rlimit saved { };
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
     const auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    const struct rlimit full { 1500, saved.rlim_max };
+    const struct rlimit full {
+        1500, saved.rlim_max
+    };
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &full), 0);
     std::string failure;
     try {
@@ -260,6 +263,7 @@ TEST_P(FullDisk, failsWithTheReasonAndLeavesNothing)
     EXPECT_TRUE(fs::is_empty(dir.path()));
 }
 
-INSTANTIATE_TEST_SUITE_P(Kinds, FullDisk, testing::Values("gif", "webp", "mp4"));
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, FullDisk, testing::Values("gif", "webp", "mp4"), [](const auto &info) { return std::string(info.param); });
 
 } // namespace

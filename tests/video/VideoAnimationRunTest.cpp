@@ -1,11 +1,12 @@
-#include "anim/VideoAnimationRun.h"
+#include "anim/AnimationRun.h"
 
 #include "MediaTools.h"
 #include "TestUtils.h"
 #include "WebpDecode.h"
+#include "anim/RunCommands.h"
+#include "anim/RunFeedback.h"
 #include "common/Bitmap24.h"
 #include "options/VideoOptions.h"
-#include "output/AviProgress.h"
 #include "output/FrameNames.h"
 
 #include <gtest/gtest.h>
@@ -18,55 +19,49 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Settings of a horizontal run over the test panorama into dir, frames
-// stopped after stopAfter shown frames (0: never).
-class ScriptedVideoHost : public RunHost, public AviProgress {
+// A horizontal there-and-back run of frameWidth x 8 frames, step 2, into
+// dir/ANIM0000 with the extension, as the options window sets the file.
+RunRequest videoRequest(const fs::path &dir, int frameWidth, const TVideoOptions &options, const char *extension)
+{
+    RunRequest request;
+    request.kind = RunKind::VideoFile;
+    request.settings.FrameWidth = frameWidth;
+    request.settings.FrameHeight = 8;
+    request.settings.Step = 2;
+    request.settings.ScrollDirection = true;
+    request.settings.ScrollBack = true;
+    request.names.DstDir = dir.string();
+    request.names.DstName = "ANIM";
+    request.names.NameFormat = kFormattedNamePattern;
+    request.names.Ext = extension;
+    request.names.FileName = MakeFrameName(kFormattedNamePattern, request.names.DstDir, "ANIM", 0, extension);
+    request.video = VideoSpecFromOptions(options);
+    return request;
+}
+
+// Frames stopped after stopAfter shown frames (0: never).
+class ScriptedVideoFeedback : public RunFeedback {
 public:
-    ScriptedVideoHost(const fs::path &dir, int frameWidth, bool &stop)
-        : m_dir(dir)
-        , m_frameWidth(frameWidth)
-        , m_stop(stop)
+    explicit ScriptedVideoFeedback(bool &stop)
+        : m_stop(stop)
     {
     }
     int stopAfter = 0;
     int dropAfterPolls = -1; // a second Ctrl-C after this many polls; -1: never
     std::int64_t queuedTold = 0;
-    const char *extension = ".WEBP";
     int shown = 0;
-    bool progressShown = false, progressHidden = false;
+    bool progressOpened = false, progressClosed = false;
 
-    bool readSettings(tanimprm &prm) override
-    {
-        prm.FrameWidth = m_frameWidth;
-        prm.FrameHeight = 8;
-        prm.Step = 2;
-        prm.ScrollDirection = true;
-        prm.ScrollBack = true;
-        prm.DstDir = m_dir.string();
-        prm.DstName = "ANIM";
-        prm.NameFormat = kFormattedNamePattern;
-        prm.Ext = extension;
-        prm.FileName = MakeFrameName(prm.NameFormat, prm.DstDir, prm.DstName, 0, prm.Ext);
-        return true;
-    }
     void showFrame(const Bitmap24 &) override
     {
         if (++shown == stopAfter)
             m_stop = true;
     }
-    void setStatusText(const std::string &) override { }
-    void processMessages() override { }
-    void waitTempo() override { }
     void finishingQueuedFrames(std::int64_t count) override { queuedTold = count; }
     bool dropQueuedFrames() override { return dropAfterPolls >= 0 && m_polls++ >= dropAfterPolls; }
-    void showProgress() override { progressShown = true; }
-    void hideProgress() override { progressHidden = true; }
-    void startPass(std::int32_t) override { }
-    void frameStarting(std::int32_t, const std::string &) override { }
+    void progressShown(bool shown) override { (shown ? progressOpened : progressClosed) = true; }
 
 private:
-    fs::path m_dir;
-    int m_frameWidth;
     bool &m_stop;
     int m_polls = 0;
 };
@@ -93,22 +88,23 @@ TEST_P(VideoRunTable, fileHoldsTheFramesWritten)
     TempDir dir;
     const Bitmap24 pano = makeTestPanorama(30, 8);
     bool stop = true; // cleared by the run
-    ScriptedVideoHost host(dir.path(), c.frameWidth, stop);
+    ScriptedVideoFeedback host(stop);
     host.stopAfter = c.stopAfter;
     TVideoOptions options;
     options.Container = VideoContainer::Webp;
     options.Lossless = true;
-    const VideoRunResult result = RunVideoAnimation(pano, options, host, host, stop);
+    const RunOutcome result = RunAnimation(pano, videoRequest(dir.path(), c.frameWidth, options, ".WEBP"), host, stop);
     const fs::path file = dir / "ANIM0000.WEBP";
-    EXPECT_TRUE(host.progressShown && host.progressHidden);
+    EXPECT_TRUE(host.progressOpened && host.progressClosed);
     if (c.framesInFile < 0) {
-        EXPECT_FALSE(result.FileWritten);
+        EXPECT_EQ(result.file.name, "");
+        EXPECT_FALSE(result.keptOldFile);
         EXPECT_TRUE(fs::is_empty(dir.path()));
         return;
     }
-    EXPECT_TRUE(result.FileWritten);
-    EXPECT_EQ(result.FileName, file.string());
-    EXPECT_EQ(result.FramesWritten, c.framesInFile);
+    EXPECT_EQ(result.file.name, file.string());
+    EXPECT_EQ(result.file.frames, c.framesInFile);
+    EXPECT_EQ(result.produced, c.framesInFile);
     EXPECT_EQ(decodeWebp(file).frames.size(), std::size_t(c.framesInFile));
 }
 
@@ -125,20 +121,20 @@ TEST(VideoRunQueue, queuedFramesAreFinishedOrDropped)
         SCOPED_TRACE(dropAfterPolls);
         TempDir dir;
         bool stop = false;
-        ScriptedVideoHost host(dir.path(), 20, stop);
-        host.extension = ".MP4";
+        ScriptedVideoFeedback host(stop);
         host.dropAfterPolls = dropAfterPolls;
         TVideoOptions options;
         options.Container = VideoContainer::Mp4;
-        const VideoRunResult result = RunVideoAnimation(makeTestPanorama(30, 8), options, host, host, stop);
-        ASSERT_TRUE(result.FileWritten);
+        const RunOutcome result
+            = RunAnimation(makeTestPanorama(30, 8), videoRequest(dir.path(), 20, options, ".MP4"), host, stop);
+        ASSERT_EQ(result.file.name, (dir / "ANIM0000.MP4").string());
         EXPECT_GT(host.queuedTold, 0);
-        EXPECT_EQ(probeVideo(result.FileName).packets, result.FramesWritten);
-        EXPECT_EQ(decodeVideo(result.FileName).errors, "");
+        EXPECT_EQ(probeVideo(result.file.name).packets, result.file.frames);
+        EXPECT_EQ(decodeVideo(result.file.name).errors, "");
         if (dropAfterPolls < 0)
-            EXPECT_EQ(result.FramesWritten, 10);
+            EXPECT_EQ(result.file.frames, 10);
         else
-            EXPECT_EQ(result.FramesWritten, 10 - host.queuedTold + dropAfterPolls);
+            EXPECT_EQ(result.file.frames, 10 - host.queuedTold + dropAfterPolls);
     }
 }
 

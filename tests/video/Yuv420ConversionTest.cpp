@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <random>
+#include <string>
 #include <vector>
 
 namespace {
@@ -60,7 +61,8 @@ TEST_P(Yuv420Conversion, roundsBt709LimitedRangeToTheNearest)
     EXPECT_EQ(y[1], 235);
 }
 
-INSTANTIATE_TEST_SUITE_P(Sizes, Yuv420Conversion, testing::Values(Size { 64, 48 }, Size { 7, 5 }, Size { 2, 1 }));
+INSTANTIATE_TEST_SUITE_P(Sizes, Yuv420Conversion, testing::Values(Size { 64, 48 }, Size { 7, 5 }, Size { 2, 1 }),
+    [](const auto &info) { return std::to_string(info.param.width) + "x" + std::to_string(info.param.height); });
 
 TEST(Yuv420ConversionGreys, haveNoColour)
 {
