@@ -131,6 +131,10 @@ public:
                   << " exists already (use --overwrite or --next-free)\n";
             return ExistingFirstFile::Refuse;
         };
+        questions.seriesBusy = [this](const std::string &pattern, const std::string &folder) {
+            m_err << "travelia-cli: another run is writing " << pattern << " in " << folder << '\n';
+        };
+        prm.SeriesClaim.reset(); // a claim of an earlier reading is not another run's
         const std::optional<OutputNames> names = ReadOutputNames(fields, questions);
         if (!names)
             return refuse({});

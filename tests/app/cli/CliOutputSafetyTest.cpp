@@ -1,6 +1,7 @@
 #include "app/cli/CliRun.h"
 
 #include "TestUtils.h"
+#include "common/SeriesLock.h"
 #include "output/FrameFile.h"
 
 #include <gtest/gtest.h>
@@ -111,6 +112,59 @@ INSTANTIATE_TEST_SUITE_P(Outputs, CliInputPicture,
         InputCase { "webp", "webp", "ANIM0000.WEBP", InputCase::LinkToPicture },
         InputCase { "gifReadBack", "gif", "ANIM0000.GIF", InputCase::MadeByAFirstRun }),
     [](const auto &info) { return std::string(info.param.label); });
+
+struct BusyCase {
+    const char *label;
+    std::vector<std::string> args;
+    const char *held; // a file of the series another run is writing
+    std::vector<std::string> existing; // files of that run already there
+    const char *pattern;
+};
+
+class CliBusySeries : public CliOutputSafety, public testing::WithParamInterface<BusyCase> { };
+
+// A second run into a series that another run is writing refuses before
+// writing anything, whatever its options: with --next-free it would have
+// started beyond the other run's frames, each then skipping the other's
+// names, and both said they succeeded.
+TEST_P(CliBusySeries, refusesWithTheReason)
+{
+    const BusyCase &c = GetParam();
+    for (const std::string &name : c.existing)
+        writeFileBytes(anim / name, { 'a' });
+    const SeriesLock otherRun((anim / c.held).string());
+    ASSERT_EQ(otherRun.state(), SeriesLock::State::Claimed);
+    const std::vector<std::string> namesBefore = namesIn(anim);
+
+    std::vector<std::string> args = c.args;
+    args.push_back(panorama);
+    EXPECT_EQ(run(args), 1) << out.str();
+    EXPECT_EQ(
+        err.str(), "travelia-cli: another run is writing " + std::string(c.pattern) + " in " + anim.string() + "\n");
+    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(namesIn(anim), namesBefore);
+}
+
+INSTANTIATE_TEST_SUITE_P(Runs, CliBusySeries,
+    testing::Values(BusyCase { "pngSeries", { "-f", "png" }, "IMAGE0000.PNG", {}, "IMAGE*.PNG" },
+        BusyCase { "nextFreeBeyondTheOtherRun", { "--next-free", "--one-way" }, "IMAGE0000.BMP",
+            { "IMAGE0000.BMP", "IMAGE0001.BMP", "IMAGE0002.BMP" }, "IMAGE*.BMP" },
+        BusyCase { "overwrite", { "--overwrite", "-f", "jpg" }, "IMAGE0000.JPG", { "IMAGE0000.JPG" }, "IMAGE*.JPG" },
+        BusyCase { "overlappingBaseName", { "-n", "IMAGE2", "--plain-numbers" }, "IMAGE0000.BMP", {}, "IMAGE2*.BMP" },
+        BusyCase { "gifFile", { "-f", "gif" }, "ANIM0000.GIF", {}, "ANIM*.GIF" },
+        BusyCase { "aviFile", { "-f", "avi", "--next-free" }, "ANIM0003.AVI", { "ANIM0000.AVI" }, "ANIM*.AVI" }),
+    [](const auto &info) { return std::string(info.param.label); });
+
+// Once the other run has ended, the same command writes its series.
+TEST_F(CliOutputSafety, theSeriesIsFreeOnceTheOtherRunHasEnded)
+{
+    {
+        const SeriesLock otherRun((anim / "IMAGE0000.PNG").string());
+        EXPECT_EQ(run({ "-f", "png", "--one-way", "-s", "9", panorama }), 1);
+    }
+    EXPECT_EQ(run({ "-f", "png", "--one-way", "-s", "9", panorama }), 0) << err.str();
+    EXPECT_EQ(namesIn(anim), (std::vector<std::string> { "IMAGE0000.PNG", "IMAGE0001.PNG", "IMAGE0002.PNG" }));
+}
 
 // A disk that fills under several workers leaves the series whole from its
 // first frame, and the count printed is what is on disk.
