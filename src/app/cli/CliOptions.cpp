@@ -90,7 +90,8 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string> &args, 
             o.format = FormatVideo;
             o.video.Container = *container;
         } else {
-            error = "unknown format for " + opt + ": '" + v + "' (bmp, jpg, png, tif, avi, mp4, webm, mkv, gif or webp)";
+            error
+                = "unknown format for " + opt + ": '" + v + "' (bmp, jpg, png, tif, avi, mp4, webm, mkv, gif or webp)";
             return false;
         }
         return true;
