@@ -43,21 +43,6 @@ TEST(AtomicFile, putInPlaceWithoutReplacingItNeverHasAnotherName)
     EXPECT_EQ(readFileBytes(target), (std::vector<std::uint8_t> { 'n', 'e', 'w' }));
 }
 
-// The name taken meanwhile stays as it was, and so does the file: it can go
-// under the next name.
-TEST(AtomicFile, aTakenNameLeavesTheFileForTheNext)
-{
-    TempDir dir;
-    AtomicFile file((dir / "ANIM0000.GIF").string());
-    ASSERT_TRUE(file.write("new", 3));
-    ASSERT_TRUE(file.close());
-    writeFileBytes(dir / "ANIM0000.GIF", { 1 });
-    EXPECT_EQ(file.publish((dir / "ANIM0000.GIF").string(), AtomicFile::Publish::NoReplace), EEXIST);
-    ASSERT_EQ(file.publish((dir / "ANIM0001.GIF").string(), AtomicFile::Publish::NoReplace), 0);
-    EXPECT_EQ(readFileBytes(dir / "ANIM0000.GIF"), std::vector<std::uint8_t> { 1 });
-    EXPECT_EQ(namesIn(dir.path()), (std::vector<std::string> { "ANIM0000.GIF", "ANIM0001.GIF" }));
-}
-
 struct KeepCase {
     const char *label;
     // Makes the target from the kept file's path and the target's.

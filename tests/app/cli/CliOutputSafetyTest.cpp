@@ -155,17 +155,6 @@ INSTANTIATE_TEST_SUITE_P(Runs, CliBusySeries,
         BusyCase { "aviFile", { "-f", "avi", "--next-free" }, "ANIM0003.AVI", { "ANIM0000.AVI" }, "ANIM*.AVI" }),
     [](const auto &info) { return std::string(info.param.label); });
 
-// Once the other run has ended, the same command writes its series.
-TEST_F(CliOutputSafety, theSeriesIsFreeOnceTheOtherRunHasEnded)
-{
-    {
-        const SeriesLock otherRun((anim / "IMAGE0000.PNG").string());
-        EXPECT_EQ(run({ "-f", "png", "--one-way", "-s", "9", panorama }), 1);
-    }
-    EXPECT_EQ(run({ "-f", "png", "--one-way", "-s", "9", panorama }), 0) << err.str();
-    EXPECT_EQ(namesIn(anim), (std::vector<std::string> { "IMAGE0000.PNG", "IMAGE0001.PNG", "IMAGE0002.PNG" }));
-}
-
 // A disk that fills under several workers leaves the series whole from its
 // first frame, and the count printed is what is on disk.
 TEST_F(CliOutputSafety, aFullDiskUnderSeveralWorkersLeavesNoGap)
