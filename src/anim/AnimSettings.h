@@ -5,9 +5,11 @@
 #include "output/OutputNaming.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 class Bitmap24;
+class SeriesLock;
 
 // Item index of the scroll-type radio group.
 enum TScrollKind : std::int32_t { ScrollHorizontal = 0, ScrollVertical = 1 };
@@ -38,6 +40,9 @@ struct tanimprm {
     // The panorama is a full turn: the frame window wraps past the far edge
     // and one pass goes once round; there is no return pass.
     bool Loop360 = false;
+    // The run's claim on its series (OutputNames::Lock): released when the
+    // last copy of the record goes.
+    std::shared_ptr<const SeriesLock> SeriesClaim;
 };
 
 // Copies the names of a run into its record.
@@ -50,4 +55,5 @@ inline void SetOutputNames(tanimprm &prm, const OutputNames &names)
     prm.Ext = names.Ext;
     prm.FileName = names.FileName;
     prm.ReplaceExisting = names.ReplaceExisting;
+    prm.SeriesClaim = names.Lock;
 }

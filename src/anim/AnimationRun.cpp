@@ -88,6 +88,12 @@ FrameFilePlan RunHost::planFrame(const std::string &, bool &, FrameEncoding &)
     return {}; // written, put in place only where no file has the name
 }
 
+void RefuseInputPictureTarget(const std::string &fileName, const RunHost &host)
+{
+    if (const std::optional<FileIdentity> input = host.inputPicture(); input && NameLeadsTo(fileName, *input))
+        throw TargetIsInputPicture(fileName);
+}
+
 int RunAnimation(const Bitmap24 &panorama, bool test, RunHost &host, bool &stopRequested, RunSummary *summary)
 {
     if (summary)
@@ -104,8 +110,19 @@ int RunAnimation(const Bitmap24 &panorama, bool test, RunHost &host, bool &stopR
     RunState run { panorama, test, host, stopRequested };
     run.counter = prm.NumStart;
     run.total = RunFrameCount(outward, prm);
+    if (const std::optional<FileIdentity> input = host.inputPicture(); input && !test) {
+        // Known before anything is written: the picture among the names.
+        for (std::int64_t k = 0; k < run.total; ++k) {
+            const std::string name = AbsolutePath(
+                MakeFrameName(prm.NameFormat, prm.DstDir, prm.DstName, add32(prm.NumStart, std::int32_t(k)), prm.Ext));
+            if (NameLeadsTo(name, *input))
+                throw TargetIsInputPicture(name);
+        }
+    }
     FrameSeriesWriter writer(test ? 1 : host.frameThreads(), [&run](const FrameSeriesWriter::Report &report) {
         Count(run.summary, report.outcome);
+        if (report.outcome != SaveOutcome::Written && report.detail.endsSeries())
+            run.stopRequested = true; // nothing later could be put in place
         run.host.frameSaved(report);
     });
     run.writer = &writer;

@@ -5,6 +5,8 @@
 #include "output/FrameSeriesWriter.h"
 
 #include <cstdint>
+#include <optional>
+#include <stdexcept>
 #include <string>
 
 class Bitmap24;
@@ -46,7 +48,24 @@ public:
     // Polled while they are written: true gives them up and closes the file
     // with the frames it holds (a second Ctrl-C).
     virtual bool dropQueuedFrames() { return false; }
+    // The file the panorama was read from: no file of the run replaces it.
+    virtual std::optional<FileIdentity> inputPicture() const { return std::nullopt; }
 };
+
+// A run one of whose files would replace the picture being read: refused
+// before anything is written (the front ends word it in their language).
+class TargetIsInputPicture : public std::runtime_error {
+public:
+    explicit TargetIsInputPicture(const std::string &fileName)
+        : std::runtime_error(fileName + " is the picture being read: nothing was written")
+        , FileName(fileName)
+    {
+    }
+    std::string FileName;
+};
+
+// Throws TargetIsInputPicture when fileName leads to the host's picture.
+void RefuseInputPictureTarget(const std::string &fileName, const RunHost &host);
 
 // A test run (test set: frames only shown) or a BMP/JPEG creation run:
 // clears stopRequested, makes the frame bitmap, reads the settings, plays the
@@ -54,8 +73,13 @@ public:
 // before every frame; an error inside a frame sets it and ends the run
 // quietly. Frame files are encoded and written by the host's frameThreads()
 // workers; the run returns once every frame handed out is on disk or has
-// failed, and counts each one. Errors before the first frame (a frame bitmap that cannot be
-// allocated) are thrown as std::runtime_error.
+// failed, and counts each one; the files are put in place in frame order,
+// and a failure that ends the series (SaveDetail::endsSeries) stops the run
+// with nothing put in place after it. A creation run one of whose names is
+// the picture being read (RunHost::inputPicture) throws
+// TargetIsInputPicture before the first frame. Errors before the first
+// frame (a frame bitmap that cannot be allocated) are thrown as
+// std::runtime_error.
 // Returns the number of frames produced; summary, when given, receives what
 // became of each frame file.
 struct RunSummary {

@@ -49,6 +49,7 @@ AviRunResult RunAviAnimation(
 
     AviRunResult result;
     result.FileName = AbsolutePath(prm.FileName);
+    RefuseInputPictureTarget(result.FileName, host);
     const ScopedBusyCursor busy(host.cursors(), BusyCursors::Cursor::AppStart);
     const AviFileLibrary library;
     AviFileHolder file;

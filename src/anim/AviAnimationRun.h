@@ -72,7 +72,8 @@ struct AviRunResult {
 // written or rendered, and a failed finish are thrown as AviRunError after
 // everything was released; a valid file with the frames written may then be
 // in place (AviRunError::FileName). A frame rate of 0 is refused with
-// AviSettingsError before anything is created. A refusal by the settings
+// AviSettingsError before anything is created, a name that is the picture
+// being read with TargetIsInputPicture. A refusal by the settings
 // reader ends the run quietly.
 AviRunResult RunAviAnimation(
     const Bitmap24 &panorama, const TAviOptions &options, AviRunHost &host, bool &stopRequested);

@@ -87,6 +87,7 @@ VideoPublishing FilePublishing(const tanimprm &prm, const std::string &target, R
     publishing.dropQueued = [&host] { return host.dropQueuedFrames(); };
     publishing.target = target;
     publishing.replace = prm.ReplaceExisting;
+    publishing.keep = host.inputPicture();
     publishing.nextName = [prm](int attempt) {
         constexpr int kMaxAttempts = 10000;
         if (attempt > kMaxAttempts)

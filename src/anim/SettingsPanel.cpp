@@ -216,6 +216,11 @@ bool SettingsPanel::readOutputSettings(tanimprm &prm)
         m_services.processMessages();
     };
 
+    questions.seriesBusy = [this](const std::string &pattern, const std::string &folder) {
+        showError("Une autre création écrit déjà " + pattern + " dans " + folder);
+    };
+
+    prm.SeriesClaim.reset(); // a claim of an earlier reading is not another run's
     const std::optional<OutputNames> names = ReadOutputNames(fields, questions);
     if (!names)
         return false;

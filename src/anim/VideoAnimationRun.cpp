@@ -113,6 +113,7 @@ VideoRunResult RunVideoAnimation(
 
     VideoRunResult result;
     result.FileName = AbsolutePath(prm.FileName);
+    RefuseInputPictureTarget(result.FileName, host);
     std::unique_ptr<AnimationWriter> writer = OpenWriter(result.FileName, options, panorama, prm);
 
     FilePassRun run { panorama, host, progress, stopRequested, result.FileName, result.FileName, "unknown failure" };

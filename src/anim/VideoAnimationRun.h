@@ -32,7 +32,9 @@ struct VideoRunResult {
 // meanwhile moves it to the next free number (FileName tells). A stopped run keeps
 // the frames written; a run with no frame leaves no file. A writer's
 // failure is thrown as std::runtime_error with its reason, after the
-// unfinished file was removed. A refusal by the settings reader ends the run
+// unfinished file was removed; a name that is the picture being read is
+// refused with TargetIsInputPicture before anything is created, and never
+// replaced when it becomes it meanwhile. A refusal by the settings reader ends the run
 // quietly. stopRequested is cleared at the start and tested before every frame.
 VideoRunResult RunVideoAnimation(
     const Bitmap24 &panorama, const TVideoOptions &options, RunHost &host, AviProgress &progress, bool &stopRequested);

@@ -53,6 +53,7 @@ public:
     std::string statusText() const override { return m_beforeFinishing ? *m_beforeFinishing : m_statusText(); }
     // The status line says why the window waits after the last frame.
     void finishingQueuedFrames(std::int64_t count) override;
+    std::optional<FileIdentity> inputPicture() const override { return m_inputPicture; }
 
 private:
     CommandPanel &m_panel;

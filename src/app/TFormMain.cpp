@@ -444,22 +444,27 @@ void TFormMain::SpeedButtonCreateClick()
 {
     ScrollBox1->setVisuMode(false);
     const std::int32_t format = ScrollBox1->Rules().state().RadioGroupFormat;
-    if (format == FormatAvi) {
-        const AviRunResult avi = ::RunAviAnimation(m_panorama.Picture, m_aviOptions, m_runHost, m_run.StopRequested);
-        rememberVideoFile(avi.FileWritten && avi.FramesWritten > 0, avi.FileName);
-    } else if (format == FormatVideo) {
-        setStatus({}); // a run that fails before its first frame shows no earlier result
-        const VideoRunResult result = ::RunVideoAnimation(
-            m_panorama.Picture, m_videoOptions, m_runHost, m_runHost.progress(), m_run.StopRequested);
-        rememberVideoFile(result.FileWritten, result.FileName);
-        if (result.FileWritten) {
-            // The name may have been taken while the file was written: say where it went.
-            std::string status = m_runHost.statusText();
-            status.replace(0, status.find(" - Frame"), result.FileName);
-            setStatus(status + FileRunEndText(result.Stopped, result.FramesWritten));
+    try {
+        if (format == FormatAvi) {
+            const AviRunResult avi
+                = ::RunAviAnimation(m_panorama.Picture, m_aviOptions, m_runHost, m_run.StopRequested);
+            rememberVideoFile(avi.FileWritten && avi.FramesWritten > 0, avi.FileName);
+        } else if (format == FormatVideo) {
+            setStatus({}); // a run that fails before its first frame shows no earlier result
+            const VideoRunResult result = ::RunVideoAnimation(
+                m_panorama.Picture, m_videoOptions, m_runHost, m_runHost.progress(), m_run.StopRequested);
+            rememberVideoFile(result.FileWritten, result.FileName);
+            if (result.FileWritten) {
+                // The name may have been taken while the file was written: say where it went.
+                std::string status = m_runHost.statusText();
+                status.replace(0, status.find(" - Frame"), result.FileName);
+                setStatus(status + FileRunEndText(result.Stopped, result.FramesWritten));
+            }
+        } else {
+            RunAnimation(false);
         }
-    } else {
-        RunAnimation(false);
+    } catch (const TargetIsInputPicture &e) {
+        m_services.errorBox(e.FileName + " est l'image en cours de lecture : rien n'a été écrit");
     }
 }
 

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "common/InputFile.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 // The frames of a video file: 24-bit rows, bottom row first, blue-green-red,
@@ -37,6 +40,9 @@ struct VideoPublishing {
     // Polled while the encoder's queued frames are written: true drops the
     // rest, and the file closes with what it holds.
     std::function<bool()> dropQueued;
+    // The picture being read: never replaced, even with consent, should the
+    // target's name lead to it when the file is put in place.
+    std::optional<FileIdentity> keep;
 };
 
 // A video file being written. The lifecycle is explicit:

@@ -7,8 +7,8 @@
 #include "app/cli/CliOptions.h"
 #include "common/Bitmap24.h"
 #include "common/Log.h"
-#include "common/ProgramInfo.h"
 #include "common/OrderedPipeline.h"
+#include "common/ProgramInfo.h"
 #include "common/TextFormat.h"
 #include "options/AviOptions.h"
 #include "options/CodecCatalogue.h"
@@ -90,6 +90,7 @@ public:
     int shown = 0;
     std::int64_t total = 0;
     SaveDetail diskFull; // why the run stopped early (disk full, read-only, frame too large)
+    std::string stoppedAt; // the frame that stopped it
 
     bool readSettings(tanimprm &prm) override
     {
@@ -130,6 +131,10 @@ public:
                   << " exists already (use --overwrite or --next-free)\n";
             return ExistingFirstFile::Refuse;
         };
+        questions.seriesBusy = [this](const std::string &pattern, const std::string &folder) {
+            m_err << "travelia-cli: another run is writing " << pattern << " in " << folder << '\n';
+        };
+        prm.SeriesClaim.reset(); // a claim of an earlier reading is not another run's
         const std::optional<OutputNames> names = ReadOutputNames(fields, questions);
         if (!names)
             return refuse({});
@@ -170,17 +175,15 @@ public:
 
     void frameSaved(const FrameSeriesWriter::Report &report) override
     {
-        // The run counts the outcomes; here is what the user is told.
+        // The run counts the outcomes and stops; here is what the user is told.
         const SaveDetail &detail = report.detail;
         if (report.outcome == SaveOutcome::Skipped && detail.reason == SaveReason::InputPicture)
             m_err << "travelia-cli: not replaced: " << report.fileName << ' ' << detail.text() << '\n';
-        if (report.outcome == SaveOutcome::Failed) {
-            if (m_reportedFailures++ < 5)
-                m_err << "travelia-cli: cannot write " << report.fileName << ": " << detail.text() << '\n';
-            if (detail.endsSeries() && diskFull.reason == SaveReason::None) {
-                diskFull = detail; // no later frame can be written
-                m_stop = true;
-            }
+        if (report.outcome == SaveOutcome::Failed && m_reportedFailures++ < 5)
+            m_err << "travelia-cli: cannot write " << report.fileName << ": " << detail.text() << '\n';
+        if (report.outcome != SaveOutcome::Written && detail.endsSeries() && diskFull.reason == SaveReason::None) {
+            diskFull = detail; // no later frame can be written
+            stoppedAt = report.fileName;
         }
     }
 
@@ -214,6 +217,7 @@ public:
             m_err << "\ntravelia-cli: finishing " << count << " queued frames (Ctrl-C again to drop them)\n";
     }
     bool dropQueuedFrames() override { return m_env.interrupted && *m_env.interrupted >= 2; }
+    std::optional<FileIdentity> inputPicture() const override { return m_input; }
 
     void finishProgress()
     {
@@ -381,6 +385,9 @@ int runCli(int argc, const char *const *argv, std::ostream &out, std::ostream &e
     } catch (const AviSettingsError &e) {
         err << "travelia-cli: " << errorBoxText(e.what()) << '\n';
         return ExitSettings;
+    } catch (const TargetIsInputPicture &e) {
+        err << "travelia-cli: " << e.what() << '\n';
+        return ExitSettings;
     } catch (const VideoSettingsError &e) {
         err << "travelia-cli: " << e.what() << '\n';
         return ExitSettings;
@@ -418,7 +425,9 @@ int runCli(int argc, const char *const *argv, std::ostream &out, std::ostream &e
     char secondsText[32];
     std::snprintf(secondsText, sizeof secondsText, "%.2f s", seconds);
     out << secondsText << '\n';
-    if (host.diskFull.reason != SaveReason::None)
+    if (host.diskFull.reason == SaveReason::InputPicture)
+        err << "travelia-cli: stopped: " << host.stoppedAt << ' ' << host.diskFull.text() << '\n';
+    else if (host.diskFull.reason != SaveReason::None)
         err << "travelia-cli: stopped: " << host.diskFull.text() << '\n';
     if (interrupted()) {
         err << "travelia-cli: interrupted\n";
