@@ -5,6 +5,7 @@
 #include "anim/ScreenSink.h"
 #include "anim/VideoSink.h"
 #include "common/Bitmap24.h"
+#include "output/FrameNames.h"
 
 #include <algorithm>
 
@@ -26,12 +27,32 @@ VideoOutputSpec VideoSpecFor(const RunRequest &request, const Bitmap24 &panorama
     return spec;
 }
 
+namespace {
+
+// Known before anything is written: the picture being read among the names.
+void RefuseInputPictureAmongTheNames(const RunRequest &request, std::int64_t total)
+{
+    if (!request.inputPicture || request.kind == RunKind::Test)
+        return;
+    const OutputNames &n = request.names;
+    const std::int64_t files = request.kind == RunKind::Series ? total : 1;
+    for (std::int64_t k = 0; k < files; ++k) {
+        const std::string name
+            = AbsolutePath(MakeFrameName(n.NameFormat, n.DstDir, n.DstName, FrameNumber(n.NumStart, k), n.Ext));
+        if (NameLeadsTo(name, *request.inputPicture))
+            throw TargetIsInputPicture(name);
+    }
+}
+
+} // namespace
+
 RunOutcome RunAnimation(const Bitmap24 &panorama, const RunRequest &request, RunFeedback &feedback, bool &stopRequested)
 {
     stopRequested = false;
     const RunPlan plan = PrepareFrames(request.settings, panorama.width(), panorama.height());
     RunOutcome outcome;
     outcome.total = plan.total();
+    RefuseInputPictureAmongTheNames(request, outcome.total);
     feedback.runStarting(outcome.total);
     switch (request.kind) {
     case RunKind::Test: {
@@ -48,7 +69,7 @@ RunOutcome RunAnimation(const Bitmap24 &panorama, const RunRequest &request, Run
         break;
     }
     case RunKind::VideoFile: {
-        VideoSink sink(VideoSpecFor(request, panorama), request.names, feedback);
+        VideoSink sink(VideoSpecFor(request, panorama), request.names, request.inputPicture, feedback);
         outcome.produced = PlayPasses(panorama, plan, sink, feedback, stopRequested);
         outcome.file = sink.published();
         outcome.keptOldFile = sink.keptOldFile();

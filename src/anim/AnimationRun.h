@@ -10,10 +10,23 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <stdexcept>
 #include <string>
 
 class Bitmap24;
 class RunFeedback;
+
+// A run one of whose files would replace the picture being read: refused
+// before anything is written (the front ends word it in their language).
+class TargetIsInputPicture : public std::runtime_error {
+public:
+    explicit TargetIsInputPicture(const std::string &fileName)
+        : std::runtime_error(fileName + " is the picture being read: nothing was written")
+        , FileName(fileName)
+    {
+    }
+    std::string FileName;
+};
 
 // What a run makes: frames only shown (a test run), one picture file per
 // frame, or one video file.
@@ -55,7 +68,8 @@ VideoOutputSpec VideoSpecFor(const RunRequest &request, const Bitmap24 &panorama
 // before the first frame (runStarting). stopRequested is cleared first and
 // tested before every frame. A run that writes one file throws
 // VideoRunError (VideoSink.h) when the file cannot be opened, written or
-// finished; a frame bitmap that cannot be allocated is thrown as
+// finished; a creation run one of whose names is the picture being read
+// (request.inputPicture) throws TargetIsInputPicture before its first frame; a frame bitmap that cannot be allocated is thrown as
 // std::runtime_error. Errors inside a frame of a series or test run end it
 // quietly.
 RunOutcome RunAnimation(

@@ -110,6 +110,15 @@ void RunCommands::Test(const Bitmap24 &panorama)
 
 void RunCommands::Create(const Bitmap24 &panorama, const std::optional<FileIdentity> &inputPicture)
 {
+    try {
+        create(panorama, inputPicture);
+    } catch (const TargetIsInputPicture &e) {
+        throw std::runtime_error(e.FileName + " est l'image en cours de lecture : rien n'a été écrit");
+    }
+}
+
+void RunCommands::create(const Bitmap24 &panorama, const std::optional<FileIdentity> &inputPicture)
+{
     m_panel.state().CheckBoxVisu = false;
     const std::int32_t format = m_panel.state().RadioGroupFormat;
     if (format == FormatAvi || format == FormatVideo) {

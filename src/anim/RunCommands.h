@@ -41,6 +41,7 @@ public:
     void ShowFirstFileName();
 
 private:
+    void create(const Bitmap24 &panorama, const std::optional<FileIdentity> &inputPicture);
     std::optional<RunRequest> readRequest(RunKind kind, const std::optional<VideoOutputSpec> &video);
     void createFile(const Bitmap24 &panorama, RunRequest request);
 

@@ -214,6 +214,11 @@ bool SettingsPanel::readOutputSettings(OutputNames &names)
         m_services.processMessages();
     };
 
+    questions.seriesBusy = [this](const std::string &pattern, const std::string &folder) {
+        showError("Une autre création écrit déjà " + pattern + " dans " + folder);
+    };
+
+    names.Lock.reset(); // a claim of an earlier reading is not another run's
     const std::optional<OutputNames> read = ReadOutputNames(fields, questions);
     if (!read)
         return false;

@@ -52,9 +52,11 @@ std::string VideoFailureMessage(VideoContainer container, const std::string &pat
     return message;
 }
 
-VideoSink::VideoSink(VideoOutputSpec spec, OutputNames names, RunFeedback &feedback)
+VideoSink::VideoSink(
+    VideoOutputSpec spec, OutputNames names, std::optional<FileIdentity> inputPicture, RunFeedback &feedback)
     : m_spec(std::move(spec))
     , m_names(std::move(names))
+    , m_inputPicture(std::move(inputPicture))
     , m_feedback(feedback)
     , m_path(AbsolutePath(m_names.FileName))
     , m_folder(m_path.substr(0, m_path.rfind('/') + 1))
@@ -131,6 +133,7 @@ void VideoSink::end(const std::string &failure)
         return AbsolutePath(MakeFrameName(n.NameFormat, n.DstDir, n.DstName, FrameNumber(n.NumStart, attempt), n.Ext));
     };
     publishing.dropQueued = [this] { return m_feedback.dropQueuedFrames(); };
+    publishing.keep = m_inputPicture;
 
     std::optional<VideoError> error = m_failure;
     if (!error && !failure.empty())

@@ -42,7 +42,9 @@ std::string VideoFailureMessage(VideoContainer container, const std::string &pat
 // from end(); where the container can, the frames written are kept.
 class VideoSink : public FrameSink {
 public:
-    VideoSink(VideoOutputSpec spec, OutputNames names, RunFeedback &feedback);
+    // inputPicture: the file the panorama was read from, never replaced.
+    VideoSink(
+        VideoOutputSpec spec, OutputNames names, std::optional<FileIdentity> inputPicture, RunFeedback &feedback);
     ~VideoSink() override;
 
     void begin(const RunPlan &plan) override;
@@ -66,6 +68,7 @@ private:
 
     VideoOutputSpec m_spec;
     OutputNames m_names;
+    std::optional<FileIdentity> m_inputPicture;
     RunFeedback &m_feedback;
     std::string m_path; // the file asked for, absolute
     std::string m_folder; // its folder, whose free space is shown

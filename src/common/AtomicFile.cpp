@@ -1,6 +1,7 @@
 #include "common/AtomicFile.h"
 
 #include "common/FileModes.h"
+#include "common/SeriesName.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -53,7 +54,7 @@ AtomicFile::AtomicFile(std::string target)
         return;
     // ENOENT/ENOTDIR/EACCES/EROFS are the folder's own faults: a named file
     // fails just as well and reports the same error.
-    std::string name = folder + "/.travelia-XXXXXX";
+    std::string name = folder + "/" + TemporaryNamePrefix(m_target) + "XXXXXX";
     m_fd = ::mkostemp(name.data(), O_CLOEXEC);
     if (m_fd < 0) {
         m_error = errno;
@@ -130,40 +131,16 @@ bool AtomicFile::writeVector(const struct iovec *parts, std::size_t count)
     return true;
 }
 
-bool AtomicFile::commit(Publish how)
+bool AtomicFile::commit(Publish how, const FileIdentity *keep)
 {
     if (!close())
         return false;
-    if (const int error = publish(m_target, how); error != 0) {
+    if (const int error = publish(m_target, how, keep); error != 0) {
         failed(error);
         discard();
         return false;
     }
     return true;
-}
-
-bool AtomicFile::nameUnnamedFile()
-{
-    // linkat through /proc needs no privilege (AT_EMPTY_PATH does); a random
-    // name beside the target, as the named fallback uses.
-    const std::string folder = folderOf(m_target);
-    const std::string self = "/proc/self/fd/" + std::to_string(m_fd);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string name = folder + "/.travelia-XXXXXX";
-        // A name only: linkat below creates it, failing if it exists.
-        static const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-        thread_local std::minstd_rand random(std::random_device {}());
-        for (std::size_t i = name.size() - 6; i < name.size(); ++i)
-            name[i] = letters[random() % (sizeof letters - 1)];
-        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0
-            || (errno == ENOENT && ::linkat(m_fd, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0)) {
-            m_tempName = name;
-            return true;
-        }
-        if (errno != EEXIST)
-            return failed(errno);
-    }
-    return failed(EEXIST);
 }
 
 bool AtomicFile::close()
@@ -175,15 +152,13 @@ bool AtomicFile::close()
         discard();
         return false;
     }
-    // An unnamed file gets its temporary name before the descriptor goes,
-    // or it would vanish with it.
-    if (m_tempName.empty() && !nameUnnamedFile()) {
-        discard();
-        return false;
-    }
+    m_closed = true;
+    // An unnamed file keeps its descriptor until it has a name, or it would
+    // vanish with it.
+    if (m_tempName.empty())
+        return true;
     const int fd = m_fd;
     m_fd = -1;
-    m_closed = true;
     // close reports delayed write errors (NFS, quota).
     if (::close(fd) != 0) {
         failed(errno);
@@ -193,11 +168,94 @@ bool AtomicFile::close()
     return true;
 }
 
-int AtomicFile::publish(const std::string &target, Publish how)
+int AtomicFile::linkUnnamed(const std::string &name)
 {
-    if (!m_closed || m_tempName.empty())
+    // linkat through /proc needs no privilege (AT_EMPTY_PATH does). Either
+    // fails when the name exists, whatever it is.
+    const std::string self = "/proc/self/fd/" + std::to_string(m_fd);
+    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0)
+        return 0;
+    if (errno == ENOENT && ::linkat(m_fd, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0)
+        return 0;
+    return errno;
+}
+
+int AtomicFile::publishUnnamed(const std::string &target)
+{
+    struct stat own { };
+    if (::fstat(m_fd, &own) != 0)
+        return errno;
+    if (const int error = linkUnnamed(target))
+        return error;
+    const int fd = m_fd;
+    m_fd = -1;
+    if (::close(fd) != 0) {
+        // Published, but its content is in doubt: take our name back.
+        const int error = errno;
+        if (NameLeadsTo(target, IdentityOf(own)))
+            ::unlink(target.c_str());
+        failed(error);
+        return error;
+    }
+    return 0;
+}
+
+bool AtomicFile::nameUnnamedFile()
+{
+    // A random name beside the target, as the named fallback uses.
+    const std::string start = folderOf(m_target) + "/" + TemporaryNamePrefix(m_target);
+    static const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    thread_local std::minstd_rand random(std::random_device {}());
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string name = start;
+        for (int i = 0; i < 6; ++i)
+            name += letters[random() % (sizeof letters - 1)];
+        const int error = linkUnnamed(name);
+        if (error == 0) {
+            m_tempName = name;
+            return true;
+        }
+        if (error != EEXIST) {
+            errno = error;
+            return false;
+        }
+    }
+    errno = EEXIST;
+    return false;
+}
+
+int AtomicFile::publish(const std::string &target, Publish how, const FileIdentity *keep)
+{
+    if (!m_closed || m_error)
         return m_error ? m_error : EBADF;
+    if (!m_tempName.empty())
+        return publishNamed(target, how, keep);
+    if (m_fd < 0)
+        return EBADF; // published already
+    if (how == Publish::NoReplace)
+        return publishUnnamed(target);
+    // Replacing takes a temporary name for as short a time as can be: the
+    // descriptor is closed in between, which reports delayed write errors.
+    if (keep && NameLeadsTo(target, *keep))
+        return kKeptFile;
+    if (!nameUnnamedFile())
+        return errno;
+    const int fd = m_fd;
+    m_fd = -1;
+    if (::close(fd) != 0) {
+        const int error = errno;
+        failed(error);
+        discard();
+        return error;
+    }
+    return publishNamed(target, how, keep);
+}
+
+int AtomicFile::publishNamed(const std::string &target, Publish how, const FileIdentity *keep)
+{
     if (how == Publish::Replace) {
+        if (keep && NameLeadsTo(target, *keep))
+            return kKeptFile;
         if (std::rename(m_tempName.c_str(), target.c_str()) != 0)
             return errno;
     } else if (!publishNoReplace(target)) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/InputFile.h"
+
 #include <cstddef>
 #include <functional>
 #include <string>
@@ -7,12 +9,16 @@
 struct iovec;
 
 // A file written without a name in the target's folder (O_TMPFILE) and put in
-// place by commit(), so that a reader never sees half a file, a failed write
-// leaves any old target untouched and a killed process leaves nothing behind.
-// Where the file system has no unnamed files, it is written under a short
-// temporary name instead (which does not grow with the target's, so every
-// legal name can be written). Destroying an uncommitted object removes the
-// file. Not copyable; one thread.
+// place only when complete, so that a reader never sees half a file, a failed
+// write leaves any old target untouched and a killed process leaves nothing
+// behind. Put in place without replacing, the file gets the target's name
+// straight away (linkat): it never has another one. Replacing needs a
+// temporary name for the moment between naming and renaming; that name
+// starts with the series' TemporaryNamePrefix (SeriesName.h), which tells
+// the leftovers of a killed run apart from live files. Where the file system
+// has no unnamed files, the file is written under such a temporary name from
+// the start. Destroying an unpublished object removes the file. Not
+// copyable; one thread.
 class AtomicFile {
 public:
     explicit AtomicFile(std::string target);
@@ -32,17 +38,27 @@ public:
         Replace, // an existing target is replaced
         NoReplace, // fails (error() EEXIST) when the name exists, even as a dangling link, or appears meanwhile
     };
-    // Closes and puts the file in place; false (and nothing left behind) on any failure.
-    bool commit(Publish how = Publish::Replace);
+    // publish's result when the target is the file it was told to keep.
+    static constexpr int kKeptFile = -1;
+
+    // Ends the writing and puts the file in place; false (and nothing left
+    // behind) on any failure. keep, when given, is a file never replaced: a
+    // target that is that file (device and inode, read just before the
+    // rename) fails the commit with error() kKeptFile.
+    bool commit(Publish how = Publish::Replace, const FileIdentity *keep = nullptr);
 
     // The same in two steps, for a caller that picks another name when one
     // is taken: close() once, then publish() until it succeeds or the caller
-    // gives up (the destructor then removes the file). publish returns 0 or
-    // the errno of the failure (EEXIST: the name is taken, with NoReplace).
+    // gives up (the destructor then removes the file). close reports the
+    // failures of the writing (a named file's delayed write errors); an
+    // unnamed file stays open until it has its name. publish returns 0,
+    // kKeptFile, or the errno of the failure (EEXIST: the name is taken,
+    // with NoReplace).
     bool close();
-    int publish(const std::string &target, Publish how);
+    int publish(const std::string &target, Publish how, const FileIdentity *keep = nullptr);
 
-    // errno of the first failure (creation, write, close or commit); 0 if none.
+    // errno of the first failure (creation, write, close or commit), or
+    // kKeptFile; 0 if none.
     int error() const { return m_error; }
     // The temporary name; empty while the file has none.
     const std::string &tempName() const { return m_tempName; }
@@ -57,8 +73,11 @@ public:
 private:
     void discard();
     bool failed(int error);
-    bool publishNoReplace(const std::string &target);
+    int linkUnnamed(const std::string &name);
+    int publishUnnamed(const std::string &target);
     bool nameUnnamedFile();
+    int publishNamed(const std::string &target, Publish how, const FileIdentity *keep);
+    bool publishNoReplace(const std::string &target);
 
     std::string m_target;
     std::string m_tempName;

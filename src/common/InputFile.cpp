@@ -40,6 +40,16 @@ FileIdentity IdentityOf(const struct stat &st)
     return { std::uint64_t(st.st_dev), std::uint64_t(st.st_ino) };
 }
 
+bool NameLeadsTo(const std::string &name, const FileIdentity &file)
+{
+    struct stat st { };
+    if (::lstat(name.c_str(), &st) != 0)
+        return false;
+    if (IdentityOf(st) == file)
+        return true;
+    return S_ISLNK(st.st_mode) && ::stat(name.c_str(), &st) == 0 && IdentityOf(st) == file;
+}
+
 InputFile::InputFile(const std::string &fileName)
 {
     // O_NONBLOCK: opening a pipe without a writer returns at once; it is then

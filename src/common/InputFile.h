@@ -18,6 +18,9 @@ struct FileIdentity {
 // The identity of a file whose status was read (stat, lstat, fstat).
 FileIdentity IdentityOf(const struct stat &status);
 
+// True when the name is that file, or a link that leads to it.
+bool NameLeadsTo(const std::string &name, const FileIdentity &file);
+
 // Why a file could not be read.
 enum class FileError {
     None,

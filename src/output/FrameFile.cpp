@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstring>
 #include <exception>
+#include <memory>
 #include <new>
 #include <sys/stat.h>
 #include <sys/uio.h>
@@ -39,40 +40,49 @@ bool systemFailure(SaveDetail &detail, int error)
     return false;
 }
 
-bool publish(AtomicFile &file, Publish how, SaveDetail &detail)
+using FilePtr = std::unique_ptr<AtomicFile>;
+
+// The encoded bytes into an unnamed file; null when that failed.
+FilePtr writeBytes(const std::string &fileName, const struct iovec *parts, std::size_t count, SaveDetail &detail)
 {
-    if (file.commit(how))
-        return true;
-    if (file.error() == EEXIST && how == Publish::NoReplace) {
-        detail.reason = SaveReason::Exists;
-        return false;
+    auto file = std::make_unique<AtomicFile>(fileName);
+    if (!file->writeVector(parts, count) || !file->close()) {
+        systemFailure(detail, file->error());
+        return nullptr;
     }
-    return systemFailure(detail, file.error());
+    return file;
 }
 
-bool writeJpeg(
-    const TJPEGImage &image, const Bitmap24 &bitmap, const std::string &fileName, Publish how, SaveDetail &detail)
+FilePtr writeBytes(const std::string &fileName, const std::vector<std::uint8_t> &data, SaveDetail &detail)
+{
+    struct iovec part {
+        const_cast<std::uint8_t *>(data.data()), data.size()
+    };
+    return writeBytes(fileName, &part, 1, detail);
+}
+
+FilePtr writeJpeg(const TJPEGImage &image, const Bitmap24 &bitmap, const std::string &fileName, SaveDetail &detail)
 {
     constexpr int kJpegMaxSide = 65500; // libjpeg's JPEG_MAX_DIMENSION
     if (bitmap.width() > kJpegMaxSide || bitmap.height() > kJpegMaxSide) {
         detail.reason = SaveReason::JpegTooLarge;
-        return false;
+        return nullptr;
     }
     std::vector<std::uint8_t> data;
     try {
         data = image.compress(bitmap);
     } catch (const std::bad_alloc &) {
-        return systemFailure(detail, ENOMEM);
+        systemFailure(detail, ENOMEM);
+        return nullptr;
     } catch (const std::exception &) {
         detail.reason = SaveReason::Encoder; // the library's error; nothing is shown
-        return false;
+        return nullptr;
     }
-    AtomicFile file(fileName);
-    return (file.write(data.data(), data.size()) || systemFailure(detail, file.error())) && publish(file, how, detail);
+    return writeBytes(fileName, data, detail);
 }
 
 // PNG and TIFF are built in memory, then written in one go.
-bool writeEncoded(const Bitmap24 &bitmap, const std::string &fileName, Publish how, FrameFileKind kind,
+FilePtr writeEncoded(const Bitmap24 &bitmap, const std::string &fileName, FrameFileKind kind,
     const FrameEncoding &encoding, SaveDetail &detail)
 {
     std::vector<std::uint8_t> data;
@@ -82,18 +92,18 @@ bool writeEncoded(const Bitmap24 &bitmap, const std::string &fileName, Publish h
         encoded = kind == FrameFileKind::Png ? EncodePng(bitmap, encoding.pngLevel, data, error)
                                              : EncodeTiff(bitmap, encoding.tiff, data, error);
     } catch (const std::bad_alloc &) {
-        return systemFailure(detail, ENOMEM);
+        systemFailure(detail, ENOMEM);
+        return nullptr;
     }
     if (!encoded) {
         detail.reason = SaveReason::Encoder;
         detail.message = error;
-        return false;
+        return nullptr;
     }
-    AtomicFile file(fileName);
-    return (file.write(data.data(), data.size()) || systemFailure(detail, file.error())) && publish(file, how, detail);
+    return writeBytes(fileName, data, detail);
 }
 
-bool writeBmp(const Bitmap24 &bitmap, const std::string &fileName, Publish how, SaveDetail &detail)
+FilePtr writeBmp(const Bitmap24 &bitmap, const std::string &fileName, SaveDetail &detail)
 {
     const auto headers = BmpHeaders(bitmap);
     // Rows are already padded with zeros as BMP wants them: hand them to the
@@ -103,9 +113,28 @@ bool writeBmp(const Bitmap24 &bitmap, const std::string &fileName, Publish how, 
     parts.push_back({ const_cast<std::uint8_t *>(headers.data()), headers.size() });
     for (int y = bitmap.height() - 1; y >= 0; --y)
         parts.push_back({ const_cast<std::uint8_t *>(bitmap.scanLine(y)), bitmap.stride() });
-    AtomicFile file(fileName);
-    return (file.writeVector(parts.data(), parts.size()) || systemFailure(detail, file.error()))
-        && publish(file, how, detail);
+    return writeBytes(fileName, parts.data(), parts.size(), detail);
+}
+
+FilePtr writeFrame(
+    const Bitmap24 &bitmap, const std::string &fileName, const FrameEncoding &encoding, SaveDetail &detail)
+{
+    detail = {};
+    try {
+        switch (const FrameFileKind kind = FrameFileKindOf(fileName)) {
+        case FrameFileKind::Jpeg:
+            return writeJpeg(TJPEGImage(encoding.jpeg), bitmap, fileName, detail);
+        case FrameFileKind::Png:
+        case FrameFileKind::Tiff:
+            return writeEncoded(bitmap, fileName, kind, encoding, detail);
+        case FrameFileKind::Bmp:
+            break;
+        }
+        return writeBmp(bitmap, fileName, detail);
+    } catch (const std::bad_alloc &) {
+        systemFailure(detail, ENOMEM);
+        return nullptr;
+    }
 }
 
 } // namespace
@@ -158,36 +187,51 @@ FrameFileKind FrameFileKindOf(const std::string &fileName)
     return FrameFileKind::Bmp;
 }
 
+std::unique_ptr<AtomicFile> WriteUnpublishedFrame(
+    const Bitmap24 &bitmap, const std::string &fileName, const FrameEncoding &encoding, SaveDetail &detail)
+{
+    return writeFrame(bitmap, fileName, encoding, detail);
+}
+
+bool PublishFrameFile(
+    AtomicFile &file, const std::string &fileName, Publish how, const FileIdentity *keep, SaveDetail &detail)
+{
+    detail = {};
+    const int error = file.publish(fileName, how, keep);
+    if (error == 0)
+        return true;
+    if (error == AtomicFile::kKeptFile)
+        detail.reason = SaveReason::InputPicture;
+    else if (error == EEXIST && how == Publish::NoReplace)
+        detail.reason = SaveReason::Exists;
+    else
+        systemFailure(detail, error);
+    return false;
+}
+
 bool WriteFrameFile(
     const Bitmap24 &bitmap, const std::string &fileName, Publish how, const FrameEncoding &encoding, SaveDetail &detail)
 {
-    detail = {};
-    try {
-        switch (const FrameFileKind kind = FrameFileKindOf(fileName)) {
-        case FrameFileKind::Jpeg:
-            return writeJpeg(TJPEGImage(encoding.jpeg), bitmap, fileName, how, detail);
-        case FrameFileKind::Png:
-        case FrameFileKind::Tiff:
-            return writeEncoded(bitmap, fileName, how, kind, encoding, detail);
-        case FrameFileKind::Bmp:
-            break;
-        }
-        return writeBmp(bitmap, fileName, how, detail);
-    } catch (const std::bad_alloc &) {
-        return systemFailure(detail, ENOMEM);
-    }
+    const FilePtr file = writeFrame(bitmap, fileName, encoding, detail);
+    return file && PublishFrameFile(*file, fileName, how, nullptr, detail);
 }
 
 bool WriteBmpFile(const Bitmap24 &bitmap, const std::string &fileName, SaveDetail *detail)
 {
     SaveDetail local;
-    return writeBmp(bitmap, fileName, Publish::Replace, detail ? *detail : local);
+    SaveDetail &d = detail ? *detail : local;
+    d = {};
+    const FilePtr file = writeBmp(bitmap, fileName, d);
+    return file && PublishFrameFile(*file, fileName, Publish::Replace, nullptr, d);
 }
 
 bool WriteJpegFile(const Bitmap24 &bitmap, const std::string &fileName, const TJpegOptions &options, SaveDetail *detail)
 {
     SaveDetail local;
-    return writeJpeg(TJPEGImage(options), bitmap, fileName, Publish::Replace, detail ? *detail : local);
+    SaveDetail &d = detail ? *detail : local;
+    d = {};
+    const FilePtr file = writeJpeg(TJPEGImage(options), bitmap, fileName, d);
+    return file && PublishFrameFile(*file, fileName, Publish::Replace, nullptr, d);
 }
 
 FrameFilePlan PlanFrameFile(const std::string &fileName, bool &confirmOverwrite, const OverwriteQuestion &askOverwrite,
@@ -203,7 +247,7 @@ FrameFilePlan PlanFrameFile(const std::string &fileName, bool &confirmOverwrite,
     // lstat: a link counts as a name that exists, wherever it leads.
     struct stat st { };
     const bool exists = ::lstat(fileName.c_str(), &st) == 0;
-    if (exists && inputPicture && IdentityOf(st) == *inputPicture)
+    if (exists && inputPicture && NameLeadsTo(fileName, *inputPicture))
         return refuse(SaveOutcome::Skipped, SaveReason::InputPicture);
     bool replace = !confirmOverwrite; // the user said yes to all
     if (confirmOverwrite && exists) {
@@ -227,6 +271,8 @@ FrameFilePlan PlanFrameFile(const std::string &fileName, bool &confirmOverwrite,
     }
     detail = {};
     plan.how = replace ? Publish::Replace : Publish::NoReplace;
+    if (inputPicture)
+        plan.keep = *inputPicture;
     return plan;
 }
 
@@ -240,7 +286,8 @@ SaveOutcome SaveFrameFile(const Bitmap24 &bitmap, const std::string &fileName, b
     detail = plan.detail;
     if (plan.outcome != SaveOutcome::Written)
         return plan.outcome;
-    if (WriteFrameFile(bitmap, fileName, plan.how, encoding, detail))
+    const FilePtr file = writeFrame(bitmap, fileName, encoding, detail);
+    if (file && PublishFrameFile(*file, fileName, plan.how, plan.keep ? &*plan.keep : nullptr, detail))
         return SaveOutcome::Written;
     return detail.reason == SaveReason::Exists ? SaveOutcome::Skipped : SaveOutcome::Failed;
 }
@@ -297,6 +344,7 @@ bool SaveDetail::diskFull() const
 
 bool SaveDetail::endsSeries() const
 {
-    return diskFull() || reason == SaveReason::JpegTooLarge
-        || (reason == SaveReason::System && (systemError == EROFS || systemError == EACCES || systemError == EPERM));
+    return diskFull() || reason == SaveReason::JpegTooLarge || reason == SaveReason::InputPicture
+        || (reason == SaveReason::System
+            && (systemError == EROFS || systemError == EFBIG || systemError == EACCES || systemError == EPERM));
 }

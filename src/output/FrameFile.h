@@ -7,6 +7,8 @@
 #include "output/TiffEncoder.h"
 
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 
 class Bitmap24;
@@ -45,7 +47,8 @@ struct SaveDetail {
     bool diskFull() const;
     // What no later frame of the same run can escape: a full disk, a
     // read-only file system, a refused permission (the folder refuses new
-    // files), a frame too large for its format.
+    // files), a frame too large for its format or for the file system, the
+    // picture being read among the names.
     bool endsSeries() const;
 };
 
@@ -69,12 +72,13 @@ struct FrameEncoding {
 struct FrameFilePlan {
     SaveOutcome outcome = SaveOutcome::Written; // Written: go on and write it
     AtomicFile::Publish how = AtomicFile::Publish::NoReplace;
+    std::optional<FileIdentity> keep; // the picture being read: never replaced, even when its name appears meanwhile
     SaveDetail detail; // why not, when outcome is not Written
 };
 
-// Each writer goes through a temporary file in the target's folder, renamed
-// over the target only when complete; false on any failure (detail, when
-// given, tells why).
+// Each writer goes through a file without a name in the target's folder
+// (AtomicFile), put in place only when complete; false on any failure
+// (detail, when given, tells why).
 bool WriteBmpFile(const Bitmap24 &bitmap, const std::string &fileName, SaveDetail *detail = nullptr);
 bool WriteJpegFile(
     const Bitmap24 &bitmap, const std::string &fileName, const TJpegOptions &options, SaveDetail *detail = nullptr);
@@ -82,6 +86,15 @@ bool WriteJpegFile(
 // in place as planned; safe on any thread (nothing shared is touched).
 bool WriteFrameFile(const Bitmap24 &bitmap, const std::string &fileName, AtomicFile::Publish how,
     const FrameEncoding &encoding, SaveDetail &detail);
+// The same in two steps, for runs that write on other threads and put the
+// files in place in frame order: the file encoded and written without a
+// name (null on failure, detail telling why), safe on any thread; then put
+// in place, never over keep (SaveReason::InputPicture), and without consent
+// never over a name that exists (SaveReason::Exists).
+std::unique_ptr<AtomicFile> WriteUnpublishedFrame(
+    const Bitmap24 &bitmap, const std::string &fileName, const FrameEncoding &encoding, SaveDetail &detail);
+bool PublishFrameFile(AtomicFile &file, const std::string &fileName, AtomicFile::Publish how, const FileIdentity *keep,
+    SaveDetail &detail);
 
 // The overwrite decision alone (the first half of SaveFrameFile, below), for
 // runs that hand the writing to other threads.
@@ -101,7 +114,9 @@ FrameFilePlan PlanFrameFile(const std::string &fileName, bool &confirmOverwrite,
 // fails when the name exists, so a file that appears meanwhile (another run
 // into the same folder) is never replaced: the frame is then skipped
 // (SaveReason::Exists). The picture being read (inputPicture, when given) is
-// never replaced, whatever the answer: skipped with SaveReason::InputPicture.
+// never replaced, whatever the answer: skipped with SaveReason::InputPicture
+// when the name is that file now, failed with it when the name became that
+// file before it was replaced.
 // detail, when given, tells why a file was skipped or failed.
 SaveOutcome SaveFrameFile(const Bitmap24 &bitmap, const std::string &fileName, bool &confirmOverwrite,
     const OverwriteQuestion &askOverwrite, bool &stopRequested, const TJpegOptions &jpegOptions,

@@ -4,6 +4,14 @@
 #include <exception>
 #include <new>
 
+namespace {
+
+// Written files wait open for their names: at most this many per worker, so
+// that a slow frame does not pile up descriptors behind it.
+constexpr std::size_t kWaitingPerWorker = 4;
+
+} // namespace
+
 FrameSeriesWriter::FrameSeriesWriter(
     unsigned workers, ReportFn report, std::size_t maxBytesInFlight, const OrderedPipeline::ThreadStarter &startThread)
     : m_report(std::move(report))
@@ -22,12 +30,17 @@ void FrameSeriesWriter::hand(
     const Bitmap24 &frame, const std::string &fileName, const FrameFilePlan &plan, const FrameEncoding &encoding)
 {
     deliver(false);
+    while (m_pipeline.workers() > 0 && m_frames.size() >= kWaitingPerWorker * m_pipeline.workers()) {
+        bool delivered = false;
+        deliverOne(true, delivered);
+    }
     auto job = std::make_unique<Frame>();
     job->report.fileName = fileName;
     job->report.outcome = plan.outcome;
     job->report.detail = plan.detail;
+    job->plan = plan;
     Frame *state = job.get();
-    if (plan.outcome != SaveOutcome::Written) {
+    if (plan.outcome != SaveOutcome::Written || m_ended) {
         m_frames.push_back(std::move(job));
         m_pipeline.submit(0, [] {});
         return;
@@ -43,18 +56,36 @@ void FrameSeriesWriter::hand(
             bytes *= 2;
     }
     const Bitmap24 &pixels = inline_ ? frame : state->pixels;
-    const AtomicFile::Publish how = plan.how;
     m_frames.push_back(std::move(job));
-    m_pipeline.submit(bytes, [state, &pixels, how, encoding] {
+    m_pipeline.submit(bytes, [state, &pixels, encoding] {
         Report &report = state->report;
-        if (WriteFrameFile(pixels, report.fileName, how, encoding, report.detail))
-            report.outcome = SaveOutcome::Written;
-        else
-            report.outcome = report.detail.reason == SaveReason::Exists ? SaveOutcome::Skipped : SaveOutcome::Failed;
+        state->file = WriteUnpublishedFrame(pixels, report.fileName, encoding, report.detail);
+        if (!state->file)
+            report.outcome = SaveOutcome::Failed;
         state->pixels.clear(); // the bytes in flight end here
     });
     if (inline_)
         deliver(false);
+}
+
+void FrameSeriesWriter::putInPlace(Frame &frame)
+{
+    Report &report = frame.report;
+    if (m_ended && report.outcome == SaveOutcome::Written) {
+        // Written after the series ended: dropped unseen, with the reason
+        // the series ended.
+        report.outcome = SaveOutcome::Failed;
+        report.detail = m_endReason;
+    } else if (frame.file) {
+        const std::optional<FileIdentity> &keep = frame.plan.keep;
+        if (!PublishFrameFile(*frame.file, report.fileName, frame.plan.how, keep ? &*keep : nullptr, report.detail))
+            report.outcome = report.detail.reason == SaveReason::Exists ? SaveOutcome::Skipped : SaveOutcome::Failed;
+    }
+    frame.file.reset();
+    if (!m_ended && report.outcome != SaveOutcome::Written && report.detail.endsSeries()) {
+        m_ended = true;
+        m_endReason = report.detail;
+    }
 }
 
 void FrameSeriesWriter::deliverOne(bool wait, bool &delivered)
@@ -67,6 +98,7 @@ void FrameSeriesWriter::deliverOne(bool wait, bool &delivered)
     m_frames.pop_front();
     if (finished->error) {
         // A job that threw: the frame failed, with the reason when known.
+        frame->file.reset();
         frame->report.outcome = SaveOutcome::Failed;
         frame->report.detail = {};
         try {
@@ -81,6 +113,7 @@ void FrameSeriesWriter::deliverOne(bool wait, bool &delivered)
             frame->report.detail.reason = SaveReason::Encoder;
         }
     }
+    putInPlace(*frame);
     delivered = true;
     m_report(frame->report);
 }

@@ -20,6 +20,14 @@
 // not depend on the number of workers, and a frame under way is either
 // finished or leaves nothing behind.
 //
+// Workers write each file without a name; the run's thread gives them their
+// names in frame order, so the series on disk always runs on from its first
+// frame without a gap that a later frame would hide. After a failure that no
+// later frame can escape (SaveDetail::endsSeries: a full disk, a read-only
+// file system...), no later frame is put in place, even one already
+// written, nor written: each is reported failed with that reason, and the
+// files on disk are exactly those reported written.
+//
 // One thread (the run's) calls every member. With one worker each frame is
 // written inside hand(), before it returns, as a plain run does.
 class FrameSeriesWriter {
@@ -35,7 +43,8 @@ public:
 
     FrameSeriesWriter(unsigned workers, ReportFn report, std::size_t maxBytesInFlight = kDefaultBytesInFlight,
         const OrderedPipeline::ThreadStarter &startThread = {});
-    // Waits for the frames under way (their reports are not delivered).
+    // Waits for the frames under way (their reports are not delivered, their
+    // files not put in place).
     ~FrameSeriesWriter();
     FrameSeriesWriter(const FrameSeriesWriter &) = delete;
     FrameSeriesWriter &operator=(const FrameSeriesWriter &) = delete;
@@ -51,15 +60,22 @@ public:
     // Delivers the reports of the finished frames; with wait, of every frame
     // handed out.
     void deliver(bool wait);
+    // True once a failure ended the series.
+    bool ended() const { return m_ended; }
 
 private:
     struct Frame {
         Report report;
+        FrameFilePlan plan;
         Bitmap24 pixels; // the copy a worker encodes, freed once written
+        std::unique_ptr<AtomicFile> file; // written, waiting for its name
     };
     void deliverOne(bool wait, bool &delivered);
+    void putInPlace(Frame &frame);
 
     ReportFn m_report;
     OrderedPipeline m_pipeline;
     std::deque<std::unique_ptr<Frame>> m_frames; // handed out, in order
+    bool m_ended = false;
+    SaveDetail m_endReason; // the failure that ended the series
 };

@@ -1,5 +1,7 @@
 #include "output/OutputNaming.h"
 
+#include "common/SeriesLock.h"
+#include "common/SeriesName.h"
 #include "common/TextFormat.h"
 #include "output/FrameNames.h"
 
@@ -36,6 +38,16 @@ std::optional<OutputNames> ReadOutputNames(const OutputFields &fields, const Nam
         n.Ext.clear();
     } else {
         const std::string first = MakeFrameName(n.NameFormat, n.DstDir, n.DstName, n.NumStart, n.Ext);
+        auto lock = std::make_shared<const SeriesLock>(AbsolutePath(first));
+        if (lock->state() == SeriesLock::State::Busy) {
+            if (questions.seriesBusy)
+                questions.seriesBusy(SeriesPattern(n.DstName, n.Ext), AbsolutePath(n.DstDir));
+            return std::nullopt;
+        }
+        // A folder that takes no lock file takes no frame either: the run
+        // then fails on its first file, with the system's reason.
+        if (lock->state() == SeriesLock::State::Claimed)
+            n.Lock = std::move(lock);
         if (fileExists(first)) {
             switch (questions.firstFileExists(first)) {
             case ExistingFirstFile::SearchFreeNumber:

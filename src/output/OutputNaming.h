@@ -4,8 +4,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
+
+class SeriesLock;
 
 // What the "Enregistrement:" group holds for one reading, in the form the
 // window's panel and the command line's options both give it.
@@ -38,6 +41,9 @@ struct NamingQuestions {
     std::function<ExistingFirstFile(const std::string &firstFileName)> firstFileExists;
     // Told the number the search found (the window shows it at once).
     std::function<void(std::int32_t number)> freeNumberFound;
+    // Told that another run is writing the series ("IMAGE*.PNG") in the
+    // folder; the reading then ends.
+    std::function<void(const std::string &pattern, const std::string &folder)> seriesBusy;
 };
 
 // The names of one run.
@@ -50,11 +56,16 @@ struct OutputNames {
     std::string Ext; // empty in test mode
     std::string FileName; // the first file's name
     bool ReplaceExisting = false; // the first file existed and the user chose to keep its number
+    // The run's claim on its series, held as long as a copy of the names
+    // lives; none in test mode, or where the folder takes no lock file.
+    std::shared_ptr<const SeriesLock> Lock;
 };
 
 // The one naming step of every run and name test: builds the folder and
 // makes sure it exists (also in test mode), the base name, the first number,
-// the pattern and the extension, and, outside test mode, asks about an
-// existing first file. Relative names are resolved against the process's
-// current folder. Nothing when a question ends the reading.
+// the pattern and the extension, and, outside test mode, claims the series
+// (SeriesLock: a series another run is writing ends the reading, before any
+// question about its files) and asks about an existing first file. Relative
+// names are resolved against the process's current folder. Nothing when a
+// question ends the reading.
 std::optional<OutputNames> ReadOutputNames(const OutputFields &fields, const NamingQuestions &questions);

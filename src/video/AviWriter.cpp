@@ -477,7 +477,9 @@ bool AviWriter::finish(const VideoPublishing &publishing)
 bool AviWriter::publish(const VideoPublishing &publishing)
 {
     const auto failPublish = [this](int error, const std::string &name) {
-        const std::string cause = std::string(std::strerror(error)) + ": " + name;
+        const std::string cause
+            = (error == AtomicFile::kKeptFile ? std::string("the picture being read") : std::strerror(error)) + ": "
+            + name;
         if (m_failed)
             m_failure += "\n" + cause;
         return m_failed ? false : fail(cause);
@@ -487,7 +489,8 @@ bool AviWriter::publish(const VideoPublishing &publishing)
     if (publishing.replace) {
         if (m_framesInFile == 0)
             return true; // nothing to replace the old file with
-        const int error = m_file->publish(name, AtomicFile::Publish::Replace);
+        const int error
+            = m_file->publish(name, AtomicFile::Publish::Replace, publishing.keep ? &*publishing.keep : nullptr);
         if (error == 0) {
             m_publishedName = name;
             return true;

@@ -53,7 +53,10 @@ public:
 
     // Cuts the reservation, closes; then publish until a name is free.
     bool close();
-    int publish(const std::string &target, AtomicFile::Publish how) { return m_file->publish(target, how); }
+    int publish(const std::string &target, AtomicFile::Publish how, const FileIdentity *keep = nullptr)
+    {
+        return m_file->publish(target, how, keep);
+    }
 
     // A buffer of rows.bytes() to hand the muxer in place of the rows;
     // nullptr when it cannot be made. It reads as zeros.

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 // The frames of a video file: 24-bit rows, bottom row first, blue-green-red,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/InputFile.h"
 #include "video/GifPalette.h"
 #include "video/VideoFormats.h"
 
@@ -7,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -93,6 +95,9 @@ struct VideoPublishing {
     // Polled while the encoder's queued frames are written: true drops the
     // rest, and the file closes with what it holds.
     std::function<bool()> dropQueued;
+    // The picture being read: never replaced, even with consent, should the
+    // target's name lead to it when the file is put in place.
+    std::optional<FileIdentity> keep;
 };
 
 // The file as it was put in place.

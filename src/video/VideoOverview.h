@@ -26,9 +26,11 @@
 //    with disk space reserved ahead of the data and of the index.
 // 5. finish() is the one step that completes the file: the encoder's queued
 //    frames, the trailer and index, the rate fixed in the stream header, the
-//    close, and the publishing (never over an existing file without consent;
-//    a name taken meanwhile goes to the next free number). Its failure is the
-//    run's. A writer destroyed without finish() leaves nothing behind.
+//    close, and the publishing (never over an existing file without consent,
+//    never over the picture being read; a name taken meanwhile goes to the
+//    next free number). Without consent the unnamed file is linked straight
+//    to its name. Its failure is the run's. A writer destroyed without
+//    finish() leaves nothing behind.
 //
 // Failures carry their cause in words (the system's error text and the
 // path, or the compressor's refusal), for the second line of the messages.

@@ -14,10 +14,14 @@
 #include <tiffio.h>
 
 #include <cerrno>
+#include <condition_variable>
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <mutex>
+#include <optional>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -274,6 +278,146 @@ TEST(FrameSeriesRun, closingTheOverwriteDialogFinishesWhatWasHandedOut)
     EXPECT_EQ(host.reports.size(), 6u);
     EXPECT_EQ(filesIn(dir.path()).size(), 7u); // the six and the old one
     EXPECT_EQ(readFileBytes(dir / frameName(6, ".BMP")), std::vector<std::uint8_t> { 'x' });
+}
+
+std::vector<std::string> frameNamesIn(const fs::path &dir)
+{
+    std::vector<std::string> names;
+    for (const auto &[name, bytes] : filesIn(dir))
+        names.push_back(name);
+    return names;
+}
+
+std::vector<std::string> firstFrames(int count, const std::string &ext)
+{
+    std::vector<std::string> names;
+    for (int i = 0; i < count; ++i)
+        names.push_back(frameName(i, ext));
+    return names;
+}
+
+struct EndingCase {
+    const char *label;
+    const char *ext;
+    unsigned workers;
+    int error;
+};
+
+class SeriesEndsWhole : public testing::TestWithParam<EndingCase> { };
+
+// A failure no later frame can escape ends the series where it happened:
+// frames written after it by other workers are not put in place, so the
+// folder holds the frames before it and nothing else, exactly as counted
+// (before, frames 11 to 13 were there behind the missing frame 10).
+TEST_P(SeriesEndsWhole, nothingAfterTheFirstEndingFailureIsPutInPlace)
+{
+    const EndingCase &c = GetParam();
+    const std::string failing = frameName(10, c.ext);
+    // Frame 10 fails only once the other workers have made files for the
+    // frames after it, as when it alone did not fit on the disk.
+    std::mutex mutex;
+    std::condition_variable later;
+    unsigned laterFiles = 0;
+    AtomicFile::setFaultForTesting([&](const std::string &target) {
+        const std::string name = fs::path(target).filename().string();
+        std::unique_lock lock(mutex);
+        if (name > failing) {
+            ++laterFiles;
+            later.notify_all();
+        } else if (name == failing) {
+            // A bound against a hang should the run change its ways.
+            later.wait_for(lock, std::chrono::seconds(20), [&] { return laterFiles >= c.workers - 1; });
+            return c.error;
+        }
+        return 0;
+    });
+    const Bitmap24 panorama = makeTestPanorama(300, 40);
+    TempDir dir;
+    bool stop = false;
+    SeriesFeedback host;
+    const RunOutcome outcome = RunAnimation(panorama, seriesRequest(dir.str(), c.ext, c.workers, {}), host, stop);
+    AtomicFile::setFaultForTesting({});
+
+    EXPECT_GE(laterFiles, c.workers - 1) << "the later frames were not under way: the case proves nothing";
+    EXPECT_EQ(frameNamesIn(dir.path()), firstFrames(10, c.ext));
+    EXPECT_TRUE(noTemporaryFiles(dir.path()));
+    EXPECT_EQ(outcome.series.written, 10);
+    EXPECT_EQ(outcome.series.failed, std::int64_t(host.reports.size()) - 10);
+    EXPECT_LT(outcome.produced, kFrames) << "the run stopped";
+    for (std::size_t i = 10; i < host.reports.size(); ++i) {
+        EXPECT_EQ(host.reports[i].outcome, SaveOutcome::Failed) << host.reports[i].fileName;
+        EXPECT_EQ(host.reports[i].detail.systemError, c.error) << host.reports[i].fileName;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Failures, SeriesEndsWhole,
+    testing::Values(EndingCase { "fullDiskPng", ".PNG", 4, ENOSPC },
+        EndingCase { "readOnlyBmpTwoWorkers", ".BMP", 2, EROFS },
+        EndingCase { "tooLargeJpegThreeWorkers", ".JPG", 3, EFBIG }),
+    [](const auto &info) { return std::string(info.param.label); });
+
+// A frame whose name leads to the picture being read when it is put in
+// place (here made a link to it after the overwrite decision, while the
+// frame is shown) does not replace it, and ends the series there.
+TEST(FrameSeriesRun, aNameThatBecameThePictureMeanwhileIsNotReplaced)
+{
+    const Bitmap24 panorama = makeTestPanorama(300, 40);
+    TempDir dir;
+    const fs::path picture = dir / "pano.bmp";
+    ASSERT_TRUE(WriteBmpFile(panorama, picture.string()));
+    const std::vector<std::uint8_t> pictureBytes = readFileBytes(picture);
+    struct stat st { };
+    ASSERT_EQ(::stat(picture.c_str(), &st), 0);
+    const fs::path frames = dir / "anim";
+    fs::create_directory(frames);
+    for (int i = 0; i < kFrames; ++i)
+        writeFileBytes(frames / frameName(i, ".BMP"), { 'o', 'l', 'd' });
+    bool stop = false;
+    SeriesFeedback host;
+    host.services.answerOverwrite(ModalQuestions::OverwriteYesToAll);
+    const std::string sixth = (frames / frameName(5, ".BMP")).string();
+    host.onShown = [&](int shown) {
+        if (shown != 6)
+            return;
+        fs::remove(sixth);
+        fs::create_hard_link(picture, sixth);
+    };
+    RunRequest request = seriesRequest(frames.string(), ".BMP", 4, {});
+    request.inputPicture = IdentityOf(st);
+    const RunOutcome outcome = RunAnimation(panorama, request, host, stop);
+    EXPECT_EQ(readFileBytes(picture), pictureBytes);
+    EXPECT_TRUE(fs::equivalent(picture, sixth));
+    EXPECT_EQ(outcome.series.written, 5);
+    ASSERT_GT(host.reports.size(), 5u);
+    EXPECT_EQ(host.reports[5].outcome, SaveOutcome::Failed);
+    EXPECT_EQ(host.reports[5].detail.reason, SaveReason::InputPicture);
+    for (int i = 6; i < kFrames; ++i)
+        EXPECT_EQ(readFileBytes(frames / frameName(i, ".BMP")), (std::vector<std::uint8_t> { 'o', 'l', 'd' }));
+    EXPECT_TRUE(noTemporaryFiles(frames));
+}
+
+// A run whose names hold the picture being read is refused before any
+// file is written, when the picture is one of the later names too.
+TEST(FrameSeriesRun, thePictureAmongTheNamesRefusesTheRunBeforeAnyFile)
+{
+    const Bitmap24 panorama = makeTestPanorama(300, 40);
+    TempDir dir;
+    const std::string picture = (dir / frameName(30, ".PNG")).string();
+    ASSERT_TRUE(WriteBmpFile(panorama, picture));
+    struct stat st { };
+    ASSERT_EQ(::stat(picture.c_str(), &st), 0);
+    bool stop = false;
+    SeriesFeedback host;
+    RunRequest request = seriesRequest(dir.str(), ".PNG", 4, {});
+    request.inputPicture = IdentityOf(st);
+    try {
+        RunAnimation(panorama, request, host, stop);
+        ADD_FAILURE() << "not refused";
+    } catch (const TargetIsInputPicture &e) {
+        EXPECT_EQ(e.FileName, picture);
+    }
+    EXPECT_EQ(frameNamesIn(dir.path()), std::vector<std::string> { frameName(30, ".PNG") });
+    EXPECT_EQ(host.shown, 0);
 }
 
 } // namespace

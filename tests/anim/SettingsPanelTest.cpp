@@ -2,6 +2,7 @@
 
 #include "ScriptedServices.h"
 #include "TestUtils.h"
+#include "common/SeriesLock.h"
 
 #include <gtest/gtest.h>
 
@@ -344,6 +345,7 @@ TEST_F(SettingsPanelTest, CreationNamesAndTheFreeNumberQuestion)
     int refreshed = 0;
     panel.onStateChanged = [&] { ++refreshed; };
     services.answerMessageBox(WindowServices::IdYes);
+    names = {}; // a reading holds its series until it goes
     OutputNames second;
     ASSERT_TRUE(panel.ReadSettings(prm, second));
     EXPECT_EQ(second.NumStart, 4);
@@ -352,6 +354,25 @@ TEST_F(SettingsPanelTest, CreationNamesAndTheFreeNumberQuestion)
     EXPECT_EQ(s.EditNumStart, "4");
     EXPECT_EQ(refreshed, 1);
     EXPECT_GE(services.processMessagesCalls(), 1);
+}
+
+// A series another run is writing is refused with the reason in an error
+// box, before the question about an existing first file.
+TEST_F(SettingsPanelTest, ASeriesAnotherRunIsWritingIsRefusedWithItsReason)
+{
+    openPicture(5000, 800);
+    fs::create_directory(dir / "anim");
+    std::ofstream(dir / "anim" / "IMAGE0000.BMP") << "old";
+    PanelState &s = panel.state();
+    s.CheckBoxVisu = false;
+    const SeriesLock otherRun((dir / "anim" / "IMAGE0041.BMP").string());
+    services.answerMessageBox(WindowServices::IdOk);
+    tanimprm prm;
+    OutputNames names;
+    EXPECT_FALSE(panel.ReadSettings(prm, names));
+    ASSERT_EQ(services.asked().size(), 1u);
+    EXPECT_EQ(services.asked().back().caption, "Erreur");
+    EXPECT_EQ(services.asked().back().text, "Une autre création écrit déjà IMAGE*.BMP dans " + dir.str() + "/anim");
 }
 
 TEST_F(SettingsPanelTest, SubDirectoryIsNormalisedAndCanBeSwitchedOff)

@@ -498,7 +498,9 @@ TEST_F(FormMainTest, StatusLineCountsTheFramesThatFailed)
 }
 
 // The picture being read is never replaced by a frame, even after the user
-// chose to replace existing files (the panorama named like the first frame).
+// chose to replace existing files (the panorama named like a frame of the
+// run): the run is refused before anything is written, and the error box
+// says why (before, that frame was skipped and the others written around it).
 TEST_F(FormMainTest, RunNeverReplacesThePanoramaItReads)
 {
     fs::create_directory(dir / "anim");
@@ -508,9 +510,14 @@ TEST_F(FormMainTest, RunNeverReplacesThePanoramaItReads)
     form.Panel().Rules().state().CheckBoxSubDir = false; // the output folder is the picture's own
     form.Panel().ApplyPanelState();
     services.answerMessageBox(WindowServices::IdNo); // "Existe déjà": replace
-    form.SpeedButtonCreateClick(); // no overwrite question for the picture itself: it is skipped
+    services.answerErrorBox();
+    form.SpeedButtonCreateClick();
+    EXPECT_EQ(services.asked().back().text, path + " est l'image en cours de lecture : rien n'a été écrit.");
     EXPECT_EQ(readFileBytes(path), before);
-    EXPECT_TRUE(fs::exists(dir / "anim" / "IMAGE0007.BMP"));
+    std::vector<std::string> left;
+    for (const auto &entry : fs::directory_iterator(dir / "anim"))
+        left.push_back(entry.path().filename().string());
+    EXPECT_EQ(left, std::vector<std::string> { "IMAGE0000.BMP" }) << "no frame, no lock file";
 }
 
 TEST_F(FormMainTest, SaveAsWritesThePanoramaAndSaysOk)

@@ -1,6 +1,7 @@
 #include "output/OutputNaming.h"
 
 #include "TestUtils.h"
+#include "common/SeriesLock.h"
 
 #include <gtest/gtest.h>
 
@@ -66,5 +67,54 @@ INSTANTIATE_TEST_SUITE_P(Answers, ReadOutputNamesTest,
         NamingCase { "refuseEndsTheReading", false, true, ExistingFirstFile::Refuse, std::nullopt,
             { "folder /anim", "exists /anim/IMAGE0000.BMP" } }),
     [](const auto &info) { return std::string(info.param.name); });
+
+// A series that another run is writing ends the reading before any question
+// about its files, the first one's included; the names read hold the series
+// as long as they live.
+TEST(ReadOutputNames, aSeriesAnotherRunIsWritingEndsTheReading)
+{
+    TempDir dir;
+    std::filesystem::create_directory(dir / "anim");
+    writeFileBytes(dir / "anim" / "IMAGE0000.PNG", {});
+    const OutputFields fields { .BaseFolder = dir.str(), .BaseNameSource = "IMAGE", .Format = FormatPng };
+    std::vector<std::string> told;
+    NamingQuestions questions;
+    questions.ensureFolder = [](std::string &) { return true; };
+    questions.firstFileExists = [&](const std::string &) {
+        told.push_back("exists");
+        return ExistingFirstFile::SearchFreeNumber;
+    };
+    questions.seriesBusy
+        = [&](const std::string &pattern, const std::string &folder) { told.push_back(pattern + " in " + folder); };
+    {
+        const SeriesLock otherRun((dir / "anim" / "IMAGE0020.PNG").string());
+        ASSERT_EQ(otherRun.state(), SeriesLock::State::Claimed);
+        EXPECT_FALSE(ReadOutputNames(fields, questions));
+        EXPECT_EQ(told, std::vector<std::string> { "IMAGE*.PNG in " + dir.str() + "/anim" });
+    }
+    told.clear();
+    std::optional<OutputNames> names = ReadOutputNames(fields, questions);
+    ASSERT_TRUE(names);
+    EXPECT_EQ(names->FileName, dir.str() + "/anim/IMAGE0001.PNG");
+    EXPECT_TRUE(names->Lock);
+    EXPECT_EQ(SeriesLock((dir / "anim" / "IMAGE0001.PNG").string()).state(), SeriesLock::State::Busy);
+    names.reset();
+    EXPECT_EQ(SeriesLock((dir / "anim" / "IMAGE0001.PNG").string()).state(), SeriesLock::State::Claimed);
+}
+
+// A name test writes nothing and claims nothing.
+TEST(ReadOutputNames, testModeClaimsNoSeries)
+{
+    TempDir dir;
+    const OutputFields fields {
+        .BaseFolder = dir.str(), .UseSubDir = false, .BaseNameSource = "IMAGE", .TestMode = true
+    };
+    NamingQuestions questions;
+    questions.ensureFolder = [](std::string &) { return true; };
+    const std::optional<OutputNames> names = ReadOutputNames(fields, questions);
+    ASSERT_TRUE(names);
+    EXPECT_FALSE(names->Lock);
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+}
 
 } // namespace

@@ -90,7 +90,8 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string> &args, 
             o.format = FormatVideo;
             o.video.Container = *container;
         } else {
-            error = "unknown format for " + opt + ": '" + v + "' (bmp, jpg, png, tif, avi, mp4, webm, mkv, gif or webp)";
+            error
+                = "unknown format for " + opt + ": '" + v + "' (bmp, jpg, png, tif, avi, mp4, webm, mkv, gif or webp)";
             return false;
         }
         return true;
@@ -383,10 +384,15 @@ Format names are read in any letter case (jpg, JPG, jpeg, JPEG, bmp, BMP).
 Ctrl-C stops after the current frame, or the loading of the picture.
 A run stops at the first frame that finds the disk full (no space left or
 quota exceeded), the file system read-only, or the frame too large for its
-format; the frames already under way are finished and counted.
+format; the frames already under way are not put in place but counted as
+failed: the series on disk runs on from its first frame, without a gap.
+A run is refused before anything is written when another run is writing
+the same series (IMAGE*.PNG in that folder), or when one of its names is
+the picture being read.
 
 Exit status: 0 every frame written or rendered (skipped existing files
-included), 1 usage or settings error, 2 picture unreadable, 3 some frame
-(or the video file) could not be written, 130 interrupted (Ctrl-C or SIGTERM).
+included), 1 usage or settings error (another run on the series, the
+picture among the names included), 2 picture unreadable, 3 some frame (or
+the video file) could not be written, 130 interrupted (Ctrl-C or SIGTERM).
 )";
 }

@@ -6,8 +6,8 @@
 #include "app/cli/CliOptions.h"
 #include "common/Bitmap24.h"
 #include "common/Log.h"
-#include "common/ProgramInfo.h"
 #include "common/OrderedPipeline.h"
+#include "common/ProgramInfo.h"
 #include "common/TextFormat.h"
 #include "options/AviOptions.h"
 #include "options/CodecCatalogue.h"
@@ -93,7 +93,7 @@ public:
     }
     void frameSaved(const FrameSeriesWriter::Report &report) override
     {
-        // The run counts the outcomes; here is what the user is told.
+        // The run counts the outcomes and stops; here is what the user is told.
         const SaveDetail &detail = report.detail;
         if (report.outcome == SaveOutcome::Skipped && detail.reason == SaveReason::InputPicture)
             m_err << "travelia-cli: not replaced: " << report.fileName << ' ' << detail.text() << '\n';
@@ -241,6 +241,9 @@ std::optional<OutputNames> namesFrom(const CliOptions &o, std::ostream &err)
         err << "travelia-cli: " << AbsolutePath(firstFileName) << " exists already (use --overwrite or --next-free)\n";
         return ExistingFirstFile::Refuse;
     };
+    questions.seriesBusy = [&err](const std::string &pattern, const std::string &folder) {
+        err << "travelia-cli: another run is writing " << pattern << " in " << folder << '\n';
+    };
     return ReadOutputNames(fields, questions);
 }
 
@@ -349,6 +352,9 @@ int runCli(int argc, const char *const *argv, std::ostream &out, std::ostream &e
     RunOutcome outcome;
     try {
         outcome = RunAnimation(panorama, request, feedback, stopRequested);
+    } catch (const TargetIsInputPicture &e) {
+        err << "travelia-cli: " << e.what() << '\n';
+        return ExitSettings;
     } catch (const VideoRunError &e) {
         feedback.finishProgress();
         err << "travelia-cli: " << errorBoxText(e.what()) << '\n';
@@ -377,7 +383,10 @@ int runCli(int argc, const char *const *argv, std::ostream &out, std::ostream &e
     char secondsText[32];
     std::snprintf(secondsText, sizeof secondsText, "%.2f s", seconds);
     out << secondsText << '\n';
-    if (outcome.seriesStoppedBy)
+    if (outcome.seriesStoppedBy && outcome.seriesStoppedBy->detail.reason == SaveReason::InputPicture)
+        err << "travelia-cli: stopped: " << outcome.seriesStoppedBy->fileName << ' '
+            << outcome.seriesStoppedBy->detail.text() << '\n';
+    else if (outcome.seriesStoppedBy)
         err << "travelia-cli: stopped: " << outcome.seriesStoppedBy->detail.text() << '\n';
     if (interrupted()) {
         err << "travelia-cli: interrupted\n";

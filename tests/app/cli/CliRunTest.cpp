@@ -285,20 +285,6 @@ TEST_F(CliRun, interruptedRunExits130)
     EXPECT_NE(std::string(text.begin(), text.end()).find("travelia-cli: interrupted"), std::string::npos);
 }
 
-// --overwrite never replaces the panorama when it stands among the frame
-// names, here under another name (a hard link): that frame is skipped and
-// said so (before, frame 0 replaced it).
-TEST_F(CliRun, thePanoramaAmongTheFrameNamesIsNeverReplaced)
-{
-    fs::create_directory(dir / "anim");
-    fs::create_hard_link(panorama, frame(0));
-    const auto before = readFileBytes(frame(0));
-    EXPECT_EQ(run({ "--overwrite", "--one-way", "-s", "9", panorama }), 0) << err.str();
-    EXPECT_TRUE(std::regex_search(out.str(), std::regex("^2 frames written, 1 skipped, 0 failed"))) << out.str();
-    EXPECT_EQ(readFileBytes(frame(0)), before);
-    EXPECT_EQ(err.str(), "travelia-cli: not replaced: " + frame(0) + " is the picture being read\n");
-}
-
 // A full disk stops the run at its first failed frame: no later one could be
 // written (before, every remaining frame was still encoded).
 TEST_F(CliRun, fullDiskStopsTheRun)
