@@ -113,7 +113,7 @@ void RunCommands::Create(const Bitmap24 &panorama, const std::optional<FileIdent
     try {
         create(panorama, inputPicture);
     } catch (const TargetIsInputPicture &e) {
-        throw std::runtime_error(e.FileName + " est l'image en cours de lecture : rien n'a été écrit");
+        m_services.errorBox(e.FileName + " est l'image en cours de lecture : rien n'a été écrit");
     }
 }
 

@@ -398,19 +398,22 @@ INSTANTIATE_TEST_SUITE_P(Faults, AviFaultTest,
                 t.host.onShow = [&t](int shown) {
                     if (shown != 2)
                         return;
-                    // Another "Créer" into the same folder, with the same panel.
+                    // Another "Créer" into the same folder, with the same panel:
+                    // refused, the first run's file being under way.
                     ScriptedServices services;
                     SettingsPanel panel(services, t.dir.str());
                     panel.state() = t.panel.state();
                     RunContext context(services);
                     AviRunRecorder inner;
-                    services.answerAviSaveOptions("");
+                    services.answerMessageBox(WindowServices::IdOk);
                     RunCommands(panel, services, context, { t.jpegOptions, t.options, t.videoOptions }, inner, inner)
                         .Create(t.panorama, std::nullopt);
-                    EXPECT_EQ(inner.status, t.file + " - Frame0007 / 0008-OK!");
+                    EXPECT_EQ(services.asked().back().text,
+                        "Une autre création écrit déjà ANIM*.AVI dans " + t.dir.str() + "/");
+                    EXPECT_EQ(inner.shown, 0);
                 };
             },
-            "", "", 8, { { "ANIM0000.AVI", 8 }, { "ANIM0001.AVI", 8 } } },
+            "", "", 8, { { "ANIM0000.AVI", 8 } } },
         FaultCase { "firstFrameFailsWithConsentToReplace",
             [](AviRunTest &t) {
                 oldFileWithConsent(t);
