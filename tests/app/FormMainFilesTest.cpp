@@ -113,8 +113,8 @@ TEST_P(WriteFaultTest, StopsOnlyWhereNoLaterFrameCanBeWritten)
     const std::vector<std::string> written { "IMAGE0000.BMP", "IMAGE0001.BMP", "IMAGE0002.BMP" };
     EXPECT_EQ(namesIn(dir / "anim"), written) << "nothing else, no temporary file";
     const std::string status = form.StatusText().toStdString();
-    const std::string failedText = " - " + std::to_string(refused) + " image(s) non enregistrée(s)";
     if (!c.stops) {
+        const std::string failedText = " - " + std::to_string(refused) + " image(s) non enregistrée(s)";
         EXPECT_EQ(refused, 40 - 3);
         EXPECT_EQ(status, dir.str() + "/anim/IMAGE0039.BMP / 0040" + failedText);
         EXPECT_EQ(services.asked().back().caption, "Création du Répertoire?") << "no message";
@@ -124,9 +124,11 @@ TEST_P(WriteFaultTest, StopsOnlyWhereNoLaterFrameCanBeWritten)
     const ScriptedServices::Question &box = services.asked().back();
     EXPECT_EQ(box.caption, "Erreur");
     EXPECT_EQ(box.text, "Impossible d'enregistrer '" + dir.str() + "/anim/IMAGE0003.BMP'\n" + std::strerror(c.error));
+    // The frames under way behind the refused one are not put in place either:
+    // they count as failed too.
     EXPECT_TRUE(QRegularExpression("^" + QRegularExpression::escape(QString::fromStdString(dir.str()))
         + "/anim/IMAGE00\\d\\d\\.BMP / 0040 - arrêté : 3 image\\(s\\) enregistrée\\(s\\)"
-        + QRegularExpression::escape(QString::fromStdString(failedText)) + "$")
+        + " - [1-9]\\d* image\\(s\\) non enregistrée\\(s\\)$")
                     .match(QString::fromStdString(status))
                     .hasMatch())
         << status;
