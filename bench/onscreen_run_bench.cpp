@@ -1,12 +1,12 @@
 // Frames per second of an on-screen test run with no pause: 1024 x 768 frames
 // scrolled across a 5000 x 800 panorama in the real main window. Run it on a
 // display (or under xvfb-run) to include the window system's cost.
-#include "app/CommandPanel.h"
-#include "app/PictureView.h"
-#include "app/TFormMain.h"
+#include "app/ui/CommandPanel.h"
+#include "app/ui/PictureView.h"
+#include "app/ui/TFormMain.h"
 #include "options/AviOptions.h"
 #include "options/JpegOptions.h"
-#include "platform/QtWindowServices.h"
+#include "platform/ui/QtWindowServices.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

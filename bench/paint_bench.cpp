@@ -2,13 +2,13 @@
 // displayed picture and its conversion (ShowFrame), and the paint handler
 // drawing it, on the offscreen platform (its backing store is a plain image,
 // as a window's is).
-#include "app/CommandPanel.h"
-#include "app/PictureView.h"
-#include "app/TFormMain.h"
+#include "app/ui/CommandPanel.h"
+#include "app/ui/PictureView.h"
+#include "app/ui/TFormMain.h"
 #include "options/AviOptions.h"
 #include "options/JpegImage.h"
 #include "output/FrameFile.h"
-#include "platform/QtWindowServices.h"
+#include "platform/ui/QtWindowServices.h"
 
 #include <QApplication>
 #include <QTemporaryDir>

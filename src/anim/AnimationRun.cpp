@@ -20,9 +20,11 @@ VideoOutputSpec VideoSpecFor(const RunRequest &request, const Bitmap24 &panorama
         // Frames show the panorama's first rows (columns when vertical) as
         // deep as the frame, all along the travel.
         if (s.ScrollType == ScrollVertical)
-            spec.paletteSources.push_back({ &panorama, 0, 0, std::min(panorama.width(), s.FrameWidth), panorama.height() });
+            spec.paletteSources.push_back(
+                { &panorama, 0, 0, std::min(panorama.width(), s.FrameWidth), panorama.height() });
         else
-            spec.paletteSources.push_back({ &panorama, 0, 0, panorama.width(), std::min(panorama.height(), s.FrameHeight) });
+            spec.paletteSources.push_back(
+                { &panorama, 0, 0, panorama.width(), std::min(panorama.height(), s.FrameHeight) });
     }
     return spec;
 }
@@ -61,8 +63,8 @@ RunOutcome RunAnimation(const Bitmap24 &panorama, const RunRequest &request, Run
         break;
     }
     case RunKind::Series: {
-        SeriesSink sink({ request.names, request.threads, request.encoding, request.inputPicture }, feedback,
-            stopRequested);
+        SeriesSink sink(
+            { request.names, request.threads, request.encoding, request.inputPicture }, feedback, stopRequested);
         outcome.produced = PlayPasses(panorama, plan, sink, feedback, stopRequested);
         outcome.series = sink.counts();
         outcome.seriesStoppedBy = sink.stoppedBy();

@@ -69,8 +69,7 @@ VideoOutputSpec VideoSpecFor(const RunRequest &request, const Bitmap24 &panorama
 // tested before every frame. A run that writes one file throws
 // VideoRunError (VideoSink.h) when the file cannot be opened, written or
 // finished; a creation run one of whose names is the picture being read
-// (request.inputPicture) throws TargetIsInputPicture before its first frame; a frame bitmap that cannot be allocated is thrown as
-// std::runtime_error. Errors inside a frame of a series or test run end it
-// quietly.
+// (request.inputPicture) throws TargetIsInputPicture before its first frame; a frame bitmap that cannot be allocated is
+// thrown as std::runtime_error. Errors inside a frame of a series or test run end it quietly.
 RunOutcome RunAnimation(
     const Bitmap24 &panorama, const RunRequest &request, RunFeedback &feedback, bool &stopRequested);

@@ -17,11 +17,11 @@ struct RunState {
     FrameSink &sink;
     RunFeedback &feedback;
     bool &stopRequested;
-    Bitmap24 frame; // one bitmap for every frame of the run
+    Bitmap24 frame {}; // one bitmap for every frame of the run
     bool fromPanorama = false; // frames inside the panorama go unrendered
     std::int64_t index = 0; // frames shown, over both passes
     std::int64_t total = 0;
-    std::string failure;
+    std::string failure {};
 };
 
 // One pass of frames from the pass's start.

@@ -17,5 +17,5 @@ class RunFeedback;
 // an error inside a frame stops the run and reaches the sink's end() as its
 // failure. Errors before the first frame (a frame bitmap that cannot be
 // allocated, a sink that cannot begin) are thrown. Returns the frames shown.
-std::int64_t PlayPasses(const Bitmap24 &panorama, const RunPlan &plan, FrameSink &sink, RunFeedback &feedback,
-    bool &stopRequested);
+std::int64_t PlayPasses(
+    const Bitmap24 &panorama, const RunPlan &plan, FrameSink &sink, RunFeedback &feedback, bool &stopRequested);

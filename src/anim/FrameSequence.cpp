@@ -198,8 +198,7 @@ TRect SourceRect(const RunPlan &plan, std::int32_t x, std::int32_t y)
 
 } // namespace
 
-std::optional<PanoramaWindow> FrameWindow(
-    const RunPlan &plan, const Bitmap24 &panorama, std::int32_t x, std::int32_t y)
+std::optional<PanoramaWindow> FrameWindow(const RunPlan &plan, const Bitmap24 &panorama, std::int32_t x, std::int32_t y)
 {
     if (plan.FrameWidth <= 0 || plan.FrameHeight <= 0)
         return std::nullopt;
@@ -242,8 +241,8 @@ TRect RenderFrame(const RunPlan &plan, const Bitmap24 &panorama, Bitmap24 &frame
     const std::int64_t px1
         = std::min<std::int64_t>({ std::int64_t(x) + plan.FrameWidth, panorama.width(), std::int64_t(x) - offX + fw });
     const std::int64_t py0 = std::max<std::int64_t>({ y, 0, std::int64_t(y) - offY });
-    const std::int64_t py1
-        = std::min<std::int64_t>({ std::int64_t(y) + plan.FrameHeight, panorama.height(), std::int64_t(y) - offY + fh });
+    const std::int64_t py1 = std::min<std::int64_t>(
+        { std::int64_t(y) + plan.FrameHeight, panorama.height(), std::int64_t(y) - offY + fh });
 
     const std::size_t stride = frame.stride();
     if (px0 >= px1 || py0 >= py1) {

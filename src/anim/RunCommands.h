@@ -28,8 +28,8 @@ public:
         const TAviOptions &avi;
         const TVideoOptions &video;
     };
-    RunCommands(SettingsPanel &panel, WindowServices &services, RunContext &run, Options options,
-        RunFeedback &feedback, StatusLine &status);
+    RunCommands(SettingsPanel &panel, WindowServices &services, RunContext &run, Options options, RunFeedback &feedback,
+        StatusLine &status);
 
     // "Tester": every frame shown, nothing written.
     void Test(const Bitmap24 &panorama);

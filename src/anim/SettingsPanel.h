@@ -1,8 +1,8 @@
 #pragma once
 
 #include "anim/AnimSettings.h"
-#include "output/OutputNaming.h"
 #include "common/ProgramInfo.h"
+#include "output/OutputNaming.h"
 
 #include <cstdint>
 #include <functional>
@@ -84,8 +84,7 @@ public:
     // checkFrames, when given, is asked once the frame settings are read and
     // before anything is made on disk (the output folder): false refuses the
     // run (after its own message).
-    bool ReadSettings(tanimprm &prm, OutputNames &names,
-        const std::function<bool(const tanimprm &)> &checkFrames = {});
+    bool ReadSettings(tanimprm &prm, OutputNames &names, const std::function<bool(const tanimprm &)> &checkFrames = {});
     // Tells the window that the state changed (onStateChanged).
     void stateChanged()
     {

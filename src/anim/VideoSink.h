@@ -43,8 +43,7 @@ std::string VideoFailureMessage(VideoContainer container, const std::string &pat
 class VideoSink : public FrameSink {
 public:
     // inputPicture: the file the panorama was read from, never replaced.
-    VideoSink(
-        VideoOutputSpec spec, OutputNames names, std::optional<FileIdentity> inputPicture, RunFeedback &feedback);
+    VideoSink(VideoOutputSpec spec, OutputNames names, std::optional<FileIdentity> inputPicture, RunFeedback &feedback);
     ~VideoSink() override;
 
     void begin(const RunPlan &plan) override;

@@ -2,10 +2,10 @@
 
 #include "common/TextFormat.h"
 #include "options/CodecCatalogue.h"
-#include "platform/ControlNames.h"
-#include "platform/Mnemonics.h"
+#include "platform/ui/ControlNames.h"
+#include "platform/ui/Mnemonics.h"
 #include "platform/ModalQuestions.h"
-#include "platform/WindowKeys.h"
+#include "platform/ui/WindowKeys.h"
 #include "video/VideoCompressors.h"
 
 #include <QGridLayout>

@@ -1,8 +1,8 @@
 #include "options/TFormOpVideo.h"
 
-#include "platform/ControlNames.h"
-#include "platform/Mnemonics.h"
-#include "platform/WindowKeys.h"
+#include "platform/ui/ControlNames.h"
+#include "platform/ui/Mnemonics.h"
+#include "platform/ui/WindowKeys.h"
 
 #include <QCheckBox>
 #include <QComboBox>

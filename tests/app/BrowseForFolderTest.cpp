@@ -1,5 +1,5 @@
 #include "app/BrowseForFolder.h"
-#include "app/CommandPanel.h"
+#include "app/ui/CommandPanel.h"
 
 #include "ScriptedServices.h"
 #include "TestUtils.h"

@@ -1,7 +1,7 @@
 // What the main window's commands leave on disk when a question is closed,
 // a write fails or a run is stopped, and what they say about it.
 
-#include "app/CommandPanel.h"
+#include "app/ui/CommandPanel.h"
 
 #include "FormMainFixture.h"
 #include "MediaTools.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/TFormMain.h"
+#include "app/ui/TFormMain.h"
 
 #include "ScriptedServices.h"
 #include "TestUtils.h"

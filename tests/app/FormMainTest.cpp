@@ -1,7 +1,7 @@
-#include "app/CommandPanel.h"
-#include "app/PictureView.h"
-#include "app/TFormHelp.h"
-#include "app/TFormMain.h"
+#include "app/ui/CommandPanel.h"
+#include "app/ui/PictureView.h"
+#include "app/ui/TFormHelp.h"
+#include "app/ui/TFormMain.h"
 
 #include "FormMainFixture.h"
 
@@ -13,7 +13,7 @@
 #include "options/TFormOpVideo.h"
 #include "output/FrameFile.h"
 #include "viewer/PlaybackClock.h"
-#include "viewer/TFormVideoPlayer.h"
+#include "viewer/ui/TFormVideoPlayer.h"
 
 #include <QAccessible>
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "app/PictureView.h"
+#include "app/ui/PictureView.h"
 
 #include "TestUtils.h"
 

@@ -1,4 +1,4 @@
-#include "options/TFormOpJpeg.h"
+#include "options/ui/TFormOpJpeg.h"
 
 #include "ScriptedServices.h"
 #include "TestUtils.h"

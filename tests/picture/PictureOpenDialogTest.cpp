@@ -1,4 +1,4 @@
-#include "picture/PictureOpenDialog.h"
+#include "picture/ui/PictureOpenDialog.h"
 #include "options/JpegImage.h"
 #include "picture/PictureRegistry.h"
 

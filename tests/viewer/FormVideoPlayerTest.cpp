@@ -1,4 +1,4 @@
-#include "viewer/TFormVideoPlayer.h"
+#include "viewer/ui/TFormVideoPlayer.h"
 
 #include "ScriptedServices.h"
 #include "TestUtils.h"

@@ -1,4 +1,4 @@
-#include "viewer/TFormView.h"
+#include "viewer/ui/TFormView.h"
 
 #include "ScriptedServices.h"
 #include "TestUtils.h"

@@ -198,8 +198,8 @@ bool frameSettingsFrom(const CliOptions &o, tanimprm &prm, std::ostream &err)
     prm.FrameWidth = *o.width;
     prm.FrameHeight = *o.height;
     if (prm.FrameWidth <= 0 || prm.FrameHeight <= 0) {
-        err << "travelia-cli: " << (prm.FrameWidth <= 0 ? "Valeur de Largeur Incorrecte" : "Valeur de Hauteur Incorrecte")
-            << '\n';
+        err << "travelia-cli: "
+            << (prm.FrameWidth <= 0 ? "Valeur de Largeur Incorrecte" : "Valeur de Hauteur Incorrecte") << '\n';
         return false;
     }
     prm.Step = o.step;

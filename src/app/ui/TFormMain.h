@@ -2,18 +2,19 @@
 
 #include "anim/RunCommands.h"
 #include "anim/RunContext.h"
-#include "app/GuiRunFeedback.h"
+#include "app/PictureOpening.h"
+#include "app/ui/GuiRunFeedback.h"
 #include "options/VideoOptions.h"
 #include "picture/Panorama.h"
 
 #include <QMainWindow>
 
+#include <functional>
 #include <initializer_list>
 #include <optional>
 #include <string>
 
 class CommandPanel;
-class PictureLoadFeedback;
 class PictureView;
 class QAction;
 class QLabel;
@@ -49,7 +50,7 @@ public:
     // long load shows its progress on the status line; Escape cancels it and
     // keeps the previous picture.
     void OpenChosenPicture(const std::string &fileName);
-    bool IsLoading() const { return m_load != nullptr; }
+    bool IsLoading() const { return m_opening.loading(); }
     // A picture dropped on the window: "Ouvrir..." with that file chosen.
     void OpenDroppedPicture(const std::string &fileName);
     QString StatusText() const;
@@ -124,7 +125,7 @@ private:
     void setCheckMarks(const char *fullScreen, const char *center);
     // Runs a command: an error escaping it is shown in the error box here,
     // not thrown through Qt's event loop.
-    void runCommand(Command handler);
+    void runCommand(const std::function<void()> &command);
 
     WindowServices &m_services;
     const TJpegOptions &m_jpegOptions;
@@ -132,11 +133,13 @@ private:
     RunContext m_run;
     Panorama m_panorama;
     PictureView *m_view;
-    PictureLoadFeedback *m_load = nullptr; // while a picture loads
+    // The command panel at the right (the original's scrolling box, hence the
+    // name): the window counts as full screen exactly when it is hidden.
     CommandPanel *ScrollBox1;
     QLabel *StatusBar1Text;
     GuiRunFeedback m_runFeedback;
     RunCommands m_commands;
+    PictureOpening m_opening;
 
     QMenu *Menu_File, *Menu_Anim, *PopupMenu;
 };

@@ -1,4 +1,4 @@
-#include "app/ApplicationSetup.h"
+#include "app/ui/ApplicationSetup.h"
 
 #include "common/ProgramInfo.h"
 

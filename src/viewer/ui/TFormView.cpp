@@ -1,4 +1,4 @@
-#include "viewer/TFormView.h"
+#include "viewer/ui/TFormView.h"
 
 #include "anim/PictureDisplay.h"
 #include "anim/RunContext.h"
@@ -6,9 +6,9 @@
 #include "common/TextFormat.h"
 #include "picture/PictureLoader.h"
 #include "picture/PictureRegistry.h"
-#include "platform/ControlNames.h"
-#include "platform/Mnemonics.h"
-#include "platform/WindowKeys.h"
+#include "platform/ui/ControlNames.h"
+#include "platform/ui/Mnemonics.h"
+#include "platform/ui/WindowKeys.h"
 #include "platform/WindowServices.h"
 #include "viewer/SequenceFiles.h"
 

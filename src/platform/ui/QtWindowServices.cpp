@@ -1,4 +1,4 @@
-#include "platform/QtWindowServices.h"
+#include "platform/ui/QtWindowServices.h"
 
 #include <QApplication>
 #include <QDialog>

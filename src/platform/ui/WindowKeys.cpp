@@ -1,4 +1,4 @@
-#include "platform/WindowKeys.h"
+#include "platform/ui/WindowKeys.h"
 
 #include <QApplication>
 #include <QKeyEvent>

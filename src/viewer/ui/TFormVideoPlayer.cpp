@@ -1,8 +1,8 @@
-#include "viewer/TFormVideoPlayer.h"
+#include "viewer/ui/TFormVideoPlayer.h"
 
-#include "platform/ControlNames.h"
-#include "platform/Mnemonics.h"
-#include "platform/WindowKeys.h"
+#include "platform/ui/ControlNames.h"
+#include "platform/ui/Mnemonics.h"
+#include "platform/ui/WindowKeys.h"
 #include "platform/WindowServices.h"
 #include "video/VideoFrameSource.h"
 #include "viewer/PlaybackTime.h"

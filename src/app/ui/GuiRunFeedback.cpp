@@ -1,12 +1,12 @@
-#include "app/GuiRunFeedback.h"
+#include "app/ui/GuiRunFeedback.h"
 
 #include "anim/PictureDisplay.h"
 #include "anim/RunContext.h"
 #include "common/TextFormat.h"
 #include "platform/WindowServices.h"
 
-GuiRunFeedback::GuiRunFeedback(PictureDisplay &display, RunContext &run, WindowServices &services,
-    StatusLabel setLabel, StatusLabelText labelText, QObject *parent)
+GuiRunFeedback::GuiRunFeedback(PictureDisplay &display, RunContext &run, WindowServices &services, StatusLabel setLabel,
+    StatusLabelText labelText, QObject *parent)
     : QObject(parent)
     , m_display(display)
     , m_run(run)

@@ -1,8 +1,8 @@
-#include "app/TFormHelp.h"
+#include "app/ui/TFormHelp.h"
 
 #include "app/HelpText.h"
 #include "platform/ModalQuestions.h"
-#include "platform/WindowKeys.h"
+#include "platform/ui/WindowKeys.h"
 
 #include <QPlainTextEdit>
 #include <QStringList>

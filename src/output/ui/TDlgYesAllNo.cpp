@@ -1,6 +1,6 @@
-#include "output/TDlgYesAllNo.h"
+#include "output/ui/TDlgYesAllNo.h"
 
-#include "platform/Mnemonics.h"
+#include "platform/ui/Mnemonics.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

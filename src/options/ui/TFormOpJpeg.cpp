@@ -1,13 +1,13 @@
-#include "options/TFormOpJpeg.h"
+#include "options/ui/TFormOpJpeg.h"
 
 #include "common/Bitmap24.h"
 #include "common/TextFormat.h"
 #include "options/JpegOptions.h"
 #include "options/JpegPreview.h"
-#include "platform/ControlNames.h"
-#include "platform/Mnemonics.h"
+#include "platform/ui/ControlNames.h"
+#include "platform/ui/Mnemonics.h"
 #include "platform/ModalQuestions.h"
-#include "platform/WindowKeys.h"
+#include "platform/ui/WindowKeys.h"
 
 #include <QCheckBox>
 #include <QComboBox>

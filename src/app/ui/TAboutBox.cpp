@@ -1,7 +1,7 @@
-#include "app/TAboutBox.h"
+#include "app/ui/TAboutBox.h"
 
 #include "common/ProgramInfo.h"
-#include "platform/ControlNames.h"
+#include "platform/ui/ControlNames.h"
 
 #include <QGuiApplication>
 #include <QLabel>

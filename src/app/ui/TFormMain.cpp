@@ -1,21 +1,17 @@
-#include "app/TFormMain.h"
+#include "app/ui/TFormMain.h"
 
 #include "app/BrowseForFolder.h"
-#include "app/CommandPanel.h"
-#include "app/PictureDrop.h"
-#include "app/PictureLoadFeedback.h"
-#include "app/PictureView.h"
+#include "app/ui/CommandPanel.h"
+#include "app/ui/PictureDrop.h"
+#include "app/ui/PictureView.h"
 #include "common/ProgramInfo.h"
 #include "common/TextFormat.h"
-#include "output/EnsureFolder.h"
-#include "output/FrameFile.h"
-#include "output/SaveAsTypes.h"
-#include "output/SaveFailureText.h"
-#include "picture/PictureLoader.h"
+#include "output/SaveAsCommand.h"
 #include "picture/PictureRegistry.h"
-#include "platform/Mnemonics.h"
 #include "platform/WindowServices.h"
+#include "platform/ui/Mnemonics.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileInfo>
@@ -29,7 +25,6 @@
 
 #include <cstdlib>
 #include <exception>
-#include <memory>
 
 namespace {
 
@@ -54,6 +49,7 @@ TFormMain::TFormMain(WindowServices &services, const TJpegOptions &jpegOptions, 
           [this] { return StatusText().toStdString(); })
     , m_commands(ScrollBox1->Rules(), services, m_run, { jpegOptions, aviOptions, m_videoOptions }, m_runFeedback,
           m_runFeedback)
+    , m_opening(m_panorama, ScrollBox1->Rules(), services, jpegOptions, m_runFeedback)
 {
     setWindowTitle(u8(kProgramTitle));
     resize(1040, 760);
@@ -91,10 +87,10 @@ void TFormMain::FormCreate()
     ScrollBox1->RefreshPanel(true, m_panorama.Picture);
 }
 
-void TFormMain::runCommand(Command handler)
+void TFormMain::runCommand(const std::function<void()> &command)
 {
     try {
-        (this->*handler)();
+        command();
     } catch (const std::exception &e) {
         m_services.errorBox(e.what());
     }
@@ -110,7 +106,7 @@ QMenu *TFormMain::addMenu(QMenu *menu, std::initializer_list<MenuEntry> entries)
         QAction *action = menu->addAction(u8(e.caption));
         action->setObjectName(QString::fromLatin1(e.name));
         const Command handler = e.handler;
-        connect(action, &QAction::triggered, this, [this, handler] { runCommand(handler); });
+        connect(action, &QAction::triggered, this, [this, handler] { runCommand([this, handler] { (this->*handler)(); }); });
     }
     return menu;
 }
@@ -174,7 +170,7 @@ void TFormMain::connectPanel()
         { p.SpeedButtonFilename, &TFormMain::SpeedButtonFilenameClick },
         { p.SpeedButtonDefault, &TFormMain::SpeedButtonDefaultClick } };
     for (const auto &[button, handler] : commands)
-        connect(button, &QAbstractButton::clicked, this, [this, handler = handler] { runCommand(handler); });
+        connect(button, &QAbstractButton::clicked, this, [this, h = handler] { runCommand([this, h] { (this->*h)(); }); });
 }
 
 bool TFormMain::IsFullScreen() const
@@ -232,8 +228,8 @@ bool TFormMain::FormKeyDown(int key)
 {
     if (key != Qt::Key_Escape)
         return false;
-    if (m_load) {
-        m_load->cancel();
+    if (m_opening.loading()) {
+        m_opening.cancel();
         return true;
     }
     const QRect outer = frameGeometry();
@@ -269,51 +265,17 @@ void TFormMain::Menu_FileOpenClick()
 void TFormMain::OpenDroppedPicture(const std::string &fileName)
 {
     m_run.StopRequested = true;
-    try {
-        OpenChosenPicture(fileName);
-    } catch (const std::exception &e) {
-        m_services.errorBox(e.what());
-    }
+    runCommand([this, &fileName] { OpenChosenPicture(fileName); });
 }
 
 void TFormMain::OpenChosenPicture(const std::string &fileName)
 {
-    // An open asked for while a picture loads (the load handles messages)
-    // waits for that load to end.
-    if (m_load)
-        return;
-    const QString statusBefore = StatusText();
-    PictureLoadFeedback feedback(fileName, m_services, [this](const std::string &text) { setStatus(text); });
-    PictureLoadResult result;
-    bool opened = false;
-    {
-        m_load = &feedback;
-        const std::unique_ptr<PictureLoadFeedback *, void (*)(PictureLoadFeedback **)> loading(
-            &m_load, [](PictureLoadFeedback **load) { *load = nullptr; });
-        // The shown picture shares the panorama's pixels: letting the
-        // panorama go frees them only once the view lets go too.
-        opened = m_panorama.Open(fileName, m_services, m_jpegOptions, &result, feedback.cancelCheck(),
-            feedback.progress(), [this] { m_view->DisplayBitmap().clear(); });
+    // The shown picture shares the panorama's pixels: letting the panorama go
+    // frees them only once the view lets go too.
+    if (m_opening.Open(fileName, [this] { m_view->DisplayBitmap().clear(); })) {
+        ScrollBox1->ApplyPanelState();
+        m_view->SharePicture(m_panorama.Picture);
     }
-    if (result.error == PictureError::Interrupted && !m_panorama.Picture.isEmpty()) {
-        // Cancelled: the previous picture stays, as shown.
-        setStatus("Chargement annulé");
-        return;
-    }
-    if (opened)
-        ScrollBox1->Rules().state().EditSrcName
-            = QFileInfo(QString::fromStdString(fileName)).absoluteFilePath().toStdString();
-    ScrollBox1->RefreshPanel(false, m_panorama.Picture);
-    ScrollBox1->Rules().setScrollType(
-        m_panorama.Picture.width() > m_panorama.Picture.height() ? ScrollHorizontal : ScrollVertical);
-    ScrollBox1->ApplyPanelState();
-    m_view->SharePicture(m_panorama.Picture);
-    if (!opened && !fileName.empty())
-        setStatus(result.error == PictureError::Interrupted
-                ? std::string("Chargement annulé")
-                : formatText("Image non chargée : %s", { PictureErrorText(result) }));
-    else if (feedback.showedProgress())
-        setStatus(statusBefore.toStdString());
     m_view->repaint();
 }
 
@@ -327,22 +289,8 @@ void TFormMain::Menu_FileWipeClick()
 
 void TFormMain::Menu_FileSaveAsClick()
 {
-    m_run.StopRequested = true;
-    const std::string filter = SaveAsDialogFilter();
-    std::string chosenType = filter.substr(0, filter.find(";;"));
-    const std::string typedName = m_services.savePictureFile("Enregistrer Image", filter, chosenType);
-    if (typedName.empty())
-        return;
-    // The file is written in the chosen type, and its name says so.
-    const std::string fileName = SaveAsFileName(typedName, chosenType);
-    bool confirmOverwrite = true;
-    SaveDetail detail;
-    const SaveOutcome outcome = SaveFrameFile(m_panorama.Picture, fileName, confirmOverwrite, m_services,
-        m_run.StopRequested, m_jpegOptions, nullptr, &detail);
-    if (outcome == SaveOutcome::Written)
+    if (SaveAsCommand(m_panorama.Picture, m_services, m_run.StopRequested, m_jpegOptions))
         setStatus("OK!");
-    else if (outcome == SaveOutcome::Failed)
-        ShowError(m_services, SaveFailureText(fileName, detail));
 }
 
 void TFormMain::setStatus(const std::string &text)

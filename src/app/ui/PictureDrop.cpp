@@ -1,4 +1,4 @@
-#include "app/PictureDrop.h"
+#include "app/ui/PictureDrop.h"
 
 #include <QDropEvent>
 #include <QLineEdit>

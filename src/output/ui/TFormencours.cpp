@@ -1,7 +1,7 @@
-#include "output/TFormencours.h"
+#include "output/ui/TFormencours.h"
 
-#include "platform/ControlNames.h"
-#include "platform/Mnemonics.h"
+#include "platform/ui/ControlNames.h"
+#include "platform/ui/Mnemonics.h"
 
 #include <QCloseEvent>
 #include <QLabel>

@@ -1,8 +1,8 @@
-#include "app/CommandPanel.h"
+#include "app/ui/CommandPanel.h"
 
 #include "common/Bitmap24.h"
 #include "output/EnsureFolder.h"
-#include "platform/ControlNames.h"
+#include "platform/ui/ControlNames.h"
 #include "platform/WindowServices.h"
 
 #include <QButtonGroup>

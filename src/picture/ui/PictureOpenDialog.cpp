@@ -1,4 +1,4 @@
-#include "picture/PictureOpenDialog.h"
+#include "picture/ui/PictureOpenDialog.h"
 
 #include "common/Bitmap24.h"
 #include "options/JpegOptions.h"

@@ -1,4 +1,4 @@
-#include "platform/Mnemonics.h"
+#include "platform/ui/Mnemonics.h"
 
 #include <QAbstractButton>
 #include <QAction>
