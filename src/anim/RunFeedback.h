@@ -1,5 +1,6 @@
 #pragma once
 
+#include "anim/FrameSequence.h"
 #include "output/FrameSeriesWriter.h"
 
 #include <cstdint>
@@ -15,8 +16,9 @@ class RunFeedback {
 public:
     virtual ~RunFeedback() = default;
 
-    // Before the first frame: the frames the run will make if not stopped.
-    virtual void runStarting(std::int64_t totalFrames) { (void)totalFrames; }
+    // Before the first frame: the run's plan, made once (plan.total() frames
+    // if it is not stopped).
+    virtual void runStarting(const RunPlan &plan) { (void)plan; }
     // Shows the frame and repaints at once.
     virtual void showFrame(const Bitmap24 &frame) { (void)frame; }
     // False for a host that never looks at the pixels handed to showFrame (it

@@ -36,7 +36,7 @@ public:
     std::vector<PixelBgr> shownTopLeft;
     std::set<const Bitmap24 *> shownBitmaps;
 
-    void runStarting(std::int64_t totalFrames) override { events.push_back("start " + std::to_string(totalFrames)); }
+    void runStarting(const RunPlan &plan) override { events.push_back("start " + std::to_string(plan.total())); }
     void showFrame(const Bitmap24 &frame) override
     {
         events.push_back("show");

@@ -27,7 +27,7 @@ struct CommandRecorder : RunFeedback, StatusLine {
     std::string status = "before";
     std::vector<std::string> events;
 
-    void runStarting(std::int64_t totalFrames) override { events.push_back("start " + std::to_string(totalFrames)); }
+    void runStarting(const RunPlan &plan) override { events.push_back("start " + std::to_string(plan.total())); }
     void showFrame(const Bitmap24 &) override { events.push_back("show"); }
     void setText(const std::string &text) override { status = text; }
     std::string text() const override { return status; }

@@ -1,6 +1,7 @@
 #include "app/cli/CliRun.h"
 
 #include "anim/AnimationRun.h"
+#include "anim/CameraPath.h"
 #include "anim/RunFeedback.h"
 #include "anim/VideoSink.h"
 #include "app/cli/CliOptions.h"
@@ -58,6 +59,14 @@ private:
 
 using Clock = std::chrono::steady_clock;
 
+// Seconds with one decimal: "3.2".
+std::string secondsText(double seconds)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", seconds);
+    return text;
+}
+
 // The command line's side of a run: no window, a progress bar on a
 // terminal, answers from the flags, Ctrl-C as the stop request.
 class CliFeedback : public RunFeedback {
@@ -67,12 +76,18 @@ public:
         , m_err(err)
         , m_env(env)
         , m_stop(stopRequested)
+        , m_rate(RateOf(options))
     {
     }
 
-    void runStarting(std::int64_t totalFrames) override
+    void runStarting(const RunPlan &plan) override
     {
-        m_total = totalFrames;
+        m_total = plan.total();
+        // A pan that crosses a frame width too fast judders: said, not refused.
+        if (const std::optional<JudderAdvice> advice = AdviseOnJudder(plan, m_rate); advice && !m_options.quiet)
+            m_err << formatText("travelia-cli: a pass crosses one frame width in %s s; at %d frames per second a pan "
+                                "looks smooth from about 7 s a frame width: --duration %d would be smooth\n",
+                { secondsText(advice->crossingSeconds), std::int64_t(m_rate), std::int64_t(advice->smoothDuration) });
         m_started = Clock::now();
     }
     void showFrame(const Bitmap24 &) override
@@ -149,6 +164,7 @@ private:
     std::ostream &m_err;
     CliEnvironment m_env;
     bool &m_stop;
+    std::uint16_t m_rate;
     std::int64_t m_total = 0;
     std::int64_t m_shown = 0;
     Clock::time_point m_started = Clock::now();
@@ -208,6 +224,7 @@ bool frameSettingsFrom(const CliOptions &o, tanimprm &prm, std::ostream &err)
     prm.ScrollBack = !o.oneWay;
     prm.ScrollType = *o.scrollType;
     prm.Loop360 = o.loop360;
+    prm.Camera = o.camera;
     return true;
 }
 
@@ -293,7 +310,7 @@ int runCli(int argc, const char *const *argv, std::ostream &out, std::ostream &e
             spec.preset = options.video.Preset;
             spec.lossless = options.video.Lossless;
         }
-        spec.rate = { options.rate, 1 };
+        spec.rate = { RateOf(options), 1 };
     }
     const LogToStream log(err, options.verbose);
     const auto interrupted = [&env] { return env.interrupted && *env.interrupted; };
