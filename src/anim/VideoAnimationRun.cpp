@@ -85,6 +85,7 @@ std::unique_ptr<AnimationWriter> OpenWriter(
     }
     case VideoContainer::Webp:
         return std::make_unique<WebpWriter>(path, params);
+    case VideoContainer::Avi:
     case VideoContainer::Mp4:
     case VideoContainer::Webm:
     case VideoContainer::Mkv:

@@ -1,4 +1,4 @@
-#include "options/VideoOptions.h"
+#include "video/VideoFormats.h"
 
 #include <algorithm>
 #include <cctype>
@@ -12,6 +12,7 @@ struct ContainerRow {
     const char *extension;
 };
 constexpr ContainerRow kContainers[] = {
+    { VideoContainer::Avi, "avi", ".AVI" },
     { VideoContainer::Mp4, "mp4", ".MP4" },
     { VideoContainer::Webm, "webm", ".WEBM" },
     { VideoContainer::Mkv, "mkv", ".MKV" },
@@ -86,6 +87,8 @@ bool ContainerAccepts(VideoContainer container, VideoCodec codec)
     if (codec == VideoCodec::Default)
         return true;
     switch (container) {
+    case VideoContainer::Avi:
+        return false; // its compressors are chosen by their four-character code
     case VideoContainer::Mp4:
         return codec == VideoCodec::H264 || codec == VideoCodec::H265 || codec == VideoCodec::Av1;
     case VideoContainer::Webm:
