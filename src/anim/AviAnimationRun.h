@@ -9,7 +9,7 @@
 class AviProgress;
 class BusyCursors;
 class Bitmap24;
-struct AVICOMPRESSOPTIONS;
+struct AviCompression;
 struct TAviOptions;
 
 // What an AVI run needs beyond a frame-file run: the compression dialog,
@@ -20,7 +20,7 @@ class AviRunHost : public RunHost {
 public:
     // The compression dialog, pre-set from options: true when confirmed, the
     // options then holding the choice made.
-    virtual bool chooseCompression(AVICOMPRESSOPTIONS &options) = 0;
+    virtual bool chooseCompression(AviCompression &options) = 0;
     virtual AviProgress &progress() = 0;
     virtual BusyCursors &cursors() = 0;
     virtual std::string statusText() const = 0;
@@ -64,9 +64,9 @@ struct AviRunResult {
 // frame; a stopped run keeps the frames written.
 //
 // The file replaces an existing one only with the user's consent (the first
-// file's question answered "keep the number"), and then only when it holds a
-// frame; without consent it never replaces anything: a name taken meanwhile
-// gives the next free number. Set-up failures, a frame that cannot be
+// file's question answered "keep the number"); without consent it never
+// replaces anything: a name taken meanwhile gives the next free number. A
+// run without a frame leaves no file. Set-up failures, a frame that cannot be
 // written or rendered, and a failed finish are thrown as AviRunError after
 // everything was released; a valid file with the frames written may then be
 // in place (AviRunError::FileName). A frame rate of 0 is refused with

@@ -2,7 +2,7 @@
 
 #include "anim/AnimSettings.h"
 #include "anim/FrameSequence.h"
-#include "video/VideoFileWriter.h"
+#include "video/VideoOutput.h"
 
 #include <cstdint>
 #include <functional>

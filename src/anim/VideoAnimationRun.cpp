@@ -6,14 +6,12 @@
 #include "options/VideoOptions.h"
 #include "output/FrameNames.h"
 #include "video/GifPalette.h"
-#include "video/GifWriter.h"
-#include "video/MuxedVideoWriter.h"
-#include "video/QualityScale.h"
-#include "video/WebpWriter.h"
+#include "video/VideoOutput.h"
 
 #include <algorithm>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 
 namespace {
 
@@ -26,75 +24,27 @@ PaletteRegion ShownRegion(const Bitmap24 &panorama, const tanimprm &prm)
     return { &panorama, 0, 0, panorama.width(), std::min(panorama.height(), prm.FrameHeight) };
 }
 
-// The container's muxer and the encoder of the chosen codec (or the
-// container's usual one).
-MuxedVideoFormat MuxedFormat(const TVideoOptions &options)
+[[noreturn]] void fail(const TVideoOptions &options, const VideoError &error)
 {
-    MuxedVideoFormat format;
-    format.preset = options.Preset;
-    VideoCodec codec = options.Codec;
-    switch (options.Container) {
-    case VideoContainer::Webm:
-        format.muxer = "webm";
-        if (codec == VideoCodec::Default)
-            codec = VideoCodec::Vp9;
-        break;
-    case VideoContainer::Mkv:
-        format.muxer = "matroska";
-        if (codec == VideoCodec::Default)
-            codec = VideoCodec::Ffv1;
-        break;
-    default:
-        format.muxer = "mp4";
-        break;
-    }
-    switch (codec) {
-    case VideoCodec::H265:
-        format.encoder = "libx265";
-        break;
-    case VideoCodec::Av1:
-        format.encoder = "libsvtav1";
-        break;
-    case VideoCodec::Vp9:
-        format.encoder = "libvpx-vp9";
-        break;
-    case VideoCodec::Ffv1:
-        format.encoder = "ffv1";
-        break;
-    default:
-        format.encoder = "libx264";
-        break;
-    }
-    return format;
-}
-
-std::unique_ptr<AnimationWriter> OpenWriter(
-    const std::string &path, const TVideoOptions &options, const Bitmap24 &panorama, const tanimprm &prm)
-{
-    AnimationParams params;
-    params.width = prm.FrameWidth;
-    params.height = prm.FrameHeight;
-    params.rate = options.Rate;
-    params.quality = options.Quality;
-    params.lossless = options.Lossless;
-    params.keyInterval = options.KeyInterval;
-    switch (options.Container) {
-    case VideoContainer::Gif: {
-        const int quality = int(MapQuality(QualityTarget::GifPaletteQuality, options.Quality));
-        return std::make_unique<GifWriter>(path, params, MakeGifPalette({ ShownRegion(panorama, prm) }, quality, 4));
-    }
-    case VideoContainer::Webp:
-        return std::make_unique<WebpWriter>(path, params);
-    case VideoContainer::Avi:
-    case VideoContainer::Mp4:
-    case VideoContainer::Webm:
-    case VideoContainer::Mkv:
-        break;
-    }
-    return std::make_unique<MuxedVideoWriter>(path, params, MuxedFormat(options));
+    throw VideoRunError(VideoFailureText(options.Container, error));
 }
 
 } // namespace
+
+VideoOutputSpec VideoSpec(const TVideoOptions &options, int width, int height)
+{
+    VideoOutputSpec spec;
+    spec.container = options.Container;
+    spec.codec = options.Codec;
+    spec.width = width;
+    spec.height = height;
+    spec.rate = { std::uint32_t(std::max(0, options.Rate)), 1 };
+    spec.quality = options.Quality;
+    spec.keyInterval = options.KeyInterval;
+    spec.preset = options.Preset;
+    spec.lossless = options.Lossless;
+    return spec;
+}
 
 VideoRunResult RunVideoAnimation(
     const Bitmap24 &panorama, const TVideoOptions &options, RunHost &host, AviProgress &progress, bool &stopRequested)
@@ -114,21 +64,36 @@ VideoRunResult RunVideoAnimation(
 
     VideoRunResult result;
     result.FileName = AbsolutePath(prm.FileName);
-    std::unique_ptr<AnimationWriter> writer = OpenWriter(result.FileName, options, panorama, prm);
+    VideoOutputSpec spec = VideoSpec(options, prm.FrameWidth, prm.FrameHeight);
+    spec.paletteSources = { ShownRegion(panorama, prm) };
+    std::unique_ptr<VideoOutput> output;
+    try {
+        output = OpenVideoOutput(result.FileName, spec);
+    } catch (const VideoError &e) {
+        if (e.reason() == VideoError::Reason::Settings)
+            throw VideoSettingsError(e.cause());
+        fail(options, e);
+    }
 
     FilePassRun run { panorama, host, progress, stopRequested, result.FileName, result.FileName, "unknown failure" };
-    WriteFilePasses(run, prm, *outward, [&writer](const Bitmap24 &shown) {
-        writer->addFrame(shown); // throws when the frame cannot be written
+    WriteFilePasses(run, prm, *outward, [&output](const Bitmap24 &shown) {
+        output->writeFrame(FrameRows::of(shown)); // throws when the frame cannot be written
         return true;
     });
-    if (!run.failure.empty())
-        throw AnimationError(run.failure); // the writer removes its unfinished file
-    if (run.frameIndex == 0)
-        return result; // nothing to show: no file
-    if (const std::int64_t queued = writer->queuedFrames(); queued > 0)
+    if (!run.failure.empty()) {
+        output->abandon();
+        throw VideoRunError(VideoFailureText(options.Container, VideoError(VideoError::Reason::Frame, run.failure)));
+    }
+    if (const std::int64_t queued = output->queuedFrames(); queued > 0)
         host.finishingQueuedFrames(queued);
-    result.FileName = writer->finish(FilePublishing(prm, result.FileName, host));
-    result.FramesWritten = std::int32_t(writer->framesWritten());
-    result.FileWritten = true;
+    try {
+        const PublishedVideo published = output->finish(FilePublishing(prm, result.FileName, host));
+        result.FileWritten = !published.name.empty();
+        result.FramesWritten = std::int32_t(published.frames);
+        if (result.FileWritten)
+            result.FileName = published.name;
+    } catch (const VideoError &e) {
+        fail(options, e);
+    }
     return result;
 }

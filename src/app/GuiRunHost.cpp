@@ -59,7 +59,7 @@ void GuiRunHost::waitTempo()
     m_run.WaitTempo(m_run.Tempo);
 }
 
-bool GuiRunHost::chooseCompression(AVICOMPRESSOPTIONS &options)
+bool GuiRunHost::chooseCompression(AviCompression &options)
 {
     return m_services.aviSaveOptions(options);
 }

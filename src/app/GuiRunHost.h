@@ -41,7 +41,7 @@ public:
     }
     void processMessages() override;
     void waitTempo() override;
-    bool chooseCompression(AVICOMPRESSOPTIONS &options) override;
+    bool chooseCompression(AviCompression &options) override;
     AviProgress &progress() override { return m_progress; }
     BusyCursors &cursors() override;
     // Without the note on queued frames, which ends with them.

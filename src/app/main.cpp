@@ -95,7 +95,7 @@ int main(int argc, char **argv)
         return PictureOpenDialog::getOpenPictureFileName(&main, title);
     });
     services.setCompressionDialog(
-        [&main](AVICOMPRESSOPTIONS &options) { return runAviCompressionDialog(&main, options); });
+        [&main](AviCompression &options) { return runAviCompressionDialog(&main, options); });
     const AviProgressRelay &progress = main.AviProgressSignals();
     QObject::connect(&progress, &AviProgressRelay::shown, &encours, &TFormencours::showProgress);
     QObject::connect(&progress, &AviProgressRelay::hidden, &encours, &TFormencours::hideProgress);

@@ -260,7 +260,7 @@ int QtWindowServices::askOverwrite(const std::string &fileName, const std::strin
     return messageBox(fileName, caption, Buttons::YesNo);
 }
 
-bool QtWindowServices::aviSaveOptions(AVICOMPRESSOPTIONS &options)
+bool QtWindowServices::aviSaveOptions(AviCompression &options)
 {
     return m_compressionDialog && m_compressionDialog(options);
 }

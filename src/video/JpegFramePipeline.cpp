@@ -44,15 +44,15 @@ JpegFramePipeline::JpegFramePipeline(int width, int height, int quality, unsigne
 
 JpegFramePipeline::~JpegFramePipeline() = default;
 
-int JpegFramePipeline::send(const std::uint8_t *bottomRow, std::ptrdiff_t pitch, std::int64_t pts)
+int JpegFramePipeline::send(const std::uint8_t *top, std::ptrdiff_t pitch, std::int64_t pts)
 {
     if (m_flushed)
         return AVERROR(EINVAL);
     const std::size_t stride = std::size_t(pitch < 0 ? -pitch : pitch);
     const std::size_t bytes = stride * std::size_t(m_height);
     // The rows are copied as they lie in memory, and read back top row first.
-    const std::uint8_t *lowest = pitch < 0 ? bottomRow + (m_height - 1) * pitch : bottomRow;
-    const std::size_t topOffset = pitch < 0 ? 0 : (std::size_t(m_height) - 1) * stride;
+    const std::uint8_t *lowest = pitch < 0 ? top + (m_height - 1) * pitch : top;
+    const std::size_t topOffset = pitch < 0 ? (std::size_t(m_height) - 1) * stride : 0;
     try {
         auto frame = std::make_unique<Frame>();
         frame->pts = pts;
@@ -62,7 +62,7 @@ int JpegFramePipeline::send(const std::uint8_t *bottomRow, std::ptrdiff_t pitch,
         try {
             m_pool.submit(bytes,
                 [copy = std::move(copy), topOffset, pitch, out, width = m_width, height = m_height, params = m_params] {
-                    out->ok = CompressJpeg(copy.data() + topOffset, -pitch, width, height, params, out->jpeg).ok;
+                    out->ok = CompressJpeg(copy.data() + topOffset, pitch, width, height, params, out->jpeg).ok;
                 });
         } catch (...) {
             m_frames.pop_back();

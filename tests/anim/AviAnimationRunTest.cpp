@@ -74,7 +74,7 @@ struct AviHost : AviRunHost, AviProgress {
     void setStatusText(const std::string &text) override { status = text; }
     void processMessages() override { }
     void waitTempo() override { }
-    bool chooseCompression(AVICOMPRESSOPTIONS &options) override { return services.aviSaveOptions(options); }
+    bool chooseCompression(AviCompression &options) override { return services.aviSaveOptions(options); }
     AviProgress &progress() override { return *this; }
     BusyCursors &cursors() override { return services; }
     std::string statusText() const override { return status; }
@@ -177,8 +177,8 @@ TEST_F(AviRunTest, writesEveryFrameOfBothPassesAsKeyFramesInOrder)
 
 // A stop in either pass finishes the frame in progress and keeps the file (a
 // stop in the outward pass skips the return pass). A frame wider than the
-// panorama by more than a step gives a negative frame count: a file with its
-// stream and no frame, no range error.
+// panorama by more than a step gives a negative frame count: no frame, no
+// file, no range error.
 TEST_F(AviRunTest, aStopOrANegativeFrameCountKeepsTheFramesWrittenInAFile)
 {
     for (auto [width, stopAtShown, written] : { std::tuple { 41, 1, 2 }, { 41, 5, 6 }, { 60, -1, 0 } }) {
@@ -192,7 +192,7 @@ TEST_F(AviRunTest, aStopOrANegativeFrameCountKeepsTheFramesWrittenInAFile)
         if (written == 0) {
             EXPECT_EQ(host.log, std::vector<std::string>({ "show", "pass -15", "pass -15", "hide" }));
             EXPECT_EQ(host.status, "before-OK!");
-            EXPECT_TRUE(fs::exists(file));
+            EXPECT_FALSE(fs::exists(file));
         }
     }
 }
@@ -369,6 +369,9 @@ INSTANTIATE_TEST_SUITE_P(Faults, AviFaultTest,
                 diskFullAt(0)(t, h);
             },
             "Failed to add frame to AVI\nFile too large: ", "ANIM0000.AVI", 0, { { "ANIM0000.AVI", -1 } } },
+        FaultCase { "firstFrameFailsWithoutConsent", diskFullAt(0), "Failed to add frame to AVI\nFile too large: ",
+            "ANIM0000.AVI", 0, {} },
+        FaultCase { "noFrameWithoutConsent", [](AviRunTest &, AviHost &h) { h.frameWidth = 60; }, "", "", 0, {} },
         FaultCase { "noFrameWithConsentToReplace",
             [](AviRunTest &, AviHost &h) {
                 h.replaceExisting = true;

@@ -20,9 +20,11 @@
 #include "picture/PictureLoader.h"
 #include "platform/BusyCursor.h"
 #include "platform/ModalQuestions.h"
-#include "video/AnimationWriter.h"
+#include "video/AviCompression.h"
+#include "video/AviCompressors.h"
+#include "video/EncoderDescription.h"
 #include "video/FourCC.h"
-#include "video/VideoCompressors.h"
+#include "video/VideoOutput.h"
 
 #include <algorithm>
 #include <cctype>
@@ -203,7 +205,7 @@ public:
     }
     void waitTempo() override { }
     // The compressor comes from --codec: no dialog.
-    bool chooseCompression(AVICOMPRESSOPTIONS &) override { return true; }
+    bool chooseCompression(AviCompression &) override { return true; }
     AviProgress &progress() override { return m_noWindows; }
     BusyCursors &cursors() override { return m_noWindows; }
     std::string statusText() const override { return {}; }
@@ -287,15 +289,16 @@ bool aviOptionsFrom(const CliOptions &options, TAviOptions &avi, std::string &er
     std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return char(std::tolower(c)); });
     if (lower == "none")
         return true; // no need to try every compressor of the machine
-    std::uint32_t listed = 0;
-    if (FindVideoCompressor(fourccFromText(wanted), &listed)) {
-        avi.CodecHandler = listed;
+    // Only the chosen compressor is opened, by the run: the list is made
+    // only to say which codes there are.
+    const std::vector<EncoderDescription> encoders = AviEncodersFor(fourccFromText(wanted));
+    if (!encoders.empty()) {
+        avi.CodecHandler = encoders.front().aviCode;
         return true;
     }
     std::string known = "none";
-    ICINFO info;
-    for (std::uint32_t i = 0; ICInfo(ICTYPE_VIDEO, i, &info); ++i)
-        known += ", " + fourccText(info.fccHandler);
+    for (const AviCompressor &c : AviCompressors())
+        known += ", " + fourccText(c.code);
     error = "unknown compressor '" + options.codec + "'; known: " + known;
     return false;
 }
@@ -360,6 +363,22 @@ int runCli(int argc, const char *const *argv, std::ostream &out, std::ostream &e
     }
     ResolveDefaults(options, panorama.width(), panorama.height());
 
+    if (options.format == FormatVideo && !options.test) {
+        // Refused before the folder is made.
+        TVideoOptions video = options.video;
+        video.Rate = options.rate;
+        const std::string refusal
+            = options.rate == 0 || *options.width <= 0 || *options.height <= 0
+            ? std::string() // said by the run as before
+            : CheckVideoOutput(VideoSpec(video, *options.width, *options.height));
+        if (!refusal.empty()) {
+            err << "travelia-cli: " << refusal << '\n';
+            return ExitSettings;
+        }
+        if (const std::string note = GifFrameRateNote({ options.rate, 1 });
+            video.Container == VideoContainer::Gif && !note.empty() && !options.quiet)
+            err << "travelia-cli: " << note << '\n';
+    }
     bool stopRequested = false;
     CliHost host(options, panorama, loaded.file, err, env, stopRequested);
     const auto started = Clock::now();
@@ -384,7 +403,7 @@ int runCli(int argc, const char *const *argv, std::ostream &out, std::ostream &e
     } catch (const VideoSettingsError &e) {
         err << "travelia-cli: " << e.what() << '\n';
         return ExitSettings;
-    } catch (const AnimationError &e) {
+    } catch (const VideoRunError &e) {
         host.finishProgress();
         err << "travelia-cli: " << e.what() << '\n';
         return ExitFrameFailed;
@@ -401,8 +420,10 @@ int runCli(int argc, const char *const *argv, std::ostream &out, std::ostream &e
     const double seconds = std::chrono::duration<double>(Clock::now() - started).count();
     if (aviRun && aviResult.KeptOldFile) {
         out << formatText("0 frames written, %s left as it was, in ", { aviResult.FileName });
-    } else if (aviRun) {
+    } else if (aviRun && aviResult.FileWritten) {
         out << formatText("%d frames written to %s in ", { std::int64_t(aviResult.FramesWritten), aviResult.FileName });
+    } else if (aviRun) {
+        out << "no frame to write, no file made in ";
     } else if (videoRun) {
         if (videoResult.FileWritten)
             out << formatText(
