@@ -24,9 +24,9 @@ PaletteRegion ShownRegion(const Bitmap24 &panorama, const tanimprm &prm)
     return { &panorama, 0, 0, panorama.width(), std::min(panorama.height(), prm.FrameHeight) };
 }
 
-[[noreturn]] void fail(const TVideoOptions &options, const VideoError &error)
+[[noreturn]] void fail(const TVideoOptions &options, const VideoError &error, const std::string &target)
 {
-    throw VideoRunError(VideoFailureText(options.Container, error));
+    throw VideoRunError(VideoFailureText(options.Container, error, target));
 }
 
 } // namespace
@@ -71,8 +71,8 @@ VideoRunResult RunVideoAnimation(
         output = OpenVideoOutput(result.FileName, spec);
     } catch (const VideoError &e) {
         if (e.reason() == VideoError::Reason::Settings)
-            throw VideoSettingsError(e.cause());
-        fail(options, e);
+            throw VideoSettingsError(VideoFailureText(options.Container, e, result.FileName));
+        fail(options, e, result.FileName);
     }
 
     FilePassRun run { panorama, host, progress, stopRequested, result.FileName, result.FileName, "unknown failure" };
@@ -82,7 +82,7 @@ VideoRunResult RunVideoAnimation(
     });
     if (!run.failure.empty()) {
         output->abandon();
-        throw VideoRunError(VideoFailureText(options.Container, VideoError(VideoError::Reason::Frame, run.failure)));
+        fail(options, VideoError(VideoError::Reason::Frame, run.failure), result.FileName);
     }
     if (const std::int64_t queued = output->queuedFrames(); queued > 0)
         host.finishingQueuedFrames(queued);
@@ -93,7 +93,7 @@ VideoRunResult RunVideoAnimation(
         if (result.FileWritten)
             result.FileName = published.name;
     } catch (const VideoError &e) {
-        fail(options, e);
+        fail(options, e, result.FileName);
     }
     return result;
 }

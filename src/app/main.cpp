@@ -94,8 +94,7 @@ int main(int argc, char **argv)
     services.setOpenPictureDialog([&main](const std::string &title, const std::string &) {
         return PictureOpenDialog::getOpenPictureFileName(&main, title);
     });
-    services.setCompressionDialog(
-        [&main](AviCompression &options) { return runAviCompressionDialog(&main, options); });
+    services.setCompressionDialog([&main](AviCompression &options) { return runAviCompressionDialog(&main, options); });
     const AviProgressRelay &progress = main.AviProgressSignals();
     QObject::connect(&progress, &AviProgressRelay::shown, &encours, &TFormencours::showProgress);
     QObject::connect(&progress, &AviProgressRelay::hidden, &encours, &TFormencours::hideProgress);

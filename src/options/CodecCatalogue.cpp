@@ -26,7 +26,8 @@ std::vector<std::string> CatalogueList(const std::vector<AviCompressor> &compres
     return lines;
 }
 
-bool GetCodec(const std::vector<CatalogueEntry> &entries, std::int32_t index, std::uint32_t &type, std::uint32_t &handler)
+bool GetCodec(
+    const std::vector<CatalogueEntry> &entries, std::int32_t index, std::uint32_t &type, std::uint32_t &handler)
 {
     type = handler = 0;
     if (index < 1 || std::size_t(index) >= entries.size())

@@ -21,4 +21,5 @@ std::vector<std::string> CatalogueList(const std::vector<AviCompressor> &compres
 // The codes of entry index (entry 0 is "Sans Compression"): for 1 <= index
 // <= size - 1, the compressor type "vidc" and the entry's code, and true;
 // otherwise zero codes and false.
-bool GetCodec(const std::vector<CatalogueEntry> &entries, std::int32_t index, std::uint32_t &type, std::uint32_t &handler);
+bool GetCodec(
+    const std::vector<CatalogueEntry> &entries, std::int32_t index, std::uint32_t &type, std::uint32_t &handler);

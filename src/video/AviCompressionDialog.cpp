@@ -49,11 +49,11 @@ AviCompressionDialog::AviCompressionDialog(const AviCompression &options, QWidge
     m_compressor->addItem(QStringLiteral("Sans Compression"), 0u);
     m_compressor->setItemData(0, 0u, kFlagsRole);
     for (const AviCompressor &c : AviCompressors()) {
-        m_compressor->addItem(QStringLiteral("%1 - %2").arg(QString::fromStdString(fourccText(c.code)),
-                                  QString::fromStdString(c.description)),
+        m_compressor->addItem(QStringLiteral("%1 - %2").arg(
+                                  QString::fromStdString(fourccText(c.code)), QString::fromStdString(c.description)),
             c.code);
-        const unsigned flags = (c.hasQuality ? kQuality : 0) | (c.takesDataRate ? kDataRate : 0)
-            | (c.temporal ? kKeyFrames : 0);
+        const unsigned flags
+            = (c.hasQuality ? kQuality : 0) | (c.takesDataRate ? kDataRate : 0) | (c.temporal ? kKeyFrames : 0);
         m_compressor->setItemData(m_compressor->count() - 1, flags, kFlagsRole);
         if (options.compressor != 0 && fourccUpper(c.code) == fourccUpper(options.compressor))
             m_compressor->setCurrentIndex(m_compressor->count() - 1);

@@ -38,7 +38,9 @@ bool writeAll(int fd, const void *data, std::size_t size)
     // (a sanitizer's report), no core file.
     for (const int signal : { SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT })
         std::signal(signal, SIG_DFL);
-    const struct rlimit noCore { 0, 0 };
+    const struct rlimit noCore {
+        0, 0
+    };
     ::setrlimit(RLIMIT_CORE, &noCore);
     for (std::size_t i = from; i < results.size(); ++i) {
         const ProbeResult result = results[i] = probe(i, results);
@@ -74,7 +76,9 @@ std::vector<ProbeResult> RunContainedProbes(std::size_t count, const Probe &prob
         Report report {};
         std::size_t got = 0;
         for (;;) {
-            struct pollfd wait { fds[0], POLLIN, 0 };
+            struct pollfd wait {
+                fds[0], POLLIN, 0
+            };
             const int ready = ::poll(&wait, 1, silentSeconds * 1000);
             if (ready < 0 && errno == EINTR)
                 continue;

@@ -33,19 +33,42 @@ struct EncoderTraits {
 
 // The speed presets x264 and x265 share, fastest first; they check a name
 // only when opened and then say nothing usable.
-constexpr const char *kX26xPresets = "ultrafast, superfast, veryfast, faster, fast, medium, slow, slower, veryslow, placebo";
+constexpr const char *kX26xPresets
+    = "ultrafast, superfast, veryfast, faster, fast, medium, slow, slower, veryslow, placebo";
 
 constexpr EncoderTraits kTraits[] = {
-    { .name = "libx264", .presetOption = "preset", .presetNames = kX26xPresets, .paramsOption = "x264-params",
-        .exactKeyParams = "scenecut=0", .maxWidth = 16384, .maxHeight = 16384 },
-    { .name = "libx265", .presetOption = "preset", .presetNames = kX26xPresets, .paramsOption = "x265-params",
-        .quietParams = "log-level=none", .exactKeyParams = "scenecut=0:open-gop=0" },
-    { .name = "libsvtav1", .presetOption = "preset", .presetLowest = 0, .presetHighest = 13,
-        .logLevelVariable = "SVT_LOG", .minWidth = 64,
-        .minHeight = 64, .maxWidth = 16384, .maxHeight = 8704, .drainBeforeClose = true },
+    { .name = "libx264",
+        .presetOption = "preset",
+        .presetNames = kX26xPresets,
+        .paramsOption = "x264-params",
+        .exactKeyParams = "scenecut=0",
+        .maxWidth = 16384,
+        .maxHeight = 16384 },
+    { .name = "libx265",
+        .presetOption = "preset",
+        .presetNames = kX26xPresets,
+        .paramsOption = "x265-params",
+        .quietParams = "log-level=none",
+        .exactKeyParams = "scenecut=0:open-gop=0" },
+    { .name = "libsvtav1",
+        .presetOption = "preset",
+        .presetLowest = 0,
+        .presetHighest = 13,
+        .logLevelVariable = "SVT_LOG",
+        .minWidth = 64,
+        .minHeight = 64,
+        .maxWidth = 16384,
+        .maxHeight = 8704,
+        .drainBeforeClose = true },
     // VP9 has no named presets: its speed is cpu-used, 0 (slow) to 8.
-    { .name = "libvpx-vp9", .presetOption = "cpu-used", .presetLowest = 0, .presetHighest = 8,
-        .defaultPreset = "4", .rowThreads = true, .maxWidth = 16384, .maxHeight = 16384 },
+    { .name = "libvpx-vp9",
+        .presetOption = "cpu-used",
+        .presetLowest = 0,
+        .presetHighest = 8,
+        .defaultPreset = "4",
+        .rowThreads = true,
+        .maxWidth = 16384,
+        .maxHeight = 16384 },
     // Sizes they take but cannot write decodable frames for.
     { .name = "speedhq", .widthMultiple = 16 },
     { .name = "zlib", .widthMultiple = 4 },

@@ -34,13 +34,22 @@ struct ContainerLayout {
 namespace {
 
 constexpr ContainerLayout kLayouts[] = {
-    { .container = VideoContainer::Avi, .muxer = "avi", .ioBuffer = 1 << 20, .direct = true, .reservesSpace = true,
-        .timesInFrames = true, .reorders = false, .interleaves = false },
+    { .container = VideoContainer::Avi,
+        .muxer = "avi",
+        .ioBuffer = 1 << 20,
+        .direct = true,
+        .reservesSpace = true,
+        .timesInFrames = true,
+        .reorders = false,
+        .interleaves = false },
     // The index before the data, so that browsers can start before the end has arrived.
     { .container = VideoContainer::Mp4, .muxer = "mp4", .optionName = "movflags", .optionValue = "+faststart" },
     { .container = VideoContainer::Webm, .muxer = "webm" },
     { .container = VideoContainer::Mkv, .muxer = "matroska" },
-    { .container = VideoContainer::Gif, .muxer = "gif", .optionName = "loop", .optionValue = "0", // for ever
+    { .container = VideoContainer::Gif,
+        .muxer = "gif",
+        .optionName = "loop",
+        .optionValue = "0", // for ever
         .frameDurations = true },
 };
 
@@ -112,7 +121,8 @@ std::unique_ptr<VideoEncoder> OpenSpecEncoder(const VideoOutputSpec &spec, const
     // order, the first that takes the size and rate; else the first's refusal.
     std::vector<EncoderDescription> candidates = AviEncodersFor(spec.aviCompressor);
     if (candidates.empty())
-        throw VideoError(VideoError::Reason::NoEncoder, "no compressor '" + fourccText(spec.aviCompressor) + "' on this machine");
+        throw VideoError(
+            VideoError::Reason::NoEncoder, "no compressor '" + fourccText(spec.aviCompressor) + "' on this machine");
     std::optional<VideoError> first;
     for (EncoderDescription &encoder : candidates) {
         encoder.title = compressorTitle(encoder.aviCode);
@@ -173,7 +183,8 @@ MuxedVideoOutput::MuxedVideoOutput(const std::string &target, const VideoOutputS
         m_encoderTimeBase = context->time_base;
         if (spec.container == VideoContainer::Avi) {
             // The encoder's own code where it chose one (one per pixel format), else its codec's.
-            if (!context->codec_tag || av_codec_get_id(mux->oformat->codec_tag, context->codec_tag) != context->codec_id)
+            if (!context->codec_tag
+                || av_codec_get_id(mux->oformat->codec_tag, context->codec_tag) != context->codec_id)
                 stream->codecpar->codec_tag = m_encoder->description().aviCode;
         } else if (context->codec_id == AV_CODEC_ID_HEVC) {
             stream->codecpar->codec_tag = MKTAG('h', 'v', 'c', '1'); // what Apple's players take
@@ -349,12 +360,14 @@ bool MuxedVideoOutput::store(AVPacket *packet)
             + queued * (m_largestPacket + 8 + kIndexBytesPerFrame) + kIndexBytesPerFrame * (m_chunks + skipped + 1)
             + kHeaderAndTrailerBytes;
         if (!m_file->reserve(end)) {
-            m_failure = VideoError(VideoError::Reason::Frame, std::string(std::strerror(m_file->error())) + ": " + m_target);
+            m_failure
+                = VideoError(VideoError::Reason::Frame, std::string(std::strerror(m_file->error())) + ": " + m_target);
             return false;
         }
     }
     const ffmpeg::ErrorCapture capture;
-    const int e = m_layout.interleaves ? av_interleaved_write_frame(m_mux.get(), packet) : av_write_frame(m_mux.get(), packet);
+    const int e
+        = m_layout.interleaves ? av_interleaved_write_frame(m_mux.get(), packet) : av_write_frame(m_mux.get(), packet);
     if (e < 0 || m_io->error < 0) {
         const int error = m_file->error();
         m_failure = VideoError(VideoError::Reason::Frame,
@@ -395,7 +408,8 @@ void MuxedVideoOutput::completeFile()
         // The file has no valid index: it replaces nothing.
         if (m_file->error())
             failSystem(VideoError::Reason::File);
-        fail(VideoError::Reason::File, std::string("the ") + m_layout.muxer + " index could not be written: " + capture.last());
+        fail(VideoError::Reason::File,
+            std::string("the ") + m_layout.muxer + " index could not be written: " + capture.last());
     }
     m_mux.reset();
     m_io.reset();

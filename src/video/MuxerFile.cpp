@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
-#include <new>
 #include <fcntl.h>
+#include <new>
 #include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -296,7 +296,8 @@ ffmpeg::IoContextPtr MuxerFile::openOutput(int bufferSize, bool direct)
     auto *buffer = static_cast<unsigned char *>(av_malloc(std::size_t(bufferSize)));
     if (!buffer)
         return nullptr;
-    ffmpeg::IoContextPtr io(avio_alloc_context(buffer, bufferSize, 1, this, nullptr, &MuxerFile::write, &MuxerFile::seek));
+    ffmpeg::IoContextPtr io(
+        avio_alloc_context(buffer, bufferSize, 1, this, nullptr, &MuxerFile::write, &MuxerFile::seek));
     if (!io) {
         av_free(buffer);
         return nullptr;
@@ -312,8 +313,9 @@ int MuxerFile::openReadBack(AVFormatContext *format, AVIOContext **pb, const cha
     constexpr int kBufferSize = 1 << 16;
     auto *view = new (std::nothrow) ReadView { static_cast<MuxerFile *>(format->opaque), 0 };
     auto *buffer = static_cast<unsigned char *>(av_malloc(kBufferSize));
-    *pb = view && buffer ? avio_alloc_context(buffer, kBufferSize, 0, view, &MuxerFile::readView, nullptr, &MuxerFile::seekView)
-                         : nullptr;
+    *pb = view && buffer
+        ? avio_alloc_context(buffer, kBufferSize, 0, view, &MuxerFile::readView, nullptr, &MuxerFile::seekView)
+        : nullptr;
     if (*pb)
         return 0;
     av_free(buffer);

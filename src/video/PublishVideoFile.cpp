@@ -41,7 +41,8 @@ PublishedVideo PublishVideoFile(AtomicFile &file, const VideoPublishing &publish
             break;
         std::string following = error == EEXIST ? next() : std::string();
         if (following.empty())
-            throw VideoError(VideoError::Reason::File, failure.empty() ? systemCause(error, name) : failure + "\n" + systemCause(error, name));
+            throw VideoError(VideoError::Reason::File,
+                failure.empty() ? systemCause(error, name) : failure + "\n" + systemCause(error, name));
         name = std::move(following); // taken meanwhile: the next free number
     }
     if (!failure.empty())

@@ -34,8 +34,8 @@ std::string encoderFailure(int result)
 }
 
 // No thread to be had: the frames are finished here, dropped only between packets.
-std::string finishHere(VideoEncoder &encoder, const std::function<bool()> &dropQueued,
-    const std::function<bool(AVPacket *)> &store)
+std::string finishHere(
+    VideoEncoder &encoder, const std::function<bool()> &dropQueued, const std::function<bool(AVPacket *)> &store)
 {
     ffmpeg::PacketPtr packet(av_packet_alloc());
     int ret = packet ? encoder.flush() : AVERROR(ENOMEM);

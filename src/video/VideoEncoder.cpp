@@ -164,8 +164,9 @@ VideoEncoder::VideoEncoder(const EncoderDescription &encoder, const EncoderSetti
         cx->sample_aspect_ratio = { 1, 1 };
     if (m_route == PixelRoute::Jpeg) {
         cx->color_range = AVCOL_RANGE_JPEG;
-        const int quality = settings.quality >= 0 && encoder.quality ? MapQualityWhole(*encoder.quality, settings.quality)
-                                                                     : 75; // libjpeg's default
+        const int quality = settings.quality >= 0 && encoder.quality
+            ? MapQualityWhole(*encoder.quality, settings.quality)
+            : 75; // libjpeg's default
         try {
             m_jpeg = std::make_unique<JpegFramePipeline>(
                 width, height, quality, std::max(1u, std::thread::hardware_concurrency()));
@@ -204,7 +205,8 @@ VideoEncoder::VideoEncoder(const EncoderDescription &encoder, const EncoderSetti
         applyQuality(cx, *encoder.quality, settings.quality);
     if (encoder.rowThreads)
         av_opt_set_int(cx->priv_data, "row-mt", 1, 0);
-    const std::string &preset = settings.preset.empty() && encoder.defaultPreset ? encoder.defaultPreset : settings.preset;
+    const std::string &preset
+        = settings.preset.empty() && encoder.defaultPreset ? encoder.defaultPreset : settings.preset;
     if (!preset.empty() && av_opt_set(cx->priv_data, encoder.presetOption, preset.c_str(), 0) < 0)
         refuse(VideoError::Reason::Settings, encoder, "has no speed preset '" + preset + "'");
     if (encoder.logLevelVariable)
@@ -255,8 +257,8 @@ VideoEncoder::VideoEncoder(const EncoderDescription &encoder, const EncoderSetti
                 || said.find("memory") != std::string::npos)
                 refuse(VideoError::Reason::EncoderRefuses, encoder, "cannot be opened: out of memory (" + said + ")");
             refuse(VideoError::Reason::EncoderRefuses, encoder,
-                "refuses " + std::to_string(width) + " x " + std::to_string(height) + " at "
-                    + rateText(settings.rate) + " frames per second"
+                "refuses " + std::to_string(width) + " x " + std::to_string(height) + " at " + rateText(settings.rate)
+                    + " frames per second"
                     + (settings.preset.empty() ? "" : " with the preset '" + settings.preset + "'") + ": " + said);
         }
     }
@@ -271,8 +273,19 @@ VideoEncoder::~VideoEncoder()
 {
     m_jpeg.reset();
     m_palette.reset();
-    // Some encoders (SVT-AV1) hang when closed without the end of the stream.
-    if (m_context && !m_flushed && flush() >= 0) {
+    // Some encoders (SVT-AV1) hang when closed without the end of their
+    // stream, and wait for ever for the end of a stream without a frame: one
+    // black frame then.
+    if (m_context && m_description.drainBeforeClose && m_framesSent == 0 && !m_flushed && m_frame
+        && m_route == PixelRoute::Yuv420 && av_frame_make_writable(m_frame.get()) >= 0) {
+        const int height = m_frame->height, chromaHeight = (height + 1) / 2;
+        std::memset(m_frame->data[0], 16, std::size_t(m_frame->linesize[0]) * std::size_t(height));
+        std::memset(m_frame->data[1], 128, std::size_t(m_frame->linesize[1]) * std::size_t(chromaHeight));
+        std::memset(m_frame->data[2], 128, std::size_t(m_frame->linesize[2]) * std::size_t(chromaHeight));
+        m_frame->pts = 0;
+        m_framesSent += avcodec_send_frame(m_context.get(), m_frame.get()) >= 0;
+    }
+    if (m_context && (m_framesSent > 0 || !m_description.drainBeforeClose) && !m_flushed && flush() >= 0) {
         ffmpeg::PacketPtr packet(av_packet_alloc());
         while (packet && receive(packet.get()) >= 0)
             av_packet_unref(packet.get());
@@ -311,17 +324,21 @@ int VideoEncoder::send(const FrameRows &frame, std::int64_t pts, bool keyFrame)
 {
     if (!m_context || m_flushed || frame.width != m_context->width || frame.height != m_context->height)
         return AVERROR(EINVAL);
+    ++m_framesSent;
     if (m_jpeg)
         return m_jpeg->send(frame.top, frame.pitch, pts); // every frame a key frame
     if (m_palette)
         return m_palette->send(frame, pts); // coded in order by receive
+    --m_framesSent; // counted once the encoder has it
     if (const int e = convert(frame); e < 0)
         return e;
     m_frame->pts = pts;
     ffmpeg::requestKeyFrame(m_frame.get(), keyFrame);
     if (m_context->flags & AV_CODEC_FLAG_QSCALE)
         m_frame->quality = m_context->global_quality; // fixed-quantiser encoders read it from each frame
-    return avcodec_send_frame(m_context.get(), m_frame.get());
+    const int sent = avcodec_send_frame(m_context.get(), m_frame.get());
+    m_framesSent += sent >= 0;
+    return sent;
 }
 
 void VideoEncoder::dropQueued()

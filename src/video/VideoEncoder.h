@@ -68,6 +68,7 @@ private:
     ffmpeg::FramePtr m_source; // our rows, lent to the converter
     std::unique_ptr<JpegFramePipeline> m_jpeg; // MJPEG: m_context only describes the stream
     std::unique_ptr<PaletteFrames> m_palette; // GIF: frames dithered before the encoder
+    std::int64_t m_framesSent = 0;
     bool m_flushed = false;
     bool m_endSent = false; // the encoder was told the stream ends
 };

@@ -127,7 +127,7 @@ std::unique_ptr<VideoOutput> OpenVideoOutput(const std::string &target, const Vi
     return std::make_unique<MuxedVideoOutput>(target, spec);
 }
 
-std::string VideoFailureText(VideoContainer container, const VideoError &error)
+std::string VideoFailureText(VideoContainer container, const VideoError &error, const std::string &target)
 {
     std::string text;
     if (container == VideoContainer::Avi) {
@@ -152,7 +152,8 @@ std::string VideoFailureText(VideoContainer container, const VideoError &error)
         std::string kind = ContainerName(container);
         for (char &c : kind)
             c = char(c - ('a' - 'A'));
-        text = "cannot write the " + kind + " file: " + error.cause();
+        const bool named = target.empty() || error.cause().find(target) != std::string::npos;
+        text = "cannot write the " + kind + " file" + (named ? "" : " " + target) + ": " + error.cause();
     }
     if (error.keptFrames() > 0 && !error.keptName().empty())
         text += "\n" + std::to_string(error.keptFrames()) + " frames kept in " + error.keptName();

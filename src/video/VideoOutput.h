@@ -151,9 +151,9 @@ std::string CheckVideoTarget(const std::string &target);
 
 // The text a run shows for an output's failure: for AVI the sentence of its
 // reason ("Failed to add frame to AVI"), for the others "cannot write the
-// MP4 file"; then the cause, and the frames kept where a file was put in
-// place anyway.
-std::string VideoFailureText(VideoContainer container, const VideoError &error);
+// MP4 file" and the target (unless the cause names it); then the cause,
+// and the frames kept where a file was put in place anyway.
+std::string VideoFailureText(VideoContainer container, const VideoError &error, const std::string &target = {});
 
 // GIF delays are whole hundredths of a second, at least 2: above 50 frames
 // per second every Nth frame is kept (1 at 50 and below).

@@ -183,7 +183,8 @@ PublishedVideo WebpOutput::finish(const VideoPublishing &publishing)
     const bool written = m_file->write(data.bytes, data.size) && m_file->close();
     WebPDataClear(&data);
     if (!written)
-        fail(VideoError::Reason::File, std::string(std::strerror(m_file->error() ? m_file->error() : EIO)) + ": " + m_target);
+        fail(VideoError::Reason::File,
+            std::string(std::strerror(m_file->error() ? m_file->error() : EIO)) + ": " + m_target);
     try {
         const PublishedVideo published = PublishVideoFile(*m_file, publishing, framesInFile());
         m_file.reset();

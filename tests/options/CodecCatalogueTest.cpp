@@ -25,16 +25,18 @@ TEST(Catalogue, showsEachCompressorsCodeAndDescription)
 {
     AviCompressor zero = compressor("dpx", "DPX");
     zero.code = mmioFOURCC('d', 0, 'x', ' ');
-    const std::vector<AviCompressor> list { compressor("MJPG", "Motion JPEG"), compressor("dpx", "DPX (Digital Picture Exchange)"), zero };
+    const std::vector<AviCompressor> list { compressor("MJPG", "Motion JPEG"),
+        compressor("dpx", "DPX (Digital Picture Exchange)"), zero };
     EXPECT_EQ(CatalogueList(list),
-        (std::vector<std::string> { "Sans Compression", "vidc.MJPG   Motion JPEG", "vidc.dpx    DPX (Digital Picture Exchange)",
-            "vidc.d" }));
+        (std::vector<std::string> {
+            "Sans Compression", "vidc.MJPG   Motion JPEG", "vidc.dpx    DPX (Digital Picture Exchange)", "vidc.d" }));
 }
 
 // Choosing a line gives its compressor's code, from the entry itself.
 TEST(Catalogue, aChosenLineGivesItsCode)
 {
-    const std::vector<CatalogueEntry> entries = Catalogue({ compressor("MJPG", "Motion JPEG"), compressor("FFV1", "FFmpeg video codec #1") });
+    const std::vector<CatalogueEntry> entries
+        = Catalogue({ compressor("MJPG", "Motion JPEG"), compressor("FFV1", "FFmpeg video codec #1") });
     struct {
         std::int32_t index;
         bool valid;
@@ -53,7 +55,8 @@ TEST(Catalogue, listsThisMachinesCompressors)
 {
     const std::vector<std::string> lines = CatalogueList();
     ASSERT_EQ(lines.size(), AviCompressors().size() + 1);
-    const auto ffv1 = std::find_if(lines.begin(), lines.end(), [](const std::string &l) { return l.starts_with("vidc.FFV1   "); });
+    const auto ffv1
+        = std::find_if(lines.begin(), lines.end(), [](const std::string &l) { return l.starts_with("vidc.FFV1   "); });
     EXPECT_NE(ffv1, lines.end());
 }
 

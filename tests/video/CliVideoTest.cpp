@@ -142,7 +142,8 @@ INSTANTIATE_TEST_SUITE_P(Choices, CliVideoRefused,
         RefusedCase { "qualityAbove100", { "-f", "gif", "--video-quality", "101" }, "between 0 and 100" },
         RefusedCase { "keyintZero", { "-f", "webp", "--keyint", "0" }, "at least 1" },
         RefusedCase { "unknownFormat", { "-f", "mov" }, "mp4, webm, mkv, gif or webp" },
-        RefusedCase { "webmAbove1000Fps", { "-f", "webm", "--rate", "1001" }, "at most 1000 frames per second, not 1001" },
+        RefusedCase {
+            "webmAbove1000Fps", { "-f", "webm", "--rate", "1001" }, "at most 1000 frames per second, not 1001" },
         RefusedCase { "presetInGif", { "-f", "gif", "--preset", "slow" }, "GIF frames have no speed preset" },
         RefusedCase { "oddH264", { "-f", "mp4", "-W", "13" }, "needs an even width and height (4:2:0), not 13 x 10" }),
     [](const auto &info) { return std::string(info.param.label); });

@@ -13,13 +13,13 @@
 
 #include <csignal>
 #include <cstdio>
-#include <unistd.h>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <optional>
 #include <ostream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -213,7 +213,9 @@ TEST_P(EveryContainer, diskFullSaysWhyAndKeepsOnlyWhatTheContainerCan)
             for (const Bitmap24 &frame : frames) {
                 if (written == (avi ? 50 : 2)) { // past an encoder's look-ahead
                     const rlim_t bytes = avi ? rlim_t(hiddenFileSize(dir) + 64 * 1024 + 200) : 2000;
-                    const struct rlimit full { bytes, saved.rlim_max };
+                    const struct rlimit full {
+                        bytes, saved.rlim_max
+                    };
                     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &full), 0);
                 }
                 output->writeFrame(FrameRows::of(frame));
@@ -301,9 +303,8 @@ TEST_P(Refusals, areKnownBeforeAnyFile)
 }
 
 INSTANTIATE_TEST_SUITE_P(Limits, Refusals,
-    testing::Values(
-        RefusalCase { "h264OddWidth", VideoContainer::Mp4, VideoCodec::Default, 101, 100, { 25, 1 }, "", "",
-            "libx264 needs an even width and height (4:2:0), not 101 x 100" },
+    testing::Values(RefusalCase { "h264OddWidth", VideoContainer::Mp4, VideoCodec::Default, 101, 100, { 25, 1 }, "", "",
+                        "libx264 needs an even width and height (4:2:0), not 101 x 100" },
         RefusalCase { "h264TooWide", VideoContainer::Mp4, VideoCodec::H264, 16896, 64, { 25, 1 }, "", "",
             "libx264 takes frames of at most 16384 x 16384 pixels, not 16896 x 64" },
         RefusalCase { "vp9TooTall", VideoContainer::Webm, VideoCodec::Vp9, 64, 16400, { 25, 1 }, "", "",
@@ -355,9 +356,9 @@ TEST(AviRows, rowsWhereverTheyLieMakeTheSameFile)
     std::vector<std::uint8_t> bottomUp;
     for (int y = 6; y >= 0; --y)
         bottomUp.insert(bottomUp.end(), frame.scanLine(y), frame.scanLine(y) + frame.stride());
-    const FrameRows ways[] = { FrameRows::of(frame),
-        { bottomUp.data() + 6 * frame.stride(), -std::ptrdiff_t(frame.stride()), 41, 7 },
-        { wider.scanLine(0) + 7 * 3, std::ptrdiff_t(wider.stride()), 41, 7 } };
+    const FrameRows ways[]
+        = { FrameRows::of(frame), { bottomUp.data() + 6 * frame.stride(), -std::ptrdiff_t(frame.stride()), 41, 7 },
+              { wider.scanLine(0) + 7 * 3, std::ptrdiff_t(wider.stride()), 41, 7 } };
     TempDir dir;
     std::vector<std::vector<std::uint8_t>> files;
     VideoOutputSpec spec;
@@ -384,10 +385,10 @@ TEST(GifRates, aboveFiftyFramesASecondEveryNthFrameIsKept)
         std::uint32_t rate;
         long kept; // of 12 frames
         const char *note;
-    } const cases[] = { { 50, 12, "" },
-        { 60, 6, "GIF shows at most 50 frames per second: one frame in 2 is kept (60 -> 30 fps)" },
-        { 110, 4, "GIF shows at most 50 frames per second: one frame in 3 is kept (110 -> 36.67 fps)" },
-        { 2000, 1, "GIF shows at most 50 frames per second: one frame in 40 is kept (2000 -> 50 fps)" } };
+    } const cases[]
+        = { { 50, 12, "" }, { 60, 6, "GIF shows at most 50 frames per second: one frame in 2 is kept (60 -> 30 fps)" },
+              { 110, 4, "GIF shows at most 50 frames per second: one frame in 3 is kept (110 -> 36.67 fps)" },
+              { 2000, 1, "GIF shows at most 50 frames per second: one frame in 40 is kept (2000 -> 50 fps)" } };
     const Bitmap24 palette = makeTestPanorama(200, 16);
     for (const auto &c : cases) {
         SCOPED_TRACE(c.rate);
@@ -421,9 +422,8 @@ TEST(VideoTags, hevcIsHvc1AndChromaIsCentred)
 {
     TempDir dir;
     const Bitmap24 frame = panFrames(64, 64, 1)[0];
-    for (const auto &[container, codec, compressor] :
-        { std::tuple { VideoContainer::Mp4, VideoCodec::H265, "" }, { VideoContainer::Avi, VideoCodec::Default, "H264" },
-            { VideoContainer::Webm, VideoCodec::Vp9, "" } }) {
+    for (const auto &[container, codec, compressor] : { std::tuple { VideoContainer::Mp4, VideoCodec::H265, "" },
+             { VideoContainer::Avi, VideoCodec::Default, "H264" }, { VideoContainer::Webm, VideoCodec::Vp9, "" } }) {
         const std::string file = (dir / (std::string("a") + ContainerExtension(container))).string();
         VideoOutputSpec spec;
         spec.container = container;
@@ -434,8 +434,8 @@ TEST(VideoTags, hevcIsHvc1AndChromaIsCentred)
         output->writeFrame(FrameRows::of(frame));
         output->finish(publishAt(file));
         const std::string probe = runTool("ffprobe",
-            { "-v", "error", "-select_streams", "v:0", "-show_entries", "stream=codec_tag_string,chroma_location", "-of",
-                "default=noprint_wrappers=1", file })
+            { "-v", "error", "-select_streams", "v:0", "-show_entries", "stream=codec_tag_string,chroma_location",
+                "-of", "default=noprint_wrappers=1", file })
                                       .out;
         EXPECT_NE(probe.find("chroma_location=center"), std::string::npos) << file << "\n" << probe;
         if (codec == VideoCodec::H265) {

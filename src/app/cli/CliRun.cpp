@@ -7,8 +7,8 @@
 #include "app/cli/CliOptions.h"
 #include "common/Bitmap24.h"
 #include "common/Log.h"
-#include "common/ProgramInfo.h"
 #include "common/OrderedPipeline.h"
+#include "common/ProgramInfo.h"
 #include "common/TextFormat.h"
 #include "options/AviOptions.h"
 #include "options/CodecCatalogue.h"
@@ -367,8 +367,7 @@ int runCli(int argc, const char *const *argv, std::ostream &out, std::ostream &e
         // Refused before the folder is made.
         TVideoOptions video = options.video;
         video.Rate = options.rate;
-        const std::string refusal
-            = options.rate == 0 || *options.width <= 0 || *options.height <= 0
+        const std::string refusal = options.rate == 0 || *options.width <= 0 || *options.height <= 0
             ? std::string() // said by the run as before
             : CheckVideoOutput(VideoSpec(video, *options.width, *options.height));
         if (!refusal.empty()) {

@@ -424,8 +424,9 @@ INSTANTIATE_TEST_SUITE_P(Runs, CliAvi,
 // which some encoders of this machine crash when merely tried, MJPEG works.
 TEST_F(CliRun, aviCodecOpensOnlyTheChosenCompressor)
 {
-    const int outcome = runWithAddressSpaceHeadroom(std::uint64_t(250) << 20,
-        [&] { return run({ "-f", "avi", "--codec", "MJPG", "--one-way", panorama }) == 0 ? 0 : 1; });
+    const int outcome = runWithAddressSpaceHeadroom(std::uint64_t(250) << 20, [&] {
+        return run({ "-f", "avi", "--codec", "MJPG", "--one-way", panorama }) == 0 ? 0 : 1;
+    });
     EXPECT_EQ(outcome, 0);
     EXPECT_EQ(probeVideo(dir / "anim" / "ANIM0000.AVI").packets, 27);
 }
