@@ -118,7 +118,8 @@ std::unique_ptr<VideoEncoder> OpenSpecEncoder(const VideoOutputSpec &spec, const
     if (uncompressedAvi(spec))
         return nullptr;
     // The compressor by its code: the encoders of its codec in FFmpeg's
-    // order, the first that takes the size and rate; else the first's refusal.
+    // order, the first that opens (a hardware one without its device does
+    // not); a size or setting the codec cannot take is refused at once.
     std::vector<EncoderDescription> candidates = AviEncodersFor(spec.aviCompressor);
     if (candidates.empty())
         throw VideoError(
@@ -131,6 +132,8 @@ std::unique_ptr<VideoEncoder> OpenSpecEncoder(const VideoOutputSpec &spec, const
         } catch (const VideoError &e) {
             if (!first)
                 first = e;
+            if (e.reason() == VideoError::Reason::Settings)
+                break;
         }
     }
     throw *first;
