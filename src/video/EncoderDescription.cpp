@@ -313,13 +313,21 @@ std::vector<EncoderDescription> AviEncodersFor(std::uint32_t code)
     const AVOutputFormat *avi = aviMuxer();
     if (!avi || code == 0)
         return {};
-    // The muxer's table matches codes without regard to case too.
-    const AVCodecID id = av_codec_get_id(avi->codec_tag, code);
-    std::vector<EncoderDescription> found;
+    // The codec whose own code it is ("LJPG": lossless JPEG, not the Motion
+    // JPEG the table also knows it for), else the table's first for it (its
+    // matching, too, is without regard to case).
+    std::vector<EncoderDescription> all = AviEncoders();
+    AVCodecID id = AV_CODEC_ID_NONE;
+    for (const EncoderDescription &d : all)
+        if (fourccUpper(d.aviCode) == fourccUpper(code)) {
+            id = d.codec->id;
+            break;
+        }
     if (id == AV_CODEC_ID_NONE)
-        return found;
-    for (EncoderDescription &d : AviEncoders())
-        if (d.codec->id == id)
+        id = av_codec_get_id(avi->codec_tag, code);
+    std::vector<EncoderDescription> found;
+    for (EncoderDescription &d : all)
+        if (id != AV_CODEC_ID_NONE && d.codec->id == id)
             found.push_back(std::move(d));
     return found;
 }

@@ -77,6 +77,8 @@ TEST(AviCompressorList, aCodeFindsItsCodecsEncodersInFfmpegsOrder)
     EXPECT_EQ(AviEncodersFor(fourccFromText("mjpg")).front().name, "mjpeg");
     EXPECT_EQ(AviEncodersFor(fourccFromText("H264")).front().name, "libx264");
     EXPECT_EQ(AviEncodersFor(fourccFromText("dpx")).front().aviCode, fourccFromText("dpx"));
+    EXPECT_EQ(AviEncodersFor(fourccFromText("LJPG")).front().name, "ljpeg") << "its own code before another's";
+    EXPECT_EQ(AviEncodersFor(fourccFromText("XVID")).front().name, "mpeg4") << "another code of the codec";
     EXPECT_TRUE(AviEncodersFor(fourccFromText("ZZZZ")).empty());
 }
 
