@@ -12,6 +12,7 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
@@ -251,9 +252,11 @@ VideoEncoder::VideoEncoder(const EncoderDescription &encoder, const EncoderSetti
 
     {
         const ffmpeg::ErrorCapture capture; // the encoder's own words for a refusal
+        errno = 0; // an encoder that prints its own log (x264) still leaves the allocator's errno
         if (const int e = avcodec_open2(cx, encoder.codec, nullptr); e < 0) {
+            const bool noMemory = errno == ENOMEM;
             const std::string said = capture.last().empty() ? ffmpeg::errorText(e) : capture.last();
-            if (e == AVERROR(ENOMEM) || said.find("malloc") != std::string::npos
+            if (noMemory || e == AVERROR(ENOMEM) || said.find("malloc") != std::string::npos
                 || said.find("memory") != std::string::npos)
                 refuse(VideoError::Reason::EncoderRefuses, encoder, "cannot be opened: out of memory (" + said + ")");
             refuse(VideoError::Reason::EncoderRefuses, encoder,
