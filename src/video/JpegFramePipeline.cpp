@@ -1,5 +1,7 @@
 #include "video/JpegFramePipeline.h"
 
+#include "video/FFmpegObjects.h"
+
 extern "C" {
 #include <libavcodec/packet.h>
 #include <libavutil/error.h>
@@ -96,15 +98,8 @@ int JpegFramePipeline::receive(AVPacket *packet)
         return m_flushed ? AVERROR_EOF : AVERROR(EAGAIN);
     const std::unique_ptr<Frame> frame = std::move(m_frames.front());
     m_frames.pop_front();
-    if (finished->error) {
-        try {
-            std::rethrow_exception(finished->error);
-        } catch (const std::bad_alloc &) {
-            return AVERROR(ENOMEM);
-        } catch (...) {
-            return AVERROR(EINVAL); // dropped
-        }
-    }
+    if (finished->error)
+        return ffmpeg::errorOf(finished->error);
     if (!frame->ok)
         return AVERROR(EINVAL);
     if (av_new_packet(packet, int(frame->jpeg.size())) != 0)

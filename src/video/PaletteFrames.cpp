@@ -77,13 +77,7 @@ ffmpeg::FramePtr PaletteFrames::take(bool wait, int &error)
     const std::unique_ptr<Pending> pending = std::move(m_pending.front());
     m_pending.pop_front();
     if (finished->error) {
-        try {
-            std::rethrow_exception(finished->error);
-        } catch (const std::bad_alloc &) {
-            error = AVERROR(ENOMEM);
-        } catch (...) {
-            error = AVERROR(EINVAL); // dropped
-        }
+        error = ffmpeg::errorOf(finished->error);
         return nullptr;
     }
     return std::move(pending->indices);
