@@ -231,7 +231,8 @@ std::string EncoderDescription::presetRefusal(const std::string &preset) const
     if (presetNames)
         return inList(presetNames, preset) ? std::string()
                                            : "has no speed preset '" + preset + "' (" + presetNames + ")";
-    const std::string range = "(" + std::to_string(presetLowest) + " to " + std::to_string(presetHighest) + ")";
+    std::string range = "(";
+    range += std::to_string(presetLowest) + " to " + std::to_string(presetHighest) + ")";
     std::size_t used = 0;
     int value = 0;
     try {

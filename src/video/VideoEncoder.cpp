@@ -25,11 +25,6 @@ namespace {
 // The converter's reference to a frame's pixels, which the caller owns.
 void KeepPixels(void *, std::uint8_t *) { }
 
-std::string rateText(VideoRate rate)
-{
-    return std::to_string(rate.num) + (rate.den != 1 ? "/" + std::to_string(rate.den) : "");
-}
-
 [[noreturn]] void refuse(VideoError::Reason reason, const EncoderDescription &encoder, const std::string &why)
 {
     throw VideoError(reason, encoder.title + " " + why);
@@ -260,7 +255,7 @@ VideoEncoder::VideoEncoder(const EncoderDescription &encoder, const EncoderSetti
                 || said.find("memory") != std::string::npos)
                 refuse(VideoError::Reason::EncoderRefuses, encoder, "cannot be opened: out of memory (" + said + ")");
             refuse(VideoError::Reason::EncoderRefuses, encoder,
-                "refuses " + std::to_string(width) + " x " + std::to_string(height) + " at " + rateText(settings.rate)
+                "refuses " + std::to_string(width) + " x " + std::to_string(height) + " at " + RateText(settings.rate)
                     + " frames per second"
                     + (settings.preset.empty() ? "" : " with the preset '" + settings.preset + "'") + ": " + said);
         }

@@ -40,6 +40,16 @@ std::string lower(std::string text)
 
 } // namespace
 
+std::string RateText(VideoRate rate)
+{
+    std::string text = std::to_string(rate.num);
+    if (rate.den != 1) {
+        text += '/';
+        text += std::to_string(rate.den);
+    }
+    return text;
+}
+
 std::optional<VideoContainer> ContainerFromName(const std::string &name)
 {
     const std::string wanted = lower(name);

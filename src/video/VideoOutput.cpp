@@ -19,11 +19,6 @@ std::string sizeText(const VideoOutputSpec &spec)
     return std::to_string(spec.width) + " x " + std::to_string(spec.height);
 }
 
-std::string rateText(VideoRate rate)
-{
-    return std::to_string(rate.num) + (rate.den != 1 ? "/" + std::to_string(rate.den) : "");
-}
-
 // Frames per second above max, or below min.
 bool rateAbove(VideoRate rate, std::uint64_t max)
 {
@@ -47,7 +42,7 @@ std::string containerRefusal(const VideoOutputSpec &spec)
     if (spec.width <= 0 || spec.height <= 0)
         return "a frame of " + sizeText(spec) + " pixels is empty";
     if (spec.rate.num == 0 || spec.rate.den == 0 || spec.rate.num > INT_MAX || spec.rate.den > INT_MAX)
-        return "a frame rate of " + rateText(spec.rate) + " cannot be stored";
+        return "a frame rate of " + RateText(spec.rate) + " cannot be stored";
     if (!ContainerAccepts(spec.container, spec.codec))
         return article(name) + name + " file cannot hold " + CodecName(spec.codec) + " video";
     switch (spec.container) {
@@ -59,7 +54,7 @@ std::string containerRefusal(const VideoOutputSpec &spec)
         if (stride * std::size_t(spec.height) > (std::size_t(1) << 29))
             return "a frame of " + sizeText(spec) + " pixels is larger than 512 MB, the most an AVI frame holds";
         if (rateBelow(spec.rate, 1) || rateAbove(spec.rate, 65535))
-            return "an AVI file stores 1 to 65535 frames per second, not " + rateText(spec.rate);
+            return "an AVI file stores 1 to 65535 frames per second, not " + RateText(spec.rate);
         break;
     }
     case VideoContainer::Gif:
@@ -72,7 +67,7 @@ std::string containerRefusal(const VideoOutputSpec &spec)
         if (spec.width > 16383 || spec.height > 16383)
             return "a WebP frame is 1 to 16383 pixels each way, not " + sizeText(spec);
         if (rateAbove(spec.rate, 1000))
-            return "WebP frames last whole milliseconds: at most 1000 frames per second, not " + rateText(spec.rate);
+            return "WebP frames last whole milliseconds: at most 1000 frames per second, not " + RateText(spec.rate);
         if (!spec.preset.empty())
             return "WebP frames have no speed preset ('" + spec.preset + "')";
         break;
@@ -80,7 +75,7 @@ std::string containerRefusal(const VideoOutputSpec &spec)
     case VideoContainer::Mkv:
         if (rateAbove(spec.rate, 1000))
             return std::string(spec.container == VideoContainer::Webm ? "WebM" : "Matroska")
-                + " times frames in milliseconds: at most 1000 frames per second, not " + rateText(spec.rate);
+                + " times frames in milliseconds: at most 1000 frames per second, not " + RateText(spec.rate);
         break;
     case VideoContainer::Mp4:
         break;
@@ -146,8 +141,10 @@ std::string VideoFailureText(VideoContainer container, const VideoError &error, 
             text = "Failed to add frame to AVI";
             break;
         }
-        if (!error.cause().empty())
-            text += "\n" + error.cause();
+        if (!error.cause().empty()) {
+            text += '\n';
+            text += error.cause();
+        }
     } else {
         std::string kind = ContainerName(container);
         for (char &c : kind)
@@ -155,8 +152,10 @@ std::string VideoFailureText(VideoContainer container, const VideoError &error, 
         const bool named = target.empty() || error.cause().find(target) != std::string::npos;
         text = "cannot write the " + kind + " file" + (named ? "" : " " + target) + ": " + error.cause();
     }
-    if (error.keptFrames() > 0 && !error.keptName().empty())
-        text += "\n" + std::to_string(error.keptFrames()) + " frames kept in " + error.keptName();
+    if (error.keptFrames() > 0 && !error.keptName().empty()) {
+        text += '\n';
+        text += std::to_string(error.keptFrames()) + " frames kept in " + error.keptName();
+    }
     return text;
 }
 
@@ -178,5 +177,5 @@ std::string GifFrameRateNote(VideoRate rate)
     char shown[32];
     std::snprintf(shown, sizeof shown, "%.4g", kept);
     return "GIF shows at most 50 frames per second: one frame in " + std::to_string(step) + " is kept ("
-        + rateText(rate) + " -> " + shown + " fps)";
+        + RateText(rate) + " -> " + shown + " fps)";
 }
