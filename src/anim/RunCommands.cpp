@@ -14,8 +14,9 @@
 #include "output/SaveFailureText.h"
 #include "platform/BusyCursor.h"
 #include "platform/WindowServices.h"
-#include "video/AviFileService.h"
-#include "video/VideoCompressors.h"
+#include "video/AviCompression.h"
+
+#include <cmath>
 
 namespace {
 
@@ -23,18 +24,16 @@ namespace {
 // it was cancelled; else the spec holds the choice made.
 bool ChooseAviCompression(WindowServices &services, VideoOutputSpec &spec)
 {
-    AVICOMPRESSOPTIONS options;
-    options.fccType = spec.aviCompressor ? ICTYPE_VIDEO : 0;
-    options.fccHandler = spec.aviCompressor;
-    options.dwKeyFrameEvery = 1;
-    options.dwQuality = std::uint32_t(spec.quality * 100);
-    options.dwFlags = AVICOMPRESSF_VALID | AVICOMPRESSF_KEYFRAMES | AVICOMPRESSF_DATARATE;
-    if (!services.aviSaveOptions(options))
+    AviCompression choice;
+    choice.compressor = spec.aviCompressor;
+    choice.quality = std::uint32_t(std::lround(spec.quality * 100));
+    choice.keyFrameEvery = std::uint32_t(std::max(0, spec.keyInterval));
+    if (!services.aviSaveOptions(choice))
         return false;
-    spec.aviCompressor = options.fccHandler == comptypeDIB ? 0 : options.fccHandler;
-    spec.quality = options.dwQuality <= 10000 ? options.dwQuality / 100.0 : -1;
-    spec.keyInterval = options.dwFlags & AVICOMPRESSF_KEYFRAMES ? int(options.dwKeyFrameEvery) : 0;
-    spec.bytesPerSecond = options.dwFlags & AVICOMPRESSF_DATARATE ? options.dwBytesPerSecond : 0;
+    spec.aviCompressor = choice.compressor;
+    spec.quality = choice.quality <= 10000 ? choice.quality / 100.0 : -1;
+    spec.keyInterval = int(choice.keyFrameEvery);
+    spec.bytesPerSecond = choice.bytesPerSecond;
     return true;
 }
 

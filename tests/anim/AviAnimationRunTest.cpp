@@ -420,6 +420,9 @@ INSTANTIATE_TEST_SUITE_P(Faults, AviFaultTest,
                 diskFullAt(0)(t);
             },
             "Failed to add frame to AVI\nFile too large: ", "ANIM0000.AVI", 0, { { "ANIM0000.AVI", -1 } } },
+        FaultCase { "firstFrameFailsWithoutConsent", diskFullAt(0), "Failed to add frame to AVI\nFile too large: ",
+            "ANIM0000.AVI", 0, {} },
+        FaultCase { "noFrameWithoutConsent", [](AviRunTest &t) { t.setFrameWidth(60); }, "", "", 0, {} },
         FaultCase { "noFrameWithConsentToReplace",
             [](AviRunTest &t) {
                 oldFileWithConsent(t);
