@@ -37,6 +37,20 @@ bool ChooseAviCompression(WindowServices &services, VideoOutputSpec &spec)
     return true;
 }
 
+// The refusal of a spec, as the error box says it; empty when it can be
+// written. AVI keeps its writer's sentences ("Failed to set AVI stream
+// format", the cause on the next line) but for a frame rate of 0, refused
+// as always in a sentence of its own; the others say it in the output's words.
+std::string SpecRefusal(const VideoOutputSpec &spec)
+{
+    const std::optional<VideoError> refusal = RefuseVideoOutput(spec);
+    if (!refusal)
+        return {};
+    if (spec.container != VideoContainer::Avi || spec.rate.num == 0)
+        return refusal->cause();
+    return VideoFailureText(spec.container, *refusal);
+}
+
 } // namespace
 
 VideoOutputSpec VideoSpecFromOptions(const TVideoOptions &options)
@@ -85,7 +99,7 @@ std::optional<RunRequest> RunCommands::readRequest(RunKind kind, const std::opti
         VideoOutputSpec spec = *video;
         spec.width = prm.FrameWidth;
         spec.height = prm.FrameHeight;
-        refusal = CheckVideoOutput(spec); // the error box says it in the output's words
+        refusal = SpecRefusal(spec);
         return refusal.empty();
     };
     const bool read = m_panel.ReadSettings(request.settings, request.names, checkFrames);
@@ -165,7 +179,7 @@ void RunCommands::createFile(const Bitmap24 &panorama, RunRequest request)
         VideoOutputSpec chosen = request.video;
         chosen.width = request.settings.FrameWidth;
         chosen.height = request.settings.FrameHeight;
-        if (const std::string refusal = CheckVideoOutput(chosen); !refusal.empty())
+        if (const std::string refusal = SpecRefusal(chosen); !refusal.empty())
             throw std::runtime_error(refusal);
     }
     const ScopedBusyCursor busy(m_services, BusyCursors::Cursor::AppStart);

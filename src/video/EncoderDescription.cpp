@@ -8,6 +8,7 @@ extern "C" {
 #include <libavutil/pixdesc.h>
 }
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <string_view>
@@ -314,21 +315,24 @@ std::vector<EncoderDescription> AviEncodersFor(std::uint32_t code)
     const AVOutputFormat *avi = aviMuxer();
     if (!avi || code == 0)
         return {};
-    // The codec whose own code it is ("LJPG": lossless JPEG, not the Motion
-    // JPEG the table also knows it for), else the table's first for it (its
-    // matching, too, is without regard to case).
+    // The codecs whose own code it is, in FFmpeg's order ("H263": H.263, then
+    // H.263+, which serves sizes H.263 cannot; "LJPG": lossless JPEG, not the
+    // Motion JPEG the table also knows it for), else the table's for it (its
+    // matching, too, is without regard to case); each codec's encoders in
+    // FFmpeg's order.
     std::vector<EncoderDescription> all = AviEncoders();
-    AVCodecID id = AV_CODEC_ID_NONE;
+    std::vector<AVCodecID> ids;
     for (const EncoderDescription &d : all)
-        if (fourccUpper(d.aviCode) == fourccUpper(code)) {
-            id = d.codec->id;
-            break;
-        }
-    if (id == AV_CODEC_ID_NONE)
-        id = av_codec_get_id(avi->codec_tag, code);
+        if (fourccUpper(d.aviCode) == fourccUpper(code)
+            && std::find(ids.begin(), ids.end(), d.codec->id) == ids.end())
+            ids.push_back(d.codec->id);
+    if (ids.empty())
+        if (const AVCodecID id = av_codec_get_id(avi->codec_tag, code); id != AV_CODEC_ID_NONE)
+            ids.push_back(id);
     std::vector<EncoderDescription> found;
-    for (EncoderDescription &d : all)
-        if (id != AV_CODEC_ID_NONE && d.codec->id == id)
-            found.push_back(std::move(d));
+    for (const AVCodecID id : ids)
+        for (const EncoderDescription &d : all)
+            if (d.codec->id == id)
+                found.push_back(d);
     return found;
 }

@@ -117,15 +117,19 @@ std::unique_ptr<VideoEncoder> OpenSpecEncoder(const VideoOutputSpec &spec, const
     }
     if (uncompressedAvi(spec))
         return nullptr;
-    // The compressor by its code: the encoders of its codec in FFmpeg's
+    // The compressor by its code: the encoders of its codecs in FFmpeg's
     // order, the first that opens (a hardware one without its device does
-    // not); a size or setting the codec cannot take is refused at once.
+    // not); a size or setting a codec cannot take is refused by its first
+    // encoder, and another codec of that code (H.263+ for H.263) is tried.
     std::vector<EncoderDescription> candidates = AviEncodersFor(spec.aviCompressor);
     if (candidates.empty())
         throw VideoError(
             VideoError::Reason::NoEncoder, "no compressor '" + fourccText(spec.aviCompressor) + "' on this machine");
     std::optional<VideoError> first;
+    AVCodecID refused = AV_CODEC_ID_NONE;
     for (EncoderDescription &encoder : candidates) {
+        if (encoder.codec->id == refused)
+            continue;
         encoder.title = compressorTitle(encoder.aviCode);
         try {
             return std::make_unique<VideoEncoder>(encoder, settings);
@@ -133,7 +137,7 @@ std::unique_ptr<VideoEncoder> OpenSpecEncoder(const VideoOutputSpec &spec, const
             if (!first)
                 first = e;
             if (e.reason() == VideoError::Reason::Settings)
-                break;
+                refused = encoder.codec->id;
         }
     }
     throw *first;

@@ -41,7 +41,10 @@ std::string containerRefusal(const VideoOutputSpec &spec)
     const char *name = ContainerName(spec.container);
     if (spec.width <= 0 || spec.height <= 0)
         return "a frame of " + sizeText(spec) + " pixels is empty";
-    if (spec.rate.num == 0 || spec.rate.den == 0 || spec.rate.num > INT_MAX || spec.rate.den > INT_MAX)
+    if (spec.rate.num == 0)
+        return spec.container == VideoContainer::Avi ? "AVI frame rate must be at least 1 frame per second"
+                                                     : "the frame rate must be at least 1 frame per second";
+    if (spec.rate.den == 0 || spec.rate.num > INT_MAX || spec.rate.den > INT_MAX)
         return "a frame rate of " + RateText(spec.rate) + " cannot be stored";
     if (!ContainerAccepts(spec.container, spec.codec))
         return article(name) + name + " file cannot hold " + CodecName(spec.codec) + " video";
@@ -90,18 +93,27 @@ FrameRows FrameRows::of(const Bitmap24 &picture)
     return { picture.bits(), std::ptrdiff_t(picture.stride()), picture.width(), picture.height() };
 }
 
-std::string CheckVideoOutput(const VideoOutputSpec &spec)
+std::optional<VideoError> RefuseVideoOutput(const VideoOutputSpec &spec)
 {
     if (std::string why = containerRefusal(spec); !why.empty())
-        return why;
+        return VideoError(VideoError::Reason::Settings, why);
     try {
-        if (spec.container == VideoContainer::Webp)
-            return WebpSettingsRefusal(spec);
+        if (spec.container == VideoContainer::Webp) {
+            if (std::string why = WebpSettingsRefusal(spec); !why.empty())
+                return VideoError(VideoError::Reason::Settings, why);
+            return std::nullopt;
+        }
         OpenSpecEncoder(spec); // asked, then closed: no file
     } catch (const VideoError &e) {
-        return e.cause();
+        return e;
     }
-    return {};
+    return std::nullopt;
+}
+
+std::string CheckVideoOutput(const VideoOutputSpec &spec)
+{
+    const std::optional<VideoError> refusal = RefuseVideoOutput(spec);
+    return refusal ? refusal->cause() : std::string();
 }
 
 std::string CheckVideoTarget(const std::string &target)

@@ -145,6 +145,9 @@ public:
 // limit ("libx264 needs an even width and height (4:2:0), not 101 x 100");
 // empty when it can. Needs no file: it may open the encoder to ask it.
 std::string CheckVideoOutput(const VideoOutputSpec &spec);
+// The same refusal with its reason: Settings for what the container or the
+// encoder's known rules cannot take, NoEncoder, EncoderRefuses.
+std::optional<VideoError> RefuseVideoOutput(const VideoOutputSpec &spec);
 
 // Opens the encoder, creates the hidden file in the target's folder and
 // writes the header. Throws VideoError; a refusal leaves nothing on disk.
