@@ -14,8 +14,9 @@
 #include "output/SaveFailureText.h"
 #include "platform/BusyCursor.h"
 #include "platform/WindowServices.h"
-#include "video/AviFileService.h"
-#include "video/VideoCompressors.h"
+#include "video/AviCompression.h"
+
+#include <cmath>
 
 namespace {
 
@@ -23,19 +24,31 @@ namespace {
 // it was cancelled; else the spec holds the choice made.
 bool ChooseAviCompression(WindowServices &services, VideoOutputSpec &spec)
 {
-    AVICOMPRESSOPTIONS options;
-    options.fccType = spec.aviCompressor ? ICTYPE_VIDEO : 0;
-    options.fccHandler = spec.aviCompressor;
-    options.dwKeyFrameEvery = 1;
-    options.dwQuality = std::uint32_t(spec.quality * 100);
-    options.dwFlags = AVICOMPRESSF_VALID | AVICOMPRESSF_KEYFRAMES | AVICOMPRESSF_DATARATE;
-    if (!services.aviSaveOptions(options))
+    AviCompression choice;
+    choice.compressor = spec.aviCompressor;
+    choice.quality = std::uint32_t(std::lround(spec.quality * 100));
+    choice.keyFrameEvery = std::uint32_t(std::max(0, spec.keyInterval));
+    if (!services.aviSaveOptions(choice))
         return false;
-    spec.aviCompressor = options.fccHandler == comptypeDIB ? 0 : options.fccHandler;
-    spec.quality = options.dwQuality <= 10000 ? options.dwQuality / 100.0 : -1;
-    spec.keyInterval = options.dwFlags & AVICOMPRESSF_KEYFRAMES ? int(options.dwKeyFrameEvery) : 0;
-    spec.bytesPerSecond = options.dwFlags & AVICOMPRESSF_DATARATE ? options.dwBytesPerSecond : 0;
+    spec.aviCompressor = choice.compressor;
+    spec.quality = choice.quality <= 10000 ? choice.quality / 100.0 : -1;
+    spec.keyInterval = int(choice.keyFrameEvery);
+    spec.bytesPerSecond = choice.bytesPerSecond;
     return true;
+}
+
+// The refusal of a spec, as the error box says it; empty when it can be
+// written. AVI keeps its writer's sentences ("Failed to set AVI stream
+// format", the cause on the next line) but for a frame rate of 0, refused
+// as always in a sentence of its own; the others say it in the output's words.
+std::string SpecRefusal(const VideoOutputSpec &spec)
+{
+    const std::optional<VideoError> refusal = RefuseVideoOutput(spec);
+    if (!refusal)
+        return {};
+    if (spec.container != VideoContainer::Avi || spec.rate.num == 0)
+        return refusal->cause();
+    return VideoFailureText(spec.container, *refusal);
 }
 
 } // namespace
@@ -86,7 +99,7 @@ std::optional<RunRequest> RunCommands::readRequest(RunKind kind, const std::opti
         VideoOutputSpec spec = *video;
         spec.width = prm.FrameWidth;
         spec.height = prm.FrameHeight;
-        refusal = CheckVideoOutput(spec); // the error box says it in the output's words
+        refusal = SpecRefusal(spec);
         return refusal.empty();
     };
     const bool read = m_panel.ReadSettings(request.settings, request.names, checkFrames);
@@ -166,7 +179,7 @@ void RunCommands::createFile(const Bitmap24 &panorama, RunRequest request)
         VideoOutputSpec chosen = request.video;
         chosen.width = request.settings.FrameWidth;
         chosen.height = request.settings.FrameHeight;
-        if (const std::string refusal = CheckVideoOutput(chosen); !refusal.empty())
+        if (const std::string refusal = SpecRefusal(chosen); !refusal.empty())
             throw std::runtime_error(refusal);
     }
     const ScopedBusyCursor busy(m_services, BusyCursors::Cursor::AppStart);

@@ -100,8 +100,7 @@ int main(int argc, char **argv)
     services.setOpenPictureDialog([&main](const std::string &title, const std::string &) {
         return PictureOpenDialog::getOpenPictureFileName(&main, title);
     });
-    services.setCompressionDialog(
-        [&main](AVICOMPRESSOPTIONS &options) { return runAviCompressionDialog(&main, options); });
+    services.setCompressionDialog([&main](AviCompression &options) { return runAviCompressionDialog(&main, options); });
     const GuiRunFeedback &progress = main.RunProgress();
     QObject::connect(&progress, &GuiRunFeedback::progressOpened, &encours, &TFormencours::showProgress);
     QObject::connect(&progress, &GuiRunFeedback::progressClosed, &encours, &TFormencours::hideProgress);

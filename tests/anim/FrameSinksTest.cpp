@@ -185,7 +185,7 @@ TEST_P(FailureMessage, composesTheSentenceTheCauseAndTheFramesKept)
     const MessageCase &c = GetParam();
     const std::string path = "/out/anim/ANIM0000" + ContainerExtension(c.container);
     const VideoError error(c.reason, "the cause", c.keptFrames, c.keptName);
-    EXPECT_EQ(VideoFailureMessage(c.container, path, error), c.message);
+    EXPECT_EQ(VideoFailureText(c.container, error, path), c.message);
 }
 
 using Reason = VideoError::Reason;

@@ -18,8 +18,11 @@
 #include "output/OutputNaming.h"
 #include "picture/PictureLoader.h"
 #include "platform/ModalQuestions.h"
+#include "video/AviCompression.h"
+#include "video/AviCompressors.h"
+#include "video/EncoderDescription.h"
 #include "video/FourCC.h"
-#include "video/VideoCompressors.h"
+#include "video/VideoOutput.h"
 
 #include <algorithm>
 #include <cctype>
@@ -185,16 +188,17 @@ bool aviCompressorFrom(const CliOptions &options, std::uint32_t &compressor, std
     std::string lower = wanted;
     std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return char(std::tolower(c)); });
     if (lower == "none")
-        return true;
-    std::uint32_t listed = 0;
-    if (FindVideoCompressor(fourccFromText(wanted), &listed)) {
-        compressor = listed;
+        return true; // no need to try every compressor of the machine
+    // Only the chosen compressor is opened, by the run: the list is made
+    // only to say which codes there are.
+    const std::vector<EncoderDescription> encoders = AviEncodersFor(fourccFromText(wanted));
+    if (!encoders.empty()) {
+        compressor = encoders.front().aviCode;
         return true;
     }
     std::string known = "none";
-    ICINFO info;
-    for (std::uint32_t i = 0; ICInfo(ICTYPE_VIDEO, i, &info); ++i)
-        known += ", " + fourccText(info.fccHandler);
+    for (const AviCompressor &c : AviCompressors())
+        known += ", " + fourccText(c.code);
     error = "unknown compressor '" + options.codec + "'; known: " + known;
     return false;
 }
@@ -351,6 +355,9 @@ int runCli(int argc, const char *const *argv, std::ostream &out, std::ostream &e
             return ExitSettings;
         }
     }
+    if (kind == RunKind::VideoFile && request.video.container == VideoContainer::Gif && !options.quiet)
+        if (const std::string note = GifFrameRateNote(request.video.rate); !note.empty())
+            err << "travelia-cli: " << note << '\n';
     const std::optional<OutputNames> names = namesFrom(options, err);
     if (!names)
         return ExitSettings;

@@ -294,7 +294,7 @@ int QtWindowServices::askOverwrite(const std::string &fileName, const std::strin
     }
 }
 
-bool QtWindowServices::aviSaveOptions(AVICOMPRESSOPTIONS &options)
+bool QtWindowServices::aviSaveOptions(AviCompression &options)
 {
     return m_compressionDialog && m_compressionDialog(options);
 }

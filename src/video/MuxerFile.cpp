@@ -1,9 +1,10 @@
-#include "video/ReservedFile.h"
+#include "video/MuxerFile.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <fcntl.h>
+#include <new>
 #include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -15,12 +16,6 @@ namespace {
 
 constexpr std::int64_t kReserveStep = std::int64_t(32) << 20;
 constexpr std::size_t kZeroBlock = std::size_t(1) << 20;
-
-bool isFolder(const std::string &path)
-{
-    struct stat info { };
-    return path.empty() || (::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode));
-}
 
 bool writeAll(int fd, const std::uint8_t *data, std::size_t size, std::int64_t offset)
 {
@@ -42,13 +37,24 @@ bool writeAll(int fd, const std::uint8_t *data, std::size_t size, std::int64_t o
 
 } // namespace
 
-ReservedFile::ReservedFile(const std::string &target, bool allocate)
+int TargetNameError(const std::string &target)
+{
+    const std::size_t slash = target.rfind('/');
+    if (target.size() - (slash == std::string::npos ? 0 : slash + 1) > NAME_MAX)
+        return ENAMETOOLONG;
+    struct stat info { };
+    if (target.empty() || (::stat(target.c_str(), &info) == 0 && S_ISDIR(info.st_mode)))
+        return EISDIR;
+    return 0;
+}
+
+MuxerFile::MuxerFile(const std::string &target, bool allocate)
     : m_canAllocate(allocate)
 {
-    // A name that is a folder gets no file: the run fails at once, not when
-    // the finished file cannot be published.
-    if (isFolder(target)) {
-        m_error = EISDIR;
+    // A name that cannot be a file gets none: the run fails at once, not
+    // when the finished file cannot be published.
+    if (const int error = TargetNameError(target)) {
+        m_error = error;
         return;
     }
     m_file.emplace(target);
@@ -56,20 +62,22 @@ ReservedFile::ReservedFile(const std::string &target, bool allocate)
         m_error = m_file->error() ? m_file->error() : EIO;
 }
 
-bool ReservedFile::fail(int error)
+MuxerFile::~MuxerFile() = default;
+
+bool MuxerFile::fail(int error)
 {
     if (!m_error)
         m_error = error ? error : EIO;
     return false;
 }
 
-bool ReservedFile::refuse(int error)
+bool MuxerFile::refuse(int error)
 {
     m_refused = error ? error : EIO;
     return false;
 }
 
-bool ReservedFile::reserve(std::int64_t end)
+bool MuxerFile::reserve(std::int64_t end)
 {
     if (!isOpen())
         return false;
@@ -124,7 +132,7 @@ bool ReservedFile::reserve(std::int64_t end)
     return refuse(error);
 }
 
-bool ReservedFile::writeAt(std::int64_t offset, const void *data, std::size_t size)
+bool MuxerFile::writeAt(std::int64_t offset, const void *data, std::size_t size)
 {
     if (!isOpen())
         return false;
@@ -134,13 +142,13 @@ bool ReservedFile::writeAt(std::int64_t offset, const void *data, std::size_t si
     return true;
 }
 
-bool ReservedFile::readAt(std::int64_t offset, void *data, std::size_t size)
+bool MuxerFile::readAt(std::int64_t offset, void *data, std::size_t size)
 {
     const ssize_t n = isOpen() ? ::pread(fd(), data, size, off_t(offset)) : -1;
     return n == ssize_t(size) || (n >= 0 ? fail(EIO) : fail(errno));
 }
 
-bool ReservedFile::close()
+bool MuxerFile::close()
 {
     if (!isOpen())
         return false;
@@ -152,12 +160,12 @@ bool ReservedFile::close()
     return true;
 }
 
-void ReservedFile::Unmap::operator()(std::uint8_t *address) const
+void MuxerFile::Unmap::operator()(std::uint8_t *address) const
 {
     ::munmap(address, size);
 }
 
-const std::uint8_t *ReservedFile::standIn(const Rows &rows)
+const std::uint8_t *MuxerFile::standIn(const Rows &rows)
 {
     const std::size_t size = std::max<std::size_t>(1, rows.bytes());
     if (!m_standIn || m_standIn.get_deleter().size != size) {
@@ -174,7 +182,7 @@ const std::uint8_t *ReservedFile::standIn(const Rows &rows)
     return m_standIn.get();
 }
 
-bool ReservedFile::takeStandIn()
+bool MuxerFile::takeStandIn()
 {
     const bool written = m_rowsWritten;
     m_rows.reset();
@@ -182,7 +190,7 @@ bool ReservedFile::takeStandIn()
     return written;
 }
 
-bool ReservedFile::writeRows(std::int64_t offset)
+bool MuxerFile::writeRows(std::int64_t offset)
 {
     if (!isOpen())
         return false;
@@ -224,9 +232,9 @@ bool ReservedFile::writeRows(std::int64_t offset)
     return true;
 }
 
-int ReservedFile::write(void *opaque, ffmpeg::IoWriteBuffer data, int size)
+int MuxerFile::write(void *opaque, ffmpeg::IoWriteBuffer data, int size)
 {
-    auto *file = static_cast<ReservedFile *>(opaque);
+    auto *file = static_cast<MuxerFile *>(opaque);
     const bool rows = file->m_rows && !file->m_rowsWritten && data == file->m_standIn.get()
         && std::size_t(size) == file->m_rows->bytes();
     if (!(rows ? file->writeRows(file->m_position) : file->writeAt(file->m_position, data, std::size_t(size))))
@@ -235,24 +243,89 @@ int ReservedFile::write(void *opaque, ffmpeg::IoWriteBuffer data, int size)
     return size;
 }
 
-std::int64_t ReservedFile::seek(void *opaque, std::int64_t offset, int whence)
+std::int64_t MuxerFile::seekTo(std::int64_t &position, std::int64_t offset, int whence) const
 {
-    auto *file = static_cast<ReservedFile *>(opaque);
     switch (whence & ~AVSEEK_FORCE) {
     case AVSEEK_SIZE:
-        return file->m_end;
+        return m_end;
     case SEEK_SET:
         break;
     case SEEK_CUR:
-        offset += file->m_position;
+        offset += position;
         break;
     case SEEK_END:
-        offset += file->m_end;
+        offset += m_end;
         break;
     default:
         return AVERROR(EINVAL);
     }
     if (offset < 0)
         return AVERROR(EINVAL);
-    return file->m_position = offset;
+    return position = offset;
+}
+
+std::int64_t MuxerFile::seek(void *opaque, std::int64_t offset, int whence)
+{
+    auto *file = static_cast<MuxerFile *>(opaque);
+    return file->seekTo(file->m_position, offset, whence);
+}
+
+int MuxerFile::readView(void *opaque, std::uint8_t *data, int length)
+{
+    auto *view = static_cast<ReadView *>(opaque);
+    MuxerFile &file = *view->file;
+    // Only what was written: reserved space past the end reads as nothing.
+    const std::int64_t left = file.m_end - view->position;
+    if (left <= 0)
+        return AVERROR_EOF;
+    const std::size_t n = std::size_t(std::min<std::int64_t>(left, length));
+    if (!file.readAt(view->position, data, n))
+        return AVERROR(file.m_error ? file.m_error : EIO);
+    view->position += std::int64_t(n);
+    return int(n);
+}
+
+std::int64_t MuxerFile::seekView(void *opaque, std::int64_t offset, int whence)
+{
+    auto *view = static_cast<ReadView *>(opaque);
+    return view->file->seekTo(view->position, offset, whence);
+}
+
+ffmpeg::IoContextPtr MuxerFile::openOutput(int bufferSize, bool direct)
+{
+    auto *buffer = static_cast<unsigned char *>(av_malloc(std::size_t(bufferSize)));
+    if (!buffer)
+        return nullptr;
+    ffmpeg::IoContextPtr io(
+        avio_alloc_context(buffer, bufferSize, 1, this, nullptr, &MuxerFile::write, &MuxerFile::seek));
+    if (!io) {
+        av_free(buffer);
+        return nullptr;
+    }
+    io->direct = direct ? 1 : 0;
+    return io;
+}
+
+int MuxerFile::openReadBack(AVFormatContext *format, AVIOContext **pb, const char *, int flags, AVDictionary **)
+{
+    if (flags & AVIO_FLAG_WRITE)
+        return AVERROR(EPERM);
+    constexpr int kBufferSize = 1 << 16;
+    auto *view = new (std::nothrow) ReadView { static_cast<MuxerFile *>(format->opaque), 0 };
+    auto *buffer = static_cast<unsigned char *>(av_malloc(kBufferSize));
+    *pb = view && buffer
+        ? avio_alloc_context(buffer, kBufferSize, 0, view, &MuxerFile::readView, nullptr, &MuxerFile::seekView)
+        : nullptr;
+    if (*pb)
+        return 0;
+    av_free(buffer);
+    delete view;
+    return AVERROR(ENOMEM);
+}
+
+int MuxerFile::closeReadBack(AVFormatContext *, AVIOContext *pb)
+{
+    delete static_cast<ReadView *>(pb->opaque);
+    ffmpeg::IoContextFree()(pb);
+    return 0;
 }
