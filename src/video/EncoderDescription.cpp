@@ -29,6 +29,7 @@ struct EncoderTraits {
     bool rowThreads = false;
     const char *logLevelVariable = nullptr;
     int minWidth = 0, minHeight = 0, maxWidth = 0, maxHeight = 0, widthMultiple = 1;
+    bool sizeForPlayers = false; // the maximum is what players take, not what the encoder can
     bool drainBeforeClose = false;
 };
 
@@ -43,8 +44,10 @@ constexpr EncoderTraits kTraits[] = {
         .presetNames = kX26xPresets,
         .paramsOption = "x264-params",
         .exactKeyParams = "scenecut=0",
-        .maxWidth = 16384,
-        .maxHeight = 16384 },
+        // Level 5.1, what hardware decoders, phones and the sites take.
+        .maxWidth = 4096,
+        .maxHeight = 4096,
+        .sizeForPlayers = true },
     { .name = "libx265",
         .presetOption = "preset",
         .presetNames = kX26xPresets,
@@ -142,6 +145,7 @@ EncoderDescription DescribeEncoder(const AVCodec *codec)
         d.minHeight = t->minHeight;
         d.maxWidth = t->maxWidth;
         d.maxHeight = t->maxHeight;
+        d.sizeForPlayers = t->sizeForPlayers;
         d.widthMultiple = t->widthMultiple;
         d.drainBeforeClose = t->drainBeforeClose;
     }
@@ -212,6 +216,9 @@ std::string EncoderDescription::sizeRefusal(int width, int height) const
     if (pixelFormat(width, height, route) == AV_PIX_FMT_NONE)
         return route == PixelRoute::Yuv420 ? "needs an even width and height (4:2:0), not " + size()
                                            : "takes no pixel format that 24-bit frames convert to";
+    if (sizeForPlayers && ((maxWidth && width > maxWidth) || (maxHeight && height > maxHeight)))
+        return "frames play on phones and hardware players only up to " + std::to_string(maxWidth)
+            + " pixels a side, not " + size();
     if ((maxWidth && width > maxWidth) || (maxHeight && height > maxHeight))
         return "takes frames of at most " + std::to_string(maxWidth) + " x " + std::to_string(maxHeight)
             + " pixels, not " + size();
@@ -323,8 +330,7 @@ std::vector<EncoderDescription> AviEncodersFor(std::uint32_t code)
     std::vector<EncoderDescription> all = AviEncoders();
     std::vector<AVCodecID> ids;
     for (const EncoderDescription &d : all)
-        if (fourccUpper(d.aviCode) == fourccUpper(code)
-            && std::find(ids.begin(), ids.end(), d.codec->id) == ids.end())
+        if (fourccUpper(d.aviCode) == fourccUpper(code) && std::find(ids.begin(), ids.end(), d.codec->id) == ids.end())
             ids.push_back(d.codec->id);
     if (ids.empty())
         if (const AVCodecID id = av_codec_get_id(avi->codec_tag, code); id != AV_CODEC_ID_NONE)

@@ -46,6 +46,7 @@ struct EncoderDescription {
     const char *logLevelVariable = nullptr;
     // Sizes it writes decodable frames for (0: no limit of its own).
     int minWidth = 0, minHeight = 0, maxWidth = 0, maxHeight = 0, widthMultiple = 1;
+    bool sizeForPlayers = false; // the maximum is what players take, not what the encoder can
     // It hangs when closed without the end of its stream (SVT-AV1).
     bool drainBeforeClose = false;
     // Intra-only codecs are checked once by decoding a frame they made: some

@@ -91,6 +91,7 @@ EncoderSettings settingsFor(const VideoOutputSpec &spec, const ContainerLayout &
     s.quality = spec.quality;
     s.keyInterval = spec.keyInterval;
     s.bytesPerSecond = spec.bytesPerSecond;
+    s.maxBitsPerSecond = spec.maxBitsPerSecond;
     s.preset = spec.preset;
     s.reorder = layout.reorders;
     if (const AVOutputFormat *muxer = av_guess_format(layout.muxer, nullptr, nullptr))

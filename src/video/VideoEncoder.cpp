@@ -199,6 +199,11 @@ VideoEncoder::VideoEncoder(const EncoderDescription &encoder, const EncoderSetti
         cx->bit_rate = settings.bytesPerSecond * 8;
     else if (settings.quality >= 0 && encoder.quality)
         applyQuality(cx, *encoder.quality, settings.quality);
+    if (settings.maxBitsPerSecond > 0) {
+        // Constant quality, never above the ceiling the sites ask for.
+        cx->rc_max_rate = settings.maxBitsPerSecond;
+        cx->rc_buffer_size = int(std::min<std::int64_t>(settings.maxBitsPerSecond * 2, INT_MAX));
+    }
     if (encoder.rowThreads)
         av_opt_set_int(cx->priv_data, "row-mt", 1, 0);
     const std::string &preset

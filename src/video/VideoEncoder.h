@@ -21,6 +21,7 @@ struct EncoderSettings {
     double quality = 75; // 0..100 (QualityScale.h); negative: the encoder's default
     int keyInterval = 0; // a key frame every N frames exactly; 0: the encoder's choice
     std::int64_t bytesPerSecond = 0; // non-zero: this data rate instead of the quality
+    std::int64_t maxBitsPerSecond = 0; // non-zero: the quality, under this ceiling (a buffer of two seconds)
     std::string preset; // empty: the encoder's default
     bool globalHeader = false; // the muxer wants the stream's header apart (AV_CODEC_FLAG_GLOBAL_HEADER)
     bool reorder = true; // frames may come out of order (B-frames); false: packet n is frame n

@@ -46,6 +46,7 @@ struct VideoOutputSpec {
     double quality = 75;
     int keyInterval = 0; // a key frame every N frames exactly; 0: the encoder's choice
     std::int64_t bytesPerSecond = 0; // non-zero: this data rate instead of the quality
+    std::int64_t maxBitsPerSecond = 0; // non-zero: a ceiling under the quality (video sites ask for one)
     std::string preset; // the encoder's speed preset; empty: its default
     bool lossless = false; // animated WebP: lossless frames
     // GIF: the pictures whose colours the frames show (the palette is made

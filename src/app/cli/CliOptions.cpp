@@ -3,9 +3,9 @@
 #include "common/TextFormat.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
-#include <cctype>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -36,6 +36,20 @@ bool readSeconds(const std::string &option, const std::string &text, double &val
     value = seconds;
     return true;
 }
+
+// What a video site asks of the files it takes: H.264 in MP4, index first,
+// key frames (closed groups) every half second, under a bit-rate ceiling.
+struct SitePreset {
+    const char *name;
+    PictureSize size;
+    std::int64_t maxBitsPerSecond; // at that size
+};
+constexpr SitePreset kSites[] = {
+    { "youtube", { 1920, 1080 }, 12'000'000 },
+    { "shorts", { 1080, 1920 }, 10'000'000 },
+    { "reels", { 1080, 1920 }, 8'000'000 },
+    { "tiktok", { 1080, 1920 }, 10'000'000 },
+};
 
 struct NamedSize {
     const char *name;
@@ -71,7 +85,8 @@ std::optional<PictureSize> SizeFromText(const std::string &text)
         return std::nullopt;
     const std::string w = lower.substr(0, x), h = lower.substr(x + 1);
     const auto digits = [](const std::string &t) {
-        return !t.empty() && t.size() <= 5 && std::all_of(t.begin(), t.end(), [](char c) { return c >= '0' && c <= '9'; });
+        return !t.empty() && t.size() <= 5
+            && std::all_of(t.begin(), t.end(), [](char c) { return c >= '0' && c <= '9'; });
     };
     if (!digits(w) || !digits(h))
         return std::nullopt;
@@ -272,7 +287,8 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string> &args, 
     const Valued setSize = [&](const std::string &opt, const std::string &v) {
         const std::optional<PictureSize> size = SizeFromText(v);
         if (!size) {
-            error = "invalid size for " + opt + ": '" + v + "' (WIDTHxHEIGHT, 720p, 1080p, 1440p, 2160p, vertical or square)";
+            error = "invalid size for " + opt + ": '" + v
+                + "' (WIDTHxHEIGHT, 720p, 1080p, 1440p, 2160p, vertical or square)";
             return false;
         }
         o.camera.OutputWidth = size->width;
@@ -301,6 +317,15 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string> &args, 
         o.rate = rate;
         return true;
     };
+    const Valued setSite = [&](const std::string &opt, const std::string &v) {
+        for (const SitePreset &site : kSites)
+            if (v == site.name) {
+                o.site = v;
+                return true;
+            }
+        error = "unknown site for " + opt + ": '" + v + "' (youtube, shorts, reels or tiktok)";
+        return false;
+    };
     const std::map<std::string, Valued> valued {
         { "-W", setWidth },
         { "--width", setWidth },
@@ -312,6 +337,7 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string> &args, 
         { "--duration", seconds(o.camera.Duration) },
         { "--hold", seconds(o.camera.Hold) },
         { "--ease", setEase },
+        { "--for", setSite },
         { "-f", setFormat },
         { "--format", setFormat },
         { "-o", setFolder },
@@ -374,6 +400,35 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string> &args, 
     if (o.camera.Scales() && (o.width || o.height)) {
         error = "--size sets the frame: give it or -W/-H, not both";
         return std::nullopt;
+    }
+    if (!o.site.empty()) {
+        // The site's file, where the options do not say otherwise.
+        if (o.format != FormatBmp && !(o.format == FormatVideo && o.video.Container == VideoContainer::Mp4)) {
+            error = "--for makes an MP4 file: -f mp4 or nothing";
+            return std::nullopt;
+        }
+        o.format = FormatVideo;
+        o.video.Container = VideoContainer::Mp4;
+        if (o.video.Codec != VideoCodec::Default && o.video.Codec != VideoCodec::H264) {
+            error = "--for makes H.264 video";
+            return std::nullopt;
+        }
+        o.video.Codec = VideoCodec::H264;
+        const SitePreset *site
+            = std::find_if(std::begin(kSites), std::end(kSites), [&](const SitePreset &p) { return o.site == p.name; });
+        if (!o.camera.Scales() && !o.width && !o.height) {
+            o.camera.OutputWidth = site->size.width;
+            o.camera.OutputHeight = site->size.height;
+        }
+        if (!o.rate)
+            o.rate = 30;
+        if (o.video.KeyInterval == 0)
+            o.video.KeyInterval = std::max(1, *o.rate / 2);
+        // The ceiling grows with the frame's pixels (2160p: four times 1080p's).
+        const double pixels = o.camera.Scales() ? double(o.camera.OutputWidth) * o.camera.OutputHeight
+                                                : double(site->size.width) * site->size.height;
+        o.maxBitsPerSecond = std::int64_t(
+            double(site->maxBitsPerSecond) * std::max(0.25, pixels / (double(site->size.width) * site->size.height)));
     }
     if (positional.size() != 1) {
         error = positional.empty() ? "no panorama given" : "more than one panorama given";
@@ -448,6 +503,11 @@ Camera:
                      turn); frames stand at fractional positions
   --ease E           linear (default) or smooth: starts and stops gently
   --hold T           the frame stays T seconds at each end of a pass
+  --for SITE         a file as the video site asks for it: youtube (1080p),
+                     shorts, reels or tiktok (vertical, 1080x1920): H.264 MP4,
+                     30 frames per second, the index first, a key frame every
+                     half second, under the site's bit-rate ceiling (12, 10, 8,
+                     10 Mbit/s at those sizes); --size, --rate, --keyint win
   A pan that crosses one frame width in less than about 7 seconds judders;
   the command line says so, with the duration that would be smooth.
 

@@ -37,6 +37,8 @@ struct CliOptions {
     std::uint16_t aviQuality = 10000;
     bool listCodecs = false;
     TVideoOptions video; // -f mp4|webm|mkv|gif|webp; its rate is --rate
+    std::string site; // --for: the video site the file is made for (youtube, shorts, reels, tiktok)
+    std::int64_t maxBitsPerSecond = 0; // the site's ceiling
     std::int32_t start = 0;
     bool formattedNumbers = true;
     TJpegOptions jpeg;

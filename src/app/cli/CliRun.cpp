@@ -203,6 +203,19 @@ bool aviCompressorFrom(const CliOptions &options, std::uint32_t &compressor, std
     return false;
 }
 
+// For a frame larger than H.264 plays everywhere (players and phones take
+// up to 4096 pixels a side), what would do.
+std::string largeFrameAdvice(const RunRequest &request)
+{
+    const VideoOutputSpec &v = request.video;
+    const bool h264
+        = (v.container == VideoContainer::Mp4 && (v.codec == VideoCodec::Default || v.codec == VideoCodec::H264))
+        || (v.container == VideoContainer::Avi && fourccUpper(v.aviCompressor) == fourccFromText("H264"));
+    if (!h264 || (request.settings.FrameWidth <= 4096 && request.settings.FrameHeight <= 4096))
+        return {};
+    return " (use --size to make the frames smaller, e.g. --size 1080p, or --video-codec h265 or av1)";
+}
+
 // What the run is: frames only rendered, a frame series or one file.
 RunKind kindOf(const CliOptions &options)
 {
@@ -313,6 +326,7 @@ int runCli(int argc, const char *const *argv, std::ostream &out, std::ostream &e
             spec.keyInterval = options.video.KeyInterval;
             spec.preset = options.video.Preset;
             spec.lossless = options.video.Lossless;
+            spec.maxBitsPerSecond = options.maxBitsPerSecond;
         }
         spec.rate = { RateOf(options), 1 };
     }
@@ -344,14 +358,35 @@ int runCli(int argc, const char *const *argv, std::ostream &out, std::ostream &e
         err << "travelia-cli: cannot read the picture " << options.panorama << ": " << PictureErrorText(loaded) << '\n';
         return ExitPicture;
     }
+    const bool sizeGiven = options.width || options.height || options.camera.Scales();
     ResolveDefaults(options, panorama.width(), panorama.height());
 
     // Everything that can be refused is refused before anything is made on disk.
     if (!frameSettingsFrom(options, request.settings, err))
         return ExitSettings;
     if (kind == RunKind::VideoFile) {
-        if (const std::string refusal = CheckVideoOutput(VideoSpecFor(request, panorama)); !refusal.empty()) {
-            err << "travelia-cli: " << refusal << '\n';
+        std::optional<VideoError> refusal = RefuseVideoOutput(VideoSpecFor(request, panorama));
+        // A default frame of odd sides is made even where the encoder needs it (4:2:0).
+        tanimprm &s = request.settings;
+        if (refusal && !sizeGiven && (s.FrameWidth % 2 || s.FrameHeight % 2)) {
+            RunRequest even = request;
+            even.settings.FrameWidth -= s.FrameWidth % 2;
+            even.settings.FrameHeight -= s.FrameHeight % 2;
+            std::optional<VideoError> evenRefusal;
+            if (even.settings.FrameWidth > 0 && even.settings.FrameHeight > 0)
+                evenRefusal = RefuseVideoOutput(VideoSpecFor(even, panorama));
+            if (!evenRefusal && !options.quiet)
+                err << formatText("travelia-cli: frames of %d x %d: the encoder needs even sides (the default was %d "
+                                  "x %d)\n",
+                    { std::int64_t(even.settings.FrameWidth), std::int64_t(even.settings.FrameHeight),
+                        std::int64_t(s.FrameWidth), std::int64_t(s.FrameHeight) });
+            if (even.settings.FrameWidth > 0 && even.settings.FrameHeight > 0) {
+                s = even.settings; // what else it refuses, it refuses at the even size
+                refusal = evenRefusal;
+            }
+        }
+        if (refusal) {
+            err << "travelia-cli: " << refusal->cause() << largeFrameAdvice(request) << '\n';
             return ExitSettings;
         }
     }
