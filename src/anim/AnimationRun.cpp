@@ -58,7 +58,7 @@ RunOutcome RunAnimation(const Bitmap24 &panorama, const RunRequest &request, Run
     feedback.runStarting(outcome.total);
     switch (request.kind) {
     case RunKind::Test: {
-        ScreenSink sink(request.names.DstName, request.names.NumStart);
+        ScreenSink sink(request.names.DstName, request.names.NumStart, request.framePause);
         outcome.produced = PlayPasses(panorama, plan, sink, feedback, stopRequested);
         break;
     }

@@ -56,7 +56,7 @@ void PlayPass(RunState &run, const PassPlan &pass)
             ++run.index;
             run.feedback.processMessages();
             if (run.sink.pausesAfterFrames())
-                run.feedback.waitTempo();
+                run.feedback.waitTempo(run.sink.framePause());
         } catch (const std::exception &e) {
             run.failure = e.what();
             run.stopRequested = true;
