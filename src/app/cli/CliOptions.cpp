@@ -126,6 +126,13 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string> &args, 
             return true;
         });
     };
+    std::uint16_t rate = 0;
+    const Valued setRate = [&, setValue = aviValue(rate, 65535)](const std::string &opt, const std::string &v) {
+        if (!setValue(opt, v))
+            return false;
+        o.rate = rate;
+        return true;
+    };
     const Valued setThreads = [&](const std::string &opt, const std::string &v) {
         std::int32_t n = 0;
         if (!readNumber(opt, v, n, error))
@@ -212,7 +219,7 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string> &args, 
         { "--start", number(o.start) },
         { "--quality", setQuality },
         { "--codec", text(o.codec) },
-        { "--rate", aviValue(o.rate, 65535) },
+        { "--rate", setRate },
         { "--avi-quality", aviValue(o.aviQuality, 10000) },
         { "--video-codec", setVideoCodec },
         { "--video-quality", setVideoQuality },
@@ -292,6 +299,13 @@ void ResolveDefaults(CliOptions &options, int pictureWidth, int pictureHeight)
         *options.folder += '/';
 }
 
+std::uint16_t FrameRate(const CliOptions &options)
+{
+    if (options.rate)
+        return *options.rate;
+    return options.format == FormatAvi ? TAviOptions {}.Rate : std::uint16_t(TVideoOptions {}.Rate);
+}
+
 std::string CliUsage()
 {
     return R"(Usage: travelia-cli [options] PANORAMA
@@ -344,7 +358,7 @@ Video and animated pictures (-f mp4, webm, mkv, gif, webp):
   --keyint N         a key frame at least every N frames (1: every frame)
   --preset NAME      the encoder's speed preset
   --lossless         lossless animated WebP
-  --rate N           frames per second, as for AVI
+  --rate N           frames per second (default 30; above 65535 gives 65535)
   The file is FOLDER/SUBDIR/BASE0000.GIF (.WEBP, .MP4...), BASE being ANIM.
   It appears only when complete, and replaces an existing file only with
   --overwrite. A GIF or WebP loops for ever.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "anim/AnimSettings.h"
+#include "options/AviOptions.h"
 #include "options/JpegOptions.h"
 #include "options/VideoOptions.h"
 #include "output/FrameFile.h"
@@ -29,7 +30,7 @@ struct CliOptions {
     bool useSubDir = true;
     std::optional<std::string> name; // IMAGE, or ANIM for an AVI file
     std::string codec = "none"; // AVI compressor: handler code, or none
-    std::uint16_t rate = 10; // AVI frames per second
+    std::optional<std::uint16_t> rate; // frames per second of a video file; unset: FrameRate's default
     std::uint16_t aviQuality = 10000;
     bool listCodecs = false;
     TVideoOptions video; // -f mp4|webm|mkv|gif|webp; its rate is --rate
@@ -58,5 +59,9 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string> &args, 
 // other scroll type resets the size). The base folder is the picture's own;
 // the base name IMAGE, or ANIM for an AVI file.
 void ResolveDefaults(CliOptions &options, int pictureWidth, int pictureHeight);
+
+// The frames per second of the video file: --rate, else the output's default,
+// the window's too: 10 for AVI, 30 for MP4, WebM, MKV, GIF and WebP.
+std::uint16_t FrameRate(const CliOptions &options);
 
 std::string CliUsage();

@@ -293,7 +293,7 @@ int runCli(int argc, const char *const *argv, std::ostream &out, std::ostream &e
             spec.preset = options.video.Preset;
             spec.lossless = options.video.Lossless;
         }
-        spec.rate = { options.rate, 1 };
+        spec.rate = { FrameRate(options), 1 };
     }
     const LogToStream log(err, options.verbose);
     const auto interrupted = [&env] { return env.interrupted && *env.interrupted; };

@@ -74,7 +74,15 @@ INSTANTIATE_TEST_SUITE_P(Options, CliParseTable,
             } },
         ParseCase { "policy", { "--next-free", "--overwrite", "--test", "-q" },
             [](const CliOptions &o) { return o.nextFree && o.overwrite && o.test && o.quiet; } },
-        ParseCase { "panoramaAfterDoubleDash", { "--" }, [](const CliOptions &) { return true; } }),
+        ParseCase { "panoramaAfterDoubleDash", { "--" }, [](const CliOptions &) { return true; } },
+        // One default rate per output, the window's too: AVI 10, every other video file 30.
+        ParseCase { "aviRateByDefault", { "-f", "avi" }, [](const CliOptions &o) { return FrameRate(o) == 10; } },
+        ParseCase { "mp4RateByDefault", { "-f", "mp4" }, [](const CliOptions &o) { return FrameRate(o) == 30; } },
+        ParseCase { "gifRateByDefault", { "-f", "gif" }, [](const CliOptions &o) { return FrameRate(o) == 30; } },
+        ParseCase {
+            "aviRateGiven", { "-f", "avi", "--rate", "25" }, [](const CliOptions &o) { return FrameRate(o) == 25; } },
+        ParseCase { "webpRateGiven", { "--rate", "12", "-f", "webp" },
+            [](const CliOptions &o) { return FrameRate(o) == 12; } }),
     [](const testing::TestParamInfo<ParseCase> &info) { return std::string(info.param.label); });
 
 struct BadCase {
