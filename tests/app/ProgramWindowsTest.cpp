@@ -215,18 +215,4 @@ TEST_F(ProgramWindowsTest, TestPlaysAVideoAtItsRate)
     EXPECT_EQ(form.StatusText(), "TestFrame-7 / 0008");
 }
 
-// The options windows are in the Options menu too.
-TEST_F(ProgramWindowsTest, OptionsMenuShowsEveryOptionsWindow)
-{
-    found("Menu_OptionsAvi")->trigger();
-    EXPECT_TRUE(windows.opAvi.isVisible());
-    found("Menu_OptionsVideo")->trigger();
-    EXPECT_TRUE(windows.opVideo.isVisible());
-    found("Menu_OptionsJpeg")->trigger();
-    EXPECT_TRUE(windows.opJpeg.isVisible());
-    form.close();
-    for (QWidget *w : windows.windows())
-        EXPECT_FALSE(w->isVisible()) << "closing the main window closes them all";
-}
-
 } // namespace

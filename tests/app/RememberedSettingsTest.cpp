@@ -121,14 +121,6 @@ INSTANTIATE_TEST_SUITE_P(Values, ForeignValueTest,
         ForeignCase { "textForTheGeometry", "window/geometry", QStringLiteral("1040x760") }),
     [](const auto &info) { return std::string(info.param.name); });
 
-TEST(RememberedSettings, TempoHasNoRangeOfItsOwn)
-{
-    TempDir dir;
-    QSettings store(pathOf(dir / "settings.ini"), QSettings::IniFormat);
-    store.setValue(QStringLiteral("view/tempo"), QStringLiteral("-1"));
-    EXPECT_EQ(ReadRememberedSettings(store).tempo, -1) << "a negative tempo means no pause";
-}
-
 // The folder of the file cannot be made (a plain file stands in its way):
 // the write fails, says where, and leaves that file as it was.
 TEST(RememberedSettings, AStoreThatCannotBeWrittenSaysWhere)
