@@ -69,7 +69,7 @@ RunOutcome RunAnimation(const Bitmap24 &picture, const RunRequest &request, RunF
     feedback.runStarting(plan);
     switch (request.kind) {
     case RunKind::Test: {
-        ScreenSink sink(request.names.DstName, request.names.NumStart);
+        ScreenSink sink(request.names.DstName, request.names.NumStart, request.framePause);
         outcome.produced = PlayPasses(panorama, plan, sink, feedback, stopRequested);
         break;
     }

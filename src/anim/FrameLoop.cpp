@@ -55,7 +55,7 @@ template <typename Render> void PlayFrames(RunState &run, std::int32_t count, co
             ++run.index;
             run.feedback.processMessages();
             if (run.sink.pausesAfterFrames())
-                run.feedback.waitTempo();
+                run.feedback.waitTempo(run.sink.framePause());
         } catch (const std::exception &e) {
             run.failure = e.what();
             run.stopRequested = true;

@@ -18,6 +18,8 @@
 
 #include <cmath>
 
+#include <utility>
+
 namespace {
 
 // The compression dialog of an AVI run, pre-set from the spec: false when
@@ -55,14 +57,16 @@ std::string SpecRefusal(const VideoOutputSpec &spec)
 
 VideoOutputSpec VideoSpecFromOptions(const TVideoOptions &options)
 {
+    // What a greyed field holds is left out, as the window shows.
+    const VideoFieldUse use = FieldsUsedBy(options);
     VideoOutputSpec spec;
     spec.container = options.Container;
     spec.codec = options.Codec;
     spec.rate = { std::uint32_t(std::max(0, options.Rate)), 1 };
     spec.quality = options.Quality;
-    spec.keyInterval = options.KeyInterval;
-    spec.preset = options.Preset;
-    spec.lossless = options.Lossless;
+    spec.keyInterval = use.keyInterval ? options.KeyInterval : 0;
+    spec.preset = use.preset ? options.Preset : std::string();
+    spec.lossless = use.lossless && options.Lossless;
     return spec;
 }
 
@@ -75,6 +79,13 @@ VideoOutputSpec AviSpecFromOptions(const TAviOptions &options)
     spec.quality = options.Quality / 100.0;
     spec.keyInterval = 1; // every frame a key frame
     return spec;
+}
+
+std::optional<std::int32_t> PauseAtRate(std::int64_t rate)
+{
+    if (rate < 1)
+        return std::nullopt;
+    return std::int32_t(1000 / rate);
 }
 
 RunCommands::RunCommands(SettingsPanel &panel, WindowServices &services, RunContext &run, Options options,
@@ -115,14 +126,25 @@ std::optional<RunRequest> RunCommands::readRequest(RunKind kind, const std::opti
 
 void RunCommands::Test(const Bitmap24 &panorama)
 {
+    if (loading())
+        return;
     m_panel.state().CheckBoxVisu = true;
-    const std::optional<RunRequest> request = readRequest(RunKind::Test, std::nullopt);
-    if (request)
-        RunAnimation(panorama, *request, m_feedback, m_run.StopRequested);
+    std::optional<RunRequest> request = readRequest(RunKind::Test, std::nullopt);
+    if (!request)
+        return;
+    // A video file plays at its rate: the test shows the animation as it will run.
+    const std::int32_t format = m_panel.state().RadioGroupFormat;
+    if (format == FormatAvi)
+        request->framePause = PauseAtRate(m_options.avi.Rate);
+    else if (format == FormatVideo)
+        request->framePause = PauseAtRate(m_options.video.Rate);
+    RunAnimation(panorama, *request, m_feedback, m_run.StopRequested);
 }
 
 void RunCommands::Create(const Bitmap24 &panorama, const std::optional<FileIdentity> &inputPicture)
 {
+    if (loading())
+        return;
     try {
         create(panorama, inputPicture);
     } catch (const TargetIsInputPicture &e) {
@@ -157,6 +179,8 @@ void RunCommands::create(const Bitmap24 &panorama, const std::optional<FileIdent
     };
     request->inputPicture = inputPicture;
     const RunOutcome outcome = RunAnimation(panorama, *request, m_feedback, m_run.StopRequested);
+    if (outcome.series.written > 0)
+        m_panel.setMadeSeries({ request->names.FileName, format }); // "Vérifier" plays it
     // A failed frame stops the run only when no later frame could be
     // written, but the status line always says so.
     std::string status = m_status.text();
@@ -198,7 +222,16 @@ void RunCommands::ShowFirstFileName()
 {
     tanimprm prm;
     OutputNames names;
-    m_panel.ReadSettings(prm, names);
+    {
+        // The names "Créer" writes, whichever run came last: the mode indicator
+        // of a test run would give its "TestFrame-" label.
+        struct Indicator {
+            bool &testMode;
+            const bool shown;
+            ~Indicator() { testMode = shown; }
+        } indicator { m_panel.state().CheckBoxVisu, std::exchange(m_panel.state().CheckBoxVisu, false) };
+        m_panel.ReadSettings(prm, names);
+    }
     m_panel.stateChanged();
     m_status.setText(names.FileName);
 }

@@ -4,6 +4,7 @@
 #include "output/FrameSeriesWriter.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 class Bitmap24;
@@ -39,8 +40,9 @@ public:
     }
     // One non-waiting pass over pending messages: commands (Stop) run here.
     virtual void processMessages() { }
-    // The pause after each frame of a test run.
-    virtual void waitTempo() { }
+    // The pause after each frame of a test run: pause milliseconds when the
+    // run gives one (a video file's rate), else the host's tempo.
+    virtual void waitTempo(std::optional<std::int32_t> pause) { (void)pause; }
 
     // The per-file overwrite question of a frame series: the name and the
     // caption; returns a modal result of ModalQuestions::OverwriteAnswer.

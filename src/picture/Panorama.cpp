@@ -10,10 +10,8 @@ bool Panorama::Open(const std::string &fileName, BusyCursors &cursors, const TJp
     PictureLoadResult local;
     PictureLoadResult &result = resultOut ? *resultOut : local;
     result = {};
-    if (fileName.empty()) {
-        Wipe();
+    if (fileName.empty())
         return false;
-    }
     const ScopedBusyCursor busy(cursors, BusyCursors::Cursor::HourGlass);
     Bitmap24 picture;
     bool ok = LoadPictureFile(fileName, picture, jpegOptions, &result, cancelled, progress);
@@ -24,14 +22,11 @@ bool Panorama::Open(const std::string &fileName, BusyCursors &cursors, const TJp
         Wipe();
         ok = LoadPictureFile(fileName, picture, jpegOptions, &result, cancelled, progress);
     }
-    if (ok) {
-        Picture = std::move(picture);
-        File = result.file;
-        return true;
-    }
-    if (result.error != PictureError::Interrupted)
-        Wipe();
-    return false;
+    if (!ok)
+        return false;
+    Picture = std::move(picture);
+    File = result.file;
+    return true;
 }
 
 void Panorama::Wipe()

@@ -56,9 +56,9 @@ public:
             onProcess(int(shownTopLeft.size()) - 1, m_passOfFrame);
         ++m_passOfFrame;
     }
-    void waitTempo() override
+    void waitTempo(std::optional<std::int32_t> pause) override
     {
-        events.push_back("tempo");
+        events.push_back(pause ? "pause " + std::to_string(*pause) : "tempo");
         if (onTempo)
             onTempo(int(shownTopLeft.size()) - 1);
     }

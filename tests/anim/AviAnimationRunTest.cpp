@@ -314,8 +314,9 @@ TEST_P(AviFaultTest, leavesAFileHoldingWhatItReportsOrSaysWhy)
         // The cases named "stop..." press Stop: the status line says so; a run
         // without a frame makes no file and says nothing.
         const bool stopped = std::string_view(c.name).starts_with("stop");
-        if (host.shown > 0)
+        if (host.shown > 0) {
             EXPECT_NE(host.status.find(stopped ? " - arrêté : " : "-OK!"), std::string::npos) << host.status;
+        }
         // "NAME - Frame0007 / 0008-OK!"; no name when no file was written.
         const std::size_t named = host.status.find(" - Frame");
         if (named != std::string::npos)

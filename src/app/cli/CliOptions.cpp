@@ -70,7 +70,7 @@ std::uint16_t RateOf(const CliOptions &options)
 {
     if (options.rate)
         return *options.rate;
-    return options.format == FormatAvi ? 10 : 30;
+    return options.format == FormatAvi ? TAviOptions {}.Rate : std::uint16_t(TVideoOptions {}.Rate);
 }
 
 std::optional<PictureSize> SizeFromText(const std::string &text)
@@ -199,6 +199,13 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string> &args, 
             return true;
         });
     };
+    std::uint16_t rate = 0;
+    const Valued setRate = [&, setValue = aviValue(rate, 65535)](const std::string &opt, const std::string &v) {
+        if (!setValue(opt, v))
+            return false;
+        o.rate = rate;
+        return true;
+    };
     const Valued setThreads = [&](const std::string &opt, const std::string &v) {
         std::int32_t n = 0;
         if (!readNumber(opt, v, n, error))
@@ -307,14 +314,6 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string> &args, 
             error = "unknown value for " + opt + ": '" + v + "' (linear or smooth)";
             return false;
         }
-        return true;
-    };
-    std::uint16_t rate = 0;
-    const Valued setRateValue = aviValue(rate, 65535);
-    const Valued setRate = [&](const std::string &opt, const std::string &v) {
-        if (!setRateValue(opt, v))
-            return false;
-        o.rate = rate;
         return true;
     };
     const Valued setSite = [&](const std::string &opt, const std::string &v) {

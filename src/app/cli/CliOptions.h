@@ -2,6 +2,7 @@
 
 #include "anim/AnimSettings.h"
 #include "anim/FrameSequence.h"
+#include "options/AviOptions.h"
 #include "options/JpegOptions.h"
 #include "options/VideoOptions.h"
 #include "output/FrameFile.h"

@@ -93,6 +93,7 @@ INSTANTIATE_TEST_SUITE_P(Options, CliParseTable,
             } },
         ParseCase { "rateDefaultsByFormat", { "-f", "avi" },
             [](const CliOptions &o) { return RateOf(o) == 10 && !o.rate; } },
+        ParseCase { "gifRateByDefault", { "-f", "gif" }, [](const CliOptions &o) { return RateOf(o) == 30; } },
         ParseCase { "videoRateDefault", { "-f", "webm" }, [](const CliOptions &o) { return RateOf(o) == 30; } },
         ParseCase { "rateGiven", { "-f", "webm", "--rate", "24" }, [](const CliOptions &o) { return RateOf(o) == 24; } },
         // A site's file: H.264 MP4 at its size and rate, key frames every half

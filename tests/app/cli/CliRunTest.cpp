@@ -488,4 +488,15 @@ TEST_F(CliRun, videoFramesThatPlayWhereTheyArePosted)
     EXPECT_EQ(probeVideo(dir / "cam" / "anim" / "ANIM0000.WEBM").packets, 30);
 }
 
+// Without --rate, a video file plays at its output's default rate, the
+// window's too: 30 frames per second, and AVI keeps its 10.
+TEST_F(CliRun, videoFilesPlayAtTheirOutputsDefaultRate)
+{
+    for (const auto &[format, file, rate] : { std::tuple("mkv", "ANIM0000.MKV", "30/1"),
+             std::tuple("mp4", "ANIM0000.MP4", "30/1"), std::tuple("avi", "ANIM0000.AVI", "10/1") }) {
+        ASSERT_EQ(run({ "-f", format, "--one-way", "-s", "9", "-W", "14", panorama }), 0) << err.str();
+        EXPECT_EQ(probeVideo(dir / "anim" / file).frameRate, rate) << format;
+    }
+}
+
 } // namespace
