@@ -344,12 +344,10 @@ void readPass(DecodeJob &job)
             for (JDIMENSION i = 0; i < got; ++i) {
                 const JSAMPLE *s = job.buffer[i];
                 std::uint8_t *d = job.bgrRow;
-                if (job.mode == RowMode::Direct) {
-                    d = job.buffer[i];
-                } else if (job.mode == RowMode::Indexed) {
+                if (job.mode == RowMode::Indexed) {
                     for (JDIMENSION x = 0; x < width; ++x, d += 3)
                         std::memcpy(d, job.lut[s[x]], 3);
-                } else {
+                } else if (job.mode == RowMode::Cmyk) {
                     for (JDIMENSION x = 0; x < width; ++x, s += 4, d += 3)
                         cmykToBgr(s, d, job.toGrey);
                 }

@@ -284,7 +284,6 @@ private:
     DecodeOutcome readScanlines();
     DecodeOutcome readTiles();
 
-    DecodeOutcome pushBand(const std::uint8_t *top, std::size_t stride, int rows);
     DecodePlan planWith(std::uint64_t workBytes) const;
 
     TIFF *m_tif;

@@ -18,6 +18,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <filesystem>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -537,6 +538,41 @@ TEST(ScaledLoadMemory, CountsTheCoefficientsOfAProgressiveJpeg)
         << PictureErrorText(result);
     EXPECT_EQ(loaded.width(), kBigKept.width);
 }
+
+// An interlaced PNG and a BMP are decoded whole, then scaled: the check
+// counts the whole rows beside the kept ones, and refuses the load where
+// they do not fit, with those amounts.
+class WholeDecodeMemory : public ::testing::TestWithParam<ScaledCase> {
+protected:
+    TempDir dir;
+};
+
+TEST_P(WholeDecodeMemory, CountsTheWholeRows)
+{
+    const std::string path = GetParam().write(dir, bigPicture());
+    const std::uint64_t whole = Bitmap24::bytesFor(kBigWidth, kBigHeight);
+    const int outcome = runWithAddressSpaceHeadroom(40 * kMB, [&] {
+        Bitmap24 target;
+        PictureLoadResult result;
+        if (LoadPictureFile(path, target, TJpegOptions {}, &result, LoadRequest { {}, {}, keepAt(kBigKept) }))
+            return 1;
+        if (result.error != PictureError::OutOfMemory || result.memoryNeeded < whole
+            || result.memoryNeeded <= result.memoryAvailable)
+            return 2;
+        return PictureErrorText(result) == MemoryShortageText({ result.memoryNeeded, result.memoryAvailable }) ? 0 : 3;
+    });
+    EXPECT_EQ(outcome, 0);
+    Bitmap24 loaded;
+    PictureLoadResult result;
+    ASSERT_TRUE(LoadPictureFile(path, loaded, TJpegOptions {}, &result, LoadRequest { {}, {}, keepAt(kBigKept) }))
+        << PictureErrorText(result);
+    EXPECT_EQ(loaded.width(), kBigKept.width);
+    EXPECT_EQ(loaded.height(), kBigKept.height);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, WholeDecodeMemory,
+    ::testing::Values(kScaledCases[std::size(kScaledCases) - 2], kScaledCases[std::size(kScaledCases) - 1]),
+    [](const auto &info) { return std::string(info.param.name); });
 
 // ---- the plan of a reduced load ------------------------------------------------
 
