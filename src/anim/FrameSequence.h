@@ -2,6 +2,7 @@
 
 #include "anim/AnimSettings.h"
 #include "common/TRect.h"
+#include "picture/LoadSize.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -64,11 +65,6 @@ struct RunPlan {
 // The size of the panorama as frames of the camera see it: scaled so that
 // its side across the travel fits the frame (its height for a horizontal
 // travel, its width for a vertical one); unscaled without an output size.
-struct PictureSize {
-    std::int32_t width = 0;
-    std::int32_t height = 0;
-    bool operator==(const PictureSize &) const = default;
-};
 PictureSize CameraPanoramaSize(const tanimprm &prm, int panoramaWidth, int panoramaHeight);
 
 // The run's plan: DstRect (centring offsets), the outward pass and, for a

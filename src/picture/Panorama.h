@@ -3,6 +3,7 @@
 #include "common/Bitmap24.h"
 #include "common/InputFile.h"
 #include "picture/PictureError.h"
+#include "picture/PictureLoader.h"
 #include "picture/PictureSource.h"
 
 #include <functional>
@@ -27,5 +28,9 @@ struct Panorama {
     bool Open(const std::string &fileName, BusyCursors &cursors, const TJpegOptions &jpegOptions,
         PictureLoadResult *result = nullptr, const CancelCheck &cancelled = {}, const LoadProgress &progress = {},
         const std::function<void()> &makeRoom = {});
+    // The same with the load's request: its cancel check, its progress and
+    // the size to keep the picture at (PictureLoader.h).
+    bool Open(const std::string &fileName, BusyCursors &cursors, const TJpegOptions &jpegOptions,
+        PictureLoadResult *result, const LoadRequest &request, const std::function<void()> &makeRoom = {});
     void Wipe();
 };
