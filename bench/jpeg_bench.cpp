@@ -2,8 +2,8 @@
 // parameters (quality 95, 4:4:4, baseline, BGR pixels in memory), on one
 // 1024 x 768 picture. With --write-sample=DIR it only writes that picture as
 // sample.ppm and sample.jpg, for the command-line comparison with cjpeg/djpeg.
-#include "options/JpegImage.h"
 #include "common/Bitmap24.h"
+#include "jpeg/JpegImage.h"
 
 #include <benchmark/benchmark.h>
 

@@ -4,8 +4,8 @@
 #include "app/ui/CommandPanel.h"
 #include "app/ui/PictureView.h"
 #include "app/ui/TFormMain.h"
+#include "jpeg/JpegOptions.h"
 #include "options/AviOptions.h"
-#include "options/JpegOptions.h"
 #include "platform/ui/QtWindowServices.h"
 
 #include <QApplication>

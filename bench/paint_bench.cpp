@@ -5,8 +5,8 @@
 #include "app/ui/CommandPanel.h"
 #include "app/ui/PictureView.h"
 #include "app/ui/TFormMain.h"
+#include "jpeg/JpegImage.h"
 #include "options/AviOptions.h"
-#include "options/JpegImage.h"
 #include "output/FrameFile.h"
 #include "platform/ui/QtWindowServices.h"
 

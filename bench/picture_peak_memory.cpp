@@ -7,7 +7,7 @@
 //   picture_peak_memory load FILE                      loads it and prints the figures
 // Run "make" and "load" as separate processes so that only the load is measured.
 #include "common/Bitmap24.h"
-#include "options/JpegImage.h"
+#include "jpeg/JpegImage.h"
 #include "picture/PictureLoader.h"
 
 #include <QImage>

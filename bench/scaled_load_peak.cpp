@@ -4,7 +4,7 @@
 //   scaled_load_peak FILE full        the whole picture, for comparison
 // Run it under /usr/bin/time -v for the peak resident memory.
 #include "common/Bitmap24.h"
-#include "options/JpegOptions.h"
+#include "jpeg/JpegOptions.h"
 #include "picture/PictureLoader.h"
 
 #include <sys/resource.h>

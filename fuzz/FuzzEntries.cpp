@@ -1,7 +1,7 @@
 #include "FuzzEntries.h"
 
 #include "common/Bitmap24.h"
-#include "options/JpegImage.h"
+#include "jpeg/JpegImage.h"
 #include "picture/BmpReader.h"
 #include "picture/PictureLoader.h"
 

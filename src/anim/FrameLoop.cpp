@@ -22,7 +22,7 @@ struct RunState {
     bool &stopRequested;
     Bitmap24 frame {}; // one bitmap for every frame of the run
     bool fromPanorama = false; // frames inside the panorama go unrendered
-    std::int64_t index = 0; // frames shown, over both passes
+    std::int64_t FrameIndex = 0; // the next frame's number in the run, carried into the return pass
     std::int64_t total = 0;
     std::string failure {};
 };
@@ -37,13 +37,13 @@ template <typename Render> void PlayFrames(RunState &run, std::int32_t count, co
     for (std::int32_t i = 0; !run.stopRequested && i < count; ++i) {
         try {
             const std::optional<PanoramaWindow> window = render(i);
-            if (!run.sink.prepare(run.index)) {
+            if (!run.sink.prepare(run.FrameIndex)) {
                 run.stopRequested = true; // the question was closed: the frame is not shown
                 break;
             }
-            run.feedback.setStatusText(run.sink.statusText(run.index, run.total));
+            run.feedback.setStatusText(run.sink.statusText(run.FrameIndex, run.total));
             if (progress)
-                run.feedback.frameStarting(i, run.sink.progressText(run.index, run.total));
+                run.feedback.frameStarting(i, run.sink.progressText(run.FrameIndex, run.total));
             run.feedback.showFrame(run.frame);
             run.feedback.processMessages();
             const bool taken = window ? run.sink.takeRows(*window, run.plan.FrameWidth, run.plan.FrameHeight)
@@ -52,7 +52,7 @@ template <typename Render> void PlayFrames(RunState &run, std::int32_t count, co
                 run.stopRequested = true;
                 break;
             }
-            ++run.index;
+            ++run.FrameIndex;
             run.feedback.processMessages();
             if (run.sink.pausesAfterFrames())
                 run.feedback.waitTempo(run.sink.framePause());
@@ -128,5 +128,5 @@ std::int64_t PlayPasses(
         }
     }
     sink.end(run.failure);
-    return run.index;
+    return run.FrameIndex;
 }

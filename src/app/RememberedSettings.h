@@ -2,8 +2,8 @@
 
 #include "anim/RunContext.h"
 #include "anim/SettingsPanel.h"
+#include "jpeg/JpegOptions.h"
 #include "options/AviOptions.h"
-#include "options/JpegOptions.h"
 #include "options/VideoOptions.h"
 
 #include <QByteArray>

@@ -2,11 +2,11 @@
 #include "app/ui/ProgramWindows.h"
 #include "app/ui/TFormMain.h"
 #include "common/ProgramInfo.h"
+#include "jpeg/JpegOptions.h"
 #include "options/AviOptions.h"
-#include "options/JpegOptions.h"
 #include "picture/ui/PictureOpenDialog.h"
 #include "platform/ui/QtWindowServices.h"
-#include "video/AviCompressionDialog.h"
+#include "video/ui/AviCompressionDialog.h"
 #include "viewer/PlaybackClock.h"
 
 #include <QApplication>
@@ -82,8 +82,7 @@ int main(int argc, char **argv)
     services.setOpenPictureDialog([&main](const std::string &title, const std::string &) {
         return PictureOpenDialog::getOpenPictureFileName(&main, title);
     });
-    services.setCompressionDialog(
-        [&main](AviCompression &options) { return runAviCompressionDialog(&main, options); });
+    services.setCompressionDialog([&main](AviCompression &options) { return runAviCompressionDialog(&main, options); });
     // Closing the main window ends the program, whatever other window is open.
     QObject::connect(&main, &TFormMain::closing, &app, &QCoreApplication::quit);
 

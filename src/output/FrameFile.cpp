@@ -2,7 +2,7 @@
 
 #include "common/AtomicFile.h"
 #include "common/Bitmap24.h"
-#include "options/JpegImage.h"
+#include "jpeg/JpegImage.h"
 #include "output/BmpWriter.h"
 #include "platform/ModalQuestions.h"
 

@@ -2,7 +2,7 @@
 
 #include "common/AtomicFile.h"
 #include "common/InputFile.h"
-#include "options/JpegOptions.h"
+#include "jpeg/JpegOptions.h"
 #include "output/PngEncoder.h"
 #include "output/TiffEncoder.h"
 

@@ -1,7 +1,7 @@
 #include "picture/JpegFileDecoder.h"
 
 #include "common/Bitmap24.h"
-#include "options/JpegImage.h"
+#include "jpeg/JpegImage.h"
 
 namespace {
 

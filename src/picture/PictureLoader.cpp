@@ -3,7 +3,7 @@
 #include "common/Bitmap24.h"
 #include "common/Log.h"
 #include "common/MemoryBudget.h"
-#include "options/JpegImage.h"
+#include "jpeg/JpegImage.h"
 #include "picture/BmpReader.h"
 #include "picture/FFmpegPictureDecoder.h"
 #include "picture/JpegFileDecoder.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "common/OrderedPipeline.h"
-#include "platform/JpegCompressor.h"
+#include "jpeg/JpegCompressor.h"
 
 #include <cstddef>
 #include <cstdint>

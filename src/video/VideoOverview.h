@@ -3,7 +3,7 @@
 // The video layer: everything between a rendered frame and a video file,
 // and back from the file to frames for the player.
 // It sits above platform and below options; nothing here knows a window
-// except AviCompressionDialog (built into the window target).
+// except ui/AviCompressionDialog (built into the window target).
 //
 // One interface for every file, VideoOutput.h: AVI, MP4, WebM, Matroska,
 // GIF and animated WebP. CheckVideoOutput refuses, before any folder or

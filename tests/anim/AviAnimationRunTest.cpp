@@ -8,8 +8,8 @@
 #include "anim/SettingsPanel.h"
 #include "anim/StatusLine.h"
 #include "anim/VideoSink.h"
+#include "jpeg/JpegOptions.h"
 #include "options/AviOptions.h"
-#include "options/JpegOptions.h"
 #include "options/VideoOptions.h"
 #include "video/FourCC.h"
 

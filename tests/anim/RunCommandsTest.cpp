@@ -6,8 +6,8 @@
 #include "anim/RunFeedback.h"
 #include "anim/SettingsPanel.h"
 #include "anim/StatusLine.h"
+#include "jpeg/JpegOptions.h"
 #include "options/AviOptions.h"
-#include "options/JpegOptions.h"
 #include "options/VideoOptions.h"
 
 #include <gtest/gtest.h>

@@ -4,8 +4,8 @@
 
 #include "ScriptedServices.h"
 #include "TestUtils.h"
+#include "jpeg/JpegOptions.h"
 #include "options/AviOptions.h"
-#include "options/JpegOptions.h"
 #include "output/FrameFile.h"
 
 #include <QAction>

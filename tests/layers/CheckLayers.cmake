@@ -1,8 +1,10 @@
 # Layers run one way: a folder of src/ may include from the folders below it
 # only. Files of the core target (travelia_core) include no window code: no
-# Qt Widgets header and no header of a travelia_gui source.
+# Qt Widgets header and no header of a travelia_gui source. Windows are told
+# from the engine by folder: every travelia_gui source lies in a ui/ folder,
+# and no core source does.
 # Run by ctest as: cmake -DSRC=<src folder> -P CheckLayers.cmake
-set(order common platform video options picture output anim viewer app)
+set(order common platform jpeg video options picture output anim viewer app)
 
 # The sources of each target, from the target_sources(<target> ...) blocks.
 set(gui "")
@@ -51,6 +53,17 @@ foreach(file ${files})
       string(APPEND faults "  ${file}: ${line} (a core file includes a Qt Widgets header)\n")
     endif()
   endforeach()
+endforeach()
+
+foreach(source ${gui})
+  if(NOT source MATCHES "/ui/")
+    string(APPEND faults "  ${source}.cpp: a window outside a ui/ folder\n")
+  endif()
+endforeach()
+foreach(source ${core})
+  if(source MATCHES "/ui/")
+    string(APPEND faults "  ${source}.cpp: engine code in a ui/ folder\n")
+  endif()
 endforeach()
 
 if(faults)

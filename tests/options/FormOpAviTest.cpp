@@ -1,5 +1,5 @@
 #include "options/CodecCatalogue.h"
-#include "options/TFormOpAvi.h"
+#include "options/ui/TFormOpAvi.h"
 
 #include "ScriptedServices.h"
 

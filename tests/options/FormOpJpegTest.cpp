@@ -2,8 +2,8 @@
 
 #include "ScriptedServices.h"
 #include "TestUtils.h"
-#include "options/JpegOptions.h"
-#include "options/JpegPreview.h"
+#include "jpeg/JpegOptions.h"
+#include "jpeg/JpegPreview.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,4 +1,4 @@
-#include "options/TFormOpVideo.h"
+#include "options/ui/TFormOpVideo.h"
 
 #include <QApplication>
 #include <QCheckBox>

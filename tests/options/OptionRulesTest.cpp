@@ -1,4 +1,4 @@
-#include "options/JpegPreview.h"
+#include "jpeg/JpegPreview.h"
 #include "options/VideoOptions.h"
 
 #include "TestUtils.h"

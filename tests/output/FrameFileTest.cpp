@@ -3,7 +3,7 @@
 #include "ScriptedServices.h"
 #include "TestUtils.h"
 #include "common/AtomicFile.h"
-#include "options/JpegOptions.h"
+#include "jpeg/JpegOptions.h"
 #include "platform/ModalQuestions.h"
 
 #include <gtest/gtest.h>

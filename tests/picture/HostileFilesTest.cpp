@@ -4,7 +4,7 @@
 // only a few MB), and says why.
 #include "common/Bitmap24.h"
 #include "common/DecodeBudget.h"
-#include "options/JpegImage.h"
+#include "jpeg/JpegImage.h"
 #include "picture/PictureLoader.h"
 
 #include "TestUtils.h"

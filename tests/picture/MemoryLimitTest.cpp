@@ -3,7 +3,7 @@
 #include "common/Bitmap24.h"
 #include "common/DecodeBudget.h"
 #include "common/MemoryBudget.h"
-#include "options/JpegImage.h"
+#include "jpeg/JpegImage.h"
 #include "picture/Panorama.h"
 #include "picture/PictureLoader.h"
 #include "platform/BusyCursor.h"

@@ -1,4 +1,4 @@
-#include "options/JpegOptions.h"
+#include "jpeg/JpegOptions.h"
 #include "picture/PictureLoader.h"
 
 #include "TestUtils.h"

@@ -1,5 +1,5 @@
 #include "picture/PictureLoader.h"
-#include "options/JpegImage.h"
+#include "jpeg/JpegImage.h"
 
 #include "FFmpegTestEncoder.h"
 #include "TestUtils.h"

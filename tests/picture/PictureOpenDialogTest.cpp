@@ -1,5 +1,5 @@
 #include "picture/ui/PictureOpenDialog.h"
-#include "options/JpegImage.h"
+#include "jpeg/JpegImage.h"
 #include "picture/PictureRegistry.h"
 
 #include "TestUtils.h"

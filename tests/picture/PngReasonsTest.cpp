@@ -3,7 +3,7 @@
 // state" it answers afterwards), every checksum of a critical chunk is
 // checked as libpng does, and side chunks are bounded by bytes, not count.
 #include "common/Bitmap24.h"
-#include "options/JpegImage.h"
+#include "jpeg/JpegImage.h"
 #include "picture/PictureLoader.h"
 
 #include "TestUtils.h"

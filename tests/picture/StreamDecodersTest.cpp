@@ -2,7 +2,7 @@
 // every variant gives the pixels it holds (computed from the same pattern)
 // and agrees with the general decoder of the same bytes (Qt's plug-in).
 #include "common/Bitmap24.h"
-#include "options/JpegImage.h"
+#include "jpeg/JpegImage.h"
 #include "picture/PictureLoader.h"
 #include "picture/QtPictureDecoder.h"
 

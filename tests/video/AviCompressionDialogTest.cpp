@@ -1,4 +1,4 @@
-#include "video/AviCompressionDialog.h"
+#include "video/ui/AviCompressionDialog.h"
 
 #include "video/FourCC.h"
 

@@ -5,7 +5,7 @@
 #include "anim/PictureDisplay.h"
 #include "anim/RunContext.h"
 #include "anim/SettingsPanel.h"
-#include "options/JpegOptions.h"
+#include "jpeg/JpegOptions.h"
 #include "output/FrameFile.h"
 
 #include <QApplication>

@@ -2,8 +2,8 @@
 
 #include "anim/AnimSettings.h"
 #include "anim/FrameSequence.h"
+#include "jpeg/JpegOptions.h"
 #include "options/AviOptions.h"
-#include "options/JpegOptions.h"
 #include "options/VideoOptions.h"
 #include "output/FrameFile.h"
 #include "output/OutputFormat.h"

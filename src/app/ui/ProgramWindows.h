@@ -2,9 +2,9 @@
 
 #include "app/ui/TAboutBox.h"
 #include "app/ui/TFormHelp.h"
-#include "options/TFormOpAvi.h"
-#include "options/TFormOpVideo.h"
+#include "options/ui/TFormOpAvi.h"
 #include "options/ui/TFormOpJpeg.h"
+#include "options/ui/TFormOpVideo.h"
 #include "output/ui/TDlgYesAllNo.h"
 #include "output/ui/TFormencours.h"
 #include "viewer/PlaybackClock.h"

@@ -1,8 +1,8 @@
 #include "options/ui/TFormOpJpeg.h"
 
 #include "common/Bitmap24.h"
-#include "options/JpegOptions.h"
-#include "options/JpegPreview.h"
+#include "jpeg/JpegOptions.h"
+#include "jpeg/JpegPreview.h"
 #include "platform/ModalQuestions.h"
 #include "platform/ui/ControlNames.h"
 #include "platform/ui/Mnemonics.h"

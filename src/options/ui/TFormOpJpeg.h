@@ -1,6 +1,6 @@
 #pragma once
 
-#include "options/JpegOptions.h"
+#include "jpeg/JpegOptions.h"
 
 #include <QWidget>
 

@@ -3,7 +3,7 @@
 #include "platform/ui/FileDialogSize.h"
 
 #include "common/Bitmap24.h"
-#include "options/JpegOptions.h"
+#include "jpeg/JpegOptions.h"
 #include "picture/PictureLoader.h"
 #include "picture/PictureRegistry.h"
 

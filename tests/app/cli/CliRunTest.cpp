@@ -3,7 +3,7 @@
 #include "MediaTools.h"
 #include "TestUtils.h"
 #include "common/AtomicFile.h"
-#include "options/JpegImage.h"
+#include "jpeg/JpegImage.h"
 #include "output/FrameFile.h"
 
 #include <QImage>

@@ -1,4 +1,4 @@
-#include "options/TFormOpVideo.h"
+#include "options/ui/TFormOpVideo.h"
 
 #include "platform/ui/ControlNames.h"
 #include "platform/ui/Mnemonics.h"

@@ -1,4 +1,4 @@
-#include "options/JpegImage.h"
+#include "jpeg/JpegImage.h"
 #include "common/Bitmap24.h"
 
 #include "JpegTestSupport.h"

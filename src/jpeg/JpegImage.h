@@ -2,7 +2,7 @@
 
 #include "common/InputFile.h"
 #include "common/MemoryBudget.h"
-#include "options/JpegOptions.h"
+#include "jpeg/JpegOptions.h"
 
 #include <cstddef>
 #include <cstdint>

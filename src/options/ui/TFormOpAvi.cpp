@@ -1,4 +1,4 @@
-#include "options/TFormOpAvi.h"
+#include "options/ui/TFormOpAvi.h"
 
 #include "common/TextFormat.h"
 #include "platform/ModalQuestions.h"

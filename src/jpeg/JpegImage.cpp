@@ -1,11 +1,11 @@
-#include "options/JpegImage.h"
+#include "jpeg/JpegImage.h"
 
 #include "common/Bitmap24.h"
 #include "common/DecodeBudget.h"
 #include "common/InputFile.h"
 #include "common/Log.h"
 #include "common/MemoryBudget.h"
-#include "platform/JpegCompressor.h"
+#include "jpeg/JpegCompressor.h"
 
 #include <algorithm>
 #include <climits>

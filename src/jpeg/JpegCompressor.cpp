@@ -1,4 +1,4 @@
-#include "platform/JpegCompressor.h"
+#include "jpeg/JpegCompressor.h"
 
 #include "common/Log.h"
 

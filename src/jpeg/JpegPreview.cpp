@@ -1,7 +1,7 @@
-#include "options/JpegPreview.h"
+#include "jpeg/JpegPreview.h"
 
 #include "common/TextFormat.h"
-#include "options/JpegImage.h"
+#include "jpeg/JpegImage.h"
 
 #include <algorithm>
 
