@@ -48,9 +48,9 @@ std::vector<Bitmap24> MakePictureLevels(const Bitmap24 &picture, const std::atom
     if (std::max(picture.width(), picture.height()) <= kSmallestLevelSide)
         return levels;
     for (;;) {
-        // The first copy is a quarter of the picture, each next one half the last.
+        // The first copy from the picture, each next one half the last.
         const Bitmap24 &from = levels.empty() ? picture : levels.back();
-        const int divisor = levels.empty() ? 4 : 2;
+        const int divisor = levels.empty() ? kFirstLevelDivisor : 2;
         Bitmap24 level;
         if (!ScaleCancellably(from, Reduced(from.width(), divisor), Reduced(from.height(), divisor), level, cancelled))
             return {};

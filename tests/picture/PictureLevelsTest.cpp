@@ -19,7 +19,7 @@ struct LevelsCase {
 
 class PictureLevelsTable : public ::testing::TestWithParam<LevelsCase> { };
 
-TEST_P(PictureLevelsTable, quarterThenHalvesDownToTheSmallestSide)
+TEST_P(PictureLevelsTable, aFifthThenHalvesDownToTheSmallestSide)
 {
     const LevelsCase &c = GetParam();
     const Bitmap24 picture = makeTestPanorama(c.width, c.height);
@@ -38,11 +38,12 @@ TEST_P(PictureLevelsTable, quarterThenHalvesDownToTheSmallestSide)
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, PictureLevelsTable,
-    ::testing::Values(LevelsCase { "widePanorama", 6000, 300, { { 1500, 75 }, { 750, 38 }, { 375, 19 } } },
-        // Odd sides round to the nearest; no side below one pixel.
-        LevelsCase { "oddSides", 2051, 3, { { 513, 1 }, { 257, 1 } } },
-        LevelsCase { "tallPicture", 100, 2100, { { 25, 525 }, { 13, 263 } } },
-        LevelsCase { "justAboveTheSmallest", 513, 40, { { 128, 10 } } },
+    ::testing::Values(LevelsCase { "widePanorama", 6000, 300, { { 1200, 60 }, { 600, 30 }, { 300, 15 } } },
+        // Odd sides round to the nearest.
+        LevelsCase { "oddSides", 2601, 13, { { 520, 3 }, { 260, 2 } } },
+        LevelsCase { "noSideBelowOnePixel", 6000, 2, { { 1200, 1 }, { 600, 1 }, { 300, 1 } } },
+        LevelsCase { "tallPicture", 100, 2700, { { 20, 540 }, { 10, 270 } } },
+        LevelsCase { "justAboveTheSmallest", 513, 40, { { 103, 8 } } },
         LevelsCase { "smallPictureNeedsNone", 512, 512, {} }, LevelsCase { "noPicture", 0, 0, {} }),
     [](const auto &info) { return std::string(info.param.name); });
 
