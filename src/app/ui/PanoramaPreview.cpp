@@ -8,6 +8,7 @@
 #include "common/Bitmap24.h"
 
 #include <QAction>
+#include <QEvent>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
@@ -64,6 +65,18 @@ void PanoramaPreview::addViewMenu(QMainWindow &window)
         if (a->menu() && a->menu()->title() == QLatin1String("Options"))
             before = a;
     bar->insertMenu(before, menu);
+}
+
+void PanoramaPreview::refreshWhenHidden(QWidget &window)
+{
+    window.installEventFilter(this);
+}
+
+bool PanoramaPreview::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Hide)
+        refresh();
+    return QObject::eventFilter(watched, event);
 }
 
 void PanoramaPreview::refresh()

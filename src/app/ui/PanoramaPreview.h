@@ -6,6 +6,7 @@ class Bitmap24;
 class CommandPanel;
 class PictureView;
 class QMainWindow;
+class QWidget;
 class RunContext;
 struct TAviOptions;
 struct TVideoOptions;
@@ -21,8 +22,15 @@ public:
     PanoramaPreview(QMainWindow &window, PictureView &view, CommandPanel &panel, const Bitmap24 &panorama,
         const RunContext &run, const TAviOptions &avi, const TVideoOptions &video);
 
+    // Refreshes when `window` hides: an option window's "Annuler" takes its
+    // rate back without a signal.
+    void refreshWhenHidden(QWidget &window);
+
 public slots:
     void refresh();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void addViewMenu(QMainWindow &window);
