@@ -14,9 +14,31 @@ FrameRect RectAt(const RunPlan &plan, FramePosition position)
     return { left, top, left + plan.FrameWidth, top + plan.FrameHeight };
 }
 
-// Frame `index` of the whole run: the outward pass, then the return pass.
+// A camera's frame at `along` on the scaled panorama, brought back to the
+// picture's pixels.
+FrameRect CameraRectAt(const RunPlan &plan, double along)
+{
+    const CameraPlan &camera = *plan.camera;
+    const double across = camera.across;
+    FrameRect r = plan.ScrollType == ScrollVertical
+        ? FrameRect { across, along, across + plan.FrameWidth, along + plan.FrameHeight }
+        : FrameRect { along, across, along + plan.FrameWidth, across + plan.FrameHeight };
+    const double scale = camera.scale > 0 ? camera.scale : 1;
+    return { r.Left / scale, r.Top / scale, r.Right / scale, r.Bottom / scale };
+}
+
+// Frame `index` of the whole run: the outward pass, then the return pass
+// (a camera's passes one after the other).
 FrameRect FrameAt(const RunPlan &plan, std::int64_t index)
 {
+    if (plan.camera) {
+        for (const std::vector<double> &pass : plan.camera->passes) {
+            if (index < std::int64_t(pass.size()))
+                return CameraRectAt(plan, pass[std::size_t(index)]);
+            index -= std::int64_t(pass.size());
+        }
+        return {};
+    }
     if (index < plan.outward.PassCount || !plan.back)
         return RectAt(plan, PassPosition(plan.outward, std::int32_t(index)));
     return RectAt(plan, PassPosition(*plan.back, std::int32_t(index - plan.outward.PassCount)));
@@ -42,6 +64,16 @@ std::vector<FrameRect> WrappedParts(const FrameRect &frame, double turn, bool ve
     (vertical ? near.Top : near.Left) = 0;
     (vertical ? near.Bottom : near.Right) = end - turn;
     return { far, near };
+}
+
+// The length of a 360° turn in the picture's pixels.
+double TurnLength(const RunPlan &plan)
+{
+    if (!plan.camera)
+        return plan.outward.Turn;
+    const CameraPlan &camera = *plan.camera;
+    const double length = plan.ScrollType == ScrollVertical ? camera.panoramaHeight : camera.panoramaWidth;
+    return camera.scale > 0 ? length / camera.scale : length;
 }
 
 // Adds a point to a line, dropping the previous point when the line goes
@@ -87,7 +119,7 @@ PathOutline OutlinePath(const std::vector<FrameRect> &frames, const RunPlan &pla
     if (frames.empty())
         return outline;
     const bool vertical = plan.ScrollType == ScrollVertical;
-    const double turn = plan.Loop360 ? double(plan.outward.Turn) : 0;
+    const double turn = plan.Loop360 ? TurnLength(plan) : 0;
     outline.First = WrappedParts(frames.front(), turn, vertical);
     outline.Last = WrappedParts(frames.back(), turn, vertical);
     std::vector<PathPoint> line;

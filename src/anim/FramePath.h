@@ -29,6 +29,8 @@ struct PathPoint {
 inline constexpr std::size_t kFramePathLimit = 4096;
 
 // The rectangles of the frames the run makes, in the order it makes them.
+// A camera's frames, cut from the panorama scaled, are brought back to the
+// picture's pixels (their size divided by the scale).
 std::vector<FrameRect> FramePath(const RunPlan &plan, std::size_t limit = kFramePathLimit);
 
 // What is drawn of a path: the first and the last frame (two rectangles

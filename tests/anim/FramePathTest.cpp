@@ -40,6 +40,22 @@ tanimprm loop(tanimprm prm)
     return prm;
 }
 
+// A camera whose frames are output x output pixels, the panorama scaled to
+// fit them, a step of `step` frame pixels.
+tanimprm camera(tanimprm prm, int outputW, int outputH, double step)
+{
+    prm.FrameWidth = prm.Camera.OutputWidth = outputW;
+    prm.FrameHeight = prm.Camera.OutputHeight = outputH;
+    prm.Camera.Step = step;
+    return prm;
+}
+
+tanimprm cameraStep(tanimprm prm, double step)
+{
+    prm.Camera.Step = step;
+    return prm;
+}
+
 class FramePathTable : public ::testing::TestWithParam<PathCase> { };
 
 TEST_P(FramePathTable, listsTheFramesAndOutlinesThem)
@@ -89,6 +105,28 @@ INSTANTIATE_TEST_SUITE_P(Plans, FramePathTable,
         PathCase { "loop360Vertical", 30, 100, loop(scrollSettings(30, 20, 50, true, true)),
             { { 0, 0, 30, 20 }, { 0, 50, 30, 70 } },
             { { { 0, 0, 30, 20 } }, { { 0, 50, 30, 70 } }, { { { 15, 10 }, { 15, 60 } } } } },
+        // 200 x 100 scaled by 1/2 for 80 x 50 frames: a camera at 0, 10 and
+        // 20 on the 100 x 50 it sees stands at 0, 20 and 40 on the picture,
+        // each frame covering 160 x 100 of it.
+        PathCase { "cameraScaled", 200, 100, camera(oneWay(scrollSettings(0, 0, 1, true, false)), 80, 50, 10),
+            { { 0, 0, 160, 100 }, { 20, 0, 180, 100 }, { 40, 0, 200, 100 } },
+            { { { 0, 0, 160, 100 } }, { { 40, 0, 200, 100 } }, { { { 80, 50 }, { 120, 50 } } } } },
+        // Unscaled, a fractional step reaches the pass's end exactly; the
+        // frame higher than the picture is centred across.
+        PathCase { "cameraFractionalStep", 50, 20, cameraStep(oneWay(scrollSettings(40, 30, 1, true, false)), 2.5),
+            { { 0, -5, 40, 25 }, { 2.5, -5, 42.5, 25 }, { 5, -5, 45, 25 }, { 7.5, -5, 47.5, 25 }, { 10, -5, 50, 25 } },
+            { { { 0, -5, 40, 25 } }, { { 10, -5, 50, 25 } }, { { { 20, 10 }, { 30, 10 } } } } },
+        // Top to bottom and back: the return pass is the outward one backwards.
+        PathCase { "cameraVerticalThereAndBack", 100, 200, camera(scrollSettings(0, 0, 1, true, true), 50, 80, 10),
+            { { 0, 0, 100, 160 }, { 0, 20, 100, 180 }, { 0, 40, 100, 200 }, { 0, 40, 100, 200 }, { 0, 20, 100, 180 },
+                { 0, 0, 100, 160 } },
+            { { { 0, 0, 100, 160 } }, { { 0, 0, 100, 160 } }, { { { 50, 80 }, { 50, 120 }, { 50, 80 } } } } },
+        // A turn of 100 scaled pixels (200 on the picture) in 4 frames; the
+        // last wraps round the far edge.
+        PathCase { "cameraLoop360", 200, 100, camera(loop(scrollSettings(0, 0, 1, true, false)), 80, 50, 25),
+            { { 0, 0, 160, 100 }, { 50, 0, 210, 100 }, { 100, 0, 260, 100 }, { 150, 0, 310, 100 } },
+            { { { 0, 0, 160, 100 } }, { { 150, 0, 200, 100 }, { 0, 0, 110, 100 } },
+                { { { 80, 50 }, { 180, 50 } }, { { 30, 50 } } } } },
         PathCase { "noFrame", 40, 30, scrollSettings(40, 30, 1, true, false), {}, {} }),
     [](const auto &info) { return std::string(info.param.name); });
 
