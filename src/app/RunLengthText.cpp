@@ -1,5 +1,6 @@
 #include "app/RunLengthText.h"
 
+#include "anim/AnimSettings.h"
 #include "common/TextFormat.h"
 #include "options/AviOptions.h"
 #include "options/VideoOptions.h"
@@ -32,11 +33,13 @@ std::string RateText(double rate)
 
 } // namespace
 
-std::optional<double> PreviewRate(
-    std::int32_t format, const TAviOptions &avi, const TVideoOptions &video, std::int32_t tempoMs)
+std::optional<double> PreviewRate(const CameraMove &camera, std::int32_t format, const TAviOptions &avi,
+    const TVideoOptions &video, std::int32_t tempoMs)
 {
     double rate = 0;
-    if (format == FormatAvi)
+    if (camera.Duration > 0 || camera.Hold > 0)
+        rate = camera.Rate; // its seconds made the frames
+    else if (format == FormatAvi)
         rate = avi.Rate;
     else if (format == FormatVideo)
         rate = video.Rate;

@@ -90,6 +90,7 @@ void PanoramaPreview::refresh()
     }
     const RunPlan plan = PrepareFrames(*settings, m_panorama.width(), m_panorama.height());
     m_view.setFramePath(OutlinePath(FramePath(plan), plan));
-    const std::optional<double> rate = PreviewRate(rules.state().RadioGroupFormat, m_avi, m_video, m_run.Tempo);
+    const std::optional<double> rate
+        = PreviewRate(settings->Camera, rules.state().RadioGroupFormat, m_avi, m_video, m_run.Tempo);
     m_panel.LabelRunLength->setText(QString::fromStdString(RunLengthText(plan.total(), rate)));
 }
