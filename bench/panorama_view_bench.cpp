@@ -17,6 +17,8 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QThread>
 #include <QWheelEvent>
 
@@ -54,7 +56,8 @@ void pictureSize(int &width, int &height)
 // The window with the panorama open, made once for every benchmark.
 struct Window {
     Window()
-        : form(services, jpegOptions, aviOptions, QStringLiteral("/tmp/travelia"))
+        : settings(dir.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat)
+        , form(services, jpegOptions, aviOptions, QStringLiteral("/tmp/travelia"), settings)
     {
         form.resize(1300, 900);
         form.show();
@@ -88,6 +91,8 @@ struct Window {
     QtWindowServices services;
     TJpegOptions jpegOptions;
     TAviOptions aviOptions;
+    QTemporaryDir dir; // the remembered settings: none of the user's
+    QSettings settings;
     TFormMain form;
     double baseline = 0; // the window without a picture
     double copiesSeconds = 0;
