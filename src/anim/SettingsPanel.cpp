@@ -175,35 +175,64 @@ void SettingsPanel::showError(const std::string &text)
     ShowError(m_services, text);
 }
 
-bool SettingsPanel::ReadSettings(
-    tanimprm &prm, OutputNames &names, const std::function<bool(const tanimprm &)> &checkFrames)
+namespace {
+
+enum class BadField { None, Width, Height, Step };
+
+// The frame fields, as every reading takes them; prm holds what was read up
+// to the first bad field.
+BadField ReadFrameFields(const PanelState &s, tanimprm &prm)
 {
     // A frame needs at least one pixel each way: zero or negative sizes are
     // refused like any other invalid value.
-    const auto width = parseInt32(m_state.EditFrameWidth);
+    const auto width = parseInt32(s.EditFrameWidth);
     prm.FrameWidth = width && *width > 0 ? *width : 0;
-    if (prm.FrameWidth == 0) {
-        showError("Valeur de Largeur Incorrecte");
-        return false;
-    }
-    const auto height = parseInt32(m_state.EditFrameHeight);
+    if (prm.FrameWidth == 0)
+        return BadField::Width;
+    const auto height = parseInt32(s.EditFrameHeight);
     prm.FrameHeight = height && *height > 0 ? *height : 0;
-    if (prm.FrameHeight == 0) {
-        showError("Valeur de Hauteur Incorrecte");
-        return false;
-    }
-    const auto step = parseInt32(m_state.EditStep);
+    if (prm.FrameHeight == 0)
+        return BadField::Height;
+    const auto step = parseInt32(s.EditStep);
     if (!step) {
         prm.Step = 1;
-        showError("Valeur de Pas Incorrecte");
-        return false;
+        return BadField::Step;
     }
     prm.Step = *step;
-    prm.Center = m_state.CheckBoxCenter;
-    prm.ScrollDirection = m_state.CheckBoxScrollDirection;
-    prm.ScrollBack = m_state.CheckBoxScrollBack;
-    prm.Loop360 = m_state.CheckBoxLoop360;
-    prm.ScrollType = m_state.RadioGroupScrollType == ScrollVertical ? ScrollVertical : ScrollHorizontal;
+    prm.Center = s.CheckBoxCenter;
+    prm.ScrollDirection = s.CheckBoxScrollDirection;
+    prm.ScrollBack = s.CheckBoxScrollBack;
+    prm.Loop360 = s.CheckBoxLoop360;
+    prm.ScrollType = s.RadioGroupScrollType == ScrollVertical ? ScrollVertical : ScrollHorizontal;
+    return BadField::None;
+}
+
+} // namespace
+
+std::optional<tanimprm> SettingsPanel::FrameSettings() const
+{
+    tanimprm prm;
+    if (ReadFrameFields(m_state, prm) != BadField::None)
+        return std::nullopt;
+    return prm;
+}
+
+bool SettingsPanel::ReadSettings(
+    tanimprm &prm, OutputNames &names, const std::function<bool(const tanimprm &)> &checkFrames)
+{
+    switch (ReadFrameFields(m_state, prm)) {
+    case BadField::Width:
+        showError("Valeur de Largeur Incorrecte");
+        return false;
+    case BadField::Height:
+        showError("Valeur de Hauteur Incorrecte");
+        return false;
+    case BadField::Step:
+        showError("Valeur de Pas Incorrecte");
+        return false;
+    case BadField::None:
+        break;
+    }
     if (checkFrames && !checkFrames(prm))
         return false;
     return readOutputSettings(names);

@@ -121,6 +121,10 @@ public:
     // before anything is made on disk (the output folder): false refuses the
     // run (after its own message).
     bool ReadSettings(tanimprm &prm, OutputNames &names, const std::function<bool(const tanimprm &)> &checkFrames = {});
+    // The frame settings as ReadSettings reads them, without its message,
+    // question or output folder: nothing when a frame field is invalid.
+    // For showing what a run would make while the panel is edited.
+    std::optional<tanimprm> FrameSettings() const;
     // Tells the window that the state changed (onStateChanged).
     void stateChanged()
     {

@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -251,6 +252,51 @@ INSTANTIATE_TEST_SUITE_P(Fields, ReadSettingsNumbersTest,
         NumberFieldCase { "fractionalStep", "640", "480", "1.5", "Valeur de Pas Incorrecte", 640, 480, 1 },
         NumberFieldCase { "emptyStep", "640", "480", "", "Valeur de Pas Incorrecte", 640, 480, 1 }),
     [](const auto &info) { return std::string(info.param.name); });
+
+// The same fields read for showing what a run would make: the same values,
+// and for a faulty field nothing, without a message, a question or a change
+// of the current folder.
+TEST_P(ReadSettingsNumbersTest, FrameSettingsReadsThemQuietly)
+{
+    const NumberFieldCase &c = GetParam();
+    PanelState &s = panel.state();
+    s.EditCopy = (dir / "not-yet").string() + "/";
+    s.EditFrameWidth = c.width;
+    s.EditFrameHeight = c.height;
+    s.EditStep = c.step;
+    const fs::path cwd = fs::current_path();
+    const std::optional<tanimprm> prm = panel.FrameSettings();
+    EXPECT_EQ(prm.has_value(), c.error == nullptr);
+    if (prm) {
+        EXPECT_EQ(prm->FrameWidth, c.frameWidth);
+        EXPECT_EQ(prm->FrameHeight, c.frameHeight);
+        EXPECT_EQ(prm->Step, c.stepValue);
+    }
+    EXPECT_TRUE(services.asked().empty());
+    EXPECT_EQ(fs::current_path(), cwd);
+    EXPECT_FALSE(fs::exists(dir / "not-yet"));
+}
+
+TEST_F(SettingsPanelTest, FrameSettingsTakeTheScrollingChoices)
+{
+    PanelState &s = panel.state();
+    s.CheckBoxCenter = false;
+    s.CheckBoxScrollDirection = false;
+    s.CheckBoxScrollBack = false;
+    s.CheckBoxLoop360 = true;
+    panel.setScrollType(ScrollVertical);
+    const std::optional<tanimprm> prm = panel.FrameSettings();
+    ASSERT_TRUE(prm);
+    EXPECT_FALSE(prm->Center);
+    EXPECT_FALSE(prm->ScrollDirection);
+    EXPECT_FALSE(prm->ScrollBack);
+    EXPECT_TRUE(prm->Loop360);
+    EXPECT_EQ(prm->ScrollType, ScrollVertical);
+    s.CheckBoxScrollBack = true;
+    s.CheckBoxLoop360 = false;
+    EXPECT_TRUE(panel.FrameSettings()->ScrollBack);
+    EXPECT_FALSE(panel.FrameSettings()->Loop360);
+}
 
 TEST_F(SettingsPanelTest, TestModeNamesHaveNoFolderNorExtension)
 {

@@ -9,12 +9,14 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QStatusBar>
 #include <QTest>
 #include <QWindow>
@@ -213,6 +215,27 @@ TEST_F(ProgramWindowsTest, TestPlaysAVideoAtItsRate)
     form.SpeedButtonTestClick();
     EXPECT_EQ(form.Run().Timer1.interval(), 25);
     EXPECT_EQ(form.StatusText(), "TestFrame-7 / 0008");
+}
+
+// The panel's run length follows the rate of the option windows as it is
+// typed, and comes back with it when "Annuler" takes it back.
+TEST_F(ProgramWindowsTest, TheRunLengthFollowsTheRatesOfTheOptionWindows)
+{
+    open(writePanorama(600, 150)); // 800 frames
+    const auto runLength = [&] { return form.Panel().LabelRunLength->text().toStdString(); };
+    formatRadio("Vidéo")->setChecked(true);
+    const std::string atTheRate = runLength();
+    windows.opVideo.show();
+    windows.opVideo.SpinRate->setValue(40);
+    EXPECT_EQ(runLength(), "800 images, 0:20 à 40 i/s");
+    windows.opVideo.ButtonCancel->click();
+    EXPECT_EQ(form.VideoOptions().Rate, 30);
+    EXPECT_EQ(runLength(), atTheRate);
+
+    formatRadio("AVI")->setChecked(true);
+    services.answerInputBox("25");
+    windows.opAvi.SpeedButtonRate->click();
+    EXPECT_EQ(runLength(), "800 images, 0:32 à 25 i/s");
 }
 
 } // namespace

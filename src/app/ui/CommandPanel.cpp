@@ -128,6 +128,9 @@ void CommandPanel::createControls()
     anim->addWidget(CheckBoxScrollBack, 2, 2, 1, 2);
     anim->addWidget(CheckBoxCenter, 3, 0, 1, 4);
     anim->addWidget(CheckBoxLoop360, 4, 0, 1, 4);
+    LabelRunLength = new QLabel(GroupBoxAnim);
+    LabelRunLength->setObjectName(QStringLiteral("LabelRunLength"));
+    anim->addWidget(LabelRunLength, 5, 0, 1, 4);
     panel->addWidget(GroupBoxAnim);
 
     // Output: each check box on the row of the field it governs.
@@ -269,6 +272,12 @@ void CommandPanel::bindControls()
     });
 
     connect(SpeedButtonCopy, &QToolButton::clicked, this, &CommandPanel::ChooseFolder);
+
+    // After the state took the edit: what a run would make is shown anew.
+    for (QLineEdit *edit : { EditFrameWidth, EditFrameHeight, EditStep })
+        connect(edit, &QLineEdit::textEdited, this, &CommandPanel::settingsChanged);
+    for (QCheckBox *check : { CheckBoxScrollDirection, CheckBoxScrollBack, CheckBoxCenter, CheckBoxLoop360 })
+        connect(check, &QCheckBox::toggled, this, &CommandPanel::settingsChanged);
 }
 
 void CommandPanel::ApplyPanelState()
@@ -312,6 +321,7 @@ void CommandPanel::ApplyPanelState()
     SpeedButtonVerify->setEnabled(s.SpeedButtonVerifyEnabled);
     GroupBoxAnim->setVisible(s.GroupBoxAnimVisible);
     GroupBoxSave->setVisible(s.GroupBoxSaveVisible);
+    emit settingsChanged();
 }
 
 void CommandPanel::RefreshPanel(bool resetDefaults, const Bitmap24 &panorama)

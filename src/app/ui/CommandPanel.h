@@ -48,6 +48,8 @@ public:
     QLabel *LabelSrcDim, *Label1, *Label2;
     QGroupBox *RadioGroupScrollType, *RadioGroupFormat;
     QCheckBox *CheckBoxLoop360 = nullptr;
+    // Under the step: how many frames a run makes and how long they play.
+    QLabel *LabelRunLength = nullptr;
     QPushButton *SpeedButtonOpVideo = nullptr;
     QCheckBox *CheckBoxScrollDirection, *CheckBoxScrollBack, *CheckBoxCenter, *CheckBoxCopy, *CheckBoxSubDir,
         *CheckBoxRename, *CheckBoxFormat, *CheckBoxVisu;
@@ -57,6 +59,8 @@ public:
 signals:
     // The main window's caption, as the rules set it.
     void captionChanged(const QString &caption);
+    // A setting of the frames was edited, or the controls show the rules anew.
+    void settingsChanged();
 
 private:
     void createControls();

@@ -2,12 +2,14 @@
 
 #include "app/ui/CommandPanel.h"
 #include "app/ui/GuiRunFeedback.h"
+#include "app/ui/PanoramaPreview.h"
 #include "app/ui/PictureView.h"
 #include "app/ui/TFormMain.h"
 #include "platform/WindowServices.h"
 
 #include <QCheckBox>
 #include <QPushButton>
+#include <QSpinBox>
 
 namespace {
 
@@ -55,6 +57,13 @@ void ProgramWindows::connectRequests(TFormMain &main)
     // The progress window's Stop is the main window's: the run ends and the
     // window comes back from full screen as it was.
     QObject::connect(encours.SpeedButton1, &QPushButton::clicked, &main, &TFormMain::Menu_AnimStopClick);
+
+    // The panel's run length follows the rates of the option windows.
+    PanoramaPreview &preview = main.Preview();
+    QObject::connect(opAvi.SpeedButtonRate, &QPushButton::clicked, &preview, &PanoramaPreview::refresh);
+    QObject::connect(opVideo.SpinRate, &QSpinBox::valueChanged, &preview, &PanoramaPreview::refresh);
+    preview.refreshWhenHidden(opAvi);
+    preview.refreshWhenHidden(opVideo);
 
     QObject::connect(&main, &TFormMain::helpRequested, &help, [this] { showModeless(&help); });
     QObject::connect(&main, &TFormMain::aboutRequested, &about, [this] { about.exec(); });

@@ -3,6 +3,7 @@
 #include "app/BrowseForFolder.h"
 #include "app/ui/CommandPanel.h"
 #include "app/ui/MainMenus.h"
+#include "app/ui/PanoramaPreview.h"
 #include "app/ui/PictureDrop.h"
 #include "app/ui/PictureView.h"
 #include "common/ProgramInfo.h"
@@ -58,6 +59,7 @@ TFormMain::TFormMain(WindowServices &services, TJpegOptions &jpegOptions, TAviOp
     setCentralWidget(m_view);
     createMenus();
     connectPanel();
+    m_preview = new PanoramaPreview(*this, *m_view, *ScrollBox1, m_panorama.Picture, m_run, aviOptions, m_videoOptions);
     StatusBar1Text->setObjectName(QStringLiteral("StatusBar1Text"));
     statusBar()->addWidget(StatusBar1Text, 1);
     statusBar()->setFixedHeight(24);
@@ -254,7 +256,7 @@ void TFormMain::OpenChosenPicture(const std::string &fileName)
 {
     // The shown picture shares the panorama's pixels: letting the panorama go
     // frees them only once the view lets go too.
-    if (m_opening.Open(fileName, [this] { m_view->DisplayBitmap().clear(); })) {
+    if (m_opening.Open(fileName, [this] { m_view->ReleasePicture(); })) {
         ScrollBox1->ApplyPanelState();
         m_view->SharePicture(m_panorama.Picture);
     }

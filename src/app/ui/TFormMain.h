@@ -16,6 +16,7 @@
 #include <string>
 
 class CommandPanel;
+class PanoramaPreview;
 class PictureView;
 class QAction;
 class QLabel;
@@ -40,6 +41,8 @@ public:
     CommandPanel &Panel() { return *ScrollBox1; }
     PictureView &View() { return *m_view; }
     RunContext &Run() { return m_run; }
+    // The path and run length shown before a run (refresh() when a rate changes).
+    PanoramaPreview &Preview() { return *m_preview; }
     Bitmap24 &PanoramaBitmap() { return m_panorama.Picture; }
     // The progress of runs that write one file, for the progress window.
     const GuiRunFeedback &RunProgress() const { return m_runFeedback; }
@@ -152,6 +155,7 @@ private:
     GuiRunFeedback m_runFeedback;
     RunCommands m_commands;
     PictureOpening m_opening;
+    PanoramaPreview *m_preview = nullptr;
     SessionSettings m_session;
     QByteArray m_geometryBeforeFullScreen;
     Qt::WindowStates m_stateBeforeFullScreen;

@@ -1,0 +1,96 @@
+#include "app/ui/PanoramaPreview.h"
+
+#include "anim/FramePath.h"
+#include "anim/RunContext.h"
+#include "app/RunLengthText.h"
+#include "app/ui/CommandPanel.h"
+#include "app/ui/PictureView.h"
+#include "common/Bitmap24.h"
+
+#include <QAction>
+#include <QEvent>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+
+#include <optional>
+
+PanoramaPreview::PanoramaPreview(QMainWindow &window, PictureView &view, CommandPanel &panel, const Bitmap24 &panorama,
+    const RunContext &run, const TAviOptions &avi, const TVideoOptions &video)
+    : QObject(&window)
+    , m_view(view)
+    , m_panel(panel)
+    , m_panorama(panorama)
+    , m_run(run)
+    , m_avi(avi)
+    , m_video(video)
+{
+    addViewMenu(window);
+    connect(&panel, &CommandPanel::settingsChanged, this, &PanoramaPreview::refresh);
+    // Connected after the window's own handler: the pause is the new one.
+    for (const char *name : { "Menu_OptionsTempo", "PopupMenu_Tempo" })
+        if (auto *tempo = window.findChild<QAction *>(QString::fromLatin1(name)))
+            connect(tempo, &QAction::triggered, this, &PanoramaPreview::refresh);
+    refresh();
+}
+
+void PanoramaPreview::addViewMenu(QMainWindow &window)
+{
+    auto *menu = new QMenu(QString::fromUtf8("Affichage"), &window);
+    menu->setObjectName(QStringLiteral("Menu_View"));
+    struct Entry {
+        const char *name;
+        const char *caption;
+        QList<QKeySequence> keys;
+        void (PictureView::*command)();
+    };
+    const Entry entries[] = {
+        { "Menu_ViewZoomIn", "Zoom avant",
+            { QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal) }, &PictureView::ZoomIn },
+        { "Menu_ViewZoomOut", "Zoom arrière", { QKeySequence(Qt::CTRL | Qt::Key_Minus) }, &PictureView::ZoomOut },
+        { "Menu_ViewActualSize", "Taille réelle", { QKeySequence(Qt::CTRL | Qt::Key_0) }, &PictureView::ActualSize },
+        { "Menu_ViewFit", "Ajuster à la fenêtre", { QKeySequence(Qt::CTRL | Qt::Key_9) }, &PictureView::FitToWindow },
+    };
+    for (const Entry &e : entries) {
+        QAction *action = menu->addAction(QString::fromUtf8(e.caption));
+        action->setObjectName(QString::fromLatin1(e.name));
+        action->setShortcuts(e.keys);
+        connect(action, &QAction::triggered, &m_view, e.command);
+    }
+    // Between "Animation" and "Options".
+    QMenuBar *bar = window.menuBar();
+    QAction *before = nullptr;
+    for (QAction *a : bar->actions())
+        if (a->menu() && a->menu()->title() == QLatin1String("Options"))
+            before = a;
+    bar->insertMenu(before, menu);
+}
+
+void PanoramaPreview::refreshWhenHidden(QWidget &window)
+{
+    window.installEventFilter(this);
+}
+
+bool PanoramaPreview::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Hide)
+        refresh();
+    return QObject::eventFilter(watched, event);
+}
+
+void PanoramaPreview::refresh()
+{
+    const SettingsPanel &rules = m_panel.Rules();
+    const std::optional<tanimprm> settings = m_panorama.isEmpty() ? std::nullopt : rules.FrameSettings();
+    if (!settings) {
+        m_view.setFramePath({});
+        m_panel.LabelRunLength->clear();
+        return;
+    }
+    const RunPlan plan = PrepareFrames(*settings, m_panorama.width(), m_panorama.height());
+    m_view.setFramePath(OutlinePath(FramePath(plan), plan));
+    const std::optional<double> rate
+        = PreviewRate(settings->Camera, rules.state().RadioGroupFormat, m_avi, m_video, m_run.Tempo);
+    m_panel.LabelRunLength->setText(QString::fromStdString(RunLengthText(plan.total(), rate)));
+}
