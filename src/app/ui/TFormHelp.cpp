@@ -13,7 +13,7 @@ TFormHelp::TFormHelp(const QString &programPath, ModalQuestions &questions, QWid
     , m_programPath(programPath)
     , m_questions(questions)
 {
-    setWindowTitle(QStringLiteral("Aide"));
+    setWindowTitle(tr("Aide"));
     Memo1 = new QPlainTextEdit(this);
     Memo1->setAccessibleName(windowTitle());
     Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);

@@ -9,6 +9,7 @@
 #include "common/TextFormat.h"
 #include "output/SaveAsCommand.h"
 #include "picture/PictureRegistry.h"
+#include "platform/MessageLanguage.h"
 #include "platform/WindowServices.h"
 #include "platform/ui/Mnemonics.h"
 
@@ -18,6 +19,7 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -52,6 +54,7 @@ TFormMain::TFormMain(WindowServices &services, TJpegOptions &jpegOptions, TAviOp
           m_runFeedback)
     , m_opening(m_panorama, ScrollBox1->Rules(), services, jpegOptions, m_runFeedback)
     , m_session(settings, { ScrollBox1->Rules(), m_run, jpegOptions, m_videoOptions, aviOptions })
+    , m_language(settings, services, ChosenInterfaceLanguage(settings, QLocale::system()))
 {
     setWindowTitle(u8(kProgramTitle));
     resize(1040, 760);
@@ -68,7 +71,7 @@ TFormMain::TFormMain(WindowServices &services, TJpegOptions &jpegOptions, TAviOp
     AssignMnemonics(menuBar(), mnemonics);
     AssignMnemonics(PopupMenu);
     AssignMnemonics(ScrollBox1->widget(), mnemonics);
-    ScrollBox1->setAccessibleName(QStringLiteral("Panneau de Commande"));
+    ScrollBox1->setAccessibleName(tr("Panneau de Commande"));
     FormCreate();
 }
 
@@ -107,6 +110,13 @@ void TFormMain::Menu_OptionsResetClick()
     emit settingsReset();
     if (!forgotten)
         m_services.errorBox("Réglages non effacés : " + error);
+}
+
+void TFormMain::Menu_OptionsClick()
+{
+    const bool french = m_language.chosen() == InterfaceLanguage::French;
+    findChild<QAction *>(QStringLiteral("Menu_LanguageFrench"))->setChecked(french);
+    findChild<QAction *>(QStringLiteral("Menu_LanguageEnglish"))->setChecked(!french);
 }
 
 void TFormMain::runCommand(const std::function<void()> &command)
@@ -277,7 +287,7 @@ void TFormMain::Menu_FileSaveAsClick()
 
 void TFormMain::setStatus(const std::string &text)
 {
-    StatusBar1Text->setText(QString::fromStdString(text));
+    StatusBar1Text->setText(InterfaceText(text));
 }
 
 QString TFormMain::StatusText() const
