@@ -108,6 +108,12 @@ QString translated(const QString &text, int depth)
             return t;
         }
     }
+    // A sentence ended with a full stop, as error boxes show it.
+    if (text.size() > 1 && text.endsWith(u'.') && !text.endsWith(QStringLiteral(".."))) {
+        const QString head = text.chopped(1);
+        if (const QString t = translated(head, depth + 1); t != head)
+            return t + u'.';
+    }
     // A message and its cause on the next lines.
     if (const qsizetype line = text.indexOf(u'\n'); line > 0)
         return translated(text.left(line), depth + 1) + u'\n' + translated(text.mid(line + 1), depth + 1);
