@@ -232,6 +232,13 @@
         </message>
     </context>
     <context>
+        <name>HelpText</name>
+        <message>
+            <source>Impossible de lire le Fichier d'Aide: '%1' (%2)</source>
+            <translation>Cannot read the help file '%1' (%2)</translation>
+        </message>
+    </context>
+    <context>
         <name>LanguageChoice</name>
         <message>
             <source>Langue non enregistrée : %1</source>

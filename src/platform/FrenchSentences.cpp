@@ -11,6 +11,7 @@ std::span<const MessageSentence> FrenchSentences()
         { "TFormMain", QT_TRANSLATE_NOOP("TFormMain", "Réglages non effacés : %1") },
         { "TFormMain", QT_TRANSLATE_NOOP("TFormMain", "Réglages non enregistrés : %1") },
         { "TFormMain", QT_TRANSLATE_NOOP("TFormMain", "Ouvrir Image") },
+        { "HelpText", QT_TRANSLATE_NOOP("HelpText", "Impossible de lire le Fichier d'Aide: '%1' (%2)") },
         { "LanguageChoice", QT_TRANSLATE_NOOP("LanguageChoice", "Langue non enregistrée : %1") },
         { "TFormMain", QT_TRANSLATE_NOOP("TFormMain", "Visualisation") },
         { "TFormMain", QT_TRANSLATE_NOOP("TFormMain", "Temporisation (ms):") },

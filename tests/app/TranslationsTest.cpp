@@ -23,6 +23,7 @@
 #include <QLocale>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QSpinBox>
@@ -110,6 +111,8 @@ ShownTexts shownTexts(QWidget *window)
             add(texts, at + "text", button->text());
         if (auto *box = qobject_cast<QGroupBox *>(w))
             add(texts, at + "text", box->title());
+        if (auto *memo = qobject_cast<QPlainTextEdit *>(w))
+            add(texts, at + "text", memo->toPlainText());
         if (auto *edit = qobject_cast<QLineEdit *>(w))
             add(texts, at + "placeholder", edit->placeholderText());
         if (auto *spin = qobject_cast<QSpinBox *>(w)) {

@@ -11,8 +11,12 @@ const QString kOwnTranslations = QStringLiteral(":/i18n");
 
 } // namespace
 
+InterfaceLanguage InterfaceTranslators::s_inEffect = InterfaceLanguage::French;
+
 InterfaceTranslators::InterfaceTranslators(InterfaceLanguage language)
+    : m_before(s_inEffect)
 {
+    s_inEffect = language;
     if (language == InterfaceLanguage::English) {
         install(QStringLiteral("travelia_en"), kOwnTranslations);
         return;
@@ -25,6 +29,7 @@ InterfaceTranslators::~InterfaceTranslators()
 {
     for (const auto &translator : m_installed)
         QCoreApplication::removeTranslator(translator.get());
+    s_inEffect = m_before;
 }
 
 void InterfaceTranslators::install(const QString &name, const QString &folder)

@@ -21,6 +21,9 @@ public:
     InterfaceTranslators(const InterfaceTranslators &) = delete;
     InterfaceTranslators &operator=(const InterfaceTranslators &) = delete;
 
+    // The language of the translators alive; French, the sources' own, when none are.
+    static InterfaceLanguage inEffect() { return s_inEffect; }
+
     // The translation files that could not be loaded (none when all were).
     const QStringList &missing() const { return m_missing; }
 
@@ -29,4 +32,6 @@ private:
 
     std::vector<std::unique_ptr<QTranslator>> m_installed;
     QStringList m_missing;
+    InterfaceLanguage m_before;
+    static InterfaceLanguage s_inEffect;
 };

@@ -1,6 +1,7 @@
 #include "app/ui/TFormHelp.h"
 
 #include "app/HelpText.h"
+#include "app/ui/InterfaceTranslators.h"
 #include "platform/ModalQuestions.h"
 #include "platform/ui/WindowKeys.h"
 
@@ -21,7 +22,7 @@ TFormHelp::TFormHelp(const QString &programPath, ModalQuestions &questions, QWid
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     QStringList lines;
-    for (const std::string &line : BuiltInHelpLines())
+    for (const std::string &line : BuiltInHelpLines(InterfaceTranslators::inEffect()))
         lines << QString::fromStdString(line);
     Memo1->setPlainText(lines.join(QLatin1Char('\n')));
     auto *layout = new QVBoxLayout(this);
