@@ -1,10 +1,15 @@
 #pragma once
 
+#include "app/InterfaceLanguage.h"
+
 #include <string>
 #include <vector>
 
-// The quick-start text shown by the help window.
+// The quick-start text shown by the help window: French, the reference,
+// and its English version for the English window.
 const std::vector<std::string> &BuiltInHelpLines();
+const std::vector<std::string> &BuiltInEnglishHelpLines();
+const std::vector<std::string> &BuiltInHelpLines(InterfaceLanguage language);
 
 // The text file that replaces the built-in help: the program's path cut
 // before its first dot, plus ".TXT"; a path without any dot gets ".TXT"

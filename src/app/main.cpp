@@ -1,4 +1,6 @@
+#include "app/InterfaceLanguage.h"
 #include "app/ui/ApplicationSetup.h"
+#include "app/ui/InterfaceTranslators.h"
 #include "app/ui/ProgramWindows.h"
 #include "app/ui/TFormMain.h"
 #include "common/ProgramInfo.h"
@@ -10,9 +12,9 @@
 #include "viewer/PlaybackClock.h"
 
 #include <QApplication>
+#include <QLocale>
 #include <QSettings>
 #include <QStringList>
-#include <QTranslator>
 
 #include <cstring>
 #include <exception>
@@ -64,11 +66,15 @@ int main(int argc, char **argv)
     }
     QtWindowServices services;
     TraveliaApplication app(argc, argv, services);
-    QTranslator qtFrench;
-    SetUpApplication(app, qtFrench);
+    SetUpApplication(app);
 
     // The settings of the last session: ~/.config/Travelia/Travelia.conf.
     QSettings settings(QString::fromUtf8(kProgramName), QString::fromUtf8(kProgramName));
+    // The language is set once, before the first window: a new choice takes
+    // effect at the next start.
+    const InterfaceTranslators translators(ChosenInterfaceLanguage(settings, QLocale::system()));
+    for (const QString &name : translators.missing())
+        std::cerr << "travelia: translation " << name.toStdString() << " not found\n";
     TJpegOptions jpegOptions; // the program's one set of JPEG settings
     TAviOptions aviOptions; // held for the AVI options window
     TFormMain main(services, jpegOptions, aviOptions, QCoreApplication::applicationFilePath(), settings);

@@ -51,10 +51,10 @@ TEST(HelpReplacementFile, UnreadableFileGivesAnErrorText)
     EXPECT_TRUE(help.lines.empty());
 }
 
-std::string builtInText()
+std::string builtInText(InterfaceLanguage language = InterfaceLanguage::French)
 {
     std::string text;
-    for (const std::string &line : BuiltInHelpLines())
+    for (const std::string &line : BuiltInHelpLines(language))
         text += line + "\n";
     return text;
 }
@@ -72,10 +72,13 @@ TEST(BuiltInHelp, DescribesWhatTheProgramDoes)
     EXPECT_EQ(text.find("Windows versions 98"), std::string::npos);
 }
 
-// Every option of travelia-cli --help is in the help, the camera's included.
-TEST(BuiltInHelp, NamesEveryOptionOfTheCommandLine)
+// Every option of travelia-cli --help is in the help, the camera's included,
+// in both languages.
+class HelpOptionsTest : public ::testing::TestWithParam<InterfaceLanguage> { };
+
+TEST_P(HelpOptionsTest, NamesEveryOptionOfTheCommandLine)
 {
-    const std::string text = builtInText();
+    const std::string text = builtInText(GetParam());
     const std::string usage = CliUsage();
     const std::regex option("(^|[ ,])(--?[a-z][a-z0-9-]*)");
     int options = 0;
@@ -85,6 +88,24 @@ TEST(BuiltInHelp, NamesEveryOptionOfTheCommandLine)
         EXPECT_NE(text.find(name), std::string::npos) << name;
     }
     EXPECT_GT(options, 40);
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, HelpOptionsTest,
+    ::testing::Values(InterfaceLanguage::French, InterfaceLanguage::English),
+    [](const auto &info) { return std::string(info.param == InterfaceLanguage::French ? "french" : "english"); });
+
+// The English help says what the French one does, with the window's
+// English words, and keeps no French sentence.
+TEST(BuiltInHelp, EnglishDescribesTheSameProgramInEnglish)
+{
+    const std::string text = builtInText(InterfaceLanguage::English);
+    for (const char *subject : { "BMP", "JPG", "PNG", "TIFF", "AVI", "MP4", "WebM", "MKV", "GIF", "WebP",
+             "Video Options", "AVI Options", "JPEG Options", "360° panorama (loop)", "\"Play\"", "F11", "Ctrl+O",
+             "Reset the Settings", "30 by default", "Options > Language" })
+        EXPECT_NE(text.find(subject), std::string::npos) << subject;
+    for (const char *french : { "é", "è", "à", " les ", " des ", " une ", "Fichier" })
+        EXPECT_EQ(text.find(french), std::string::npos) << french;
+    EXPECT_EQ(BuiltInHelpLines(InterfaceLanguage::French), BuiltInHelpLines());
 }
 
 } // namespace

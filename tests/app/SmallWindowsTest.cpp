@@ -17,7 +17,6 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTimer>
-#include <QTranslator>
 
 #include <gtest/gtest.h>
 
@@ -157,15 +156,13 @@ TEST(AboutBox, VersionLabelBelowTheLogoAndNothingOverlaps)
 // application's display name, which therefore follows its plain name.
 TEST(ApplicationSetup, SetsNoDisplayNameSoTitlesStayExact)
 {
-    QTranslator translator;
-    SetUpApplication(*qApp, translator);
+    SetUpApplication(*qApp);
     QCoreApplication::setApplicationName(QStringLiteral("probe"));
     EXPECT_EQ(QGuiApplication::applicationDisplayName(), "probe");
     // Window managers find the menu entry, and its icon, by this name.
     const QString entry = QStringLiteral(TRAVELIA_DIST_DIR "/") + QGuiApplication::desktopFileName() + ".desktop";
     EXPECT_TRUE(QFileInfo(entry).isFile()) << entry.toStdString();
     QCoreApplication::setApplicationName(QStringLiteral("Travelia"));
-    QCoreApplication::removeTranslator(&translator);
 }
 
 class ProgressWindowTest : public ::testing::Test {

@@ -10,6 +10,7 @@ set(expected
   usr/share/icons/hicolor/scalable/apps/${id}.svg
   usr/share/man/man1/travelia-cli.1.gz
   usr/share/man/man1/travelia.1.gz
+  usr/share/man/fr/man1/travelia.1.gz
   usr/share/doc/travelia/aide.txt)
 foreach(size 16 22 24 32 48 64 128 256 512)
   list(APPEND expected usr/share/icons/hicolor/${size}x${size}/apps/${id}.png)

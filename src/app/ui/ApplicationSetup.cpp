@@ -4,10 +4,8 @@
 
 #include <QApplication>
 #include <QIcon>
-#include <QLibraryInfo>
-#include <QTranslator>
 
-void SetUpApplication(QApplication &app, QTranslator &qtFrench)
+void SetUpApplication(QApplication &)
 {
     QApplication::setApplicationName(QString::fromUtf8(kProgramName));
     QApplication::setQuitOnLastWindowClosed(false);
@@ -15,6 +13,4 @@ void SetUpApplication(QApplication &app, QTranslator &qtFrench)
     // windows to the entry, and show its icon, by these names.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.travelia.Travelia"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.travelia.Travelia")));
-    if (qtFrench.load(QStringLiteral("qtbase_fr"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        app.installTranslator(&qtFrench);
 }

@@ -1,13 +1,11 @@
 #pragma once
 
 class QApplication;
-class QTranslator;
 
 // The application object as the program runs it: its name, its installed
 // desktop entry and icon (found in the icon theme), no quitting when
-// a secondary window closes last, and Qt's own dialogs in French (through
-// the given translator, which must outlive the application's use of it).
+// a secondary window closes last. Its translations are InterfaceTranslators'.
 // No display name is set: the window manager would append it to every
 // window title ("Erreur — Travelia"), and titles must read exactly as the
 // program sets them.
-void SetUpApplication(QApplication &app, QTranslator &qtFrench);
+void SetUpApplication(QApplication &app);

@@ -2,6 +2,7 @@
 
 #include "common/Bitmap24.h"
 #include "output/EnsureFolder.h"
+#include "platform/MessageLanguage.h"
 #include "platform/WindowServices.h"
 #include "platform/ui/ControlNames.h"
 
@@ -29,11 +30,6 @@ constexpr int kPanelWidth = 245;
 QString qs(const std::string &s)
 {
     return QString::fromStdString(s);
-}
-
-QString u8(const char *s)
-{
-    return QString::fromUtf8(s);
 }
 
 } // namespace
@@ -68,19 +64,19 @@ void CommandPanel::createControls()
     panel->setContentsMargins(2, 2, 2, 2);
     panel->setSpacing(4);
 
-    auto newButton = [this](const char *caption) {
-        auto *b = new QPushButton(u8(caption), PanelAnim);
+    auto newButton = [this](const QString &caption) {
+        auto *b = new QPushButton(caption, PanelAnim);
         b->setAutoDefault(false);
         return b;
     };
-    auto newCheck = [this](const char *caption) { return new QCheckBox(u8(caption), PanelAnim); };
+    auto newCheck = [this](const QString &caption) { return new QCheckBox(caption, PanelAnim); };
 
     // Source picture.
-    GroupBoxSrc = new QGroupBox(u8("Fichier Source Panorama:"), PanelAnim);
+    GroupBoxSrc = new QGroupBox(tr("Fichier Source Panorama:"), PanelAnim);
     auto *src = new QGridLayout(GroupBoxSrc);
     SpeedButtonSrcName = new QToolButton(GroupBoxSrc);
     SpeedButtonSrcName->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
-    SpeedButtonSrcName->setToolTip(u8("Ouvrir..."));
+    SpeedButtonSrcName->setToolTip(tr("Ouvrir..."));
     EditSrcName = new QLineEdit(GroupBoxSrc);
     EditSrcName->setReadOnly(true);
     LabelSrcDim = new QLabel(GroupBoxSrc);
@@ -91,10 +87,10 @@ void CommandPanel::createControls()
 
     // Frame size and scrolling: width and height on one row, the step beside
     // the scroll-type group, the three options in two rows.
-    GroupBoxAnim = new QGroupBox(u8("Dimensions des Images de  l'Animation:"), PanelAnim);
+    GroupBoxAnim = new QGroupBox(tr("Dimensions des Images de  l'Animation:"), PanelAnim);
     auto *anim = new QGridLayout(GroupBoxAnim);
-    Label1 = new QLabel(u8("Largeur: "), GroupBoxAnim);
-    Label2 = new QLabel(u8("Hauteur:"), GroupBoxAnim);
+    Label1 = new QLabel(tr("Largeur: "), GroupBoxAnim);
+    Label2 = new QLabel(tr("Hauteur:"), GroupBoxAnim);
     EditFrameWidth = new QLineEdit(GroupBoxAnim);
     EditFrameHeight = new QLineEdit(GroupBoxAnim);
     Label1->setBuddy(EditFrameWidth);
@@ -103,27 +99,27 @@ void CommandPanel::createControls()
     anim->addWidget(EditFrameWidth, 0, 1);
     anim->addWidget(Label2, 0, 2);
     anim->addWidget(EditFrameHeight, 0, 3);
-    RadioGroupScrollType = new QGroupBox(u8("Défilement:"), GroupBoxAnim);
+    RadioGroupScrollType = new QGroupBox(tr("Défilement:"), GroupBoxAnim);
     auto *scroll = new QGridLayout(RadioGroupScrollType);
     m_scrollTypeButtons = new QButtonGroup(this);
-    const char *scrollItems[] = { "Horizontal", "Vertical" };
+    const QString scrollItems[] = { tr("Horizontal"), tr("Vertical") };
     for (int i = 0; i < 2; ++i) {
-        auto *radio = new QRadioButton(u8(scrollItems[i]), RadioGroupScrollType);
+        auto *radio = new QRadioButton(scrollItems[i], RadioGroupScrollType);
         m_scrollTypeButtons->addButton(radio, i);
         scroll->addWidget(radio, 0, i);
     }
     EditStep = new QLineEdit(GroupBoxAnim);
-    EditStep->setToolTip(u8("Pas (pixels)"));
-    EditStep->setAccessibleName(u8("Pas"));
+    EditStep->setToolTip(tr("Pas (pixels)"));
+    EditStep->setAccessibleName(tr("Pas"));
     EditStep->setMaximumWidth(40);
     anim->addWidget(RadioGroupScrollType, 1, 0, 1, 3);
     anim->addWidget(EditStep, 1, 3, Qt::AlignBottom);
-    CheckBoxScrollDirection = newCheck("G->D / H->B");
-    CheckBoxScrollBack = newCheck("Aller et Retour");
-    CheckBoxCenter = newCheck("Centrer l'Image");
-    CheckBoxLoop360 = newCheck("Panorama 360° (boucle)");
-    CheckBoxLoop360->setAccessibleName(u8("Panorama 360° (boucle)"));
-    CheckBoxLoop360->setToolTip(u8("Le panorama fait un tour complet : l'animation boucle sans raccord"));
+    CheckBoxScrollDirection = newCheck(tr("G->D / H->B"));
+    CheckBoxScrollBack = newCheck(tr("Aller et Retour"));
+    CheckBoxCenter = newCheck(tr("Centrer l'Image"));
+    CheckBoxLoop360 = newCheck(tr("Panorama 360° (boucle)"));
+    CheckBoxLoop360->setAccessibleName(tr("Panorama 360° (boucle)"));
+    CheckBoxLoop360->setToolTip(tr("Le panorama fait un tour complet : l'animation boucle sans raccord"));
     anim->addWidget(CheckBoxScrollDirection, 2, 0, 1, 2);
     anim->addWidget(CheckBoxScrollBack, 2, 2, 1, 2);
     anim->addWidget(CheckBoxCenter, 3, 0, 1, 4);
@@ -134,36 +130,37 @@ void CommandPanel::createControls()
     panel->addWidget(GroupBoxAnim);
 
     // Output: each check box on the row of the field it governs.
-    GroupBoxSave = new QGroupBox(u8("Enregistrement:"), PanelAnim);
+    GroupBoxSave = new QGroupBox(tr("Enregistrement:"), PanelAnim);
     auto *save = new QGridLayout(GroupBoxSave);
-    CheckBoxCopy = newCheck("Déplacer vers:");
+    CheckBoxCopy = newCheck(tr("Déplacer vers:"));
     SpeedButtonCopy = new QToolButton(GroupBoxSave);
     SpeedButtonCopy->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
-    SpeedButtonCopy->setAccessibleName(u8("Choisir le dossier"));
+    SpeedButtonCopy->setAccessibleName(tr("Choisir le dossier"));
     EditCopy = new QLineEdit(GroupBoxSave);
-    CheckBoxSubDir = newCheck("Sous Répertoire:");
+    CheckBoxSubDir = newCheck(tr("Sous Répertoire:"));
     EditSubDir = new QLineEdit(GroupBoxSave);
-    CheckBoxRename = newCheck("Renommer:");
+    CheckBoxRename = newCheck(tr("Renommer:"));
     EditDstName = new QLineEdit(GroupBoxSave);
-    GroupBox1 = new QGroupBox(u8("ReNuméroter à partir de:"), GroupBoxSave);
+    GroupBox1 = new QGroupBox(tr("ReNuméroter à partir de:"), GroupBoxSave);
     auto *numbering = new QHBoxLayout(GroupBox1);
     EditNumStart = new QLineEdit(GroupBox1);
     EditNumStart->setMaximumWidth(60);
-    CheckBoxFormat = new QCheckBox(u8("Numérotation Formatée "), GroupBox1);
+    CheckBoxFormat = new QCheckBox(tr("Numérotation Formatée "), GroupBox1);
     numbering->addWidget(EditNumStart);
     numbering->addWidget(CheckBoxFormat);
-    RadioGroupFormat = new QGroupBox(u8("Format d'Enregistrement:"), GroupBoxSave);
+    RadioGroupFormat = new QGroupBox(tr("Format d'Enregistrement:"), GroupBoxSave);
     auto *format = new QGridLayout(RadioGroupFormat);
     m_formatButtons = new QButtonGroup(this);
-    const char *formatItems[] = { "BMP", "JPG", "AVI", "PNG", "Vidéo" };
+    const QString formatItems[]
+        = { QStringLiteral("BMP"), QStringLiteral("JPG"), QStringLiteral("AVI"), QStringLiteral("PNG"), tr("Vidéo") };
     for (int i = 0; i < 5; ++i) {
-        auto *radio = new QRadioButton(u8(formatItems[i]), RadioGroupFormat);
+        auto *radio = new QRadioButton(formatItems[i], RadioGroupFormat);
         m_formatButtons->addButton(radio, i);
         format->addWidget(radio, i / 3, i % 3); // three columns
     }
-    SpeedButtonOpJPG = newButton("Options JPEG");
-    SpeedButtonOpAVI = newButton("Options AVI");
-    SpeedButtonOpVideo = newButton("Options Vidéo");
+    SpeedButtonOpJPG = newButton(tr("Options JPEG"));
+    SpeedButtonOpAVI = newButton(tr("Options AVI"));
+    SpeedButtonOpVideo = newButton(tr("Options Vidéo"));
     save->addWidget(CheckBoxCopy, 0, 0);
     save->addWidget(SpeedButtonCopy, 0, 1, Qt::AlignRight);
     save->addWidget(EditCopy, 1, 0, 1, 2);
@@ -178,28 +175,28 @@ void CommandPanel::createControls()
     save->addWidget(SpeedButtonOpVideo, 7, 0, 1, 2);
     panel->addWidget(GroupBoxSave);
     // A field without a label of its own is named after what introduces it.
-    const std::pair<QLineEdit *, const char *> fieldNames[] = { { EditSrcName, "Fichier Source Panorama:" },
-        { EditCopy, "Déplacer vers:" }, { EditSubDir, "Sous Répertoire:" }, { EditDstName, "Renommer:" },
-        { EditNumStart, "ReNuméroter à partir de:" } };
+    const std::pair<QLineEdit *, QString> fieldNames[] = { { EditSrcName, tr("Fichier Source Panorama:") },
+        { EditCopy, tr("Déplacer vers:") }, { EditSubDir, tr("Sous Répertoire:") }, { EditDstName, tr("Renommer:") },
+        { EditNumStart, tr("ReNuméroter à partir de:") } };
     for (const auto &[field, name] : fieldNames)
-        field->setAccessibleName(u8(name));
+        field->setAccessibleName(name);
 
     // Runs.
     auto *runs = new QGridLayout;
-    SpeedButtonTest = newButton("Tester");
-    SpeedButtonCreate = newButton("Créer");
-    SpeedButtonVerify = newButton("Vérifier");
-    SpeedButtonStop = newButton("STOP");
+    SpeedButtonTest = newButton(tr("Tester"));
+    SpeedButtonCreate = newButton(tr("Créer"));
+    SpeedButtonVerify = newButton(tr("Vérifier"));
+    SpeedButtonStop = newButton(tr("STOP"));
     runs->addWidget(SpeedButtonTest, 0, 0);
     runs->addWidget(SpeedButtonCreate, 0, 1);
     runs->addWidget(SpeedButtonVerify, 1, 0);
     runs->addWidget(SpeedButtonStop, 1, 1);
     panel->addLayout(runs);
-    CheckBoxVisu = newCheck("Visualisation sans sauvegarde");
+    CheckBoxVisu = newCheck(tr("Visualisation sans sauvegarde"));
     CheckBoxVisu->setEnabled(false); // a mode indicator set by the run commands
     panel->addWidget(CheckBoxVisu);
-    SpeedButtonFilename = newButton("Tester le Nom de Fichier");
-    SpeedButtonDefault = newButton("Revenir aux Valeurs par Défaut");
+    SpeedButtonFilename = newButton(tr("Tester le Nom de Fichier"));
+    SpeedButtonDefault = newButton(tr("Revenir aux Valeurs par Défaut"));
     panel->addWidget(SpeedButtonFilename);
     panel->addWidget(SpeedButtonDefault);
     panel->addStretch();
@@ -294,7 +291,7 @@ void CommandPanel::ApplyPanelState()
             edit->setText(value);
     };
     setText(EditSrcName, s.EditSrcName);
-    LabelSrcDim->setText(qs(s.LabelSrcDim));
+    LabelSrcDim->setText(InterfaceText(s.LabelSrcDim));
     setText(EditFrameWidth, s.EditFrameWidth);
     setText(EditFrameHeight, s.EditFrameHeight);
     setText(EditStep, s.EditStep);

@@ -6,12 +6,15 @@ class QMenu;
 class TFormMain;
 
 // The main window's menus, each entry named after its command: the menu bar
-// (Fichier, Animation, Options, Aide, with their shortcuts) and the context
+// (Fichier, Animation, Options, Aide, with their shortcuts; texts in the
+// interface's language) and the context
 // menu. Each entry calls the window's command through run, which shows the
 // error an entry throws.
 struct MainMenus {
     QMenu *file;
     QMenu *anim;
+    QMenu *options;
+    QMenu *language; // in Options: Français, English
     QMenu *popup;
 };
 using CommandRunner = std::function<void(const std::function<void()> &command)>;

@@ -38,7 +38,7 @@ QPixmap drawEyes()
 TAboutBox::TAboutBox(QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowStaysOnTopHint)
 {
-    setWindowTitle(QStringLiteral("A propos"));
+    setWindowTitle(tr("A propos"));
     setModal(true);
     setFixedSize(401, 342);
     setAutoFillBackground(true);
@@ -55,12 +55,12 @@ TAboutBox::TAboutBox(QWidget *parent)
     Date = new QLabel(this);
     Date->setAlignment(Qt::AlignCenter);
     Copyright = new QLabel(this);
-    info1 = new QLabel(QString::fromUtf8("Logiciel gratuit, fourni tel quel et sans garantie. Vous pouvez le copier "
-                                         "et le distribuer librement, sans le modifier ni le vendre."),
+    info1 = new QLabel(tr("Logiciel gratuit, fourni tel quel et sans garantie. Vous pouvez le copier "
+                          "et le distribuer librement, sans le modifier ni le vendre."),
         this);
     info1->setWordWrap(true);
-    info3 = new QLabel(QString::fromUtf8("Cette version est une pré-version en cours de test. Travaillez toujours "
-                                         "sur des copies de vos documents originaux."),
+    info3 = new QLabel(tr("Cette version est une pré-version en cours de test. Travaillez toujours "
+                          "sur des copies de vos documents originaux."),
         this);
     info3->setWordWrap(true);
     BitBtnOk = new QPushButton(this);
@@ -94,7 +94,7 @@ void TAboutBox::FormCreate()
 {
     labelVersion->setText(QString::fromUtf8(kProgramTitle));
     Date->setText(QString::fromUtf8(kProgramYear));
-    Copyright->setText(QString::fromUtf8("© L'équipe Travelia. Tous droits réservés."));
+    Copyright->setText(tr("© L'équipe Travelia. Tous droits réservés."));
 }
 
 void TAboutBox::BitBtnOkClick()

@@ -1,6 +1,7 @@
 #include "app/ui/TFormHelp.h"
 
 #include "app/HelpText.h"
+#include "app/ui/InterfaceTranslators.h"
 #include "platform/ModalQuestions.h"
 #include "platform/ui/WindowKeys.h"
 
@@ -13,7 +14,7 @@ TFormHelp::TFormHelp(const QString &programPath, ModalQuestions &questions, QWid
     , m_programPath(programPath)
     , m_questions(questions)
 {
-    setWindowTitle(QStringLiteral("Aide"));
+    setWindowTitle(tr("Aide"));
     Memo1 = new QPlainTextEdit(this);
     Memo1->setAccessibleName(windowTitle());
     Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
@@ -21,7 +22,7 @@ TFormHelp::TFormHelp(const QString &programPath, ModalQuestions &questions, QWid
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     QStringList lines;
-    for (const std::string &line : BuiltInHelpLines())
+    for (const std::string &line : BuiltInHelpLines(InterfaceTranslators::inEffect()))
         lines << QString::fromStdString(line);
     Memo1->setPlainText(lines.join(QLatin1Char('\n')));
     auto *layout = new QVBoxLayout(this);

@@ -10,6 +10,7 @@
 #include "common/TextFormat.h"
 #include "output/SaveAsCommand.h"
 #include "picture/PictureRegistry.h"
+#include "platform/MessageLanguage.h"
 #include "platform/WindowServices.h"
 #include "platform/ui/Mnemonics.h"
 
@@ -19,6 +20,7 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -53,6 +55,7 @@ TFormMain::TFormMain(WindowServices &services, TJpegOptions &jpegOptions, TAviOp
           m_runFeedback)
     , m_opening(m_panorama, ScrollBox1->Rules(), services, jpegOptions, m_runFeedback)
     , m_session(settings, { ScrollBox1->Rules(), m_run, jpegOptions, m_videoOptions, aviOptions })
+    , m_language(settings, services, ChosenInterfaceLanguage(settings, QLocale::system()))
 {
     setWindowTitle(u8(kProgramTitle));
     resize(1040, 760);
@@ -70,7 +73,7 @@ TFormMain::TFormMain(WindowServices &services, TJpegOptions &jpegOptions, TAviOp
     AssignMnemonics(menuBar(), mnemonics);
     AssignMnemonics(PopupMenu);
     AssignMnemonics(ScrollBox1->widget(), mnemonics);
-    ScrollBox1->setAccessibleName(QStringLiteral("Panneau de Commande"));
+    ScrollBox1->setAccessibleName(tr("Panneau de Commande"));
     FormCreate();
 }
 
@@ -109,6 +112,13 @@ void TFormMain::Menu_OptionsResetClick()
     emit settingsReset();
     if (!forgotten)
         m_services.errorBox("Réglages non effacés : " + error);
+}
+
+void TFormMain::Menu_OptionsClick()
+{
+    const bool french = m_language.chosen() == InterfaceLanguage::French;
+    findChild<QAction *>(QStringLiteral("Menu_LanguageFrench"))->setChecked(french);
+    findChild<QAction *>(QStringLiteral("Menu_LanguageEnglish"))->setChecked(!french);
 }
 
 void TFormMain::runCommand(const std::function<void()> &command)
@@ -279,7 +289,7 @@ void TFormMain::Menu_FileSaveAsClick()
 
 void TFormMain::setStatus(const std::string &text)
 {
-    StatusBar1Text->setText(QString::fromStdString(text));
+    StatusBar1Text->setText(InterfaceText(text));
 }
 
 QString TFormMain::StatusText() const

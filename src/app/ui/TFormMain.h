@@ -2,6 +2,7 @@
 
 #include "anim/RunCommands.h"
 #include "anim/RunContext.h"
+#include "app/LanguageChoice.h"
 #include "app/PictureOpening.h"
 #include "app/SessionSettings.h"
 #include "app/ui/GuiRunFeedback.h"
@@ -105,6 +106,9 @@ public slots:
     void Menu_OptionsAviClick() { emit aviOptionsRequested(); }
     void Menu_OptionsVideoClick() { emit videoOptionsRequested(); }
     void Menu_OptionsResetClick();
+    void Menu_OptionsClick();
+    void Menu_LanguageFrenchClick() { m_language.choose(InterfaceLanguage::French); }
+    void Menu_LanguageEnglishClick() { m_language.choose(InterfaceLanguage::English); }
     void Menu_OptionsShowPanelClick();
     void Menu_OptionsTempoClick();
     void PopupMenuPopup() { setCheckMarks("PopupMenu_FullScreen", "PopupMenu_Center"); }
@@ -157,6 +161,7 @@ private:
     PictureOpening m_opening;
     PanoramaPreview *m_preview = nullptr;
     SessionSettings m_session;
+    LanguageChoice m_language;
     QByteArray m_geometryBeforeFullScreen;
     Qt::WindowStates m_stateBeforeFullScreen;
 

@@ -1,6 +1,5 @@
 #include "options/ui/TFormOpAvi.h"
 
-#include "common/TextFormat.h"
 #include "platform/ModalQuestions.h"
 #include "platform/ui/ControlNames.h"
 #include "platform/ui/Mnemonics.h"
@@ -28,7 +27,7 @@ TFormOpAvi::TFormOpAvi(TAviOptions &options, ModalQuestions &questions, QWidget 
     , m_options(options)
     , m_questions(questions)
 {
-    setWindowTitle(QStringLiteral("Options Avi:"));
+    setWindowTitle(tr("Options Avi:"));
     resize(439, 460);
     QFont small = font();
     small.setPixelSize(11);
@@ -43,20 +42,20 @@ TFormOpAvi::TFormOpAvi(TAviOptions &options, ModalQuestions &questions, QWidget 
     SpeedButtonRate = smallButton();
     SpeedButtonQuality = smallButton();
     SpeedButtonCompressor = smallButton();
-    SpeedButtonRate->setAccessibleName(QString::fromUtf8("Images par Seconde"));
-    SpeedButtonQuality->setAccessibleName(QString::fromUtf8("Qualité"));
-    SpeedButtonCompressor->setAccessibleName(QString::fromUtf8("Ouvrir le compresseur"));
-    LabelRate = new QLabel(QStringLiteral("Nbre d'images par seconde: "), this);
+    SpeedButtonRate->setAccessibleName(tr("Images par Seconde"));
+    SpeedButtonQuality->setAccessibleName(tr("Qualité"));
+    SpeedButtonCompressor->setAccessibleName(tr("Ouvrir le compresseur"));
+    LabelRate = new QLabel(tr("Nbre d'images par seconde: "), this);
     LabelRate->setFixedWidth(217);
     LabelQuality = new QLabel(QStringLiteral("Qualite"), this);
     LabelQuality->setFixedWidth(201);
-    SpeedButtonClose = new QPushButton(QStringLiteral("Ok.."), this);
+    SpeedButtonClose = new QPushButton(tr("Ok.."), this);
     SpeedButtonClose->setFixedSize(65, 41);
-    LabelCompress = new QLabel(QStringLiteral("Choisissez un Compresseur"), this);
+    LabelCompress = new QLabel(tr("Choisissez un Compresseur"), this);
     Edit1 = new QLineEdit(QStringLiteral("Edit1"), this);
     Edit1->setEnabled(false);
     Edit1->setFixedWidth(369);
-    Edit1->setAccessibleName(QStringLiteral("Compresseur choisi"));
+    Edit1->setAccessibleName(tr("Compresseur choisi"));
     ListBox1 = new QListWidget(this);
     ListBox1->setMinimumSize(401, 273);
     ListBox1->setUniformItemSizes(true);
@@ -65,7 +64,7 @@ TFormOpAvi::TFormOpAvi(TAviOptions &options, ModalQuestions &questions, QWidget 
     courier.setFixedPitch(true);
     courier.setPixelSize(11);
     ListBox1->setFont(courier);
-    ListBox1->setAccessibleName(QStringLiteral("Choisissez un Compresseur"));
+    ListBox1->setAccessibleName(tr("Choisissez un Compresseur"));
     // Only a press of the mouse chooses: keyboard moves change nothing.
     ListBox1->viewport()->installEventFilter(this);
     ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -106,8 +105,8 @@ void TFormOpAvi::FormCreate()
 
 void TFormOpAvi::showValues()
 {
-    LabelRate->setText(QString::fromStdString(formatText("Nombre d'Images par seconde: %d", { m_options.Rate })));
-    LabelQuality->setText(QString::fromStdString(formatText("Qulaité (0 à 10000) : %d", { m_options.Quality })));
+    LabelRate->setText(tr("Nombre d'Images par seconde: %1").arg(m_options.Rate));
+    LabelQuality->setText(tr("Qulaité (0 à 10000) : %1").arg(m_options.Quality));
 }
 
 void TFormOpAvi::showEvent(QShowEvent *event)
@@ -122,7 +121,7 @@ void TFormOpAvi::SpeedButtonSearchCompressClick()
     m_entries = Catalogue();
     ListBox1->clear();
     for (const CatalogueEntry &entry : m_entries)
-        ListBox1->addItem(u8(entry.line));
+        ListBox1->addItem(entry.code == 0 ? tr("Sans Compression") : u8(entry.line));
     const std::int32_t count = std::int32_t(m_entries.size());
     if (m_options.CodecIndex >= count || m_options.CodecIndex < 0)
         m_options.CodecIndex = 0;

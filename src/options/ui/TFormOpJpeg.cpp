@@ -30,11 +30,6 @@
 
 namespace {
 
-QString u8(const char *s)
-{
-    return QString::fromUtf8(s);
-}
-
 QPixmap toPixmap(const Bitmap24 &bitmap)
 {
     if (bitmap.isEmpty())
@@ -75,7 +70,7 @@ TFormOpJpeg::TFormOpJpeg(
     , m_display(displayBitmap)
     , m_questions(questions)
 {
-    setWindowTitle(QStringLiteral("Options Jpeg"));
+    setWindowTitle(tr("Options Jpeg"));
     createControls();
     new WindowKeys(this, BitBtnOk);
     QString mnemonics;
@@ -92,7 +87,7 @@ void TFormOpJpeg::createControls()
         return image;
     };
     auto newButton = [this](const char *caption, QWidget *parent) {
-        auto *b = new QPushButton(u8(caption), parent);
+        auto *b = new QPushButton(tr(caption), parent);
         b->setAutoDefault(false);
         return b;
     };
@@ -100,8 +95,8 @@ void TFormOpJpeg::createControls()
     ImageDST = newImage();
     ScrollBarHorz = new QScrollBar(Qt::Horizontal, this);
     ScrollBarVert = new QScrollBar(Qt::Vertical, this);
-    ScrollBarHorz->setAccessibleName(u8("Décalage horizontal de l'aperçu"));
-    ScrollBarVert->setAccessibleName(u8("Décalage vertical de l'aperçu"));
+    ScrollBarHorz->setAccessibleName(tr("Décalage horizontal de l'aperçu"));
+    ScrollBarVert->setAccessibleName(tr("Décalage vertical de l'aperçu"));
     for (QScrollBar *bar : { ScrollBarHorz, ScrollBarVert }) {
         bar->setFocusPolicy(Qt::StrongFocus); // the arrow keys pan the preview too
         bar->setRange(0, 100);
@@ -110,13 +105,13 @@ void TFormOpJpeg::createControls()
     }
 
     Panel1 = new QWidget(this);
-    Label1 = new QLabel(u8("Qualité de Compression:"), Panel1);
+    Label1 = new QLabel(tr("Qualité de Compression:"), Panel1);
     EditCompressionQuality = new QLineEdit(Panel1);
     EditCompressionQuality->setMaximumWidth(50);
     EditCompressionQuality->setValidator(new QualityValidator(EditCompressionQuality));
     Label1->setBuddy(EditCompressionQuality);
-    SpeedButtonUp = newButton("+", Panel1);
-    SpeedButtonDown = newButton("-", Panel1);
+    SpeedButtonUp = newButton(QT_TR_NOOP("+"), Panel1);
+    SpeedButtonDown = newButton(QT_TR_NOOP("-"), Panel1);
     for (QPushButton *b : { SpeedButtonUp, SpeedButtonDown }) {
         b->setFixedWidth(28);
         b->installEventFilter(this);
@@ -124,10 +119,10 @@ void TFormOpJpeg::createControls()
     // A press without the mouse (keyboard, accessibility) steps as the left button.
     connect(SpeedButtonUp, &QPushButton::clicked, this, [this] { qualityButtonPressed(true, Qt::LeftButton); });
     connect(SpeedButtonDown, &QPushButton::clicked, this, [this] { qualityButtonPressed(false, Qt::LeftButton); });
-    CheckBoxProgressiveEncoding = new QCheckBox(u8("Encoder en JPEG Progressif"), Panel1);
-    CheckBoxGrayScale = new QCheckBox(u8("Sauver en Niveaux de Gris"), Panel1);
-    CheckBoxDisableHorzSubSampling = new QCheckBox(u8("Désactiver le Sous Echantillonage Horizontal"), Panel1);
-    CheckBoxDisableVertSubSampling = new QCheckBox(u8("Désactiver le Sous Echantillonage Vertical"), Panel1);
+    CheckBoxProgressiveEncoding = new QCheckBox(tr("Encoder en JPEG Progressif"), Panel1);
+    CheckBoxGrayScale = new QCheckBox(tr("Sauver en Niveaux de Gris"), Panel1);
+    CheckBoxDisableHorzSubSampling = new QCheckBox(tr("Désactiver le Sous Echantillonage Horizontal"), Panel1);
+    CheckBoxDisableVertSubSampling = new QCheckBox(tr("Désactiver le Sous Echantillonage Vertical"), Panel1);
     auto *quality = new QHBoxLayout;
     quality->addWidget(EditCompressionQuality);
     quality->addWidget(SpeedButtonUp);
@@ -141,26 +136,27 @@ void TFormOpJpeg::createControls()
              CheckBoxDisableVertSubSampling })
         panel->addWidget(c);
     panel->addStretch();
-    SpeedButtonVoir = newButton(">> Voir   >>", this);
+    SpeedButtonVoir = newButton(QT_TR_NOOP(">> Voir   >>"), this);
 
-    GroupBox1 = new QGroupBox(u8("Options de Lecture:"), this);
-    CheckBoxSmoothing = new QCheckBox(u8("Lissage"), GroupBox1);
-    CheckBoxProgressiveDisplay = new QCheckBox(u8("Affichage Progressif"), GroupBox1);
+    GroupBox1 = new QGroupBox(tr("Options de Lecture:"), this);
+    CheckBoxSmoothing = new QCheckBox(tr("Lissage"), GroupBox1);
+    CheckBoxProgressiveDisplay = new QCheckBox(tr("Affichage Progressif"), GroupBox1);
     auto newCombo = [this](std::initializer_list<const char *> items, const char *accessibleName) {
         auto *combo = new QComboBox(GroupBox1);
         combo->setEditable(true);
         combo->setInsertPolicy(QComboBox::NoInsert);
         for (const char *item : items)
-            combo->addItem(u8(item));
-        combo->setAccessibleName(u8(accessibleName));
-        combo->lineEdit()->setAccessibleName(u8(accessibleName));
+            combo->addItem(tr(item));
+        combo->setAccessibleName(tr(accessibleName));
+        combo->lineEdit()->setAccessibleName(tr(accessibleName));
         return combo;
     };
-    ComboBoxPixelFormat = newCombo({ "24 bits", "8 bits" }, "Format des pixels");
-    ComboBoxScale
-        = newCombo({ "Pleine Taille", "Demie Taille", "Quart de Taille", "Huitième de Taille" }, "Taille de lecture");
+    ComboBoxPixelFormat = newCombo({ "24 bits", "8 bits" }, QT_TR_NOOP("Format des pixels"));
+    ComboBoxScale = newCombo({ QT_TR_NOOP("Pleine Taille"), QT_TR_NOOP("Demie Taille"), QT_TR_NOOP("Quart de Taille"),
+                                 QT_TR_NOOP("Huitième de Taille") },
+        QT_TR_NOOP("Taille de lecture"));
     ComboBoxScale->setEnabled(false);
-    ComboBoxPerformance = newCombo({ "Qualité", "Vitesse" }, "Méthode de lecture");
+    ComboBoxPerformance = newCombo({ QT_TR_NOOP("Qualité"), QT_TR_NOOP("Vitesse") }, QT_TR_NOOP("Méthode de lecture"));
     auto *reading = new QGridLayout(GroupBox1);
     reading->addWidget(CheckBoxSmoothing, 0, 0);
     reading->addWidget(CheckBoxProgressiveDisplay, 1, 0);
@@ -168,10 +164,10 @@ void TFormOpJpeg::createControls()
     reading->addWidget(ComboBoxScale, 1, 1);
     reading->addWidget(ComboBoxPerformance, 2, 1);
 
-    SpeedButtonDefaut = newButton("Défaut", this);
-    BitBtnOk = newButton("OK", this);
+    SpeedButtonDefaut = newButton(QT_TR_NOOP("Défaut"), this);
+    BitBtnOk = newButton(QT_TR_NOOP("OK"), this);
     BitBtnOk->setDefault(true);
-    BitBtnCancel = newButton("Annuler", this);
+    BitBtnCancel = newButton(QT_TR_NOOP("Annuler"), this);
 
     auto *grid = new QGridLayout(this);
     grid->addWidget(ImageSRC, 0, 0, Qt::AlignTop);

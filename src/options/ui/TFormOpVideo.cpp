@@ -29,9 +29,10 @@ constexpr VideoContainer kContainers[]
 constexpr const char *kContainerNames[] = { "MP4", "WebM", "MKV", "GIF", "WebP" };
 constexpr VideoCodec kCodecs[]
     = { VideoCodec::Default, VideoCodec::H264, VideoCodec::H265, VideoCodec::Av1, VideoCodec::Vp9, VideoCodec::Ffv1 };
-constexpr const char *kCodecNames[] = { "Par défaut", "H.264", "H.265", "AV1", "VP9", "FFV1 (sans perte)" };
-constexpr const char *kQualityIsEffort
-    = "WebP sans perte : la qualité règle l'effort de compression (0 rapide, 100 fichier le plus petit)";
+constexpr const char *kCodecNames[] = { QT_TRANSLATE_NOOP("TFormOpVideo", "Par défaut"), "H.264", "H.265", "AV1", "VP9",
+    QT_TRANSLATE_NOOP("TFormOpVideo", "FFV1 (sans perte)") };
+constexpr const char *kQualityIsEffort = QT_TRANSLATE_NOOP(
+    "TFormOpVideo", "WebP sans perte : la qualité règle l'effort de compression (0 rapide, 100 fichier le plus petit)");
 
 } // namespace
 
@@ -40,7 +41,7 @@ TFormOpVideo::TFormOpVideo(TVideoOptions &options, QWidget *parent)
     , m_options(options)
     , m_shown(options)
 {
-    setWindowTitle(u8("Options Vidéo"));
+    setWindowTitle(tr("Options Vidéo"));
     auto *layout = new QVBoxLayout(this);
     auto *form = new QFormLayout;
     layout->addLayout(form);
@@ -52,24 +53,25 @@ TFormOpVideo::TFormOpVideo(TVideoOptions &options, QWidget *parent)
     SpinQuality->setRange(0, 100);
     SpinKeyInterval = new QSpinBox(this);
     SpinKeyInterval->setRange(0, kMaxKeyInterval);
-    SpinKeyInterval->setSpecialValueText(u8("au choix de l'encodeur"));
+    SpinKeyInterval->setSpecialValueText(tr("au choix de l'encodeur"));
     SpinRate = new QSpinBox(this);
     SpinRate->setRange(kMinVideoRate, kMaxVideoRate);
     EditPreset = new QLineEdit(this);
-    EditPreset->setPlaceholderText(u8("celui de l'encodeur"));
-    CheckLossless = new QCheckBox(u8("WebP sans perte"), this);
-    ButtonClose = new QPushButton(u8("Ok.."), this);
-    ButtonCancel = new QPushButton(u8("Annuler"), this);
+    EditPreset->setPlaceholderText(tr("celui de l'encodeur"));
+    CheckLossless = new QCheckBox(tr("WebP sans perte"), this);
+    ButtonClose = new QPushButton(tr("Ok.."), this);
+    ButtonCancel = new QPushButton(tr("Annuler"), this);
     for (QPushButton *b : { ButtonClose, ButtonCancel })
         b->setAutoDefault(false);
 
-    const std::pair<QWidget *, const char *> rows[] = { { ComboContainer, "Conteneur:" }, { ComboCodec, "Codec:" },
-        { SpinQuality, "Qualité (0 à 100):" }, { SpinKeyInterval, "Une image clé toutes les (images):" },
-        { SpinRate, "Images par seconde:" }, { EditPreset, "Préréglage de vitesse:" } };
+    const std::pair<QWidget *, const char *> rows[] = { { ComboContainer, QT_TR_NOOP("Conteneur:") },
+        { ComboCodec, QT_TR_NOOP("Codec:") }, { SpinQuality, QT_TR_NOOP("Qualité (0 à 100):") },
+        { SpinKeyInterval, QT_TR_NOOP("Une image clé toutes les (images):") },
+        { SpinRate, QT_TR_NOOP("Images par seconde:") }, { EditPreset, QT_TR_NOOP("Préréglage de vitesse:") } };
     for (const auto &[field, caption] : rows) {
-        auto *label = new QLabel(u8(caption), this);
+        auto *label = new QLabel(tr(caption), this);
         label->setBuddy(field);
-        field->setAccessibleName(u8(caption).chopped(1));
+        field->setAccessibleName(tr(caption).chopped(1));
         form->addRow(label, field);
         if (field == SpinQuality)
             LabelQuality = label;
@@ -126,7 +128,7 @@ void TFormOpVideo::updateFields()
         ComboCodec->clear();
         for (std::size_t i = 0; i < std::size(kCodecs); ++i)
             if (ContainerAccepts(m_options.Container, kCodecs[i]))
-                ComboCodec->addItem(u8(kCodecNames[i]), int(kCodecs[i]));
+                ComboCodec->addItem(tr(kCodecNames[i]), int(kCodecs[i]));
         ComboCodec->setCurrentIndex(std::max(0, ComboCodec->findData(int(m_options.Codec))));
         ComboCodec->setEnabled(ComboCodec->count() > 1);
     }
@@ -135,7 +137,7 @@ void TFormOpVideo::updateFields()
     SpinKeyInterval->setEnabled(use.keyInterval);
     EditPreset->setEnabled(use.preset);
     CheckLossless->setEnabled(use.lossless);
-    const QString effort = use.qualityIsEffort ? u8(kQualityIsEffort) : QString();
+    const QString effort = use.qualityIsEffort ? tr(kQualityIsEffort) : QString();
     SpinQuality->setToolTip(effort);
     LabelQuality->setToolTip(effort);
     SpinQuality->setAccessibleDescription(effort);

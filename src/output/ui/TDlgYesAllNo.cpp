@@ -10,7 +10,7 @@
 TDlgYesAllNo::TDlgYesAllNo(QWidget *parent)
     : QDialog(parent)
 {
-    setWindowTitle(QStringLiteral("Ecraser le Fichier Existant ?"));
+    setWindowTitle(tr("Ecraser le Fichier Existant ?"));
     setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
     setModal(true);
 
@@ -19,16 +19,16 @@ TDlgYesAllNo::TDlgYesAllNo(QWidget *parent)
     Label1->setTextFormat(Qt::PlainText);
 
     auto makeButton = [this](const char *caption, int result) {
-        auto *button = new QPushButton(QString::fromUtf8(caption), this);
+        auto *button = new QPushButton(tr(caption), this);
         button->setAutoDefault(false);
         button->setDefault(false);
         connect(button, &QPushButton::clicked, this, [this, result] { done(result); });
         return button;
     };
-    ButtonYes = makeButton("Oui", 6);
-    ButtonYesToAll = makeButton("Oui pourTous", 10);
-    ButtonNo = makeButton("Non", 7);
-    ButtonNotoAll = makeButton("Stop !!!", 9);
+    ButtonYes = makeButton(QT_TR_NOOP("Oui"), 6);
+    ButtonYesToAll = makeButton(QT_TR_NOOP("Oui pourTous"), 10);
+    ButtonNo = makeButton(QT_TR_NOOP("Non"), 7);
+    ButtonNotoAll = makeButton(QT_TR_NOOP("Stop !!!"), 9);
 
     auto *buttons = new QHBoxLayout;
     for (QPushButton *b : { ButtonYes, ButtonYesToAll, ButtonNo, ButtonNotoAll })

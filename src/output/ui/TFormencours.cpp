@@ -14,7 +14,7 @@ TFormencours::TFormencours(bool &stopRequested, QWidget *parent)
     : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint)
     , m_stopRequested(stopRequested)
 {
-    setWindowTitle(QStringLiteral("Enregistrement en cours..."));
+    setWindowTitle(tr("Enregistrement en cours..."));
     setFixedSize(380, 175);
     move(639, 215);
     QFont windowFont = font();
@@ -28,7 +28,7 @@ TFormencours::TFormencours(bool &stopRequested, QWidget *parent)
 
     QFont labelFont = windowFont;
     labelFont.setPixelSize(13);
-    Label1 = new QLabel(QString::fromUtf8("Patientez ... La compression peut être longue ..."), this);
+    Label1 = new QLabel(tr("Patientez ... La compression peut être longue ..."), this);
     LabelProgress = new QLabel(QStringLiteral("LabelProgress"), this);
     for (QLabel *label : { Label1, LabelProgress }) {
         label->setFont(labelFont);

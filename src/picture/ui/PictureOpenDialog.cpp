@@ -29,7 +29,7 @@ PictureOpenDialog::PictureOpenDialog(QWidget *parent, const QString &title)
 
     auto *pane = new QWidget(this);
     auto *column = new QVBoxLayout(pane);
-    column->addWidget(new QLabel(QStringLiteral("Aperçu"), pane));
+    column->addWidget(new QLabel(tr("Aperçu"), pane));
     m_thumbnail = new QLabel(pane);
     m_thumbnail->setFixedSize(kThumbnailSide, kThumbnailSide);
     m_thumbnail->setAlignment(Qt::AlignCenter);
@@ -81,7 +81,7 @@ void PictureOpenDialog::showPreview()
     if (!info.isFile())
         return;
     if (info.size() > kMaxPreviewFileBytes) {
-        m_size->setText(QStringLiteral("Fichier trop volumineux pour l'aperçu"));
+        m_size->setText(tr("Fichier trop volumineux pour l'aperçu"));
         return;
     }
     Bitmap24 picture;

@@ -66,7 +66,10 @@ void AssignMnemonics(QMenuBar *bar, QString &used)
 void AssignMnemonics(QMenu *menu)
 {
     QString used;
-    for (QAction *entry : menu->actions())
+    for (QAction *entry : menu->actions()) {
         if (!entry->isSeparator())
             entry->setText(WithMnemonic(entry->text(), used));
+        if (QMenu *submenu = entry->menu())
+            AssignMnemonics(submenu); // letters of its own, as a menu of the bar
+    }
 }

@@ -1,5 +1,6 @@
 #include "platform/ui/QtWindowServices.h"
 
+#include "platform/MessageLanguage.h"
 #include "platform/ui/FileDialogSize.h"
 
 #include <QApplication>
@@ -75,9 +76,9 @@ protected:
 bool runInputDialog(QWidget *parent, const std::string &caption, const std::string &prompt, std::string &text)
 {
     QDialog dialog(parent);
-    dialog.setWindowTitle(qs(caption));
+    dialog.setWindowTitle(InterfaceText(caption));
     auto *layout = new QVBoxLayout(&dialog);
-    auto *label = new QLabel(qs(prompt), &dialog);
+    auto *label = new QLabel(InterfaceText(prompt), &dialog);
     auto *edit = new QLineEdit(&dialog);
     edit->setMaxLength(255);
     edit->setText(qs(text));
@@ -85,7 +86,7 @@ bool runInputDialog(QWidget *parent, const std::string &caption, const std::stri
     label->setBuddy(edit);
     auto *buttons = new QDialogButtonBox(&dialog);
     QPushButton *ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    buttons->addButton(QStringLiteral("Annuler"), QDialogButtonBox::RejectRole);
+    buttons->addButton(QCoreApplication::translate("QtWindowServices", "Annuler"), QDialogButtonBox::RejectRole);
     ok->setDefault(true);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
@@ -106,7 +107,7 @@ bool runInputDialog(QWidget *parent, const std::string &caption, const std::stri
 class FolderDialog : public QFileDialog {
 public:
     FolderDialog(QWidget *parent, const FolderBrowseRequest &request)
-        : QFileDialog(parent, qs(request.title))
+        : QFileDialog(parent, InterfaceText(request.title))
         , m_request(request)
     {
         setOption(QFileDialog::DontUseNativeDialog);
@@ -184,19 +185,19 @@ int QtWindowServices::messageBox(const std::string &text, const std::string &cap
 {
     if (buttons == Buttons::Ok) {
         QMessageBox box(m_parent);
-        box.setWindowTitle(qs(caption));
-        box.setText(qs(text));
+        box.setWindowTitle(InterfaceText(caption));
+        box.setText(InterfaceText(text));
         box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
         fitTitle(box);
         box.exec();
         return IdOk;
     }
     YesNoBox box(m_parent);
-    box.setWindowTitle(qs(caption));
-    box.setText(qs(text));
+    box.setWindowTitle(InterfaceText(caption));
+    box.setText(InterfaceText(text));
     box.setIcon(QMessageBox::Question);
-    QPushButton *yes = box.addButton(QStringLiteral("&Oui"), QMessageBox::YesRole);
-    QPushButton *no = box.addButton(QStringLiteral("&Non"), QMessageBox::NoRole);
+    QPushButton *yes = box.addButton(QCoreApplication::translate("QtWindowServices", "&Oui"), QMessageBox::YesRole);
+    QPushButton *no = box.addButton(QCoreApplication::translate("QtWindowServices", "&Non"), QMessageBox::NoRole);
     box.setDefaultButton(yes);
     fitTitle(box);
     box.exec();
@@ -207,15 +208,16 @@ int QtWindowServices::messageBox(const std::string &text, const std::string &cap
 
 void QtWindowServices::errorBox(const std::string &text)
 {
-    QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), qs(errorBoxText(text)),
-        QMessageBox::Ok, m_parent);
+    QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(),
+        qs(errorBoxText(InterfaceText(text).toStdString())), QMessageBox::Ok, m_parent);
     fitTitle(box);
     box.exec();
 }
 
 void QtWindowServices::errorMessage(const std::string &text)
 {
-    QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), qs(text), QMessageBox::Ok, m_parent);
+    QMessageBox box(
+        QMessageBox::Critical, QApplication::applicationDisplayName(), InterfaceText(text), QMessageBox::Ok, m_parent);
     fitTitle(box);
     box.exec();
 }
@@ -260,7 +262,7 @@ std::string QtWindowServices::openPictureFile(const std::string &title, const st
 {
     if (m_openPictureDialog)
         return m_openPictureDialog(title, filter);
-    QFileDialog dialog(m_parent, qs(title), QString(), qs(filter));
+    QFileDialog dialog(m_parent, InterfaceText(title), QString(), qs(filter));
     dialog.setFileMode(QFileDialog::ExistingFile);
     FitFileDialog(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -273,7 +275,7 @@ std::string QtWindowServices::savePictureFile(
 {
     // The program asks about replacing files itself, with its own dialog,
     // once the name has the chosen type's extension.
-    QFileDialog dialog(m_parent, qs(title), QString(), qs(filter));
+    QFileDialog dialog(m_parent, InterfaceText(title), QString(), qs(filter));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
     if (!selectedFilter.empty())

@@ -41,12 +41,12 @@ AviCompressionDialog::AviCompressionDialog(const AviCompression &options, QWidge
     , m_qualitySlider(new QSlider(Qt::Horizontal, this))
     , m_quality(new QSpinBox(this))
     , m_keyFrames(new QSpinBox(this))
-    , m_dataRateOn(new QCheckBox(QStringLiteral("&Débit (Ko/s) :"), this))
+    , m_dataRateOn(new QCheckBox(tr("&Débit (Ko/s) :"), this))
     , m_dataRate(new QSpinBox(this))
 {
-    setWindowTitle(QStringLiteral("Compression vidéo"));
+    setWindowTitle(tr("Compression vidéo"));
 
-    m_compressor->addItem(QStringLiteral("Sans Compression"), 0u);
+    m_compressor->addItem(tr("Sans Compression"), 0u);
     m_compressor->setItemData(0, 0u, kFlagsRole);
     for (const AviCompressor &c : AviCompressors()) {
         m_compressor->addItem(QStringLiteral("%1 - %2").arg(
@@ -61,7 +61,7 @@ AviCompressionDialog::AviCompressionDialog(const AviCompression &options, QWidge
 
     m_qualitySlider->setRange(0, kMaxQuality);
     m_qualitySlider->setPageStep(500);
-    m_qualitySlider->setAccessibleName(QStringLiteral("Curseur de qualité"));
+    m_qualitySlider->setAccessibleName(tr("Curseur de qualité"));
     m_quality->setRange(0, kMaxQuality);
     m_quality->setSingleStep(100);
     connect(m_qualitySlider, &QSlider::valueChanged, m_quality, &QSpinBox::setValue);
@@ -69,13 +69,13 @@ AviCompressionDialog::AviCompressionDialog(const AviCompression &options, QWidge
     m_quality->setValue(int(std::min<std::uint32_t>(options.quality, kMaxQuality)));
 
     m_keyFrames->setRange(0, 100000);
-    m_keyFrames->setSpecialValueText(QStringLiteral("défaut"));
+    m_keyFrames->setSpecialValueText(tr("défaut"));
     connect(m_keyFrames, &QSpinBox::valueChanged, this,
-        [this](int n) { m_keyFrames->setSuffix(n > 1 ? QStringLiteral(" images") : QStringLiteral(" image")); });
+        [this](int n) { m_keyFrames->setSuffix(n > 1 ? tr(" images") : tr(" image")); });
     m_keyFrames->setValue(int(std::min<std::uint32_t>(options.keyFrameEvery, 100000)));
 
     m_dataRate->setRange(1, 1000000);
-    m_dataRate->setAccessibleName(QStringLiteral("Débit (Ko/s)"));
+    m_dataRate->setAccessibleName(tr("Débit (Ko/s)"));
     const bool dataRate = options.bytesPerSecond > 0;
     m_dataRateOn->setChecked(dataRate);
     m_dataRate->setValue(
@@ -83,16 +83,16 @@ AviCompressionDialog::AviCompressionDialog(const AviCompression &options, QWidge
     connect(m_dataRateOn, &QCheckBox::toggled, this, &AviCompressionDialog::compressorChanged);
 
     auto *form = new QFormLayout(this);
-    form->addRow(labelFor(m_compressor, QStringLiteral("&Compresseur :")), m_compressor);
+    form->addRow(labelFor(m_compressor, tr("&Compresseur :")), m_compressor);
     auto *qualityRow = new QHBoxLayout;
     qualityRow->addWidget(m_qualitySlider, 1);
     qualityRow->addWidget(m_quality);
-    form->addRow(labelFor(m_quality, QStringLiteral("&Qualité (0 à 10000) :")), qualityRow);
-    form->addRow(labelFor(m_keyFrames, QStringLiteral("&Image clé toutes les :")), m_keyFrames);
+    form->addRow(labelFor(m_quality, tr("&Qualité (0 à 10000) :")), qualityRow);
+    form->addRow(labelFor(m_keyFrames, tr("&Image clé toutes les :")), m_keyFrames);
     form->addRow(m_dataRateOn, m_dataRate);
     auto *buttons = new QDialogButtonBox(this);
     QPushButton *ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    buttons->addButton(QStringLiteral("Annuler"), QDialogButtonBox::RejectRole);
+    buttons->addButton(tr("Annuler"), QDialogButtonBox::RejectRole);
     ok->setDefault(true);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

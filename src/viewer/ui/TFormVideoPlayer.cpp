@@ -1,9 +1,9 @@
 #include "viewer/ui/TFormVideoPlayer.h"
 
+#include "platform/WindowServices.h"
 #include "platform/ui/ControlNames.h"
 #include "platform/ui/Mnemonics.h"
 #include "platform/ui/WindowKeys.h"
-#include "platform/WindowServices.h"
 #include "video/VideoFrameSource.h"
 #include "viewer/PlaybackTime.h"
 
@@ -17,15 +17,6 @@
 #include <chrono>
 #include <exception>
 
-namespace {
-
-QString u8(const char *s)
-{
-    return QString::fromUtf8(s);
-}
-
-} // namespace
-
 TFormVideoPlayer::TFormVideoPlayer(PictureDisplay &display, WindowServices &services, PlaybackClock &clock,
     std::function<bool()> loop, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint)
@@ -34,20 +25,20 @@ TFormVideoPlayer::TFormVideoPlayer(PictureDisplay &display, WindowServices &serv
     , m_clock(clock)
     , m_loop(std::move(loop))
 {
-    setWindowTitle(u8("Lecture"));
+    setWindowTitle(tr("Lecture"));
     auto newButton = [this](const char *caption) {
-        auto *b = new QPushButton(u8(caption), this);
+        auto *b = new QPushButton(tr(caption), this);
         b->setAutoDefault(false);
         return b;
     };
-    ButtonPlay = newButton("Lecture");
-    ButtonPause = newButton("Pause");
-    ButtonClose = newButton("Fermer");
+    ButtonPlay = newButton(QT_TR_NOOP("Lecture"));
+    ButtonPause = newButton(QT_TR_NOOP("Pause"));
+    ButtonClose = newButton(QT_TR_NOOP("Fermer"));
     SliderPosition = new QSlider(Qt::Horizontal, this);
-    SliderPosition->setAccessibleName(u8("Position dans la vidéo"));
+    SliderPosition->setAccessibleName(tr("Position dans la vidéo"));
     SliderPosition->setEnabled(false);
     LabelTime = new QLabel(QStringLiteral("0:00 / 0:00"), this);
-    LabelTime->setAccessibleName(u8("Temps"));
+    LabelTime->setAccessibleName(tr("Temps"));
     LabelTime->setMinimumWidth(LabelTime->fontMetrics().horizontalAdvance(QStringLiteral("0:00:00 / 0:00:00")));
     LabelTime->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 

@@ -23,11 +23,6 @@
 
 namespace {
 
-QString u8(const char *s)
-{
-    return QString::fromUtf8(s);
-}
-
 bool isPress(const QEvent *event)
 {
     return event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick;
@@ -44,20 +39,20 @@ TFormView::TFormView(PictureDisplay &display, RunContext &run, WindowServices &s
     , m_jpegOptions(jpegOptions)
     , m_panel(panel)
 {
-    setWindowTitle(u8("Vérifier l'animation")); // until a series is listed: then its folder
+    setWindowTitle(tr("Vérifier l'animation")); // until a series is listed: then its folder
     auto newButton = [this](const char *caption) {
-        auto *b = new QPushButton(u8(caption), this);
+        auto *b = new QPushButton(tr(caption), this);
         b->setAutoDefault(false);
         return b;
     };
-    SpeedButtonOpen = newButton("Ouvrir");
-    SpeedButtonPlay = newButton("Jouer");
-    SpeedButtonStop = newButton("Stop");
-    SpeedButtonClose = newButton("Fermer");
-    CheckBoxBoucle = new QCheckBox(u8("Jouer en Boucle"), this);
+    SpeedButtonOpen = newButton(QT_TR_NOOP("Ouvrir"));
+    SpeedButtonPlay = newButton(QT_TR_NOOP("Jouer"));
+    SpeedButtonStop = newButton(QT_TR_NOOP("Stop"));
+    SpeedButtonClose = newButton(QT_TR_NOOP("Fermer"));
+    CheckBoxBoucle = new QCheckBox(tr("Jouer en Boucle"), this);
     ListBox1 = new QListWidget(this);
     ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
-    ListBox1->setAccessibleName(u8("Images de la série"));
+    ListBox1->setAccessibleName(tr("Images de la série"));
 
     auto *buttons = new QGridLayout;
     buttons->addWidget(SpeedButtonOpen, 0, 0);

@@ -1,0 +1,110 @@
+#include "platform/MessageLanguage.h"
+#include "app/ui/InterfaceTranslators.h"
+#include "platform/MessageSentences.h"
+#include "platform/ui/QtWindowServices.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QRegularExpression>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+// A message as the engine makes it, and as each window shows it.
+struct MessageCase {
+    const char *name;
+    const char *made;
+    const char *inFrench;
+    const char *inEnglish;
+};
+
+class MessageLanguageTest : public ::testing::TestWithParam<MessageCase> { };
+
+TEST_P(MessageLanguageTest, ReadsInTheWindowsLanguage)
+{
+    const MessageCase &c = GetParam();
+    {
+        const InterfaceTranslators french(InterfaceLanguage::French);
+        EXPECT_EQ(InterfaceText(c.made).toStdString(), c.inFrench);
+    }
+    const InterfaceTranslators english(InterfaceLanguage::English);
+    EXPECT_EQ(InterfaceText(c.made).toStdString(), c.inEnglish);
+}
+
+INSTANTIATE_TEST_SUITE_P(Messages, MessageLanguageTest,
+    ::testing::Values(
+        MessageCase { "videoOddSize",
+            "Cannot write the video file /o/anim/ANIM0000.MP4: libx264 needs an even width and height (4:2:0), not 13 "
+            "x 10",
+            "Impossible d'écrire le fichier vidéo /o/anim/ANIM0000.MP4 : libx264 demande une largeur et une hauteur "
+            "paires (4:2:0), pas 13 x 10",
+            "Cannot write the video file /o/anim/ANIM0000.MP4: libx264 needs an even width and height (4:2:0), not 13 "
+            "x 10" },
+        MessageCase { "aviCompressorRefuses",
+            "Failed to set AVI stream format\nthe compressor 'H264' needs an even width and height",
+            "Format du flux AVI refusé\nle compresseur 'H264' demande une largeur et une hauteur paires",
+            "Failed to set AVI stream format\nthe compressor 'H264' needs an even width and height" },
+        MessageCase { "videoDiskFull",
+            "Cannot write the video file: No space left on device: /o/a.mkv\n5 frames kept in /o/a.mkv",
+            "Impossible d'écrire le fichier vidéo : Plus de place sur le disque: /o/a.mkv\n5 images conservées dans "
+            "/o/a.mkv",
+            "Cannot write the video file: No space left on device: /o/a.mkv\n5 frames kept in /o/a.mkv" },
+        MessageCase { "aviPermission", "Failed to create AVI file\nPermission denied: /o/ANIM0000.AVI",
+            "Impossible de créer le fichier AVI\nPermission refusée: /o/ANIM0000.AVI",
+            "Failed to create AVI file\nPermission denied: /o/ANIM0000.AVI" },
+        MessageCase { "pictureDamaged", "Image non chargée : damaged data (Not a JPEG file: starts with 0x00 0x00)",
+            "Image non chargée : données endommagées (Not a JPEG file: starts with 0x00 0x00)",
+            "Picture not loaded: damaged data (Not a JPEG file: starts with 0x00 0x00)" },
+        MessageCase { "picturePermission", "Image non chargée : permission denied",
+            "Image non chargée : permission refusée", "Picture not loaded: permission denied" },
+        MessageCase { "pictureUnknownFormat", "Image non chargée : unknown format",
+            "Image non chargée : format inconnu", "Picture not loaded: unknown format" },
+        MessageCase { "frameDenied", "Impossible d'enregistrer '/o/anim/IMAGE0000.BMP'\nPermission denied",
+            "Impossible d'enregistrer '/o/anim/IMAGE0000.BMP'\nPermission refusée",
+            "Cannot save '/o/anim/IMAGE0000.BMP'\nPermission denied" },
+        MessageCase { "frameDiskFull", "Impossible d'enregistrer '/o/IMAGE0003.JPG'\nNo space left on device",
+            "Impossible d'enregistrer '/o/IMAGE0003.JPG'\nPlus de place sur le disque",
+            "Cannot save '/o/IMAGE0003.JPG'\nNo space left on device" },
+        MessageCase { "stoppedRun", "/o/anim/IMAGE0000.BMP - arrêté : 3 image(s) enregistrée(s)",
+            "/o/anim/IMAGE0000.BMP - arrêté : 3 image(s) enregistrée(s)",
+            "/o/anim/IMAGE0000.BMP - stopped: 3 frame(s) saved" },
+        MessageCase { "windowQuestion", "/o/anim/IMAGE0000.BMP Existe déjà", "/o/anim/IMAGE0000.BMP Existe déjà",
+            "/o/anim/IMAGE0000.BMP already exists" },
+        MessageCase { "partHoldingAMarker", "Image non chargée : damaged data (%1 %2)",
+            "Image non chargée : données endommagées (%1 %2)", "Picture not loaded: damaged data (%1 %2)" },
+        MessageCase { "libraryWordsStay", "libfoo: frame refused", "libfoo: frame refused", "libfoo: frame refused" }),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// "%1", "%2"... in their order: a part is put back where the sentence had it.
+TEST(MessageSentences, NumberTheirPartsInOrder)
+{
+    const QRegularExpression marker(QStringLiteral("%([1-9])"));
+    for (const auto &list : { FrenchSentences(), EnglishSentences() })
+        for (const MessageSentence &s : list) {
+            int expected = 1;
+            for (auto it = marker.globalMatch(QString::fromUtf8(s.source)); it.hasNext(); ++expected)
+                EXPECT_EQ(it.next().captured(1).toInt(), expected) << s.source;
+        }
+}
+
+// The box the window shows says it in the window's language.
+TEST(MessageLanguageBox, TheErrorBoxShowsTheTranslatedText)
+{
+    const InterfaceTranslators french(InterfaceLanguage::French);
+    QtWindowServices services;
+    QString shown;
+    QTimer::singleShot(0, [&shown] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            shown = box->text();
+            box->accept();
+        }
+    });
+    services.errorBox("Impossible d'enregistrer '/o/IMAGE0003.JPG'\nNo space left on device");
+    EXPECT_EQ(shown.toStdString(), "Impossible d'enregistrer '/o/IMAGE0003.JPG'\nPlus de place sur le disque");
+}
+
+} // namespace
