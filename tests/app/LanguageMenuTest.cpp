@@ -1,8 +1,8 @@
 #include "app/InterfaceLanguage.h"
 #include "app/ui/InterfaceTranslators.h"
 #include "app/ui/TFormMain.h"
+#include "jpeg/JpegOptions.h"
 #include "options/AviOptions.h"
-#include "options/JpegOptions.h"
 
 #include "ScriptedServices.h"
 #include "TestUtils.h"

@@ -2,11 +2,11 @@
 #include "app/ui/InterfaceTranslators.h"
 #include "app/ui/ProgramWindows.h"
 #include "app/ui/TFormMain.h"
+#include "jpeg/JpegOptions.h"
 #include "options/AviOptions.h"
-#include "options/JpegOptions.h"
 #include "platform/MessageLanguage.h"
 #include "platform/ui/QtWindowServices.h"
-#include "video/AviCompressionDialog.h"
+#include "video/ui/AviCompressionDialog.h"
 
 #include "ScriptedServices.h"
 #include "TestUtils.h"
