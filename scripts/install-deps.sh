@@ -7,7 +7,7 @@ packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins qt6-qpa-plugins qt6-translations-l10n libgl-dev
   libjpeg62-turbo-dev libjpeg-turbo-progs
-  libavformat-dev libavcodec-dev libavutil-dev libswscale-dev ffmpeg
+  libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev ffmpeg
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth fonts-dejavu-core
   libtiff-dev libspng-dev libpng-dev libvips-tools
