@@ -114,7 +114,6 @@ void AudioTrackParts::open(VideoContainer container, bool globalHeader)
     ffmpeg::routeLogs();
     if (!ContainerCarriesAudio(container))
         throw VideoError(VideoError::Reason::Settings, "music goes only under MP4, WebM or Matroska video");
-    const ffmpeg::ErrorCapture capture;
     AVFormatContext *in = nullptr;
     if (const int e = avformat_open_input(&in, path.c_str(), nullptr, nullptr); e < 0)
         refuse(ffmpeg::errorText(e));
@@ -137,9 +136,12 @@ void AudioTrackParts::open(VideoContainer container, bool globalHeader)
     if (!decoder || avcodec_parameters_to_context(decoder.get(), in->streams[streamIndex]->codecpar) < 0)
         refuse("out of memory");
     decoder->pkt_timebase = in->streams[streamIndex]->time_base;
-    if (const int e = avcodec_open2(decoder.get(), decoderCodec, nullptr); e < 0)
-        refuse("its " + std::string(decoderCodec->name)
-            + " decoder refuses it: " + (capture.last().empty() ? ffmpeg::errorText(e) : capture.last()));
+    {
+        const ffmpeg::ErrorCapture capture;
+        if (const int e = avcodec_open2(decoder.get(), decoderCodec, nullptr); e < 0)
+            refuse("its " + std::string(decoderCodec->name)
+                + " decoder refuses it: " + (capture.last().empty() ? ffmpeg::errorText(e) : capture.last()));
+    }
     readPacket.reset(av_packet_alloc());
     outPacket.reset(av_packet_alloc());
     decoded.reset(av_frame_alloc());
