@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins qt6-qpa-plugins qt6-translations-l10n libgl-dev
   qt6-l10n-tools qt6-tools-dev
   libjpeg62-turbo-dev libjpeg-turbo-progs
-  libavformat-dev libavcodec-dev libavutil-dev libswscale-dev ffmpeg
+  libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev ffmpeg
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth fonts-dejavu-core
   libtiff-dev libspng-dev libpng-dev libvips-tools

@@ -18,6 +18,8 @@ VideoOutputSpec VideoSpecFor(const RunRequest &request, const Bitmap24 &panorama
     const tanimprm &s = request.settings;
     spec.width = s.FrameWidth;
     spec.height = s.FrameHeight;
+    if (!s.Camera.AudioFile.empty())
+        spec.audioFile = s.Camera.AudioFile;
     spec.paletteSources.clear();
     if (spec.container == VideoContainer::Gif) {
         // Frames show the panorama's first rows (columns when vertical) as

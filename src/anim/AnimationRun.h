@@ -63,7 +63,8 @@ struct RunOutcome {
 };
 
 // The video output's spec for a run's frames: the request's choices, the
-// frame size, and for GIF the part of the panorama the frames show.
+// frame size, the camera's music (when it names one), and for GIF the part
+// of the panorama the frames show.
 VideoOutputSpec VideoSpecFor(const RunRequest &request, const Bitmap24 &panorama);
 
 // Plans the frames once (PrepareFrames), makes the sink of the request's

@@ -110,6 +110,8 @@ std::optional<RunRequest> RunCommands::readRequest(RunKind kind, const std::opti
         VideoOutputSpec spec = *video;
         spec.width = prm.FrameWidth;
         spec.height = prm.FrameHeight;
+        if (!prm.Camera.AudioFile.empty())
+            spec.audioFile = prm.Camera.AudioFile; // an unreadable music file refused before anything is made
         refusal = SpecRefusal(spec);
         return refusal.empty();
     };

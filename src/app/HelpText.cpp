@@ -115,6 +115,7 @@ const std::vector<std::string> &BuiltInHelpLines()
         "   --next-free, --overwrite          fichier existant : numéro libre suivant, ou remplacé",
         "AVI : --codec CODE, --rate N (10), --avi-quality N, --list-codecs",
         "Vidéo : --video-codec C, --video-quality N (75), --keyint N, --preset NAME, --lossless, --rate N (30)",
+        "   --audio FILE                     musique sous une vidéo MP4, WebM ou MKV, coupée à sa durée",
         "JPEG : --quality N, --grayscale, --progressive, --subsample-h, --subsample-v",
         "PNG et TIFF : --png-level N, --tiff-compression deflate|none",
         "Autres : --test (rien n'est écrit), --threads N, -q, --quiet, -v, --verbose, -h, --help, --version",

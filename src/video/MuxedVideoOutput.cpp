@@ -1,5 +1,6 @@
 #include "video/MuxedVideoOutput.h"
 
+#include "video/AudioTrack.h"
 #include "video/AviHeaders.h"
 #include "video/FourCC.h"
 #include "video/MuxerFile.h"
@@ -161,6 +162,11 @@ MuxedVideoOutput::MuxedVideoOutput(const std::string &target, const VideoOutputS
             quality ? int(MapQuality(*quality, spec.quality < 0 ? 75 : spec.quality)) : 100, 4); // whole, cut down
     }
     m_encoder = OpenSpecEncoder(spec, palette);
+    if (!spec.audioFile.empty()) {
+        const AVOutputFormat *muxer = av_guess_format(m_layout.muxer, nullptr, nullptr);
+        m_audio = std::make_unique<AudioTrack>(
+            spec.audioFile, spec.container, muxer && (muxer->flags & AVFMT_GLOBALHEADER));
+    }
 
     m_file = std::make_unique<MuxerFile>(target);
     if (!m_file->isOpen())
@@ -220,6 +226,12 @@ MuxedVideoOutput::MuxedVideoOutput(const std::string &target, const VideoOutputS
         stream->time_base = m_encoderTimeBase;
     }
     stream->avg_frame_rate = { int(rate.num), int(rate.den) };
+    if (m_audio) {
+        AVStream *audio = avformat_new_stream(mux, nullptr);
+        if (!audio || avcodec_parameters_from_context(audio->codecpar, m_audio->context()) < 0)
+            fail(VideoError::Reason::File, "out of memory");
+        audio->time_base = m_audio->context()->time_base;
+    }
 
     if (m_layout.reservesSpace && !m_file->reserve(kHeaderAndTrailerBytes))
         failSystem(VideoError::Reason::File);
@@ -290,6 +302,8 @@ void MuxedVideoOutput::writeFrame(const FrameRows &frame)
         fail(VideoError::Reason::Frame, m_encoder->description().title + " failed: " + ffmpeg::errorText(e));
     ++m_sent;
     drainEncoder();
+    if (!feedAudio())
+        throw *m_failure;
 }
 
 void MuxedVideoOutput::writeRows(const FrameRows &frame)
@@ -373,6 +387,23 @@ bool MuxedVideoOutput::store(AVPacket *packet)
             return false;
         }
     }
+    if (!write(packet))
+        return false;
+    m_chunks += skipped + 1;
+    m_lastDts = packet->dts;
+    ++m_framesInFile;
+    return true;
+}
+
+bool MuxedVideoOutput::storeAudio(AVPacket *packet)
+{
+    packet->stream_index = 1;
+    av_packet_rescale_ts(packet, m_audio->context()->time_base, m_mux->streams[1]->time_base);
+    return write(packet);
+}
+
+bool MuxedVideoOutput::write(AVPacket *packet)
+{
     const ffmpeg::ErrorCapture capture;
     const int e
         = m_layout.interleaves ? av_interleaved_write_frame(m_mux.get(), packet) : av_write_frame(m_mux.get(), packet);
@@ -384,10 +415,39 @@ bool MuxedVideoOutput::store(AVPacket *packet)
                     + (capture.last().empty() ? ffmpeg::errorText(e < 0 ? e : m_io->error) : capture.last()));
         return false;
     }
-    m_chunks += skipped + 1;
-    m_lastDts = packet->dts;
-    ++m_framesInFile;
     return true;
+}
+
+namespace {
+
+// Where the music stands when that many frames have been shown.
+std::int64_t samplesAt(std::int64_t frames, VideoRate rate)
+{
+    return av_rescale(frames, std::int64_t(AudioTrack::kSampleRate) * rate.den, rate.num);
+}
+
+} // namespace
+
+bool MuxedVideoOutput::feedAudio()
+{
+    if (!m_audio || m_failure)
+        return !m_failure;
+    const std::string failure = m_audio->encodeUntil(samplesAt(m_framesInFile, m_spec.rate) - AudioTrack::kLongestFade,
+        [this](AVPacket *packet) { return storeAudio(packet); });
+    if (!failure.empty() && !m_failure)
+        m_failure = VideoError(VideoError::Reason::Frame, failure);
+    return !m_failure;
+}
+
+bool MuxedVideoOutput::finishAudio()
+{
+    if (!m_audio || m_failure)
+        return !m_failure;
+    const std::string failure = m_audio->finish(
+        samplesAt(m_framesInFile, m_spec.rate), [this](AVPacket *packet) { return storeAudio(packet); });
+    if (!failure.empty() && !m_failure)
+        m_failure = VideoError(VideoError::Reason::Frame, failure);
+    return !m_failure;
 }
 
 void MuxedVideoOutput::completeFile()
@@ -398,16 +458,18 @@ void MuxedVideoOutput::completeFile()
         std::shared_ptr<VideoEncoder> encoder(std::move(m_encoder));
         const std::string failure = FinishQueuedFrames(encoder, m_dropQueued, [this](AVPacket *packet) {
             ++m_packets;
-            return store(packet);
+            return store(packet) && feedAudio();
         });
         if (!failure.empty() && !m_failure)
             m_failure = VideoError(VideoError::Reason::Frame, failure);
         if (queuedFrames() > 0)
             encoder->dropQueued();
     }
+    finishAudio();
     if (m_failure && !keepsFramesOnFailure())
         throw *m_failure;
     m_encoder.reset();
+    m_audio.reset();
     const ffmpeg::ErrorCapture capture;
     const int trailer = av_write_trailer(m_mux.get());
     m_headerWritten = false;
@@ -467,6 +529,7 @@ void MuxedVideoOutput::abandon()
 {
     m_done = true;
     m_encoder.reset();
+    m_audio.reset();
     if (m_mux && m_headerWritten)
         av_write_trailer(m_mux.get()); // into the unnamed file: frees what a muxer holds back
     m_headerWritten = false;

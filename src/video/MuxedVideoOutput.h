@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+class AudioTrack;
 class MuxerFile;
 class VideoEncoder;
 struct ContainerLayout;
@@ -45,6 +46,12 @@ private:
     void drainEncoder();
     // A packet into the file; false (with the failure kept) when it cannot be.
     bool store(AVPacket *packet);
+    bool storeAudio(AVPacket *packet);
+    bool write(AVPacket *packet);
+    // The music up to a second behind the video packets stored: the fade
+    // over the end is not known before the video ends.
+    bool feedAudio();
+    bool finishAudio();
     void completeFile();
 
     std::string m_target;
@@ -55,6 +62,7 @@ private:
     ffmpeg::IoContextPtr m_io;
     ffmpeg::FormatContextPtr m_mux;
     std::unique_ptr<VideoEncoder> m_encoder;
+    std::unique_ptr<AudioTrack> m_audio; // the music, when there is one: stream 1
     ffmpeg::PacketPtr m_packet;
     AVRational m_encoderTimeBase { 1, 1 };
     std::size_t m_imageSize = 0; // a frame's rows, padded (uncompressed AVI)

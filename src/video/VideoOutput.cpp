@@ -1,6 +1,7 @@
 #include "video/VideoOutput.h"
 
 #include "common/Bitmap24.h"
+#include "video/AudioTrack.h"
 #include "video/MuxedVideoOutput.h"
 #include "video/MuxerFile.h"
 #include "video/VideoEncoder.h"
@@ -35,6 +36,14 @@ std::string article(const char *name)
     return std::strchr("aeiou", name[0]) ? "an " : "a ";
 }
 
+std::string musicRefusal(VideoContainer container)
+{
+    const char *file = container == VideoContainer::Avi ? "an AVI file"
+        : container == VideoContainer::Gif              ? "a GIF file"
+                                                        : "an animated WebP";
+    return std::string("music goes only under MP4, WebM or Matroska video: ") + file + " has no sound";
+}
+
 // What the container itself cannot store, known from the spec alone.
 std::string containerRefusal(const VideoOutputSpec &spec)
 {
@@ -48,6 +57,8 @@ std::string containerRefusal(const VideoOutputSpec &spec)
         return "a frame rate of " + RateText(spec.rate) + " cannot be stored";
     if (!ContainerAccepts(spec.container, spec.codec))
         return article(name) + name + " file cannot hold " + CodecName(spec.codec) + " video";
+    if (!spec.audioFile.empty() && !ContainerCarriesAudio(spec.container))
+        return musicRefusal(spec.container);
     switch (spec.container) {
     case VideoContainer::Avi: {
         // The stream header's fields are 16 bits; a frame stays far inside one 1 GB part.
@@ -104,6 +115,9 @@ std::optional<VideoError> RefuseVideoOutput(const VideoOutputSpec &spec)
             return std::nullopt;
         }
         OpenSpecEncoder(spec); // asked, then closed: no file
+        if (!spec.audioFile.empty())
+            if (std::optional<VideoError> refusal = RefuseAudioFile(spec.audioFile, spec.container))
+                return refusal;
     } catch (const VideoError &e) {
         return e;
     }
@@ -158,7 +172,9 @@ std::string VideoFailureText(VideoContainer container, const VideoError &error, 
             text += error.cause();
         }
     } else {
-        const char *kind = container == VideoContainer::Gif ? "GIF" : container == VideoContainer::Webp ? "WebP" : "video";
+        const char *kind = container == VideoContainer::Gif ? "GIF"
+            : container == VideoContainer::Webp             ? "WebP"
+                                                            : "video";
         const bool named = target.empty() || error.cause().find(target) != std::string::npos;
         text = std::string("Cannot write the ") + kind + " file" + (named ? "" : " " + target) + ": " + error.cause();
     }

@@ -49,6 +49,9 @@ struct VideoOutputSpec {
     std::int64_t maxBitsPerSecond = 0; // non-zero: a ceiling under the quality (video sites ask for one)
     std::string preset; // the encoder's speed preset; empty: its default
     bool lossless = false; // animated WebP: lossless frames
+    // Music under the video (MP4, WebM, Matroska): any sound file FFmpeg
+    // reads, cut to the video's length; empty: no sound.
+    std::string audioFile;
     // GIF: the pictures whose colours the frames show (the palette is made
     // from them once, when the output opens).
     std::vector<PaletteRegion> paletteSources;

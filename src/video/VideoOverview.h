@@ -45,6 +45,13 @@
 //    place: never over an existing file without consent, never a file
 //    without a frame, the next free name when the target was taken meanwhile.
 //
+// Music (VideoOutputSpec::audioFile, MP4, WebM and Matroska only):
+// AudioTrack.h reads any sound file FFmpeg decodes, resamples it
+// (libswresample) and encodes AAC or Opus as the second stream, cut to the
+// video's length with a fade-out. The file is checked before the run; the
+// muxer takes its packets a second behind the frames', since the fade
+// begins a second before an end known only when the video ends.
+//
 // AVI compressors are chosen by their four-character code (FourCC.h). A run
 // opens only the compressor chosen, found through the AVI muxer's table
 // (AviEncodersFor); the list the windows and --list-codecs show

@@ -111,6 +111,30 @@ std::vector<int> shownPositions(const RecordingFeedback &host)
     return xs;
 }
 
+// The camera's music goes to the video file's spec; none leaves the
+// request's own.
+TEST(VideoSpecFor, takesTheCamerasMusic)
+{
+    const Bitmap24 panorama = makeTestPanorama(40, 10);
+    const struct {
+        std::string camera, request, expected;
+    } cases[] = {
+        { "", "", "" },
+        { "/music/a.ogg", "", "/music/a.ogg" },
+        { "", "/music/b.mp3", "/music/b.mp3" },
+        { "/music/a.ogg", "/music/a.ogg", "/music/a.ogg" },
+    };
+    for (const auto &c : cases) {
+        RunRequest request;
+        request.kind = RunKind::VideoFile;
+        request.settings.FrameWidth = 16;
+        request.settings.FrameHeight = 10;
+        request.settings.Camera.AudioFile = c.camera;
+        request.video.audioFile = c.request;
+        EXPECT_EQ(VideoSpecFor(request, panorama).audioFile, c.expected) << c.camera << " / " << c.request;
+    }
+}
+
 TEST(RunAnimation, testRunLabelsEveryFrameAndTurnsAtTheFarEnd)
 {
     const Bitmap24 pano = makeTestPanorama(14, 4);

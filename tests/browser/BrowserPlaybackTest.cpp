@@ -20,14 +20,34 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// One 360° turn of a 480 x 120 test panorama: 30 frames of 160 x 120, 16
-// pixels apart, 25 a second.
-constexpr int panoWidth = 480, width = 160, height = 120, step = 16, frames = panoWidth / step, rate = 25;
+// One 360° turn of a 480 x 120 test panorama, 25 frames a second.
+constexpr int panoWidth = 480, panoHeight = 120, rate = 25;
+
+// The frames of the turn: their size, and how far apart they stand, in
+// frame pixels (the panorama scaled to the frame's height).
+struct Turn {
+    std::vector<std::string> options;
+    int width, height, step;
+    // The largest mean distance of a frame's stripes from the expected: lossy
+    // codecs smear the sharp seam within a stripe by up to 10; the panorama
+    // scaled many times larger smears it further, over narrower stripes.
+    double tolerance = 4;
+    int frames() const { return panoWidth * height / panoHeight / step; }
+    double scale() const { return double(height) / panoHeight; }
+};
+// 30 frames of 160 x 120, 16 pixels apart.
+const Turn smallTurn { { "-s", "16", "-W", "160", "-H", "120" }, 160, 120, 16 };
+// Five frames of 3840 x 2160 and of 1080 x 1920 (the panorama 18 and 16
+// times larger), few so that the test stays short.
+const Turn uhdTurn { { "--size", "2160p", "-s", "1728" }, 3840, 2160, 1728, 8 };
+const Turn verticalTurn { { "--size", "vertical", "-s", "1536" }, 1080, 1920, 1536, 8 };
 
 struct PlaybackCase {
     const char *label;
-    std::vector<std::string> options;
+    std::vector<std::string> options; // MUSIC: a sound file of two seconds
     const char *extension;
+    Turn turn = smallTurn;
+    double durationTolerance = 1e-3; // music may end up to one AAC frame after the frames
 };
 
 std::ostream &operator<<(std::ostream &os, const PlaybackCase &c)
@@ -113,36 +133,35 @@ PageReport playInChromium(const QString &chromium, const fs::path &media, const 
 
 // Frame k of the turn as the page sees it: the mean blue (which here is the
 // panorama column mod 256) of each of `count` column stripes.
-std::vector<double> stripesOfFrame(int k, std::size_t count)
+std::vector<double> stripesOfFrame(const Turn &turn, int k, std::size_t count)
 {
     std::vector<double> means;
     for (std::size_t s = 0; s < count; ++s) {
-        const int x0 = int(s) * width / int(count), x1 = int(s + 1) * width / int(count);
+        const int x0 = int(s) * turn.width / int(count), x1 = int(s + 1) * turn.width / int(count);
         double sum = 0;
         for (int x = x0; x < x1; ++x)
-            sum += testPanoramaPixel((k * step + x) % panoWidth, 0).b;
+            sum += testPanoramaPixel(int(double(k * turn.step + x) / turn.scale()) % panoWidth, 0).b;
         means.push_back(sum / (x1 - x0));
     }
     return means;
 }
 
 // The frame of the turn closest to what the page drew, and its mean distance
-// from it (the neighbours are a step, 16, apart; lossy codecs smear the sharp
-// seam within a stripe by up to 10).
+// from it (the neighbours are a step, at least 16 panorama pixels, apart).
 struct FrameMatch {
     int frame = -1;
     double error = 1e9;
 };
 
-FrameMatch closestFrame(const std::string &list)
+FrameMatch closestFrame(const Turn &turn, const std::string &list)
 {
     std::vector<double> seen;
     std::istringstream items(list);
     for (std::string item; std::getline(items, item, ',');)
         seen.push_back(std::stod(item));
     FrameMatch best;
-    for (int k = 0; k < frames && !seen.empty(); ++k) {
-        const std::vector<double> expected = stripesOfFrame(k, seen.size());
+    for (int k = 0; k < turn.frames() && !seen.empty(); ++k) {
+        const std::vector<double> expected = stripesOfFrame(turn, k, seen.size());
         double error = 0;
         for (std::size_t s = 0; s < seen.size(); ++s)
             error += std::abs(seen[s] - expected[s]) / double(seen.size());
@@ -162,12 +181,20 @@ TEST_P(ChromiumPlays, sizeLengthFirstAndLastFrame)
     if (chromium.isEmpty())
         GTEST_SKIP() << "Chromium is not installed (Debian package chromium)";
     const PlaybackCase &c = GetParam();
+    const Turn &turn = c.turn;
+    const int width = turn.width, height = turn.height, frames = turn.frames();
     TempDir dir;
     const std::string panorama = (dir / "pano.bmp").string();
-    ASSERT_TRUE(WriteBmpFile(makeTestPanorama(panoWidth, height), panorama));
-    std::vector<std::string> args { "-q", "--loop360", "-s", std::to_string(step), "-W", std::to_string(width), "-H",
-        std::to_string(height), "--rate", std::to_string(rate) };
-    args.insert(args.end(), c.options.begin(), c.options.end());
+    ASSERT_TRUE(WriteBmpFile(makeTestPanorama(panoWidth, panoHeight), panorama));
+    std::vector<std::string> args { "-q", "--loop360", "--rate", std::to_string(rate) };
+    args.insert(args.end(), turn.options.begin(), turn.options.end());
+    for (const std::string &option : c.options) {
+        args.push_back(option);
+        if (option == "MUSIC") {
+            args.back() = (dir / "music.wav").string();
+            ASSERT_TRUE(makeToneFile(args.back(), 2.0));
+        }
+    }
     args.push_back(panorama);
     const ToolRun cli = runTool(TRAVELIA_CLI_PATH, args);
     ASSERT_EQ(cli.exitCode, 0) << cli.err;
@@ -178,7 +205,7 @@ TEST_P(ChromiumPlays, sizeLengthFirstAndLastFrame)
     ASSERT_TRUE(report.ok) << report.text;
     EXPECT_EQ(report.values.at("width"), std::to_string(width)) << report.text;
     EXPECT_EQ(report.values.at("height"), std::to_string(height)) << report.text;
-    EXPECT_NEAR(std::stod(report.values.at("duration")), double(frames) / rate, 1e-3) << report.text;
+    EXPECT_NEAR(std::stod(report.values.at("duration")), double(frames) / rate, c.durationTolerance) << report.text;
     if (report.values.count("lastTime")) {
         EXPECT_NEAR(std::stod(report.values.at("lastTime")), double(frames - 1) / rate, 1e-3) << report.text;
     }
@@ -187,9 +214,9 @@ TEST_P(ChromiumPlays, sizeLengthFirstAndLastFrame)
         EXPECT_EQ(report.values.at("repetition"), "Infinity") << report.text; // loops for ever
     }
     for (const auto &[key, frame] : { std::pair { "first", 0 }, std::pair { "last", frames - 1 } }) {
-        const FrameMatch match = closestFrame(report.values.at(key));
+        const FrameMatch match = closestFrame(turn, report.values.at(key));
         EXPECT_EQ(match.frame, frame) << key << " frame: " << report.text;
-        EXPECT_LT(match.error, step / 4.0) << key << " frame: " << report.text;
+        EXPECT_LT(match.error, turn.tolerance) << key << " frame: " << report.text;
     }
 }
 
@@ -199,7 +226,10 @@ INSTANTIATE_TEST_SUITE_P(Formats, ChromiumPlays,
         PlaybackCase { "mp4Av1", { "-f", "mp4", "--video-codec", "av1" }, "MP4" },
         PlaybackCase { "webmVp9", { "-f", "webm", "--video-codec", "vp9" }, "WEBM" },
         PlaybackCase { "webmAv1", { "-f", "webm", "--video-codec", "av1" }, "WEBM" },
-        PlaybackCase { "gif", { "-f", "gif" }, "GIF" }, PlaybackCase { "webp", { "-f", "webp" }, "WEBP" }),
+        PlaybackCase { "gif", { "-f", "gif" }, "GIF" }, PlaybackCase { "webp", { "-f", "webp" }, "WEBP" },
+        PlaybackCase {
+            "mp4H264Uhd2160pWithMusic", { "-f", "mp4", "--audio", "MUSIC" }, "MP4", uhdTurn, 1024.0 / 48000 },
+        PlaybackCase { "mp4H264Vertical", { "-f", "mp4" }, "MP4", verticalTurn }),
     [](const auto &info) { return std::string(info.param.label); });
 
 } // namespace

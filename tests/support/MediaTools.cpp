@@ -3,7 +3,10 @@
 #include <QProcess>
 #include <QStringList>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <sstream>
 
@@ -57,4 +60,62 @@ DecodedVideo decodeVideo(const std::filesystem::path &file)
     if (run.exitCode != 0)
         video.errors = "exit " + std::to_string(run.exitCode) + ": " + video.errors;
     return video;
+}
+
+bool makeToneFile(const std::filesystem::path &file, double seconds, int sampleRate, int channels)
+{
+    const ToolRun run = runTool("ffmpeg",
+        { "-nostdin", "-v", "error", "-y", "-f", "lavfi", "-i",
+            "sine=frequency=440:sample_rate=" + std::to_string(sampleRate) + ":duration=" + std::to_string(seconds),
+            "-af", "volume=4" /* the source is at 1/8 */, "-ac", std::to_string(channels), file.string() });
+    return run.exitCode == 0;
+}
+
+DecodedAudio decodeAudio(const std::filesystem::path &file)
+{
+    const ToolRun run = runTool("ffmpeg",
+        { "-nostdin", "-v", "error", "-i", file.string(), "-map", "0:a:0", "-ac", "1", "-ar", "48000", "-f", "f32le",
+            "-" });
+    DecodedAudio audio;
+    audio.errors = run.exitCode == 0 ? run.err : "exit " + std::to_string(run.exitCode) + ": " + run.err;
+    audio.samples.resize(run.out.size() / sizeof(float));
+    std::memcpy(audio.samples.data(), run.out.data(), audio.samples.size() * sizeof(float));
+    return audio;
+}
+
+std::vector<std::string> streamCodecs(const std::filesystem::path &file)
+{
+    const ToolRun run = runTool("ffprobe",
+        { "-v", "error", "-show_entries", "stream=codec_name", "-of", "default=noprint_wrappers=1:nokey=1",
+            file.string() });
+    std::vector<std::string> codecs;
+    std::istringstream lines(run.out);
+    for (std::string line; std::getline(lines, line);)
+        if (!line.empty())
+            codecs.push_back(line);
+    return codecs;
+}
+
+std::vector<std::string> videoFrameMd5s(const std::filesystem::path &file)
+{
+    const ToolRun run = runTool("ffmpeg",
+        { "-nostdin", "-v", "error", "-i", file.string(), "-map", "0:v:0", "-fps_mode", "passthrough", "-f", "framemd5",
+            "-" });
+    std::vector<std::string> md5s;
+    std::istringstream lines(run.out);
+    for (std::string line; std::getline(lines, line);)
+        if (!line.empty() && line[0] != '#')
+            md5s.push_back(line.substr(line.rfind(',') + 1)); // the frame's hash, whatever its time stamps
+    return md5s;
+}
+
+double rmsOf(const std::vector<float> &samples, std::size_t from, std::size_t to)
+{
+    to = std::min(to, samples.size());
+    if (from >= to)
+        return 0;
+    double sum = 0;
+    for (std::size_t k = from; k < to; ++k)
+        sum += double(samples[k]) * samples[k];
+    return std::sqrt(sum / double(to - from));
 }

@@ -28,3 +28,25 @@ struct DecodedVideo {
     std::vector<std::uint8_t> bgr; // every frame as decoded, rows top first, not padded
 };
 DecodedVideo decodeVideo(const std::filesystem::path &file);
+
+// A sound file made by the ffmpeg tool: a 440 Hz tone of that many seconds
+// at half volume, at that sample rate and channel count, in the format its
+// name says (.wav, .flac, .ogg...). False when the tool fails.
+bool makeToneFile(const std::filesystem::path &file, double seconds, int sampleRate = 44100, int channels = 1);
+
+// The first audio stream of a file as the ffmpeg tool decodes it (edit
+// lists and encoder delay applied): mono, 48 kHz, floats.
+struct DecodedAudio {
+    std::string errors; // empty when clean
+    std::vector<float> samples;
+};
+DecodedAudio decodeAudio(const std::filesystem::path &file);
+
+// The codec name of each stream of the file, in order ("h264", "aac").
+std::vector<std::string> streamCodecs(const std::filesystem::path &file);
+
+// The MD5 of each decoded frame of the first video stream.
+std::vector<std::string> videoFrameMd5s(const std::filesystem::path &file);
+
+// The root mean square of samples [from, to) (clamped to the samples).
+double rmsOf(const std::vector<float> &samples, std::size_t from, std::size_t to);

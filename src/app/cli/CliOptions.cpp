@@ -335,6 +335,7 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string> &args, 
         { "--size", setSize },
         { "--duration", seconds(o.camera.Duration) },
         { "--hold", seconds(o.camera.Hold) },
+        { "--audio", text(o.camera.AudioFile) },
         { "--ease", setEase },
         { "--for", setSite },
         { "-f", setFormat },
@@ -428,6 +429,17 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string> &args, 
                                                 : double(site->size.width) * site->size.height;
         o.maxBitsPerSecond = std::int64_t(
             double(site->maxBitsPerSecond) * std::max(0.25, pixels / (double(site->size.width) * site->size.height)));
+    }
+    if (!o.camera.AudioFile.empty()
+        && (o.format != FormatVideo
+            || !(o.video.Container == VideoContainer::Mp4 || o.video.Container == VideoContainer::Webm
+                || o.video.Container == VideoContainer::Mkv))) {
+        const char *what = o.format == FormatAvi       ? "an AVI file has no sound"
+            : o.format != FormatVideo                  ? "a series of frame files has no sound"
+            : o.video.Container == VideoContainer::Gif ? "a GIF file has no sound"
+                                                       : "an animated WebP has no sound";
+        error = std::string("--audio puts music under MP4, WebM or Matroska video (-f mp4, webm or mkv): ") + what;
+        return std::nullopt;
     }
     if (positional.size() != 1) {
         error = positional.empty() ? "no panorama given" : "more than one panorama given";
@@ -539,6 +551,12 @@ Video and animated pictures (-f mp4, webm, mkv, gif, webp):
   --keyint N         a key frame at least every N frames (1: every frame)
   --preset NAME      the encoder's speed preset
   --lossless         lossless animated WebP
+  --audio FILE       music under an MP4, WebM or Matroska video: any sound file
+                     FFmpeg reads, as AAC (MP4) or Opus (WebM, Matroska),
+                     cut to the video's length with a fade-out over its last
+                     second (a third of a shorter video), silence after the
+                     music's end; a file that cannot be read is refused
+                     before anything is made
   --rate N           frames per second (default 30), as for AVI
   The file is FOLDER/SUBDIR/BASE0000.GIF (.WEBP, .MP4...), BASE being ANIM.
   It appears only when complete, and replaces an existing file only with

@@ -327,6 +327,7 @@ int runCli(int argc, const char *const *argv, std::ostream &out, std::ostream &e
             spec.preset = options.video.Preset;
             spec.lossless = options.video.Lossless;
             spec.maxBitsPerSecond = options.maxBitsPerSecond;
+            spec.audioFile = options.camera.AudioFile; // and the run's settings, through the camera
         }
         spec.rate = { RateOf(options), 1 };
     }
