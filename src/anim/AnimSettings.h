@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 // How a camera pass runs between its ends.
 enum class Easing {
@@ -23,6 +24,7 @@ struct CameraMove {
     double Rate = 30; // frames per second, for the duration and the holds
     Easing Ease = Easing::Linear;
     double Hold = 0; // seconds the frame stays at each end of a pass
+    std::string AudioFile; // music under a video file; empty: none
 
     bool Scales() const { return OutputWidth > 0 && OutputHeight > 0; }
     bool Active() const { return Scales() || Step > 0 || Duration > 0 || Ease != Easing::Linear || Hold > 0; }

@@ -204,6 +204,20 @@ bool SettingsPanel::ReadSettings(
     prm.ScrollBack = m_state.CheckBoxScrollBack;
     prm.Loop360 = m_state.CheckBoxLoop360;
     prm.ScrollType = m_state.RadioGroupScrollType == ScrollVertical ? ScrollVertical : ScrollHorizontal;
+    prm.Camera = {};
+    if (camera) {
+        std::string error;
+        const std::optional<CameraMove> move = camera(error);
+        if (!move) {
+            showError(error);
+            return false;
+        }
+        prm.Camera = *move;
+        if (move->Scales()) {
+            prm.FrameWidth = move->OutputWidth;
+            prm.FrameHeight = move->OutputHeight;
+        }
+    }
     if (checkFrames && !checkFrames(prm))
         return false;
     return readOutputSettings(names);

@@ -68,6 +68,7 @@ MainMenus CreateMainMenus(TFormMain &window, const CommandRunner &run)
         { { "Menu_OptionsJpeg", "Options Jpeg...", &F::Menu_OptionsJpegClick },
             { "Menu_OptionsAvi", "Options AVI...", &F::Menu_OptionsAviClick },
             { "Menu_OptionsVideo", "Options Vidéo...", &F::Menu_OptionsVideoClick },
+            { "Menu_OptionsCamera", "Options Caméra...", &F::Menu_OptionsCameraClick },
             { "Menu_OptionsDefault", "Valeurs par Défaut", &F::Menu_OptionsDefaultClick },
             { "Menu_OptionsShowPanel", "Voir/Cacher le Panneau de Commande...", &F::Menu_OptionsShowPanelClick },
             { "Menu_OptionsTempo", "Temporisation de Visualisation...", &F::Menu_OptionsTempoClick }, separator,
