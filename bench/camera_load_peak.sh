@@ -2,8 +2,9 @@
 # travelia-cli with --size on a large panorama: the picture is reduced to the
 # camera's size as it is read. Peak resident memory and wall time of a run
 # that writes PNG frames, with one frame worker and with the default (all
-# cores), beside `vips thumbnail` to the same height (the load alone), in one
-# run; from /usr/bin/time -v.
+# cores), then the load alone (a test run of two frames, writing nothing),
+# the same picture loaded whole without --size, and `vips thumbnail` to the
+# same height, in one run; from /usr/bin/time -v.
 #
 # Usage: bench/camera_load_peak.sh FILE SIZE HEIGHT [BUILD_DIR] [FRAMES]
 #   SIZE: travelia-cli's --size (1080p, 2160p, WIDTHxHEIGHT); HEIGHT: its frame height
@@ -50,4 +51,6 @@ echo "the whole picture at 24 bits: $(vipsheader -f width "$file" | awk -v h="$(
 measure "travelia-cli --threads 1" bash -c 'run --threads 1'
 measure "travelia-cli (all cores)" bash -c 'run'
 ls "$work/frames" | wc -l | awk '{ print "frames written: " $1 }'
+measure "travelia-cli load, 2 frames shown" "$cli" --quiet --test --size "$size" --one-way --duration 0.05 --rate 30 "$file"
+measure "travelia-cli whole load, 2 frames" "$cli" --quiet --test -W 1920 -H "$height" --one-way -s 1000000 "$file"
 measure "vips thumbnail (load only)" vips thumbnail "$file" "$work/thumb.v" 10000000 --height "$height" --size down
