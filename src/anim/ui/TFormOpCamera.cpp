@@ -19,6 +19,8 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 QString u8(const char *text)
