@@ -121,6 +121,9 @@ std::optional<RunRequest> RunCommands::readRequest(RunKind kind, const std::opti
         throw std::runtime_error(refusal); // before anything was made on disk
     if (!read)
         return std::nullopt;
+    // The camera's seconds are those of the file the output makes, or would make.
+    request.settings.Camera.Rate
+        = m_panel.state().RadioGroupFormat == FormatAvi ? double(m_options.avi.Rate) : double(m_options.video.Rate);
     if (video)
         request.video = *video;
     return request;

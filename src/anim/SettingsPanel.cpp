@@ -214,6 +214,15 @@ std::optional<tanimprm> SettingsPanel::FrameSettings() const
     tanimprm prm;
     if (ReadFrameFields(m_state, prm) != BadField::None)
         return std::nullopt;
+    // The camera's path too, when its choices stand.
+    std::string error;
+    if (const std::optional<CameraMove> move = camera ? camera(error) : std::nullopt) {
+        prm.Camera = *move;
+        if (move->Scales()) {
+            prm.FrameWidth = move->OutputWidth;
+            prm.FrameHeight = move->OutputHeight;
+        }
+    }
     return prm;
 }
 
@@ -232,6 +241,20 @@ bool SettingsPanel::ReadSettings(
         return false;
     case BadField::None:
         break;
+    }
+    prm.Camera = {};
+    if (camera) {
+        std::string error;
+        const std::optional<CameraMove> move = camera(error);
+        if (!move) {
+            showError(error);
+            return false;
+        }
+        prm.Camera = *move;
+        if (move->Scales()) {
+            prm.FrameWidth = move->OutputWidth;
+            prm.FrameHeight = move->OutputHeight;
+        }
     }
     if (checkFrames && !checkFrames(prm))
         return false;

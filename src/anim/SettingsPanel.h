@@ -97,6 +97,10 @@ public:
     // The extension of "Vidéo" files, with its dot: the chosen container's.
     std::function<std::string()> videoExtension;
 
+    // The camera of the runs (none: none); nothing, with the message, when
+    // its settings are refused. With an output size, that is the frame.
+    std::function<std::optional<CameraMove>(std::string &error)> camera;
+
     std::int32_t AspectX = 4;
     std::int32_t AspectY = 3;
 

@@ -13,7 +13,7 @@
 namespace {
 
 // The groups the program writes; anything else in the store is left alone.
-const char *const kGroups[] = { "panel", "jpeg", "video", "avi", "view", "window" };
+const char *const kGroups[] = { "panel", "jpeg", "video", "avi", "camera", "view", "window" };
 
 QString key(const char *name)
 {
@@ -121,6 +121,20 @@ TJpegOptions readJpeg(const ValueReader &r)
     return o;
 }
 
+CameraChoices readCamera(const ValueReader &r)
+{
+    const CameraChoices d;
+    CameraChoices c;
+    c.OutputSize = r.number<std::int32_t>("camera/outputSize", d.OutputSize, 0, kCustomOutputSize);
+    c.Width = r.text("camera/width", d.Width);
+    c.Height = r.text("camera/height", d.Height);
+    c.Duration = r.text("camera/duration", d.Duration);
+    c.Smooth = r.flag("camera/smooth", d.Smooth);
+    c.Hold = r.text("camera/hold", d.Hold);
+    c.AudioFile = r.text("camera/audioFile", d.AudioFile);
+    return c;
+}
+
 TVideoOptions readVideo(const ValueReader &r)
 {
     const TVideoOptions d;
@@ -181,6 +195,7 @@ RememberedSettings ReadRememberedSettings(const QSettings &store)
     s.jpeg = readJpeg(r);
     s.video = readVideo(r);
     s.avi = readAvi(r);
+    s.camera = readCamera(r);
     s.tempo = r.number<std::int32_t>(
         "view/tempo", s.tempo, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max());
     s.windowGeometry = r.bytes("window/geometry");
@@ -230,6 +245,15 @@ bool WriteRememberedSettings(QSettings &store, const RememberedSettings &s, std:
     store.setValue(key("avi/quality"), int(a.Quality));
     store.setValue(key("avi/codecIndex"), a.CodecIndex);
     store.setValue(key("avi/codecHandler"), qint64(a.CodecHandler));
+
+    const CameraChoices &m = s.camera;
+    store.setValue(key("camera/outputSize"), m.OutputSize);
+    store.setValue(key("camera/width"), qs(m.Width));
+    store.setValue(key("camera/height"), qs(m.Height));
+    store.setValue(key("camera/duration"), qs(m.Duration));
+    store.setValue(key("camera/smooth"), m.Smooth);
+    store.setValue(key("camera/hold"), qs(m.Hold));
+    store.setValue(key("camera/audioFile"), qs(m.AudioFile));
 
     store.setValue(key("view/tempo"), s.tempo);
     store.setValue(key("window/geometry"), s.windowGeometry);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "anim/CameraChoices.h"
 #include "anim/RunContext.h"
 #include "anim/SettingsPanel.h"
 #include "jpeg/JpegOptions.h"
@@ -14,13 +15,14 @@
 class QSettings;
 
 // What the window remembers from one session to the next: the panel's
-// choices, the options windows' settings, the tempo and where the window
+// choices, the options windows' settings (the camera's as typed), the tempo and where the window
 // stood. Never full screen: the geometry is the one before it.
 struct RememberedSettings {
     PanelChoices panel;
     TJpegOptions jpeg;
     TVideoOptions video;
     TAviOptions avi;
+    CameraChoices camera;
     std::int32_t tempo = RunContext::kDefaultTempo;
     QByteArray windowGeometry; // as QWidget::saveGeometry gives it; empty: the default size
 };

@@ -15,6 +15,8 @@ void SessionSettings::apply(const RememberedSettings &s)
     m_holders.jpeg = s.jpeg;
     m_holders.video = s.video;
     m_holders.avi = s.avi;
+    if (m_holders.camera)
+        *m_holders.camera = s.camera;
 }
 
 QByteArray SessionSettings::restore()
@@ -32,6 +34,8 @@ bool SessionSettings::save(const QByteArray &windowGeometry, std::string &error)
     s.jpeg = m_holders.jpeg;
     s.video = m_holders.video;
     s.avi = m_holders.avi;
+    if (m_holders.camera)
+        s.camera = *m_holders.camera;
     s.windowGeometry = windowGeometry;
     return WriteRememberedSettings(m_store, s, error);
 }

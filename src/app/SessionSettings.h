@@ -19,6 +19,7 @@ public:
         TJpegOptions &jpeg;
         TVideoOptions &video;
         TAviOptions &avi;
+        CameraChoices *camera = nullptr; // none: not remembered
     };
     SessionSettings(QSettings &store, Holders holders);
 

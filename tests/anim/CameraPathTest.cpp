@@ -115,6 +115,9 @@ TEST_P(CameraSizes, fitTheSideAcrossTheTravel)
     ASSERT_TRUE(plan.camera);
     EXPECT_EQ(plan.camera->panoramaWidth, c.seen.width);
     EXPECT_EQ(plan.camera->panoramaHeight, c.seen.height);
+    // A panorama loaded at that size is seen as it is: the run does not scale it again.
+    EXPECT_EQ(CameraPanoramaSize(prm, c.seen.width, c.seen.height), c.seen);
+    EXPECT_EQ(PrepareFrames(prm, c.seen.width, c.seen.height).camera->scale, 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, CameraSizes,

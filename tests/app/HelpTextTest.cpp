@@ -65,8 +65,8 @@ TEST(BuiltInHelp, DescribesWhatTheProgramDoes)
 {
     const std::string text = builtInText();
     for (const char *subject : { "BMP", "JPG", "PNG", "TIFF", "AVI", "MP4", "WebM", "MKV", "GIF", "WebP",
-             "Options Vidéo", "Options AVI", "Options JPEG", "Panorama 360° (boucle)", "Vérifier", "F11", "Ctrl+O",
-             "Réinitialiser les réglages", "30 par défaut" })
+             "Options Vidéo", "Options AVI", "Options JPEG", "Options Caméra", "Panorama 360° (boucle)", "Vérifier",
+             "F11", "Ctrl+O", "Réinitialiser les réglages", "30 par défaut" })
         EXPECT_NE(text.find(subject), std::string::npos) << subject;
     EXPECT_EQ(text.find("Pas de visu"), std::string::npos);
     EXPECT_EQ(text.find("Windows versions 98"), std::string::npos);

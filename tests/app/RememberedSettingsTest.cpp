@@ -28,6 +28,7 @@ void expectSame(const RememberedSettings &a, const RememberedSettings &b)
     EXPECT_EQ(a.avi.Quality, b.avi.Quality);
     EXPECT_EQ(a.avi.CodecIndex, b.avi.CodecIndex);
     EXPECT_EQ(a.avi.CodecHandler, b.avi.CodecHandler);
+    EXPECT_EQ(a.camera, b.camera);
     EXPECT_EQ(a.tempo, b.tempo);
     EXPECT_EQ(a.windowGeometry, b.windowGeometry);
 }
@@ -47,6 +48,7 @@ RememberedSettings changedSettings()
     s.video.Preset = "8";
     s.video.Lossless = true;
     s.avi = { 25, 9000, 3, 0x47504A4D };
+    s.camera = { kCustomOutputSize, "720", "1280", "12,5", true, "1.5", "/musique/thème.ogg" };
     s.tempo = -20;
     s.windowGeometry = QByteArray("\x01\xD9\xD0\xCB\x00\x03", 6);
     return s;
@@ -109,6 +111,8 @@ INSTANTIATE_TEST_SUITE_P(Values, ForeignValueTest,
         ForeignCase { "unknownFormatIndex", "panel/format", 9 },
         ForeignCase { "negativeFormatIndex", "panel/format", -1 },
         ForeignCase { "tiffFormatOfTheCommandLineOnly", "panel/format", 5 },
+        ForeignCase { "unknownCameraSize", "camera/outputSize", 8 },
+        ForeignCase { "cameraDurationAsAList", "camera/duration", QStringList { "1", "2" } },
         ForeignCase { "jpegQualityBelowFive", "jpeg/quality", 3 }, ForeignCase { "jpegScaleUnknown", "jpeg/scale", 4 },
         ForeignCase { "aviRateZero", "avi/rate", 0 }, ForeignCase { "aviQualityAbove", "avi/quality", 10001 },
         ForeignCase { "aviCodecIndexNegative", "avi/codecIndex", -2 },

@@ -155,6 +155,34 @@ TEST_F(RememberedWindowTest, SettingsSurviveARestart)
     EXPECT_EQ(p.EditSubDir->text(), "./film");
 }
 
+// The camera's choices, made in its window, are there in the next session
+// and its window shows them.
+TEST_F(RememberedWindowTest, CameraChoicesSurviveARestart)
+{
+    {
+        auto first = start();
+        TFormOpCamera &camera = first->windows.opCamera;
+        camera.show();
+        camera.ComboOutputSize->setCurrentIndex(kCustomOutputSize);
+        first->type(camera.EditOutputWidth, "720");
+        first->type(camera.EditOutputHeight, "1280");
+        first->type(camera.EditDuration, "12,5");
+        first->type(camera.EditHold, "1");
+        camera.CheckSmooth->click();
+        camera.ButtonClose->click();
+        first->form.close();
+    }
+    auto second = start();
+    const CameraChoices expected { kCustomOutputSize, "720", "1280", "12,5", true, "1", "" };
+    EXPECT_EQ(second->form.CameraOptions(), expected);
+    TFormOpCamera &camera = second->windows.opCamera;
+    camera.show();
+    EXPECT_EQ(camera.ComboOutputSize->currentIndex(), kCustomOutputSize);
+    EXPECT_EQ(camera.EditOutputWidth->text(), "720");
+    EXPECT_EQ(camera.EditDuration->text(), "12,5");
+    EXPECT_TRUE(camera.CheckSmooth->isChecked());
+}
+
 // The window's place comes back, never full screen: closed in full screen,
 // it opens as it was before.
 TEST_F(RememberedWindowTest, WindowComesBackWhereItWasNeverFullScreen)

@@ -30,6 +30,7 @@
 #include <cstdio>
 #include <exception>
 #include <filesystem>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -281,6 +282,23 @@ std::optional<OutputNames> namesFrom(const CliOptions &o, std::ostream &err)
     return ReadOutputNames(fields, questions);
 }
 
+// With an output size, the picture is kept at the size the camera sees it
+// (CameraPanoramaSize): a large file is reduced as it is read, never held
+// whole, and the run finds it already at that size.
+LoadSizeChoice cameraLoadSize(const CliOptions &options)
+{
+    if (!options.camera.Scales())
+        return {};
+    return [&options](int width, int height) -> std::optional<PictureSize> {
+        CliOptions resolved = options;
+        ResolveDefaults(resolved, width, height);
+        tanimprm prm;
+        prm.ScrollType = *resolved.scrollType;
+        prm.Camera = resolved.camera;
+        return CameraPanoramaSize(prm, width, height);
+    };
+}
+
 } // namespace
 
 int runCli(int argc, const char *const *argv, std::ostream &out, std::ostream &err, CliEnvironment env)
@@ -347,8 +365,11 @@ int runCli(int argc, const char *const *argv, std::ostream &out, std::ostream &e
         err << "\rreading [" << std::string(filled, '#') << std::string(30 - filled, '.') << "] " << percent << "% "
             << std::flush;
     };
-    const bool pictureRead
-        = LoadPictureFile(options.panorama, panorama, options.jpeg, &loaded, interrupted, loadProgress);
+    LoadRequest load;
+    load.cancelled = interrupted;
+    load.progress = loadProgress;
+    load.size = cameraLoadSize(options);
+    const bool pictureRead = LoadPictureFile(options.panorama, panorama, options.jpeg, &loaded, load);
     if (loadBarShown)
         err << '\n';
     if (!pictureRead) {
@@ -360,7 +381,10 @@ int runCli(int argc, const char *const *argv, std::ostream &out, std::ostream &e
         return ExitPicture;
     }
     const bool sizeGiven = options.width || options.height || options.camera.Scales();
-    ResolveDefaults(options, panorama.width(), panorama.height());
+    // The defaults follow the picture as its file announces it, whatever size it was kept at.
+    const bool announced = loaded.width > 0 && loaded.height > 0;
+    ResolveDefaults(
+        options, announced ? int(loaded.width) : panorama.width(), announced ? int(loaded.height) : panorama.height());
 
     // Everything that can be refused is refused before anything is made on disk.
     if (!frameSettingsFrom(options, request.settings, err))

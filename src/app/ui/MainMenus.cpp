@@ -75,6 +75,7 @@ MainMenus CreateMainMenus(TFormMain &window, const CommandRunner &run)
         { { "Menu_OptionsJpeg", QT_TRANSLATE_NOOP("MainMenus", "Options Jpeg..."), &F::Menu_OptionsJpegClick },
             { "Menu_OptionsAvi", QT_TRANSLATE_NOOP("MainMenus", "Options AVI..."), &F::Menu_OptionsAviClick },
             { "Menu_OptionsVideo", QT_TRANSLATE_NOOP("MainMenus", "Options Vidéo..."), &F::Menu_OptionsVideoClick },
+            { "Menu_OptionsCamera", QT_TRANSLATE_NOOP("MainMenus", "Options Caméra..."), &F::Menu_OptionsCameraClick },
             { "Menu_OptionsDefault", QT_TRANSLATE_NOOP("MainMenus", "Valeurs par Défaut"),
                 &F::Menu_OptionsDefaultClick },
             { "Menu_OptionsShowPanel", QT_TRANSLATE_NOOP("MainMenus", "Voir/Cacher le Panneau de Commande..."),

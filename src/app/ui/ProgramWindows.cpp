@@ -5,6 +5,9 @@
 #include "app/ui/PanoramaPreview.h"
 #include "app/ui/PictureView.h"
 #include "app/ui/TFormMain.h"
+#include "common/Bitmap24.h"
+#include "options/AviOptions.h"
+#include "output/OutputFormat.h"
 #include "platform/WindowServices.h"
 
 #include <QCheckBox>
@@ -34,8 +37,10 @@ ProgramWindows::ProgramWindows(TFormMain &main, WindowServices &services, TJpegO
     , opVideo(main.VideoOptions(), &main)
     , player(
           main.View(), services, clock, [this] { return view.CheckBoxBoucle->isChecked(); }, &main)
+    , opCamera(main.CameraOptions(), services, &main)
 {
     connectRequests(main);
+    connectCamera(main, aviOptions);
     // The AVI options window sets its defaults when it is made: the
     // remembered settings come after every window.
     main.RestoreSettings();
@@ -43,7 +48,7 @@ ProgramWindows::ProgramWindows(TFormMain &main, WindowServices &services, TJpegO
 
 QList<QWidget *> ProgramWindows::windows()
 {
-    return { &opJpeg, &yesAllNo, &help, &about, &opAvi, &view, &encours, &opVideo, &player };
+    return { &opJpeg, &yesAllNo, &help, &about, &opAvi, &view, &encours, &opVideo, &player, &opCamera };
 }
 
 void ProgramWindows::connectRequests(TFormMain &main)
@@ -70,17 +75,33 @@ void ProgramWindows::connectRequests(TFormMain &main)
     QObject::connect(&main, &TFormMain::jpegOptionsRequested, &opJpeg, [this] { showModeless(&opJpeg); });
     QObject::connect(&main, &TFormMain::aviOptionsRequested, &opAvi, [this] { showModeless(&opAvi); });
     QObject::connect(&main, &TFormMain::videoOptionsRequested, &opVideo, [this] { showModeless(&opVideo); });
+    QObject::connect(&main, &TFormMain::cameraOptionsRequested, &opCamera, [this] { showModeless(&opCamera); });
     QObject::connect(&main, &TFormMain::viewerRequested, &view, [this] { showModeless(&view); });
     QObject::connect(&main, &TFormMain::seriesViewRequested, &view,
         [this](const QString &anyFrame, int format) { view.ShowSequence(anyFrame.toStdString(), format); });
     QObject::connect(&main, &TFormMain::videoPlayerRequested, &player,
         [this](const QString &fileName) { player.PlayVideo(fileName.toStdString()); });
     QObject::connect(&main, &TFormMain::settingsReset, &opJpeg, [this] {
-        for (QWidget *w : { static_cast<QWidget *>(&opJpeg), static_cast<QWidget *>(&opVideo) })
+        for (QWidget *w :
+            { static_cast<QWidget *>(&opJpeg), static_cast<QWidget *>(&opVideo), static_cast<QWidget *>(&opCamera) })
             w->hide(); // shown again, they show the defaults
     });
     QObject::connect(&main, &TFormMain::closing, &player, [this] {
         for (QWidget *w : windows())
             w->hide();
     });
+}
+
+void ProgramWindows::connectCamera(TFormMain &main, const TAviOptions &aviOptions)
+{
+    const SettingsPanel &rules = main.Panel().Rules();
+    // The seconds of a pass are those of the file the output makes, or would make.
+    const auto rate = [&main, &rules, &aviOptions] {
+        return rules.state().RadioGroupFormat == FormatAvi ? double(aviOptions.Rate) : double(main.VideoOptions().Rate);
+    };
+    opCamera.describePass = [&main, &rules, rate](const CameraMove &move) {
+        const Bitmap24 &panorama = main.PanoramaBitmap();
+        return DescribePass(rules.state(), move, panorama.width(), panorama.height(), rate());
+    };
+    opCamera.videoOutput = [&rules] { return rules.state().RadioGroupFormat == FormatVideo; };
 }

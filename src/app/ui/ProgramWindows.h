@@ -1,5 +1,6 @@
 #pragma once
 
+#include "anim/ui/TFormOpCamera.h"
 #include "app/ui/TAboutBox.h"
 #include "app/ui/TFormHelp.h"
 #include "options/ui/TFormOpAvi.h"
@@ -34,10 +35,13 @@ public:
     TFormencours encours;
     TFormOpVideo opVideo;
     TFormVideoPlayer player;
+    TFormOpCamera opCamera;
 
     // The windows that stay until closed, for the keyboard and the tests.
     QList<QWidget *> windows();
 
 private:
     void connectRequests(TFormMain &main);
+    // The camera window's pass and music follow the panel and the picture.
+    void connectCamera(TFormMain &main, const TAviOptions &aviOptions);
 };

@@ -54,7 +54,7 @@ TFormMain::TFormMain(WindowServices &services, TJpegOptions &jpegOptions, TAviOp
     , m_commands(ScrollBox1->Rules(), services, m_run, { jpegOptions, aviOptions, m_videoOptions }, m_runFeedback,
           m_runFeedback)
     , m_opening(m_panorama, ScrollBox1->Rules(), services, jpegOptions, m_runFeedback)
-    , m_session(settings, { ScrollBox1->Rules(), m_run, jpegOptions, m_videoOptions, aviOptions })
+    , m_session(settings, { ScrollBox1->Rules(), m_run, jpegOptions, m_videoOptions, aviOptions, &m_cameraChoices })
     , m_language(settings, services, ChosenInterfaceLanguage(settings, QLocale::system()))
 {
     setWindowTitle(u8(kProgramTitle));
@@ -143,6 +143,7 @@ void TFormMain::connectPanel()
     CommandPanel &p = *ScrollBox1;
     connect(&p, &CommandPanel::captionChanged, this, &QWidget::setWindowTitle);
     p.Rules().videoExtension = [this] { return ContainerExtension(m_videoOptions.Container); };
+    p.Rules().camera = [this](std::string &error) { return CameraFromChoices(m_cameraChoices, error); };
     const std::pair<QAbstractButton *, Command> commands[] = { { p.SpeedButtonSrcName, &TFormMain::Menu_FileOpenClick },
         { p.SpeedButtonOpJPG, &TFormMain::SpeedButtonOpJPGClick },
         { p.SpeedButtonOpAVI, &TFormMain::SpeedButtonOpAVIClick },

@@ -77,6 +77,7 @@ signals:
     void jpegOptionsRequested();
     void aviOptionsRequested();
     void videoOptionsRequested();
+    void cameraOptionsRequested();
     void viewerRequested();
     // "Vérifier" after a creation run of frame files: the viewer lists and
     // plays that series (anyFrame: one of its names; format: its format).
@@ -105,6 +106,7 @@ public slots:
     void Menu_OptionsJpegClick() { emit jpegOptionsRequested(); }
     void Menu_OptionsAviClick() { emit aviOptionsRequested(); }
     void Menu_OptionsVideoClick() { emit videoOptionsRequested(); }
+    void Menu_OptionsCameraClick() { emit cameraOptionsRequested(); }
     void Menu_OptionsResetClick();
     void Menu_OptionsClick();
     void Menu_LanguageFrenchClick() { m_language.choose(InterfaceLanguage::French); }
@@ -123,6 +125,8 @@ public slots:
     void SpeedButtonOpVideoClick() { emit videoOptionsRequested(); }
     // The settings of "Vidéo" runs, for the "Options Vidéo" window.
     TVideoOptions &VideoOptions() { return m_videoOptions; }
+    // The camera of every run, for the "Options Caméra" window.
+    CameraChoices &CameraOptions() { return m_cameraChoices; }
     void Menu_HelpHelpClick() { emit helpRequested(); }
     void Menu_HelpAboutClick() { emit aboutRequested(); }
     void FormResize();
@@ -149,6 +153,7 @@ private:
     WindowServices &m_services;
     TJpegOptions &m_jpegOptions;
     TVideoOptions m_videoOptions;
+    CameraChoices m_cameraChoices;
     RunContext m_run;
     Panorama m_panorama;
     PictureView *m_view;

@@ -1,0 +1,186 @@
+#include "anim/ui/TFormOpCamera.h"
+
+#include "output/EnsureFolder.h"
+#include "platform/WindowServices.h"
+#include "platform/ui/ControlNames.h"
+#include "platform/ui/Mnemonics.h"
+#include "platform/ui/WindowKeys.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+QString u8(const char *text)
+{
+    return QString::fromUtf8(text);
+}
+
+QString qs(const std::string &text)
+{
+    return QString::fromStdString(text);
+}
+
+constexpr const char *kMusicFilter = "Sons (*.mp3 *.m4a *.aac *.ogg *.opus *.flac *.wav);;Tous les fichiers (*)";
+
+} // namespace
+
+TFormOpCamera::TFormOpCamera(CameraChoices &choices, WindowServices &services, QWidget *parent)
+    : QWidget(parent, Qt::Window)
+    , m_choices(choices)
+    , m_services(services)
+    , m_shown(choices)
+{
+    setWindowTitle(u8("Options Caméra"));
+    auto *layout = new QVBoxLayout(this);
+    auto *form = new QFormLayout;
+    layout->addLayout(form);
+    ComboOutputSize = new QComboBox(this);
+    for (const OutputSizeEntry &entry : CameraOutputSizes())
+        ComboOutputSize->addItem(u8(entry.caption));
+    EditOutputWidth = new QLineEdit(this);
+    EditOutputHeight = new QLineEdit(this);
+    EditDuration = new QLineEdit(this);
+    EditDuration->setPlaceholderText(u8("selon le pas"));
+    EditHold = new QLineEdit(this);
+    CheckSmooth = new QCheckBox(u8("Mouvement adouci"), this);
+    ButtonMusic = new QPushButton(u8("Musique..."), this);
+    LabelMusic = new QLabel(this);
+    LabelPass = new QLabel(this);
+    LabelPass->setWordWrap(true);
+    ButtonClose = new QPushButton(u8("Ok.."), this);
+    ButtonCancel = new QPushButton(u8("Annuler"), this);
+    for (QPushButton *b : { ButtonMusic, ButtonClose, ButtonCancel })
+        b->setAutoDefault(false);
+
+    const std::pair<QWidget *, const char *> rows[] = { { ComboOutputSize, "Taille de sortie:" },
+        { EditOutputWidth, "Largeur de sortie:" }, { EditOutputHeight, "Hauteur de sortie:" },
+        { EditDuration, "Durée d'un passage (s):" }, { EditHold, "Pause aux extrémités (s):" } };
+    for (const auto &[field, caption] : rows) {
+        auto *label = new QLabel(u8(caption), this);
+        label->setBuddy(field);
+        field->setAccessibleName(u8(caption).chopped(1));
+        form->addRow(label, field);
+    }
+    CheckSmooth->setAccessibleName(CheckSmooth->text());
+    form->addRow(CheckSmooth);
+    ButtonMusic->setAccessibleName(u8("Musique"));
+    LabelMusic->setAccessibleName(u8("Musique choisie"));
+    form->addRow(ButtonMusic, LabelMusic);
+    LabelPass->setAccessibleName(u8("Passage"));
+    layout->addWidget(LabelPass);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ButtonClose);
+    buttons->addWidget(ButtonCancel);
+    layout->addLayout(buttons);
+    NAME_CONTROLS(ComboOutputSize, EditOutputWidth, EditOutputHeight, EditDuration, EditHold, CheckSmooth, ButtonMusic,
+        LabelMusic, LabelPass, ButtonClose, ButtonCancel);
+
+    connect(ComboOutputSize, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (index < 0)
+            return;
+        m_choices.OutputSize = index;
+        updateFields();
+    });
+    const std::pair<QLineEdit *, std::string CameraChoices::*> texts[]
+        = { { EditOutputWidth, &CameraChoices::Width }, { EditOutputHeight, &CameraChoices::Height },
+              { EditDuration, &CameraChoices::Duration }, { EditHold, &CameraChoices::Hold } };
+    for (const auto &[edit, field] : texts)
+        connect(edit, &QLineEdit::textChanged, this, [this, field](const QString &text) {
+            m_choices.*field = text.toStdString();
+            updateFields();
+        });
+    connect(CheckSmooth, &QCheckBox::toggled, this, [this](bool on) {
+        m_choices.Smooth = on;
+        updateFields();
+    });
+    connect(ButtonMusic, &QPushButton::clicked, this, &TFormOpCamera::chooseMusic);
+    connect(ButtonClose, &QPushButton::clicked, this, &TFormOpCamera::accept);
+    connect(ButtonCancel, &QPushButton::clicked, this, &QWidget::close);
+    // Keyboard use as in the other options windows: Escape is "Annuler",
+    // Enter is "Ok..", Alt + a letter reaches each field.
+    new WindowKeys(this, ButtonClose);
+    QString mnemonics;
+    AssignMnemonics(this, mnemonics);
+    showValues();
+}
+
+void TFormOpCamera::showValues()
+{
+    m_shown = m_choices;
+    const QSignalBlocker blockers[]
+        = { QSignalBlocker(ComboOutputSize), QSignalBlocker(EditOutputWidth), QSignalBlocker(EditOutputHeight),
+              QSignalBlocker(EditDuration), QSignalBlocker(EditHold), QSignalBlocker(CheckSmooth) };
+    ComboOutputSize->setCurrentIndex(std::clamp(m_choices.OutputSize, 0, kCustomOutputSize));
+    EditOutputWidth->setText(qs(m_choices.Width));
+    EditOutputHeight->setText(qs(m_choices.Height));
+    EditDuration->setText(qs(m_choices.Duration));
+    EditHold->setText(qs(m_choices.Hold));
+    CheckSmooth->setChecked(m_choices.Smooth);
+    updateFields();
+}
+
+void TFormOpCamera::updateFields()
+{
+    const bool custom = m_choices.OutputSize == kCustomOutputSize;
+    EditOutputWidth->setEnabled(custom);
+    EditOutputHeight->setEnabled(custom);
+    ButtonMusic->setEnabled(videoOutput && videoOutput());
+    LabelMusic->setText(m_choices.AudioFile.empty() ? u8("(aucune)") : QFileInfo(qs(m_choices.AudioFile)).fileName());
+    LabelMusic->setToolTip(qs(m_choices.AudioFile));
+    std::string error;
+    const std::optional<CameraMove> move = CameraFromChoices(m_choices, error);
+    if (!move)
+        LabelPass->setText(qs(error));
+    else
+        LabelPass->setText(describePass ? qs(describePass(*move)) : QString());
+}
+
+void TFormOpCamera::accept()
+{
+    std::string error;
+    if (!CameraFromChoices(m_choices, error)) {
+        ShowError(m_services, error); // as the panel says its refusals
+        return; // the window stays, with the value to correct
+    }
+    hide(); // hiding the window is not closing it: the changes stay
+}
+
+void TFormOpCamera::chooseMusic()
+{
+    const std::string file = m_services.openPictureFile("Musique", kMusicFilter);
+    if (file.empty())
+        return; // cancelled: the music stays as it was
+    m_choices.AudioFile = file;
+    updateFields();
+}
+
+void TFormOpCamera::showEvent(QShowEvent *event)
+{
+    if (!event->spontaneous()) // shown by the program, not restored from an icon
+        showValues();
+    QWidget::showEvent(event);
+}
+
+void TFormOpCamera::closeEvent(QCloseEvent *event)
+{
+    // "Annuler", Escape and the close box: the choices as they were shown.
+    if (isVisible()) {
+        m_choices = m_shown;
+        showValues();
+    }
+    QWidget::closeEvent(event);
+}
