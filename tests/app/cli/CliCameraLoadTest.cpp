@@ -4,7 +4,7 @@
 
 #include "TestUtils.h"
 #include "common/Bitmap24.h"
-#include "options/JpegOptions.h"
+#include "jpeg/JpegOptions.h"
 #include "output/FrameFile.h"
 #include "picture/PanoramaScaler.h"
 #include "picture/PictureLoader.h"
