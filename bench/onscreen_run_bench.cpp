@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QSettings>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -23,7 +24,8 @@ int main(int argc, char **argv)
     QtWindowServices services;
     TJpegOptions jpegOptions;
     TAviOptions aviOptions;
-    TFormMain form(services, jpegOptions, aviOptions, dir.filePath(QStringLiteral("travelia")));
+    QSettings settings(dir.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat);
+    TFormMain form(services, jpegOptions, aviOptions, dir.filePath(QStringLiteral("travelia")), settings);
     form.show();
     QCoreApplication::processEvents();
 
@@ -42,7 +44,7 @@ int main(int argc, char **argv)
 
     QElapsedTimer clock;
     clock.start();
-    form.RunAnimation(true);
+    form.SpeedButtonTestClick();
     const double seconds = clock.nsecsElapsed() / 1e9;
     const int frames = s.CheckBoxScrollBack ? 7952 : 3976;
     std::printf("platform=%s frames=%d seconds=%.2f fps=%.0f last=\"%s\"\n",

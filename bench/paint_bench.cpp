@@ -11,6 +11,7 @@
 #include "platform/ui/QtWindowServices.h"
 
 #include <QApplication>
+#include <QSettings>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -33,7 +34,8 @@ Bitmap24 makeFrame(int width, int height)
 
 struct Window {
     Window()
-        : form(services, jpegOptions, aviOptions, QStringLiteral("/tmp/travelia"))
+        : settings(dir.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat)
+        , form(services, jpegOptions, aviOptions, QStringLiteral("/tmp/travelia"), settings)
     {
         form.resize(1300, 900); // a drawing area larger than the frame: all of it is painted
         form.show();
@@ -42,6 +44,8 @@ struct Window {
     QtWindowServices services;
     TJpegOptions jpegOptions;
     TAviOptions aviOptions;
+    QTemporaryDir dir;
+    QSettings settings;
     TFormMain form;
 };
 

@@ -2,6 +2,32 @@
 
 #include <cstdint>
 
+// How a camera pass runs between its ends.
+enum class Easing {
+    Linear, // at one speed
+    Smooth, // starting and stopping gently (smootherstep)
+};
+
+// The camera of a run beyond the frame in the panorama's own pixels: an
+// output size (the panorama scaled once so that its side across the travel
+// fits the frame), a step in fractional pixels, or a pass of a given
+// duration, eased, with holds at its ends. Inactive (the default), every
+// frame is exactly what it always was: panorama pixels, whole-pixel steps.
+struct CameraMove {
+    // Frames in output pixels: the run's FrameWidth x FrameHeight are then
+    // this size and the panorama is scaled to fit them. 0: not scaled.
+    std::int32_t OutputWidth = 0;
+    std::int32_t OutputHeight = 0;
+    double Step = 0; // pixels (of the frame) between two frames; 0: the run's whole-pixel Step
+    double Duration = 0; // seconds a pass lasts (a 360° turn: the turn); 0: the step decides
+    double Rate = 30; // frames per second, for the duration and the holds
+    Easing Ease = Easing::Linear;
+    double Hold = 0; // seconds the frame stays at each end of a pass
+
+    bool Scales() const { return OutputWidth > 0 && OutputHeight > 0; }
+    bool Active() const { return Scales() || Step > 0 || Duration > 0 || Ease != Easing::Linear || Hold > 0; }
+};
+
 // Item index of the scroll-type radio group.
 enum TScrollKind : std::int32_t { ScrollHorizontal = 0, ScrollVertical = 1 };
 
@@ -20,4 +46,5 @@ struct tanimprm {
     // The panorama is a full turn: the frame window wraps past the far edge
     // and one pass goes once round; there is no return pass.
     bool Loop360 = false;
+    CameraMove Camera;
 };

@@ -5,9 +5,12 @@
 #include "anim/ScreenSink.h"
 #include "anim/VideoSink.h"
 #include "common/Bitmap24.h"
+#include "common/TextFormat.h"
 #include "output/FrameNames.h"
+#include "picture/PanoramaScaler.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 VideoOutputSpec VideoSpecFor(const RunRequest &request, const Bitmap24 &panorama)
 {
@@ -48,17 +51,25 @@ void RefuseInputPictureAmongTheNames(const RunRequest &request, std::int64_t tot
 
 } // namespace
 
-RunOutcome RunAnimation(const Bitmap24 &panorama, const RunRequest &request, RunFeedback &feedback, bool &stopRequested)
+RunOutcome RunAnimation(const Bitmap24 &picture, const RunRequest &request, RunFeedback &feedback, bool &stopRequested)
 {
     stopRequested = false;
-    const RunPlan plan = PrepareFrames(request.settings, panorama.width(), panorama.height());
+    const RunPlan plan = PrepareFrames(request.settings, picture.width(), picture.height());
+    // A camera sees the panorama scaled once (a load may have scaled it already).
+    Bitmap24 scaled;
+    const bool rescale = plan.camera
+        && (picture.width() != plan.camera->panoramaWidth || picture.height() != plan.camera->panoramaHeight);
+    if (rescale && !ScaleBitmap(picture, plan.camera->panoramaWidth, plan.camera->panoramaHeight, scaled))
+        throw std::runtime_error(formatText("Impossible de créer une image de %d * %d pixels",
+            { std::int64_t(plan.camera->panoramaWidth), std::int64_t(plan.camera->panoramaHeight) }));
+    const Bitmap24 &panorama = rescale ? scaled : picture;
     RunOutcome outcome;
     outcome.total = plan.total();
     RefuseInputPictureAmongTheNames(request, outcome.total);
-    feedback.runStarting(outcome.total);
+    feedback.runStarting(plan);
     switch (request.kind) {
     case RunKind::Test: {
-        ScreenSink sink(request.names.DstName, request.names.NumStart);
+        ScreenSink sink(request.names.DstName, request.names.NumStart, request.framePause);
         outcome.produced = PlayPasses(panorama, plan, sink, feedback, stopRequested);
         break;
     }

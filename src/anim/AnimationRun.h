@@ -43,6 +43,9 @@ struct RunRequest {
     unsigned threads = 1; // workers that encode and write the files
     std::function<FrameEncoding()> encoding; // the settings of each file, as they stand when it is handed out
     std::optional<FileIdentity> inputPicture; // never replaced
+    // A test run: the pause after each frame in milliseconds (the rate of
+    // the video file the output would be); none: the host's tempo.
+    std::optional<std::int32_t> framePause;
     // A video file; its frame size and the GIF palette's pictures come from
     // the run.
     VideoOutputSpec video;

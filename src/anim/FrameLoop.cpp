@@ -1,10 +1,13 @@
 #include "anim/FrameLoop.h"
 
+#include "anim/CameraPath.h"
 #include "anim/FrameSink.h"
 #include "anim/RunFeedback.h"
 #include "common/Bitmap24.h"
+#include "picture/FrameSampler.h"
 
 #include <exception>
+#include <new>
 #include <optional>
 #include <string>
 
@@ -24,20 +27,16 @@ struct RunState {
     std::string failure {};
 };
 
-// One pass of frames from the pass's start.
-void PlayPass(RunState &run, const PassPlan &pass)
+// One pass of `count` frames; render(i) makes frame i of the pass in
+// run.frame, or gives its rows in the panorama.
+template <typename Render> void PlayFrames(RunState &run, std::int32_t count, const Render &render)
 {
     const bool progress = run.sink.reportsProgress();
     if (progress)
-        run.feedback.passStarting(pass.PassCount);
-    for (std::int32_t i = 0; !run.stopRequested && i < pass.PassCount; ++i) {
+        run.feedback.passStarting(count);
+    for (std::int32_t i = 0; !run.stopRequested && i < count; ++i) {
         try {
-            const FramePosition at = PassPosition(pass, i);
-            std::optional<PanoramaWindow> window;
-            if (run.fromPanorama)
-                window = FrameWindow(run.plan, run.panorama, at.x, at.y);
-            if (!window)
-                RenderFrame(run.plan, run.panorama, run.frame, at.x, at.y);
+            const std::optional<PanoramaWindow> window = render(i);
             if (!run.sink.prepare(run.index)) {
                 run.stopRequested = true; // the question was closed: the frame is not shown
                 break;
@@ -56,7 +55,7 @@ void PlayPass(RunState &run, const PassPlan &pass)
             ++run.index;
             run.feedback.processMessages();
             if (run.sink.pausesAfterFrames())
-                run.feedback.waitTempo();
+                run.feedback.waitTempo(run.sink.framePause());
         } catch (const std::exception &e) {
             run.failure = e.what();
             run.stopRequested = true;
@@ -65,6 +64,31 @@ void PlayPass(RunState &run, const PassPlan &pass)
             run.stopRequested = true;
         }
     }
+}
+
+// One pass of frames from the pass's start, in the panorama's pixels.
+void PlayPass(RunState &run, const PassPlan &pass)
+{
+    PlayFrames(run, pass.PassCount, [&run, &pass](std::int32_t i) {
+        const FramePosition at = PassPosition(pass, i);
+        std::optional<PanoramaWindow> window;
+        if (run.fromPanorama)
+            window = FrameWindow(run.plan, run.panorama, at.x, at.y);
+        if (!window)
+            RenderFrame(run.plan, run.panorama, run.frame, at.x, at.y);
+        return window;
+    });
+}
+
+// One pass of a camera: frames cut at fractional positions from the
+// panorama as the frames see it.
+void PlayCameraPass(RunState &run, FrameSampler &sampler, const std::vector<double> &positions)
+{
+    PlayFrames(run, std::int32_t(positions.size()), [&](std::int32_t i) {
+        if (!sampler.render(run.panorama, positions[std::size_t(i)], run.frame))
+            throw std::bad_alloc();
+        return std::optional<PanoramaWindow>();
+    });
 }
 
 } // namespace
@@ -76,7 +100,7 @@ std::int64_t PlayPasses(
     MakeFrameBitmap(plan, run.frame);
     run.total = plan.total();
     sink.begin(plan);
-    run.fromPanorama = sink.takesPanoramaRows() && !feedback.showsFrames();
+    run.fromPanorama = !plan.camera && sink.takesPanoramaRows() && !feedback.showsFrames();
     {
         struct Progress {
             RunFeedback *feedback; // null: the sink reports none
@@ -88,10 +112,19 @@ std::int64_t PlayPasses(
         } progress { sink.reportsProgress() ? &feedback : nullptr };
         if (progress.feedback)
             feedback.progressShown(true);
-        PlayPass(run, plan.outward);
-        if (plan.back) {
-            sink.passEnded(); // a stop found by the frames under way also holds the return pass
-            PlayPass(run, *plan.back);
+        if (plan.camera) {
+            FrameSampler sampler(CameraLayout(plan));
+            for (std::size_t p = 0; p < plan.camera->passes.size(); ++p) {
+                if (p > 0)
+                    sink.passEnded();
+                PlayCameraPass(run, sampler, plan.camera->passes[p]);
+            }
+        } else {
+            PlayPass(run, plan.outward);
+            if (plan.back) {
+                sink.passEnded(); // a stop found by the frames under way also holds the return pass
+                PlayPass(run, *plan.back);
+            }
         }
     }
     sink.end(run.failure);

@@ -1,5 +1,7 @@
 #include "anim/FrameSequence.h"
 
+#include "anim/CameraPath.h"
+
 #include "common/Bitmap24.h"
 #include "common/TextFormat.h"
 
@@ -109,6 +111,12 @@ FramePosition PassPosition(const PassPlan &plan, std::int32_t k)
 
 std::int64_t RunPlan::total() const
 {
+    if (camera) {
+        std::int64_t frames = 0;
+        for (const std::vector<double> &pass : camera->passes)
+            frames += std::int64_t(pass.size());
+        return frames;
+    }
     if (outward.PassCount <= 0)
         return 0;
     return std::int64_t(outward.PassCount) * (back ? 2 : 1);
@@ -170,6 +178,10 @@ RunPlan PrepareFrames(const tanimprm &prm, int panoramaWidth, int panoramaHeight
             offY = (fh - ph) / 2;
     }
     run.DstRect = { wrap32(offX), wrap32(offY), wrap32(fw - offX), wrap32(fh - offY) };
+    if (prm.Camera.Active()) {
+        run.camera = PlanCamera(prm, panoramaWidth, panoramaHeight);
+        return run;
+    }
     run.outward = OutwardPass(prm, prm.Step == 0 ? 1 : prm.Step, panoramaWidth, panoramaHeight);
     if (prm.ScrollBack && !prm.Loop360)
         run.back = ReturnPass(run.outward, prm, panoramaWidth, panoramaHeight);

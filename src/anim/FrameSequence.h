@@ -2,10 +2,12 @@
 
 #include "anim/AnimSettings.h"
 #include "common/TRect.h"
+#include "picture/LoadSize.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 class Bitmap24;
 
@@ -35,6 +37,17 @@ FramePosition PassPosition(const PassPlan &plan, std::int32_t k);
 // The frames of one run, planned once before it starts: the frame's size,
 // where the panorama lands in it (DstRect: the centring offsets), and the
 // passes. Every count a run or its host shows comes from here.
+// The frames of a run with an active camera (CameraMove): cut from the
+// panorama as the frames see it (scaled once) at fractional positions along
+// the travel, one list per pass.
+struct CameraPlan {
+    double scale = 1; // frame pixels per panorama pixel
+    std::int32_t panoramaWidth = 0; // the panorama as the frames see it
+    std::int32_t panoramaHeight = 0;
+    std::int32_t across = 0; // panorama row (column) on the frame's first row (column); negative: centred
+    std::vector<std::vector<double>> passes; // each frame's position along the travel, pass by pass
+};
+
 struct RunPlan {
     std::int32_t FrameWidth = 0;
     std::int32_t FrameHeight = 0;
@@ -43,13 +56,20 @@ struct RunPlan {
     bool Loop360 = false;
     PassPlan outward;
     std::optional<PassPlan> back; // the return pass of a there-and-back run
+    std::optional<CameraPlan> camera; // replaces the passes above when set
 
     // Frames of the whole run, if it is not stopped.
     std::int64_t total() const;
 };
 
+// The size of the panorama as frames of the camera see it: scaled so that
+// its side across the travel fits the frame (its height for a horizontal
+// travel, its width for a vertical one); unscaled without an output size.
+PictureSize CameraPanoramaSize(const tanimprm &prm, int panoramaWidth, int panoramaHeight);
+
 // The run's plan: DstRect (centring offsets), the outward pass and, for a
-// there-and-back run that is not a 360° loop, the return pass. A Step of 0
+// there-and-back run that is not a 360° loop, the return pass; with an active
+// camera, its positions instead (CameraPath.h). A Step of 0
 // counts as 1. With Loop360 the pass is one turn of n = round(W / |Step|)
 // frames (at least one; W the panorama's length along the travel), nothing
 // is centred along the travel, and a negative Step runs the other way.

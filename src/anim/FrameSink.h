@@ -3,6 +3,7 @@
 #include "anim/FrameSequence.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 class Bitmap24;
@@ -44,8 +45,10 @@ public:
         (void)height;
         return false;
     }
-    // The test run pauses after each frame.
+    // The test run pauses after each frame: for the host's tempo, or for
+    // framePause() milliseconds when it gives one.
     virtual bool pausesAfterFrames() const { return false; }
+    virtual std::optional<std::int32_t> framePause() const { return std::nullopt; }
     // Between the passes of a there-and-back run: frames under way are
     // finished (a stop they cause holds for the return pass too).
     virtual void passEnded() { }

@@ -14,8 +14,11 @@
 #include "output/SaveFailureText.h"
 #include "platform/BusyCursor.h"
 #include "platform/WindowServices.h"
-#include "video/AviFileService.h"
-#include "video/VideoCompressors.h"
+#include "video/AviCompression.h"
+
+#include <cmath>
+
+#include <utility>
 
 namespace {
 
@@ -23,33 +26,47 @@ namespace {
 // it was cancelled; else the spec holds the choice made.
 bool ChooseAviCompression(WindowServices &services, VideoOutputSpec &spec)
 {
-    AVICOMPRESSOPTIONS options;
-    options.fccType = spec.aviCompressor ? ICTYPE_VIDEO : 0;
-    options.fccHandler = spec.aviCompressor;
-    options.dwKeyFrameEvery = 1;
-    options.dwQuality = std::uint32_t(spec.quality * 100);
-    options.dwFlags = AVICOMPRESSF_VALID | AVICOMPRESSF_KEYFRAMES | AVICOMPRESSF_DATARATE;
-    if (!services.aviSaveOptions(options))
+    AviCompression choice;
+    choice.compressor = spec.aviCompressor;
+    choice.quality = std::uint32_t(std::lround(spec.quality * 100));
+    choice.keyFrameEvery = std::uint32_t(std::max(0, spec.keyInterval));
+    if (!services.aviSaveOptions(choice))
         return false;
-    spec.aviCompressor = options.fccHandler == comptypeDIB ? 0 : options.fccHandler;
-    spec.quality = options.dwQuality <= 10000 ? options.dwQuality / 100.0 : -1;
-    spec.keyInterval = options.dwFlags & AVICOMPRESSF_KEYFRAMES ? int(options.dwKeyFrameEvery) : 0;
-    spec.bytesPerSecond = options.dwFlags & AVICOMPRESSF_DATARATE ? options.dwBytesPerSecond : 0;
+    spec.aviCompressor = choice.compressor;
+    spec.quality = choice.quality <= 10000 ? choice.quality / 100.0 : -1;
+    spec.keyInterval = int(choice.keyFrameEvery);
+    spec.bytesPerSecond = choice.bytesPerSecond;
     return true;
+}
+
+// The refusal of a spec, as the error box says it; empty when it can be
+// written. AVI keeps its writer's sentences ("Failed to set AVI stream
+// format", the cause on the next line) but for a frame rate of 0, refused
+// as always in a sentence of its own; the others say it in the output's words.
+std::string SpecRefusal(const VideoOutputSpec &spec)
+{
+    const std::optional<VideoError> refusal = RefuseVideoOutput(spec);
+    if (!refusal)
+        return {};
+    if (spec.container != VideoContainer::Avi || spec.rate.num == 0)
+        return refusal->cause();
+    return VideoFailureText(spec.container, *refusal);
 }
 
 } // namespace
 
 VideoOutputSpec VideoSpecFromOptions(const TVideoOptions &options)
 {
+    // What a greyed field holds is left out, as the window shows.
+    const VideoFieldUse use = FieldsUsedBy(options);
     VideoOutputSpec spec;
     spec.container = options.Container;
     spec.codec = options.Codec;
     spec.rate = { std::uint32_t(std::max(0, options.Rate)), 1 };
     spec.quality = options.Quality;
-    spec.keyInterval = options.KeyInterval;
-    spec.preset = options.Preset;
-    spec.lossless = options.Lossless;
+    spec.keyInterval = use.keyInterval ? options.KeyInterval : 0;
+    spec.preset = use.preset ? options.Preset : std::string();
+    spec.lossless = use.lossless && options.Lossless;
     return spec;
 }
 
@@ -62,6 +79,13 @@ VideoOutputSpec AviSpecFromOptions(const TAviOptions &options)
     spec.quality = options.Quality / 100.0;
     spec.keyInterval = 1; // every frame a key frame
     return spec;
+}
+
+std::optional<std::int32_t> PauseAtRate(std::int64_t rate)
+{
+    if (rate < 1)
+        return std::nullopt;
+    return std::int32_t(1000 / rate);
 }
 
 RunCommands::RunCommands(SettingsPanel &panel, WindowServices &services, RunContext &run, Options options,
@@ -86,7 +110,7 @@ std::optional<RunRequest> RunCommands::readRequest(RunKind kind, const std::opti
         VideoOutputSpec spec = *video;
         spec.width = prm.FrameWidth;
         spec.height = prm.FrameHeight;
-        refusal = CheckVideoOutput(spec); // the error box says it in the output's words
+        refusal = SpecRefusal(spec);
         return refusal.empty();
     };
     const bool read = m_panel.ReadSettings(request.settings, request.names, checkFrames);
@@ -102,14 +126,25 @@ std::optional<RunRequest> RunCommands::readRequest(RunKind kind, const std::opti
 
 void RunCommands::Test(const Bitmap24 &panorama)
 {
+    if (loading())
+        return;
     m_panel.state().CheckBoxVisu = true;
-    const std::optional<RunRequest> request = readRequest(RunKind::Test, std::nullopt);
-    if (request)
-        RunAnimation(panorama, *request, m_feedback, m_run.StopRequested);
+    std::optional<RunRequest> request = readRequest(RunKind::Test, std::nullopt);
+    if (!request)
+        return;
+    // A video file plays at its rate: the test shows the animation as it will run.
+    const std::int32_t format = m_panel.state().RadioGroupFormat;
+    if (format == FormatAvi)
+        request->framePause = PauseAtRate(m_options.avi.Rate);
+    else if (format == FormatVideo)
+        request->framePause = PauseAtRate(m_options.video.Rate);
+    RunAnimation(panorama, *request, m_feedback, m_run.StopRequested);
 }
 
 void RunCommands::Create(const Bitmap24 &panorama, const std::optional<FileIdentity> &inputPicture)
 {
+    if (loading())
+        return;
     try {
         create(panorama, inputPicture);
     } catch (const TargetIsInputPicture &e) {
@@ -144,6 +179,8 @@ void RunCommands::create(const Bitmap24 &panorama, const std::optional<FileIdent
     };
     request->inputPicture = inputPicture;
     const RunOutcome outcome = RunAnimation(panorama, *request, m_feedback, m_run.StopRequested);
+    if (outcome.series.written > 0)
+        m_panel.setMadeSeries({ request->names.FileName, format }); // "Vérifier" plays it
     // A failed frame stops the run only when no later frame could be
     // written, but the status line always says so.
     std::string status = m_status.text();
@@ -166,7 +203,7 @@ void RunCommands::createFile(const Bitmap24 &panorama, RunRequest request)
         VideoOutputSpec chosen = request.video;
         chosen.width = request.settings.FrameWidth;
         chosen.height = request.settings.FrameHeight;
-        if (const std::string refusal = CheckVideoOutput(chosen); !refusal.empty())
+        if (const std::string refusal = SpecRefusal(chosen); !refusal.empty())
             throw std::runtime_error(refusal);
     }
     const ScopedBusyCursor busy(m_services, BusyCursors::Cursor::AppStart);
@@ -185,7 +222,16 @@ void RunCommands::ShowFirstFileName()
 {
     tanimprm prm;
     OutputNames names;
-    m_panel.ReadSettings(prm, names);
+    {
+        // The names "Créer" writes, whichever run came last: the mode indicator
+        // of a test run would give its "TestFrame-" label.
+        struct Indicator {
+            bool &testMode;
+            const bool shown;
+            ~Indicator() { testMode = shown; }
+        } indicator { m_panel.state().CheckBoxVisu, std::exchange(m_panel.state().CheckBoxVisu, false) };
+        m_panel.ReadSettings(prm, names);
+    }
     m_panel.stateChanged();
     m_status.setText(names.FileName);
 }

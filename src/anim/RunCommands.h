@@ -2,6 +2,8 @@
 
 #include "anim/AnimationRun.h"
 
+#include <cstdint>
+#include <functional>
 #include <optional>
 
 class Bitmap24;
@@ -31,19 +33,25 @@ public:
     RunCommands(SettingsPanel &panel, WindowServices &services, RunContext &run, Options options, RunFeedback &feedback,
         StatusLine &status);
 
-    // "Tester": every frame shown, nothing written.
+    // Runs asked for while a picture loads do nothing (the panel greys
+    // them meanwhile); none: never.
+    std::function<bool()> pictureLoading;
+
+    // "Tester": every frame shown, nothing written; with AVI or "Vidéo" at
+    // that file's rate, else at the tempo.
     void Test(const Bitmap24 &panorama);
     // "Créer": the frames written as the panel's format says. inputPicture
     // is the file the panorama was read from: never replaced.
     void Create(const Bitmap24 &panorama, const std::optional<FileIdentity> &inputPicture);
-    // "Tester le Nom de Fichier": the first file's name on the status line
-    // (cleared when the panel refuses).
+    // "Tester le Nom de Fichier": the first file's name that "Créer" would
+    // write, on the status line (cleared when the panel refuses).
     void ShowFirstFileName();
 
 private:
     void create(const Bitmap24 &panorama, const std::optional<FileIdentity> &inputPicture);
     std::optional<RunRequest> readRequest(RunKind kind, const std::optional<VideoOutputSpec> &video);
     void createFile(const Bitmap24 &panorama, RunRequest request);
+    bool loading() const { return pictureLoading && pictureLoading(); }
 
     SettingsPanel &m_panel;
     WindowServices &m_services;
@@ -57,3 +65,6 @@ private:
 // to the run).
 VideoOutputSpec VideoSpecFromOptions(const TVideoOptions &options);
 VideoOutputSpec AviSpecFromOptions(const TAviOptions &options);
+// The pause between two frames played at rate frames per second, in whole
+// milliseconds (1000 / rate); none for a rate below 1.
+std::optional<std::int32_t> PauseAtRate(std::int64_t rate);

@@ -19,8 +19,9 @@ public:
     // Asks the run or playback in progress to end at its next frame; every
     // run and playback clears it when it starts.
     bool StopRequested = false;
+    static constexpr std::int32_t kDefaultTempo = 100;
     // Pause after each test frame and each viewer picture, in milliseconds.
-    std::int32_t Tempo = 100;
+    std::int32_t Tempo = kDefaultTempo;
 
     // Returns after ms milliseconds, handling window messages meanwhile. The
     // waiting flag is program-wide: a nested wait that ends also ends the

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "anim/FrameSequence.h"
 #include "output/FrameSeriesWriter.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 class Bitmap24;
@@ -15,8 +17,9 @@ class RunFeedback {
 public:
     virtual ~RunFeedback() = default;
 
-    // Before the first frame: the frames the run will make if not stopped.
-    virtual void runStarting(std::int64_t totalFrames) { (void)totalFrames; }
+    // Before the first frame: the run's plan, made once (plan.total() frames
+    // if it is not stopped).
+    virtual void runStarting(const RunPlan &plan) { (void)plan; }
     // Shows the frame and repaints at once.
     virtual void showFrame(const Bitmap24 &frame) { (void)frame; }
     // False for a host that never looks at the pixels handed to showFrame (it
@@ -37,8 +40,9 @@ public:
     }
     // One non-waiting pass over pending messages: commands (Stop) run here.
     virtual void processMessages() { }
-    // The pause after each frame of a test run.
-    virtual void waitTempo() { }
+    // The pause after each frame of a test run: pause milliseconds when the
+    // run gives one (a video file's rate), else the host's tempo.
+    virtual void waitTempo(std::optional<std::int32_t> pause) { (void)pause; }
 
     // The per-file overwrite question of a frame series: the name and the
     // caption; returns a modal result of ModalQuestions::OverwriteAnswer.

@@ -3,9 +3,10 @@
 #include "common/TextFormat.h"
 #include "output/FrameNames.h"
 
-ScreenSink::ScreenSink(std::string baseName, std::int32_t firstNumber)
+ScreenSink::ScreenSink(std::string baseName, std::int32_t firstNumber, std::optional<std::int32_t> pause)
     : m_baseName(std::move(baseName))
     , m_firstNumber(firstNumber)
+    , m_pause(pause)
 {
 }
 

@@ -52,7 +52,9 @@ void SettingsPanel::RefreshPanel(bool resetDefaults, int panoramaWidth, int pano
             "%s - %s : %d * %d pixels", { kProgramTitle, fileNamePart(s.EditSrcName), panoramaWidth, panoramaHeight });
         s.LabelSrcDim = formatText("%d * %d Pixels", { panoramaWidth, panoramaHeight });
         // 32-bit products, as the fields have always been computed.
-        if (s.RadioGroupScrollType == ScrollHorizontal) {
+        if (!s.FrameSizeFollowsPicture) {
+            // the size typed stays
+        } else if (s.RadioGroupScrollType == ScrollHorizontal) {
             s.EditFrameHeight = std::to_string(panoramaHeight);
             s.EditFrameWidth
                 = std::to_string(std::int32_t(std::uint32_t(panoramaHeight) * std::uint32_t(AspectX)) / AspectY);
@@ -71,6 +73,7 @@ void SettingsPanel::RefreshPanel(bool resetDefaults, int panoramaWidth, int pano
             s.EditCopy = m_programFolder;
     }
     if (resetDefaults) {
+        s.FrameSizeFollowsPicture = true;
         s.EditFrameWidth = "1024";
         s.EditFrameHeight = "768";
         s.EditStep = "1"s; // std::string: GCC 12 warns falsely (-Wrestrict) on one-letter C strings
@@ -80,9 +83,9 @@ void SettingsPanel::RefreshPanel(bool resetDefaults, int panoramaWidth, int pano
         s.CheckBoxLoop360 = false;
         setScrollType(ScrollHorizontal);
         setFormat(FormatBmp);
+        s.CheckBoxSubDir = true;
+        s.EditSubDir = "./anim";
     }
-    s.CheckBoxSubDir = true;
-    s.EditSubDir = "./anim";
     s.CheckBoxRename = true;
     s.EditDstName = IsVideoFile(s.RadioGroupFormat) ? "ANIM" : "IMAGE";
     s.EditNumStart = "0"s;
@@ -114,8 +117,37 @@ void SettingsPanel::setFormat(std::int32_t index)
 
 void SettingsPanel::RadioGroupScrollTypeClick()
 {
+    if (!m_state.FrameSizeFollowsPicture)
+        return; // a size typed is kept whichever way the frames scroll
     m_state.EditFrameHeight = "768";
     m_state.EditFrameWidth = "1024";
+}
+
+PanelChoices SettingsPanel::choices() const
+{
+    const PanelState &s = m_state;
+    return { s.RadioGroupFormat, s.CheckBoxCopy, s.EditCopy, s.CheckBoxSubDir, s.EditSubDir, s.FrameSizeFollowsPicture,
+        s.EditFrameWidth, s.EditFrameHeight, s.EditStep, s.CheckBoxScrollDirection, s.CheckBoxScrollBack,
+        s.CheckBoxCenter, s.CheckBoxLoop360 };
+}
+
+void SettingsPanel::applyChoices(const PanelChoices &c)
+{
+    PanelState &s = m_state;
+    setFormat(c.Format);
+    s.CheckBoxCopy = c.MoveTo;
+    if (c.MoveTo)
+        s.EditCopy = c.BaseFolder; // else the picture's folder, at the next refresh
+    s.CheckBoxSubDir = c.UseSubDir;
+    s.EditSubDir = c.SubDir;
+    s.FrameSizeFollowsPicture = c.FrameSizeFollowsPicture;
+    s.EditFrameWidth = c.FrameWidth;
+    s.EditFrameHeight = c.FrameHeight;
+    s.EditStep = c.Step;
+    s.CheckBoxScrollDirection = c.ScrollDirection;
+    s.CheckBoxScrollBack = c.ScrollBack;
+    s.CheckBoxCenter = c.Center;
+    s.CheckBoxLoop360 = c.Loop360;
 }
 
 void SettingsPanel::RadioGroupFormatClick()

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 class WindowServices;
@@ -18,6 +19,9 @@ struct PanelState {
     std::string LabelSrcDim;
     std::string EditFrameWidth = "1024";
     std::string EditFrameHeight = "768";
+    // The frame size follows each picture opened (4:3 of its height or
+    // width) until a size is typed; the defaults follow it again.
+    bool FrameSizeFollowsPicture = true;
     std::string EditStep = "1";
     std::int32_t RadioGroupScrollType = ScrollHorizontal;
     bool CheckBoxScrollDirection = true;
@@ -44,6 +48,33 @@ struct PanelState {
 };
 
 inline constexpr const char *kNoPicture = "Aucune Image Chargée";
+
+// What the window remembers of the panel from one session to the next: the
+// choices a person makes once, not what follows the picture.
+struct PanelChoices {
+    std::int32_t Format = FormatBmp;
+    bool MoveTo = false; // "Déplacer vers:" with its base folder
+    std::string BaseFolder;
+    bool UseSubDir = true;
+    std::string SubDir = "./anim";
+    bool FrameSizeFollowsPicture = true; // else the two texts as typed
+    std::string FrameWidth = "1024";
+    std::string FrameHeight = "768";
+    std::string Step = "1";
+    bool ScrollDirection = true;
+    bool ScrollBack = true;
+    bool Center = true;
+    bool Loop360 = false;
+
+    bool operator==(const PanelChoices &) const = default;
+};
+
+// The series the last creation run of frame files wrote into: one of its
+// names and the format it was written in.
+struct MadeSeries {
+    std::string AnyFrame;
+    std::int32_t Format = FormatBmp;
+};
 
 // The panel's rules: refresh, the two radio-group handlers and the settings
 // reader. Questions and errors go through the window services; the process's
@@ -73,6 +104,11 @@ public:
     // resetDefaults, restores the default values.
     void RefreshPanel(bool resetDefaults, int panoramaWidth, int panoramaHeight);
 
+    PanelChoices choices() const;
+    // Puts remembered choices in place, through the groups' handlers; the
+    // next refresh brings what follows the picture up to date.
+    void applyChoices(const PanelChoices &choices);
+
     // Selecting an item runs the group's handler when the selection changes.
     void setScrollType(std::int32_t index);
     void setFormat(std::int32_t index);
@@ -95,6 +131,10 @@ public:
     // then on "Vérifier" is enabled for those formats, and plays it.
     const std::string &MadeVideoFile() const { return m_madeVideoFile; }
     void setMadeVideoFile(std::string fileName);
+    // The series the last creation run of frame files wrote (none: no frame
+    // written yet): "Vérifier" lists and plays it.
+    const std::optional<MadeSeries> &LastMadeSeries() const { return m_madeSeries; }
+    void setMadeSeries(MadeSeries series) { m_madeSeries = std::move(series); }
 
 private:
     bool readOutputSettings(OutputNames &names);
@@ -105,4 +145,5 @@ private:
     std::string m_programFolder;
     PanelState m_state;
     std::string m_madeVideoFile;
+    std::optional<MadeSeries> m_madeSeries;
 };

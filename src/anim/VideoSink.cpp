@@ -6,52 +6,6 @@
 #include "common/TextFormat.h"
 #include "output/FrameNames.h"
 
-namespace {
-
-// What each kind of file is called in messages.
-const char *FileKind(VideoContainer container)
-{
-    switch (container) {
-    case VideoContainer::Gif:
-        return "GIF";
-    case VideoContainer::Webp:
-        return "WebP";
-    default:
-        return "video";
-    }
-}
-
-} // namespace
-
-std::string VideoFailureMessage(VideoContainer container, const std::string &path, const VideoError &error)
-{
-    std::string message;
-    if (container == VideoContainer::Avi) {
-        // The AVI writer's sentences, the cause on the next line.
-        const char *sentence = "Failed to create AVI file";
-        switch (error.reason()) {
-        case VideoError::Reason::Settings:
-        case VideoError::Reason::EncoderRefuses:
-            sentence = "Failed to set AVI stream format";
-            break;
-        case VideoError::Reason::NoEncoder:
-            sentence = "Failed to create AVI Compressed stream";
-            break;
-        case VideoError::Reason::Frame:
-            sentence = "Failed to add frame to AVI";
-            break;
-        case VideoError::Reason::File:
-            break;
-        }
-        message = std::string(sentence) + "\n" + error.cause();
-    } else {
-        message = std::string("Cannot write the ") + FileKind(container) + " file " + path + ": " + error.cause();
-    }
-    if (!error.keptName().empty())
-        message += formatText("\n%d frames kept in %s", { error.keptFrames(), error.keptName() });
-    return message;
-}
-
 VideoSink::VideoSink(
     VideoOutputSpec spec, OutputNames names, std::optional<FileIdentity> inputPicture, RunFeedback &feedback)
     : m_spec(std::move(spec))
@@ -67,7 +21,7 @@ VideoSink::~VideoSink() = default; // an output not finished leaves nothing behi
 
 void VideoSink::fail(const VideoError &error)
 {
-    throw VideoRunError(VideoFailureMessage(m_spec.container, m_path, error), error.keptFrames(), error.keptName());
+    throw VideoRunError(VideoFailureText(m_spec.container, error, m_path), error.keptFrames(), error.keptName());
 }
 
 void VideoSink::begin(const RunPlan &plan)

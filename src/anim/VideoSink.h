@@ -12,9 +12,10 @@
 
 class RunFeedback;
 
-// A run that wrote one file failed: the message as the user reads it (for
-// AVI the writer's sentence, "Failed to create AVI file", then the cause on
-// the next line; for the others "Cannot write the MP4 file PATH: cause").
+// A run that wrote one file failed: the message as the user reads it
+// (VideoFailureText: for AVI the writer's sentence, "Failed to create AVI
+// file", then the cause on the next line; for the others "Cannot write the
+// video file PATH: cause").
 // A valid file with the frames written so far may have been put in place.
 class VideoRunError : public std::runtime_error {
 public:
@@ -28,8 +29,6 @@ public:
     std::string FileName; // empty: no file was put in place
 };
 
-// The message of an output's failure, as VideoRunError carries it.
-std::string VideoFailureMessage(VideoContainer container, const std::string &path, const VideoError &error);
 
 // The sink of a creation run that writes one file (AVI, MP4, WebM, MKV, GIF
 // or WebP): the output opens when the run begins (its refusal is thrown as

@@ -33,7 +33,13 @@ std::uint64_t DefaultFrameBytes(std::int64_t width, std::int64_t height)
 std::uint64_t PlanMemory(const DecodePlan &plan)
 {
     const std::uint64_t rows = Bitmap24::bytesFor(plan.width, plan.height);
-    return AddCapped(AddCapped(rows, plan.workBytes), DefaultFrameBytes(plan.width, plan.height));
+    if (!plan.reduced())
+        return AddCapped(AddCapped(rows, plan.workBytes), DefaultFrameBytes(plan.width, plan.height));
+    const std::uint64_t kept = AddCapped(Bitmap24::bytesFor(plan.keptWidth, plan.keptHeight), plan.reductionBytes);
+    const std::uint64_t frame = DefaultFrameBytes(plan.keptWidth, plan.keptHeight);
+    if (plan.reducedAfterDecode)
+        return AddCapped(AddCapped(rows, std::max(plan.workBytes, kept)), frame);
+    return AddCapped(AddCapped(kept, plan.workBytes), frame);
 }
 
 PlanVerdict CheckDecodePlan(const DecodePlan &plan, std::uint64_t fileBytes, MemoryShortage &shortage)

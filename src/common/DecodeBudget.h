@@ -24,6 +24,17 @@ struct DecodePlan {
     // What the decoder takes besides our 24-bit rows: its buffers, strips or
     // tiles, its own copy of the whole picture, the file if it holds it.
     std::uint64_t workBytes = 0;
+    // A load that keeps the picture smaller: the size kept (0 x 0: the
+    // picture's own), what the reduction holds besides the kept rows (the
+    // scaler), and whether the whole picture is decoded first and reduced
+    // afterwards (its rows then live beside the kept ones for a moment)
+    // rather than reduced as its rows come.
+    std::int64_t keptWidth = 0;
+    std::int64_t keptHeight = 0;
+    std::uint64_t reductionBytes = 0;
+    bool reducedAfterDecode = false;
+
+    bool reduced() const { return keptWidth > 0 && keptHeight > 0; }
 };
 
 enum class PlanVerdict { Fits, FileTooShort, TooLittleMemory };
@@ -33,7 +44,10 @@ enum class PlanVerdict { Fits, FileTooShort, TooLittleMemory };
 std::uint64_t DefaultFrameBytes(std::int64_t width, std::int64_t height);
 
 // The memory a load of that plan needs: the rows, the decoder's work memory
-// and the default frame of the run that follows.
+// and the default frame of the run that follows. A reduced load counts the
+// kept rows, the reduction and the frame of the kept size; reduced after
+// the decode, also the whole picture's rows, beside the decoder's work
+// while it decodes, then beside the kept rows and the reduction.
 std::uint64_t PlanMemory(const DecodePlan &plan);
 
 // Whether a file of fileBytes can hold the plan's picture (never refused

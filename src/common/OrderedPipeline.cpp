@@ -30,7 +30,7 @@ OrderedPipeline::OrderedPipeline(unsigned workers, std::size_t maxBytesInFlight,
         m_threads.clear();
         m_quit = false;
     }
-    m_maxJobs = std::max<std::size_t>(1, 2 * m_threads.size());
+    m_maxJobs = std::max<std::size_t>(1, kJobsPerWorker * m_threads.size());
 }
 
 OrderedPipeline::~OrderedPipeline()

@@ -27,7 +27,8 @@
 // until it has run (it releases its buffers when it ends), and submit waits
 // while the jobs not yet run would exceed the bound (a single job is always
 // let through, whatever its size). The number of jobs not yet run is bounded
-// too, at twice the workers. What a finished job leaves for the owner should
+// too, at kJobsPerWorker per worker, so that small frames on many cores
+// still add little memory. What a finished job leaves for the owner should
 // be small: the owner takes it back with takeNext.
 //
 // With one worker asked for, or when no thread could be started, a job runs
@@ -47,6 +48,10 @@ public:
 
     // Worker threads running; 0 when jobs run inline.
     unsigned workers() const { return unsigned(m_threads.size()); }
+    // The most jobs handed out and not yet run to their end, whatever their
+    // bytes: kJobsPerWorker per worker (one when jobs run inline).
+    static constexpr std::size_t kJobsPerWorker = 2;
+    std::size_t maxJobsInFlight() const { return m_maxJobs; }
     // Why fewer threads run than were asked for; empty when all started.
     const std::string &startError() const { return m_startError; }
     static unsigned defaultWorkers(); // one per processor

@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <memory>
 #include <new>
 
@@ -43,10 +44,14 @@ constexpr std::int64_t kOutputPassWork = 2;
 constexpr int kTooManyScansCode = JMSG_LASTMSGCODE;
 constexpr int kTooMuchWorkCode = JMSG_LASTMSGCODE + 1;
 constexpr int kInterruptedCode = JMSG_LASTMSGCODE + 2;
+constexpr int kReadFailedCode = JMSG_LASTMSGCODE + 3;
+constexpr int kSinkFailedCode = JMSG_LASTMSGCODE + 4; // the sink threw: its exception goes on
 // Bytes of a file besides its blocks (headers, tables).
 constexpr std::int64_t kHeaderSlack = 65536;
 // Rows decoded per libjpeg call.
 constexpr int kBatchRows = 16;
+// Bytes read from the file at a time by a row-wise decode.
+constexpr std::size_t kReadChunk = std::size_t(64) << 10;
 
 struct ErrorManager {
     jpeg_error_mgr pub; // first: libjpeg sees a jpeg_error_mgr*
@@ -163,6 +168,76 @@ void installErrorManager(ErrorManager &err)
 
 enum class Outcome { Ok, LibraryError, TooLarge, FileTooShort, OutOfMemory };
 
+// libjpeg's source for a file read a piece at a time.
+struct FileReader {
+    jpeg_source_mgr pub; // first: libjpeg sees a jpeg_source_mgr*
+    const JpegReadAt *read = nullptr;
+    std::uint64_t size = 0;
+    std::uint64_t offset = 0; // of the next piece
+    JOCTET buffer[kReadChunk];
+};
+
+extern "C" void initSource(j_decompress_ptr) { }
+extern "C" void termSource(j_decompress_ptr) { }
+
+bool readSafely(FileReader &reader, std::size_t n) noexcept
+{
+    try {
+        return (*reader.read)(reader.offset, reader.buffer, n);
+    } catch (...) {
+        return false; // no exception may cross libjpeg's frames
+    }
+}
+
+extern "C" boolean fillInput(j_decompress_ptr cinfo)
+{
+    auto *reader = reinterpret_cast<FileReader *>(cinfo->src);
+    const std::uint64_t left = reader->size > reader->offset ? reader->size - reader->offset : 0;
+    const auto n = std::size_t(std::min<std::uint64_t>(kReadChunk, left));
+    if (n == 0) {
+        // As libjpeg's own sources: a warning (an error here), then an end marker.
+        WARNMS(cinfo, JWRN_JPEG_EOF);
+        reader->buffer[0] = 0xFF;
+        reader->buffer[1] = JPEG_EOI;
+        reader->pub.next_input_byte = reader->buffer;
+        reader->pub.bytes_in_buffer = 2;
+        return TRUE;
+    }
+    if (!readSafely(*reader, n))
+        failWith(reinterpret_cast<j_common_ptr>(cinfo), kReadFailedCode);
+    reader->offset += n;
+    reader->pub.next_input_byte = reader->buffer;
+    reader->pub.bytes_in_buffer = n;
+    return TRUE;
+}
+
+extern "C" void skipInput(j_decompress_ptr cinfo, long count)
+{
+    auto *reader = reinterpret_cast<FileReader *>(cinfo->src);
+    if (count <= 0)
+        return;
+    if (std::size_t(count) <= reader->pub.bytes_in_buffer) {
+        reader->pub.next_input_byte += count;
+        reader->pub.bytes_in_buffer -= std::size_t(count);
+        return;
+    }
+    const std::uint64_t beyond = std::uint64_t(count) - reader->pub.bytes_in_buffer;
+    reader->offset = std::min(reader->size, reader->offset + beyond);
+    reader->pub.bytes_in_buffer = 0;
+}
+
+void installFileReader(jpeg_decompress_struct &cinfo, FileReader &reader)
+{
+    reader.pub.init_source = initSource;
+    reader.pub.fill_input_buffer = fillInput;
+    reader.pub.skip_input_data = skipInput;
+    reader.pub.resync_to_restart = jpeg_resync_to_restart;
+    reader.pub.term_source = termSource;
+    reader.pub.bytes_in_buffer = 0;
+    reader.pub.next_input_byte = nullptr;
+    cinfo.src = &reader.pub;
+}
+
 // ---- decompression ---------------------------------------------------------
 
 enum class RowMode {
@@ -184,7 +259,30 @@ struct DecodeJob {
     JSAMPARRAY buffer; // per-batch rows for Cmyk and Indexed modes (libjpeg's pool)
     std::uint8_t lut[256][3];
     MemoryShortage shortage; // when the load does not fit
+    // A row-wise decode: the file's reader, the sink, what it threw, the
+    // size the settings give and the size kept.
+    std::unique_ptr<FileReader> reader;
+    JpegRowSink *sink = nullptr;
+    std::exception_ptr sinkError;
+    JSAMPROW bgrRow = nullptr; // a converted row for the sink (libjpeg's pool)
+    int fullWidth = 0, fullHeight = 0;
+    int keptWidth = 0, keptHeight = 0;
 };
+
+// Calls the sink; what it throws is kept for after libjpeg's clean-up and
+// the decode ends (never unwound through libjpeg).
+template <class Call> void callSink(DecodeJob &job, Call &&call)
+{
+    bool failed = false;
+    try {
+        call(*job.sink);
+    } catch (...) {
+        job.sinkError = std::current_exception();
+        failed = true;
+    }
+    if (failed)
+        failWith(reinterpret_cast<j_common_ptr>(&job.cinfo), kSinkFailedCode);
+}
 
 void cmykToBgr(const JSAMPLE *s, std::uint8_t *d, bool grey)
 {
@@ -237,6 +335,28 @@ void readPass(DecodeJob &job)
         buildLut(job);
     const JDIMENSION width = cinfo.output_width;
     JSAMPROW rows[kBatchRows];
+    if (job.sink) {
+        const int decodedWidth = int(cinfo.output_width), decodedHeight = int(cinfo.output_height);
+        callSink(job,
+            [&](JpegRowSink &sink) { sink.startPass(decodedWidth, decodedHeight, job.keptWidth, job.keptHeight); });
+        while (cinfo.output_scanline < cinfo.output_height) {
+            const JDIMENSION got = jpeg_read_scanlines(&cinfo, job.buffer, kBatchRows);
+            for (JDIMENSION i = 0; i < got; ++i) {
+                const JSAMPLE *s = job.buffer[i];
+                std::uint8_t *d = job.bgrRow;
+                if (job.mode == RowMode::Indexed) {
+                    for (JDIMENSION x = 0; x < width; ++x, d += 3)
+                        std::memcpy(d, job.lut[s[x]], 3);
+                } else if (job.mode == RowMode::Cmyk) {
+                    for (JDIMENSION x = 0; x < width; ++x, s += 4, d += 3)
+                        cmykToBgr(s, d, job.toGrey);
+                }
+                const std::uint8_t *row = job.mode == RowMode::Direct ? job.buffer[i] : job.bgrRow;
+                callSink(job, [row](JpegRowSink &sink) { sink.takeRow(row); });
+            }
+        }
+        return;
+    }
     while (cinfo.output_scanline < cinfo.output_height) {
         const JDIMENSION first = cinfo.output_scanline;
         JDIMENSION want = cinfo.output_height - first;
@@ -293,6 +413,31 @@ DecodePlan planOf(DecodeJob &job, std::int64_t pictureBlocks)
     return plan;
 }
 
+// The sink's kept size, then the smallest DCT scale of the file whose rows
+// still cover it on both sides (turbo decodes M/8 for any M).
+void chooseDecodedSize(DecodeJob &job)
+{
+    jpeg_decompress_struct &cinfo = job.cinfo;
+    int keptWidth = job.fullWidth, keptHeight = job.fullHeight;
+    callSink(
+        job, [&](JpegRowSink &sink) { sink.chooseKeptSize(job.fullWidth, job.fullHeight, keptWidth, keptHeight); });
+    job.keptWidth = std::clamp(keptWidth, 1, job.fullWidth);
+    job.keptHeight = std::clamp(keptHeight, 1, job.fullHeight);
+    if (job.keptWidth == job.fullWidth && job.keptHeight == job.fullHeight)
+        return;
+    const unsigned fullScale = 8u >> std::min<unsigned>(job.options.Scale <= 3 ? job.options.Scale : 0, 3);
+    for (unsigned m = 1; m < fullScale; ++m) {
+        cinfo.scale_num = m;
+        cinfo.scale_denom = 8;
+        jpeg_calc_output_dimensions(&cinfo);
+        if (cinfo.output_width >= JDIMENSION(job.keptWidth) && cinfo.output_height >= JDIMENSION(job.keptHeight))
+            return;
+    }
+    cinfo.scale_num = fullScale;
+    cinfo.scale_denom = 8;
+    jpeg_calc_output_dimensions(&cinfo);
+}
+
 Outcome decodeProtected(DecodeJob &job)
 {
     jpeg_decompress_struct &cinfo = job.cinfo;
@@ -306,7 +451,10 @@ Outcome decodeProtected(DecodeJob &job)
     cinfo.progress = &job.progress.pub;
     job.progress.lastScan = 0;
     job.progress.budget = kWorkFloor;
-    jpeg_mem_src(&cinfo, job.data, static_cast<unsigned long>(job.size));
+    if (job.reader)
+        installFileReader(cinfo, *job.reader);
+    else
+        jpeg_mem_src(&cinfo, job.data, static_cast<unsigned long>(job.size));
     jpeg_read_header(&cinfo, TRUE);
     std::int64_t pictureBlocks = 0;
     for (int ci = 0; ci < cinfo.num_components; ++ci)
@@ -335,9 +483,25 @@ Outcome decodeProtected(DecodeJob &job)
     job.mode = quantize ? RowMode::Indexed : cmyk ? RowMode::Cmyk : RowMode::Direct;
 
     jpeg_calc_output_dimensions(&cinfo);
+    job.fullWidth = int(std::min<JDIMENSION>(cinfo.output_width, INT_MAX));
+    job.fullHeight = int(std::min<JDIMENSION>(cinfo.output_height, INT_MAX));
     if (!Bitmap24::sizeAllowed(cinfo.output_width, cinfo.output_height))
         return Outcome::TooLarge;
-    switch (CheckDecodePlan(planOf(job, pictureBlocks), job.size, job.shortage)) {
+    DecodePlan plan = planOf(job, pictureBlocks);
+    if (job.sink) {
+        chooseDecodedSize(job);
+        plan = planOf(job, pictureBlocks);
+        // libjpeg's band of rows and our converted row, then the sink.
+        plan.workBytes = AddCapped(plan.workBytes,
+            std::uint64_t(cinfo.output_width) * (std::uint64_t(cinfo.output_components) * kBatchRows + 3));
+        plan.keptWidth = job.keptWidth;
+        plan.keptHeight = job.keptHeight;
+        callSink(job, [&](JpegRowSink &sink) {
+            plan.reductionBytes
+                = sink.workBytes(int(cinfo.output_width), int(cinfo.output_height), job.keptWidth, job.keptHeight);
+        });
+    }
+    switch (CheckDecodePlan(plan, job.size, job.shortage)) {
     case PlanVerdict::Fits:
         break;
     case PlanVerdict::FileTooShort:
@@ -345,9 +509,13 @@ Outcome decodeProtected(DecodeJob &job)
     case PlanVerdict::TooLittleMemory:
         return Outcome::OutOfMemory;
     }
-    if (!job.target->resize(int(cinfo.output_width), int(cinfo.output_height)))
+    if (job.sink) {
+        job.bgrRow = (*cinfo.mem->alloc_sarray)(
+            reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE, cinfo.output_width * 3, 1)[0];
+    } else if (!job.target->resize(int(cinfo.output_width), int(cinfo.output_height))) {
         return Outcome::OutOfMemory;
-    if (job.mode != RowMode::Direct)
+    }
+    if (job.mode != RowMode::Direct || job.sink)
         job.buffer = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,
             cinfo.output_width * cinfo.output_components, kBatchRows);
 
@@ -384,6 +552,28 @@ Outcome decodeProtected(DecodeJob &job)
     return Outcome::Ok;
 }
 
+// Throws what the outcome of a decode means (nothing for Ok).
+void throwFailure(Outcome outcome, int code, const char *libraryText, std::int64_t width, std::int64_t height,
+    const MemoryShortage &shortage, Bitmap24 &target)
+{
+    switch (outcome) {
+    case Outcome::Ok:
+        return;
+    case Outcome::LibraryError:
+        target.clear();
+        throw JpegError(code, libraryText);
+    case Outcome::TooLarge:
+        target.clear();
+        throw JpegRefused(width, height, JpegRefused::SideTooLong);
+    case Outcome::FileTooShort:
+        target.clear();
+        throw JpegRefused(width, height, JpegRefused::FileTooShort);
+    case Outcome::OutOfMemory:
+        target.clear();
+        throw JpegRefused(width, height, JpegRefused::Memory, shortage);
+    }
+}
+
 } // namespace
 
 JpegError::JpegError(int messageCode, std::string libraryText)
@@ -405,6 +595,8 @@ JpegError::Kind JpegError::kind() const
         return TooMuchWork;
     case kInterruptedCode:
         return Interrupted;
+    case kReadFailedCode:
+        return ReadFailed;
     default:
         return Library;
     }
@@ -466,22 +658,33 @@ void TJPEGImage::decode(
         job->err.pub.format_message(reinterpret_cast<j_common_ptr>(&job->cinfo), libraryText);
     const std::int64_t width = job->cinfo.output_width, height = job->cinfo.output_height;
     jpeg_destroy_decompress(&job->cinfo);
-    switch (outcome) {
-    case Outcome::Ok:
-        return;
-    case Outcome::LibraryError:
-        target.clear();
-        throw JpegError(code, libraryText);
-    case Outcome::TooLarge:
-        target.clear();
-        throw JpegRefused(width, height, JpegRefused::SideTooLong);
-    case Outcome::FileTooShort:
-        target.clear();
-        throw JpegRefused(width, height, JpegRefused::FileTooShort);
-    case Outcome::OutOfMemory:
-        target.clear();
-        throw JpegRefused(width, height, JpegRefused::Memory, job->shortage);
-    }
+    throwFailure(outcome, code, libraryText, width, height, job->shortage, target);
+}
+
+void TJPEGImage::decodeRows(
+    std::uint64_t fileSize, const JpegReadAt &read, JpegRowSink &sink, const CancelCheck &cancelled) const
+{
+    Bitmap24 unused;
+    std::unique_ptr<DecodeJob> job(new DecodeJob {});
+    job->options = m_options;
+    job->size = std::size_t(std::min<std::uint64_t>(fileSize, SIZE_MAX));
+    job->target = &unused;
+    job->sink = &sink;
+    job->reader = std::make_unique<FileReader>();
+    job->reader->read = &read;
+    job->reader->size = fileSize;
+    job->progress.cancelled = &cancelled;
+    job->cinfo.err = &job->err.pub;
+    installErrorManager(job->err);
+    const Outcome outcome = decodeProtected(*job);
+    const int code = job->err.pub.msg_code;
+    char libraryText[JMSG_LENGTH_MAX] = "";
+    if (outcome == Outcome::LibraryError && code > 0 && code < JMSG_LASTMSGCODE)
+        job->err.pub.format_message(reinterpret_cast<j_common_ptr>(&job->cinfo), libraryText);
+    jpeg_destroy_decompress(&job->cinfo);
+    if (job->sinkError)
+        std::rethrow_exception(job->sinkError);
+    throwFailure(outcome, code, libraryText, job->fullWidth, job->fullHeight, job->shortage, unused);
 }
 
 void TJPEGImage::loadFromFile(const std::string &fileName, Bitmap24 &target) const

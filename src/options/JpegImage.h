@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -15,7 +16,8 @@ class Bitmap24;
 // A libjpeg error, with the text "JPEG error #<message code>". Warnings
 // that mean damaged pixels (data cut short, corrupt data) end the decode as
 // errors with their own code. Past libjpeg's codes, ours: too many scans or
-// too much work for the picture's size, and an interrupted decode.
+// too much work for the picture's size, an interrupted decode, and a read of
+// the file that failed (decodeRows).
 class JpegError : public std::runtime_error {
 public:
     explicit JpegError(int messageCode, std::string libraryText = {});
@@ -23,7 +25,7 @@ public:
     // libjpeg's own words for the code ("Premature end of JPEG file"), or "".
     const std::string &libraryText() const { return m_libraryText; }
 
-    enum Kind { Library, TooMuchWork, Interrupted };
+    enum Kind { Library, TooMuchWork, Interrupted, ReadFailed };
     Kind kind() const;
 
 private:
@@ -49,6 +51,29 @@ private:
     std::int64_t m_height;
     Reason m_reason;
     MemoryShortage m_shortage;
+};
+
+// How a row-wise decode reads its file: exactly n bytes at offset into out,
+// or false when they cannot be read.
+using JpegReadAt = std::function<bool(std::uint64_t offset, void *out, std::size_t n)>;
+
+// Where a row-wise decode (TJPEGImage::decodeRows) sends the picture.
+class JpegRowSink {
+public:
+    virtual ~JpegRowSink() = default;
+    // Once the header is read, before anything sizeable is taken: given the
+    // size the settings decode the picture to, the size to keep (no larger on
+    // either side; that size itself keeps the picture whole).
+    virtual void chooseKeptSize(int width, int height, int &keptWidth, int &keptHeight) = 0;
+    // What the sink takes, besides the kept rows, to make them from rows of
+    // the decoded size.
+    virtual std::uint64_t workBytes(int decodedWidth, int decodedHeight, int keptWidth, int keptHeight) = 0;
+    // Rows of the decoded size come next, top first: once, or once per scan
+    // when the settings show a file of several scans scan by scan (the last
+    // pass is the picture).
+    virtual void startPass(int decodedWidth, int decodedHeight, int keptWidth, int keptHeight) = 0;
+    // The next row: decodedWidth pixels of blue, green, red.
+    virtual void takeRow(const std::uint8_t *pixels) = 0;
 };
 
 // The JPEG picture object: takes a copy of the JPEG settings when it is
@@ -83,6 +108,17 @@ public:
     // The same, asking cancelled now and then (JpegError::Interrupted).
     void decode(const std::uint8_t *data, std::size_t size, Bitmap24 &target, const CancelCheck &cancelled) const;
     void loadFromFile(const std::string &fileName, Bitmap24 &target) const;
+
+    // Decodes the file read through `read` (fileSize bytes, read a piece at
+    // a time, never held whole) row by row into sink, with the reading
+    // settings. When the sink keeps the picture smaller, libjpeg decodes at
+    // the smallest scale (M/8 of the file's size, M = 1..8, within the
+    // settings' own scale) whose rows are still at least the kept size on
+    // both sides. Throws as decode() does (a refusal gives the size the
+    // settings decode the picture to, and the memory of the kept size),
+    // JpegError::ReadFailed when a read fails, and what the sink throws.
+    void decodeRows(
+        std::uint64_t fileSize, const JpegReadAt &read, JpegRowSink &sink, const CancelCheck &cancelled) const;
 
 private:
     TJpegOptions m_options;

@@ -1,6 +1,9 @@
 #include "options/JpegPreview.h"
 
+#include "common/TextFormat.h"
 #include "options/JpegImage.h"
+
+#include <algorithm>
 
 #include <new>
 
@@ -33,4 +36,10 @@ int QualityAfterPress(int quality, bool up, bool leftButton)
     }
     const int n = quality - step;
     return n <= 5 ? 5 : n;
+}
+
+int TypedJpegQuality(const std::string &text, int current)
+{
+    const auto typed = parseInt32(text);
+    return typed ? std::clamp(*typed, 5, 100) : current;
 }

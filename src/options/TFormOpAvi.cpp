@@ -1,12 +1,10 @@
 #include "options/TFormOpAvi.h"
 
 #include "common/TextFormat.h"
-#include "options/CodecCatalogue.h"
+#include "platform/ModalQuestions.h"
 #include "platform/ui/ControlNames.h"
 #include "platform/ui/Mnemonics.h"
-#include "platform/ModalQuestions.h"
 #include "platform/ui/WindowKeys.h"
-#include "video/VideoCompressors.h"
 
 #include <QGridLayout>
 #include <QKeyEvent>
@@ -121,12 +119,11 @@ void TFormOpAvi::showEvent(QShowEvent *event)
 void TFormOpAvi::SpeedButtonSearchCompressClick()
 {
     Edit1->clear();
-    const std::vector<std::string> entries = CatalogueList();
-    m_entries = entries;
+    m_entries = Catalogue();
     ListBox1->clear();
-    for (const std::string &entry : entries)
-        ListBox1->addItem(u8(entry));
-    const std::int32_t count = std::int32_t(entries.size());
+    for (const CatalogueEntry &entry : m_entries)
+        ListBox1->addItem(u8(entry.line));
+    const std::int32_t count = std::int32_t(m_entries.size());
     if (m_options.CodecIndex >= count || m_options.CodecIndex < 0)
         m_options.CodecIndex = 0;
     ListBox1->setCurrentRow(m_options.CodecIndex);
@@ -193,8 +190,6 @@ void TFormOpAvi::SpeedButtonQualityClick()
 
 void TFormOpAvi::SpeedButtonCompressorClick()
 {
-    std::uint32_t type = 0, handler = 0;
-    GetCodec(m_options.CodecIndex, type, handler);
-    if (HIC compressor = ICOpen(type, handler, ICMODE_COMPRESS))
-        ICClose(compressor);
+    // FFmpeg's encoders have no settings window of their own: the quality
+    // and key frames are set in the compression dialog of each run.
 }

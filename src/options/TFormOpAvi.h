@@ -1,10 +1,11 @@
 #pragma once
 
 #include "options/AviOptions.h"
+#include "options/CodecCatalogue.h"
 
 #include <QWidget>
 
-#include <string>
+#include <cstdint>
 #include <vector>
 
 class ModalQuestions;
@@ -50,6 +51,6 @@ private:
     void chooseCodec();
 
     TAviOptions &m_options;
-    std::vector<std::string> m_entries { "Sans Compression" }; // the list's lines, for GetCodec
+    std::vector<CatalogueEntry> m_entries { { "Sans Compression", 0 } }; // the list's entries, for GetCodec
     ModalQuestions &m_questions;
 };

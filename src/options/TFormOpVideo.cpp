@@ -5,11 +5,14 @@
 #include "platform/ui/WindowKeys.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QFormLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QVBoxLayout>
@@ -27,12 +30,15 @@ constexpr const char *kContainerNames[] = { "MP4", "WebM", "MKV", "GIF", "WebP" 
 constexpr VideoCodec kCodecs[]
     = { VideoCodec::Default, VideoCodec::H264, VideoCodec::H265, VideoCodec::Av1, VideoCodec::Vp9, VideoCodec::Ffv1 };
 constexpr const char *kCodecNames[] = { "Par défaut", "H.264", "H.265", "AV1", "VP9", "FFV1 (sans perte)" };
+constexpr const char *kQualityIsEffort
+    = "WebP sans perte : la qualité règle l'effort de compression (0 rapide, 100 fichier le plus petit)";
 
 } // namespace
 
 TFormOpVideo::TFormOpVideo(TVideoOptions &options, QWidget *parent)
     : QWidget(parent, Qt::Window)
     , m_options(options)
+    , m_shown(options)
 {
     setWindowTitle(u8("Options Vidéo"));
     auto *layout = new QVBoxLayout(this);
@@ -45,14 +51,17 @@ TFormOpVideo::TFormOpVideo(TVideoOptions &options, QWidget *parent)
     SpinQuality = new QSpinBox(this);
     SpinQuality->setRange(0, 100);
     SpinKeyInterval = new QSpinBox(this);
-    SpinKeyInterval->setRange(0, 100000);
+    SpinKeyInterval->setRange(0, kMaxKeyInterval);
     SpinKeyInterval->setSpecialValueText(u8("au choix de l'encodeur"));
     SpinRate = new QSpinBox(this);
-    SpinRate->setRange(1, 1000);
+    SpinRate->setRange(kMinVideoRate, kMaxVideoRate);
     EditPreset = new QLineEdit(this);
     EditPreset->setPlaceholderText(u8("celui de l'encodeur"));
     CheckLossless = new QCheckBox(u8("WebP sans perte"), this);
     ButtonClose = new QPushButton(u8("Ok.."), this);
+    ButtonCancel = new QPushButton(u8("Annuler"), this);
+    for (QPushButton *b : { ButtonClose, ButtonCancel })
+        b->setAutoDefault(false);
 
     const std::pair<QWidget *, const char *> rows[] = { { ComboContainer, "Conteneur:" }, { ComboCodec, "Codec:" },
         { SpinQuality, "Qualité (0 à 100):" }, { SpinKeyInterval, "Une image clé toutes les (images):" },
@@ -62,12 +71,18 @@ TFormOpVideo::TFormOpVideo(TVideoOptions &options, QWidget *parent)
         label->setBuddy(field);
         field->setAccessibleName(u8(caption).chopped(1));
         form->addRow(label, field);
+        if (field == SpinQuality)
+            LabelQuality = label;
     }
     CheckLossless->setAccessibleName(CheckLossless->text());
     form->addRow(CheckLossless);
-    layout->addWidget(ButtonClose, 0, Qt::AlignRight);
-    NAME_CONTROLS(
-        ComboContainer, ComboCodec, SpinQuality, SpinKeyInterval, SpinRate, EditPreset, CheckLossless, ButtonClose);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ButtonClose);
+    buttons->addWidget(ButtonCancel);
+    layout->addLayout(buttons);
+    NAME_CONTROLS(ComboContainer, ComboCodec, SpinQuality, SpinKeyInterval, SpinRate, EditPreset, CheckLossless,
+        LabelQuality, ButtonClose, ButtonCancel);
 
     connect(ComboContainer, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (index < 0 || index >= int(std::size(kContainers)))
@@ -75,43 +90,60 @@ TFormOpVideo::TFormOpVideo(TVideoOptions &options, QWidget *parent)
         m_options.Container = kContainers[index];
         if (!ContainerAccepts(m_options.Container, m_options.Codec))
             m_options.Codec = VideoCodec::Default;
-        updateCodecs();
+        updateFields();
         emit containerChanged();
     });
     connect(ComboCodec, &QComboBox::currentIndexChanged, this, [this](int index) {
         const QVariant codec = ComboCodec->itemData(index);
         if (codec.isValid())
             m_options.Codec = VideoCodec(codec.toInt());
+        updateFields();
     });
     connect(SpinQuality, &QSpinBox::valueChanged, this, [this](int value) { m_options.Quality = value; });
     connect(SpinKeyInterval, &QSpinBox::valueChanged, this, [this](int value) { m_options.KeyInterval = value; });
     connect(SpinRate, &QSpinBox::valueChanged, this, [this](int value) { m_options.Rate = value; });
     connect(EditPreset, &QLineEdit::textChanged, this,
         [this](const QString &text) { m_options.Preset = text.trimmed().toStdString(); });
-    connect(CheckLossless, &QCheckBox::toggled, this, [this](bool on) { m_options.Lossless = on; });
+    connect(CheckLossless, &QCheckBox::toggled, this, [this](bool on) {
+        m_options.Lossless = on;
+        updateFields();
+    });
+    // OK keeps the changes; hiding the window is not closing it.
     connect(ButtonClose, &QPushButton::clicked, this, &QWidget::hide);
-    // Keyboard use as in the other options windows: Escape closes, Enter is
-    // "Ok..", Alt + a letter reaches each field.
+    connect(ButtonCancel, &QPushButton::clicked, this, &QWidget::close);
+    // Keyboard use as in the other options windows: Escape is "Annuler",
+    // Enter is "Ok..", Alt + a letter reaches each field.
     new WindowKeys(this, ButtonClose);
     QString mnemonics;
     AssignMnemonics(this, mnemonics);
     showValues();
 }
 
-void TFormOpVideo::updateCodecs()
+void TFormOpVideo::updateFields()
 {
-    const QSignalBlocker block(ComboCodec);
-    ComboCodec->clear();
-    for (std::size_t i = 0; i < std::size(kCodecs); ++i)
-        if (ContainerAccepts(m_options.Container, kCodecs[i]))
-            ComboCodec->addItem(u8(kCodecNames[i]), int(kCodecs[i]));
-    ComboCodec->setCurrentIndex(std::max(0, ComboCodec->findData(int(m_options.Codec))));
-    ComboCodec->setEnabled(ComboCodec->count() > 1);
-    CheckLossless->setEnabled(m_options.Container == VideoContainer::Webp);
+    {
+        const QSignalBlocker block(ComboCodec);
+        ComboCodec->clear();
+        for (std::size_t i = 0; i < std::size(kCodecs); ++i)
+            if (ContainerAccepts(m_options.Container, kCodecs[i]))
+                ComboCodec->addItem(u8(kCodecNames[i]), int(kCodecs[i]));
+        ComboCodec->setCurrentIndex(std::max(0, ComboCodec->findData(int(m_options.Codec))));
+        ComboCodec->setEnabled(ComboCodec->count() > 1);
+    }
+    const VideoFieldUse use = FieldsUsedBy(m_options);
+    SpinQuality->setEnabled(use.quality);
+    SpinKeyInterval->setEnabled(use.keyInterval);
+    EditPreset->setEnabled(use.preset);
+    CheckLossless->setEnabled(use.lossless);
+    const QString effort = use.qualityIsEffort ? u8(kQualityIsEffort) : QString();
+    SpinQuality->setToolTip(effort);
+    LabelQuality->setToolTip(effort);
+    SpinQuality->setAccessibleDescription(effort);
 }
 
 void TFormOpVideo::showValues()
 {
+    m_shown = m_options;
     const QSignalBlocker blockers[]
         = { QSignalBlocker(ComboContainer), QSignalBlocker(SpinQuality), QSignalBlocker(SpinKeyInterval),
               QSignalBlocker(SpinRate), QSignalBlocker(EditPreset), QSignalBlocker(CheckLossless) };
@@ -123,5 +155,25 @@ void TFormOpVideo::showValues()
     SpinRate->setValue(m_options.Rate);
     EditPreset->setText(QString::fromStdString(m_options.Preset));
     CheckLossless->setChecked(m_options.Lossless);
-    updateCodecs();
+    updateFields();
+}
+
+void TFormOpVideo::showEvent(QShowEvent *event)
+{
+    if (!event->spontaneous()) // shown by the program, not restored from an icon
+        showValues();
+    QWidget::showEvent(event);
+}
+
+void TFormOpVideo::closeEvent(QCloseEvent *event)
+{
+    // "Annuler", Escape and the close box: the options as they were shown.
+    if (isVisible()) {
+        const bool containerBack = m_options.Container != m_shown.Container;
+        m_options = m_shown;
+        showValues();
+        if (containerBack)
+            emit containerChanged();
+    }
+    QWidget::closeEvent(event);
 }

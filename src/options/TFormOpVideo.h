@@ -6,6 +6,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QSpinBox;
@@ -13,7 +14,8 @@ class QSpinBox;
 // The "Options Vidéo" window: container, codec, quality, key frames, frame
 // rate and speed preset of "Vidéo" runs. Created hidden at start-up, shown
 // without blocking; every change takes effect at once in the options it was
-// given, as in the AVI options window.
+// given, and "Annuler", Escape or the close box take back those made since
+// the window was shown. Fields the chosen file does not use are greyed.
 class TFormOpVideo : public QWidget {
     Q_OBJECT
 public:
@@ -23,17 +25,24 @@ public:
     QSpinBox *SpinQuality, *SpinKeyInterval, *SpinRate;
     QLineEdit *EditPreset;
     QCheckBox *CheckLossless;
-    QPushButton *ButtonClose;
+    QLabel *LabelQuality;
+    QPushButton *ButtonClose, *ButtonCancel;
 
-    // Puts the options' values into the fields.
+    // Puts the options' values into the fields; from then on "Annuler"
+    // comes back to them.
     void showValues();
 
 signals:
     // The container changed: the file's extension with it.
     void containerChanged();
 
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
 private:
-    void updateCodecs();
+    void updateFields();
 
     TVideoOptions &m_options;
+    TVideoOptions m_shown; // as they were when the window was shown
 };

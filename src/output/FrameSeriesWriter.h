@@ -28,6 +28,11 @@
 // written, nor written: each is reported failed with that reason, and the
 // files on disk are exactly those reported written.
 //
+// The frames handed out and not yet encoded are bounded by their bytes
+// (maxBytesInFlight) and by their count (OrderedPipeline::kJobsPerWorker a
+// worker), so that every core adds only a few frames of memory; written
+// files that wait for their names hold no pixels.
+//
 // One thread (the run's) calls every member. With one worker each frame is
 // written inside hand(), before it returns, as a plain run does.
 class FrameSeriesWriter {

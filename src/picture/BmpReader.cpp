@@ -209,7 +209,7 @@ bool BmpReader::loadFromFile(const std::string &fileName, Bitmap24 &target)
     return load(file, target);
 }
 
-bool BmpReader::load(InputFile &file, Bitmap24 &target, const CancelCheck &cancelled)
+bool BmpReader::load(InputFile &file, Bitmap24 &target, const CancelCheck &cancelled, const LoadSizeChoice &keep)
 {
     if (!file.isOpen()) {
         target.clear();
@@ -219,18 +219,18 @@ bool BmpReader::load(InputFile &file, Bitmap24 &target, const CancelCheck &cance
         return fail("cannot open the file", PictureError::File);
     }
     FileSource source(file);
-    const bool ok = decodeFrom(source, target, cancelled);
+    const bool ok = decodeFrom(source, target, cancelled, keep);
     m_result.file = file.identity();
     return ok;
 }
 
-bool BmpReader::decode(const std::uint8_t *data, std::size_t size, Bitmap24 &target)
+bool BmpReader::decode(const std::uint8_t *data, std::size_t size, Bitmap24 &target, const LoadSizeChoice &keep)
 {
     MemorySource source(data, size);
-    return decodeFrom(source, target, {});
+    return decodeFrom(source, target, {}, keep);
 }
 
-bool BmpReader::decodeFrom(Source &src, Bitmap24 &target, const CancelCheck &cancelled)
+bool BmpReader::decodeFrom(Source &src, Bitmap24 &target, const CancelCheck &cancelled, const LoadSizeChoice &keep)
 {
     target.clear();
     m_result = {};
@@ -366,7 +366,7 @@ bool BmpReader::decodeFrom(Source &src, Bitmap24 &target, const CancelCheck &can
     // about 1 MB at a time, RLE data 1 MB at a time.
     plan.mostUnpacked = rle ? 0 : 1;
     plan.workBytes = rle ? kChunkBytes + 65536 : kChunkBytes + rowBytes;
-    if (!AcceptPlan(plan, available, m_result)) {
+    if (!AcceptPlan(plan, available, m_result, keep)) {
         m_result.detail = m_result.error == PictureError::FileTooShort ? "truncated pixel data" : "out of memory";
         return false;
     }

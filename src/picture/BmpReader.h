@@ -23,10 +23,12 @@ class Bitmap24;
 class BmpReader {
 public:
     // Decodes a whole file held in memory. On failure returns false and
-    // leaves target empty; errorText() and result() tell why.
-    bool decode(const std::uint8_t *data, std::size_t size, Bitmap24 &target);
+    // leaves target empty; errorText() and result() tell why. keep: the
+    // size the loader reduces the picture to afterwards, for the memory
+    // check (LoadSize.h).
+    bool decode(const std::uint8_t *data, std::size_t size, Bitmap24 &target, const LoadSizeChoice &keep = {});
     bool loadFromFile(const std::string &fileName, Bitmap24 &target);
-    bool load(InputFile &file, Bitmap24 &target, const CancelCheck &cancelled = {});
+    bool load(InputFile &file, Bitmap24 &target, const CancelCheck &cancelled = {}, const LoadSizeChoice &keep = {});
 
     const std::string &errorText() const { return m_result.detail; }
     const PictureLoadResult &result() const { return m_result; }
@@ -34,7 +36,7 @@ public:
     class Source; // where the bytes come from: memory or a file
 
 private:
-    bool decodeFrom(Source &source, Bitmap24 &target, const CancelCheck &cancelled);
+    bool decodeFrom(Source &source, Bitmap24 &target, const CancelCheck &cancelled, const LoadSizeChoice &keep);
     bool fail(const char *why, PictureError error = PictureError::Damaged);
     bool failRead(Source &source);
 

@@ -182,7 +182,7 @@ extern "C" void keepBytes(void *, std::uint8_t *) { } // the caller owns them
 } // namespace
 
 bool decodeWithFFmpeg(const std::uint8_t *data, std::size_t size, const char *decoderName, Bitmap24 &target,
-    PictureLoadResult &result, const CancelCheck &cancelled)
+    PictureLoadResult &result, const CancelCheck &cancelled, const LoadSizeChoice &keep)
 {
     target.clear();
     RouteLibraryMessages();
@@ -218,7 +218,7 @@ bool decodeWithFFmpeg(const std::uint8_t *data, std::size_t size, const char *de
         }
         plan.workBytes = std::uint64_t(plan.width + 128) * std::uint64_t(plan.height + 128) * 8
             + std::uint64_t(plan.width) * 64 + (std::uint64_t(1) << 20);
-        if (!AcceptPlan(plan, size, result))
+        if (!AcceptPlan(plan, size, result, keep))
             return false;
         // FFmpeg counts the rows padded to its alignment.
         context->max_pixels = (plan.width + 128) * (plan.height + 128);

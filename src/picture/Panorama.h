@@ -3,6 +3,7 @@
 #include "common/Bitmap24.h"
 #include "common/InputFile.h"
 #include "picture/PictureError.h"
+#include "picture/PictureLoader.h"
 #include "picture/PictureSource.h"
 
 #include <functional>
@@ -21,12 +22,15 @@ struct Panorama {
     // Loads the file under the busy cursor. The previous picture stays while
     // the new one is read, when the memory allows both: a load that does not
     // fit beside it calls makeRoom (to let go of copies held elsewhere),
-    // drops it and tries again. A cancelled load (cancelled said true)
-    // leaves the previous picture as it was, when it was kept; any other
-    // failure, and an empty file name, leaves no picture. result (may be
-    // null) tells why.
+    // drops it and tries again. A load that fails or is cancelled (cancelled
+    // said true), and an empty file name, leave the previous picture as it
+    // was, unless it went to make room. result (may be null) tells why.
     bool Open(const std::string &fileName, BusyCursors &cursors, const TJpegOptions &jpegOptions,
         PictureLoadResult *result = nullptr, const CancelCheck &cancelled = {}, const LoadProgress &progress = {},
         const std::function<void()> &makeRoom = {});
+    // The same with the load's request: its cancel check, its progress and
+    // the size to keep the picture at (PictureLoader.h).
+    bool Open(const std::string &fileName, BusyCursors &cursors, const TJpegOptions &jpegOptions,
+        PictureLoadResult *result, const LoadRequest &request, const std::function<void()> &makeRoom = {});
     void Wipe();
 };

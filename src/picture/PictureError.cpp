@@ -31,6 +31,11 @@ bool AcceptPlan(const DecodePlan &plan, std::uint64_t fileBytes, PictureLoadResu
     return false;
 }
 
+bool AcceptPlan(const DecodePlan &plan, std::uint64_t fileBytes, PictureLoadResult &result, const LoadSizeChoice &keep)
+{
+    return AcceptPlan(ReducedAfterDecode(plan, keep), fileBytes, result);
+}
+
 void ExplainLateShortage(std::uint64_t planMemory, PictureLoadResult &result)
 {
     result.error = PictureError::OutOfMemory;

@@ -2,6 +2,7 @@
 
 #include "common/DecodeBudget.h"
 #include "common/InputFile.h"
+#include "picture/LoadSize.h"
 
 #include <cstdint>
 #include <string>
@@ -40,6 +41,9 @@ std::string PictureErrorText(const PictureLoadResult &result);
 // true when the load may go on; otherwise false with result's error
 // (FileTooShort, or OutOfMemory with the amounts) and size filled.
 bool AcceptPlan(const DecodePlan &plan, std::uint64_t fileBytes, PictureLoadResult &result);
+// The same for a decoder that decodes the whole picture, which the loader
+// then reduces to the size keep asks (ReducedAfterDecode).
+bool AcceptPlan(const DecodePlan &plan, std::uint64_t fileBytes, PictureLoadResult &result, const LoadSizeChoice &keep);
 
 // A decoder that ran out of memory after its plan was accepted: the amounts
 // are given only when they show the shortage (else "not enough memory").

@@ -6,6 +6,8 @@
 #include "options/JpegImage.h"
 #include "picture/BmpReader.h"
 #include "picture/FFmpegPictureDecoder.h"
+#include "picture/JpegFileDecoder.h"
+#include "picture/PanoramaScaler.h"
 #include "picture/PictureRegistry.h"
 #include "picture/PictureSource.h"
 #include "picture/PngDecoder.h"
@@ -32,13 +34,14 @@ bool failed(PictureLoadResult &result, PictureError error, std::string detail = 
 
 // Decodes bytes held in memory, followed by FileBytes::kPadding zero bytes.
 bool decodeBytes(const PictureFormat &format, const std::uint8_t *data, std::size_t size, Bitmap24 &target,
-    const TJpegOptions &jpegOptions, PictureLoadResult &result, const CancelCheck &cancelled)
+    const TJpegOptions &jpegOptions, PictureLoadResult &result, const CancelCheck &cancelled,
+    const LoadSizeChoice &keep = {})
 {
     try {
         switch (format.decoder) {
         case PictureDecoder::Bitmap: {
             BmpReader reader;
-            const bool ok = reader.decode(data, size, target);
+            const bool ok = reader.decode(data, size, target, keep);
             const FileIdentity file = result.file;
             result = reader.result();
             result.file = file;
@@ -48,35 +51,19 @@ bool decodeBytes(const PictureFormat &format, const std::uint8_t *data, std::siz
         case PictureDecoder::Jpeg:
             result.decoder = "libjpeg";
             // The picture object takes the JPEG options in force now.
-            TJPEGImage(jpegOptions).decode(data, size, target, cancelled);
-            return true;
+            return RunJpegDecode([&] { TJPEGImage(jpegOptions).decode(data, size, target, cancelled); }, result);
         case PictureDecoder::Qt:
         case PictureDecoder::Tiff: // what libtiff left to the plug-in
         case PictureDecoder::Png:
             result.decoder = "Qt " + format.codec;
-            return decodeWithQt(data, size, format.codec.c_str(), target, result, cancelled);
+            return decodeWithQt(data, size, format.codec.c_str(), target, result, cancelled, keep);
         case PictureDecoder::FFmpeg:
             result.decoder = "FFmpeg " + format.codec;
-            return decodeWithFFmpeg(data, size, format.codec.c_str(), target, result, cancelled);
+            return decodeWithFFmpeg(data, size, format.codec.c_str(), target, result, cancelled, keep);
         case PictureDecoder::None:
             break;
         }
         return failed(result, PictureError::UnknownFormat);
-    } catch (const JpegRefused &e) {
-        result.width = e.width();
-        result.height = e.height();
-        result.memoryNeeded = e.shortage().needed;
-        result.memoryAvailable = e.shortage().available;
-        return failed(result,
-            e.reason() == JpegRefused::Memory             ? PictureError::OutOfMemory
-                : e.reason() == JpegRefused::FileTooShort ? PictureError::FileTooShort
-                                                          : PictureError::TooLarge);
-    } catch (const JpegError &e) {
-        if (e.kind() == JpegError::Interrupted)
-            return failed(result, PictureError::Interrupted);
-        if (e.kind() == JpegError::TooMuchWork)
-            return failed(result, PictureError::Damaged, "too many scans for its size");
-        return failed(result, PictureError::Damaged, e.libraryText().empty() ? e.what() : e.libraryText());
     } catch (const std::bad_alloc &) {
         return failed(result, PictureError::OutOfMemory);
     } catch (const std::exception &e) {
@@ -84,20 +71,25 @@ bool decodeBytes(const PictureFormat &format, const std::uint8_t *data, std::siz
     }
 }
 
-bool streams(const PictureFormat &format)
+// JPEG streams when it is to be kept smaller; read whole otherwise, as it
+// always was.
+bool streams(const PictureFormat &format, const LoadSizeChoice &keep)
 {
-    return format.decoder == PictureDecoder::Tiff || format.decoder == PictureDecoder::Png;
+    return format.decoder == PictureDecoder::Tiff || format.decoder == PictureDecoder::Png
+        || (format.decoder == PictureDecoder::Jpeg && keep);
 }
 
 // The streaming decoders: Unhandled when the general ones are to try.
 DecodeOutcome decodeStream(const PictureFormat &format, PictureSource &source, Bitmap24 &target,
-    PictureLoadResult &result, const CancelCheck &cancelled, const LoadProgress &progress)
+    PictureLoadResult &result, const LoadRequest &request, const TJpegOptions &jpegOptions)
 {
-    DecodeControl control(cancelled, progress);
+    DecodeControl control(request.cancelled, request.progress);
     try {
         if (format.decoder == PictureDecoder::Tiff)
-            return decodeWithLibtiff(source, target, result, control);
-        return decodeWithSpng(source, target, result, control);
+            return decodeWithLibtiff(source, target, result, control, request.size);
+        if (format.decoder == PictureDecoder::Jpeg)
+            return decodeJpegRows(source, jpegOptions, request.size, target, result, control, request.cancelled);
+        return decodeWithSpng(source, target, result, control, request.size);
     } catch (const std::bad_alloc &) {
         target.clear();
         result.error = PictureError::OutOfMemory;
@@ -116,20 +108,38 @@ void noteFallback(PictureLoadResult &result)
 
 // A decoder that ran out of memory after the picture's size was known: say
 // how much its rows and the first frame need, when that shows the shortage.
-void explainMemory(PictureLoadResult &result)
+void explainMemory(PictureLoadResult &result, const LoadSizeChoice &keep)
 {
     if (result.error == PictureError::OutOfMemory && result.memoryNeeded == 0 && result.width > 0 && result.height > 0
         && Bitmap24::sizeAllowed(result.width, result.height))
-        ExplainLateShortage(PlanMemory({ result.width, result.height }), result);
+        ExplainLateShortage(PlanMemory(ReducedAfterDecode({ result.width, result.height }, keep)), result);
 }
 
-bool finish(const std::string &name, bool ok, Bitmap24 &picture, Bitmap24 &target, PictureLoadResult &result)
+bool finish(const std::string &name, bool ok, Bitmap24 &picture, Bitmap24 &target, PictureLoadResult &result,
+    const LoadSizeChoice &keep = {})
 {
     if (!ok || picture.isEmpty()) {
         if (result.error == PictureError::None)
             result.error = PictureError::Damaged;
-        explainMemory(result);
+        explainMemory(result, keep);
         return false;
+    }
+    if (result.width <= 0 || result.height <= 0) {
+        result.width = picture.width();
+        result.height = picture.height();
+    }
+    // A decoder that could not reduce as it decoded (the picture has the
+    // size the file announces): the whole picture is scaled now.
+    const bool whole = picture.width() == result.width && picture.height() == result.height;
+    if (const std::optional<PictureSize> kept
+        = whole ? ReducedSize(keep, picture.width(), picture.height()) : std::nullopt) {
+        Bitmap24 reduced;
+        if (!ScaleBitmap(picture, kept->width, kept->height, reduced)) {
+            result.error = PictureError::OutOfMemory;
+            ExplainLateShortage(PlanMemory(ReducedAfterDecode({ picture.width(), picture.height() }, keep)), result);
+            return false;
+        }
+        picture = std::move(reduced);
     }
     LogLine("picture",
         name + ": " + std::to_string(picture.width()) + " × " + std::to_string(picture.height()) + ", read by "
@@ -148,6 +158,14 @@ bool LoadPictureFile(const std::string &fileName, Bitmap24 &target, const TJpegO
 bool LoadPictureFile(const std::string &fileName, Bitmap24 &target, const TJpegOptions &jpegOptions,
     PictureLoadResult *resultOut, const CancelCheck &cancelled, const LoadProgress &progress)
 {
+    return LoadPictureFile(fileName, target, jpegOptions, resultOut, LoadRequest { cancelled, progress, {} });
+}
+
+bool LoadPictureFile(const std::string &fileName, Bitmap24 &target, const TJpegOptions &jpegOptions,
+    PictureLoadResult *resultOut, const LoadRequest &request)
+{
+    const CancelCheck &cancelled = request.cancelled;
+    const LoadSizeChoice &keep = request.size;
     PictureLoadResult local;
     PictureLoadResult &result = resultOut ? *resultOut : local;
     result = {};
@@ -167,17 +185,17 @@ bool LoadPictureFile(const std::string &fileName, Bitmap24 &target, const TJpegO
     if (format->decoder == PictureDecoder::Bitmap) {
         // Read row by row: an uncompressed picture is never held twice.
         BmpReader reader;
-        ok = reader.load(file, picture, cancelled);
+        ok = reader.load(file, picture, cancelled, keep);
         result = reader.result();
         result.file = file.identity();
         result.decoder = "BMP reader";
-        return finish(fileName, ok, picture, target, result);
+        return finish(fileName, ok, picture, target, result, keep);
     }
-    if (streams(*format)) {
+    if (streams(*format, keep)) {
         FileSource source(file);
-        const DecodeOutcome outcome = decodeStream(*format, source, picture, result, cancelled, progress);
+        const DecodeOutcome outcome = decodeStream(*format, source, picture, result, request, jpegOptions);
         if (outcome != DecodeOutcome::Unhandled)
-            return finish(fileName, outcome == DecodeOutcome::Decoded, picture, target, result);
+            return finish(fileName, outcome == DecodeOutcome::Decoded, picture, target, result, keep);
         noteFallback(result);
     }
     const FileBytes bytes(file, FileBytes::kMaxBytes, cancelled);
@@ -193,8 +211,8 @@ bool LoadPictureFile(const std::string &fileName, Bitmap24 &target, const TJpegO
         result.systemError = bytes.systemError();
         return failed(result, PictureError::File);
     }
-    ok = decodeBytes(*format, bytes.data(), bytes.size(), picture, jpegOptions, result, cancelled);
-    return finish(fileName, ok, picture, target, result);
+    ok = decodeBytes(*format, bytes.data(), bytes.size(), picture, jpegOptions, result, cancelled, keep);
+    return finish(fileName, ok, picture, target, result, keep);
 }
 
 bool LoadPictureBytes(const std::uint8_t *data, std::size_t size, const std::string &extension, Bitmap24 &target,
@@ -216,9 +234,9 @@ bool LoadPictureBytes(const std::uint8_t *data, std::size_t size, const std::str
     if (size)
         std::memcpy(padded.data(), data, size);
     Bitmap24 picture;
-    if (streams(*format)) {
+    if (streams(*format, {})) {
         MemorySource source(padded.data(), size);
-        const DecodeOutcome outcome = decodeStream(*format, source, picture, result, {}, {});
+        const DecodeOutcome outcome = decodeStream(*format, source, picture, result, {}, jpegOptions);
         if (outcome != DecodeOutcome::Unhandled)
             return finish("picture", outcome == DecodeOutcome::Decoded, picture, target, result);
         noteFallback(result);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/InputFile.h"
+#include "picture/LoadSize.h"
 #include "picture/PictureError.h"
 #include "picture/PictureSource.h"
 
@@ -30,6 +31,31 @@ bool LoadPictureFile(const std::string &fileName, Bitmap24 &target, const TJpegO
 // read the file is logged.
 bool LoadPictureFile(const std::string &fileName, Bitmap24 &target, const TJpegOptions &jpegOptions,
     PictureLoadResult *result, const CancelCheck &cancelled = {}, const LoadProgress &progress = {});
+
+// What a load is asked besides the file: the cancel check and the progress
+// (as above), and the size to keep the picture at.
+struct LoadRequest {
+    CancelCheck cancelled;
+    LoadProgress progress;
+    // Asked with the size the file announces (as a full load would give
+    // it, JPEG reading settings applied): a smaller size gives the picture
+    // at exactly that size; nothing, or a size larger on either side, the
+    // whole picture (a load never enlarges). See LoadSize.h.
+    LoadSizeChoice size;
+};
+
+// The same, keeping the picture at the size request.size asks. The picture
+// at its full size is never held where the decoder can reduce it as it
+// decodes: JPEG (libjpeg's scaled decoding, then a PanoramaScaler to the
+// exact size, the file read a piece at a time), TIFF (band by band) and
+// PNG that is not interlaced (row by row). The other decoders (BMP, Qt,
+// FFmpeg, interlaced PNG) decode the whole picture, which is then scaled
+// (ScaleBitmap). The memory check counts what the load holds that way: a
+// picture too large to load whole may load smaller, and a refusal gives the
+// amounts of the reduced load. result->width and height give the size the
+// file announces, target has the size kept.
+bool LoadPictureFile(const std::string &fileName, Bitmap24 &target, const TJpegOptions &jpegOptions,
+    PictureLoadResult *result, const LoadRequest &request);
 
 // Decodes a picture held in memory as a file of that extension would be
 // ("bmp", "png"...): the same decoders and checks, without the file.

@@ -2,6 +2,7 @@
 
 #include "common/Bitmap24.h"
 #include "common/DecodeBudget.h"
+#include "picture/LoadSize.h"
 
 #include <spng.h>
 
@@ -150,7 +151,8 @@ DecodeOutcome failed(Bitmap24 &target, PictureLoadResult &result, PictureError e
 
 } // namespace
 
-DecodeOutcome decodeWithSpng(PictureSource &source, Bitmap24 &target, PictureLoadResult &result, DecodeControl &control)
+DecodeOutcome decodeWithSpng(PictureSource &source, Bitmap24 &target, PictureLoadResult &result, DecodeControl &control,
+    const LoadSizeChoice &keep)
 {
     target.clear();
     result.decoder = "libspng";
@@ -219,25 +221,41 @@ DecodeOutcome decodeWithSpng(PictureSource &source, Bitmap24 &target, PictureLoa
     // The row being decoded, libspng's row and its two scanlines of the
     // file, and the side chunks it may keep.
     plan.workBytes = 3 * std::uint64_t(rowBytes) + 2 * (plan.unpackedBytes / ihdr.height) + kSideChunkBytes;
+    const bool interlaced = ihdr.interlace_method != 0;
+    // Interlaced rows come in seven passes: only the whole picture can be reduced.
+    const std::optional<PictureSize> kept
+        = interlaced ? std::nullopt : ReducedSize(keep, int(ihdr.width), int(ihdr.height));
+    if (interlaced) {
+        plan = ReducedAfterDecode(plan, keep);
+    } else if (kept) {
+        plan.keptWidth = kept->width;
+        plan.keptHeight = kept->height;
+        plan.workBytes += std::uint64_t(ihdr.width) * 3;
+        plan.reductionBytes = RowGatherer::workBytes({ int(ihdr.width), int(ihdr.height) }, *kept);
+    }
     if (!AcceptPlan(plan, source.size(), result)) {
         target.clear();
         return DecodeOutcome::Failed;
     }
-    std::vector<std::uint8_t> row;
+    std::vector<std::uint8_t> row, bgr;
+    RowGatherer gatherer(target);
     try {
         row.resize(rowBytes);
+        if (kept) {
+            bgr.resize(std::size_t(ihdr.width) * 3);
+            gatherer.start({ int(ihdr.width), int(ihdr.height) }, *kept);
+        }
     } catch (const std::bad_alloc &) {
         target.clear();
         ExplainLateShortage(PlanMemory(plan), result);
         return DecodeOutcome::Failed;
     }
-    if (!target.resize(int(ihdr.width), int(ihdr.height))) {
+    if (!kept && !target.resize(int(ihdr.width), int(ihdr.height))) {
         ExplainLateShortage(PlanMemory(plan), result);
         return failed(target, result, PictureError::OutOfMemory);
     }
     if (call(spng_decode_image(ctx.get(), nullptr, 0, format, SPNG_DECODE_PROGRESSIVE | SPNG_DECODE_TRNS)) != 0)
         return libraryError();
-    const bool interlaced = ihdr.interlace_method != 0;
     // An interlaced picture is decoded over seven passes: count its rows.
     const std::int64_t total = interlaced ? std::int64_t(ihdr.height) * 15 / 8 : std::int64_t(ihdr.height);
     std::int64_t done = 0;
@@ -256,8 +274,13 @@ DecodeOutcome decodeWithSpng(PictureSource &source, Bitmap24 &target, PictureLoa
             return libraryError();
         }
         const int pass = interlaced ? info.pass + 1 : 0;
-        convertRow(row.data(), format, kFirstColumn[pass], kColumnStep[pass], int(ihdr.width),
-            target.scanLine(int(info.row_num)));
+        if (kept) {
+            convertRow(row.data(), format, 0, 1, int(ihdr.width), bgr.data());
+            gatherer.pushRow(bgr.data());
+        } else {
+            convertRow(row.data(), format, kFirstColumn[pass], kColumnStep[pass], int(ihdr.width),
+                target.scanLine(int(info.row_num)));
+        }
         ++done;
         if (decoded == SPNG_EOI)
             break;
@@ -266,6 +289,8 @@ DecodeOutcome decodeWithSpng(PictureSource &source, Bitmap24 &target, PictureLoa
     // chunk is checked there.
     if (call(spng_decode_chunks(ctx.get())) != 0)
         return libraryError();
+    if (kept && !gatherer.finished())
+        return failed(target, result, PictureError::Damaged, "rows missing");
     control.step(total, total);
     return DecodeOutcome::Decoded;
 }

@@ -69,7 +69,7 @@ bool fail(PictureLoadResult &result, Bitmap24 &target, PictureError error, const
 } // namespace
 
 bool decodeWithQt(const std::uint8_t *data, std::size_t size, const char *format, Bitmap24 &target,
-    PictureLoadResult &result, const CancelCheck &cancelled)
+    PictureLoadResult &result, const CancelCheck &cancelled, const LoadSizeChoice &keep)
 {
     target.clear();
     RouteLibraryMessages();
@@ -100,7 +100,7 @@ bool decodeWithQt(const std::uint8_t *data, std::size_t size, const char *format
         const std::uint64_t image
             = std::uint64_t(plan.width) * std::uint64_t(plan.height) * std::uint64_t(std::max(depth, 32) / 8);
         plan.workBytes = image + (std::uint64_t(1) << 20) + std::uint64_t(plan.width) * 8;
-        if (!AcceptPlan(plan, size, result)) {
+        if (!AcceptPlan(plan, size, result, keep)) {
             target.clear();
             return false;
         }

@@ -16,7 +16,9 @@ class Bitmap24;
 // multi-picture file is taken; alpha is composited on black. The decoded
 // picture is converted into the target a band of rows at a time, so no
 // 32-bit copy of the whole picture is ever made.
-// Returns false (target empty, result telling why) on any failure.
+// keep: the size the loader reduces the picture to afterwards, for the
+// memory check (LoadSize.h). Returns false (target empty, result telling
+// why) on any failure.
 bool decodeWithQt(const std::uint8_t *data, std::size_t size, const char *format, Bitmap24 &target,
-    PictureLoadResult &result, const CancelCheck &cancelled = {});
+    PictureLoadResult &result, const CancelCheck &cancelled = {}, const LoadSizeChoice &keep = {});
 bool decodeWithQt(const std::string &fileName, const char *format, Bitmap24 &target);

@@ -14,6 +14,8 @@
 //   box pre-shrink for large factors, then Lanczos3 widened by the remaining
 //   factor), enlargement by Lanczos3; fed row by row, it holds a band of rows
 //   of the output's width, never the source.
+// - LoadSize.h: a picture loaded at a smaller size goes through the scaler
+//   as its decoder delivers the rows (PictureLoader.h), never held whole.
 // - FrameSampler.h: one frame at a sub-pixel position, a short interpolating
 //   kernel along the travel only; integer positions are plain copies.
 //

@@ -3,6 +3,7 @@
 #include "common/Bitmap24.h"
 #include "common/DecodeBudget.h"
 #include "common/MemoryBudget.h"
+#include "picture/LoadSize.h"
 
 #include <tiffio.h>
 
@@ -17,6 +18,7 @@
 #include <memory>
 #include <mutex>
 #include <new>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <thread>
@@ -251,12 +253,15 @@ TiffPtr openTiff(Handle &handle);
 
 class TiffReader {
 public:
-    TiffReader(TIFF *tif, Handle &handle, Bitmap24 &target, PictureLoadResult &result, DecodeControl &control)
+    TiffReader(TIFF *tif, Handle &handle, Bitmap24 &target, PictureLoadResult &result, DecodeControl &control,
+        const LoadSizeChoice &keep)
         : m_tif(tif)
         , m_handle(handle)
         , m_target(target)
         , m_result(result)
         , m_control(control)
+        , m_keep(keep)
+        , m_gatherer(target)
     {
     }
 
@@ -271,24 +276,42 @@ private:
     bool reserve(std::uint64_t workBytes);
     bool allocate(std::vector<std::vector<std::uint8_t>> &buffers, int count, std::uint64_t bytes);
     using Buffers = std::vector<std::vector<std::uint8_t>>;
-    using BandWork
-        = std::function<bool(TIFF *, std::uint32_t band, std::uint8_t *picture, std::size_t stride, Buffers &)>;
+    // Decodes a band into its rows, the first at top.
+    using BandWork = std::function<bool(TIFF *, std::uint32_t band, std::uint8_t *top, std::size_t stride, Buffers &)>;
     DecodeOutcome runBands(
         std::uint32_t count, std::uint32_t rowsPerBand, int buffers, std::uint64_t bufferBytes, const BandWork &work);
     DecodeOutcome readStrips();
     DecodeOutcome readScanlines();
     DecodeOutcome readTiles();
 
+    DecodePlan planWith(std::uint64_t workBytes) const;
+
     TIFF *m_tif;
     Handle &m_handle;
     Bitmap24 &m_target;
     PictureLoadResult &m_result;
     DecodeControl &m_control;
+    const LoadSizeChoice &m_keep;
     Layout m_l;
     DecodePlan m_plan; // the picture and its packing; work bytes set by the path that reads it
     bool m_jpegAsRgb = false; // every handle asks libtiff's JPEG codec for RGB
     int m_width = 0, m_height = 0;
+    std::optional<PictureSize> m_kept; // a reduced load: its size
+    RowGatherer m_gatherer; // a reduced load: the rows go through it, in order
 };
+
+// The plan with that work memory, and for a reduced load the kept size.
+DecodePlan TiffReader::planWith(std::uint64_t workBytes) const
+{
+    DecodePlan plan = m_plan;
+    plan.workBytes = workBytes;
+    if (m_kept) {
+        plan.keptWidth = m_kept->width;
+        plan.keptHeight = m_kept->height;
+        plan.reductionBytes = RowGatherer::workBytes({ m_width, m_height }, *m_kept);
+    }
+    return plan;
+}
 
 DecodeOutcome TiffReader::damaged(const std::string &what)
 {
@@ -430,17 +453,25 @@ bool TiffReader::fallbackFits()
     const std::uint64_t fileBytes = m_handle.source->size();
     m_plan.workBytes = AddCapped(AddCapped(fileBytes, MultiplyCapped(piece, 2)),
         MultiplyCapped(MultiplyCapped(std::uint64_t(m_result.width), std::uint64_t(m_result.height)), pixelBytes));
-    return AcceptPlan(m_plan, fileBytes, m_result);
+    return AcceptPlan(m_plan, fileBytes, m_result, m_keep);
 }
 
 bool TiffReader::reserve(std::uint64_t workBytes)
 {
     m_plan.workBytes = workBytes;
-    if (!AcceptPlan(m_plan, m_handle.source->size(), m_result))
+    const DecodePlan plan = planWith(workBytes);
+    if (!AcceptPlan(plan, m_handle.source->size(), m_result))
         return false;
-    if (m_target.resize(m_width, m_height))
+    if (m_kept) {
+        try {
+            m_gatherer.start({ m_width, m_height }, *m_kept);
+            return true;
+        } catch (const std::bad_alloc &) {
+        }
+    } else if (m_target.resize(m_width, m_height)) {
         return true;
-    ExplainLateShortage(PlanMemory(m_plan), m_result);
+    }
+    ExplainLateShortage(PlanMemory(plan), m_result);
     return false;
 }
 
@@ -454,7 +485,7 @@ bool TiffReader::allocate(std::vector<std::vector<std::uint8_t>> &buffers, int c
         return true;
     } catch (const std::bad_alloc &) {
         m_target.clear();
-        ExplainLateShortage(PlanMemory(m_plan), m_result);
+        ExplainLateShortage(PlanMemory(planWith(m_plan.workBytes)), m_result);
         return false;
     }
 }
@@ -489,6 +520,7 @@ DecodeOutcome TiffReader::read()
     }
     m_width = int(width);
     m_height = int(height);
+    m_kept = ReducedSize(m_keep, m_width, m_height);
     return TIFFIsTiled(m_tif) ? readTiles() : readStrips();
 }
 
@@ -502,17 +534,23 @@ DecodeOutcome TiffReader::runBands(
 {
     // Each thread's buffers, and libtiff's buffer of packed bytes (within
     // the file); fewer threads when that many do not fit.
+    // A reduced load decodes each band into the thread's own rows first.
+    const std::size_t bandStride = Bitmap24::strideFor(m_width);
+    const std::uint64_t decodedBand = m_kept ? MultiplyCapped(rowsPerBand, bandStride) : 0;
     const std::uint64_t bandBytes = MultiplyCapped(bufferBytes, std::uint64_t(std::max(buffers, 1)));
-    const std::uint64_t perThread = AddCapped(bandBytes, std::min(bandBytes, m_handle.source->size()));
+    const std::uint64_t perThread
+        = AddCapped(AddCapped(bandBytes, std::min(bandBytes, m_handle.source->size())), decodedBand);
     const auto workFor = [&](int n) {
         return AddCapped(MultiplyCapped(perThread, std::uint64_t(n)), kThreadBytes * std::uint64_t(n - 1));
     };
     int threads = int(std::clamp<std::uint32_t>(std::thread::hardware_concurrency(), 1, std::min(count, 4u)));
     MemoryShortage shortage;
-    while (threads > 1 && !MemoryFits(PlanMemory({ m_plan.width, m_plan.height, 0, 0, 0, workFor(threads) }), shortage))
+    while (threads > 1 && !MemoryFits(PlanMemory(planWith(workFor(threads))), shortage))
         --threads;
     if (!reserve(workFor(threads)))
         return DecodeOutcome::Failed;
+    if (m_control.step(0, m_height))
+        return interrupted();
     std::atomic<std::uint32_t> next { 0 };
     std::atomic<std::int64_t> rowsDone { 0 };
     std::atomic<bool> stop { false };
@@ -521,8 +559,27 @@ DecodeOutcome TiffReader::runBands(
     int running = 0;
     bool failed = false, readFailed = false, outOfMemory = false;
     std::string failure;
-    std::uint8_t *const picture = m_target.bits();
-    const std::size_t stride = m_target.stride();
+    std::uint8_t *const picture = m_kept ? nullptr : m_target.bits();
+    const std::size_t stride = m_kept ? bandStride : m_target.stride();
+    std::uint32_t nextToPush = 0; // a reduced load: the band the scaler takes next
+    std::condition_variable turn;
+    // A decoded band into the scaler once those above it are in; false
+    // when the load stops first.
+    const auto pushInTurn = [&](std::uint32_t band, const std::uint8_t *top, int rows) {
+        std::unique_lock lock(mutex);
+        while (nextToPush != band) {
+            if (stop)
+                return false;
+            turn.wait_for(lock, std::chrono::milliseconds(20));
+        }
+        lock.unlock();
+        for (int r = 0; r < rows; ++r)
+            m_gatherer.pushRow(top + std::size_t(r) * stride);
+        lock.lock();
+        ++nextToPush;
+        turn.notify_all();
+        return true;
+    };
 
     const auto body = [&](TIFF *tif, Handle &handle) {
         bool ok = true;
@@ -530,11 +587,16 @@ DecodeOutcome TiffReader::runBands(
             Buffers own(static_cast<std::size_t>(buffers));
             for (auto &b : own)
                 b.resize(std::size_t(bufferBytes));
+            std::vector<std::uint8_t> decoded(static_cast<std::size_t>(decodedBand));
             std::uint32_t band = 0;
             while (ok && !stop && (band = next++) < count) {
-                ok = work(tif, band, picture, stride, own);
                 const std::uint32_t first = band * rowsPerBand;
-                rowsDone += std::min<std::int64_t>(rowsPerBand, m_height - std::int64_t(first));
+                const int rows = int(std::min<std::int64_t>(rowsPerBand, m_height - std::int64_t(first)));
+                std::uint8_t *const top = m_kept ? decoded.data() : picture + first * stride;
+                ok = work(tif, band, top, stride, own);
+                if (ok && m_kept && !pushInTurn(band, top, rows))
+                    break;
+                rowsDone += rows;
             }
             if (!ok) {
                 const std::lock_guard lock(mutex);
@@ -614,13 +676,15 @@ DecodeOutcome TiffReader::runBands(
     if (failed) {
         m_target.clear();
         if (outOfMemory) {
-            ExplainLateShortage(PlanMemory(m_plan), m_result);
+            ExplainLateShortage(PlanMemory(planWith(m_plan.workBytes)), m_result);
             return DecodeOutcome::Failed;
         }
         m_handle.readFailed = m_handle.readFailed || readFailed;
         m_handle.message = failure;
         return damaged(failure);
     }
+    if (m_kept && !m_gatherer.finished())
+        return damaged("rows missing");
     m_control.step(m_height, m_height);
     return DecodeOutcome::Decoded;
 }
@@ -650,10 +714,9 @@ DecodeOutcome TiffReader::readStrips()
     if (!m_l.separate && m_l.model == Model::Rgb && m_l.bits == 8 && m_l.samples == 3 && m_l.alpha < 0
         && rowBytes == Bitmap24::strideFor(m_width)) {
         return runBands(bands, rowsPerStrip, 0, stripBytes,
-            [=](TIFF *tif, std::uint32_t strip, std::uint8_t *picture, std::size_t stride, Buffers &) {
+            [=](TIFF *tif, std::uint32_t strip, std::uint8_t *first, std::size_t, Buffers &) {
                 const std::uint32_t y = strip * rowsPerStrip;
                 const std::uint32_t rows = std::min<std::uint32_t>(rowsPerStrip, std::uint32_t(height) - y);
-                std::uint8_t *first = picture + y * stride;
                 const tmsize_t got = TIFFReadEncodedStrip(tif, strip, first, tmsize_t(rowBytes * rows));
                 if (got < 0 || std::uint64_t(got) < rowBytes * rows)
                     return false;
@@ -664,7 +727,7 @@ DecodeOutcome TiffReader::readStrips()
             });
     }
     return runBands(bands, rowsPerStrip, planes, stripBytes,
-        [=](TIFF *tif, std::uint32_t strip, std::uint8_t *picture, std::size_t stride, Buffers &buffers) {
+        [=](TIFF *tif, std::uint32_t strip, std::uint8_t *top, std::size_t stride, Buffers &buffers) {
             const std::uint32_t y = strip * rowsPerStrip;
             const std::uint32_t rows = std::min<std::uint32_t>(rowsPerStrip, std::uint32_t(height) - y);
             for (int p = 0; p < planes; ++p) {
@@ -677,7 +740,7 @@ DecodeOutcome TiffReader::readStrips()
                 const std::uint8_t *rowPlanes[4] = {};
                 for (int p = 0; p < std::min(planes, 4); ++p)
                     rowPlanes[p] = buffers[std::size_t(p)].data() + r * rowBytes;
-                convertRun(layout, rowPlanes, width, picture + (y + r) * stride);
+                convertRun(layout, rowPlanes, width, top + r * stride);
             }
             return true;
         });
@@ -686,11 +749,14 @@ DecodeOutcome TiffReader::readStrips()
 DecodeOutcome TiffReader::readScanlines()
 {
     const std::uint64_t rowBytes = std::uint64_t(TIFFScanlineSize64(m_tif));
-    // Our row, and libtiff's strip of packed bytes (within the file).
-    if (!reserve(AddCapped(rowBytes, std::min(m_handle.source->size(), MultiplyCapped(rowBytes, m_height)))))
+    // Our row (and a converted one for a reduced load), and libtiff's strip
+    // of packed bytes (within the file).
+    const std::uint64_t converted = m_kept ? std::uint64_t(m_width) * 3 : 0;
+    if (!reserve(AddCapped(
+            AddCapped(rowBytes, converted), std::min(m_handle.source->size(), MultiplyCapped(rowBytes, m_height)))))
         return DecodeOutcome::Failed;
-    std::vector<std::vector<std::uint8_t>> row;
-    if (!allocate(row, 1, rowBytes))
+    std::vector<std::vector<std::uint8_t>> row, bgr;
+    if (!allocate(row, 1, rowBytes) || !allocate(bgr, 1, converted))
         return DecodeOutcome::Failed;
     for (int y = 0; y < m_height; ++y) {
         if ((y & 63) == 0 && m_control.step(y, m_height))
@@ -698,8 +764,15 @@ DecodeOutcome TiffReader::readScanlines()
         if (TIFFReadScanline(m_tif, row[0].data(), std::uint32_t(y), 0) < 0)
             return damaged("row " + std::to_string(y) + " cannot be read");
         const std::uint8_t *planes[4] = { row[0].data() };
-        convertRun(m_l, planes, m_width, m_target.scanLine(y));
+        if (m_kept) {
+            convertRun(m_l, planes, m_width, bgr[0].data());
+            m_gatherer.pushRow(bgr[0].data());
+        } else {
+            convertRun(m_l, planes, m_width, m_target.scanLine(y));
+        }
     }
+    if (m_kept && !m_gatherer.finished())
+        return damaged("rows missing");
     m_control.step(m_height, m_height);
     return DecodeOutcome::Decoded;
 }
@@ -718,7 +791,7 @@ DecodeOutcome TiffReader::readTiles()
     const Layout layout = m_l;
     const int width = m_width, height = m_height;
     return runBands(bands, tileHeight, planes, tileBytes,
-        [=](TIFF *tif, std::uint32_t band, std::uint8_t *picture, std::size_t stride, Buffers &buffers) {
+        [=](TIFF *tif, std::uint32_t band, std::uint8_t *top, std::size_t stride, Buffers &buffers) {
             const std::uint32_t y = band * tileHeight;
             const std::uint32_t rows = std::min<std::uint32_t>(tileHeight, std::uint32_t(height) - y);
             for (std::uint32_t x = 0; x < std::uint32_t(width); x += tileWidth) {
@@ -732,7 +805,7 @@ DecodeOutcome TiffReader::readTiles()
                     const std::uint8_t *rowPlanes[4] = {};
                     for (int p = 0; p < std::min(planes, 4); ++p)
                         rowPlanes[p] = buffers[std::size_t(p)].data() + r * tileRowBytes;
-                    convertRun(layout, rowPlanes, int(columns), picture + (y + r) * stride + std::size_t(x) * 3);
+                    convertRun(layout, rowPlanes, int(columns), top + r * stride + std::size_t(x) * 3);
                 }
             }
             return true;
@@ -757,8 +830,8 @@ TiffPtr openTiff(Handle &handle)
 
 } // namespace
 
-DecodeOutcome decodeWithLibtiff(
-    PictureSource &source, Bitmap24 &target, PictureLoadResult &result, DecodeControl &control)
+DecodeOutcome decodeWithLibtiff(PictureSource &source, Bitmap24 &target, PictureLoadResult &result,
+    DecodeControl &control, const LoadSizeChoice &keep)
 {
     target.clear();
     result.decoder = "libtiff";
@@ -774,7 +847,7 @@ DecodeOutcome decodeWithLibtiff(
         result.detail = handle.message.empty() ? "not a TIFF file" : handle.message;
         return DecodeOutcome::Failed;
     }
-    TiffReader reader(tif.get(), handle, target, result, control);
+    TiffReader reader(tif.get(), handle, target, result, control, keep);
     const DecodeOutcome outcome = reader.read();
     if (outcome == DecodeOutcome::Failed && result.error == PictureError::File) {
         result.fileError = source.error();

@@ -13,6 +13,9 @@ class Bitmap24;
 // compression libtiff was built with, BigTIFF included; 16 bits are rounded
 // to 8. Other kinds (CMYK, floating point, 32 bits...) are Unhandled, left to
 // the general decoders. The picture's rows and the decoder's buffers are
-// checked against the memory available before they are allocated.
-DecodeOutcome decodeWithLibtiff(
-    PictureSource &source, Bitmap24 &target, PictureLoadResult &result, DecodeControl &control);
+// checked against the memory available before they are allocated. A
+// picture to be kept smaller (keep, LoadSize.h) is reduced band by band as
+// it decodes: each thread decodes its band aside, and the bands go through
+// the scaler in order.
+DecodeOutcome decodeWithLibtiff(PictureSource &source, Bitmap24 &target, PictureLoadResult &result,
+    DecodeControl &control, const LoadSizeChoice &keep = {});

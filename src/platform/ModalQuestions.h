@@ -2,7 +2,7 @@
 
 #include <string>
 
-struct AVICOMPRESSOPTIONS;
+struct AviCompression;
 
 // The modal questions and messages the program's logic asks. Texts are UTF-8.
 // The program answers them with Qt dialogs, the tests from a script.
@@ -40,7 +40,7 @@ public:
     virtual int askOverwrite(const std::string &fileName, const std::string &caption) = 0;
     // The compression dialog of an AVI run, pre-set from options: true when
     // confirmed, the options then holding the choice made.
-    virtual bool aviSaveOptions(AVICOMPRESSOPTIONS &options) = 0;
+    virtual bool aviSaveOptions(AviCompression &options) = 0;
 };
 
 // The text of the default error box: a full stop is added when the text's

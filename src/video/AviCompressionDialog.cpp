@@ -1,6 +1,7 @@
 #include "video/AviCompressionDialog.h"
 
-#include "video/VideoCompressors.h"
+#include "video/AviCompressors.h"
+#include "video/FourCC.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -18,6 +19,8 @@ namespace {
 
 constexpr int kHandlerRole = Qt::UserRole;
 constexpr int kFlagsRole = Qt::UserRole + 1;
+// What a compressor has use for, as the flags of its entry.
+constexpr unsigned kQuality = 0x1, kDataRate = 0x2, kKeyFrames = 0x4;
 constexpr int kMaxQuality = 10000;
 constexpr int kDefaultDataRate = 300; // Ko/s, shown while no data rate is set
 
@@ -32,7 +35,7 @@ QLabel *labelFor(QWidget *field, const QString &text)
 
 } // namespace
 
-AviCompressionDialog::AviCompressionDialog(const AVICOMPRESSOPTIONS &options, QWidget *parent)
+AviCompressionDialog::AviCompressionDialog(const AviCompression &options, QWidget *parent)
     : QDialog(parent)
     , m_compressor(new QComboBox(this))
     , m_qualitySlider(new QSlider(Qt::Horizontal, this))
@@ -45,13 +48,14 @@ AviCompressionDialog::AviCompressionDialog(const AVICOMPRESSOPTIONS &options, QW
 
     m_compressor->addItem(QStringLiteral("Sans Compression"), 0u);
     m_compressor->setItemData(0, 0u, kFlagsRole);
-    ICINFO info;
-    for (std::uint32_t i = 0; ICInfo(ICTYPE_VIDEO, i, &info); ++i) {
-        m_compressor->addItem(QStringLiteral("%1 - %2").arg(QString::fromStdString(fourccText(info.fccHandler)),
-                                  QString::fromUtf16(info.szDescription)),
-            info.fccHandler);
-        m_compressor->setItemData(m_compressor->count() - 1, info.dwFlags, kFlagsRole);
-        if (options.fccHandler != 0 && fourccUpper(info.fccHandler) == fourccUpper(options.fccHandler))
+    for (const AviCompressor &c : AviCompressors()) {
+        m_compressor->addItem(QStringLiteral("%1 - %2").arg(
+                                  QString::fromStdString(fourccText(c.code)), QString::fromStdString(c.description)),
+            c.code);
+        const unsigned flags
+            = (c.hasQuality ? kQuality : 0) | (c.takesDataRate ? kDataRate : 0) | (c.temporal ? kKeyFrames : 0);
+        m_compressor->setItemData(m_compressor->count() - 1, flags, kFlagsRole);
+        if (options.compressor != 0 && fourccUpper(c.code) == fourccUpper(options.compressor))
             m_compressor->setCurrentIndex(m_compressor->count() - 1);
     }
 
@@ -62,21 +66,20 @@ AviCompressionDialog::AviCompressionDialog(const AVICOMPRESSOPTIONS &options, QW
     m_quality->setSingleStep(100);
     connect(m_qualitySlider, &QSlider::valueChanged, m_quality, &QSpinBox::setValue);
     connect(m_quality, &QSpinBox::valueChanged, m_qualitySlider, &QSlider::setValue);
-    m_quality->setValue(int(std::min<std::uint32_t>(options.dwQuality, kMaxQuality)));
+    m_quality->setValue(int(std::min<std::uint32_t>(options.quality, kMaxQuality)));
 
     m_keyFrames->setRange(0, 100000);
     m_keyFrames->setSpecialValueText(QStringLiteral("défaut"));
     connect(m_keyFrames, &QSpinBox::valueChanged, this,
         [this](int n) { m_keyFrames->setSuffix(n > 1 ? QStringLiteral(" images") : QStringLiteral(" image")); });
-    if (options.dwFlags & AVICOMPRESSF_KEYFRAMES)
-        m_keyFrames->setValue(int(std::min<std::uint32_t>(options.dwKeyFrameEvery, 100000)));
+    m_keyFrames->setValue(int(std::min<std::uint32_t>(options.keyFrameEvery, 100000)));
 
     m_dataRate->setRange(1, 1000000);
     m_dataRate->setAccessibleName(QStringLiteral("Débit (Ko/s)"));
-    const bool dataRate = (options.dwFlags & AVICOMPRESSF_DATARATE) && options.dwBytesPerSecond > 0;
+    const bool dataRate = options.bytesPerSecond > 0;
     m_dataRateOn->setChecked(dataRate);
     m_dataRate->setValue(
-        dataRate ? int(std::max<std::uint32_t>(1, (options.dwBytesPerSecond + 512) / 1024)) : kDefaultDataRate);
+        dataRate ? int(std::max<std::uint32_t>(1, (options.bytesPerSecond + 512) / 1024)) : kDefaultDataRate);
     connect(m_dataRateOn, &QCheckBox::toggled, this, &AviCompressionDialog::compressorChanged);
 
     auto *form = new QFormLayout(this);
@@ -103,30 +106,28 @@ AviCompressionDialog::AviCompressionDialog(const AVICOMPRESSOPTIONS &options, QW
 void AviCompressionDialog::compressorChanged()
 {
     const std::uint32_t flags = m_compressor->currentData(kFlagsRole).toUInt();
-    m_qualitySlider->setEnabled(flags & VIDCF_QUALITY);
-    m_quality->setEnabled(flags & VIDCF_QUALITY);
-    m_keyFrames->setEnabled(flags & VIDCF_TEMPORAL);
-    m_dataRateOn->setEnabled(flags & VIDCF_CRUNCH);
-    m_dataRate->setEnabled((flags & VIDCF_CRUNCH) && m_dataRateOn->isChecked());
+    m_qualitySlider->setEnabled(flags & kQuality);
+    m_quality->setEnabled(flags & kQuality);
+    m_keyFrames->setEnabled(flags & kKeyFrames);
+    m_dataRateOn->setEnabled(flags & kDataRate);
+    m_dataRate->setEnabled((flags & kDataRate) && m_dataRateOn->isChecked());
 }
 
-void AviCompressionDialog::apply(AVICOMPRESSOPTIONS &options) const
+AviCompression AviCompressionDialog::choice() const
 {
-    const std::uint32_t handler = m_compressor->currentData(kHandlerRole).toUInt();
-    options.fccType = handler ? ICTYPE_VIDEO : 0;
-    options.fccHandler = handler;
-    options.dwQuality = std::uint32_t(m_quality->value());
-    options.dwKeyFrameEvery = std::uint32_t(m_keyFrames->value());
-    options.dwBytesPerSecond = m_dataRateOn->isChecked() ? std::uint32_t(m_dataRate->value()) * 1024 : 0;
-    options.dwFlags = AVICOMPRESSF_VALID | (options.dwKeyFrameEvery ? AVICOMPRESSF_KEYFRAMES : 0)
-        | (options.dwBytesPerSecond ? AVICOMPRESSF_DATARATE : 0);
+    AviCompression chosen;
+    chosen.compressor = m_compressor->currentData(kHandlerRole).toUInt();
+    chosen.quality = std::uint32_t(m_quality->value());
+    chosen.keyFrameEvery = std::uint32_t(m_keyFrames->value());
+    chosen.bytesPerSecond = m_dataRateOn->isChecked() ? std::uint32_t(m_dataRate->value()) * 1024 : 0;
+    return chosen;
 }
 
-bool runAviCompressionDialog(QWidget *parent, AVICOMPRESSOPTIONS &options)
+bool runAviCompressionDialog(QWidget *parent, AviCompression &options)
 {
     AviCompressionDialog dialog(options, parent);
     if (dialog.exec() != QDialog::Accepted)
         return false;
-    dialog.apply(options);
+    options = dialog.choice();
     return true;
 }

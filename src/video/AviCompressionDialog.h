@@ -1,6 +1,6 @@
 #pragma once
 
-#include "video/AviFileService.h"
+#include "video/AviCompression.h"
 
 #include <QDialog>
 
@@ -16,15 +16,12 @@ class QSpinBox;
 class AviCompressionDialog : public QDialog {
     Q_OBJECT
 public:
-    // Pre-set from options: the compressor whose handler code matches
-    // fccHandler (case aside), else "Sans Compression".
-    explicit AviCompressionDialog(const AVICOMPRESSOPTIONS &options, QWidget *parent = nullptr);
+    // Pre-set from options: the compressor whose code matches (case
+    // aside), else "Sans Compression".
+    explicit AviCompressionDialog(const AviCompression &options, QWidget *parent = nullptr);
 
-    // Writes the choice shown into options: fccType ("vidc", or 0 without
-    // compressor), fccHandler, dwQuality, dwKeyFrameEvery, dwBytesPerSecond and
-    // dwFlags (AVICOMPRESSF_VALID, plus KEYFRAMES and DATARATE when chosen).
-    // The other fields stay as they are.
-    void apply(AVICOMPRESSOPTIONS &options) const;
+    // The choice shown.
+    AviCompression choice() const;
 
 private:
     void compressorChanged();
@@ -40,4 +37,4 @@ private:
 // Shows the dialog modally, pre-set from options. OK: the choice is written
 // into options and the result is true. Annuler or the close box: false, and
 // options stay untouched.
-bool runAviCompressionDialog(QWidget *parent, AVICOMPRESSOPTIONS &options);
+bool runAviCompressionDialog(QWidget *parent, AviCompression &options);

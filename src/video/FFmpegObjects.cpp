@@ -5,6 +5,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <mutex>
+#include <new>
 
 namespace {
 
@@ -43,6 +44,17 @@ std::string errorText(int code)
     char text[AV_ERROR_MAX_STRING_SIZE] = {};
     av_strerror(code, text, sizeof text);
     return text;
+}
+
+int errorOf(std::exception_ptr thrown)
+{
+    try {
+        std::rethrow_exception(thrown);
+    } catch (const std::bad_alloc &) {
+        return AVERROR(ENOMEM);
+    } catch (...) {
+        return AVERROR(EINVAL);
+    }
 }
 
 void routeLogs()

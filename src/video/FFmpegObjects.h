@@ -12,6 +12,7 @@ extern "C" {
 }
 
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <string>
 
@@ -88,6 +89,10 @@ inline void requestKeyFrame(AVFrame *frame, bool key)
 
 // FFmpeg's text for an error code ("No space left on device").
 std::string errorText(int code);
+
+// The FFmpeg code for what a worker's job threw: AVERROR(ENOMEM) for a lack
+// of memory, AVERROR(EINVAL) for anything else (a job dropped before it ran).
+int errorOf(std::exception_ptr thrown);
 
 // Sends FFmpeg's warnings and errors to the program's log (quiet unless
 // verbose) instead of standard error. Idempotent.

@@ -1,7 +1,7 @@
 #include "video/GifPalette.h"
 
 #include "common/Bitmap24.h"
-#include "video/AnimationWriter.h"
+#include "video/VideoOutput.h"
 
 #include <libimagequant.h>
 
@@ -26,7 +26,7 @@ struct ResultFree {
 
 [[noreturn]] void refused(const char *step, liq_error error)
 {
-    throw AnimationError(
+    throw VideoError(VideoError::Reason::EncoderRefuses,
         std::string("GIF palette: ") + step + " refused (libimagequant error " + std::to_string(int(error)) + ")");
 }
 
@@ -51,13 +51,15 @@ GifPalette MakeGifPalette(const std::vector<PaletteRegion> &sources, int quality
 {
     std::unique_ptr<liq_attr, AttrFree> attr(liq_attr_create());
     if (!attr)
-        throw AnimationError("GIF palette: libimagequant could not start (out of memory)");
+        throw VideoError(
+            VideoError::Reason::EncoderRefuses, "GIF palette: libimagequant could not start (out of memory)");
     liq_set_max_colors(attr.get(), 255);
     liq_set_speed(attr.get(), std::clamp(speed, 1, 10));
     liq_set_quality(attr.get(), 0, std::clamp(quality, 0, 100));
     std::unique_ptr<liq_histogram, HistogramFree> histogram(liq_histogram_create(attr.get()));
     if (!histogram)
-        throw AnimationError("GIF palette: libimagequant could not start (out of memory)");
+        throw VideoError(
+            VideoError::Reason::EncoderRefuses, "GIF palette: libimagequant could not start (out of memory)");
     bool any = false;
     for (const PaletteRegion &source : sources) {
         if (!source.picture)
@@ -72,14 +74,15 @@ GifPalette MakeGifPalette(const std::vector<PaletteRegion> &sources, int quality
         std::unique_ptr<liq_image, ImageFree> image(
             liq_image_create_custom(attr.get(), rowCallback, &region, region.width, region.height, 0));
         if (!image)
-            throw AnimationError("GIF palette: libimagequant refused a picture of " + std::to_string(region.width)
-                + " x " + std::to_string(region.height) + " pixels");
+            throw VideoError(VideoError::Reason::EncoderRefuses,
+                "GIF palette: libimagequant refused a picture of " + std::to_string(region.width) + " x "
+                    + std::to_string(region.height) + " pixels");
         if (const liq_error e = liq_histogram_add_image(histogram.get(), attr.get(), image.get()); e != LIQ_OK)
             refused("adding a picture", e);
         any = true;
     }
     if (!any)
-        throw AnimationError("GIF palette: no picture to take the colours from");
+        throw VideoError(VideoError::Reason::EncoderRefuses, "GIF palette: no picture to take the colours from");
     // The black of the bands around a panorama smaller than the frame.
     if (const liq_error e = liq_histogram_add_fixed_color(histogram.get(), liq_color { 0, 0, 0, 255 }, 0); e != LIQ_OK)
         refused("adding black", e);

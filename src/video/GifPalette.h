@@ -25,5 +25,5 @@ struct PaletteRegion {
 PaletteRegion WholePicture(const Bitmap24 &picture);
 
 // quality 0..100 is libimagequant's maximum quality; speed 1 (slow) to 10.
-// Throws AnimationError with libimagequant's refusal.
+// Throws VideoError with libimagequant's refusal.
 GifPalette MakeGifPalette(const std::vector<PaletteRegion> &sources, int quality, int speed);

@@ -1,5 +1,7 @@
 #include "video/JpegFramePipeline.h"
 
+#include "video/FFmpegObjects.h"
+
 extern "C" {
 #include <libavcodec/packet.h>
 #include <libavutil/error.h>
@@ -44,15 +46,15 @@ JpegFramePipeline::JpegFramePipeline(int width, int height, int quality, unsigne
 
 JpegFramePipeline::~JpegFramePipeline() = default;
 
-int JpegFramePipeline::send(const std::uint8_t *bottomRow, std::ptrdiff_t pitch, std::int64_t pts)
+int JpegFramePipeline::send(const std::uint8_t *top, std::ptrdiff_t pitch, std::int64_t pts)
 {
     if (m_flushed)
         return AVERROR(EINVAL);
     const std::size_t stride = std::size_t(pitch < 0 ? -pitch : pitch);
     const std::size_t bytes = stride * std::size_t(m_height);
     // The rows are copied as they lie in memory, and read back top row first.
-    const std::uint8_t *lowest = pitch < 0 ? bottomRow + (m_height - 1) * pitch : bottomRow;
-    const std::size_t topOffset = pitch < 0 ? 0 : (std::size_t(m_height) - 1) * stride;
+    const std::uint8_t *lowest = pitch < 0 ? top + (m_height - 1) * pitch : top;
+    const std::size_t topOffset = pitch < 0 ? (std::size_t(m_height) - 1) * stride : 0;
     try {
         auto frame = std::make_unique<Frame>();
         frame->pts = pts;
@@ -62,7 +64,7 @@ int JpegFramePipeline::send(const std::uint8_t *bottomRow, std::ptrdiff_t pitch,
         try {
             m_pool.submit(bytes,
                 [copy = std::move(copy), topOffset, pitch, out, width = m_width, height = m_height, params = m_params] {
-                    out->ok = CompressJpeg(copy.data() + topOffset, -pitch, width, height, params, out->jpeg).ok;
+                    out->ok = CompressJpeg(copy.data() + topOffset, pitch, width, height, params, out->jpeg).ok;
                 });
         } catch (...) {
             m_frames.pop_back();
@@ -96,15 +98,8 @@ int JpegFramePipeline::receive(AVPacket *packet)
         return m_flushed ? AVERROR_EOF : AVERROR(EAGAIN);
     const std::unique_ptr<Frame> frame = std::move(m_frames.front());
     m_frames.pop_front();
-    if (finished->error) {
-        try {
-            std::rethrow_exception(finished->error);
-        } catch (const std::bad_alloc &) {
-            return AVERROR(ENOMEM);
-        } catch (...) {
-            return AVERROR(EINVAL); // dropped
-        }
-    }
+    if (finished->error)
+        return ffmpeg::errorOf(finished->error);
     if (!frame->ok)
         return AVERROR(EINVAL);
     if (av_new_packet(packet, int(frame->jpeg.size())) != 0)

@@ -35,10 +35,10 @@ public:
     JpegFramePipeline(const JpegFramePipeline &) = delete;
     JpegFramePipeline &operator=(const JpegFramePipeline &) = delete;
 
-    // height rows: bottomRow, then each row above it pitch bytes on
-    // (negative for a bitmap stored top row first). Waits while too many
-    // frames are under way. A negative FFmpeg error code on failure.
-    int send(const std::uint8_t *bottomRow, std::ptrdiff_t pitch, std::int64_t pts);
+    // height rows: top, then each row below it pitch bytes on (negative
+    // for a bitmap stored bottom row first). Waits while too many frames are
+    // under way. A negative FFmpeg error code on failure.
+    int send(const std::uint8_t *top, std::ptrdiff_t pitch, std::int64_t pts);
     // No more frames: the packets still under way come out.
     int flush();
     // No more frames, and the frames not yet started are given up.

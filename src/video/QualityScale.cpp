@@ -1,12 +1,32 @@
 #include "video/QualityScale.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstring>
 
-double MapQuality(QualityTarget target, int quality)
+const QualityMapping *FindQuality(const char *encoder)
 {
-    const double q = std::clamp(quality, 0, 100) / 100.0;
     for (const QualityMapping &m : kQualityTable)
-        if (m.target == target)
-            return m.atZero + (m.atHundred - m.atZero) * q;
-    return 0;
+        if (std::strcmp(m.encoder, encoder) == 0)
+            return &m;
+    return nullptr;
+}
+
+const QualityMapping *FindQuality(const char *encoder, QualityKnob knob)
+{
+    for (const QualityMapping &m : kQualityTable)
+        if (m.knob == knob && std::strcmp(m.encoder, encoder) == 0)
+            return &m;
+    return nullptr;
+}
+
+double MapQuality(const QualityMapping &mapping, double quality)
+{
+    const double q = std::clamp(quality, 0.0, 100.0) / 100.0;
+    return mapping.atZero + (mapping.atHundred - mapping.atZero) * q;
+}
+
+int MapQualityWhole(const QualityMapping &mapping, double quality)
+{
+    return int(std::lround(MapQuality(mapping, quality)));
 }

@@ -1,6 +1,10 @@
 #include "video/VideoEncoder.h"
 
+#include "common/Log.h"
 #include "video/JpegFramePipeline.h"
+#include "video/PaletteFrames.h"
+#include "video/VideoOutput.h"
+#include "video/Yuv420Conversion.h"
 
 extern "C" {
 #include <libavutil/opt.h>
@@ -8,369 +12,346 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <thread>
 #include <vector>
 
 namespace {
 
-// How the quality (0..10000) reaches each encoder: linearly from the value
-// for 0 to the value for 10000 on the encoder's own scale.
-//
-// | encoders                                            | setting                               | 0 -> 10000 |
-// |-----------------------------------------------------|---------------------------------------|------------|
-// | mjpeg (made by libjpeg-turbo, 4:2:0)                | libjpeg's quality, quality / 100      | 1 -> 100   |
-// | mpeg1video, mpeg2video, mpeg4, msmpeg4v2,           | fixed quantiser: AV_CODEC_FLAG_QSCALE | 31 -> 1    |
-// | msmpeg4 (v3), wmv1, wmv2, h263p, flv, amv, speedhq, | and global_quality (also set on each  |            |
-// | snow, asv1, asv2, libxvid                           | frame), qmin lowered to 1             |            |
-// | libtheora                                           | the same flag, its 0..10 quality      | 0 -> 10    |
-// | libx264                                             | crf                                   | 51 -> 16   |
-// | libx265                                             | crf                                   | 51 -> 18   |
-// | libvpx-vp9                                          | crf, no bit rate: constant quality    | 63 -> 12   |
-// | libaom-av1                                          | crf, no bit rate: constant quality    | 63 -> 0    |
-// | libvpx (VP8)                                        | qmin = qmax = crf                     | 63 -> 4    |
-// | librav1e                                            | qp                                    | 255 -> 0   |
-// | lossless codecs (ffv1, huffyuv, ffvhuff, utvideo,   | none: the encoder's default           |            |
-// | magicyuv, png, zlib, zmbv...) and all others        |                                       |            |
-//
-// A data rate, when given, replaces the quality: bit_rate = 8 x bytes per second
-// (MJPEG has no rate control: it keeps its quality).
-//
-// Quality 10000 is "visually lossless", not a lossless mode: H.264, MPEG-4,
-// VP8 and VP9 always go out as 4:2:0 with the colour range, matrix and
-// primaries tagged (BT.709, limited range), which every player decodes.
-// Lossless files come from the lossless compressors.
-enum class QualityKnob { FixedQuantiser, Crf, Qp, QuantiserRange, JpegQuality };
+// The converter's reference to a frame's pixels, which the caller owns.
+void KeepPixels(void *, std::uint8_t *) { }
 
-struct QualityRule {
-    const char *encoder;
-    QualityKnob knob;
-    int atZero;
-    int atFull;
-};
-
-constexpr QualityRule kQualityRules[] = {
-    { "mjpeg", QualityKnob::JpegQuality, 1, 100 },
-    { "mpeg1video", QualityKnob::FixedQuantiser, 31, 1 },
-    { "mpeg2video", QualityKnob::FixedQuantiser, 31, 1 },
-    { "mpeg4", QualityKnob::FixedQuantiser, 31, 1 },
-    { "msmpeg4v2", QualityKnob::FixedQuantiser, 31, 1 },
-    { "msmpeg4", QualityKnob::FixedQuantiser, 31, 1 },
-    { "wmv1", QualityKnob::FixedQuantiser, 31, 1 },
-    { "wmv2", QualityKnob::FixedQuantiser, 31, 1 },
-    { "h263p", QualityKnob::FixedQuantiser, 31, 1 },
-    { "flv", QualityKnob::FixedQuantiser, 31, 1 },
-    { "amv", QualityKnob::FixedQuantiser, 31, 1 },
-    { "speedhq", QualityKnob::FixedQuantiser, 31, 1 },
-    { "snow", QualityKnob::FixedQuantiser, 31, 1 },
-    { "asv1", QualityKnob::FixedQuantiser, 31, 1 },
-    { "asv2", QualityKnob::FixedQuantiser, 31, 1 },
-    { "libxvid", QualityKnob::FixedQuantiser, 31, 1 },
-    { "libtheora", QualityKnob::FixedQuantiser, 0, 10 },
-    { "libx264", QualityKnob::Crf, 51, 16 },
-    { "libx265", QualityKnob::Crf, 51, 18 },
-    { "libvpx-vp9", QualityKnob::Crf, 63, 12 },
-    { "libaom-av1", QualityKnob::Crf, 63, 0 },
-    { "libvpx", QualityKnob::QuantiserRange, 63, 4 },
-    { "librav1e", QualityKnob::Qp, 255, 0 },
-};
-
-const QualityRule *qualityRule(const AVCodec *codec)
+[[noreturn]] void refuse(VideoError::Reason reason, const EncoderDescription &encoder, const std::string &why)
 {
-    for (const QualityRule &rule : kQualityRules)
-        if (std::strcmp(rule.encoder, codec->name) == 0)
-            return &rule;
-    return nullptr;
+    throw VideoError(reason, encoder.title + " " + why);
 }
 
-bool applyQuality(AVCodecContext *context, const QualityRule &rule, std::uint32_t quality)
+// A library that prints on its own is told the program's verbosity, unless
+// the user set its variable.
+void quietLibrary(const char *variable)
 {
-    const int value = rule.atZero + int(std::lround((rule.atFull - rule.atZero) * (quality / 10000.0)));
-    switch (rule.knob) {
+    static const bool userSet = std::getenv(variable) != nullptr;
+    if (!userSet)
+        ::setenv(variable, LogVerbose() ? "2" : "-1", 1); // its warnings, or nothing
+}
+
+void applyQuality(AVCodecContext *context, const QualityMapping &mapping, double quality)
+{
+    const int value = MapQualityWhole(mapping, quality);
+    switch (mapping.knob) {
     case QualityKnob::FixedQuantiser:
         context->flags |= AV_CODEC_FLAG_QSCALE;
         context->global_quality = FF_QP2LAMBDA * value;
         if (value >= 1)
             context->qmin = std::min(context->qmin, value); // the default 2 would clip quantiser 1
-        return true;
+        return;
+    case QualityKnob::BitRateFree:
+        context->bit_rate = 0; // constant quality
+        [[fallthrough]];
     case QualityKnob::Crf:
-        return av_opt_set_double(context, "crf", value, AV_OPT_SEARCH_CHILDREN) >= 0;
+        av_opt_set_int(context, "crf", value, AV_OPT_SEARCH_CHILDREN);
+        return;
     case QualityKnob::Qp:
-        return av_opt_set_int(context, "qp", value, AV_OPT_SEARCH_CHILDREN) >= 0;
-    case QualityKnob::JpegQuality:
-        return true; // read by the JPEG compressor itself
+        av_opt_set_int(context, "qp", value, AV_OPT_SEARCH_CHILDREN);
+        return;
     case QualityKnob::QuantiserRange:
         context->qmin = context->qmax = value;
         // libvpx's constant-quality level must lie inside that range.
-        return av_opt_set_int(context, "crf", value, AV_OPT_SEARCH_CHILDREN) >= 0;
+        av_opt_set_int(context, "crf", value, AV_OPT_SEARCH_CHILDREN);
+        return;
+    case QualityKnob::JpegQuality:
+    case QualityKnob::PaletteQuality:
+    case QualityKnob::Dither:
+    case QualityKnob::WebpQuality:
+    case QualityKnob::WebpEffort:
+        return; // read where the frames are made
     }
-    return false;
 }
 
-// Codecs that players expect in 4:2:0.
-bool playersWant420(const AVCodec *codec)
+std::string joinParams(const char *a, const char *b)
 {
-    return codec->id == AV_CODEC_ID_H264 || codec->id == AV_CODEC_ID_MPEG4 || codec->id == AV_CODEC_ID_VP8
-        || codec->id == AV_CODEC_ID_VP9;
+    if (!a || !b)
+        return a ? a : b ? b : "";
+    return std::string(a) + ":" + b;
 }
 
-// Sizes that compressors take but cannot write decodable frames for,
-// known by name so that the refusal says what would work.
-struct SizeRule {
-    const char *encoder;
-    int widthMultiple;
-};
-constexpr SizeRule kSizeRules[] = { { "speedhq", 16 }, { "zlib", 4 }, { "cljr", 4 } };
-
-std::string sizeRefusal(const AVCodec *codec, int width)
+bool isYuv(AVPixelFormat format)
 {
-    for (const SizeRule &rule : kSizeRules)
-        if (std::strcmp(rule.encoder, codec->name) == 0 && width % rule.widthMultiple != 0)
-            return "needs a width that is a multiple of " + std::to_string(rule.widthMultiple);
-    return {};
+    const AVPixFmtDescriptor *d = av_pix_fmt_desc_get(format);
+    return d && !(d->flags & AV_PIX_FMT_FLAG_RGB) && d->nb_components >= 3;
 }
 
 // Encodes one grey frame and decodes it back; the reason when that fails.
-std::string roundTripRefusal(const AVCodec *codec, EncoderParams params)
+std::string roundTripRefusal(const EncoderDescription &description, EncoderSettings settings)
 {
-    params.checkDecodes = false;
-    VideoEncoder encoder;
-    if (!encoder.open(codec, params))
-        return encoder.refusal();
-    const std::size_t stride = (std::size_t(params.width) * 3 + 3) & ~std::size_t(3);
-    const std::vector<std::uint8_t> grey(stride * std::size_t(params.height), 128);
-    ffmpeg::PacketPtr packet(av_packet_alloc());
-    ffmpeg::FramePtr frame(av_frame_alloc());
-    const AVCodec *decoder = avcodec_find_decoder(codec->id);
-    ffmpeg::CodecContextPtr context(decoder ? avcodec_alloc_context3(decoder) : nullptr);
-    if (!packet || !frame || !context)
-        return {}; // nothing to check with: the encoder is taken at its word
-    const ffmpeg::ErrorCapture capture;
-    context->width = params.width;
-    context->height = params.height;
-    context->codec_tag = encoder.context()->codec_tag;
-    context->bits_per_coded_sample = encoder.context()->bits_per_coded_sample;
-    if (encoder.context()->extradata_size > 0) {
-        context->extradata = static_cast<std::uint8_t *>(
-            av_mallocz(std::size_t(encoder.context()->extradata_size) + AV_INPUT_BUFFER_PADDING_SIZE));
-        if (!context->extradata)
-            return {};
-        std::memcpy(context->extradata, encoder.context()->extradata, std::size_t(encoder.context()->extradata_size));
-        context->extradata_size = encoder.context()->extradata_size;
+    EncoderDescription once = description;
+    once.checkDecodes = false;
+    settings.quality = -1;
+    try {
+        VideoEncoder encoder(once, settings);
+        const std::size_t stride = std::size_t(settings.width) * 3;
+        const std::vector<std::uint8_t> grey(stride * std::size_t(settings.height), 128);
+        ffmpeg::PacketPtr packet(av_packet_alloc());
+        ffmpeg::FramePtr frame(av_frame_alloc());
+        const AVCodec *decoder = avcodec_find_decoder(description.codec->id);
+        ffmpeg::CodecContextPtr context(decoder ? avcodec_alloc_context3(decoder) : nullptr);
+        if (!packet || !frame || !context)
+            return {}; // nothing to check with: the encoder is taken at its word
+        const ffmpeg::ErrorCapture capture;
+        const AVCodecContext *made = encoder.context();
+        context->width = settings.width;
+        context->height = settings.height;
+        context->codec_tag = made->codec_tag;
+        context->bits_per_coded_sample = made->bits_per_coded_sample;
+        if (made->extradata_size > 0) {
+            context->extradata = static_cast<std::uint8_t *>(
+                av_mallocz(std::size_t(made->extradata_size) + AV_INPUT_BUFFER_PADDING_SIZE));
+            if (!context->extradata)
+                return {};
+            std::memcpy(context->extradata, made->extradata, std::size_t(made->extradata_size));
+            context->extradata_size = made->extradata_size;
+        }
+        std::string failure;
+        const FrameRows rows { grey.data(), std::ptrdiff_t(stride), settings.width, settings.height };
+        if (encoder.send(rows, 0, true) < 0 || encoder.flush() < 0 || encoder.receive(packet.get()) < 0)
+            failure = "cannot compress a frame of this size";
+        else if (avcodec_open2(context.get(), decoder, nullptr) < 0
+            || avcodec_send_packet(context.get(), packet.get()) < 0 || avcodec_send_packet(context.get(), nullptr) < 0
+            || avcodec_receive_frame(context.get(), frame.get()) < 0 || frame->width != settings.width
+            || frame->height != settings.height || !capture.last().empty())
+            failure = "writes frames of this size that do not decode";
+        if (!failure.empty() && !capture.last().empty())
+            failure += " (" + capture.last() + ")";
+        return failure;
+    } catch (const VideoError &e) {
+        return e.cause();
     }
-    std::string failure;
-    if (encoder.send(grey.data(), stride, 0, true) < 0 || encoder.flush() < 0)
-        failure = "cannot compress a frame of this size";
-    else if (encoder.receive(packet.get()) < 0)
-        failure = "cannot compress a frame of this size";
-    else if (avcodec_open2(context.get(), decoder, nullptr) < 0 || avcodec_send_packet(context.get(), packet.get()) < 0
-        || avcodec_send_packet(context.get(), nullptr) < 0 || avcodec_receive_frame(context.get(), frame.get()) < 0
-        || frame->width != params.width || frame->height != params.height)
-        failure = "writes frames of this size that do not decode";
-    if (failure.empty() && !capture.last().empty())
-        failure = "writes frames of this size that do not decode";
-    if (!failure.empty() && !capture.last().empty())
-        failure += " (" + capture.last() + ")";
-    return failure;
-}
-
-bool losslessOnly(const AVCodec *codec)
-{
-    const AVCodecDescriptor *descriptor = avcodec_descriptor_get(codec->id);
-    return descriptor && (descriptor->props & AV_CODEC_PROP_LOSSLESS) && !(descriptor->props & AV_CODEC_PROP_LOSSY);
 }
 
 } // namespace
 
-AVPixelFormat encoderPixelFormat(const AVCodec *codec, int width, int height)
+VideoEncoder::VideoEncoder(const EncoderDescription &encoder, const EncoderSettings &settings)
+    : m_description(encoder)
 {
-    const AVPixelFormat *formats = ffmpeg::supportedPixelFormats(codec);
-    if (!formats)
-        return AV_PIX_FMT_NONE;
-    if (playersWant420(codec)) {
-        for (const AVPixelFormat *format = formats; *format != AV_PIX_FMT_NONE; ++format)
-            if (*format == AV_PIX_FMT_YUV420P)
-                return width % 2 == 0 && height % 2 == 0 ? AV_PIX_FMT_YUV420P : AV_PIX_FMT_NONE;
+    ffmpeg::routeLogs();
+    if (!encoder.codec)
+        throw VideoError(VideoError::Reason::NoEncoder, "no such encoder");
+    const int width = settings.width, height = settings.height;
+    if (std::string why = encoder.sizeRefusal(width, height); !why.empty())
+        refuse(VideoError::Reason::Settings, encoder, why);
+    if (std::string why = encoder.presetRefusal(settings.preset); !why.empty())
+        refuse(VideoError::Reason::Settings, encoder, why);
+    const AVPixelFormat format = encoder.pixelFormat(width, height, m_route);
+
+    ffmpeg::CodecContextPtr context(avcodec_alloc_context3(encoder.codec));
+    if (!context)
+        refuse(VideoError::Reason::EncoderRefuses, encoder, "cannot be opened: out of memory");
+    AVCodecContext *cx = context.get();
+    cx->width = width;
+    cx->height = height;
+    cx->pix_fmt = format;
+    cx->time_base = { int(settings.rate.den), int(settings.rate.num) };
+    cx->framerate = { int(settings.rate.num), int(settings.rate.den) };
+    if (m_route != PixelRoute::Palette)
+        cx->sample_aspect_ratio = { 1, 1 };
+    if (m_route == PixelRoute::Jpeg) {
+        cx->color_range = AVCOL_RANGE_JPEG;
+        const int quality = settings.quality >= 0 && encoder.quality
+            ? MapQualityWhole(*encoder.quality, settings.quality)
+            : 75; // libjpeg's default
+        try {
+            m_jpeg = std::make_unique<JpegFramePipeline>(
+                width, height, quality, std::max(1u, std::thread::hardware_concurrency()));
+        } catch (const std::exception &e) {
+            refuse(VideoError::Reason::EncoderRefuses, encoder, e.what()); // no worker thread, no memory
+        }
+        m_context = std::move(context);
+        return;
     }
-    const bool exactWanted = losslessOnly(codec);
-    AVPixelFormat exact = AV_PIX_FMT_NONE, fitting = AV_PIX_FMT_NONE, first = AV_PIX_FMT_NONE;
-    int exactBits = INT_MAX;
-    for (const AVPixelFormat *format = formats; *format != AV_PIX_FMT_NONE; ++format) {
-        const AVPixFmtDescriptor *descriptor = av_pix_fmt_desc_get(*format);
-        if (!descriptor || !sws_isSupportedOutput(*format))
-            continue;
-        if (first == AV_PIX_FMT_NONE)
-            first = *format;
-        if (fitting == AV_PIX_FMT_NONE && width % (1 << descriptor->log2_chroma_w) == 0
-            && height % (1 << descriptor->log2_chroma_h) == 0)
-            fitting = *format;
-        if (exactWanted && av_get_pix_fmt_loss(*format, AV_PIX_FMT_BGR24, 0) == 0) {
-            const int bits = av_get_padded_bits_per_pixel(descriptor);
-            if (bits < exactBits) {
-                exact = *format;
-                exactBits = bits;
-            }
+    cx->thread_count = 0;
+    if (!settings.reorder)
+        cx->max_b_frames = 0;
+    if (isYuv(format)) {
+        // Tagged, so that players convert back with the matrix we used.
+        cx->color_range = AVCOL_RANGE_MPEG;
+        cx->colorspace = AVCOL_SPC_BT709;
+        cx->color_primaries = AVCOL_PRI_BT709;
+        cx->color_trc = AVCOL_TRC_BT709;
+        if (m_route == PixelRoute::Yuv420)
+            cx->chroma_sample_location = AVCHROMA_LOC_CENTER; // ConvertBgrToYuv420's siting
+    }
+    if (settings.globalHeader)
+        cx->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    const char *exactKeys = nullptr;
+    if (settings.keyInterval > 0) {
+        // Exactly every N frames: no extra key frames at scene cuts.
+        cx->gop_size = settings.keyInterval;
+        cx->keyint_min = settings.keyInterval;
+        exactKeys = encoder.exactKeyParams;
+    }
+    if (encoder.paramsOption && (exactKeys || encoder.quietParams))
+        av_opt_set(cx->priv_data, encoder.paramsOption, joinParams(exactKeys, encoder.quietParams).c_str(), 0);
+    if (settings.bytesPerSecond > 0)
+        cx->bit_rate = settings.bytesPerSecond * 8;
+    else if (settings.quality >= 0 && encoder.quality)
+        applyQuality(cx, *encoder.quality, settings.quality);
+    if (settings.maxBitsPerSecond > 0) {
+        // Constant quality, never above the ceiling the sites ask for.
+        cx->rc_max_rate = settings.maxBitsPerSecond;
+        cx->rc_buffer_size = int(std::min<std::int64_t>(settings.maxBitsPerSecond * 2, INT_MAX));
+    }
+    if (encoder.rowThreads)
+        av_opt_set_int(cx->priv_data, "row-mt", 1, 0);
+    const std::string &preset
+        = settings.preset.empty() && encoder.defaultPreset ? encoder.defaultPreset : settings.preset;
+    if (!preset.empty() && av_opt_set(cx->priv_data, encoder.presetOption, preset.c_str(), 0) < 0)
+        refuse(VideoError::Reason::Settings, encoder, "has no speed preset '" + preset + "'");
+    if (encoder.logLevelVariable)
+        quietLibrary(encoder.logLevelVariable);
+
+    if (m_route == PixelRoute::Palette) {
+        m_palette = std::make_unique<PaletteFrames>(settings.palette, settings.dither);
+        // Store only the changed rectangle, and unchanged pixels as transparent.
+        av_opt_set(cx->priv_data, "gifflags", "+offsetting+transdiff", 0);
+    } else {
+        m_frame.reset(av_frame_alloc());
+        m_source.reset(av_frame_alloc());
+        if (!m_frame || !m_source)
+            refuse(VideoError::Reason::EncoderRefuses, encoder, "cannot be opened: out of memory");
+        m_frame->format = format;
+        m_frame->width = width;
+        m_frame->height = height;
+        if (av_frame_get_buffer(m_frame.get(), 0) < 0)
+            refuse(VideoError::Reason::EncoderRefuses, encoder, "cannot be opened: out of memory");
+    }
+    if (m_route == PixelRoute::Swscale) {
+        // In bands on every core (0: one thread per core).
+        m_sws.reset(sws_alloc_context());
+        if (!m_sws)
+            refuse(VideoError::Reason::EncoderRefuses, encoder, "cannot be opened: out of memory");
+        SwsContext *sws = m_sws.get();
+        av_opt_set_int(sws, "srcw", width, 0);
+        av_opt_set_int(sws, "srch", height, 0);
+        av_opt_set_int(sws, "src_format", AV_PIX_FMT_BGR24, 0);
+        av_opt_set_int(sws, "dstw", width, 0);
+        av_opt_set_int(sws, "dsth", height, 0);
+        av_opt_set_int(sws, "dst_format", format, 0);
+        av_opt_set_int(sws, "sws_flags", SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT, 0);
+        av_opt_set_int(sws, "threads", 0, 0);
+        if (sws_init_context(sws, nullptr, nullptr) < 0)
+            refuse(VideoError::Reason::EncoderRefuses, encoder, "cannot convert frames to its pixel format");
+        if (isYuv(format)) {
+            const int *bt709 = sws_getCoefficients(SWS_CS_ITU709);
+            sws_setColorspaceDetails(sws, bt709, 1, bt709, 0, 0, 1 << 16, 1 << 16);
         }
     }
-    return exact != AV_PIX_FMT_NONE ? exact : fitting != AV_PIX_FMT_NONE ? fitting : first;
-}
 
-bool encoderHasQuality(const AVCodec *codec)
-{
-    return qualityRule(codec) != nullptr;
+    {
+        const ffmpeg::ErrorCapture capture; // the encoder's own words for a refusal
+        errno = 0; // an encoder that prints its own log (x264) still leaves the allocator's errno
+        if (const int e = avcodec_open2(cx, encoder.codec, nullptr); e < 0) {
+            const bool noMemory = errno == ENOMEM;
+            const std::string said = capture.last().empty() ? ffmpeg::errorText(e) : capture.last();
+            if (noMemory || e == AVERROR(ENOMEM) || said.find("malloc") != std::string::npos
+                || said.find("memory") != std::string::npos)
+                refuse(VideoError::Reason::EncoderRefuses, encoder, "cannot be opened: out of memory (" + said + ")");
+            refuse(VideoError::Reason::EncoderRefuses, encoder,
+                "refuses " + std::to_string(width) + " x " + std::to_string(height) + " at " + RateText(settings.rate)
+                    + " frames per second"
+                    + (settings.preset.empty() ? "" : " with the preset '" + settings.preset + "'") + ": " + said);
+        }
+    }
+    m_context = std::move(context);
+    if (encoder.checkDecodes) {
+        if (std::string why = roundTripRefusal(encoder, settings); !why.empty())
+            refuse(VideoError::Reason::EncoderRefuses, encoder, why);
+    }
 }
-
-VideoEncoder::VideoEncoder() = default;
 
 VideoEncoder::~VideoEncoder()
 {
-    // Some encoders (SVT-AV1) hang when closed without the end of the stream.
-    if (m_context && !m_flushed && flush() >= 0) {
+    m_jpeg.reset();
+    m_palette.reset();
+    // Some encoders (SVT-AV1) hang when closed without the end of their
+    // stream, and wait for ever for the end of a stream without a frame: one
+    // black frame then.
+    if (m_context && m_description.drainBeforeClose && m_framesSent == 0 && !m_flushed && m_frame
+        && m_route == PixelRoute::Yuv420 && av_frame_make_writable(m_frame.get()) >= 0) {
+        const int height = m_frame->height, chromaHeight = (height + 1) / 2;
+        std::memset(m_frame->data[0], 16, std::size_t(m_frame->linesize[0]) * std::size_t(height));
+        std::memset(m_frame->data[1], 128, std::size_t(m_frame->linesize[1]) * std::size_t(chromaHeight));
+        std::memset(m_frame->data[2], 128, std::size_t(m_frame->linesize[2]) * std::size_t(chromaHeight));
+        m_frame->pts = 0;
+        m_framesSent += avcodec_send_frame(m_context.get(), m_frame.get()) >= 0;
+    }
+    if (m_context && (m_framesSent > 0 || !m_description.drainBeforeClose) && !m_flushed && flush() >= 0) {
         ffmpeg::PacketPtr packet(av_packet_alloc());
         while (packet && receive(packet.get()) >= 0)
             av_packet_unref(packet.get());
     }
 }
 
-bool VideoEncoder::refuse(std::string reason)
+int VideoEncoder::convert(const FrameRows &frame)
 {
-    m_refusal = std::move(reason);
-    return false;
+    if (const int e = av_frame_make_writable(m_frame.get()); e < 0)
+        return e; // the encoder may still hold the previous picture
+    AVFrame *out = m_frame.get();
+    if (m_route == PixelRoute::Yuv420) {
+        ConvertBgrToYuv420(frame.top, frame.pitch, frame.width, frame.height,
+            { out->data[0], out->linesize[0], out->data[1], out->linesize[1], out->data[2], out->linesize[2] });
+        return 0;
+    }
+    // The frame's rows lent to the converter, which takes a counted reference.
+    AVFrame *source = m_source.get();
+    source->format = AV_PIX_FMT_BGR24;
+    source->width = frame.width;
+    source->height = frame.height;
+    source->data[0] = const_cast<std::uint8_t *>(frame.top);
+    source->linesize[0] = int(frame.pitch);
+    const std::uint8_t *lowest = frame.pitch < 0 ? frame.top + (frame.height - 1) * frame.pitch : frame.top;
+    source->buf[0] = av_buffer_create(const_cast<std::uint8_t *>(lowest),
+        std::size_t(frame.pitch < 0 ? -frame.pitch : frame.pitch) * std::size_t(frame.height), KeepPixels, nullptr,
+        AV_BUFFER_FLAG_READONLY);
+    if (!source->buf[0])
+        return AVERROR(ENOMEM);
+    const int converted = sws_scale_frame(m_sws.get(), out, source);
+    av_frame_unref(source);
+    return converted < 0 ? converted : 0;
 }
 
-bool VideoEncoder::open(const AVCodec *codec, const EncoderParams &params)
+int VideoEncoder::send(const FrameRows &frame, std::int64_t pts, bool keyFrame)
 {
-    m_refusal.clear();
-    if (m_context || !codec)
-        return refuse("no such compressor");
-    if (params.width <= 0 || params.height <= 0)
-        return refuse("an empty frame");
-    if (params.rate == 0 || params.scale == 0 || params.rate > INT_MAX || params.scale > INT_MAX)
-        return refuse("a frame rate of 0");
-    if (codec->id == AV_CODEC_ID_MJPEG)
-        return openJpeg(codec, params);
-    const AVPixelFormat format = encoderPixelFormat(codec, params.width, params.height);
-    if (format == AV_PIX_FMT_NONE)
-        return refuse(playersWant420(codec) ? "needs an even width and height (4:2:0)"
-                                            : "takes no pixel format that 24-bit frames convert to");
-    ffmpeg::CodecContextPtr context(avcodec_alloc_context3(codec));
-    ffmpeg::FramePtr frame(av_frame_alloc());
-    if (!context || !frame)
-        return refuse("out of memory");
-    context->width = params.width;
-    context->height = params.height;
-    context->pix_fmt = format;
-    context->time_base = { int(params.scale), int(params.rate) };
-    context->framerate = { int(params.rate), int(params.scale) };
-    context->sample_aspect_ratio = { 1, 1 };
-    context->max_b_frames = 0; // one packet per frame, in order: sample n is frame n
-    context->thread_count = 0;
-    const AVPixFmtDescriptor *descriptor = av_pix_fmt_desc_get(format);
-    const bool yuv = descriptor && !(descriptor->flags & AV_PIX_FMT_FLAG_RGB) && descriptor->nb_components >= 3;
-    if (yuv) {
-        // Tagged, so that players convert back with the matrix we used.
-        context->color_range = AVCOL_RANGE_MPEG;
-        context->colorspace = AVCOL_SPC_BT709;
-        context->color_primaries = AVCOL_PRI_BT709;
-        context->color_trc = AVCOL_TRC_BT709;
-    }
-    if (params.keyFrameEvery > 0)
-        context->gop_size = int(std::min<std::uint32_t>(params.keyFrameEvery, INT_MAX));
-    if (params.bytesPerSecond > 0) {
-        context->bit_rate = std::int64_t(params.bytesPerSecond) * 8;
-    } else if (params.quality <= 10000) {
-        if (const QualityRule *rule = qualityRule(codec); rule && !applyQuality(context.get(), *rule, params.quality))
-            return refuse("refuses its quality setting");
-    }
-    if (std::strcmp(codec->name, "libx265") == 0)
-        // It prints on stderr itself; should the option go, it is only chattier.
-        (void)av_opt_set(context.get(), "x265-params", "log-level=none", AV_OPT_SEARCH_CHILDREN);
-
-    frame->format = format;
-    frame->width = params.width;
-    frame->height = params.height;
-    ffmpeg::SwsPtr sws(sws_getContext(params.width, params.height, AV_PIX_FMT_BGR24, params.width, params.height,
-        format, SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT, nullptr, nullptr, nullptr));
-    if (!sws || av_frame_get_buffer(frame.get(), 0) < 0)
-        return refuse("out of memory");
-    if (yuv) {
-        const int *bt709 = sws_getCoefficients(SWS_CS_ITU709);
-        sws_setColorspaceDetails(sws.get(), bt709, 1, bt709, 0, 0, 1 << 16, 1 << 16);
-    }
-    const ffmpeg::ErrorCapture capture;
-    if (std::string reason = sizeRefusal(codec, params.width); !reason.empty())
-        return refuse(reason);
-    if (const int ret = avcodec_open2(context.get(), codec, nullptr); ret < 0) {
-        const std::string said = capture.last();
-        const std::string text = ffmpeg::errorText(ret);
-        return refuse("refuses " + std::to_string(params.width) + " x " + std::to_string(params.height) + " at "
-            + std::to_string(params.rate) + (params.scale != 1 ? "/" + std::to_string(params.scale) : "")
-            + " frames per second: " + (said.empty() ? std::string(text) : said));
-    }
-    if (const AVCodecDescriptor *d = avcodec_descriptor_get(codec->id);
-        params.checkDecodes && d && (d->props & AV_CODEC_PROP_INTRA_ONLY)) {
-        if (std::string reason = roundTripRefusal(codec, params); !reason.empty())
-            return refuse(reason);
-    }
-    m_context = std::move(context);
-    m_sws = std::move(sws);
-    m_frame = std::move(frame);
-    return true;
-}
-
-bool VideoEncoder::openJpeg(const AVCodec *codec, const EncoderParams &params)
-{
-    ffmpeg::CodecContextPtr context(avcodec_alloc_context3(codec));
-    if (!context)
-        return refuse("out of memory");
-    context->width = params.width;
-    context->height = params.height;
-    context->pix_fmt = AV_PIX_FMT_YUVJ420P;
-    context->color_range = AVCOL_RANGE_JPEG;
-    context->time_base = { int(params.scale), int(params.rate) };
-    context->framerate = { int(params.rate), int(params.scale) };
-    context->sample_aspect_ratio = { 1, 1 };
-    const int quality = params.quality <= 10000 ? int(std::lround(params.quality / 100.0)) : 75; // libjpeg's default
-    try {
-        m_jpeg = std::make_unique<JpegFramePipeline>(
-            params.width, params.height, quality, std::max(1u, std::thread::hardware_concurrency()));
-    } catch (const std::exception &e) {
-        return refuse(e.what()); // no worker thread, no memory
-    }
-    m_context = std::move(context);
-    return true;
-}
-
-int VideoEncoder::send(const std::uint8_t *bottomRow, std::ptrdiff_t pitch, std::int64_t pts, bool keyFrame)
-{
+    if (!m_context || m_flushed || frame.width != m_context->width || frame.height != m_context->height)
+        return AVERROR(EINVAL);
+    ++m_framesSent;
     if (m_jpeg)
-        return m_flushed ? AVERROR(EINVAL) : m_jpeg->send(bottomRow, pitch, pts); // every frame a key frame
-    if (!m_frame || m_flushed)
-        return AVERROR(EINVAL);
-    if (const int ret = av_frame_make_writable(m_frame.get()); ret < 0)
-        return ret; // the encoder may still hold the previous picture
-    const int height = m_context->height;
-    // Read top row first, whichever way the rows lie: no flip, no copy.
-    const std::uint8_t *source[4] = { bottomRow + std::ptrdiff_t(height - 1) * pitch, nullptr, nullptr, nullptr };
-    const int sourceStride[4] = { -int(pitch), 0, 0, 0 };
-    if (sws_scale(m_sws.get(), source, sourceStride, 0, height, m_frame->data, m_frame->linesize) != height)
-        return AVERROR(EINVAL);
+        return m_jpeg->send(frame.top, frame.pitch, pts); // every frame a key frame
+    if (m_palette)
+        return m_palette->send(frame, pts); // coded in order by receive
+    --m_framesSent; // counted once the encoder has it
+    if (const int e = convert(frame); e < 0)
+        return e;
     m_frame->pts = pts;
     ffmpeg::requestKeyFrame(m_frame.get(), keyFrame);
     if (m_context->flags & AV_CODEC_FLAG_QSCALE)
         m_frame->quality = m_context->global_quality; // fixed-quantiser encoders read it from each frame
-    return avcodec_send_frame(m_context.get(), m_frame.get());
+    const int sent = avcodec_send_frame(m_context.get(), m_frame.get());
+    m_framesSent += sent >= 0;
+    return sent;
 }
 
 void VideoEncoder::dropQueued()
 {
-    // SVT-AV1 hangs when closed without the end of its stream: it keeps it.
-    if (m_context && std::strcmp(m_context->codec->name, "libsvtav1") != 0)
+    if (m_context && !m_description.drainBeforeClose)
         m_flushed = true;
     if (m_jpeg)
         m_jpeg->drop();
+    if (m_palette)
+        m_palette->drop();
 }
 
 int VideoEncoder::flush()
@@ -382,6 +363,24 @@ int VideoEncoder::flush()
     m_flushed = true;
     if (m_jpeg)
         return m_jpeg->flush();
+    if (m_palette)
+        return 0; // the end goes in once the dithered frames have
+    m_endSent = true;
+    return avcodec_send_frame(m_context.get(), nullptr);
+}
+
+// Moves one dithered frame into the encoder (the end of the stream after
+// the last): 0 when one moved, AVERROR(EAGAIN) when none is ready.
+int VideoEncoder::feedDithered(bool wait)
+{
+    int error = 0;
+    if (ffmpeg::FramePtr frame = m_palette->take(wait, error))
+        return avcodec_send_frame(m_context.get(), frame.get());
+    if (error < 0)
+        return error;
+    if (!wait || m_endSent)
+        return AVERROR(EAGAIN);
+    m_endSent = true;
     return avcodec_send_frame(m_context.get(), nullptr);
 }
 
@@ -389,26 +388,41 @@ int VideoEncoder::receive(AVPacket *packet)
 {
     if (m_jpeg)
         return m_jpeg->receive(packet);
-    return m_context ? avcodec_receive_packet(m_context.get(), packet) : AVERROR(EINVAL);
+    if (!m_context)
+        return AVERROR(EINVAL);
+    for (;;) {
+        const int e = avcodec_receive_packet(m_context.get(), packet);
+        if (e != AVERROR(EAGAIN) || !m_palette)
+            return e;
+        if (const int fed = feedDithered(m_flushed); fed < 0)
+            return fed;
+    }
 }
 
-bool probeEncoder(const AVCodec *codec, std::uint32_t &ownTag)
+bool ProbeEncoder(const EncoderDescription &encoder, std::uint32_t &ownTag)
 {
     ownTag = 0;
     constexpr int width = 160, height = 120; // divides every chroma subsampling
-    VideoEncoder encoder;
-    if (!encoder.open(codec, EncoderParams { width, height }))
+    EncoderSettings settings;
+    settings.width = width;
+    settings.height = height;
+    settings.quality = -1;
+    settings.keyInterval = 1;
+    settings.reorder = false;
+    try {
+        VideoEncoder probe(encoder, settings);
+        const std::vector<std::uint8_t> black(std::size_t(width) * 3 * height, 0);
+        ffmpeg::PacketPtr packet(av_packet_alloc());
+        if (!packet || probe.send({ black.data(), width * 3, width, height }, 0, true) < 0 || probe.flush() < 0)
+            return false;
+        int packets = 0, ret = 0;
+        while ((ret = probe.receive(packet.get())) >= 0) {
+            ++packets;
+            av_packet_unref(packet.get());
+        }
+        ownTag = probe.context()->codec_tag;
+        return ret == AVERROR_EOF && packets > 0;
+    } catch (const VideoError &) {
         return false;
-    const std::size_t stride = (width * 3 + 3) & ~3;
-    const std::vector<std::uint8_t> black(stride * height, 0);
-    ffmpeg::PacketPtr packet(av_packet_alloc());
-    if (!packet || encoder.send(black.data(), stride, 0, true) < 0 || encoder.flush() < 0)
-        return false;
-    int packets = 0, ret = 0;
-    while ((ret = encoder.receive(packet.get())) >= 0) {
-        ++packets;
-        av_packet_unref(packet.get());
     }
-    ownTag = encoder.context()->codec_tag;
-    return ret == AVERROR_EOF && packets > 0;
 }

@@ -1,63 +1,54 @@
 #pragma once
 
+#include "video/EncoderDescription.h"
 #include "video/FFmpegObjects.h"
+#include "video/GifPalette.h"
+#include "video/VideoFormats.h"
 
-#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
 
 class JpegFramePipeline;
+class PaletteFrames;
+struct FrameRows;
 
-// What a compressor is asked for. Quality runs from 0 (smallest) to 10000
-// (best); kDefaultQuality, or any value above 10000, keeps the encoder's own
-// default.
-struct EncoderParams {
-    static constexpr std::uint32_t kDefaultQuality = 0xFFFFFFFF;
-
+// What an encoder is asked for, whatever the container.
+struct EncoderSettings {
     int width = 0;
     int height = 0;
-    std::uint32_t rate = 25; // frames per second = rate / scale
-    std::uint32_t scale = 1;
-    std::uint32_t keyFrameEvery = 1; // 0: the encoder's default
-    std::uint32_t quality = kDefaultQuality;
-    std::uint32_t bytesPerSecond = 0; // non-zero: this data rate instead of the quality
-    // Intra-only compressors encode one frame of this size and decode it
-    // back when opened: some take a size and write frames nothing decodes.
-    bool checkDecodes = true;
+    VideoRate rate;
+    double quality = 75; // 0..100 (QualityScale.h); negative: the encoder's default
+    int keyInterval = 0; // a key frame every N frames exactly; 0: the encoder's choice
+    std::int64_t bytesPerSecond = 0; // non-zero: this data rate instead of the quality
+    std::int64_t maxBitsPerSecond = 0; // non-zero: the quality, under this ceiling (a buffer of two seconds)
+    std::string preset; // empty: the encoder's default
+    bool globalHeader = false; // the muxer wants the stream's header apart (AV_CODEC_FLAG_GLOBAL_HEADER)
+    bool reorder = true; // frames may come out of order (B-frames); false: packet n is frame n
+    GifPalette palette; // GIF: the colours the frames are dithered onto
+    float dither = 0; // GIF: the dithering strength
 };
 
-// The pixel format our 24-bit frames are converted to for this encoder: for a
-// lossless codec the cheapest RGB format it takes (decoding gives back the
-// exact pixels); otherwise its own preferred format, skipping formats whose
-// chroma subsampling does not divide the frame size.
-AVPixelFormat encoderPixelFormat(const AVCodec *codec, int width, int height);
-
-// True when the encoder has a quality setting that the 0..10000 quality maps onto.
-bool encoderHasQuality(const AVCodec *codec);
-
-// One video encoder fed with frames of 24-bit BGR rows, bottom row first: a
-// libavcodec encoder behind a libswscale conversion, except MJPEG, which
-// libjpeg-turbo makes from the rows directly (its SIMD colour conversion is
-// several times faster). All calls stay on the caller's thread; the encoder
-// may run threads of its own.
+// The one libavcodec encoder set-up of every output: the description's pixel
+// route, quality setting, preset and parameters, the colours tagged (BT.709,
+// limited range, chroma at the centre where we convert to 4:2:0). Frames go
+// in as 24-bit rows; packets come out in the encoder's order, in its time
+// base (1 / rate: one tick a frame). All calls stay on one thread at a time;
+// the encoder may run threads of its own.
 class VideoEncoder {
 public:
-    VideoEncoder();
+    // Opens the encoder; throws VideoError (EncoderRefuses, Settings) with
+    // the encoder's refusal in words.
+    VideoEncoder(const EncoderDescription &encoder, const EncoderSettings &settings);
     ~VideoEncoder();
     VideoEncoder(const VideoEncoder &) = delete;
     VideoEncoder &operator=(const VideoEncoder &) = delete;
 
-    // False when the encoder refuses the parameters (size, rate...);
-    // refusal() then says why in words ("needs an even width and height").
-    bool open(const AVCodec *codec, const EncoderParams &params);
-    const std::string &refusal() const { return m_refusal; }
     const AVCodecContext *context() const { return m_context.get(); }
+    const EncoderDescription &description() const { return m_description; }
 
-    // Converts and sends one frame of height rows: bottomRow, then each row
-    // above it pitch bytes on (negative for a bitmap stored top row first).
-    // A negative FFmpeg error code on failure.
-    int send(const std::uint8_t *bottomRow, std::ptrdiff_t pitch, std::int64_t pts, bool keyFrame);
+    // Converts and sends one frame; a negative FFmpeg code on failure.
+    int send(const FrameRows &frame, std::int64_t pts, bool keyFrame);
     // Ends the stream so that the delayed packets come out.
     int flush();
     // Gives up the frames still queued: closing then does not wait for them.
@@ -67,18 +58,23 @@ public:
     int receive(AVPacket *packet);
 
 private:
-    bool openJpeg(const AVCodec *codec, const EncoderParams &params);
-    bool refuse(std::string reason);
+    int convert(const FrameRows &frame);
+    int feedDithered(bool wait);
 
+    EncoderDescription m_description;
+    PixelRoute m_route = PixelRoute::Swscale;
     ffmpeg::CodecContextPtr m_context;
     ffmpeg::SwsPtr m_sws;
     ffmpeg::FramePtr m_frame;
+    ffmpeg::FramePtr m_source; // our rows, lent to the converter
     std::unique_ptr<JpegFramePipeline> m_jpeg; // MJPEG: m_context only describes the stream
+    std::unique_ptr<PaletteFrames> m_palette; // GIF: frames dithered before the encoder
+    std::int64_t m_framesSent = 0;
     bool m_flushed = false;
-    std::string m_refusal;
+    bool m_endSent = false; // the encoder was told the stream ends
 };
 
 // Opens the encoder at a small size and encodes one frame: true when that
 // works. ownTag receives the four-character code the encoder chose for itself
 // (some choose one per pixel format), 0 when it leaves that to the muxer.
-bool probeEncoder(const AVCodec *codec, std::uint32_t &ownTag);
+bool ProbeEncoder(const EncoderDescription &encoder, std::uint32_t &ownTag);

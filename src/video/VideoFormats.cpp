@@ -40,6 +40,16 @@ std::string lower(std::string text)
 
 } // namespace
 
+std::string RateText(VideoRate rate)
+{
+    std::string text = std::to_string(rate.num);
+    if (rate.den != 1) {
+        text += '/';
+        text += std::to_string(rate.den);
+    }
+    return text;
+}
+
 std::optional<VideoContainer> ContainerFromName(const std::string &name)
 {
     const std::string wanted = lower(name);
@@ -87,13 +97,14 @@ bool ContainerAccepts(VideoContainer container, VideoCodec codec)
     if (codec == VideoCodec::Default)
         return true;
     switch (container) {
+    case VideoContainer::Avi:
+        return false; // its compressors are chosen by their four-character code
     case VideoContainer::Mp4:
         return codec == VideoCodec::H264 || codec == VideoCodec::H265 || codec == VideoCodec::Av1;
     case VideoContainer::Webm:
         return codec == VideoCodec::Vp9 || codec == VideoCodec::Av1;
     case VideoContainer::Mkv:
         return true;
-    case VideoContainer::Avi: // compressors are chosen by their code
     case VideoContainer::Gif:
     case VideoContainer::Webp:
         return false; // their own picture coding

@@ -16,6 +16,9 @@ struct VideoRate {
     bool operator==(const VideoRate &) const = default;
 };
 
+// "25", or "30000/1001".
+std::string RateText(VideoRate rate);
+
 // "avi", "mp4", "webm", "mkv", "gif", "webp" (any letter case) and back.
 std::optional<VideoContainer> ContainerFromName(const std::string &name);
 const char *ContainerName(VideoContainer container);

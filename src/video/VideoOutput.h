@@ -46,6 +46,7 @@ struct VideoOutputSpec {
     double quality = 75;
     int keyInterval = 0; // a key frame every N frames exactly; 0: the encoder's choice
     std::int64_t bytesPerSecond = 0; // non-zero: this data rate instead of the quality
+    std::int64_t maxBitsPerSecond = 0; // non-zero: a ceiling under the quality (video sites ask for one)
     std::string preset; // the encoder's speed preset; empty: its default
     bool lossless = false; // animated WebP: lossless frames
     // GIF: the pictures whose colours the frames show (the palette is made
@@ -145,7 +146,27 @@ public:
 // limit ("libx264 needs an even width and height (4:2:0), not 101 x 100");
 // empty when it can. Needs no file: it may open the encoder to ask it.
 std::string CheckVideoOutput(const VideoOutputSpec &spec);
+// The same refusal with its reason: Settings for what the container or the
+// encoder's known rules cannot take, NoEncoder, EncoderRefuses.
+std::optional<VideoError> RefuseVideoOutput(const VideoOutputSpec &spec);
 
 // Opens the encoder, creates the hidden file in the target's folder and
 // writes the header. Throws VideoError; a refusal leaves nothing on disk.
 std::unique_ptr<VideoOutput> OpenVideoOutput(const std::string &target, const VideoOutputSpec &spec);
+
+// Why a file cannot be made under that name, known before anything is made
+// (a folder there, a name too long): a File error's cause; empty when none.
+std::string CheckVideoTarget(const std::string &target);
+
+// The text a run shows for an output's failure: for AVI the sentence of its
+// reason ("Failed to add frame to AVI"), for the others "Cannot write the
+// video file" (GIF file, WebP file) and the target (unless the cause names it); then the cause,
+// and the frames kept where a file was put in place anyway.
+std::string VideoFailureText(VideoContainer container, const VideoError &error, const std::string &target = {});
+
+// GIF delays are whole hundredths of a second, at least 2: above 50 frames
+// per second every Nth frame is kept (1 at 50 and below).
+std::int64_t GifFrameStep(VideoRate rate);
+// What a GIF at that rate will do, in one line; empty at 50 frames per
+// second and below.
+std::string GifFrameRateNote(VideoRate rate);

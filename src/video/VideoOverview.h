@@ -5,46 +5,55 @@
 // It sits above platform and below options; nothing here knows a window
 // except AviCompressionDialog (built into the window target).
 //
-// A frame's road, from the AVI run (anim/AviAnimationRun) to the file:
+// One interface for every file, VideoOutput.h: AVI, MP4, WebM, Matroska,
+// GIF and animated WebP. CheckVideoOutput refuses, before any folder or
+// file exists, what a container or an encoder cannot write (sizes, rates,
+// codec and container, presets, an unknown compressor, an encoder that
+// refuses when opened), naming the limit. OpenVideoOutput opens the encoder,
+// then the hidden file; writeFrame takes 24-bit rows where they lie
+// (FrameRows); finish completes the file in one step (the encoder's queued
+// frames, trailer, index, close, publishing) and returns the count the
+// file holds; abandon, or an output destroyed without finish, leaves
+// nothing. Every failure is a VideoError: a reason, and a cause in words
+// (the library's refusal, or the system's error text with the path);
+// VideoFailureText makes the run's message from it.
 //
-// 1. The run renders the frame into its 24-bit bitmap (rows top first, each
-//    padded to 4 bytes); FillAviFrameHeader (AviFrame.h) describes it once
-//    as the BITMAPINFOHEADER the AVIFile service takes.
-// 2. AVIStreamWriteRows (AviFileService.h) hands the bitmap's rows where
-//    they lie, bottom row first by a negative pitch, to the file's writer,
-//    a VideoFileWriter (VideoFileWriter.h): here AviWriter (AviWriter.h).
-// 3. Uncompressed, the muxer gets a stand-in for the rows and the rows go
-//    to the file from the bitmap by pwritev: the system's write is the one
-//    copy. Compressed, they go to the VideoEncoder (VideoEncoder.h) of the
-//    compressor named by its four-character code (VideoCompressors.h,
-//    FourCC.h): libswscale reads them top row first (no flip) into a
-//    libavcodec encoder, or, for MJPEG, the JpegFramePipeline
-//    (JpegFramePipeline.h), whose workers (common/OrderedPipeline.h) make
-//    one JPEG per frame with libjpeg-turbo. Packets come back in frame order.
-// 4. The muxer (libavformat) writes through a custom I/O context into a
-//    ReservedFile (ReservedFile.h): an unnamed file in the target's folder,
-//    with disk space reserved ahead of the data and of the index.
-// 5. finish() is the one step that completes the file: the encoder's queued
-//    frames, the trailer and index, the rate fixed in the stream header, the
-//    close, and the publishing (never over an existing file without consent,
-//    never over the picture being read; a name taken meanwhile goes to the
-//    next free number). Without consent the unnamed file is linked straight
-//    to its name. Its failure is the run's. A writer destroyed without
-//    finish() leaves nothing behind.
+// A frame's road:
 //
-// Failures carry their cause in words (the system's error text and the
-// path, or the compressor's refusal), for the second line of the messages.
+// 1. The output: MuxedVideoOutput.h for the libavformat containers, one
+//    class whose differences are data (ContainerLayout: the muxer, MP4's
+//    index first, AVI's reserved space, rows without a copy and headers
+//    fixed after the trailer by AviHeaders.h, GIF's frame durations and the
+//    frames its delays cannot show); WebpOutput.h for WebP (each frame
+//    coded by libwebp on the worker threads, the animation assembled by
+//    WebPMux: every frame kept).
+// 2. The encoder: VideoEncoder.h, one libavcodec set-up, from an
+//    EncoderDescription (EncoderDescription.h) resolved once from the
+//    encoder's name: its pixel route (our BT.709 4:2:0 conversion,
+//    Yuv420Conversion.h, tagged and centre-sited, wherever 4:2:0 is
+//    written; libswscale into exact RGB for lossless codecs; MJPEG made by
+//    libjpeg-turbo on worker threads, JpegFramePipeline.h; GIF frames
+//    dithered onto one palette on worker threads, PaletteFrames.h), its
+//    quality setting (the one scale of QualityScale.h), presets, parameters
+//    and size rules. Its queued frames are finished on a thread the caller
+//    can leave (QueuedFrames.h).
+// 3. The file: MuxerFile.h, the muxer's custom I/O into an AtomicFile (an
+//    unnamed file in the target's folder): disk space reserved ahead where
+//    the container keeps its frames on failure (AVI), uncompressed rows
+//    written from where they lie by pwritev in place of a stand-in, and a
+//    read-back view for MP4's second pass. PublishVideoFile.h puts it in
+//    place: never over an existing file without consent, never a file
+//    without a frame, the next free name when the target was taken meanwhile.
+//
+// AVI compressors are chosen by their four-character code (FourCC.h). A run
+// opens only the compressor chosen, found through the AVI muxer's table
+// (AviEncodersFor); the list the windows and --list-codecs show
+// (AviCompressors.h) tries every encoder once, each in a child process
+// (ContainedProbes.h), so that one that crashes costs only its own line.
+//
 // FFmpeg objects are held by the owners of FFmpegObjects.h, which also keep
-// the differences between FFmpeg versions in one place.
-//
-// MP4, WebM, Matroska, GIF and WebP files are AnimationWriters
-// (AnimationWriter.h), driven by anim/VideoAnimationRun: the same lifecycle,
-// queued frames, finish and publishing, with failures thrown in words. The
-// FFmpeg ones (MuxedVideoWriter.h, GifWriter.h) share one muxer set-up,
-// FFmpegOutputFile.h: libavformat writing into an AtomicFile, with a second
-// view for the MP4 index moved to the front. 4:2:0 frames are converted by
-// Yuv420Conversion.h; GIF frames are dithered (PaletteDither.h) on
-// OrderedPipeline workers and coded in frame order.
+// the differences between FFmpeg versions and route FFmpeg's messages to
+// the program's log.
 //
 // Reading back, for the player: OpenVideoFile (VideoFrameSource.h) gives a
 // VideoFrameSource, frames in showing order with the rate and the exact

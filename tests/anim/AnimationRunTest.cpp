@@ -36,7 +36,7 @@ public:
     std::vector<PixelBgr> shownTopLeft;
     std::set<const Bitmap24 *> shownBitmaps;
 
-    void runStarting(std::int64_t totalFrames) override { events.push_back("start " + std::to_string(totalFrames)); }
+    void runStarting(const RunPlan &plan) override { events.push_back("start " + std::to_string(plan.total())); }
     void showFrame(const Bitmap24 &frame) override
     {
         events.push_back("show");
@@ -56,9 +56,9 @@ public:
             onProcess(int(shownTopLeft.size()) - 1, m_passOfFrame);
         ++m_passOfFrame;
     }
-    void waitTempo() override
+    void waitTempo(std::optional<std::int32_t> pause) override
     {
-        events.push_back("tempo");
+        events.push_back(pause ? "pause " + std::to_string(*pause) : "tempo");
         if (onTempo)
             onTempo(int(shownTopLeft.size()) - 1);
     }

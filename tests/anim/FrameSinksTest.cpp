@@ -31,7 +31,7 @@ public:
     std::vector<std::string> asked;
     int overwriteAnswer = ModalQuestions::OverwriteNo;
 
-    void runStarting(std::int64_t totalFrames) override { announced.push_back(totalFrames); }
+    void runStarting(const RunPlan &plan) override { announced.push_back(plan.total()); }
     void showFrame(const Bitmap24 &) override { ++shown; }
     void setStatusText(const std::string &text) override { statusTexts.push_back(text); }
     int askOverwrite(const std::string &fileName, const std::string &) override
@@ -185,7 +185,7 @@ TEST_P(FailureMessage, composesTheSentenceTheCauseAndTheFramesKept)
     const MessageCase &c = GetParam();
     const std::string path = "/out/anim/ANIM0000" + ContainerExtension(c.container);
     const VideoError error(c.reason, "the cause", c.keptFrames, c.keptName);
-    EXPECT_EQ(VideoFailureMessage(c.container, path, error), c.message);
+    EXPECT_EQ(VideoFailureText(c.container, error, path), c.message);
 }
 
 using Reason = VideoError::Reason;

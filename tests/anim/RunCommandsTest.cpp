@@ -14,6 +14,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -26,9 +27,11 @@ namespace {
 struct CommandRecorder : RunFeedback, StatusLine {
     std::string status = "before";
     std::vector<std::string> events;
+    std::vector<std::optional<std::int32_t>> pauses; // after each frame of a test run; none: the tempo
 
-    void runStarting(std::int64_t totalFrames) override { events.push_back("start " + std::to_string(totalFrames)); }
+    void runStarting(const RunPlan &plan) override { events.push_back("start " + std::to_string(plan.total())); }
     void showFrame(const Bitmap24 &) override { events.push_back("show"); }
+    void waitTempo(std::optional<std::int32_t> pause) override { pauses.push_back(pause); }
     void setText(const std::string &text) override { status = text; }
     std::string text() const override { return status; }
 };
@@ -143,5 +146,111 @@ INSTANTIATE_TEST_SUITE_P(Choices, RefusedFile,
             },
             FormatVideo, "a webm file cannot hold h264 video" }),
     [](const auto &info) { return std::string(info.param.label); });
+
+struct RateCase {
+    const char *label;
+    std::int32_t format;
+    std::optional<std::int32_t> pause; // after each frame; none: the tempo
+};
+
+class TestRunPace : public RunCommandsTest, public ::testing::WithParamInterface<RateCase> { };
+
+// "Tester" shows a video file's animation at that file's rate (AVI: 10
+// frames per second here, "Vidéo": 30); frame series keep the tempo.
+TEST_P(TestRunPace, followsTheOutputsRate)
+{
+    const RateCase &c = GetParam();
+    aviOptions.Rate = 10;
+    panel.state().RadioGroupFormat = c.format;
+    services.answerMessageBox(WindowServices::IdYes); // create ./anim
+    commands().Test(panorama);
+    ASSERT_EQ(host.pauses.size(), 8u) << "4 frames a pass, there and back";
+    for (const std::optional<std::int32_t> &pause : host.pauses)
+        EXPECT_EQ(pause, c.pause);
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, TestRunPace,
+    ::testing::Values(RateCase { "bmpSeries", FormatBmp, std::nullopt },
+        RateCase { "pngSeries", FormatPng, std::nullopt }, RateCase { "avi", FormatAvi, 100 },
+        RateCase { "video", FormatVideo, 33 }),
+    [](const auto &info) { return std::string(info.param.label); });
+
+TEST(PauseAtRate, IsAThousandMillisecondsOverTheRate)
+{
+    const std::pair<std::int64_t, std::optional<std::int32_t>> cases[] = { { 30, 33 }, { 10, 100 }, { 1, 1000 },
+        { 1000, 1 }, { 65535, 0 }, { 0, std::nullopt }, { -5, std::nullopt } };
+    for (const auto &[rate, pause] : cases)
+        EXPECT_EQ(PauseAtRate(rate), pause) << rate;
+}
+
+// "Tester" and "Créer" asked for while a picture loads do nothing at all:
+// no question, no frame, the status line as it was.
+TEST_F(RunCommandsTest, runsWaitForThePictureBeingLoaded)
+{
+    RunCommands run = commands();
+    run.pictureLoading = [] { return true; };
+    run.Test(panorama);
+    run.Create(panorama, std::nullopt);
+    EXPECT_TRUE(services.asked().empty());
+    EXPECT_TRUE(host.events.empty());
+    EXPECT_EQ(host.status, "before");
+    EXPECT_TRUE(fs::is_empty(dir.path()));
+}
+
+// After a frame series, "Vérifier" knows which series to play; a run
+// refused by the panel makes none.
+TEST_F(RunCommandsTest, seriesMadeIsRemembered)
+{
+    panel.state().EditFrameWidth = "0";
+    services.answerMessageBox(WindowServices::IdOk);
+    commands().Create(panorama, std::nullopt);
+    EXPECT_FALSE(panel.LastMadeSeries());
+
+    panel.state().EditFrameWidth = "41";
+    panel.state().RadioGroupFormat = FormatPng;
+    panel.state().EditDstName = "VUE";
+    services.answerMessageBox(WindowServices::IdYes); // create ./anim
+    commands().Create(panorama, std::nullopt);
+    ASSERT_TRUE(panel.LastMadeSeries());
+    EXPECT_EQ(panel.LastMadeSeries()->AnyFrame, dir.str() + "/anim/VUE0000.PNG");
+    EXPECT_EQ(panel.LastMadeSeries()->Format, FormatPng);
+    EXPECT_TRUE(fs::exists(panel.LastMadeSeries()->AnyFrame));
+}
+
+// The name test once gave "/TestFrame-0000" after "Tester": it gives the
+// name "Créer" writes, and leaves the run-mode indicator as it was.
+TEST_F(RunCommandsTest, nameTestGivesWhatCreateWrites)
+{
+    services.answerMessageBox(WindowServices::IdYes); // create ./anim
+    commands().Test(panorama);
+    ASSERT_TRUE(panel.state().CheckBoxVisu);
+    commands().ShowFirstFileName();
+    EXPECT_EQ(host.status, dir.str() + "/anim/IMAGE0000.BMP");
+    EXPECT_TRUE(panel.state().CheckBoxVisu);
+    EXPECT_TRUE(fs::is_empty(dir / "anim")) << "a name test writes nothing";
+}
+
+// What a greyed field of "Options Vidéo" holds does not reach the file.
+TEST(VideoSpecFromOptions, leavesOutWhatTheFileIgnores)
+{
+    TVideoOptions options;
+    options.Preset = "slow";
+    options.KeyInterval = 5;
+    options.Lossless = true;
+    VideoOutputSpec spec = VideoSpecFromOptions(options); // MP4
+    EXPECT_EQ(spec.preset, "slow");
+    EXPECT_EQ(spec.keyInterval, 5);
+    EXPECT_FALSE(spec.lossless);
+    options.Container = VideoContainer::Gif;
+    spec = VideoSpecFromOptions(options);
+    EXPECT_EQ(spec.preset, "");
+    EXPECT_EQ(spec.keyInterval, 0);
+    options.Container = VideoContainer::Webp;
+    spec = VideoSpecFromOptions(options);
+    EXPECT_EQ(spec.preset, "");
+    EXPECT_EQ(spec.keyInterval, 5);
+    EXPECT_TRUE(spec.lossless);
+    EXPECT_EQ(spec.rate, (VideoRate { 30, 1 }));
+}
 
 } // namespace

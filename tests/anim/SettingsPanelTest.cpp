@@ -399,4 +399,72 @@ TEST_F(SettingsPanelTest, SubDirectoryIsNormalisedAndCanBeSwitchedOff)
     EXPECT_EQ(plain.FileName, dir.str() + "//IMAGE0.JPG");
 }
 
+// A size typed in the panel stays for the next pictures, whichever way they
+// scroll; the defaults make it follow the picture again.
+TEST_F(SettingsPanelTest, TypedFrameSizeStaysUntilTheDefaults)
+{
+    openPicture(5000, 800);
+    EXPECT_EQ(panel.state().EditFrameWidth, "1066");
+    PanelState &s = panel.state();
+    s.EditFrameWidth = "640";
+    s.EditFrameHeight = "$1E0";
+    s.FrameSizeFollowsPicture = false; // what typing in either field does
+    openPicture(3000, 600, "other.bmp");
+    panel.setScrollType(ScrollVertical);
+    openPicture(600, 3000, "tall.bmp");
+    EXPECT_EQ(s.EditFrameWidth, "640");
+    EXPECT_EQ(s.EditFrameHeight, "$1E0");
+
+    panel.RefreshPanel(true, 600, 3000);
+    EXPECT_TRUE(s.FrameSizeFollowsPicture);
+    panel.setScrollType(ScrollVertical);
+    openPicture(600, 3000, "tall.bmp");
+    EXPECT_EQ(s.EditFrameWidth, "600");
+    EXPECT_EQ(s.EditFrameHeight, "450");
+}
+
+// The sub-folder is a choice of the user's: a picture opened keeps it, the
+// defaults bring back ./anim.
+TEST_F(SettingsPanelTest, SubFolderStaysAcrossPictures)
+{
+    PanelState &s = panel.state();
+    s.CheckBoxSubDir = false;
+    s.EditSubDir = "./film";
+    openPicture(5000, 800);
+    EXPECT_FALSE(s.CheckBoxSubDir);
+    EXPECT_EQ(s.EditSubDir, "./film");
+    panel.RefreshPanel(true, 5000, 800);
+    EXPECT_TRUE(s.CheckBoxSubDir);
+    EXPECT_EQ(s.EditSubDir, "./anim");
+}
+
+// The choices remembered from a session go back through the rules: the
+// format's base name and "Vérifier" follow it, the base folder only counts
+// with "Déplacer vers:".
+TEST_F(SettingsPanelTest, ChoicesComeBackThroughTheRules)
+{
+    const PanelChoices chosen { FormatAvi, true, "/data/sorties/", false, "./film", false, "640", "480", "4", false,
+        false, false, true };
+    panel.applyChoices(chosen);
+    EXPECT_EQ(panel.choices(), chosen);
+    EXPECT_EQ(panel.state().EditDstName, "ANIM");
+    EXPECT_FALSE(panel.state().SpeedButtonVerifyEnabled);
+    openPicture(5000, 800);
+    EXPECT_EQ(panel.state().EditCopy, "/data/sorties/");
+    EXPECT_EQ(panel.state().EditFrameWidth, "640");
+
+    PanelChoices follows = chosen;
+    follows.MoveTo = false;
+    follows.FrameSizeFollowsPicture = true;
+    panel.applyChoices(follows);
+    openPicture(5000, 800);
+    EXPECT_EQ(panel.state().EditCopy, dir.str() + "/") << "the picture's folder";
+    EXPECT_EQ(panel.state().EditFrameWidth, "1066");
+
+    panel.applyChoices(PanelChoices {});
+    EXPECT_EQ(panel.state().RadioGroupFormat, FormatBmp);
+    EXPECT_EQ(panel.state().EditDstName, "IMAGE");
+    EXPECT_TRUE(panel.state().SpeedButtonVerifyEnabled);
+}
+
 } // namespace

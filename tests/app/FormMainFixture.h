@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QMenu>
+#include <QSettings>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -44,7 +45,8 @@ class FormMainTest : public ::testing::Test {
 protected:
     FormMainTest()
         : savedCwd(std::filesystem::current_path())
-        , form(services, jpegOptions, aviOptions, QString::fromStdString((dir / "travelia").string()))
+        , settings(QString::fromStdString((dir / "settings.ini").string()), QSettings::IniFormat)
+        , form(services, jpegOptions, aviOptions, QString::fromStdString((dir / "travelia").string()), settings)
     {
         form.show();
         QCoreApplication::processEvents();
@@ -89,5 +91,6 @@ protected:
     GuiServices services;
     TJpegOptions jpegOptions;
     TAviOptions aviOptions;
+    QSettings settings; // the program's remembered settings: a file of this test's folder
     TFormMain form;
 };

@@ -161,18 +161,33 @@ TEST_F(FormMainTest, PictureShapeChoosesTheScrollType)
     EXPECT_EQ(form.Panel().EditFrameHeight->text(), "150");
 }
 
-TEST_F(FormMainTest, CancelledOrFailedOpenDropsThePanorama)
+// Once a cancelled dialog or a file that failed to load dropped the picture
+// shown: the window now stays as it was, and the status line says why.
+TEST_F(FormMainTest, CancelledOrFailedOpenKeepsThePanorama)
 {
-    open(writePanorama(600, 150));
+    const std::string path = writePanorama(600, 150);
+    open(path);
+    const auto unchanged = [&] {
+        EXPECT_TRUE(form.PanoramaBitmap() == makeTestPanorama(600, 150));
+        EXPECT_TRUE(form.View().DisplayBitmap() == form.PanoramaBitmap());
+        EXPECT_EQ(form.windowTitle(), "Travelia version: 0.6 - pano.bmp : 600 * 150 pixels");
+        EXPECT_EQ(form.Panel().LabelSrcDim->text(), "600 * 150 Pixels");
+        EXPECT_EQ(form.Panel().EditSrcName->text().toStdString(), path);
+        EXPECT_TRUE(form.Panel().SpeedButtonTest->isEnabled());
+        EXPECT_TRUE(form.Panel().SpeedButtonCreate->isEnabled());
+    };
     open("");
-    EXPECT_TRUE(form.PanoramaBitmap().isEmpty());
-    EXPECT_EQ(form.windowTitle(), "Travelia version: 0.6");
-    open(writePanorama(600, 150));
+    unchanged();
+    EXPECT_EQ(form.StatusText(), "") << "nothing chosen, nothing to say";
     std::ofstream(dir / "broken.bmp") << "BM not really";
     open((dir / "broken.bmp").string());
-    EXPECT_TRUE(form.PanoramaBitmap().isEmpty());
-    EXPECT_EQ(form.Panel().LabelSrcDim->text(), "Aucune Image Chargée");
-    EXPECT_FALSE(form.Panel().SpeedButtonCreate->isEnabled());
+    unchanged();
+    EXPECT_TRUE(form.StatusText().startsWith(QString::fromUtf8("Image non chargée : ")))
+        << form.StatusText().toStdString();
+    open((dir / "missing.png").string());
+    unchanged();
+    EXPECT_TRUE(form.StatusText().startsWith(QString::fromUtf8("Image non chargée : ")))
+        << form.StatusText().toStdString();
 }
 
 TEST_F(FormMainTest, EscapeCancelsALoadAndKeepsThePreviousPicture)
@@ -251,12 +266,13 @@ TEST_F(FormMainTest, DroppedPictureOpensAsFromTheOpenCommand)
     EXPECT_TRUE(form.PanoramaBitmap() == makeTestPanorama(600, 150));
     EXPECT_EQ(field->text(), subDir);
 
-    // A file that is no picture: what a failed open gives, no panorama.
+    // A file that is no picture: what a failed open gives, the picture kept.
     std::ofstream(dir / "notes.txt") << "pas une image";
     ASSERT_TRUE(drop(mime({ QUrl::fromLocalFile(QString::fromStdString((dir / "notes.txt").string())) })));
-    EXPECT_TRUE(form.PanoramaBitmap().isEmpty());
-    EXPECT_EQ(form.Panel().LabelSrcDim->text(), "Aucune Image Chargée");
-    EXPECT_FALSE(form.Panel().SpeedButtonCreate->isEnabled());
+    EXPECT_TRUE(form.PanoramaBitmap() == makeTestPanorama(600, 150));
+    EXPECT_EQ(form.Panel().LabelSrcDim->text(), "600 * 150 Pixels");
+    EXPECT_TRUE(form.Panel().SpeedButtonCreate->isEnabled());
+    EXPECT_TRUE(form.StatusText().startsWith(QString::fromUtf8("Image non chargée : ")));
 }
 
 struct TempoCase {
@@ -290,7 +306,7 @@ TEST_F(FormMainTest, FullScreenHidesTheChromeAndCentres)
     EXPECT_TRUE(form.menuBar()->isHidden());
     EXPECT_TRUE(form.statusBar()->isHidden());
     EXPECT_TRUE(form.View().CenterInWindow());
-    EXPECT_TRUE(form.windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_TRUE(form.isFullScreen());
     form.Menu_AnimClick();
     EXPECT_TRUE(found("Menu_AnimFullScreen")->isChecked());
     EXPECT_TRUE(found("Menu_AnimCenter")->isChecked());
@@ -299,7 +315,7 @@ TEST_F(FormMainTest, FullScreenHidesTheChromeAndCentres)
     EXPECT_FALSE((&form.Panel())->isHidden());
     EXPECT_FALSE(form.menuBar()->isHidden());
     EXPECT_FALSE(form.statusBar()->isHidden());
-    EXPECT_FALSE(form.windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_FALSE(form.isFullScreen());
     EXPECT_TRUE(form.View().CenterInWindow()) << "leaving full screen keeps the centring";
     form.PopupMenuPopup();
     EXPECT_FALSE(found("PopupMenu_FullScreen")->isChecked());
@@ -463,12 +479,21 @@ TEST_F(FormMainTest, CreateWithTheAviFormatWritesOneFileThroughTheCompressionDia
     EXPECT_TRUE(services.cursors().empty()) << "the busy cursor is taken back";
 }
 
+// The name test once showed "/TestFrame-0000" after a "Tester" run (and at
+// start, whose mode indicator reads as a test run): it shows what "Créer"
+// would write, whatever ran last.
 TEST_F(FormMainTest, FileNameTestShowsTheFirstName)
 {
     open(writePanorama(44, 30));
-    services.answerMessageBox(WindowServices::IdYes);
+    services.answerMessageBox(WindowServices::IdYes); // create ./anim
     form.SpeedButtonFilenameClick();
-    EXPECT_EQ(form.StatusText(), "/TestFrame-0000");
+    EXPECT_EQ(form.StatusText().toStdString(), dir.str() + "/anim/IMAGE0000.BMP");
+    form.Run().Tempo = 0;
+    form.SpeedButtonTestClick();
+    ASSERT_EQ(form.StatusText(), "TestFrame-7 / 0008");
+    found("esterleNomdeFichier1")->trigger();
+    EXPECT_EQ(form.StatusText().toStdString(), dir.str() + "/anim/IMAGE0000.BMP");
+    EXPECT_TRUE(form.Panel().CheckBoxVisu->isChecked()) << "the indicator still tells the last run";
     form.Menu_AnimCreateClick();
     found("esterleNomdeFichier1")->trigger();
     EXPECT_EQ(form.StatusText().toStdString(), dir.str() + "/anim/IMAGE0000.BMP");
@@ -874,7 +899,7 @@ TEST_F(VideoCreateTest, RefusedOrFailedFileLeavesNothing)
     };
     chooseVideo("MP4", "H.264");
     form.VideoOptions().Preset = "turbo"; // typed in "Préréglage de vitesse"
-    createFails({ dir.str() + "/anim/ANIM0000.MP4", "libx264", "'turbo'" });
+    createFails({ "libx264", "'turbo'", "(ultrafast, " }); // refused before any name is read
     form.VideoOptions() = {};
     chooseVideo("WebM", "");
     form.VideoOptions().Codec = VideoCodec::H264; // never offered for WebM

@@ -1,10 +1,12 @@
 #include "app/HelpText.h"
+#include "app/cli/CliOptions.h"
 
 #include "TestUtils.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <regex>
 
 namespace {
 
@@ -47,6 +49,42 @@ TEST(HelpReplacementFile, UnreadableFileGivesAnErrorText)
     EXPECT_EQ(help.state, HelpReplacement::State::Unreadable);
     EXPECT_EQ(help.error, "Impossible de lire le Fichier d'Aide: '" + path.string() + "' (not a regular file)");
     EXPECT_TRUE(help.lines.empty());
+}
+
+std::string builtInText()
+{
+    std::string text;
+    for (const std::string &line : BuiltInHelpLines())
+        text += line + "\n";
+    return text;
+}
+
+// The built-in help describes this program: every output, the options
+// windows, the 360° loop, and no longer says AVI files cannot be replayed.
+TEST(BuiltInHelp, DescribesWhatTheProgramDoes)
+{
+    const std::string text = builtInText();
+    for (const char *subject : { "BMP", "JPG", "PNG", "TIFF", "AVI", "MP4", "WebM", "MKV", "GIF", "WebP",
+             "Options Vidéo", "Options AVI", "Options JPEG", "Panorama 360° (boucle)", "Vérifier", "F11", "Ctrl+O",
+             "Réinitialiser les réglages", "30 par défaut" })
+        EXPECT_NE(text.find(subject), std::string::npos) << subject;
+    EXPECT_EQ(text.find("Pas de visu"), std::string::npos);
+    EXPECT_EQ(text.find("Windows versions 98"), std::string::npos);
+}
+
+// Every option of travelia-cli --help is in the help, the camera's included.
+TEST(BuiltInHelp, NamesEveryOptionOfTheCommandLine)
+{
+    const std::string text = builtInText();
+    const std::string usage = CliUsage();
+    const std::regex option("(^|[ ,])(--?[a-z][a-z0-9-]*)");
+    int options = 0;
+    for (auto it = std::sregex_iterator(usage.begin(), usage.end(), option); it != std::sregex_iterator(); ++it) {
+        const std::string name = (*it)[2];
+        ++options;
+        EXPECT_NE(text.find(name), std::string::npos) << name;
+    }
+    EXPECT_GT(options, 40);
 }
 
 } // namespace

@@ -6,8 +6,8 @@
 #include "options/AviOptions.h"
 #include "options/JpegOptions.h"
 #include "options/TFormOpAvi.h"
-#include "options/ui/TFormOpJpeg.h"
 #include "options/TFormOpVideo.h"
+#include "options/ui/TFormOpJpeg.h"
 #include "output/ui/TDlgYesAllNo.h"
 #include "output/ui/TFormencours.h"
 #include "platform/ui/Mnemonics.h"
@@ -28,6 +28,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSettings>
 #include <QSpinBox>
 #include <QTest>
 
@@ -69,7 +70,8 @@ INSTANTIATE_TEST_SUITE_P(Captions, MnemonicTest,
 class KeyboardTest : public ::testing::Test {
 protected:
     KeyboardTest()
-        : main(services, jpegOptions, aviOptions, QString::fromStdString((dir / "travelia").string()))
+        : settings(QString::fromStdString((dir / "settings.ini").string()), QSettings::IniFormat)
+        , main(services, jpegOptions, aviOptions, QString::fromStdString((dir / "travelia").string()), settings)
         , opJpeg(jpegOptions, main.View().DisplayBitmap(), services)
         , help(QString::fromStdString((dir / "travelia").string()), services)
         , opAvi(aviOptions, services)
@@ -85,6 +87,7 @@ protected:
     TJpegOptions jpegOptions;
     TAviOptions aviOptions;
     bool stop = false;
+    QSettings settings;
     TFormMain main;
     TFormOpJpeg opJpeg;
     TDlgYesAllNo yesAllNo;
@@ -179,7 +182,7 @@ TEST_F(KeyboardTest, EnterIsOkAndEscapeClosesTheOptionWindows)
     QTest::keyClick(opAvi.ListBox1, Qt::Key_Escape);
     EXPECT_TRUE(opAvi.isHidden());
 
-    // "Options Vidéo" applies each change at once: Enter and Escape both close.
+    // "Options Vidéo": Enter keeps the changes, Escape takes them back; both close.
     for (const Qt::Key key : { Qt::Key_Escape, Qt::Key_Return }) {
         opVideo.show();
         QApplication::setActiveWindow(&opVideo);

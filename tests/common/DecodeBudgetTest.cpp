@@ -81,4 +81,25 @@ TEST(DecodePlanMemory, CountsRowsWorkAndFirstFrame)
     EXPECT_EQ(PlanMemory({ 3000, 500, 0, 0, 0, kMost }), kMost); // held, never wrapped
 }
 
+// A load kept at 600 x 100: reduced as it decodes, only the kept rows, the
+// scaler and the kept size's frame beside the decoder's work; reduced
+// after the decode, the whole rows too, with the larger of the decoder's
+// work and the reduction.
+TEST(DecodePlanMemory, CountsWhatAReducedLoadHolds)
+{
+    DecodePlan plan { 3000, 500, 0, 0, 0, 12345 };
+    plan.keptWidth = 600;
+    plan.keptHeight = 100;
+    plan.reductionBytes = 777;
+    const std::uint64_t kept = Bitmap24::bytesFor(600, 100) + 777;
+    const std::uint64_t frame = Bitmap24::bytesFor(133, 100);
+    EXPECT_EQ(PlanMemory(plan), kept + 12345 + frame);
+    plan.reducedAfterDecode = true;
+    EXPECT_EQ(PlanMemory(plan), Bitmap24::bytesFor(3000, 500) + std::max<std::uint64_t>(12345, kept) + frame);
+    plan.workBytes = 10;
+    EXPECT_EQ(PlanMemory(plan), Bitmap24::bytesFor(3000, 500) + kept + frame);
+    plan.workBytes = kMost;
+    EXPECT_EQ(PlanMemory(plan), kMost);
+}
+
 } // namespace

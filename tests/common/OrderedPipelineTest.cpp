@@ -91,6 +91,45 @@ TEST(OrderedPipeline, boundsTheBytesInFlight)
     EXPECT_EQ(held.load(), 0u);
 }
 
+// Jobs that hold next to nothing are bounded by their count: a few per
+// worker, so that frames in flight on many cores add little memory.
+class OrderedPipelineCount : public testing::TestWithParam<unsigned> { };
+
+TEST_P(OrderedPipelineCount, boundsTheJobsInFlightToAFewPerWorker)
+{
+    const unsigned workers = GetParam();
+    OrderedPipeline pipeline(workers, std::size_t(1) << 30);
+    ASSERT_EQ(pipeline.workers(), workers);
+    const std::size_t most = OrderedPipeline::kJobsPerWorker * workers;
+    EXPECT_EQ(pipeline.maxJobsInFlight(), most);
+    std::atomic<bool> release { false };
+    std::atomic<std::size_t> running { 0 }, peak { 0 };
+    const auto job = [&] {
+        const std::size_t now = ++running;
+        for (std::size_t p = peak; now > p && !peak.compare_exchange_weak(p, now);)
+            ;
+        while (!release)
+            std::this_thread::sleep_for(1ms);
+        --running;
+    };
+    // Each worker runs one job at a time; the others wait their turn.
+    for (std::size_t i = 0; i < most; ++i) {
+        EXPECT_FALSE(pipeline.saturated(1)) << i << " jobs handed out";
+        pipeline.submit(1, job);
+    }
+    // One more would pass the count, though its bytes are far within theirs.
+    EXPECT_TRUE(pipeline.saturated(1));
+    release = true;
+    std::size_t finished = 0;
+    while (pipeline.takeNext(true))
+        ++finished;
+    EXPECT_EQ(finished, most);
+    EXPECT_LE(peak.load(), workers);
+}
+
+INSTANTIATE_TEST_SUITE_P(Workers, OrderedPipelineCount, testing::Values(2u, 4u, 8u),
+    [](const auto &info) { return std::to_string(info.param) + "_workers"; });
+
 TEST(OrderedPipeline, jobsBeyondTheBoundWaitUntilEarlierOnesAreTakenBack)
 {
     OrderedPipeline pipeline(2, 100);

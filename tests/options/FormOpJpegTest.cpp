@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
@@ -70,21 +71,31 @@ protected:
 
 TEST_F(FormOpJpegTest, ControlsApplyOnlyOnOkPreviewAndDefaults)
 {
-    options.CompressionQuality = 50; // not what the window holds: shows whether it applied
-    QTest::mousePress(form.SpeedButtonDown, Qt::RightButton);
-    QTest::mouseRelease(form.SpeedButtonDown, Qt::RightButton);
-    form.CheckBoxDisableHorzSubSampling->setChecked(false);
-    form.ComboBoxPerformance->setEditText(QStringLiteral("rapide"));
+    options.CompressionQuality = 50;
+    form.show();
+    EXPECT_EQ(form.EditCompressionQuality->text(), "50") << "shown with the settings as they stand";
+    const auto edit = [&] {
+        QTest::mousePress(form.SpeedButtonDown, Qt::RightButton);
+        QTest::mouseRelease(form.SpeedButtonDown, Qt::RightButton);
+        form.CheckBoxDisableHorzSubSampling->setChecked(false);
+        form.ComboBoxPerformance->setEditText(QStringLiteral("rapide"));
+    };
+    edit();
     form.close();
     EXPECT_EQ(options.CompressionQuality, 50) << "the close box applies nothing";
 
     form.show();
+    EXPECT_EQ(form.EditCompressionQuality->text(), "50") << "and the fields show what was kept";
+    edit();
     form.BitBtnOk->click();
     EXPECT_TRUE(form.isHidden());
-    EXPECT_EQ(options.CompressionQuality, 90);
+    EXPECT_EQ(options.CompressionQuality, 45);
     EXPECT_TRUE(options.HorzSubSampling);
     EXPECT_EQ(options.Performance, 255) << "a list typed over has no item";
+    form.show();
     form.SpeedButtonDefaut->click();
+    EXPECT_EQ(options, TJpegOptions {});
+    form.BitBtnOk->click();
     EXPECT_EQ(options, TJpegOptions {});
 }
 
@@ -150,6 +161,59 @@ TEST_F(FormOpJpegTest, PreviewFollowsTheScrollBarsAndLeavesTheCurrentFolderAlone
 
     EXPECT_EQ(readFileBytes(cwd / "tmp.jpg"), usersFile);
     fs::current_path(saved);
+}
+
+// "Annuler" and Escape take back what "Voir" and "Défaut" applied since the
+// window was shown, and the fields show the settings kept.
+TEST_F(FormOpJpegTest, CancelTakesBackWhatWasApplied)
+{
+    options.CompressionQuality = 80;
+    options.Grayscale = true;
+    for (const char *how : { "Annuler", "Escape" }) {
+        form.show();
+        QApplication::setActiveWindow(&form);
+        form.CheckBoxGrayScale->setChecked(false);
+        form.SpeedButtonVoir->click(); // the preview applies the settings
+        ASSERT_FALSE(options.Grayscale);
+        form.SpeedButtonDefaut->click();
+        ASSERT_EQ(options.CompressionQuality, 95);
+        if (std::string(how) == "Annuler")
+            form.BitBtnCancel->click();
+        else
+            QTest::keyClick(form.CheckBoxGrayScale, Qt::Key_Escape);
+        EXPECT_TRUE(form.isHidden()) << how;
+        EXPECT_EQ(options.CompressionQuality, 80) << how;
+        EXPECT_TRUE(options.Grayscale) << how;
+        EXPECT_EQ(form.EditCompressionQuality->text(), "80") << how;
+        EXPECT_TRUE(form.CheckBoxGrayScale->isChecked()) << how;
+    }
+}
+
+// The quality can be typed (the field was greyed, "+" and "-" its only way);
+// it stays within 5..100 and the buttons step from what was typed.
+TEST_F(FormOpJpegTest, QualityCanBeTyped)
+{
+    form.show();
+    QApplication::setActiveWindow(&form);
+    QLineEdit *field = form.EditCompressionQuality;
+    EXPECT_TRUE(field->isEnabled());
+    field->setFocus();
+    field->selectAll();
+    QTest::keyClicks(field, "72");
+    form.SpeedButtonUp->click();
+    EXPECT_EQ(field->text(), "73");
+    field->selectAll();
+    QTest::keyClicks(field, "2x5y0");
+    EXPECT_EQ(field->text(), "250") << "digits only";
+    QTest::keyClick(field, Qt::Key_Tab);
+    EXPECT_EQ(field->text(), "100") << "brought down to 100 when the field is left";
+    field->setFocus();
+    field->selectAll();
+    QTest::keyClicks(field, "3");
+    QTest::keyClick(field, Qt::Key_Tab);
+    EXPECT_EQ(field->text(), "5") << "and up to 5";
+    form.BitBtnOk->click();
+    EXPECT_EQ(options.CompressionQuality, 5);
 }
 
 } // namespace

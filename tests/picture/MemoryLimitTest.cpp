@@ -221,6 +221,7 @@ struct OpenCase {
     const char *name;
     bool cancel; // the load is cancelled at its first check
     bool damaged; // the new file does not decode
+    bool noName; // no file named
     bool keepsPrevious;
 };
 
@@ -231,8 +232,8 @@ std::ostream &operator<<(std::ostream &out, const OpenCase &c)
 
 class PanoramaOpen : public ::testing::TestWithParam<OpenCase> { };
 
-// A cancelled load leaves the previous picture as it was; a failed one
-// leaves no picture; a good one replaces it.
+// A cancelled or failed load, or no file named, leaves the previous picture
+// as it was; a good one replaces it.
 TEST_P(PanoramaOpen, KeepsOrDropsThePreviousPicture)
 {
     const OpenCase &c = GetParam();
@@ -241,13 +242,13 @@ TEST_P(PanoramaOpen, KeepsOrDropsThePreviousPicture)
     Panorama panorama;
     ASSERT_TRUE(panorama.Open(writeBlackPng(dir), cursors, TJpegOptions {}));
     const Bitmap24 previous = panorama.Picture;
-    const std::string next = writeBlackTiff(dir);
-    if (c.damaged)
+    const std::string next = c.noName ? std::string() : writeBlackTiff(dir);
+    if (c.damaged && !c.noName)
         writeFileBytes(next, { 'I', 'I', 42, 0, 8, 0, 0, 0, 0, 0 });
     PictureLoadResult result;
     const bool opened = panorama.Open(
         next, cursors, TJpegOptions {}, &result, [&] { return c.cancel; }, {}, [] { FAIL(); });
-    EXPECT_EQ(opened, !c.cancel && !c.damaged);
+    EXPECT_EQ(opened, !c.cancel && !c.damaged && !c.noName);
     if (c.keepsPrevious)
         EXPECT_TRUE(panorama.Picture == previous);
     else
@@ -256,8 +257,9 @@ TEST_P(PanoramaOpen, KeepsOrDropsThePreviousPicture)
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, PanoramaOpen,
-    ::testing::Values(OpenCase { "cancelled", true, false, true }, OpenCase { "damaged", false, true, false },
-        OpenCase { "good", false, false, false }),
+    ::testing::Values(OpenCase { "cancelled", true, false, false, true },
+        OpenCase { "damaged", false, true, false, true }, OpenCase { "noName", false, false, true, true },
+        OpenCase { "good", false, false, false, false }),
     [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace

@@ -6,6 +6,8 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QScreen>
 
 #include <gtest/gtest.h>
 
@@ -27,6 +29,9 @@ TEST(PictureOpenDialog, OffersTheRegisteredFileTypes)
     EXPECT_EQ(dialog.windowTitle(), "Ouvrir Image");
     EXPECT_TRUE(dialog.testOption(QFileDialog::DontUseNativeDialog));
     EXPECT_EQ(dialog.fileMode(), QFileDialog::ExistingFile);
+    // Room for the columns of the detail view beside the preview.
+    const QSize screen = QGuiApplication::primaryScreen()->availableGeometry().size();
+    EXPECT_EQ(dialog.minimumSize(), QSize(900, 560).boundedTo(screen));
     const QStringList filters = dialog.nameFilters();
     const auto expected = PictureRegistry::instance().dialogFilters();
     ASSERT_EQ(filters.size(), qsizetype(expected.size()));

@@ -290,4 +290,38 @@ TEST(QtWindowServices, FolderDialogStartsInThePathAndCallsBack)
     EXPECT_EQ(services.browseForFolder(request), std::nullopt);
 }
 
+// The file and folder dialogs opened at a size where the detail view's
+// columns did not fit: each now opens at least 900 x 560 (on a screen that
+// large), whatever its parent.
+TEST(QtWindowServices, FileDialogsAreLargeEnoughForTheirColumns)
+{
+    QWidget parent;
+    parent.resize(200, 150);
+    QtWindowServices services;
+    services.setParentWindow(&parent);
+    int checked = 0;
+    const auto checkAndCancel = [&] {
+        whenModalShows([&](QWidget *modal) {
+            ++checked;
+            ASSERT_NE(qobject_cast<QFileDialog *>(modal), nullptr);
+            const QSize screen = QGuiApplication::primaryScreen()->availableGeometry().size();
+            const QSize least = QSize(900, 560).boundedTo(screen);
+            EXPECT_GE(modal->minimumWidth(), least.width());
+            EXPECT_GE(modal->minimumHeight(), least.height());
+            EXPECT_GE(modal->width(), least.width());
+            EXPECT_GE(modal->height(), least.height());
+            static_cast<QDialog *>(modal)->reject();
+        });
+    };
+    std::string filter = "Images PNG (*.png)";
+    checkAndCancel();
+    EXPECT_EQ(services.savePictureFile("Enregistrer Image", filter, filter), "");
+    EXPECT_EQ(filter, "Images PNG (*.png)") << "a cancelled dialog changes no filter";
+    checkAndCancel();
+    EXPECT_EQ(services.openPictureFile("Ouvrir Image", filter), "");
+    checkAndCancel();
+    EXPECT_EQ(services.browseForFolder(FolderBrowseRequest {}), std::nullopt);
+    EXPECT_EQ(checked, 3);
+}
+
 } // namespace

@@ -1,7 +1,7 @@
 #include "ScriptedServices.h"
 
-#include "video/AviFileService.h"
-#include "video/VideoCompressors.h"
+#include "video/AviCompression.h"
+#include "video/FourCC.h"
 
 #include <gtest/gtest.h>
 
@@ -151,15 +151,12 @@ int ScriptedServices::askOverwrite(const std::string &fileName, const std::strin
     return answer ? answer->result : OverwriteClosed;
 }
 
-bool ScriptedServices::aviSaveOptions(AVICOMPRESSOPTIONS &options)
+bool ScriptedServices::aviSaveOptions(AviCompression &options)
 {
     const auto answer
-        = take(Kind::AviSaveOptions, options.fccHandler ? fourccBytes(options.fccHandler) : std::string(), {});
+        = take(Kind::AviSaveOptions, options.compressor ? fourccBytes(options.compressor) : std::string(), {});
     if (!answer || answer->result != IdOk)
         return false;
-    const std::string &h = answer->text;
-    options.fccHandler = fourccFromText(h);
-    options.fccType = options.fccHandler ? ICTYPE_VIDEO : 0;
-    options.dwFlags |= AVICOMPRESSF_VALID;
+    options.compressor = fourccFromText(answer->text);
     return true;
 }

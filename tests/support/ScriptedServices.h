@@ -102,7 +102,7 @@ public:
     std::optional<std::string> browseForFolder(const FolderBrowseRequest &request) override;
     int askOverwrite(const std::string &fileName, const std::string &caption) override;
     // Asked with the pre-set handler code as its text.
-    bool aviSaveOptions(AVICOMPRESSOPTIONS &options) override;
+    bool aviSaveOptions(AviCompression &options) override;
 
 private:
     struct Answer {

@@ -1,6 +1,6 @@
 #include "video/AviCompressionDialog.h"
 
-#include "video/VideoCompressors.h"
+#include "video/FourCC.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -45,10 +45,9 @@ QSpinBox *spinBox(QWidget *window, const char *accessibleName)
 // leave the options as they were.
 TEST(AviCompressionDialog, presetsWritesBackOnOkAndLeavesTheOptionsOnCancel)
 {
-    AVICOMPRESSOPTIONS chosen;
-    chosen.fccHandler = mmioFOURCC('h', '2', '6', '4'), chosen.dwQuality = 0xFFFFFFFF;
-    chosen.dwFlags = AVICOMPRESSF_VALID | AVICOMPRESSF_DATARATE, chosen.dwBytesPerSecond = 2048;
-    chosen.dwInterleaveEvery = 1;
+    AviCompression chosen;
+    chosen.compressor = mmioFOURCC('h', '2', '6', '4'), chosen.quality = 0xFFFFFFFF;
+    chosen.bytesPerSecond = 2048;
     whenModalShows(
         [](QWidget *modal) {
             EXPECT_EQ(
@@ -62,13 +61,11 @@ TEST(AviCompressionDialog, presetsWritesBackOnOkAndLeavesTheOptionsOnCancel)
         },
         "OK");
     ASSERT_TRUE(runAviCompressionDialog(nullptr, chosen));
-    EXPECT_EQ(std::tie(chosen.fccType, chosen.fccHandler, chosen.dwQuality, chosen.dwKeyFrameEvery,
-                  chosen.dwBytesPerSecond, chosen.dwFlags, chosen.dwInterleaveEvery),
-        std::tuple(ICTYPE_VIDEO, kH264, 7000u, 5u, 100u * 1024,
-            AVICOMPRESSF_VALID | AVICOMPRESSF_KEYFRAMES | AVICOMPRESSF_DATARATE, 1u));
+    EXPECT_EQ(std::tie(chosen.compressor, chosen.quality, chosen.keyFrameEvery, chosen.bytesPerSecond),
+        std::tuple(kH264, 7000u, 5u, 100u * 1024));
 
     for (const char *button : { "Annuler", "" }) {
-        const AVICOMPRESSOPTIONS before = chosen;
+        const AviCompression before = chosen;
         whenModalShows(
             [](QWidget *modal) {
                 modal->findChild<QComboBox *>()->setCurrentIndex(0);
@@ -76,7 +73,7 @@ TEST(AviCompressionDialog, presetsWritesBackOnOkAndLeavesTheOptionsOnCancel)
             },
             button);
         EXPECT_FALSE(runAviCompressionDialog(nullptr, chosen)) << button;
-        EXPECT_EQ(std::tie(chosen.fccHandler, chosen.dwQuality), std::tie(before.fccHandler, before.dwQuality));
+        EXPECT_EQ(std::tie(chosen.compressor, chosen.quality), std::tie(before.compressor, before.quality));
     }
 }
 

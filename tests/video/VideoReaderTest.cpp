@@ -1,15 +1,12 @@
-#include "video/AviWriter.h"
+#include "video/AviCompressors.h"
 #include "video/GifPalette.h"
-#include "video/GifWriter.h"
-#include "video/MuxedVideoWriter.h"
 #include "video/VideoFrameSource.h"
-#include "video/WebpWriter.h"
+#include "video/VideoOutput.h"
 
 #include "MediaTools.h"
 #include "TestUtils.h"
 #include "common/Bitmap24.h"
 #include "video/FourCC.h"
-#include "video/VideoCompressors.h"
 
 #include <gtest/gtest.h>
 
@@ -56,13 +53,6 @@ double meanDifference(const Bitmap24 &a, const Bitmap24 &b)
         for (int i = 0; i < a.width() * 3; ++i)
             sum += std::abs(int(a.scanLine(y)[i]) - int(b.scanLine(y)[i]));
     return sum / (double(a.width()) * a.height() * 3);
-}
-
-VideoPublishing publishAt(const fs::path &file)
-{
-    VideoPublishing publishing;
-    publishing.target = file.string();
-    return publishing;
 }
 
 // How a test file is made: by our writers, or by the ffmpeg tool from the
@@ -113,53 +103,53 @@ void writeWithTool(const fs::path &file, const std::vector<Bitmap24> &frames, in
 
 void writeFile(const ReadCase &c, const fs::path &file, const std::vector<Bitmap24> &frames)
 {
-    AnimationParams params;
-    params.width = frames[0].width();
-    params.height = frames[0].height();
-    params.rate = c.rate;
-    params.quality = 100;
-    params.lossless = c.tolerance == 0;
-    params.keyInterval = 5; // seeks land on a key frame before their frame
-    const std::string what = c.what;
-    const std::string muxer = what.substr(0, what.find(':'));
-    const std::string encoder = what.substr(what.find(':') + 1);
-    std::unique_ptr<AnimationWriter> writer;
-    switch (c.maker) {
-    case Maker::Muxed:
-        writer = std::make_unique<MuxedVideoWriter>(
-            file.string(), params, MuxedVideoFormat { muxer.c_str(), encoder.c_str(), {} });
-        break;
-    case Maker::Gif: {
-        std::vector<PaletteRegion> colours;
-        for (const Bitmap24 &frame : frames)
-            colours.push_back(WholePicture(frame));
-        writer = std::make_unique<GifWriter>(file.string(), params, MakeGifPalette(colours, params.quality, 4));
-        break;
-    }
-    case Maker::Webp:
-        writer = std::make_unique<WebpWriter>(file.string(), params);
-        break;
-    case Maker::Avi: {
-        AviWriter avi;
-        VideoCodecChoice codec;
-        codec.handler = *c.what ? fourccFromText(c.what) : 0;
-        codec.quality = 10000;
-        ASSERT_TRUE(
-            avi.open(file.string(), VideoFrameFormat { params.width, params.height, std::uint32_t(c.rate), 1 }, codec))
-            << avi.failure();
-        for (const Bitmap24 &frame : frames)
-            ASSERT_TRUE(avi.writeFrame(frame.scanLine(frame.height() - 1), -std::ptrdiff_t(frame.stride())))
-                << avi.failure();
-        ASSERT_TRUE(avi.finish(publishAt(file))) << avi.failure();
-        return;
-    }
-    case Maker::Tool:
+    if (c.maker == Maker::Tool) {
         writeWithTool(file, frames, c.rate, c.what);
         return;
     }
+    VideoOutputSpec spec;
+    spec.width = frames[0].width();
+    spec.height = frames[0].height();
+    spec.rate = { std::uint32_t(c.rate), 1 };
+    spec.quality = 100;
+    spec.lossless = c.tolerance == 0;
+    spec.keyInterval = 5; // seeks land on a key frame before their frame
+    const std::string what = c.what;
+    switch (c.maker) {
+    case Maker::Muxed: {
+        // "container:encoder"
+        const std::string encoder = what.substr(what.find(':') + 1);
+        spec.container = what.rfind("mp4", 0) == 0 ? VideoContainer::Mp4
+            : what.rfind("webm", 0) == 0           ? VideoContainer::Webm
+                                                   : VideoContainer::Mkv;
+        spec.codec = encoder == "libx265" ? VideoCodec::H265
+            : encoder == "libsvtav1"     ? VideoCodec::Av1
+            : encoder == "libvpx-vp9"    ? VideoCodec::Vp9
+            : encoder == "ffv1"          ? VideoCodec::Ffv1
+                                         : VideoCodec::H264;
+        break;
+    }
+    case Maker::Gif:
+        spec.container = VideoContainer::Gif;
+        for (const Bitmap24 &frame : frames)
+            spec.paletteSources.push_back(WholePicture(frame));
+        break;
+    case Maker::Webp:
+        spec.container = VideoContainer::Webp;
+        break;
+    case Maker::Avi:
+        spec.container = VideoContainer::Avi;
+        spec.aviCompressor = what.empty() ? 0 : fourccFromText(what);
+        break;
+    case Maker::Tool:
+        break;
+    }
+    const std::unique_ptr<VideoOutput> output = OpenVideoOutput(file.string(), spec);
     for (const Bitmap24 &frame : frames)
-        writer->addFrame(frame);
-    writer->finish(publishAt(file));
+        output->writeFrame(FrameRows::of(frame));
+    VideoPublishing publishing;
+    publishing.target = file.string();
+    output->finish(publishing);
 }
 
 class VideoReading : public ::testing::TestWithParam<ReadCase> { };
@@ -288,11 +278,10 @@ std::vector<Bitmap24> decodedByTool(const fs::path &file, int width)
 // again.
 TEST(VideoReadingAvi, everyListedCompressor)
 {
-    ICINFO info;
     int compressors = 0;
     const std::vector<Bitmap24> frames = panFrames(3, 64); // some need a multiple of 16
-    for (std::uint32_t index = 0; ICInfo(ICTYPE_VIDEO, index, &info); ++index) {
-        const std::string code = fourccText(info.fccHandler);
+    for (const AviCompressor &compressor : AviCompressors()) {
+        const std::string code = fourccText(compressor.code);
         SCOPED_TRACE(code);
         TempDir dir;
         const fs::path file = dir / "ANIM0000.AVI";

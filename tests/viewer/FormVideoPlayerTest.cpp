@@ -3,7 +3,7 @@
 #include "ScriptedServices.h"
 #include "TestUtils.h"
 #include "anim/PictureDisplay.h"
-#include "video/MuxedVideoWriter.h"
+#include "video/VideoOutput.h"
 #include "viewer/PlaybackClock.h"
 
 #include <QAccessible>
@@ -42,20 +42,22 @@ protected:
         : player(display, services, clock, [this] { return loop; })
     {
         // 40 frames at 10 a second, frame k of blue level 5 k, lossless.
-        AnimationParams params;
-        params.width = 16;
-        params.height = 16;
-        params.rate = 10;
-        MuxedVideoWriter writer(file, params, MuxedVideoFormat { "matroska", "ffv1", {} });
+        VideoOutputSpec spec;
+        spec.container = VideoContainer::Mkv;
+        spec.codec = VideoCodec::Ffv1;
+        spec.width = 16;
+        spec.height = 16;
+        spec.rate = { 10, 1 };
+        const std::unique_ptr<VideoOutput> output = OpenVideoOutput(file, spec);
         for (int k = 0; k < 40; ++k) {
             Bitmap24 frame;
             frame.resize(16, 16);
             frame.fill(std::uint8_t(5 * k), 0, 0);
-            writer.addFrame(frame);
+            output->writeFrame(FrameRows::of(frame));
         }
         VideoPublishing publishing;
         publishing.target = file;
-        writer.finish(publishing);
+        output->finish(publishing);
     }
 
     // The clock moves on, and the timer set for the next frame fires.

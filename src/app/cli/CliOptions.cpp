@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -21,7 +23,78 @@ bool readNumber(const std::string &option, const std::string &text, std::int32_t
     return true;
 }
 
+// A number of seconds: decimal, at least 0.
+bool readSeconds(const std::string &option, const std::string &text, double &value, std::string &error)
+{
+    char *end = nullptr;
+    const double seconds = std::strtod(text.c_str(), &end);
+    if (text.empty() || end != text.c_str() + text.size() || !std::isfinite(seconds) || seconds < 0
+        || seconds > 86400) {
+        error = "invalid number of seconds for " + option + ": '" + text + "'";
+        return false;
+    }
+    value = seconds;
+    return true;
+}
+
+// What a video site asks of the files it takes: H.264 in MP4, index first,
+// key frames (closed groups) every half second, under a bit-rate ceiling.
+struct SitePreset {
+    const char *name;
+    PictureSize size;
+    std::int64_t maxBitsPerSecond; // at that size
+};
+constexpr SitePreset kSites[] = {
+    { "youtube", { 1920, 1080 }, 12'000'000 },
+    { "shorts", { 1080, 1920 }, 10'000'000 },
+    { "reels", { 1080, 1920 }, 8'000'000 },
+    { "tiktok", { 1080, 1920 }, 10'000'000 },
+};
+
+struct NamedSize {
+    const char *name;
+    PictureSize size;
+};
+constexpr NamedSize kNamedSizes[] = {
+    { "720p", { 1280, 720 } },
+    { "1080p", { 1920, 1080 } },
+    { "1440p", { 2560, 1440 } },
+    { "2160p", { 3840, 2160 } },
+    { "vertical", { 1080, 1920 } },
+    { "square", { 1080, 1080 } },
+};
+
 } // namespace
+
+std::uint16_t RateOf(const CliOptions &options)
+{
+    if (options.rate)
+        return *options.rate;
+    return options.format == FormatAvi ? TAviOptions {}.Rate : std::uint16_t(TVideoOptions {}.Rate);
+}
+
+std::optional<PictureSize> SizeFromText(const std::string &text)
+{
+    std::string lower = text;
+    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    for (const NamedSize &named : kNamedSizes)
+        if (lower == named.name)
+            return named.size;
+    const std::size_t x = lower.find('x');
+    if (x == std::string::npos)
+        return std::nullopt;
+    const std::string w = lower.substr(0, x), h = lower.substr(x + 1);
+    const auto digits = [](const std::string &t) {
+        return !t.empty() && t.size() <= 5
+            && std::all_of(t.begin(), t.end(), [](char c) { return c >= '0' && c <= '9'; });
+    };
+    if (!digits(w) || !digits(h))
+        return std::nullopt;
+    const PictureSize size { std::stoi(w), std::stoi(h) };
+    if (size.width < 2 || size.height < 2)
+        return std::nullopt;
+    return size;
+}
 
 std::optional<CliOptions> ParseCliOptions(const std::vector<std::string> &args, std::string &error)
 {
@@ -126,6 +199,13 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string> &args, 
             return true;
         });
     };
+    std::uint16_t rate = 0;
+    const Valued setRate = [&, setValue = aviValue(rate, 65535)](const std::string &opt, const std::string &v) {
+        if (!setValue(opt, v))
+            return false;
+        o.rate = rate;
+        return true;
+    };
     const Valued setThreads = [&](const std::string &opt, const std::string &v) {
         std::int32_t n = 0;
         if (!readNumber(opt, v, n, error))
@@ -195,13 +275,68 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string> &args, 
         }
         return true;
     };
+    // A whole number of pixels as always, or a fractional one for the camera.
+    const Valued setStep = [&](const std::string &opt, const std::string &v) {
+        if (const auto whole = parseInt32(v)) {
+            o.step = *whole;
+            o.camera.Step = 0;
+            return true;
+        }
+        char *end = nullptr;
+        const double pixels = std::strtod(v.c_str(), &end);
+        if (v.empty() || end != v.c_str() + v.size() || !std::isfinite(pixels) || pixels <= 0 || pixels > 1e7) {
+            error = "invalid number for " + opt + ": '" + v + "'";
+            return false;
+        }
+        o.camera.Step = pixels;
+        return true;
+    };
+    const Valued setSize = [&](const std::string &opt, const std::string &v) {
+        const std::optional<PictureSize> size = SizeFromText(v);
+        if (!size) {
+            error = "invalid size for " + opt + ": '" + v
+                + "' (WIDTHxHEIGHT, 720p, 1080p, 1440p, 2160p, vertical or square)";
+            return false;
+        }
+        o.camera.OutputWidth = size->width;
+        o.camera.OutputHeight = size->height;
+        return true;
+    };
+    const auto seconds = [&](double &target) {
+        return Valued([&](const std::string &opt, const std::string &v) { return readSeconds(opt, v, target, error); });
+    };
+    const Valued setEase = [&](const std::string &opt, const std::string &v) {
+        if (v == "linear")
+            o.camera.Ease = Easing::Linear;
+        else if (v == "smooth")
+            o.camera.Ease = Easing::Smooth;
+        else {
+            error = "unknown value for " + opt + ": '" + v + "' (linear or smooth)";
+            return false;
+        }
+        return true;
+    };
+    const Valued setSite = [&](const std::string &opt, const std::string &v) {
+        for (const SitePreset &site : kSites)
+            if (v == site.name) {
+                o.site = v;
+                return true;
+            }
+        error = "unknown site for " + opt + ": '" + v + "' (youtube, shorts, reels or tiktok)";
+        return false;
+    };
     const std::map<std::string, Valued> valued {
         { "-W", setWidth },
         { "--width", setWidth },
         { "-H", setHeight },
         { "--height", setHeight },
-        { "-s", number(o.step) },
-        { "--step", number(o.step) },
+        { "-s", setStep },
+        { "--step", setStep },
+        { "--size", setSize },
+        { "--duration", seconds(o.camera.Duration) },
+        { "--hold", seconds(o.camera.Hold) },
+        { "--ease", setEase },
+        { "--for", setSite },
         { "-f", setFormat },
         { "--format", setFormat },
         { "-o", setFolder },
@@ -212,7 +347,7 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string> &args, 
         { "--start", number(o.start) },
         { "--quality", setQuality },
         { "--codec", text(o.codec) },
-        { "--rate", aviValue(o.rate, 65535) },
+        { "--rate", setRate },
         { "--avi-quality", aviValue(o.aviQuality, 10000) },
         { "--video-codec", setVideoCodec },
         { "--video-quality", setVideoQuality },
@@ -261,6 +396,39 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string> &args, 
     }
     if (o.help || o.listCodecs || o.version)
         return o;
+    if (o.camera.Scales() && (o.width || o.height)) {
+        error = "--size sets the frame: give it or -W/-H, not both";
+        return std::nullopt;
+    }
+    if (!o.site.empty()) {
+        // The site's file, where the options do not say otherwise.
+        if (o.format != FormatBmp && !(o.format == FormatVideo && o.video.Container == VideoContainer::Mp4)) {
+            error = "--for makes an MP4 file: -f mp4 or nothing";
+            return std::nullopt;
+        }
+        o.format = FormatVideo;
+        o.video.Container = VideoContainer::Mp4;
+        if (o.video.Codec != VideoCodec::Default && o.video.Codec != VideoCodec::H264) {
+            error = "--for makes H.264 video";
+            return std::nullopt;
+        }
+        o.video.Codec = VideoCodec::H264;
+        const SitePreset *site
+            = std::find_if(std::begin(kSites), std::end(kSites), [&](const SitePreset &p) { return o.site == p.name; });
+        if (!o.camera.Scales() && !o.width && !o.height) {
+            o.camera.OutputWidth = site->size.width;
+            o.camera.OutputHeight = site->size.height;
+        }
+        if (!o.rate)
+            o.rate = 30;
+        if (o.video.KeyInterval == 0)
+            o.video.KeyInterval = std::max(1, *o.rate / 2);
+        // The ceiling grows with the frame's pixels (2160p: four times 1080p's).
+        const double pixels = o.camera.Scales() ? double(o.camera.OutputWidth) * o.camera.OutputHeight
+                                                : double(site->size.width) * site->size.height;
+        o.maxBitsPerSecond = std::int64_t(
+            double(site->maxBitsPerSecond) * std::max(0.25, pixels / (double(site->size.width) * site->size.height)));
+    }
     if (positional.size() != 1) {
         error = positional.empty() ? "no panorama given" : "more than one panorama given";
         return std::nullopt;
@@ -276,10 +444,16 @@ void ResolveDefaults(CliOptions &options, int pictureWidth, int pictureHeight)
     if (!options.scrollType)
         options.scrollType = shape;
     const bool ownSize = wide && *options.scrollType == ScrollHorizontal;
+    if (options.camera.Scales()) {
+        // The frame is the output size; the panorama is scaled to it.
+        options.width = options.camera.OutputWidth;
+        options.height = options.camera.OutputHeight;
+    }
     if (!options.width)
         options.width = ownSize ? std::int32_t(std::int64_t(pictureHeight) * 4 / 3) : 1024;
     if (!options.height)
         options.height = ownSize ? pictureHeight : 768;
+    options.camera.Rate = RateOf(options);
     if (!options.folder) {
         std::error_code ec;
         const auto full = std::filesystem::absolute(options.panorama, ec);
@@ -305,7 +479,9 @@ Frames:
   -H, --height N     frame height in pixels
                      Default: for a picture wider than high and a horizontal
                      scroll, (height * 4 / 3) x height; otherwise 1024 x 768.
-  -s, --step N       pixels between two frames (default 1; 0 counts as 1)
+  -s, --step N       pixels between two frames (default 1; 0 counts as 1);
+                     a fractional step (0.25) moves the frame by parts of a
+                     pixel, each frame resampled (Lanczos)
   --horizontal       scroll horizontally (default for a picture wider than high)
   --vertical         scroll vertically (default for any other picture)
   --reverse          right to left, or bottom to top
@@ -315,6 +491,24 @@ Frames:
                      frames that loop without a seam (no return pass)
   --no-center        a picture smaller than the frame sits at the top/left
                      instead of being centred
+
+Camera:
+  --size S           the frame in output pixels: WIDTHxHEIGHT, or 720p, 1080p,
+                     1440p, 2160p (16:9), vertical (1080x1920), square
+                     (1080x1080); the panorama is scaled once (Lanczos) so
+                     that its side across the travel fits the frame
+  --duration T       one pass lasts T seconds at the frame rate, its first and
+                     last frames on the pass's ends exactly (a 360° loop: the
+                     turn); frames stand at fractional positions
+  --ease E           linear (default) or smooth: starts and stops gently
+  --hold T           the frame stays T seconds at each end of a pass
+  --for SITE         a file as the video site asks for it: youtube (1080p),
+                     shorts, reels or tiktok (vertical, 1080x1920): H.264 MP4,
+                     30 frames per second, the index first, a key frame every
+                     half second, under the site's bit-rate ceiling (12, 10, 8,
+                     10 Mbit/s at those sizes); --size, --rate, --keyint win
+  A pan that crosses one frame width in less than about 7 seconds judders;
+  the command line says so, with the duration that would be smooth.
 
 Output:
   -f, --format F     bmp (default), jpg, png, tif: a series of frame files;
@@ -333,7 +527,8 @@ Output:
 AVI settings:
   --codec CODE       compressor by its handler code (MJPG, FFV1, H264...), or
                      none (default): uncompressed 24-bit frames
-  --rate N           frames per second (default 10; above 65535 gives 65535)
+  --rate N           frames per second (default 10 for AVI; above 65535
+                     gives 65535)
   --avi-quality N    0 to 10000 (default 10000; above gives 10000)
   --list-codecs      list the compressors of this machine and exit
   Every frame is a key frame.
@@ -344,7 +539,7 @@ Video and animated pictures (-f mp4, webm, mkv, gif, webp):
   --keyint N         a key frame at least every N frames (1: every frame)
   --preset NAME      the encoder's speed preset
   --lossless         lossless animated WebP
-  --rate N           frames per second, as for AVI
+  --rate N           frames per second (default 30), as for AVI
   The file is FOLDER/SUBDIR/BASE0000.GIF (.WEBP, .MP4...), BASE being ANIM.
   It appears only when complete, and replaces an existing file only with
   --overwrite. A GIF or WebP loops for ever.

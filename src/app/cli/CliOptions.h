@@ -1,6 +1,8 @@
 #pragma once
 
 #include "anim/AnimSettings.h"
+#include "anim/FrameSequence.h"
+#include "options/AviOptions.h"
 #include "options/JpegOptions.h"
 #include "options/VideoOptions.h"
 #include "output/FrameFile.h"
@@ -18,6 +20,7 @@ struct CliOptions {
     std::optional<std::int32_t> width;
     std::optional<std::int32_t> height;
     std::int32_t step = 1;
+    CameraMove camera; // --size, a fractional --step, --duration, --ease, --hold; its rate is the output's
     std::optional<TScrollKind> scrollType;
     bool reverse = false;
     bool oneWay = false;
@@ -29,10 +32,14 @@ struct CliOptions {
     bool useSubDir = true;
     std::optional<std::string> name; // IMAGE, or ANIM for an AVI file
     std::string codec = "none"; // AVI compressor: handler code, or none
-    std::uint16_t rate = 10; // AVI frames per second
+    // Frames per second of AVI and video files (and of the camera's
+    // durations); unset: 10 for AVI, 30 for the others.
+    std::optional<std::uint16_t> rate;
     std::uint16_t aviQuality = 10000;
     bool listCodecs = false;
     TVideoOptions video; // -f mp4|webm|mkv|gif|webp; its rate is --rate
+    std::string site; // --for: the video site the file is made for (youtube, shorts, reels, tiktok)
+    std::int64_t maxBitsPerSecond = 0; // the site's ceiling
     std::int32_t start = 0;
     bool formattedNumbers = true;
     TJpegOptions jpeg;
@@ -46,6 +53,15 @@ struct CliOptions {
     bool help = false;
     bool version = false;
 };
+
+// The frame rate the options give: --rate, or the format's default (10 for
+// AVI, 30 for video files and frame series).
+std::uint16_t RateOf(const CliOptions &options);
+
+// "1920x1080" (any letter case for the x), or one of the sizes by name:
+// 720p, 1080p, 1440p, 2160p (16:9), vertical (1080 x 1920), square (1080 x
+// 1080). Nothing for anything else, or a side below 2.
+std::optional<PictureSize> SizeFromText(const std::string &text);
 
 // Parses the arguments after the program name; on a usage error returns
 // nothing and sets error.

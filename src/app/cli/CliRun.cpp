@@ -1,6 +1,7 @@
 #include "app/cli/CliRun.h"
 
 #include "anim/AnimationRun.h"
+#include "anim/CameraPath.h"
 #include "anim/RunFeedback.h"
 #include "anim/VideoSink.h"
 #include "app/cli/CliOptions.h"
@@ -17,8 +18,11 @@
 #include "output/OutputNaming.h"
 #include "picture/PictureLoader.h"
 #include "platform/ModalQuestions.h"
+#include "video/AviCompression.h"
+#include "video/AviCompressors.h"
+#include "video/EncoderDescription.h"
 #include "video/FourCC.h"
-#include "video/VideoCompressors.h"
+#include "video/VideoOutput.h"
 
 #include <algorithm>
 #include <cctype>
@@ -58,6 +62,14 @@ private:
 
 using Clock = std::chrono::steady_clock;
 
+// Seconds with one decimal: "3.2".
+std::string secondsText(double seconds)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", seconds);
+    return text;
+}
+
 // The command line's side of a run: no window, a progress bar on a
 // terminal, answers from the flags, Ctrl-C as the stop request.
 class CliFeedback : public RunFeedback {
@@ -67,12 +79,18 @@ public:
         , m_err(err)
         , m_env(env)
         , m_stop(stopRequested)
+        , m_rate(RateOf(options))
     {
     }
 
-    void runStarting(std::int64_t totalFrames) override
+    void runStarting(const RunPlan &plan) override
     {
-        m_total = totalFrames;
+        m_total = plan.total();
+        // A pan that crosses a frame width too fast judders: said, not refused.
+        if (const std::optional<JudderAdvice> advice = AdviseOnJudder(plan, m_rate); advice && !m_options.quiet)
+            m_err << formatText("travelia-cli: a pass crosses one frame width in %s s; at %d frames per second a pan "
+                                "looks smooth from about 7 s a frame width: --duration %d would be smooth\n",
+                { secondsText(advice->crossingSeconds), std::int64_t(m_rate), std::int64_t(advice->smoothDuration) });
         m_started = Clock::now();
     }
     void showFrame(const Bitmap24 &) override
@@ -149,6 +167,7 @@ private:
     std::ostream &m_err;
     CliEnvironment m_env;
     bool &m_stop;
+    std::uint16_t m_rate;
     std::int64_t m_total = 0;
     std::int64_t m_shown = 0;
     Clock::time_point m_started = Clock::now();
@@ -169,18 +188,32 @@ bool aviCompressorFrom(const CliOptions &options, std::uint32_t &compressor, std
     std::string lower = wanted;
     std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return char(std::tolower(c)); });
     if (lower == "none")
-        return true;
-    std::uint32_t listed = 0;
-    if (FindVideoCompressor(fourccFromText(wanted), &listed)) {
-        compressor = listed;
+        return true; // no need to try every compressor of the machine
+    // Only the chosen compressor is opened, by the run: the list is made
+    // only to say which codes there are.
+    const std::vector<EncoderDescription> encoders = AviEncodersFor(fourccFromText(wanted));
+    if (!encoders.empty()) {
+        compressor = encoders.front().aviCode;
         return true;
     }
     std::string known = "none";
-    ICINFO info;
-    for (std::uint32_t i = 0; ICInfo(ICTYPE_VIDEO, i, &info); ++i)
-        known += ", " + fourccText(info.fccHandler);
+    for (const AviCompressor &c : AviCompressors())
+        known += ", " + fourccText(c.code);
     error = "unknown compressor '" + options.codec + "'; known: " + known;
     return false;
+}
+
+// For a frame larger than H.264 plays everywhere (players and phones take
+// up to 4096 pixels a side), what would do.
+std::string largeFrameAdvice(const RunRequest &request)
+{
+    const VideoOutputSpec &v = request.video;
+    const bool h264
+        = (v.container == VideoContainer::Mp4 && (v.codec == VideoCodec::Default || v.codec == VideoCodec::H264))
+        || (v.container == VideoContainer::Avi && fourccUpper(v.aviCompressor) == fourccFromText("H264"));
+    if (!h264 || (request.settings.FrameWidth <= 4096 && request.settings.FrameHeight <= 4096))
+        return {};
+    return " (use --size to make the frames smaller, e.g. --size 1080p, or --video-codec h265 or av1)";
 }
 
 // What the run is: frames only rendered, a frame series or one file.
@@ -208,6 +241,7 @@ bool frameSettingsFrom(const CliOptions &o, tanimprm &prm, std::ostream &err)
     prm.ScrollBack = !o.oneWay;
     prm.ScrollType = *o.scrollType;
     prm.Loop360 = o.loop360;
+    prm.Camera = o.camera;
     return true;
 }
 
@@ -292,8 +326,9 @@ int runCli(int argc, const char *const *argv, std::ostream &out, std::ostream &e
             spec.keyInterval = options.video.KeyInterval;
             spec.preset = options.video.Preset;
             spec.lossless = options.video.Lossless;
+            spec.maxBitsPerSecond = options.maxBitsPerSecond;
         }
-        spec.rate = { options.rate, 1 };
+        spec.rate = { RateOf(options), 1 };
     }
     const LogToStream log(err, options.verbose);
     const auto interrupted = [&env] { return env.interrupted && *env.interrupted; };
@@ -323,17 +358,41 @@ int runCli(int argc, const char *const *argv, std::ostream &out, std::ostream &e
         err << "travelia-cli: cannot read the picture " << options.panorama << ": " << PictureErrorText(loaded) << '\n';
         return ExitPicture;
     }
+    const bool sizeGiven = options.width || options.height || options.camera.Scales();
     ResolveDefaults(options, panorama.width(), panorama.height());
 
     // Everything that can be refused is refused before anything is made on disk.
     if (!frameSettingsFrom(options, request.settings, err))
         return ExitSettings;
     if (kind == RunKind::VideoFile) {
-        if (const std::string refusal = CheckVideoOutput(VideoSpecFor(request, panorama)); !refusal.empty()) {
-            err << "travelia-cli: " << refusal << '\n';
+        std::optional<VideoError> refusal = RefuseVideoOutput(VideoSpecFor(request, panorama));
+        // A default frame of odd sides is made even where the encoder needs it (4:2:0).
+        tanimprm &s = request.settings;
+        if (refusal && !sizeGiven && (s.FrameWidth % 2 || s.FrameHeight % 2)) {
+            RunRequest even = request;
+            even.settings.FrameWidth -= s.FrameWidth % 2;
+            even.settings.FrameHeight -= s.FrameHeight % 2;
+            std::optional<VideoError> evenRefusal;
+            if (even.settings.FrameWidth > 0 && even.settings.FrameHeight > 0)
+                evenRefusal = RefuseVideoOutput(VideoSpecFor(even, panorama));
+            if (!evenRefusal && !options.quiet)
+                err << formatText("travelia-cli: frames of %d x %d: the encoder needs even sides (the default was %d "
+                                  "x %d)\n",
+                    { std::int64_t(even.settings.FrameWidth), std::int64_t(even.settings.FrameHeight),
+                        std::int64_t(s.FrameWidth), std::int64_t(s.FrameHeight) });
+            if (even.settings.FrameWidth > 0 && even.settings.FrameHeight > 0) {
+                s = even.settings; // what else it refuses, it refuses at the even size
+                refusal = evenRefusal;
+            }
+        }
+        if (refusal) {
+            err << "travelia-cli: " << refusal->cause() << largeFrameAdvice(request) << '\n';
             return ExitSettings;
         }
     }
+    if (kind == RunKind::VideoFile && request.video.container == VideoContainer::Gif && !options.quiet)
+        if (const std::string note = GifFrameRateNote(request.video.rate); !note.empty())
+            err << "travelia-cli: " << note << '\n';
     const std::optional<OutputNames> names = namesFrom(options, err);
     if (!names)
         return ExitSettings;

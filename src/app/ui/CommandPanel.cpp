@@ -2,8 +2,8 @@
 
 #include "common/Bitmap24.h"
 #include "output/EnsureFolder.h"
-#include "platform/ui/ControlNames.h"
 #include "platform/WindowServices.h"
+#include "platform/ui/ControlNames.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -233,6 +233,8 @@ void CommandPanel::bindControls()
     };
     bindText(EditFrameWidth, &PanelState::EditFrameWidth);
     bindText(EditFrameHeight, &PanelState::EditFrameHeight);
+    for (QLineEdit *size : { EditFrameWidth, EditFrameHeight })
+        connect(size, &QLineEdit::textEdited, this, [this] { m_rules.state().FrameSizeFollowsPicture = false; });
     bindText(EditStep, &PanelState::EditStep);
     bindText(EditCopy, &PanelState::EditCopy);
     bindText(EditSubDir, &PanelState::EditSubDir);
@@ -251,11 +253,17 @@ void CommandPanel::bindControls()
     bindCheck(CheckBoxRename, &PanelState::CheckBoxRename);
     bindCheck(CheckBoxFormat, &PanelState::CheckBoxFormat);
 
-    connect(m_scrollTypeButtons, &QButtonGroup::idClicked, this, [this](int id) {
+    // The state, not the click: a choice made from the keyboard or through
+    // the accessibility bus checks the button without clicking it.
+    connect(m_scrollTypeButtons, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
+        if (!checked)
+            return;
         m_rules.setScrollType(id);
         ApplyPanelState();
     });
-    connect(m_formatButtons, &QButtonGroup::idClicked, this, [this](int id) {
+    connect(m_formatButtons, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
+        if (!checked)
+            return;
         m_rules.setFormat(id);
         ApplyPanelState();
     });
@@ -268,7 +276,8 @@ void CommandPanel::ApplyPanelState()
     const PanelState &s = m_rules.state();
     const QSignalBlocker blockers[] = { QSignalBlocker(CheckBoxScrollDirection), QSignalBlocker(CheckBoxScrollBack),
         QSignalBlocker(CheckBoxCenter), QSignalBlocker(CheckBoxCopy), QSignalBlocker(CheckBoxSubDir),
-        QSignalBlocker(CheckBoxRename), QSignalBlocker(CheckBoxFormat), QSignalBlocker(CheckBoxLoop360) };
+        QSignalBlocker(CheckBoxRename), QSignalBlocker(CheckBoxFormat), QSignalBlocker(CheckBoxLoop360),
+        QSignalBlocker(m_scrollTypeButtons), QSignalBlocker(m_formatButtons) };
     emit captionChanged(qs(s.Caption));
     auto setText = [](QLineEdit *edit, const std::string &text) {
         const QString value = qs(text);

@@ -27,9 +27,9 @@ void GuiRunFeedback::processMessages()
     m_services.processMessages();
 }
 
-void GuiRunFeedback::waitTempo()
+void GuiRunFeedback::waitTempo(std::optional<std::int32_t> pause)
 {
-    m_run.WaitTempo(m_run.Tempo);
+    m_run.WaitTempo(pause.value_or(m_run.Tempo));
 }
 
 int GuiRunFeedback::askOverwrite(const std::string &fileName, const std::string &caption)

@@ -37,7 +37,7 @@ public:
         emit frameStarted(indexInPass, QString::fromStdString(text));
     }
     void processMessages() override;
-    void waitTempo() override;
+    void waitTempo(std::optional<std::int32_t> pause) override;
     int askOverwrite(const std::string &fileName, const std::string &caption) override;
     // The status line says why the window waits after the last frame.
     void finishingQueuedFrames(std::int64_t count) override;

@@ -93,7 +93,7 @@ TAboutBox::TAboutBox(QWidget *parent)
 void TAboutBox::FormCreate()
 {
     labelVersion->setText(QString::fromUtf8(kProgramTitle));
-    Date->setText(QStringLiteral("30-03-2005"));
+    Date->setText(QString::fromUtf8(kProgramYear));
     Copyright->setText(QString::fromUtf8("© L'équipe Travelia. Tous droits réservés."));
 }
 

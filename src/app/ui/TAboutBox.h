@@ -5,7 +5,8 @@
 class QLabel;
 class QPushButton;
 
-// The about box: version, date, owner and the logo. Shown modally.
+// The about box: version, the year it was released, owner and the logo.
+// Shown modally.
 class TAboutBox : public QDialog {
     Q_OBJECT
 public:

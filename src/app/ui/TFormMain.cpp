@@ -2,6 +2,7 @@
 
 #include "app/BrowseForFolder.h"
 #include "app/ui/CommandPanel.h"
+#include "app/ui/MainMenus.h"
 #include "app/ui/PictureDrop.h"
 #include "app/ui/PictureView.h"
 #include "common/ProgramInfo.h"
@@ -35,8 +36,8 @@ QString u8(const char *s)
 
 } // namespace
 
-TFormMain::TFormMain(WindowServices &services, const TJpegOptions &jpegOptions, const TAviOptions &aviOptions,
-    const QString &programPath, QWidget *parent)
+TFormMain::TFormMain(WindowServices &services, TJpegOptions &jpegOptions, TAviOptions &aviOptions,
+    const QString &programPath, QSettings &settings, QWidget *parent)
     : QMainWindow(parent)
     , m_services(services)
     , m_jpegOptions(jpegOptions)
@@ -50,6 +51,7 @@ TFormMain::TFormMain(WindowServices &services, const TJpegOptions &jpegOptions, 
     , m_commands(ScrollBox1->Rules(), services, m_run, { jpegOptions, aviOptions, m_videoOptions }, m_runFeedback,
           m_runFeedback)
     , m_opening(m_panorama, ScrollBox1->Rules(), services, jpegOptions, m_runFeedback)
+    , m_session(settings, { ScrollBox1->Rules(), m_run, jpegOptions, m_videoOptions, aviOptions })
 {
     setWindowTitle(u8(kProgramTitle));
     resize(1040, 760);
@@ -82,9 +84,29 @@ void TFormMain::FormCreate()
     TBrowseForFolder::UseCurrentDirWhenEmpty = true;
     m_panorama.Wipe();
     m_view->DisplayBitmap().clear();
-    m_run.Tempo = 100;
+    m_run.Tempo = RunContext::kDefaultTempo;
     m_view->setCenterInWindow(findChild<QAction *>(QStringLiteral("Menu_AnimCenter"))->isChecked());
     ScrollBox1->RefreshPanel(true, m_panorama.Picture);
+    m_commands.pictureLoading = [this] { return m_opening.loading(); };
+}
+
+void TFormMain::RestoreSettings()
+{
+    const QByteArray geometry = m_session.restore();
+    ScrollBox1->RefreshPanel(false, m_panorama.Picture);
+    // Never back in full screen: the window as it stood before it.
+    if (!geometry.isEmpty() && restoreGeometry(geometry))
+        setWindowState(windowState() & ~Qt::WindowFullScreen);
+}
+
+void TFormMain::Menu_OptionsResetClick()
+{
+    std::string error;
+    const bool forgotten = m_session.reset(error);
+    ScrollBox1->RefreshPanel(false, m_panorama.Picture);
+    emit settingsReset();
+    if (!forgotten)
+        m_services.errorBox("Réglages non effacés : " + error);
 }
 
 void TFormMain::runCommand(const std::function<void()> &command)
@@ -96,62 +118,12 @@ void TFormMain::runCommand(const std::function<void()> &command)
     }
 }
 
-QMenu *TFormMain::addMenu(QMenu *menu, std::initializer_list<MenuEntry> entries)
-{
-    for (const MenuEntry &e : entries) {
-        if (!e.name) {
-            menu->addSeparator();
-            continue;
-        }
-        QAction *action = menu->addAction(u8(e.caption));
-        action->setObjectName(QString::fromLatin1(e.name));
-        const Command handler = e.handler;
-        connect(action, &QAction::triggered, this, [this, handler] { runCommand([this, handler] { (this->*handler)(); }); });
-    }
-    return menu;
-}
-
 void TFormMain::createMenus()
 {
-    using F = TFormMain;
-    const MenuEntry separator {};
-    Menu_File = addMenu(menuBar()->addMenu(u8("Fichier")),
-        { { "Menu_FileOpen", "Ouvrir...", &F::Menu_FileOpenClick },
-            { "Menu_FileWipe", "Effacer", &F::Menu_FileWipeClick },
-            { "Menu_FileSaveAs", "Enregister Sous...", &F::Menu_FileSaveAsClick }, separator,
-            { "esterleNomdeFichier1", "Tester le Nom de Fichier", &F::SpeedButtonFilenameClick }, separator,
-            { "Menu_FileQuit", "Quitter", &F::Menu_FileQuitClick } });
-    Menu_Anim = addMenu(menuBar()->addMenu(u8("Animation")),
-        { { "Menu_AnimStop", "Stop", &F::Menu_AnimStopClick }, separator,
-            { "Menu_AnimFullScreen", "Plein Ecran", &F::Menu_AnimFullScreenClick },
-            { "Menu_AnimCenter", "Centrer l'Animation dans la Fenêtre", &F::Menu_AnimCenterClick }, separator,
-            { "Menu_AnimTest", "Tester une Animation", &F::Menu_AnimTestClick },
-            { "Menu_AnimCreate", "Créer une Animation", &F::Menu_AnimCreateClick },
-            { "Menu_AnimVerify", "Vérifier l'animation créée", &F::Menu_AnimVerifyClick } });
-    connect(Menu_Anim, &QMenu::aboutToShow, this, &TFormMain::Menu_AnimClick);
-    addMenu(menuBar()->addMenu(u8("Options")),
-        { { "Menu_OptionsJpeg", "Options Jpeg...", &F::Menu_OptionsJpegClick },
-            { "Menu_OptionsDefault", "Valeurs par Défaut", &F::Menu_OptionsDefaultClick },
-            { "Menu_OptionsShowPanel", "Voir/Cacher le Panneau de Commande...", &F::Menu_OptionsShowPanelClick },
-            { "Menu_OptionsTempo", "Temporisation de Visualisation...", &F::Menu_OptionsTempoClick } });
-    addMenu(menuBar()->addMenu(u8("Aide")),
-        { { "Menu_HelpHelp", "Aide", &F::Menu_HelpHelpClick }, separator,
-            { "Menu_HelpAbout", "A propos", &F::Menu_HelpAboutClick } });
-    findChild<QAction *>(QStringLiteral("Menu_HelpHelp"))->setShortcut(QKeySequence(Qt::Key_F1));
-
-    PopupMenu = addMenu(new QMenu(this),
-        { { "PopupMenu_Stop", "Stop", &F::Menu_AnimStopClick },
-            { "PopupMenu_Tempo", "Temporisation de Visualisation...", &F::Menu_OptionsTempoClick }, separator,
-            { "PopupMenu_FullScreen", "Plein Ecran", &F::Menu_AnimFullScreenClick },
-            { "PopupMenu_Center", "Centrer l'Animation dans la Fenêtre", &F::Menu_AnimCenterClick }, separator,
-            { "PopupMenu_Test", "Tester une Animation", &F::Menu_AnimTestClick },
-            { "PopupMenu_Create", "Créer une Animation", &F::Menu_AnimCreateClick },
-            { "PopupMenu_Verify", "Vérifier une Animation", &F::Menu_AnimVerifyClick }, separator,
-            { "PopupMenu_Quit", "Quitter", &F::Menu_FileQuitClick } });
-    PopupMenu->setObjectName(QStringLiteral("PopupMenu"));
-    connect(PopupMenu, &QMenu::aboutToShow, this, &TFormMain::PopupMenuPopup);
-    for (const char *name : { "Menu_AnimFullScreen", "Menu_AnimCenter", "PopupMenu_FullScreen", "PopupMenu_Center" })
-        findChild<QAction *>(QString::fromLatin1(name))->setCheckable(true);
+    const MainMenus menus = CreateMainMenus(*this, [this](const std::function<void()> &c) { runCommand(c); });
+    Menu_File = menus.file;
+    Menu_Anim = menus.anim;
+    PopupMenu = menus.popup;
 }
 
 void TFormMain::connectPanel()
@@ -170,7 +142,8 @@ void TFormMain::connectPanel()
         { p.SpeedButtonFilename, &TFormMain::SpeedButtonFilenameClick },
         { p.SpeedButtonDefault, &TFormMain::SpeedButtonDefaultClick } };
     for (const auto &[button, handler] : commands)
-        connect(button, &QAbstractButton::clicked, this, [this, h = handler] { runCommand([this, h] { (this->*h)(); }); });
+        connect(
+            button, &QAbstractButton::clicked, this, [this, h = handler] { runCommand([this, h] { (this->*h)(); }); });
 }
 
 bool TFormMain::IsFullScreen() const
@@ -193,21 +166,28 @@ void TFormMain::resizeEvent(QResizeEvent *event)
 
 void TFormMain::EnterFullScreen()
 {
+    if (!isFullScreen()) {
+        m_stateBeforeFullScreen = windowState();
+        m_geometryBeforeFullScreen = saveGeometry();
+    }
     ScrollBox1->hide();
     menuBar()->hide();
     statusBar()->hide();
     m_view->setCenterInWindow(true);
-    if (!(windowFlags() & Qt::FramelessWindowHint))
-        setWindowFlag(Qt::FramelessWindowHint, true); // re-creates the window: only when it changes
-    showMaximized();
+    // The window's state, not its flags: changing flags would re-create it,
+    // and the windows kept over it would lose it.
+    showFullScreen();
     FormResize();
 }
 
 void TFormMain::LeaveFullScreen()
 {
-    if (windowFlags() & Qt::FramelessWindowHint)
-        setWindowFlag(Qt::FramelessWindowHint, false);
-    showNormal();
+    if (isFullScreen()) {
+        if (m_stateBeforeFullScreen & Qt::WindowMaximized)
+            showMaximized();
+        else
+            showNormal();
+    }
     menuBar()->show();
     statusBar()->show();
     ScrollBox1->show();
@@ -249,9 +229,11 @@ void TFormMain::contextMenuEvent(QContextMenuEvent *event)
 void TFormMain::closeEvent(QCloseEvent *event)
 {
     m_run.StopRequested = true;
+    std::string error;
+    if (!m_session.save(isFullScreen() ? m_geometryBeforeFullScreen : saveGeometry(), error))
+        m_services.errorBox("Réglages non enregistrés : " + error);
     // Closing the main window ends the program, whatever other window is open.
     emit closing();
-    QCoreApplication::quit();
     event->accept();
     QMainWindow::closeEvent(event);
 }
@@ -379,10 +361,13 @@ void TFormMain::SpeedButtonVerifyClick()
 void TFormMain::requestVerify()
 {
     const SettingsPanel &rules = ScrollBox1->Rules();
-    if (IsVideoFile(rules.state().RadioGroupFormat) && !rules.MadeVideoFile().empty()) {
+    const bool videoFile = IsVideoFile(rules.state().RadioGroupFormat);
+    if (videoFile && !rules.MadeVideoFile().empty()) {
         m_run.StopRequested = true; // a run in progress ends: the file plays where it drew
         emit videoPlayerRequested(QString::fromStdString(rules.MadeVideoFile()));
-    } else
+    } else if (const std::optional<MadeSeries> &series = rules.LastMadeSeries(); !videoFile && series)
+        emit seriesViewRequested(QString::fromStdString(series->AnyFrame), series->Format);
+    else
         emit viewerRequested();
 }
 

@@ -3,6 +3,7 @@
 #include "anim/RunCommands.h"
 #include "anim/RunContext.h"
 #include "app/PictureOpening.h"
+#include "app/SessionSettings.h"
 #include "app/ui/GuiRunFeedback.h"
 #include "options/VideoOptions.h"
 #include "picture/Panorama.h"
@@ -19,20 +20,21 @@ class PictureView;
 class QAction;
 class QLabel;
 class QMenu;
+class QSettings;
 class WindowServices;
-struct TAviOptions;
-struct TJpegOptions;
 
 // The main window: the picture on black at the left, the command panel at
 // the right, a status line, the main menu and the context menu. It holds
 // the panorama and the shared run state, and dispatches every command to the
 // piece that carries it out. The other windows are not known here: showing
-// them is asked for with a signal that the program's start connects.
+// them is asked for with a signal that the program's start connects. The
+// settings of one session are kept in settings for the next
+// (RestoreSettings, and when the window closes).
 class TFormMain : public QMainWindow {
     Q_OBJECT
 public:
-    TFormMain(WindowServices &services, const TJpegOptions &jpegOptions, const TAviOptions &aviOptions,
-        const QString &programPath, QWidget *parent = nullptr);
+    TFormMain(WindowServices &services, TJpegOptions &jpegOptions, TAviOptions &aviOptions, const QString &programPath,
+        QSettings &settings, QWidget *parent = nullptr);
     ~TFormMain() override;
 
     CommandPanel &Panel() { return *ScrollBox1; }
@@ -42,6 +44,13 @@ public:
     // The progress of runs that write one file, for the progress window.
     const GuiRunFeedback &RunProgress() const { return m_runFeedback; }
 
+    // Puts the last session's settings in place, once every window that
+    // edits them is made (some set their defaults when they are made).
+    void RestoreSettings();
+
+    // Full screen: the picture alone, over the whole screen. Leaving it (and
+    // "Stop") gives the window back as it was, maximised or not; a hidden
+    // panel alone counts as full screen too.
     bool IsFullScreen() const;
     void EnterFullScreen();
     void LeaveFullScreen();
@@ -65,9 +74,15 @@ signals:
     void aviOptionsRequested();
     void videoOptionsRequested();
     void viewerRequested();
+    // "Vérifier" after a creation run of frame files: the viewer lists and
+    // plays that series (anyFrame: one of its names; format: its format).
+    void seriesViewRequested(const QString &anyFrame, int format);
     // "Vérifier" for AVI and "Vidéo" after a run made that file: the player plays it.
     void videoPlayerRequested(const QString &fileName);
-    // The window is closing: the program ends, every other window goes.
+    // "Réinitialiser les réglages": the options windows show the defaults.
+    void settingsReset();
+    // The window is closing (its settings kept): the program ends, every
+    // other window goes.
     void closing();
 
 public slots:
@@ -84,6 +99,9 @@ public slots:
     void Menu_AnimVerifyClick();
     void Menu_OptionsDefaultClick() { SpeedButtonDefaultClick(); }
     void Menu_OptionsJpegClick() { emit jpegOptionsRequested(); }
+    void Menu_OptionsAviClick() { emit aviOptionsRequested(); }
+    void Menu_OptionsVideoClick() { emit videoOptionsRequested(); }
+    void Menu_OptionsResetClick();
     void Menu_OptionsShowPanelClick();
     void Menu_OptionsTempoClick();
     void PopupMenuPopup() { setCheckMarks("PopupMenu_FullScreen", "PopupMenu_Center"); }
@@ -116,19 +134,13 @@ private:
     // The player for a video file made, else the sequence viewer.
     void requestVerify();
     using Command = void (TFormMain::*)();
-    struct MenuEntry {
-        const char *name = nullptr; // none: a separator
-        const char *caption = nullptr;
-        Command handler = nullptr;
-    };
-    QMenu *addMenu(QMenu *menu, std::initializer_list<MenuEntry> entries);
     void setCheckMarks(const char *fullScreen, const char *center);
     // Runs a command: an error escaping it is shown in the error box here,
     // not thrown through Qt's event loop.
     void runCommand(const std::function<void()> &command);
 
     WindowServices &m_services;
-    const TJpegOptions &m_jpegOptions;
+    TJpegOptions &m_jpegOptions;
     TVideoOptions m_videoOptions;
     RunContext m_run;
     Panorama m_panorama;
@@ -140,6 +152,9 @@ private:
     GuiRunFeedback m_runFeedback;
     RunCommands m_commands;
     PictureOpening m_opening;
+    SessionSettings m_session;
+    QByteArray m_geometryBeforeFullScreen;
+    Qt::WindowStates m_stateBeforeFullScreen;
 
     QMenu *Menu_File, *Menu_Anim, *PopupMenu;
 };

@@ -1,19 +1,20 @@
 #include "options/ui/TFormOpJpeg.h"
 
 #include "common/Bitmap24.h"
-#include "common/TextFormat.h"
 #include "options/JpegOptions.h"
 #include "options/JpegPreview.h"
+#include "platform/ModalQuestions.h"
 #include "platform/ui/ControlNames.h"
 #include "platform/ui/Mnemonics.h"
-#include "platform/ModalQuestions.h"
 #include "platform/ui/WindowKeys.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QIntValidator>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,6 +22,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 #include <cstdint>
@@ -48,12 +50,28 @@ std::uint8_t itemIndex(const QComboBox *combo)
     return index < 0 ? 255 : std::uint8_t(index);
 }
 
+// Digits only; a number outside 5..100 is brought within it when the field
+// is left.
+class QualityValidator : public QIntValidator {
+public:
+    explicit QualityValidator(QObject *parent)
+        : QIntValidator(5, 100, parent)
+    {
+    }
+    void fixup(QString &input) const override
+    {
+        if (!input.isEmpty())
+            input = QString::number(TypedJpegQuality(input.toStdString(), 5));
+    }
+};
+
 } // namespace
 
 TFormOpJpeg::TFormOpJpeg(
     TJpegOptions &jpegOptions, const Bitmap24 &displayBitmap, ModalQuestions &questions, QWidget *parent)
     : QWidget(parent, Qt::Window)
     , m_jpegOptions(jpegOptions)
+    , m_shown(jpegOptions)
     , m_display(displayBitmap)
     , m_questions(questions)
 {
@@ -62,7 +80,7 @@ TFormOpJpeg::TFormOpJpeg(
     new WindowKeys(this, BitBtnOk);
     QString mnemonics;
     AssignMnemonics(this, mnemonics);
-    SetDefaults(); // FormCreate
+    ShowOptions(m_jpegOptions);
 }
 
 void TFormOpJpeg::createControls()
@@ -94,8 +112,8 @@ void TFormOpJpeg::createControls()
     Panel1 = new QWidget(this);
     Label1 = new QLabel(u8("Qualité de Compression:"), Panel1);
     EditCompressionQuality = new QLineEdit(Panel1);
-    EditCompressionQuality->setEnabled(false); // changed by "+" and "-" only
     EditCompressionQuality->setMaximumWidth(50);
+    EditCompressionQuality->setValidator(new QualityValidator(EditCompressionQuality));
     Label1->setBuddy(EditCompressionQuality);
     SpeedButtonUp = newButton("+", Panel1);
     SpeedButtonDown = newButton("-", Panel1);
@@ -153,6 +171,7 @@ void TFormOpJpeg::createControls()
     SpeedButtonDefaut = newButton("Défaut", this);
     BitBtnOk = newButton("OK", this);
     BitBtnOk->setDefault(true);
+    BitBtnCancel = newButton("Annuler", this);
 
     auto *grid = new QGridLayout(this);
     grid->addWidget(ImageSRC, 0, 0, Qt::AlignTop);
@@ -166,19 +185,20 @@ void TFormOpJpeg::createControls()
     buttons->addStretch();
     buttons->addWidget(SpeedButtonDefaut);
     buttons->addWidget(BitBtnOk);
+    buttons->addWidget(BitBtnCancel);
     grid->addLayout(buttons, 2, 2, 1, 2);
     grid->setColumnStretch(1, 1);
 
     NAME_CONTROLS(ImageSRC, ImageDST, ScrollBarHorz, ScrollBarVert, Panel1, Label1, EditCompressionQuality,
         SpeedButtonUp, SpeedButtonDown, CheckBoxProgressiveEncoding, CheckBoxGrayScale, CheckBoxDisableHorzSubSampling,
         CheckBoxDisableVertSubSampling, SpeedButtonVoir, GroupBox1, CheckBoxSmoothing, CheckBoxProgressiveDisplay,
-        ComboBoxPixelFormat, ComboBoxScale, ComboBoxPerformance, SpeedButtonDefaut, BitBtnOk);
+        ComboBoxPixelFormat, ComboBoxScale, ComboBoxPerformance, SpeedButtonDefaut, BitBtnOk, BitBtnCancel);
 
     // Tab follows the columns: compression, the preview's bars, reading, buttons.
-    QWidget *const order[] = { SpeedButtonUp, SpeedButtonDown, CheckBoxProgressiveEncoding, CheckBoxGrayScale,
-        CheckBoxDisableHorzSubSampling, CheckBoxDisableVertSubSampling, SpeedButtonVoir, ScrollBarHorz, ScrollBarVert,
-        CheckBoxSmoothing, CheckBoxProgressiveDisplay, ComboBoxPixelFormat, ComboBoxScale, ComboBoxPerformance,
-        SpeedButtonDefaut, BitBtnOk };
+    QWidget *const order[] = { EditCompressionQuality, SpeedButtonUp, SpeedButtonDown, CheckBoxProgressiveEncoding,
+        CheckBoxGrayScale, CheckBoxDisableHorzSubSampling, CheckBoxDisableVertSubSampling, SpeedButtonVoir,
+        ScrollBarHorz, ScrollBarVert, CheckBoxSmoothing, CheckBoxProgressiveDisplay, ComboBoxPixelFormat, ComboBoxScale,
+        ComboBoxPerformance, SpeedButtonDefaut, BitBtnOk, BitBtnCancel };
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 
@@ -187,35 +207,43 @@ void TFormOpJpeg::createControls()
         SetDefaults();
         UpdatePreview(); // the "after" picture shows the settings just restored
     });
+    // OK keeps what was applied: hiding the window is not closing it.
     connect(BitBtnOk, &QPushButton::clicked, this, [this] {
         ApplyOptions();
-        close();
+        hide();
     });
+    connect(BitBtnCancel, &QPushButton::clicked, this, &QWidget::close);
 }
 
 void TFormOpJpeg::SetDefaults()
 {
-    const TJpegOptions defaults;
-    EditCompressionQuality->setText(QString::number(defaults.CompressionQuality));
-    CheckBoxProgressiveEncoding->setChecked(defaults.ProgressiveEncoding);
-    CheckBoxGrayScale->setChecked(defaults.Grayscale);
-    CheckBoxDisableHorzSubSampling->setChecked(!defaults.HorzSubSampling);
-    CheckBoxDisableVertSubSampling->setChecked(!defaults.VertSubSampling);
-    CheckBoxSmoothing->setChecked(defaults.Smoothing);
-    CheckBoxProgressiveDisplay->setChecked(defaults.ProgressiveDisplay);
-    for (QComboBox *combo : { ComboBoxPixelFormat, ComboBoxScale, ComboBoxPerformance }) {
-        combo->setCurrentIndex(0);
-        combo->setEditText(combo->itemText(0));
-    }
+    ShowOptions(TJpegOptions {});
     ApplyOptions();
+}
+
+void TFormOpJpeg::ShowOptions(const TJpegOptions &o)
+{
+    EditCompressionQuality->setText(QString::number(o.CompressionQuality));
+    CheckBoxProgressiveEncoding->setChecked(o.ProgressiveEncoding);
+    CheckBoxGrayScale->setChecked(o.Grayscale);
+    CheckBoxDisableHorzSubSampling->setChecked(!o.HorzSubSampling);
+    CheckBoxDisableVertSubSampling->setChecked(!o.VertSubSampling);
+    CheckBoxSmoothing->setChecked(o.Smoothing);
+    CheckBoxProgressiveDisplay->setChecked(o.ProgressiveDisplay);
+    const std::pair<QComboBox *, std::uint8_t> combos[] = { { ComboBoxPixelFormat, o.PixelFormat },
+        { ComboBoxScale, o.Scale }, { ComboBoxPerformance, o.Performance } };
+    for (const auto &[combo, item] : combos) {
+        const int index = item < combo->count() ? item : 0; // a text typed over names no item
+        combo->setCurrentIndex(index);
+        combo->setEditText(combo->itemText(index));
+    }
 }
 
 void TFormOpJpeg::ApplyOptions()
 {
     TJpegOptions &o = m_jpegOptions;
-    // The text only ever holds what "+", "-" and the defaults put there.
     o.CompressionQuality
-        = std::uint8_t(parseInt32(EditCompressionQuality->text().toStdString()).value_or(o.CompressionQuality));
+        = std::uint8_t(TypedJpegQuality(EditCompressionQuality->text().toStdString(), o.CompressionQuality));
     o.ProgressiveEncoding = CheckBoxProgressiveEncoding->isChecked();
     o.Grayscale = CheckBoxGrayScale->isChecked();
     o.HorzSubSampling = !CheckBoxDisableHorzSubSampling->isChecked();
@@ -250,14 +278,28 @@ void TFormOpJpeg::FormActivate()
 void TFormOpJpeg::qualityButtonPressed(bool up, Qt::MouseButtons buttons)
 {
     const int quality
-        = parseInt32(EditCompressionQuality->text().toStdString()).value_or(m_jpegOptions.CompressionQuality);
+        = TypedJpegQuality(EditCompressionQuality->text().toStdString(), m_jpegOptions.CompressionQuality);
     EditCompressionQuality->setText(QString::number(QualityAfterPress(quality, up, buttons & Qt::LeftButton)));
 }
 
 void TFormOpJpeg::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
+    if (event->spontaneous())
+        return; // restored from an icon: nothing changed
+    m_shown = m_jpegOptions;
+    ShowOptions(m_jpegOptions);
     UpdatePreview(); // FormShow
+}
+
+void TFormOpJpeg::closeEvent(QCloseEvent *event)
+{
+    // "Annuler", Escape and the close box: the settings as they were shown.
+    if (isVisible()) {
+        m_jpegOptions = m_shown;
+        ShowOptions(m_shown);
+    }
+    QWidget::closeEvent(event);
 }
 
 void TFormOpJpeg::changeEvent(QEvent *event)

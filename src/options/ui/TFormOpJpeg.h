@@ -1,5 +1,7 @@
 #pragma once
 
+#include "options/JpegOptions.h"
+
 #include <QWidget>
 
 class Bitmap24;
@@ -11,13 +13,13 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QScrollBar;
-struct TJpegOptions;
 
 // The JPEG options window: edits the program's JPEG settings and shows the
 // picture on screen before and after a JPEG round trip with them. Created
-// hidden at start-up (its creation applies the defaults), then shown without
-// blocking. Controls apply to the settings only on "Défaut", OK and each
-// preview.
+// hidden at start-up, then shown without blocking, with the settings as they
+// stand. Controls apply to the settings only on "Défaut", OK and each
+// preview; "Annuler", Escape and the close box take back what was applied
+// since the window was shown.
 class TFormOpJpeg : public QWidget {
     Q_OBJECT
 public:
@@ -32,7 +34,7 @@ public:
     QScrollBar *ScrollBarHorz, *ScrollBarVert;
     QWidget *Panel1;
     QLineEdit *EditCompressionQuality;
-    QPushButton *SpeedButtonUp, *SpeedButtonDown, *SpeedButtonVoir, *SpeedButtonDefaut, *BitBtnOk;
+    QPushButton *SpeedButtonUp, *SpeedButtonDown, *SpeedButtonVoir, *SpeedButtonDefaut, *BitBtnOk, *BitBtnCancel;
     QCheckBox *CheckBoxProgressiveEncoding, *CheckBoxGrayScale, *CheckBoxDisableHorzSubSampling,
         *CheckBoxDisableVertSubSampling, *CheckBoxSmoothing, *CheckBoxProgressiveDisplay;
     QGroupBox *GroupBox1;
@@ -40,18 +42,22 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void createControls();
     void SetDefaults();
+    // Puts the settings into the controls.
+    void ShowOptions(const TJpegOptions &options);
     void ApplyOptions();
     void UpdatePreview();
     void FormActivate();
     void qualityButtonPressed(bool up, Qt::MouseButtons buttons);
 
     TJpegOptions &m_jpegOptions;
+    TJpegOptions m_shown; // as they were when the window was shown
     const Bitmap24 &m_display;
     ModalQuestions &m_questions;
     bool m_scrolling = false; // a scroll bar moved since its last press

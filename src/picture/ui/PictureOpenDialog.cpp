@@ -1,5 +1,7 @@
 #include "picture/ui/PictureOpenDialog.h"
 
+#include "platform/ui/FileDialogSize.h"
+
 #include "common/Bitmap24.h"
 #include "options/JpegOptions.h"
 #include "picture/PictureLoader.h"
@@ -23,6 +25,7 @@ PictureOpenDialog::PictureOpenDialog(QWidget *parent, const QString &title)
     for (const std::string &filter : PictureRegistry::instance().dialogFilters())
         filters << QString::fromStdString(filter);
     setNameFilters(filters);
+    FitFileDialog(*this);
 
     auto *pane = new QWidget(this);
     auto *column = new QVBoxLayout(pane);

@@ -1,5 +1,7 @@
 #include "platform/ui/QtWindowServices.h"
 
+#include "platform/ui/FileDialogSize.h"
+
 #include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -110,6 +112,7 @@ public:
         setOption(QFileDialog::DontUseNativeDialog);
         setOption(QFileDialog::ShowDirsOnly);
         setFileMode(QFileDialog::Directory);
+        FitFileDialog(*this);
         if (!request.path.empty())
             setDirectory(qs(request.path));
         if (request.selectionChanged) {
@@ -257,7 +260,12 @@ std::string QtWindowServices::openPictureFile(const std::string &title, const st
 {
     if (m_openPictureDialog)
         return m_openPictureDialog(title, filter);
-    return QFileDialog::getOpenFileName(m_parent, qs(title), QString(), qs(filter)).toStdString();
+    QFileDialog dialog(m_parent, qs(title), QString(), qs(filter));
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    FitFileDialog(dialog);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().first().toStdString();
 }
 
 std::string QtWindowServices::savePictureFile(
@@ -265,11 +273,16 @@ std::string QtWindowServices::savePictureFile(
 {
     // The program asks about replacing files itself, with its own dialog,
     // once the name has the chosen type's extension.
-    QString selected = qs(selectedFilter);
-    const QString name = QFileDialog::getSaveFileName(
-        m_parent, qs(title), QString(), qs(filter), &selected, QFileDialog::DontConfirmOverwrite);
-    selectedFilter = selected.toStdString();
-    return name.toStdString();
+    QFileDialog dialog(m_parent, qs(title), QString(), qs(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    if (!selectedFilter.empty())
+        dialog.selectNameFilter(qs(selectedFilter));
+    FitFileDialog(dialog);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    selectedFilter = dialog.selectedNameFilter().toStdString();
+    return dialog.selectedFiles().first().toStdString();
 }
 
 std::optional<std::string> QtWindowServices::browseForFolder(const FolderBrowseRequest &request)
@@ -294,7 +307,7 @@ int QtWindowServices::askOverwrite(const std::string &fileName, const std::strin
     }
 }
 
-bool QtWindowServices::aviSaveOptions(AVICOMPRESSOPTIONS &options)
+bool QtWindowServices::aviSaveOptions(AviCompression &options)
 {
     return m_compressionDialog && m_compressionDialog(options);
 }

@@ -12,7 +12,7 @@ class QtWindowServices : public WindowServices {
 public:
     using OverwriteDialog = std::function<int(const std::string &fileName, const std::string &caption)>;
     using PictureDialog = std::function<std::string(const std::string &title, const std::string &filter)>;
-    using CompressionDialog = std::function<bool(AVICOMPRESSOPTIONS &options)>;
+    using CompressionDialog = std::function<bool(AviCompression &options)>;
 
     void setParentWindow(QWidget *parent) { m_parent = parent; }
     // The per-file overwrite question is a window of the program's own.
@@ -39,7 +39,7 @@ public:
     // selection and position and ask before creating a typed folder.
     std::optional<std::string> browseForFolder(const FolderBrowseRequest &request) override;
     int askOverwrite(const std::string &fileName, const std::string &caption) override;
-    bool aviSaveOptions(AVICOMPRESSOPTIONS &options) override;
+    bool aviSaveOptions(AviCompression &options) override;
 
 private:
     QWidget *m_parent = nullptr;

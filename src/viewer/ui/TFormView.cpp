@@ -6,10 +6,10 @@
 #include "common/TextFormat.h"
 #include "picture/PictureLoader.h"
 #include "picture/PictureRegistry.h"
+#include "platform/WindowServices.h"
 #include "platform/ui/ControlNames.h"
 #include "platform/ui/Mnemonics.h"
 #include "platform/ui/WindowKeys.h"
-#include "platform/WindowServices.h"
 #include "viewer/SequenceFiles.h"
 
 #include <QCheckBox>
@@ -44,7 +44,7 @@ TFormView::TFormView(PictureDisplay &display, RunContext &run, WindowServices &s
     , m_jpegOptions(jpegOptions)
     , m_panel(panel)
 {
-    setWindowTitle(QStringLiteral("FormView"));
+    setWindowTitle(u8("Vérifier l'animation")); // until a series is listed: then its folder
     auto newButton = [this](const char *caption) {
         auto *b = new QPushButton(u8(caption), this);
         b->setAutoDefault(false);
@@ -124,7 +124,12 @@ void TFormView::OpenSequence()
     const std::string file = m_services.openPictureFile("Ouvrir Image", PictureRegistry::instance().dialogFilter());
     if (file.empty())
         return;
-    const SequenceMask series = MakeSequenceMask(file, m_panel.state().RadioGroupFormat);
+    ShowSequence(file, m_panel.state().RadioGroupFormat);
+}
+
+void TFormView::ShowSequence(const std::string &anyFrame, std::int32_t format)
+{
+    const SequenceMask series = MakeSequenceMask(anyFrame, format);
     m_viewDir = series.Folder;
     setWindowTitle(QString::fromStdString(series.Folder));
     ListBox1->clear();

@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+#include <cstdint>
 #include <string>
 
 class PictureDisplay;
@@ -28,6 +29,10 @@ public:
     // Lets the user pick one frame, lists its series, shows the viewer and
     // plays from the first item. Cancel changes nothing.
     void OpenSequence();
+    // Lists the series one of whose frames is anyFrame (format: the format
+    // selection, for an extension the name leaves open), shows the viewer
+    // titled with its folder and plays from the first item.
+    void ShowSequence(const std::string &anyFrame, std::int32_t format);
     // Plays the list from start; an index outside the list plays nothing.
     void PlayFrom(int start);
     // "Jouer": the left button plays from the first item, another asks where

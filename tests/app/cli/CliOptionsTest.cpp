@@ -74,7 +74,41 @@ INSTANTIATE_TEST_SUITE_P(Options, CliParseTable,
             } },
         ParseCase { "policy", { "--next-free", "--overwrite", "--test", "-q" },
             [](const CliOptions &o) { return o.nextFree && o.overwrite && o.test && o.quiet; } },
-        ParseCase { "panoramaAfterDoubleDash", { "--" }, [](const CliOptions &) { return true; } }),
+        ParseCase { "panoramaAfterDoubleDash", { "--" }, [](const CliOptions &) { return true; } },
+        // The camera: a fractional step, an output size by name or in pixels,
+        // a duration, easing and holds; a whole step stays what it was.
+        ParseCase { "fractionalStep", { "--step", "0.25" },
+            [](const CliOptions &o) { return o.step == 1 && o.camera.Step == 0.25 && o.camera.Active(); } },
+        ParseCase { "wholeStepIsNoCamera", { "--step", "4" },
+            [](const CliOptions &o) { return o.step == 4 && !o.camera.Active(); } },
+        ParseCase { "sizeByName", { "--size", "1080p" },
+            [](const CliOptions &o) { return o.camera.OutputWidth == 1920 && o.camera.OutputHeight == 1080; } },
+        ParseCase { "sizeVertical", { "--size", "Vertical" },
+            [](const CliOptions &o) { return o.camera.OutputWidth == 1080 && o.camera.OutputHeight == 1920; } },
+        ParseCase { "sizeInPixels", { "--size", "1280X720" },
+            [](const CliOptions &o) { return o.camera.OutputWidth == 1280 && o.camera.OutputHeight == 720; } },
+        ParseCase { "durationEaseHold", { "--duration", "20", "--ease", "smooth", "--hold", "1.5" },
+            [](const CliOptions &o) {
+                return o.camera.Duration == 20 && o.camera.Ease == Easing::Smooth && o.camera.Hold == 1.5;
+            } },
+        ParseCase { "rateDefaultsByFormat", { "-f", "avi" },
+            [](const CliOptions &o) { return RateOf(o) == 10 && !o.rate; } },
+        ParseCase { "gifRateByDefault", { "-f", "gif" }, [](const CliOptions &o) { return RateOf(o) == 30; } },
+        ParseCase { "videoRateDefault", { "-f", "webm" }, [](const CliOptions &o) { return RateOf(o) == 30; } },
+        ParseCase { "rateGiven", { "-f", "webm", "--rate", "24" }, [](const CliOptions &o) { return RateOf(o) == 24; } },
+        // A site's file: H.264 MP4 at its size and rate, key frames every half
+        // second, under its ceiling; what the options say wins.
+        ParseCase { "forYoutube", { "--for", "youtube" },
+            [](const CliOptions &o) {
+                return o.format == FormatVideo && o.video.Container == VideoContainer::Mp4
+                    && o.video.Codec == VideoCodec::H264 && o.camera.OutputWidth == 1920 && RateOf(o) == 30
+                    && o.video.KeyInterval == 15 && o.maxBitsPerSecond == 12'000'000;
+            } },
+        ParseCase { "forReelsAt2160p", { "--for", "reels", "--size", "2160x3840", "--rate", "60" },
+            [](const CliOptions &o) {
+                return o.camera.OutputHeight == 3840 && RateOf(o) == 60 && o.video.KeyInterval == 30
+                    && o.maxBitsPerSecond == 32'000'000;
+            } }),
     [](const testing::TestParamInfo<ParseCase> &info) { return std::string(info.param.label); });
 
 struct BadCase {
@@ -107,7 +141,17 @@ INSTANTIATE_TEST_SUITE_P(Usage, CliParseErrors,
         BadCase { "unknownOption", { "--fast", "p.bmp" }, "unknown option" },
         BadCase { "flagWithValue", { "--test=1", "p.bmp" }, "unknown option" },
         BadCase { "noPanorama", { "-W", "10" }, "no panorama" },
-        BadCase { "twoPanoramas", { "a.bmp", "b.bmp" }, "more than one" }),
+        BadCase { "twoPanoramas", { "a.bmp", "b.bmp" }, "more than one" },
+        BadCase { "stepNotANumber", { "--step", "1.5x", "p.bmp" }, "invalid number" },
+        BadCase { "stepZeroFraction", { "--step", "0.0", "p.bmp" }, "invalid number" },
+        BadCase { "sizeUnknown", { "--size", "4k", "p.bmp" }, "720p, 1080p" },
+        BadCase { "sizeTooSmall", { "--size", "1x1", "p.bmp" }, "invalid size" },
+        BadCase { "sizeAndWidth", { "--size", "720p", "-W", "10", "p.bmp" }, "not both" },
+        BadCase { "durationNegative", { "--duration", "-1", "p.bmp" }, "seconds" },
+        BadCase { "ease", { "--ease", "bounce", "p.bmp" }, "linear or smooth" },
+        BadCase { "site", { "--for", "vimeo", "p.bmp" }, "youtube, shorts" },
+        BadCase { "siteNotMp4", { "--for", "youtube", "-f", "webm", "p.bmp" }, "MP4 file" },
+        BadCase { "siteNotH264", { "--for", "youtube", "--video-codec", "av1", "p.bmp" }, "H.264" }),
     [](const testing::TestParamInfo<BadCase> &info) { return std::string(info.param.label); });
 
 TEST(CliParse, helpNeedsNoPanorama)

@@ -231,7 +231,7 @@ TEST_P(CliExitTable, reportsAndExits)
 INSTANTIATE_TEST_SUITE_P(Errors, CliExitTable,
     testing::Values(ExitCase { "zeroWidth", { "-W", "0", "PANO" }, 1, "Valeur de Largeur Incorrecte" },
         ExitCase { "negativeHeight", { "-H", "-5", "PANO" }, 1, "Valeur de Hauteur Incorrecte" },
-        ExitCase { "badNumber", { "-s", "1.5", "PANO" }, 1, "invalid number" },
+        ExitCase { "badNumber", { "-s", "1.5px", "PANO" }, 1, "invalid number" },
         // A frame too large to be made fails the output, as it does for AVI.
         ExitCase { "hugeFrame", { "-W", "100000", "-H", "100000", "PANO" }, 3, "Impossible de créer une image", true },
         ExitCase { "hugeJpegFrame", { "-f", "jpg", "-W", "100000", "-H", "100000", "PANO" }, 3,
@@ -406,6 +406,17 @@ INSTANTIATE_TEST_SUITE_P(Runs, CliAvi,
         AviCliCase { "rateZero", { "-f", "avi", "--rate", "0" }, true, 1, "", -1 }),
     [](const auto &info) { return std::string(info.param.name); });
 
+// --codec opens the chosen compressor only: under an address-space limit at
+// which some encoders of this machine crash when merely tried, MJPEG works.
+TEST_F(CliRun, aviCodecOpensOnlyTheChosenCompressor)
+{
+    const int outcome = runWithAddressSpaceHeadroom(std::uint64_t(250) << 20, [&] {
+        return run({ "-f", "avi", "--codec", "MJPG", "--one-way", panorama }) == 0 ? 0 : 1;
+    });
+    EXPECT_EQ(outcome, 0);
+    EXPECT_EQ(probeVideo(dir / "anim" / "ANIM0000.AVI").packets, 27);
+}
+
 TEST_F(CliRun, listCodecsPrintsTheCatalogueAsTheWindowShowsIt)
 {
     EXPECT_EQ(run({ "--list-codecs" }), 0);
@@ -448,3 +459,44 @@ TEST_F(CliRun, namesShownHaveNoDoubledSlash)
         << err.str();
     EXPECT_EQ(err.str().find("//"), std::string::npos) << err.str();
 }
+
+namespace {
+
+// A default frame of odd sides is made even for a 4:2:0 encoder, in one
+// line; a frame H.264 players cannot take is refused with what would do,
+// before anything is made; a pan that crosses a frame width too fast says
+// so with the duration that would be smooth.
+TEST_F(CliRun, videoFramesThatPlayWhereTheyArePosted)
+{
+    EXPECT_EQ(run({ "-f", "mp4", "--one-way", "-s", "9", panorama }), 0) << err.str();
+    EXPECT_NE(
+        err.str().find("frames of 12 x 10: the encoder needs even sides (the default was 13 x 10)"), std::string::npos)
+        << err.str();
+    EXPECT_EQ(probeVideo(dir / "anim" / "ANIM0000.MP4").width, 12);
+
+    EXPECT_EQ(run({ "-f", "mp4", "-W", "4098", "-H", "2", "-o", (dir / "big").string(), panorama }), 1);
+    EXPECT_NE(err.str().find("up to 4096 pixels a side, not 4098 x 2 (use --size"), std::string::npos) << err.str();
+    EXPECT_FALSE(fs::exists(dir / "big"));
+
+    EXPECT_EQ(run({ "-f", "webm", "--size", "20x10", "--duration", "1", "--one-way", "-o", (dir / "cam").string(),
+                  panorama }),
+        0)
+        << err.str();
+    EXPECT_NE(err.str().find("a pass crosses one frame width in 1.0 s; at 30 frames per second"), std::string::npos)
+        << err.str();
+    EXPECT_NE(err.str().find("--duration "), std::string::npos) << err.str();
+    EXPECT_EQ(probeVideo(dir / "cam" / "anim" / "ANIM0000.WEBM").packets, 30);
+}
+
+// Without --rate, a video file plays at its output's default rate, the
+// window's too: 30 frames per second, and AVI keeps its 10.
+TEST_F(CliRun, videoFilesPlayAtTheirOutputsDefaultRate)
+{
+    for (const auto &[format, file, rate] : { std::tuple("mkv", "ANIM0000.MKV", "30/1"),
+             std::tuple("mp4", "ANIM0000.MP4", "30/1"), std::tuple("avi", "ANIM0000.AVI", "10/1") }) {
+        ASSERT_EQ(run({ "-f", format, "--one-way", "-s", "9", "-W", "14", panorama }), 0) << err.str();
+        EXPECT_EQ(probeVideo(dir / "anim" / file).frameRate, rate) << format;
+    }
+}
+
+} // namespace
