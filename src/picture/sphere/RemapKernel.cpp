@@ -116,8 +116,9 @@ REMAP_INLINE void LocateTaps(
     const int x0 = (ix >> kRemapFractionBits) - 1, y0 = (iy >> kRemapFractionBits) - 1;
     taps.wx = kWeights.w[ix & int(kRemapOne - 1)];
     taps.wy = kWeights.w[iy & int(kRemapOne - 1)];
-    // 16 bytes are read from each row's first tap: five pixels must be there.
-    if (x0 >= 0 && x0 + 5 <= level.width && y0 >= 0 && y0 + 4 <= level.height) {
+    // 16 bytes are read from each row's first tap: six pixels must be there
+    // (five and a byte: a row without padding may end the bitmap).
+    if (x0 >= 0 && x0 + 6 <= level.width && y0 >= 0 && y0 + 4 <= level.height) {
         const std::uint8_t *p = level.rows + std::size_t(y0 - level.firstRow) * level.stride + std::size_t(x0) * 3;
         for (int j = 0; j < 4; ++j)
             taps.rows[j] = p + std::size_t(j) * level.stride;

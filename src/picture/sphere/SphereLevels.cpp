@@ -109,8 +109,8 @@ SphereLevels::SphereLevels(const Bitmap24 &picture, const std::vector<RowBand> &
     std::uint64_t bytes = 0;
     for (int k = count - 1; k >= 1; --k) {
         Level &level = m_levels[std::size_t(k)];
-        level.band.include(std::max(bands[std::size_t(k)].first, 0),
-            std::min(bands[std::size_t(k)].last, level.height - 1));
+        level.band.include(
+            std::max(bands[std::size_t(k)].first, 0), std::min(bands[std::size_t(k)].last, level.height - 1));
         if (k + 1 < count && !m_levels[std::size_t(k) + 1].band.empty()) {
             const Level &next = m_levels[std::size_t(k) + 1];
             const AxisWeights down = DownWeights(level.height, next.height);
@@ -141,7 +141,8 @@ void SphereLevels::build(const RemapLevel &source, Level &target, bool wraps)
     const AxisWeights down = DownWeights(source.height, target.height);
     const std::size_t rowFloats = std::size_t(target.width) * 3;
     const int ringSize = std::max(1, down.taps);
-    std::vector<float> padded((std::size_t(source.width) + 2 * std::size_t(margin) + std::size_t(across.taps)) * 4, 0.0f);
+    std::vector<float> padded(
+        (std::size_t(source.width) + 2 * std::size_t(margin) + std::size_t(across.taps)) * 4, 0.0f);
     std::vector<std::vector<float>> ring(std::size_t(ringSize), std::vector<float>(rowFloats, 0.0f));
     std::vector<int> ringRow(std::size_t(ringSize), -1);
     std::vector<const float *> taps(std::size_t(down.taps));

@@ -83,8 +83,9 @@ double SphereMapping::coveredDegrees() const
 {
     if (!isSphere())
         return 0.0;
-    return m_placement.width >= m_placement.fullWidth ? 360.0
-                                                      : 360.0 * double(m_placement.width) / double(m_placement.fullWidth);
+    return m_placement.width >= m_placement.fullWidth
+        ? 360.0
+        : 360.0 * double(m_placement.width) / double(m_placement.fullWidth);
 }
 
 bool SphereMapping::closes() const
@@ -180,7 +181,8 @@ SphereMapping SphereMapping::scaledTo(int width, int height) const
     scaled.fullWidth = p.width == p.fullWidth ? width : std::llround(double(p.fullWidth) * sx);
     scaled.left = std::llround(double(p.left) * sx);
     scaled.top = std::llround(double(p.top) * sy);
-    scaled.fullHeight = p.top + p.height == p.fullHeight && p.top == 0 ? height : std::llround(double(p.fullHeight) * sy);
+    scaled.fullHeight
+        = p.top + p.height == p.fullHeight && p.top == 0 ? height : std::llround(double(p.fullHeight) * sy);
     scaled.fullWidth = std::max(scaled.fullWidth, scaled.width);
     scaled.fullHeight = std::max(scaled.fullHeight, scaled.top + scaled.height);
     if (scaled.left >= scaled.fullWidth)

@@ -18,6 +18,13 @@ std::string ViewSettingsProblem(const ViewSettings &s)
         return "the field of view of a rectilinear view must lie between 0 and 180 degrees";
     if (s.projection == ViewProjection::Stereographic && !(s.fovDegrees > 0.0 && s.fovDegrees < 360.0))
         return "the field of view of a stereographic view must lie between 0 and 360 degrees";
+    if (s.projection == ViewProjection::Perspective) {
+        if (!(s.centreDistance >= 0.0 && s.centreDistance <= 1.0))
+            return "the projection centre of a perspective view must lie 0 to 1 radius behind the sphere's centre";
+        if (!(s.fovDegrees > 0.0 && s.fovDegrees / 2 * kDegree < std::acos(-s.centreDistance)))
+            return "the field of view of that perspective view must lie between 0 and "
+                + std::to_string(int(2 * std::acos(-s.centreDistance) / kDegree)) + " degrees";
+    }
     if (!(s.pitchDegrees >= -90.0 && s.pitchDegrees <= 90.0))
         return "the pitch must lie between -90 and 90 degrees";
     return {};
@@ -31,8 +38,14 @@ ViewCamera::ViewCamera(const ViewSettings &settings)
         throw std::invalid_argument(problem);
     // The frame's half width reaches the plane point tan(fov / 2) (pinhole)
     // or tan(fov / 4) (stereographic, whose plane point r shows 2 atan r).
-    const double halfAngle = settings.fovDegrees * kDegree / (settings.projection == ViewProjection::Rectilinear ? 2 : 4);
-    m_scale = std::tan(halfAngle) / (0.5 * settings.width);
+    if (settings.projection == ViewProjection::Perspective) {
+        const double d = settings.centreDistance, half = settings.fovDegrees * kDegree / 2;
+        m_scale = (1 + d) * std::sin(half) / (d + std::cos(half)) / (0.5 * settings.width);
+    } else {
+        const double halfAngle
+            = settings.fovDegrees * kDegree / (settings.projection == ViewProjection::Rectilinear ? 2 : 4);
+        m_scale = std::tan(halfAngle) / (0.5 * settings.width);
+    }
     m_sinPitch = std::sin(settings.pitchDegrees * kDegree);
     m_cosPitch = std::cos(settings.pitchDegrees * kDegree);
 }
@@ -45,6 +58,11 @@ Direction ViewCamera::ray(double column, double row) const
     if (m_settings.projection == ViewProjection::Rectilinear) {
         const double norm = std::sqrt(a * a + b * b + 1.0);
         d = { a / norm, b / norm, 1.0 / norm };
+    } else if (m_settings.projection == ViewProjection::Perspective) {
+        // Plane point r = (1 + c) sin θ / (c + cos θ) solved for θ.
+        const double c = m_settings.centreDistance, r = std::hypot(a, b), x = r / (1 + c);
+        const double theta = std::atan(x) + std::asin(std::min(1.0, x * c / std::sqrt(1 + x * x)));
+        d = r > 0.0 ? Direction { a / r * std::sin(theta), b / r * std::sin(theta), std::cos(theta) } : Direction {};
     } else {
         const double r = std::hypot(a, b);
         // sin and cos of θ = 2 atan r, without the angle.
@@ -72,6 +90,12 @@ std::optional<PicturePoint> ViewCamera::project(const Direction &direction, doub
             return std::nullopt;
         a = d.x / d.z;
         b = d.y / d.z;
+    } else if (m_settings.projection == ViewProjection::Perspective) {
+        const double norm = std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z), c = m_settings.centreDistance;
+        if (!(norm > 0.0) || !(c + d.z / norm > 1e-12))
+            return std::nullopt;
+        a = (1 + c) * d.x / (c * norm + d.z);
+        b = (1 + c) * d.y / (c * norm + d.z);
     } else {
         // Plane point r = tan(θ / 2) = sin θ / (1 + cos θ) along the direction's bearing.
         const double norm = std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z);

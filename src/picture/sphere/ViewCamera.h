@@ -21,6 +21,12 @@ enum class ViewProjection {
     // pass 180° (at 270°, the horizon of a view straight down circles the
     // centre at 41 % of the half width).
     Stereographic,
+    // Between the two, for the little planet's opening: the rays as seen
+    // from a projection centre centreDistance radii behind the sphere's
+    // centre (0: rectilinear, 1: stereographic), a point θ from the axis at
+    // (1 + d) sin θ / (d + cos θ) from the frame's centre; fovDegrees as
+    // for stereographic, below 2 acos(-d).
+    Perspective,
 };
 
 constexpr double kDefaultRectilinearFov = 90.0;
@@ -34,6 +40,8 @@ struct ViewSettings {
     int height = 0;
     double fovDegrees = kDefaultRectilinearFov;
     double pitchDegrees = 0.0; // -90 (down) to 90 (up)
+    double centreDistance = 0.0; // Perspective only: 0 to 1
+    bool operator==(const ViewSettings &) const = default;
 };
 
 // Why the settings make no view ("the field of view of a rectilinear view

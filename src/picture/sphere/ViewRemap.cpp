@@ -124,8 +124,8 @@ void ViewRemap::computeTables(std::vector<RowBand> &bands)
             m_u[at] = std::uint32_t(u >= m_fullSpan ? u - m_fullSpan : u);
             m_v[at] = std::uint32_t(std::min<long long>(std::llround(y * kRemapOne), p.height * kRemapOne - 1));
             const RayPoint &across = row[std::size_t(i + 1 < width ? i + 1 : std::max(i - 1, 0))];
-            const double footprint = std::max(width > 1 ? distance(point, across) : 0.0,
-                height > 1 ? distance(point, down[std::size_t(i)]) : 0.0);
+            const double footprint = std::max(
+                width > 1 ? distance(point, across) : 0.0, height > 1 ? distance(point, down[std::size_t(i)]) : 0.0);
             m_mode[at] = ModeFor(footprint, topLevel);
             levelsUsed = std::max(levelsUsed, RemapModeLevel(m_mode[at]) + (RemapModeNext(m_mode[at]) ? 2 : 1));
         }

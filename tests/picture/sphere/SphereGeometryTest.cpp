@@ -49,7 +49,10 @@ std::vector<Crossing> crossings(const std::vector<std::optional<PicturePoint>> &
         if (!std::isfinite(a0 + a1 + b0 + b1) || std::fabs(b1 - b0) > std::fabs(a1 - a0))
             continue; // flatter than 45° along this axis: measured across the other
         const double low = std::max(std::min(a0, a1), 0.0), high = std::min(std::max(a0, a1), lines - 1.0);
-        for (int line = int(std::ceil(low)); line <= int(std::floor(high)); ++line) {
+        if (!(low <= high))
+            continue; // beside the frame (and beyond what an int holds)
+        const int first = int(std::ceil(low)), last = int(std::floor(high));
+        for (int line = first; line <= last; ++line) {
             if (a0 == a1)
                 continue;
             const double t = (line - a0) / (a1 - a0);
