@@ -5,6 +5,7 @@
 #include "anim/RunFeedback.h"
 #include "anim/VideoSink.h"
 #include "app/cli/CliOptions.h"
+#include "app/cli/CliSphere.h"
 #include "common/Bitmap24.h"
 #include "common/Log.h"
 #include "common/OrderedPipeline.h"
@@ -359,11 +360,15 @@ int runCli(int argc, const char *const *argv, std::ostream &out, std::ostream &e
         return ExitPicture;
     }
     const bool sizeGiven = options.width || options.height || options.camera.Scales();
-    ResolveDefaults(options, panorama.width(), panorama.height());
-
     // Everything that can be refused is refused before anything is made on disk.
+    SphereView sphere;
+    if (!SphereFromOptions(options, panorama, sphere, err))
+        return ExitSettings;
+    ResolveDefaults(options, panorama.width(), panorama.height(), sphere.Active());
+
     if (!frameSettingsFrom(options, request.settings, err))
         return ExitSettings;
+    request.settings.Sphere = sphere;
     if (kind == RunKind::VideoFile) {
         std::optional<VideoError> refusal = RefuseVideoOutput(VideoSpecFor(request, panorama));
         // A default frame of odd sides is made even where the encoder needs it (4:2:0).

@@ -154,11 +154,20 @@ void ViewRemap::computeTables(std::vector<RowBand> &bands)
 
 bool ViewRemap::render(double yawDegrees, Bitmap24 &frame) const
 {
-    if (!std::isfinite(yawDegrees))
-        throw std::invalid_argument("ViewRemap: the yaw is not a number");
     const ViewSettings &view = m_camera.settings();
     if (!frame.resize(view.width, view.height))
         return false;
+    renderRows(yawDegrees, frame, 0, view.height);
+    return true;
+}
+
+void ViewRemap::renderRows(double yawDegrees, Bitmap24 &frame, int first, int end) const
+{
+    if (!std::isfinite(yawDegrees))
+        throw std::invalid_argument("ViewRemap: the yaw is not a number");
+    const ViewSettings &view = m_camera.settings();
+    if (frame.width() != view.width || frame.height() != view.height)
+        throw std::invalid_argument("ViewRemap: the frame is not the view's size");
     const double turn = std::fmod(yawDegrees, 360.0) / 360.0;
     long long shift = std::llround(turn * double(m_fullSpan)) % (long long)m_fullSpan;
     if (shift < 0)
@@ -170,11 +179,10 @@ bool ViewRemap::render(double yawDegrees, Bitmap24 &frame) const
     f.coveredSpan = m_coveredSpan;
     f.wraps = m_mapping.closes();
     f.overPoles = m_mapping.coversPoles();
-    for (int j = 0; j < view.height; ++j) {
+    for (int j = std::max(first, 0); j < std::min(end, view.height); ++j) {
         const std::size_t at = std::size_t(j) * std::size_t(view.width);
         RemapRow(f, m_u.data() + at, m_v.data() + at, m_mode.data() + at, view.width, frame.scanLine(j));
     }
-    return true;
 }
 
 std::size_t ViewRemap::heldBytes() const

@@ -37,6 +37,9 @@ public:
     // the view; false when it cannot be allocated. Directions the panorama
     // does not cover are black.
     bool render(double yawDegrees, Bitmap24 &frame) const;
+    // Rows first to end - 1 of that frame, already sized to the view: for
+    // threads sharing one frame, each with its own rows.
+    void renderRows(double yawDegrees, Bitmap24 &frame, int first, int end) const;
 
     // The tables and the reduced levels, in bytes (the panorama not counted).
     std::size_t heldBytes() const;
