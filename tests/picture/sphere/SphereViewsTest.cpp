@@ -173,3 +173,30 @@ TEST(PartialPanorama, cylinderOf240DegreesIsBlackBeyondItsAngle)
 }
 
 } // namespace
+
+namespace {
+
+// The perspective between the two views is each of them at its ends.
+TEST(PerspectiveView, isRectilinearAtTheCentreAndStereographicAtTheFarPole)
+{
+    for (const auto &[projection, centre, fov] : { std::tuple { ViewProjection::Rectilinear, 0.0, 100.0 },
+             std::tuple { ViewProjection::Stereographic, 1.0, 270.0 } }) {
+        const ViewCamera plain({ projection, 160, 90, fov, -30 });
+        const ViewCamera between({ ViewProjection::Perspective, 160, 90, fov, -30, centre });
+        for (const auto &[column, row] :
+            { std::pair { 0.0, 0.0 }, std::pair { 80.0, 45.0 }, std::pair { 159.0, 20.0 } }) {
+            const Direction a = plain.ray(column, row), b = between.ray(column, row);
+            EXPECT_NEAR(a.x, b.x, 1e-9);
+            EXPECT_NEAR(a.y, b.y, 1e-9);
+            EXPECT_NEAR(a.z, b.z, 1e-9);
+            const std::optional<PicturePoint> back = between.project(b, 0.0);
+            ASSERT_TRUE(back);
+            EXPECT_NEAR(back->x, column, 1e-6);
+            EXPECT_NEAR(back->y, row, 1e-6);
+        }
+    }
+    EXPECT_NE(ViewSettingsProblem({ ViewProjection::Perspective, 10, 10, 250, 0, 0.5 }), "");
+    EXPECT_NE(ViewSettingsProblem({ ViewProjection::Perspective, 10, 10, 90, 0, 1.5 }), "");
+}
+
+} // namespace
