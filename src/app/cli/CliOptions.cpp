@@ -610,6 +610,30 @@ Camera:
   A pan that crosses one frame width in less than about 7 seconds judders;
   the command line says so, with the duration that would be smooth.
 
+360° views (a camera turning inside the panorama):
+  --input-projection P  flat, cylindrical or equirectangular: how the picture
+                     lies on the sphere. Default: from its Photo Sphere (GPano)
+                     metadata, else flat; a picture of exactly 2:1 without it
+                     stays flat, and the command line says that
+                     --input-projection equirectangular would show it as a
+                     sphere. The projection used is named in one line with
+                     where it comes from.
+  --view V           rectilinear (default: a pinhole camera) or stereographic
+                     (the "little planet")
+  --fov DEGREES      the horizontal field of view: more than 0 and less than
+                     180 rectilinear (default 90), less than 360 stereographic
+                     (default 270)
+  --pitch DEGREES    looking up (positive) or down (negative), -90 to 90
+  --intro planet     3 seconds opening eased from the little planet (straight
+                     down, stereographic) to the view, then the pan
+  Yaw 0 looks at the picture's centre, positive yaw turns right, positive
+  pitch looks up (as FFmpeg's v360 filter). The pan turns the yaw: with
+  --loop360 one full turn that loops without a seam (refused on a panorama
+  covering less than 360°); otherwise a pass across the covered angle of a
+  partial panorama, or a full turn of a full one, there and back unless
+  --one-way. --duration, --ease, --hold and --rate apply; --step is in
+  pixels at the frame's centre; --size sets the frame (default 1920x1080).
+
 Output:
   -f, --format F     bmp (default), jpg, png, tif: a series of frame files;
                      avi, mp4, webm, mkv, gif, webp: one file
