@@ -19,6 +19,8 @@ public:
     // false when the frame cannot be allocated; std::bad_alloc when the
     // view's tables do not fit in memory.
     bool render(const SphereFrame &frame, Bitmap24 &out);
+    // The current view's tables and levels (ViewRemap::heldBytes); 0 before the first frame.
+    std::size_t heldBytes() const { return m_remap ? m_remap->heldBytes() : 0; }
 
 private:
     const Bitmap24 &m_panorama;
