@@ -4,9 +4,12 @@
 #include "jpeg/JpegImage.h"
 #include "picture/BmpReader.h"
 #include "picture/PictureLoader.h"
+#include "picture/sphere/PhotoSphereXmp.h"
+#include "picture/sphere/XmpPacket.h"
 
 #include <exception>
 #include <iterator>
+#include <string>
 
 int FuzzBmp(const std::uint8_t *data, std::size_t size)
 {
@@ -65,5 +68,13 @@ int FuzzPng(const std::uint8_t *data, std::size_t size)
 {
     Bitmap24 bitmap;
     LoadPictureBytes(data, size, "png", bitmap, TJpegOptions {});
+    return 0;
+}
+
+int FuzzXmp(const std::uint8_t *data, std::size_t size)
+{
+    const XmpSearch found = FindXmpPacket(data, size);
+    ReadPhotoSphere(found.packet, 4096, 2048);
+    ReadPhotoSphere(std::string(reinterpret_cast<const char *>(data), size), 4096, 2048);
     return 0;
 }

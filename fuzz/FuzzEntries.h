@@ -15,3 +15,6 @@ int FuzzPicture(const std::uint8_t *data, std::size_t size);
 // with the general decoder behind for what they leave.
 int FuzzTiff(const std::uint8_t *data, std::size_t size);
 int FuzzPng(const std::uint8_t *data, std::size_t size);
+// The file searched for an XMP packet (JPEG, PNG, TIFF), the packet read for
+// its Photo Sphere fields; the input itself is also read as a packet.
+int FuzzXmp(const std::uint8_t *data, std::size_t size);

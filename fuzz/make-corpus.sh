@@ -3,10 +3,12 @@
 # writes DIR/bmp, DIR/jpeg, DIR/picture, DIR/tiff and DIR/png. Pictures of
 # 16 x 12 pixels, made by ffmpeg, cjpeg and a few lines of Python for the
 # variants ffmpeg does not write: BMP palettes, RLE, bit fields and OS/2
-# headers; PNG of every colour type and depth, interlaced, with side chunks.
+# headers; PNG of every colour type and depth, interlaced, with side chunks;
+# XMP packets (Photo Sphere fields as attributes and as elements) bare and
+# in JPEG, PNG and TIFF files.
 set -euo pipefail
 out=$1
-rm -rf "$out" && mkdir -p "$out"/{bmp,jpeg,picture,tiff,png,tmp}
+rm -rf "$out" && mkdir -p "$out"/{bmp,jpeg,picture,tiff,png,xmp,tmp}
 tmp=$out/tmp
 src=(-f lavfi -i "testsrc=size=16x12:rate=1" -frames:v 1)
 ff() { ffmpeg -loglevel error -y "${src[@]}" "$@"; }
@@ -173,5 +175,31 @@ for ctype, depths in ((0, (1, 2, 4, 8, 16)), (2, (8, 16)), (3, (1, 2, 4, 8)), (4
             png(base, ctype, depth, interlaced, False, 1)
             png(base + "-side-chunks-3idat", ctype, depth, interlaced, True, 3)
 PY
+python3 - "$out/xmp" <<'PY'
+import struct, sys
+out = sys.argv[1]
+ns = 'xmlns:GPano="http://ns.google.com/photos/1.0/panorama/"'
+fields = [("ProjectionType", "cylindrical"), ("UsePanoramaViewer", "True"), ("FullPanoWidthPixels", "6000"),
+          ("FullPanoHeightPixels", "2000"), ("CroppedAreaImageWidthPixels", "4000"),
+          ("CroppedAreaImageHeightPixels", "1200"), ("CroppedAreaLeftPixels", "1000"), ("CroppedAreaTopPixels", "400"),
+          ("PoseHeadingDegrees", "12.5")]
+head = '<?xpacket begin="" id="W5M0MpCehiHzreSzNTczkc9d"?><x:xmpmeta xmlns:x="adobe:ns:meta/"><rdf:RDF xmlns:rdf="http://www.w3.org/1999/02/22-rdf-syntax-ns#">'
+tail = '</rdf:RDF></x:xmpmeta><?xpacket end="w"?>'
+attrs = head + '<rdf:Description rdf:about="" ' + ns + "".join(f' GPano:{k}="{v}"' for k, v in fields) + '/>' + tail
+elems = head + '<rdf:Description rdf:about="" ' + ns + '>' + "".join(f'<GPano:{k}>{v}</GPano:{k}>' for k, v in fields) + '</rdf:Description>' + tail
+for name, packet in (("attributes", attrs), ("elements", elems)):
+    p = packet.encode()
+    open(f"{out}/{name}.xmp", "wb").write(p)
+    app1 = b"http://ns.adobe.com/xap/1.0/\0" + p
+    open(f"{out}/{name}.jpg", "wb").write(b"\xff\xd8\xff\xe1" + struct.pack(">H", len(app1) + 2) + app1 + b"\xff\xda\0\2")
+    def chunk(t, d):
+        return struct.pack(">I", len(d)) + t + d + b"\0\0\0\0"
+    itxt = b"XML:com.adobe.xmp\0\0\0\0\0" + p
+    open(f"{out}/{name}.png", "wb").write(b"\x89PNG\r\n\x1a\n" + chunk(b"iTXt", itxt) + chunk(b"IEND", b""))
+    for order, magic in (("<", b"II"), (">", b"MM")):
+        ifd = struct.pack(order + "H", 1) + struct.pack(order + "HHII", 700, 7, len(p), 8 + 2 + 12 + 4) + b"\0" * 4
+        open(f"{out}/{name}-{magic.decode()}.tif", "wb").write(magic + struct.pack(order + "HI", 42, 8) + ifd + p)
+PY
+
 rm -rf "$tmp"
-echo "seeds: $(ls "$out/bmp" | wc -l) bmp, $(ls "$out/jpeg" | wc -l) jpeg, $(ls "$out/picture" | wc -l) picture, $(ls "$out/tiff" | wc -l) tiff, $(ls "$out/png" | wc -l) png"
+echo "seeds: $(ls "$out/bmp" | wc -l) bmp, $(ls "$out/jpeg" | wc -l) jpeg, $(ls "$out/picture" | wc -l) picture, $(ls "$out/tiff" | wc -l) tiff, $(ls "$out/png" | wc -l) png, $(ls "$out/xmp" | wc -l) xmp"

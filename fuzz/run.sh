@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs one fuzz target for a set time, at low priority, in one child process
 # at a time (one core):
-#   fuzz/run.sh bmp|jpeg|picture|tiff|png SECONDS [more libFuzzer options]
+#   fuzz/run.sh bmp|jpeg|picture|tiff|png|xmp SECONDS [more libFuzzer options]
 #   fuzz/run.sh png 1800         # a 30-minute campaign
 # An input that crashes, hangs, leaks or takes more than 2 GB (an
 # out-of-memory is a finding, not noise) is saved as

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "picture/sphere/SphereProjection.h"
+#include "picture/sphere/ViewCamera.h"
+
 #include <cstdint>
 #include <string>
 
@@ -31,6 +34,20 @@ struct CameraMove {
     bool Active() const { return Scales() || Step > 0 || Duration > 0 || Ease != Easing::Linear || Hold > 0; }
 };
 
+// A run that turns a virtual camera inside a 360° panorama (see
+// picture/sphere/SphereViews.h) instead of cutting frames from it: active
+// when the mapping is a sphere. The frames are the run's FrameWidth x
+// FrameHeight; the pan is in yaw, planned like the camera's passes
+// (SpherePath.h), with the camera's duration, easing, holds and rate.
+struct SphereView {
+    SphereMapping Mapping; // flat: no view
+    ViewProjection Projection = ViewProjection::Rectilinear;
+    double Fov = kDefaultRectilinearFov; // degrees across the frame
+    double Pitch = 0; // degrees, positive up
+    bool PlanetIntro = false; // opens from the little planet to the view
+    bool Active() const { return Mapping.isSphere(); }
+};
+
 // Item index of the scroll-type radio group.
 enum TScrollKind : std::int32_t { ScrollHorizontal = 0, ScrollVertical = 1 };
 
@@ -50,4 +67,5 @@ struct tanimprm {
     // and one pass goes once round; there is no return pass.
     bool Loop360 = false;
     CameraMove Camera;
+    SphereView Sphere;
 };

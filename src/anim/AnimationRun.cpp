@@ -21,7 +21,10 @@ VideoOutputSpec VideoSpecFor(const RunRequest &request, const Bitmap24 &panorama
     if (!s.Camera.AudioFile.empty())
         spec.audioFile = s.Camera.AudioFile;
     spec.paletteSources.clear();
-    if (spec.container == VideoContainer::Gif) {
+    if (spec.container == VideoContainer::Gif && s.Sphere.Active()) {
+        // Views may show any part of the panorama.
+        spec.paletteSources.push_back({ &panorama, 0, 0, panorama.width(), panorama.height() });
+    } else if (spec.container == VideoContainer::Gif) {
         // Frames show the panorama's first rows (columns when vertical) as
         // deep as the frame, all along the travel.
         if (s.ScrollType == ScrollVertical)

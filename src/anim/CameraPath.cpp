@@ -60,6 +60,16 @@ std::vector<double> OnePass(const tanimprm &prm, double distance, double step)
 
 } // namespace
 
+std::vector<double> PassPositions(const tanimprm &prm, double distance, double step)
+{
+    return OnePass(prm, distance, step);
+}
+
+std::vector<double> TurnPositions(const tanimprm &prm, double length, double step)
+{
+    return LoopTurn(prm, length, step);
+}
+
 PictureSize CameraPanoramaSize(const tanimprm &prm, int panoramaWidth, int panoramaHeight)
 {
     const CameraMove &c = prm.Camera;

@@ -25,6 +25,12 @@
 // no frames.
 CameraPlan PlanCamera(const tanimprm &prm, int panoramaWidth, int panoramaHeight);
 
+// The positions of one pass over `distance` (OnePass above: duration or
+// steps, easing, holds, direction), and of a 360° turn of `length`, for
+// travels in other units than pixels (a yaw in degrees).
+std::vector<double> PassPositions(const tanimprm &prm, double distance, double step);
+std::vector<double> TurnPositions(const tanimprm &prm, double length, double step);
+
 // How the frames of a camera plan lie on its panorama, for the sampler.
 FrameLayout CameraLayout(const RunPlan &plan);
 

@@ -3,13 +3,16 @@
 #include "anim/CameraPath.h"
 #include "anim/FrameSink.h"
 #include "anim/RunFeedback.h"
+#include "anim/SphereFrames.h"
 #include "common/Bitmap24.h"
 #include "picture/FrameSampler.h"
 
+#include <algorithm>
 #include <exception>
 #include <new>
 #include <optional>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -91,6 +94,16 @@ void PlayCameraPass(RunState &run, FrameSampler &sampler, const std::vector<doub
     });
 }
 
+// One pass of views of a 360° panorama.
+void PlaySpherePass(RunState &run, SphereFrames &views, const std::vector<SphereFrame> &frames)
+{
+    PlayFrames(run, std::int32_t(frames.size()), [&](std::int32_t i) {
+        if (!views.render(frames[std::size_t(i)], run.frame))
+            throw std::bad_alloc();
+        return std::optional<PanoramaWindow>();
+    });
+}
+
 } // namespace
 
 std::int64_t PlayPasses(
@@ -100,7 +113,7 @@ std::int64_t PlayPasses(
     MakeFrameBitmap(plan, run.frame);
     run.total = plan.total();
     sink.begin(plan);
-    run.fromPanorama = !plan.camera && sink.takesPanoramaRows() && !feedback.showsFrames();
+    run.fromPanorama = !plan.camera && !plan.sphere && sink.takesPanoramaRows() && !feedback.showsFrames();
     {
         struct Progress {
             RunFeedback *feedback; // null: the sink reports none
@@ -112,7 +125,15 @@ std::int64_t PlayPasses(
         } progress { sink.reportsProgress() ? &feedback : nullptr };
         if (progress.feedback)
             feedback.progressShown(true);
-        if (plan.camera) {
+        if (plan.sphere) {
+            // Every core renders rows of the same frame.
+            SphereFrames views(panorama, plan.sphere->mapping, std::max(1u, std::thread::hardware_concurrency()));
+            for (std::size_t p = 0; p < plan.sphere->passes.size(); ++p) {
+                if (p > 0)
+                    sink.passEnded();
+                PlaySpherePass(run, views, plan.sphere->passes[p]);
+            }
+        } else if (plan.camera) {
             FrameSampler sampler(CameraLayout(plan));
             for (std::size_t p = 0; p < plan.camera->passes.size(); ++p) {
                 if (p > 0)

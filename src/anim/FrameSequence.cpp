@@ -1,6 +1,7 @@
 #include "anim/FrameSequence.h"
 
 #include "anim/CameraPath.h"
+#include "anim/SpherePath.h"
 
 #include "common/Bitmap24.h"
 #include "common/TextFormat.h"
@@ -111,6 +112,12 @@ FramePosition PassPosition(const PassPlan &plan, std::int32_t k)
 
 std::int64_t RunPlan::total() const
 {
+    if (sphere) {
+        std::int64_t frames = 0;
+        for (const std::vector<SphereFrame> &pass : sphere->passes)
+            frames += std::int64_t(pass.size());
+        return frames;
+    }
     if (camera) {
         std::int64_t frames = 0;
         for (const std::vector<double> &pass : camera->passes)
@@ -178,6 +185,11 @@ RunPlan PrepareFrames(const tanimprm &prm, int panoramaWidth, int panoramaHeight
             offY = (fh - ph) / 2;
     }
     run.DstRect = { wrap32(offX), wrap32(offY), wrap32(fw - offX), wrap32(fh - offY) };
+    if (prm.Sphere.Active()) {
+        run.DstRect = { 0, 0, prm.FrameWidth, prm.FrameHeight };
+        run.sphere = PlanSphere(prm);
+        return run;
+    }
     if (prm.Camera.Active()) {
         run.camera = PlanCamera(prm, panoramaWidth, panoramaHeight);
         return run;

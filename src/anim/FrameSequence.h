@@ -48,6 +48,17 @@ struct CameraPlan {
     std::vector<std::vector<double>> passes; // each frame's position along the travel, pass by pass
 };
 
+// The frames of a run of views (SphereView): each frame's view and yaw
+// (degrees), pass by pass.
+struct SphereFrame {
+    ViewSettings view;
+    double yaw = 0;
+};
+struct SpherePlan {
+    SphereMapping mapping; // the panorama's place on the sphere
+    std::vector<std::vector<SphereFrame>> passes;
+};
+
 struct RunPlan {
     std::int32_t FrameWidth = 0;
     std::int32_t FrameHeight = 0;
@@ -57,6 +68,7 @@ struct RunPlan {
     PassPlan outward;
     std::optional<PassPlan> back; // the return pass of a there-and-back run
     std::optional<CameraPlan> camera; // replaces the passes above when set
+    std::optional<SpherePlan> sphere; // replaces the passes and the camera when set
 
     // Frames of the whole run, if it is not stopped.
     std::int64_t total() const;

@@ -29,7 +29,6 @@ public:
     std::string FileName; // empty: no file was put in place
 };
 
-
 // The sink of a creation run that writes one file (AVI, MP4, WebM, MKV, GIF
 // or WebP): the output opens when the run begins (its refusal is thrown as
 // VideoRunError before any frame), each frame is written as it is shown,

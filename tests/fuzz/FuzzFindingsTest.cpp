@@ -18,8 +18,9 @@ TEST(FuzzFindings, RunCleanly)
 {
     constexpr unsigned kTimeLimitSeconds = 120; // all inputs take well under 10 s under the sanitizers
     ::alarm(kTimeLimitSeconds);
-    const std::pair<const char *, int (*)(const std::uint8_t *, std::size_t)> targets[] = { { "bmp", FuzzBmp },
-        { "jpeg", FuzzJpeg }, { "picture", FuzzPicture }, { "tiff", FuzzTiff }, { "png", FuzzPng } };
+    const std::pair<const char *, int (*)(const std::uint8_t *, std::size_t)> targets[]
+        = { { "bmp", FuzzBmp }, { "jpeg", FuzzJpeg }, { "picture", FuzzPicture }, { "tiff", FuzzTiff },
+              { "png", FuzzPng }, { "xmp", FuzzXmp } };
     int findings = 0;
     for (const auto &[name, entry] : targets) {
         const std::filesystem::path folder = std::filesystem::path(TRAVELIA_FUZZ_FINDINGS) / name;

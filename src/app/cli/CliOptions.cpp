@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -51,6 +52,16 @@ constexpr SitePreset kSites[] = {
     { "tiktok", { 1080, 1920 }, 10'000'000 },
 };
 
+constexpr PictureSize kDefaultViewSize { 1920, 1080 };
+
+// "12.5", "-90", "200": as short as the value allows.
+std::string numberText(double value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", value);
+    return text;
+}
+
 struct NamedSize {
     const char *name;
     PictureSize size;
@@ -64,7 +75,28 @@ constexpr NamedSize kNamedSizes[] = {
     { "square", { 1080, 1080 } },
 };
 
+// A number of degrees within [low, high] (or the open bounds): the refusal
+// names the value and the range.
+bool readDegrees(const std::string &option, const std::string &text, double &value, std::string &error)
+{
+    char *end = nullptr;
+    const double degrees = std::strtod(text.c_str(), &end);
+    if (text.empty() || end != text.c_str() + text.size() || !std::isfinite(degrees)) {
+        error = "invalid number of degrees for " + option + ": '" + text + "'";
+        return false;
+    }
+    value = degrees;
+    return true;
+}
+
 } // namespace
+
+double FovOf(const CliOptions &options)
+{
+    if (options.fov)
+        return *options.fov;
+    return options.view == ViewProjection::Stereographic ? kDefaultStereographicFov : kDefaultRectilinearFov;
+}
 
 std::uint16_t RateOf(const CliOptions &options)
 {
@@ -325,7 +357,53 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string> &args, 
         error = "unknown site for " + opt + ": '" + v + "' (youtube, shorts, reels or tiktok)";
         return false;
     };
+    const Valued setInputProjection = [&](const std::string &opt, const std::string &v) {
+        if (v == "flat")
+            o.inputProjection = SphereProjection::Flat;
+        else if (v == "cylindrical")
+            o.inputProjection = SphereProjection::Cylindrical;
+        else if (v == "equirectangular")
+            o.inputProjection = SphereProjection::Equirectangular;
+        else {
+            error = "unknown value for " + opt + ": '" + v + "' (flat, cylindrical or equirectangular)";
+            return false;
+        }
+        return true;
+    };
+    const Valued setView = [&](const std::string &opt, const std::string &v) {
+        if (v == "rectilinear")
+            o.view = ViewProjection::Rectilinear;
+        else if (v == "stereographic")
+            o.view = ViewProjection::Stereographic;
+        else {
+            error = "unknown value for " + opt + ": '" + v + "' (rectilinear or stereographic)";
+            return false;
+        }
+        return true;
+    };
+    const auto degrees = [&](std::optional<double> &target) {
+        return Valued([&](const std::string &opt, const std::string &v) {
+            double value = 0;
+            if (!readDegrees(opt, v, value, error))
+                return false;
+            target = value;
+            return true;
+        });
+    };
+    const Valued setIntro = [&](const std::string &opt, const std::string &v) {
+        if (v != "planet") {
+            error = "unknown value for " + opt + ": '" + v + "' (planet)";
+            return false;
+        }
+        o.planetIntro = true;
+        return true;
+    };
     const std::map<std::string, Valued> valued {
+        { "--input-projection", setInputProjection },
+        { "--view", setView },
+        { "--fov", degrees(o.fov) },
+        { "--pitch", degrees(o.pitch) },
+        { "--intro", setIntro },
         { "-W", setWidth },
         { "--width", setWidth },
         { "-H", setHeight },
@@ -441,6 +519,24 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string> &args, 
         error = std::string("--audio puts music under MP4, WebM or Matroska video (-f mp4, webm or mkv): ") + what;
         return std::nullopt;
     }
+    if (o.fov) {
+        const bool stereographic = o.view == ViewProjection::Stereographic;
+        const double widest = stereographic ? 360 : 180;
+        if (!(*o.fov > 0 && *o.fov < widest)) {
+            error = formatText("--fov %s is out of range: a %s view takes more than 0 and less than %d degrees",
+                { numberText(*o.fov), std::string(stereographic ? "stereographic" : "rectilinear"),
+                    std::int64_t(widest) });
+            return std::nullopt;
+        }
+    }
+    if (o.pitch && !(*o.pitch >= -90 && *o.pitch <= 90)) {
+        error = "--pitch " + numberText(*o.pitch) + " is out of range: from -90 (straight down) to 90 (straight up)";
+        return std::nullopt;
+    }
+    if (o.inputProjection == SphereProjection::Flat && (o.view || o.fov || o.pitch || o.planetIntro)) {
+        error = "--view, --fov, --pitch and --intro show a sphere: not with --input-projection flat";
+        return std::nullopt;
+    }
     if (positional.size() != 1) {
         error = positional.empty() ? "no panorama given" : "more than one panorama given";
         return std::nullopt;
@@ -449,8 +545,12 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string> &args, 
     return o;
 }
 
-void ResolveDefaults(CliOptions &options, int pictureWidth, int pictureHeight)
+void ResolveDefaults(CliOptions &options, int pictureWidth, int pictureHeight, bool views)
 {
+    if (views && !options.camera.Scales() && !options.width && !options.height) {
+        options.width = kDefaultViewSize.width;
+        options.height = kDefaultViewSize.height;
+    }
     const bool wide = pictureWidth > pictureHeight;
     const TScrollKind shape = wide ? ScrollHorizontal : ScrollVertical;
     if (!options.scrollType)
@@ -521,6 +621,30 @@ Camera:
                      10 Mbit/s at those sizes); --size, --rate, --keyint win
   A pan that crosses one frame width in less than about 7 seconds judders;
   the command line says so, with the duration that would be smooth.
+
+360° views (a camera turning inside the panorama):
+  --input-projection P  flat, cylindrical or equirectangular: how the picture
+                     lies on the sphere. Default: from its Photo Sphere (GPano)
+                     metadata, else flat; a picture of exactly 2:1 without it
+                     stays flat, and the command line says that
+                     --input-projection equirectangular would show it as a
+                     sphere. The projection used is named in one line with
+                     where it comes from.
+  --view V           rectilinear (default: a pinhole camera) or stereographic
+                     (the "little planet")
+  --fov DEGREES      the horizontal field of view: more than 0 and less than
+                     180 rectilinear (default 90), less than 360 stereographic
+                     (default 270)
+  --pitch DEGREES    looking up (positive) or down (negative), -90 to 90
+  --intro planet     3 seconds opening eased from the little planet (straight
+                     down, stereographic) to the view, then the pan
+  Yaw 0 looks at the picture's centre, positive yaw turns right, positive
+  pitch looks up (as FFmpeg's v360 filter). The pan turns the yaw: with
+  --loop360 one full turn that loops without a seam (refused on a panorama
+  covering less than 360°); otherwise a pass across the covered angle of a
+  partial panorama, or a full turn of a full one, there and back unless
+  --one-way. --duration, --ease, --hold and --rate apply; --step is in
+  pixels at the frame's centre; --size sets the frame (default 1920x1080).
 
 Output:
   -f, --format F     bmp (default), jpg, png, tif: a series of frame files;

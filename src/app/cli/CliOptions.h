@@ -50,6 +50,14 @@ struct CliOptions {
     bool test = false;
     bool quiet = false;
     bool verbose = false;
+    // 360° views: the picture's projection (unset: its Photo Sphere
+    // metadata, else flat), the view, its field and pitch in degrees, and
+    // the little planet's opening.
+    std::optional<SphereProjection> inputProjection;
+    std::optional<ViewProjection> view;
+    std::optional<double> fov;
+    std::optional<double> pitch;
+    bool planetIntro = false;
     bool help = false;
     bool version = false;
 };
@@ -73,6 +81,11 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string> &args, 
 // a 4:3 frame of its own height, anything else 1024 x 768 (choosing the
 // other scroll type resets the size). The base folder is the picture's own;
 // the base name IMAGE, or ANIM for an AVI file.
-void ResolveDefaults(CliOptions &options, int pictureWidth, int pictureHeight);
+// Views of a 360° panorama (views) have frames of 1920 x 1080 by default.
+void ResolveDefaults(CliOptions &options, int pictureWidth, int pictureHeight, bool views = false);
+
+// The field of view of a view when --fov is not given: 90 degrees
+// rectilinear, 270 stereographic.
+double FovOf(const CliOptions &options);
 
 std::string CliUsage();

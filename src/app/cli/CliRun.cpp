@@ -5,6 +5,7 @@
 #include "anim/RunFeedback.h"
 #include "anim/VideoSink.h"
 #include "app/cli/CliOptions.h"
+#include "app/cli/CliSphere.h"
 #include "common/Bitmap24.h"
 #include "common/Log.h"
 #include "common/OrderedPipeline.h"
@@ -17,6 +18,7 @@
 #include "output/FrameNames.h"
 #include "output/OutputNaming.h"
 #include "picture/PictureLoader.h"
+#include "picture/sphere/XmpPacket.h"
 #include "platform/ModalQuestions.h"
 #include "video/AviCompression.h"
 #include "video/AviCompressors.h"
@@ -285,9 +287,20 @@ std::optional<OutputNames> namesFrom(const CliOptions &o, std::ostream &err)
 // With an output size, the picture is kept at the size the camera sees it
 // (CameraPanoramaSize): a large file is reduced as it is read, never held
 // whole, and the run finds it already at that size.
+// Whether the picture may be seen as a sphere: views sample it whole, so it
+// is not reduced as it loads.
+bool maySeeASphere(const CliOptions &options)
+{
+    if (options.view || options.fov || options.pitch || options.planetIntro)
+        return true;
+    if (options.inputProjection)
+        return *options.inputProjection != SphereProjection::Flat;
+    return FindXmpPacketInFile(options.panorama).packet.find("GPano") != std::string::npos;
+}
+
 LoadSizeChoice cameraLoadSize(const CliOptions &options)
 {
-    if (!options.camera.Scales())
+    if (!options.camera.Scales() || maySeeASphere(options))
         return {};
     return [&options](int width, int height) -> std::optional<PictureSize> {
         CliOptions resolved = options;
@@ -381,14 +394,18 @@ int runCli(int argc, const char *const *argv, std::ostream &out, std::ostream &e
         return ExitPicture;
     }
     const bool sizeGiven = options.width || options.height || options.camera.Scales();
+    // Everything that can be refused is refused before anything is made on disk.
+    SphereView sphere;
+    if (!SphereFromOptions(options, panorama, sphere, err))
+        return ExitSettings;
     // The defaults follow the picture as its file announces it, whatever size it was kept at.
     const bool announced = loaded.width > 0 && loaded.height > 0;
-    ResolveDefaults(
-        options, announced ? int(loaded.width) : panorama.width(), announced ? int(loaded.height) : panorama.height());
+    ResolveDefaults(options, announced ? int(loaded.width) : panorama.width(),
+        announced ? int(loaded.height) : panorama.height(), sphere.Active());
 
-    // Everything that can be refused is refused before anything is made on disk.
     if (!frameSettingsFrom(options, request.settings, err))
         return ExitSettings;
+    request.settings.Sphere = sphere;
     if (kind == RunKind::VideoFile) {
         std::optional<VideoError> refusal = RefuseVideoOutput(VideoSpecFor(request, panorama));
         // A default frame of odd sides is made even where the encoder needs it (4:2:0).

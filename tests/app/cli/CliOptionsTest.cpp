@@ -108,7 +108,27 @@ INSTANTIATE_TEST_SUITE_P(Options, CliParseTable,
             [](const CliOptions &o) {
                 return o.camera.OutputHeight == 3840 && RateOf(o) == 60 && o.video.KeyInterval == 30
                     && o.maxBitsPerSecond == 32'000'000;
-            } }),
+            } },
+        // 360° views: the projection, the view, its field and pitch, the opening.
+        ParseCase { "noSphereByDefault", {},
+            [](const CliOptions &o) {
+                return !o.inputProjection && !o.view && !o.fov && !o.pitch && !o.planetIntro && FovOf(o) == 90;
+            } },
+        ParseCase { "equirectangular", { "--input-projection", "equirectangular" },
+            [](const CliOptions &o) { return o.inputProjection == SphereProjection::Equirectangular; } },
+        ParseCase { "cylindrical", { "--input-projection=cylindrical" },
+            [](const CliOptions &o) { return o.inputProjection == SphereProjection::Cylindrical; } },
+        ParseCase { "flat", { "--input-projection", "flat" },
+            [](const CliOptions &o) { return o.inputProjection == SphereProjection::Flat; } },
+        ParseCase { "stereographicDefaultFov", { "--view", "stereographic" },
+            [](const CliOptions &o) { return o.view == ViewProjection::Stereographic && FovOf(o) == 270; } },
+        ParseCase { "rectilinearFov", { "--view", "rectilinear", "--fov", "120.5" },
+            [](const CliOptions &o) { return o.view == ViewProjection::Rectilinear && FovOf(o) == 120.5; } },
+        ParseCase { "stereographicWide", { "--view", "stereographic", "--fov", "300" },
+            [](const CliOptions &o) { return FovOf(o) == 300; } },
+        ParseCase { "pitchDown", { "--pitch", "-90" }, [](const CliOptions &o) { return o.pitch == -90; } },
+        ParseCase { "pitchUp", { "--pitch", "45.5" }, [](const CliOptions &o) { return o.pitch == 45.5; } },
+        ParseCase { "planetIntro", { "--intro", "planet" }, [](const CliOptions &o) { return o.planetIntro; } }),
     [](const testing::TestParamInfo<ParseCase> &info) { return std::string(info.param.label); });
 
 struct BadCase {
@@ -151,7 +171,22 @@ INSTANTIATE_TEST_SUITE_P(Usage, CliParseErrors,
         BadCase { "ease", { "--ease", "bounce", "p.bmp" }, "linear or smooth" },
         BadCase { "site", { "--for", "vimeo", "p.bmp" }, "youtube, shorts" },
         BadCase { "siteNotMp4", { "--for", "youtube", "-f", "webm", "p.bmp" }, "MP4 file" },
-        BadCase { "siteNotH264", { "--for", "youtube", "--video-codec", "av1", "p.bmp" }, "H.264" }),
+        BadCase { "siteNotH264", { "--for", "youtube", "--video-codec", "av1", "p.bmp" }, "H.264" },
+        BadCase { "projection", { "--input-projection", "fisheye", "p.bmp" },
+            "'fisheye' (flat, cylindrical or equirectangular)" },
+        BadCase { "view", { "--view", "fisheye", "p.bmp" }, "'fisheye' (rectilinear or stereographic)" },
+        BadCase { "fovRectilinearTooWide", { "--fov", "180", "p.bmp" },
+            "--fov 180 is out of range: a rectilinear view takes more than 0 and less than 180 degrees" },
+        BadCase { "fovZero", { "--fov", "0", "p.bmp" }, "--fov 0 is out of range" },
+        BadCase { "fovStereographicTooWide", { "--view", "stereographic", "--fov", "360", "p.bmp" },
+            "a stereographic view takes more than 0 and less than 360 degrees" },
+        BadCase { "fovNotANumber", { "--fov", "wide", "p.bmp" }, "invalid number of degrees for --fov: 'wide'" },
+        BadCase { "pitchBelow", { "--pitch", "-91", "p.bmp" },
+            "--pitch -91 is out of range: from -90 (straight down) to 90 (straight up)" },
+        BadCase { "pitchAbove", { "--pitch", "90.5", "p.bmp" }, "--pitch 90.5 is out of range" },
+        BadCase { "intro", { "--intro", "zoom", "p.bmp" }, "'zoom' (planet)" },
+        BadCase { "viewOnFlat", { "--input-projection", "flat", "--view", "rectilinear", "p.bmp" },
+            "not with --input-projection flat" }),
     [](const testing::TestParamInfo<BadCase> &info) { return std::string(info.param.label); });
 
 TEST(CliParse, helpNeedsNoPanorama)
