@@ -8,7 +8,7 @@
 // against the panorama's 24-bit size.
 #include "anim/SphereFrames.h"
 #include "common/Bitmap24.h"
-#include "options/JpegOptions.h"
+#include "jpeg/JpegOptions.h"
 #include "picture/PictureLoader.h"
 
 #include <chrono>

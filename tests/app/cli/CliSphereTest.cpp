@@ -1,7 +1,7 @@
 #include "app/cli/CliRun.h"
 
 #include "TestUtils.h"
-#include "options/JpegOptions.h"
+#include "jpeg/JpegOptions.h"
 #include "output/FrameFile.h"
 #include "picture/PictureLoader.h"
 #include "picture/sphere/ViewRemap.h"
