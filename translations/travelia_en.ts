@@ -75,6 +75,45 @@
     </message>
 </context>
 <context>
+    <name>CameraChoices</name>
+    <message>
+        <source>Carré (1080 × 1080)</source>
+        <translation>Square (1080 × 1080)</translation>
+    </message>
+    <message>
+        <source>Personnalisée</source>
+        <translation>Custom</translation>
+    </message>
+    <message>
+        <source>Taille de sortie Incorrecte</source>
+        <translation>Invalid output size</translation>
+    </message>
+    <message>
+        <source>Valeur de Largeur de sortie Incorrecte (de %1 à %2)</source>
+        <translation>Invalid output width (from %1 to %2)</translation>
+    </message>
+    <message>
+        <source>Valeur de Hauteur de sortie Incorrecte (de %1 à %2)</source>
+        <translation>Invalid output height (from %1 to %2)</translation>
+    </message>
+    <message>
+        <source>Valeur de Durée d&apos;un passage Incorrecte</source>
+        <translation>Invalid pass duration</translation>
+    </message>
+    <message>
+        <source>Valeur de Pause aux extrémités Incorrecte</source>
+        <translation>Invalid pause at the ends</translation>
+    </message>
+    <message>
+        <source>Un passage : %1 s (%2 images à %3 images par seconde)</source>
+        <translation>One pass: %1 s (%2 frames at %3 frames per second)</translation>
+    </message>
+    <message>
+        <source>Il traverse l&apos;image en %1 s : sous 7 s le défilement saccade. Une durée de %2 s serait fluide</source>
+        <translation>The picture crosses the frame in %1 s: under 7 s, scrolling judders. A pass of %2 s would be smooth</translation>
+    </message>
+</context>
+<context>
     <name>CommandPanel</name>
     <message>
         <source>Fichier Source Panorama:</source>
@@ -347,6 +386,33 @@
         <source>Vérifier une Animation</source>
         <translation>Play an Animation</translation>
     </message>
+    <message>
+        <source>Options Caméra...</source>
+        <translation>Camera Options...</translation>
+    </message>
+</context>
+<context>
+    <name>PanoramaPreview</name>
+    <message>
+        <source>Affichage</source>
+        <translation>View</translation>
+    </message>
+    <message>
+        <source>Zoom avant</source>
+        <translation>Zoom In</translation>
+    </message>
+    <message>
+        <source>Zoom arrière</source>
+        <translation>Zoom Out</translation>
+    </message>
+    <message>
+        <source>Taille réelle</source>
+        <translation>Actual Size</translation>
+    </message>
+    <message>
+        <source>Ajuster à la fenêtre</source>
+        <translation>Fit to Window</translation>
+    </message>
 </context>
 <context>
     <name>PictureLoadFeedback</name>
@@ -419,6 +485,25 @@
     <message>
         <source>%1 - arrêté : %2 image(s) enregistrée(s)</source>
         <translation>%1 - stopped: %2 frame(s) saved</translation>
+    </message>
+</context>
+<context>
+    <name>RunLengthText</name>
+    <message>
+        <source>%1 images, %2 à %3 i/s</source>
+        <translation>%1 frames, %2 at %3 fps</translation>
+    </message>
+    <message>
+        <source>%1 image, %2 à %3 i/s</source>
+        <translation>%1 frame, %2 at %3 fps</translation>
+    </message>
+    <message>
+        <source>%1 images</source>
+        <translation>%1 frames</translation>
+    </message>
+    <message>
+        <source>%1 image</source>
+        <translation>%1 frame</translation>
     </message>
 </context>
 <context>
@@ -605,6 +690,73 @@
     <message>
         <source>Qualité:</source>
         <translation>Quality:</translation>
+    </message>
+</context>
+<context>
+    <name>TFormOpCamera</name>
+    <message>
+        <source>Sons (*.mp3 *.m4a *.aac *.ogg *.opus *.flac *.wav);;Tous les fichiers (*)</source>
+        <translation>Sounds (*.mp3 *.m4a *.aac *.ogg *.opus *.flac *.wav);;All files (*)</translation>
+    </message>
+    <message>
+        <source>Options Caméra</source>
+        <translation>Camera Options</translation>
+    </message>
+    <message>
+        <source>selon le pas</source>
+        <translation>from the step</translation>
+    </message>
+    <message>
+        <source>Mouvement adouci</source>
+        <translation>Smooth motion</translation>
+    </message>
+    <message>
+        <source>Musique...</source>
+        <translation>Music...</translation>
+    </message>
+    <message>
+        <source>Ok..</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Annuler</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Taille de sortie:</source>
+        <translation>Output size:</translation>
+    </message>
+    <message>
+        <source>Largeur de sortie:</source>
+        <translation>Output width:</translation>
+    </message>
+    <message>
+        <source>Hauteur de sortie:</source>
+        <translation>Output height:</translation>
+    </message>
+    <message>
+        <source>Durée d&apos;un passage (s):</source>
+        <translation>Pass duration (s):</translation>
+    </message>
+    <message>
+        <source>Pause aux extrémités (s):</source>
+        <translation>Pause at each end (s):</translation>
+    </message>
+    <message>
+        <source>Musique</source>
+        <translation>Music</translation>
+    </message>
+    <message>
+        <source>Musique choisie</source>
+        <translation>Chosen music</translation>
+    </message>
+    <message>
+        <source>Passage</source>
+        <translation>Pass</translation>
+    </message>
+    <message>
+        <source>(aucune)</source>
+        <translation>(none)</translation>
     </message>
 </context>
 <context>

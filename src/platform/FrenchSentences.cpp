@@ -47,6 +47,24 @@ std::span<const MessageSentence> FrenchSentences()
         { "TFormOpAvi", QT_TRANSLATE_NOOP("TFormOpAvi", "Compression des Fichiers AVI:") },
         { "TFormOpAvi", QT_TRANSLATE_NOOP("TFormOpAvi", "Images par Seconde:") },
         { "TFormOpAvi", QT_TRANSLATE_NOOP("TFormOpAvi", "Qualité:") },
+        { "CameraChoices", QT_TRANSLATE_NOOP("CameraChoices", "Carré (1080 × 1080)") },
+        { "CameraChoices", QT_TRANSLATE_NOOP("CameraChoices", "Personnalisée") },
+        { "CameraChoices", QT_TRANSLATE_NOOP("CameraChoices", "Taille de sortie Incorrecte") },
+        { "CameraChoices", QT_TRANSLATE_NOOP("CameraChoices", "Valeur de Largeur de sortie Incorrecte (de %1 à %2)") },
+        { "CameraChoices", QT_TRANSLATE_NOOP("CameraChoices", "Valeur de Hauteur de sortie Incorrecte (de %1 à %2)") },
+        { "CameraChoices", QT_TRANSLATE_NOOP("CameraChoices", "Valeur de Durée d'un passage Incorrecte") },
+        { "CameraChoices", QT_TRANSLATE_NOOP("CameraChoices", "Valeur de Pause aux extrémités Incorrecte") },
+        { "CameraChoices",
+            QT_TRANSLATE_NOOP("CameraChoices", "Un passage : %1 s (%2 images à %3 images par seconde)") },
+        // Without its full stop: it ends a text of two lines, whose stop is
+        // set apart before the lines are.
+        { "CameraChoices",
+            QT_TRANSLATE_NOOP("CameraChoices",
+                "Il traverse l'image en %1 s : sous 7 s le défilement saccade. Une durée de %2 s serait fluide") },
+        { "RunLengthText", QT_TRANSLATE_NOOP("RunLengthText", "%1 images, %2 à %3 i/s") },
+        { "RunLengthText", QT_TRANSLATE_NOOP("RunLengthText", "%1 image, %2 à %3 i/s") },
+        { "RunLengthText", QT_TRANSLATE_NOOP("RunLengthText", "%1 images") },
+        { "RunLengthText", QT_TRANSLATE_NOOP("RunLengthText", "%1 image") },
     };
     return sentences;
 }

@@ -1,4 +1,6 @@
 #include "platform/MessageLanguage.h"
+#include "anim/CameraChoices.h"
+#include "app/RunLengthText.h"
 #include "app/ui/InterfaceTranslators.h"
 #include "platform/MessageSentences.h"
 #include "platform/ui/QtWindowServices.h"
@@ -10,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
 namespace {
@@ -76,6 +79,18 @@ INSTANTIATE_TEST_SUITE_P(Messages, MessageLanguageTest,
             "/o/anim/IMAGE0000.BMP already exists" },
         MessageCase { "partHoldingAMarker", "Image non chargée : damaged data (%1 %2)",
             "Image non chargée : données endommagées (%1 %2)", "Picture not loaded: damaged data (%1 %2)" },
+        MessageCase {
+            "runLength", "925 images, 0:37 à 25 i/s", "925 images, 0:37 à 25 i/s", "925 frames, 0:37 at 25 fps" },
+        MessageCase { "runLengthOneFrame", "1 image", "1 image", "1 frame" },
+        MessageCase { "passThatJudders",
+            "Un passage : 2,0 s (50 images à 25 images par seconde)\nIl traverse l'image en 1,5 s : sous 7 s le "
+            "défilement saccade. Une durée de 10 s serait fluide.",
+            "Un passage : 2,0 s (50 images à 25 images par seconde)\nIl traverse l'image en 1,5 s : sous 7 s le "
+            "défilement saccade. Une durée de 10 s serait fluide.",
+            "One pass: 2,0 s (50 frames at 25 frames per second)\nThe picture crosses the frame in 1,5 s: under 7 s, "
+            "scrolling judders. A pass of 10 s would be smooth." },
+        MessageCase { "cameraWidthRefused", "Valeur de Largeur de sortie Incorrecte (de 2 à 16384)",
+            "Valeur de Largeur de sortie Incorrecte (de 2 à 16384)", "Invalid output width (from 2 to 16384)" },
         MessageCase { "libraryWordsStay", "libfoo: frame refused", "libfoo: frame refused", "libfoo: frame refused" }),
     [](const auto &info) { return std::string(info.param.name); });
 
@@ -108,3 +123,27 @@ TEST(MessageLanguageBox, TheErrorBoxShowsTheTranslatedText)
 }
 
 } // namespace
+
+// The camera's texts as the engine makes them read in English: a change
+// of their wording shows here before it reaches the window untranslated.
+TEST(CameraTexts, ReadInEnglish)
+{
+    const InterfaceTranslators english(InterfaceLanguage::English);
+    EXPECT_EQ(InterfaceText(RunLengthText(925, 25.0)).toStdString(), "925 frames, 0:37 at 25 fps");
+    EXPECT_EQ(InterfaceText(RunLengthText(1, std::nullopt)).toStdString(), "1 frame");
+    CameraChoices choices;
+    choices.OutputSize = kCustomOutputSize;
+    choices.Width = "1";
+    std::string error;
+    ASSERT_FALSE(CameraFromChoices(choices, error));
+    EXPECT_EQ(InterfaceText(error).toStdString(), "Invalid output width (from 2 to 16384)");
+    choices.Width = "640";
+    choices.Hold = "-1";
+    ASSERT_FALSE(CameraFromChoices(choices, error));
+    EXPECT_EQ(InterfaceText(error).toStdString(), "Invalid pause at the ends");
+    for (std::int32_t size = 0; size < kCustomOutputSize + 1; ++size) {
+        const QString caption = InterfaceText(CameraOutputSizes()[std::size_t(size)].caption);
+        EXPECT_FALSE(caption.contains(QStringLiteral("Carré")) || caption.contains(QStringLiteral("Personnalisée")))
+            << caption.toStdString();
+    }
+}

@@ -50,14 +50,16 @@ const std::set<QString> kSharedWords = { QStringLiteral("Animation"), QStringLit
     QStringLiteral("English"), QStringLiteral("BMP"), QStringLiteral("JPG"), QStringLiteral("AVI"),
     QStringLiteral("PNG"), QStringLiteral("MP4"), QStringLiteral("WebM"), QStringLiteral("MKV"), QStringLiteral("GIF"),
     QStringLiteral("WebP"), QStringLiteral("H.264"), QStringLiteral("H.265"), QStringLiteral("AV1"),
-    QStringLiteral("VP9"), QStringLiteral("24 bits"), QStringLiteral("8 bits") };
+    QStringLiteral("VP9"), QStringLiteral("24 bits"), QStringLiteral("8 bits"), QStringLiteral("Panorama 1:1"),
+    QStringLiteral("Vertical (1080 × 1920)") };
 
 bool isShared(const QString &text)
 {
-    // Numbers, the program's name with its version, and the compressors
-    // as FFmpeg names them ("vidc.MJPG   ...", "MJPG - ...") are no language.
-    static const QRegularExpression noWords(
-        QStringLiteral("^[^A-Za-zÀ-ÿ]*$|^Travelia version: |^vid[a-z]\\.|^[A-Za-z0-9 ]{3,4} - "));
+    // Numbers, the program's name with its version, the compressors as
+    // FFmpeg names them ("vidc.MJPG   ...", "MJPG - ...") and the video
+    // sizes ("1080p (1920 × 1080)") are no language.
+    static const QRegularExpression noWords(QStringLiteral(
+        "^[^A-Za-zÀ-ÿ]*$|^Travelia version: |^vid[a-z]\\.|^[A-Za-z0-9 ]{3,4} - |^[0-9]+p \\([0-9]+ × [0-9]+\\)$"));
     return kSharedWords.count(text) || noWords.match(text).hasMatch();
 }
 
@@ -152,7 +154,7 @@ struct Program {
                  static_cast<QWidget *>(&windows.help), static_cast<QWidget *>(&windows.about),
                  static_cast<QWidget *>(&windows.opAvi), static_cast<QWidget *>(&windows.view),
                  static_cast<QWidget *>(&windows.encours), static_cast<QWidget *>(&windows.opVideo),
-                 static_cast<QWidget *>(&windows.player) })
+                 static_cast<QWidget *>(&windows.player), static_cast<QWidget *>(&windows.opCamera) })
             shown << w;
         for (QWidget *w : shown)
             all.merge(shownTexts(w));

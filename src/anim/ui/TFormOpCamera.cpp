@@ -1,6 +1,7 @@
 #include "anim/ui/TFormOpCamera.h"
 
 #include "output/EnsureFolder.h"
+#include "platform/MessageLanguage.h"
 #include "platform/WindowServices.h"
 #include "platform/ui/ControlNames.h"
 #include "platform/ui/Mnemonics.h"
@@ -23,17 +24,13 @@
 
 namespace {
 
-QString u8(const char *text)
-{
-    return QString::fromUtf8(text);
-}
-
 QString qs(const std::string &text)
 {
     return QString::fromStdString(text);
 }
 
-constexpr const char *kMusicFilter = "Sons (*.mp3 *.m4a *.aac *.ogg *.opus *.flac *.wav);;Tous les fichiers (*)";
+constexpr const char *kMusicFilter
+    = QT_TRANSLATE_NOOP("TFormOpCamera", "Sons (*.mp3 *.m4a *.aac *.ogg *.opus *.flac *.wav);;Tous les fichiers (*)");
 
 } // namespace
 
@@ -43,43 +40,44 @@ TFormOpCamera::TFormOpCamera(CameraChoices &choices, WindowServices &services, Q
     , m_services(services)
     , m_shown(choices)
 {
-    setWindowTitle(u8("Options Caméra"));
+    setWindowTitle(tr("Options Caméra"));
     auto *layout = new QVBoxLayout(this);
     auto *form = new QFormLayout;
     layout->addLayout(form);
     ComboOutputSize = new QComboBox(this);
     for (const OutputSizeEntry &entry : CameraOutputSizes())
-        ComboOutputSize->addItem(u8(entry.caption));
+        ComboOutputSize->addItem(InterfaceText(entry.caption)); // engine texts
     EditOutputWidth = new QLineEdit(this);
     EditOutputHeight = new QLineEdit(this);
     EditDuration = new QLineEdit(this);
-    EditDuration->setPlaceholderText(u8("selon le pas"));
+    EditDuration->setPlaceholderText(tr("selon le pas"));
     EditHold = new QLineEdit(this);
-    CheckSmooth = new QCheckBox(u8("Mouvement adouci"), this);
-    ButtonMusic = new QPushButton(u8("Musique..."), this);
+    CheckSmooth = new QCheckBox(tr("Mouvement adouci"), this);
+    ButtonMusic = new QPushButton(tr("Musique..."), this);
     LabelMusic = new QLabel(this);
     LabelPass = new QLabel(this);
     LabelPass->setWordWrap(true);
-    ButtonClose = new QPushButton(u8("Ok.."), this);
-    ButtonCancel = new QPushButton(u8("Annuler"), this);
+    ButtonClose = new QPushButton(tr("Ok.."), this);
+    ButtonCancel = new QPushButton(tr("Annuler"), this);
     for (QPushButton *b : { ButtonMusic, ButtonClose, ButtonCancel })
         b->setAutoDefault(false);
 
-    const std::pair<QWidget *, const char *> rows[] = { { ComboOutputSize, "Taille de sortie:" },
-        { EditOutputWidth, "Largeur de sortie:" }, { EditOutputHeight, "Hauteur de sortie:" },
-        { EditDuration, "Durée d'un passage (s):" }, { EditHold, "Pause aux extrémités (s):" } };
+    const std::pair<QWidget *, const char *> rows[] = { { ComboOutputSize, QT_TR_NOOP("Taille de sortie:") },
+        { EditOutputWidth, QT_TR_NOOP("Largeur de sortie:") }, { EditOutputHeight, QT_TR_NOOP("Hauteur de sortie:") },
+        { EditDuration, QT_TR_NOOP("Durée d'un passage (s):") },
+        { EditHold, QT_TR_NOOP("Pause aux extrémités (s):") } };
     for (const auto &[field, caption] : rows) {
-        auto *label = new QLabel(u8(caption), this);
+        auto *label = new QLabel(tr(caption), this);
         label->setBuddy(field);
-        field->setAccessibleName(u8(caption).chopped(1));
+        field->setAccessibleName(label->text().chopped(1));
         form->addRow(label, field);
     }
     CheckSmooth->setAccessibleName(CheckSmooth->text());
     form->addRow(CheckSmooth);
-    ButtonMusic->setAccessibleName(u8("Musique"));
-    LabelMusic->setAccessibleName(u8("Musique choisie"));
+    ButtonMusic->setAccessibleName(tr("Musique"));
+    LabelMusic->setAccessibleName(tr("Musique choisie"));
     form->addRow(ButtonMusic, LabelMusic);
-    LabelPass->setAccessibleName(u8("Passage"));
+    LabelPass->setAccessibleName(tr("Passage"));
     layout->addWidget(LabelPass);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -139,14 +137,14 @@ void TFormOpCamera::updateFields()
     EditOutputWidth->setEnabled(custom);
     EditOutputHeight->setEnabled(custom);
     ButtonMusic->setEnabled(videoOutput && videoOutput());
-    LabelMusic->setText(m_choices.AudioFile.empty() ? u8("(aucune)") : QFileInfo(qs(m_choices.AudioFile)).fileName());
+    LabelMusic->setText(m_choices.AudioFile.empty() ? tr("(aucune)") : QFileInfo(qs(m_choices.AudioFile)).fileName());
     LabelMusic->setToolTip(qs(m_choices.AudioFile));
     std::string error;
     const std::optional<CameraMove> move = CameraFromChoices(m_choices, error);
     if (!move)
-        LabelPass->setText(qs(error));
+        LabelPass->setText(InterfaceText(error));
     else
-        LabelPass->setText(describePass ? qs(describePass(*move)) : QString());
+        LabelPass->setText(describePass ? InterfaceText(describePass(*move)) : QString());
 }
 
 void TFormOpCamera::accept()
@@ -161,7 +159,7 @@ void TFormOpCamera::accept()
 
 void TFormOpCamera::chooseMusic()
 {
-    const std::string file = m_services.openPictureFile("Musique", kMusicFilter);
+    const std::string file = m_services.openPictureFile(tr("Musique").toStdString(), tr(kMusicFilter).toStdString());
     if (file.empty())
         return; // cancelled: the music stays as it was
     m_choices.AudioFile = file;

@@ -6,6 +6,7 @@
 #include "app/ui/CommandPanel.h"
 #include "app/ui/PictureView.h"
 #include "common/Bitmap24.h"
+#include "platform/MessageLanguage.h"
 
 #include <QAction>
 #include <QEvent>
@@ -37,7 +38,7 @@ PanoramaPreview::PanoramaPreview(QMainWindow &window, PictureView &view, Command
 
 void PanoramaPreview::addViewMenu(QMainWindow &window)
 {
-    auto *menu = new QMenu(QString::fromUtf8("Affichage"), &window);
+    auto *menu = new QMenu(tr("Affichage"), &window);
     menu->setObjectName(QStringLiteral("Menu_View"));
     struct Entry {
         const char *name;
@@ -46,23 +47,28 @@ void PanoramaPreview::addViewMenu(QMainWindow &window)
         void (PictureView::*command)();
     };
     const Entry entries[] = {
-        { "Menu_ViewZoomIn", "Zoom avant",
+        { "Menu_ViewZoomIn", QT_TR_NOOP("Zoom avant"),
             { QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal) }, &PictureView::ZoomIn },
-        { "Menu_ViewZoomOut", "Zoom arrière", { QKeySequence(Qt::CTRL | Qt::Key_Minus) }, &PictureView::ZoomOut },
-        { "Menu_ViewActualSize", "Taille réelle", { QKeySequence(Qt::CTRL | Qt::Key_0) }, &PictureView::ActualSize },
-        { "Menu_ViewFit", "Ajuster à la fenêtre", { QKeySequence(Qt::CTRL | Qt::Key_9) }, &PictureView::FitToWindow },
+        { "Menu_ViewZoomOut", QT_TR_NOOP("Zoom arrière"), { QKeySequence(Qt::CTRL | Qt::Key_Minus) },
+            &PictureView::ZoomOut },
+        { "Menu_ViewActualSize", QT_TR_NOOP("Taille réelle"), { QKeySequence(Qt::CTRL | Qt::Key_0) },
+            &PictureView::ActualSize },
+        { "Menu_ViewFit", QT_TR_NOOP("Ajuster à la fenêtre"), { QKeySequence(Qt::CTRL | Qt::Key_9) },
+            &PictureView::FitToWindow },
     };
     for (const Entry &e : entries) {
-        QAction *action = menu->addAction(QString::fromUtf8(e.caption));
+        QAction *action = menu->addAction(tr(e.caption));
         action->setObjectName(QString::fromLatin1(e.name));
         action->setShortcuts(e.keys);
         connect(action, &QAction::triggered, &m_view, e.command);
     }
-    // Between "Animation" and "Options".
+    // Between "Animation" and "Options", found by its commands: its title
+    // changes with the language and its mnemonic.
     QMenuBar *bar = window.menuBar();
     QAction *before = nullptr;
     for (QAction *a : bar->actions())
-        if (a->menu() && a->menu()->title() == QLatin1String("Options"))
+        if (a->menu()
+            && a->menu()->findChild<QAction *>(QStringLiteral("Menu_OptionsJpeg"), Qt::FindDirectChildrenOnly))
             before = a;
     bar->insertMenu(before, menu);
 }
@@ -92,5 +98,5 @@ void PanoramaPreview::refresh()
     m_view.setFramePath(OutlinePath(FramePath(plan), plan));
     const std::optional<double> rate
         = PreviewRate(settings->Camera, rules.state().RadioGroupFormat, m_avi, m_video, m_run.Tempo);
-    m_panel.LabelRunLength->setText(QString::fromStdString(RunLengthText(plan.total(), rate)));
+    m_panel.LabelRunLength->setText(InterfaceText(RunLengthText(plan.total(), rate)));
 }
