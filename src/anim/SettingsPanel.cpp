@@ -207,6 +207,16 @@ BadField ReadFrameFields(const PanelState &s, tanimprm &prm)
     return BadField::None;
 }
 
+// The camera's move; with an output size, the frames are that size.
+void UseCamera(tanimprm &prm, const CameraMove &move)
+{
+    prm.Camera = move;
+    if (move.Scales()) {
+        prm.FrameWidth = move.OutputWidth;
+        prm.FrameHeight = move.OutputHeight;
+    }
+}
+
 } // namespace
 
 std::optional<tanimprm> SettingsPanel::FrameSettings() const
@@ -216,13 +226,8 @@ std::optional<tanimprm> SettingsPanel::FrameSettings() const
         return std::nullopt;
     // The camera's path too, when its choices stand.
     std::string error;
-    if (const std::optional<CameraMove> move = camera ? camera(error) : std::nullopt) {
-        prm.Camera = *move;
-        if (move->Scales()) {
-            prm.FrameWidth = move->OutputWidth;
-            prm.FrameHeight = move->OutputHeight;
-        }
-    }
+    if (const std::optional<CameraMove> move = camera ? camera(error) : std::nullopt)
+        UseCamera(prm, *move);
     return prm;
 }
 
@@ -250,11 +255,7 @@ bool SettingsPanel::ReadSettings(
             showError(error);
             return false;
         }
-        prm.Camera = *move;
-        if (move->Scales()) {
-            prm.FrameWidth = move->OutputWidth;
-            prm.FrameHeight = move->OutputHeight;
-        }
+        UseCamera(prm, *move);
     }
     if (checkFrames && !checkFrames(prm))
         return false;
