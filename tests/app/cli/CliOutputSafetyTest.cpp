@@ -189,8 +189,10 @@ TEST_F(CliOutputSafety, aFullDiskUnderSeveralWorkersLeavesNoGap)
             return 98;
         }
         if (written == 0 || std::stoi(counts[2]) == 0
-            || err.str().find("stopped: no space left on device\n") == std::string::npos)
+            || err.str().find("stopped: no space left on device\n") == std::string::npos) {
+            std::cerr << said << err.str();
             return 99;
+        }
         return code;
     });
     if (status < 0)
