@@ -1,6 +1,7 @@
 #include "FuzzEntries.h"
 
 #include "common/Bitmap24.h"
+#include "common/MemoryBudget.h"
 #include "jpeg/JpegImage.h"
 #include "picture/BmpReader.h"
 #include "picture/PictureLoader.h"
@@ -11,8 +12,21 @@
 #include <iterator>
 #include <string>
 
+namespace {
+
+// The program as under `prlimit --as`: what it may take stays below the
+// fuzzer's allocation limit (2 GB), so a picture it would refuse there is
+// refused here, by the program's own check.
+void holdToTheFuzzersLimit()
+{
+    SetMemoryCeiling(std::uint64_t(1536) << 20);
+}
+
+} // namespace
+
 int FuzzBmp(const std::uint8_t *data, std::size_t size)
 {
+    holdToTheFuzzersLimit();
     Bitmap24 bitmap;
     BmpReader().decode(data, size, bitmap);
     return 0;
@@ -20,6 +34,7 @@ int FuzzBmp(const std::uint8_t *data, std::size_t size)
 
 int FuzzJpeg(const std::uint8_t *data, std::size_t size)
 {
+    holdToTheFuzzersLimit();
     if (size < 1)
         return 0;
     const std::uint8_t knobs = data[0];
@@ -48,6 +63,7 @@ int FuzzJpeg(const std::uint8_t *data, std::size_t size)
 
 int FuzzPicture(const std::uint8_t *data, std::size_t size)
 {
+    holdToTheFuzzersLimit();
     static const char *const extensions[]
         = { "bmp", "rle", "jpg", "png", "gif", "tif", "ico", "ppm", "pgm", "pbm", "tga", "pcx", "sgi", "psd", "pcd" };
     if (size < 1)
@@ -59,6 +75,7 @@ int FuzzPicture(const std::uint8_t *data, std::size_t size)
 
 int FuzzTiff(const std::uint8_t *data, std::size_t size)
 {
+    holdToTheFuzzersLimit();
     Bitmap24 bitmap;
     LoadPictureBytes(data, size, "tif", bitmap, TJpegOptions {});
     return 0;
@@ -66,6 +83,7 @@ int FuzzTiff(const std::uint8_t *data, std::size_t size)
 
 int FuzzPng(const std::uint8_t *data, std::size_t size)
 {
+    holdToTheFuzzersLimit();
     Bitmap24 bitmap;
     LoadPictureBytes(data, size, "png", bitmap, TJpegOptions {});
     return 0;
@@ -73,6 +91,7 @@ int FuzzPng(const std::uint8_t *data, std::size_t size)
 
 int FuzzXmp(const std::uint8_t *data, std::size_t size)
 {
+    holdToTheFuzzersLimit();
     const XmpSearch found = FindXmpPacket(data, size);
     ReadPhotoSphere(found.packet, 4096, 2048);
     ReadPhotoSphere(std::string(reinterpret_cast<const char *>(data), size), 4096, 2048);

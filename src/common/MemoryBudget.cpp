@@ -1,6 +1,7 @@
 #include "common/MemoryBudget.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -70,11 +71,24 @@ std::uint64_t VmSizeFrom(const std::string &status)
     return kilobytesField(status, "VmSize");
 }
 
+namespace {
+
+std::atomic<std::uint64_t> g_ceiling { 0 };
+
+} // namespace
+
+void SetMemoryCeiling(std::uint64_t bytes)
+{
+    g_ceiling = bytes;
+}
+
 std::uint64_t AvailableMemory()
 {
     std::uint64_t available = MemAvailableFrom(readWhole("/proc/meminfo"));
     if (available == 0)
         available = kUnknown; // no /proc: let the allocation decide
+    if (const std::uint64_t ceiling = g_ceiling; ceiling != 0)
+        available = std::min(available, ceiling);
     rlimit limit {};
     if (::getrlimit(RLIMIT_AS, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY) {
         const std::uint64_t used = VmSizeFrom(readWhole("/proc/self/status"));

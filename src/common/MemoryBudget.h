@@ -9,6 +9,12 @@
 // afresh at every call: other programs come and go.
 std::uint64_t AvailableMemory();
 
+// A ceiling on AvailableMemory() set from within the process, for programs
+// that cannot run under an address-space limit (AddressSanitizer reserves
+// terabytes of it): the fuzz targets hold the program to their allocation
+// limit this way. 0 lifts it.
+void SetMemoryCeiling(std::uint64_t bytes);
+
 // A request that does not fit: how much it needs and how much there was.
 struct MemoryShortage {
     std::uint64_t needed = 0;

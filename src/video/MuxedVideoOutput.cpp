@@ -62,7 +62,6 @@ const ContainerLayout &layoutOf(VideoContainer container)
     throw VideoError(VideoError::Reason::Settings, std::string("no muxer for ") + ContainerName(container) + " files");
 }
 
-constexpr std::size_t kMaxFrameBytes = std::size_t(1) << 29; // far inside one 1 GB RIFF part
 // Room kept free beyond the frames for what the AVI muxer writes later: per
 // frame one idx1 entry (16 bytes) and one OpenDML ix entry (8 bytes); once
 // the RIFF and list headers of a new part and the trailer's counters.
