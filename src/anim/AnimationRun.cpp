@@ -12,29 +12,29 @@
 #include <algorithm>
 #include <stdexcept>
 
-VideoOutputSpec VideoSpecFor(const RunRequest &request, const Bitmap24 &panorama)
+VideoOutputSettings VideoSettingsFor(const RunRequest &request, const Bitmap24 &panorama)
 {
-    VideoOutputSpec spec = request.video;
+    VideoOutputSettings outputSettings = request.video;
     const tanimprm &s = request.settings;
-    spec.width = s.FrameWidth;
-    spec.height = s.FrameHeight;
+    outputSettings.width = s.FrameWidth;
+    outputSettings.height = s.FrameHeight;
     if (!s.Camera.AudioFile.empty())
-        spec.audioFile = s.Camera.AudioFile;
-    spec.paletteSources.clear();
-    if (spec.container == VideoContainer::Gif && s.Sphere.Active()) {
+        outputSettings.audioFile = s.Camera.AudioFile;
+    outputSettings.paletteSources.clear();
+    if (outputSettings.container == VideoContainer::Gif && s.Sphere.Active()) {
         // Views may show any part of the panorama.
-        spec.paletteSources.push_back({ &panorama, 0, 0, panorama.width(), panorama.height() });
-    } else if (spec.container == VideoContainer::Gif) {
+        outputSettings.paletteSources.push_back({ &panorama, 0, 0, panorama.width(), panorama.height() });
+    } else if (outputSettings.container == VideoContainer::Gif) {
         // Frames show the panorama's first rows (columns when vertical) as
         // deep as the frame, all along the travel.
         if (s.ScrollType == ScrollVertical)
-            spec.paletteSources.push_back(
+            outputSettings.paletteSources.push_back(
                 { &panorama, 0, 0, std::min(panorama.width(), s.FrameWidth), panorama.height() });
         else
-            spec.paletteSources.push_back(
+            outputSettings.paletteSources.push_back(
                 { &panorama, 0, 0, panorama.width(), std::min(panorama.height(), s.FrameHeight) });
     }
-    return spec;
+    return outputSettings;
 }
 
 namespace {
@@ -87,7 +87,7 @@ RunOutcome RunAnimation(const Bitmap24 &picture, const RunRequest &request, RunF
         break;
     }
     case RunKind::VideoFile: {
-        VideoSink sink(VideoSpecFor(request, panorama), request.names, request.inputPicture, feedback);
+        VideoSink sink(VideoSettingsFor(request, panorama), request.names, request.inputPicture, feedback);
         outcome.produced = PlayPasses(panorama, plan, sink, feedback, stopRequested);
         outcome.file = sink.published();
         outcome.keptOldFile = sink.keptOldFile();

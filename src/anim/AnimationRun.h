@@ -48,7 +48,7 @@ struct RunRequest {
     std::optional<std::int32_t> framePause;
     // A video file; its frame size and the GIF palette's pictures come from
     // the run.
-    VideoOutputSpec video;
+    VideoOutputSettings video;
 };
 
 // How a run ended.
@@ -62,10 +62,10 @@ struct RunOutcome {
     bool keptOldFile = false; // consent to replace, no frame: the old file is as it was
 };
 
-// The video output's spec for a run's frames: the request's choices, the
+// The video output's settings for a run's frames: the request's choices, the
 // frame size, the camera's music (when it names one), and for GIF the part
 // of the panorama the frames show.
-VideoOutputSpec VideoSpecFor(const RunRequest &request, const Bitmap24 &panorama);
+VideoOutputSettings VideoSettingsFor(const RunRequest &request, const Bitmap24 &panorama);
 
 // Plans the frames once (PrepareFrames), makes the sink of the request's
 // kind and plays the passes (PlayPasses). The feedback learns the frame count

@@ -22,63 +22,63 @@
 
 namespace {
 
-// The compression dialog of an AVI run, pre-set from the spec: false when
-// it was cancelled; else the spec holds the choice made.
-bool ChooseAviCompression(WindowServices &services, VideoOutputSpec &spec)
+// The compression dialog of an AVI run, pre-set from the settings: false when
+// it was cancelled; else the settings hold the choice made.
+bool ChooseAviCompression(WindowServices &services, VideoOutputSettings &outputSettings)
 {
     AviCompression choice;
-    choice.compressor = spec.aviCompressor;
-    choice.quality = std::uint32_t(std::lround(spec.quality * 100));
-    choice.keyFrameEvery = std::uint32_t(std::max(0, spec.keyInterval));
+    choice.compressor = outputSettings.aviCompressor;
+    choice.quality = std::uint32_t(std::lround(outputSettings.quality * 100));
+    choice.keyFrameEvery = std::uint32_t(std::max(0, outputSettings.keyInterval));
     if (!services.aviSaveOptions(choice))
         return false;
-    spec.aviCompressor = choice.compressor;
-    spec.quality = choice.quality <= 10000 ? choice.quality / 100.0 : -1;
-    spec.keyInterval = int(choice.keyFrameEvery);
-    spec.bytesPerSecond = choice.bytesPerSecond;
+    outputSettings.aviCompressor = choice.compressor;
+    outputSettings.quality = choice.quality <= 10000 ? choice.quality / 100.0 : -1;
+    outputSettings.keyInterval = int(choice.keyFrameEvery);
+    outputSettings.bytesPerSecond = choice.bytesPerSecond;
     return true;
 }
 
-// The refusal of a spec, as the error box says it; empty when it can be
+// The refusal of output settings, as the error box says it; empty when it can be
 // written. AVI keeps its writer's sentences ("Failed to set AVI stream
 // format", the cause on the next line) but for a frame rate of 0, refused
 // as always in a sentence of its own; the others say it in the output's words.
-std::string SpecRefusal(const VideoOutputSpec &spec)
+std::string SettingsRefusal(const VideoOutputSettings &outputSettings)
 {
-    const std::optional<VideoError> refusal = RefuseVideoOutput(spec);
+    const std::optional<VideoError> refusal = RefuseVideoOutput(outputSettings);
     if (!refusal)
         return {};
-    if (spec.container != VideoContainer::Avi || spec.rate.num == 0)
+    if (outputSettings.container != VideoContainer::Avi || outputSettings.rate.num == 0)
         return refusal->cause();
-    return VideoFailureText(spec.container, *refusal);
+    return VideoFailureText(outputSettings.container, *refusal);
 }
 
 } // namespace
 
-VideoOutputSpec VideoSpecFromOptions(const TVideoOptions &options)
+VideoOutputSettings VideoSettingsFromOptions(const TVideoOptions &options)
 {
     // What a greyed field holds is left out, as the window shows.
     const VideoFieldUse use = FieldsUsedBy(options);
-    VideoOutputSpec spec;
-    spec.container = options.Container;
-    spec.codec = options.Codec;
-    spec.rate = { std::uint32_t(std::max(0, options.Rate)), 1 };
-    spec.quality = options.Quality;
-    spec.keyInterval = use.keyInterval ? options.KeyInterval : 0;
-    spec.preset = use.preset ? options.Preset : std::string();
-    spec.lossless = use.lossless && options.Lossless;
-    return spec;
+    VideoOutputSettings outputSettings;
+    outputSettings.container = options.Container;
+    outputSettings.codec = options.Codec;
+    outputSettings.rate = { std::uint32_t(std::max(0, options.Rate)), 1 };
+    outputSettings.quality = options.Quality;
+    outputSettings.keyInterval = use.keyInterval ? options.KeyInterval : 0;
+    outputSettings.preset = use.preset ? options.Preset : std::string();
+    outputSettings.lossless = use.lossless && options.Lossless;
+    return outputSettings;
 }
 
-VideoOutputSpec AviSpecFromOptions(const TAviOptions &options)
+VideoOutputSettings AviSettingsFromOptions(const TAviOptions &options)
 {
-    VideoOutputSpec spec;
-    spec.container = VideoContainer::Avi;
-    spec.aviCompressor = options.CodecHandler;
-    spec.rate = { options.Rate, 1 };
-    spec.quality = options.Quality / 100.0;
-    spec.keyInterval = 1; // every frame a key frame
-    return spec;
+    VideoOutputSettings outputSettings;
+    outputSettings.container = VideoContainer::Avi;
+    outputSettings.aviCompressor = options.CodecHandler;
+    outputSettings.rate = { options.Rate, 1 };
+    outputSettings.quality = options.Quality / 100.0;
+    outputSettings.keyInterval = 1; // every frame a key frame
+    return outputSettings;
 }
 
 std::optional<std::int32_t> PauseAtRate(std::int64_t rate)
@@ -99,7 +99,7 @@ RunCommands::RunCommands(SettingsPanel &panel, WindowServices &services, RunCont
 {
 }
 
-std::optional<RunRequest> RunCommands::readRequest(RunKind kind, const std::optional<VideoOutputSpec> &video)
+std::optional<RunRequest> RunCommands::readRequest(RunKind kind, const std::optional<VideoOutputSettings> &video)
 {
     RunRequest request;
     request.kind = kind;
@@ -107,12 +107,12 @@ std::optional<RunRequest> RunCommands::readRequest(RunKind kind, const std::opti
     const auto checkFrames = [&](const tanimprm &prm) {
         if (!video)
             return true;
-        VideoOutputSpec spec = *video;
-        spec.width = prm.FrameWidth;
-        spec.height = prm.FrameHeight;
+        VideoOutputSettings outputSettings = *video;
+        outputSettings.width = prm.FrameWidth;
+        outputSettings.height = prm.FrameHeight;
         if (!prm.Camera.AudioFile.empty())
-            spec.audioFile = prm.Camera.AudioFile; // an unreadable music file refused before anything is made
-        refusal = SpecRefusal(spec);
+            outputSettings.audioFile = prm.Camera.AudioFile; // an unreadable music file refused before anything is made
+        refusal = SettingsRefusal(outputSettings);
         return refusal.empty();
     };
     const bool read = m_panel.ReadSettings(request.settings, request.names, checkFrames);
@@ -163,9 +163,9 @@ void RunCommands::create(const Bitmap24 &panorama, const std::optional<FileIdent
     const std::int32_t format = m_panel.state().RadioGroupFormat;
     if (format == FormatAvi || format == FormatVideo) {
         m_status.setText({}); // a run that fails before its first frame shows no earlier result
-        const VideoOutputSpec spec
-            = format == FormatAvi ? AviSpecFromOptions(m_options.avi) : VideoSpecFromOptions(m_options.video);
-        std::optional<RunRequest> request = readRequest(RunKind::VideoFile, spec);
+        const VideoOutputSettings outputSettings
+            = format == FormatAvi ? AviSettingsFromOptions(m_options.avi) : VideoSettingsFromOptions(m_options.video);
+        std::optional<RunRequest> request = readRequest(RunKind::VideoFile, outputSettings);
         if (request) {
             request->inputPicture = inputPicture;
             createFile(panorama, std::move(*request));
@@ -205,10 +205,10 @@ void RunCommands::createFile(const Bitmap24 &panorama, RunRequest request)
         // from the AVI options.
         if (!ChooseAviCompression(m_services, request.video))
             throw std::runtime_error("Failed to get AVI Compression Options");
-        VideoOutputSpec chosen = request.video;
+        VideoOutputSettings chosen = request.video;
         chosen.width = request.settings.FrameWidth;
         chosen.height = request.settings.FrameHeight;
-        if (const std::string refusal = SpecRefusal(chosen); !refusal.empty())
+        if (const std::string refusal = SettingsRefusal(chosen); !refusal.empty())
             throw std::runtime_error(refusal);
     }
     const ScopedBusyCursor busy(m_services, BusyCursors::Cursor::AppStart);

@@ -49,7 +49,7 @@ public:
 
 private:
     void create(const Bitmap24 &panorama, const std::optional<FileIdentity> &inputPicture);
-    std::optional<RunRequest> readRequest(RunKind kind, const std::optional<VideoOutputSpec> &video);
+    std::optional<RunRequest> readRequest(RunKind kind, const std::optional<VideoOutputSettings> &video);
     void createFile(const Bitmap24 &panorama, RunRequest request);
     bool loading() const { return pictureLoading && pictureLoading(); }
 
@@ -61,10 +61,10 @@ private:
     StatusLine &m_status;
 };
 
-// The spec of a video file as the options windows set it (frame size left
+// The settings of a video file as the options windows set it (frame size left
 // to the run).
-VideoOutputSpec VideoSpecFromOptions(const TVideoOptions &options);
-VideoOutputSpec AviSpecFromOptions(const TAviOptions &options);
+VideoOutputSettings VideoSettingsFromOptions(const TVideoOptions &options);
+VideoOutputSettings AviSettingsFromOptions(const TAviOptions &options);
 // The pause between two frames played at rate frames per second, in whole
 // milliseconds (1000 / rate); none for a rate below 1.
 std::optional<std::int32_t> PauseAtRate(std::int64_t rate);

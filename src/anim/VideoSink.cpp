@@ -6,9 +6,9 @@
 #include "common/TextFormat.h"
 #include "output/FrameNames.h"
 
-VideoSink::VideoSink(
-    VideoOutputSpec spec, OutputNames names, std::optional<FileIdentity> inputPicture, RunFeedback &feedback)
-    : m_spec(std::move(spec))
+VideoSink::VideoSink(VideoOutputSettings outputSettings, OutputNames names, std::optional<FileIdentity> inputPicture,
+    RunFeedback &feedback)
+    : m_outputSettings(std::move(outputSettings))
     , m_names(std::move(names))
     , m_inputPicture(std::move(inputPicture))
     , m_feedback(feedback)
@@ -21,14 +21,15 @@ VideoSink::~VideoSink() = default; // an output not finished leaves nothing behi
 
 void VideoSink::fail(const VideoError &error)
 {
-    throw VideoRunError(VideoFailureText(m_spec.container, error, m_path), error.keptFrames(), error.keptName());
+    throw VideoRunError(
+        VideoFailureText(m_outputSettings.container, error, m_path), error.keptFrames(), error.keptName());
 }
 
 void VideoSink::begin(const RunPlan &plan)
 {
     m_total = plan.total();
     try {
-        m_output = OpenVideoOutput(m_path, m_spec);
+        m_output = OpenVideoOutput(m_path, m_outputSettings);
     } catch (const VideoError &e) {
         fail(e);
     }

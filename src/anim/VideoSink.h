@@ -41,7 +41,8 @@ public:
 class VideoSink : public FrameSink {
 public:
     // inputPicture: the file the panorama was read from, never replaced.
-    VideoSink(VideoOutputSpec spec, OutputNames names, std::optional<FileIdentity> inputPicture, RunFeedback &feedback);
+    VideoSink(VideoOutputSettings outputSettings, OutputNames names, std::optional<FileIdentity> inputPicture,
+        RunFeedback &feedback);
     ~VideoSink() override;
 
     void begin(const RunPlan &plan) override;
@@ -63,7 +64,7 @@ private:
     bool write(const FrameRows &rows);
     [[noreturn]] void fail(const VideoError &error);
 
-    VideoOutputSpec m_spec;
+    VideoOutputSettings m_outputSettings;
     OutputNames m_names;
     std::optional<FileIdentity> m_inputPicture;
     RunFeedback &m_feedback;

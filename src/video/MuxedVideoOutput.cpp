@@ -76,56 +76,57 @@ std::string compressorTitle(std::uint32_t code)
     return "the compressor '" + fourccText(code) + "'";
 }
 
-bool uncompressedAvi(const VideoOutputSpec &spec)
+bool uncompressedAvi(const VideoOutputSettings &outputSettings)
 {
-    return spec.container == VideoContainer::Avi
-        && (spec.aviCompressor == 0 || spec.aviCompressor == fourccFromText("DIB"));
+    return outputSettings.container == VideoContainer::Avi
+        && (outputSettings.aviCompressor == 0 || outputSettings.aviCompressor == fourccFromText("DIB"));
 }
 
-EncoderSettings settingsFor(const VideoOutputSpec &spec, const ContainerLayout &layout, const GifPalette &palette)
+EncoderSettings settingsFor(
+    const VideoOutputSettings &outputSettings, const ContainerLayout &layout, const GifPalette &palette)
 {
     EncoderSettings s;
-    s.width = spec.width;
-    s.height = spec.height;
-    s.rate = spec.rate;
-    s.quality = spec.quality;
-    s.keyInterval = spec.keyInterval;
-    s.bytesPerSecond = spec.bytesPerSecond;
-    s.maxBitsPerSecond = spec.maxBitsPerSecond;
-    s.preset = spec.preset;
+    s.width = outputSettings.width;
+    s.height = outputSettings.height;
+    s.rate = outputSettings.rate;
+    s.quality = outputSettings.quality;
+    s.keyInterval = outputSettings.keyInterval;
+    s.bytesPerSecond = outputSettings.bytesPerSecond;
+    s.maxBitsPerSecond = outputSettings.maxBitsPerSecond;
+    s.preset = outputSettings.preset;
     s.reorder = layout.reorders;
     if (const AVOutputFormat *muxer = av_guess_format(layout.muxer, nullptr, nullptr))
         s.globalHeader = muxer->flags & AVFMT_GLOBALHEADER;
     s.palette = palette;
     if (const QualityMapping *dither = FindQuality("gif", QualityKnob::Dither))
-        s.dither = float(MapQuality(*dither, spec.quality < 0 ? 75 : spec.quality));
+        s.dither = float(MapQuality(*dither, outputSettings.quality < 0 ? 75 : outputSettings.quality));
     return s;
 }
 
 } // namespace
 
-std::unique_ptr<VideoEncoder> OpenSpecEncoder(const VideoOutputSpec &spec, const GifPalette &palette)
+std::unique_ptr<VideoEncoder> OpenEncoderFor(const VideoOutputSettings &outputSettings, const GifPalette &palette)
 {
     ffmpeg::routeLogs();
-    const ContainerLayout &layout = layoutOf(spec.container);
-    const EncoderSettings settings = settingsFor(spec, layout, palette);
-    if (spec.container != VideoContainer::Avi) {
+    const ContainerLayout &layout = layoutOf(outputSettings.container);
+    const EncoderSettings settings = settingsFor(outputSettings, layout, palette);
+    if (outputSettings.container != VideoContainer::Avi) {
         std::string why;
-        const EncoderDescription encoder = EncoderForCodec(spec.container, spec.codec, why);
+        const EncoderDescription encoder = EncoderForCodec(outputSettings.container, outputSettings.codec, why);
         if (!encoder.codec)
             throw VideoError(VideoError::Reason::NoEncoder, why);
         return std::make_unique<VideoEncoder>(encoder, settings);
     }
-    if (uncompressedAvi(spec))
+    if (uncompressedAvi(outputSettings))
         return nullptr;
     // The compressor by its code: the encoders of its codecs in FFmpeg's
     // order, the first that opens (a hardware one without its device does
     // not); a size or setting a codec cannot take is refused by its first
     // encoder, and another codec of that code (H.263+ for H.263) is tried.
-    std::vector<EncoderDescription> candidates = AviEncodersFor(spec.aviCompressor);
+    std::vector<EncoderDescription> candidates = AviEncodersFor(outputSettings.aviCompressor);
     if (candidates.empty())
-        throw VideoError(
-            VideoError::Reason::NoEncoder, "no compressor '" + fourccText(spec.aviCompressor) + "' on this machine");
+        throw VideoError(VideoError::Reason::NoEncoder,
+            "no compressor '" + fourccText(outputSettings.aviCompressor) + "' on this machine");
     std::optional<VideoError> first;
     AVCodecID refused = AV_CODEC_ID_NONE;
     for (EncoderDescription &encoder : candidates) {
@@ -144,27 +145,28 @@ std::unique_ptr<VideoEncoder> OpenSpecEncoder(const VideoOutputSpec &spec, const
     throw *first;
 }
 
-MuxedVideoOutput::MuxedVideoOutput(const std::string &target, const VideoOutputSpec &spec)
+MuxedVideoOutput::MuxedVideoOutput(const std::string &target, const VideoOutputSettings &outputSettings)
     : m_target(target)
-    , m_spec(spec)
-    , m_layout(layoutOf(spec.container))
+    , m_outputSettings(outputSettings)
+    , m_layout(layoutOf(outputSettings.container))
 {
-    const int width = spec.width, height = spec.height;
+    const int width = outputSettings.width, height = outputSettings.height;
     const std::size_t stride = (std::size_t(width) * 3 + 3) & ~std::size_t(3);
-    m_frameStep = spec.container == VideoContainer::Gif ? GifFrameStep(spec.rate) : 1;
+    m_frameStep = outputSettings.container == VideoContainer::Gif ? GifFrameStep(outputSettings.rate) : 1;
 
     // The encoder first: a refusal leaves nothing behind.
     GifPalette palette;
-    if (spec.container == VideoContainer::Gif) {
+    if (outputSettings.container == VideoContainer::Gif) {
         const QualityMapping *quality = FindQuality("gif", QualityKnob::PaletteQuality);
-        palette = MakeGifPalette(spec.paletteSources,
-            quality ? int(MapQuality(*quality, spec.quality < 0 ? 75 : spec.quality)) : 100, 4); // whole, cut down
+        palette = MakeGifPalette(outputSettings.paletteSources,
+            quality ? int(MapQuality(*quality, outputSettings.quality < 0 ? 75 : outputSettings.quality)) : 100,
+            4); // whole, cut down
     }
-    m_encoder = OpenSpecEncoder(spec, palette);
-    if (!spec.audioFile.empty()) {
+    m_encoder = OpenEncoderFor(outputSettings, palette);
+    if (!outputSettings.audioFile.empty()) {
         const AVOutputFormat *muxer = av_guess_format(m_layout.muxer, nullptr, nullptr);
         m_audio = std::make_unique<AudioTrack>(
-            spec.audioFile, spec.container, muxer && (muxer->flags & AVFMT_GLOBALHEADER));
+            outputSettings.audioFile, outputSettings.container, muxer && (muxer->flags & AVFMT_GLOBALHEADER));
     }
 
     m_file = std::make_unique<MuxerFile>(target);
@@ -188,13 +190,13 @@ MuxedVideoOutput::MuxedVideoOutput(const std::string &target, const VideoOutputS
     AVStream *stream = m_packet ? avformat_new_stream(mux, nullptr) : nullptr;
     if (!stream)
         fail(VideoError::Reason::File, "out of memory");
-    const VideoRate rate = spec.rate;
+    const VideoRate rate = outputSettings.rate;
     if (m_encoder) {
         const AVCodecContext *context = m_encoder->context();
         if (avcodec_parameters_from_context(stream->codecpar, context) < 0)
             fail(VideoError::Reason::File, "out of memory");
         m_encoderTimeBase = context->time_base;
-        if (spec.container == VideoContainer::Avi) {
+        if (outputSettings.container == VideoContainer::Avi) {
             // The encoder's own code where it chose one (one per pixel format), else its codec's.
             if (!context->codec_tag
                 || av_codec_get_id(mux->oformat->codec_tag, context->codec_tag) != context->codec_id)
@@ -287,7 +289,7 @@ void MuxedVideoOutput::writeFrame(const FrameRows &frame)
 {
     if (!m_headerWritten || m_done || m_failure)
         throw m_failure ? *m_failure : VideoError(VideoError::Reason::Frame, "the file is not open");
-    if (frame.width != m_spec.width || frame.height != m_spec.height || !frame.top
+    if (frame.width != m_outputSettings.width || frame.height != m_outputSettings.height || !frame.top
         || std::size_t(frame.pitch < 0 ? -frame.pitch : frame.pitch) < std::size_t(frame.width) * 3)
         throw VideoError(VideoError::Reason::Frame, "a frame of another size");
     if (m_handed++ % m_frameStep != 0)
@@ -296,7 +298,7 @@ void MuxedVideoOutput::writeFrame(const FrameRows &frame)
         writeRows(frame);
         return;
     }
-    const bool key = m_spec.keyInterval > 0 && m_sent % m_spec.keyInterval == 0;
+    const bool key = m_outputSettings.keyInterval > 0 && m_sent % m_outputSettings.keyInterval == 0;
     if (const int e = m_encoder->send(frame, (m_handed - 1), key); e < 0)
         fail(VideoError::Reason::Frame, m_encoder->description().title + " failed: " + ffmpeg::errorText(e));
     ++m_sent;
@@ -363,7 +365,7 @@ bool MuxedVideoOutput::store(AVPacket *packet)
         if (packet->dts == AV_NOPTS_VALUE)
             packet->dts = packet->pts;
         packet->duration = 1;
-        if (m_spec.keyInterval == 1)
+        if (m_outputSettings.keyInterval == 1)
             packet->flags |= AV_PKT_FLAG_KEY;
         // The muxer fills skipped samples with empty chunks.
         skipped = std::max<std::int64_t>(0, packet->dts - m_lastDts - 1);
@@ -431,8 +433,9 @@ bool MuxedVideoOutput::feedAudio()
 {
     if (!m_audio || m_failure)
         return !m_failure;
-    const std::string failure = m_audio->encodeUntil(samplesAt(m_framesInFile, m_spec.rate) - AudioTrack::kLongestFade,
-        [this](AVPacket *packet) { return storeAudio(packet); });
+    const std::string failure
+        = m_audio->encodeUntil(samplesAt(m_framesInFile, m_outputSettings.rate) - AudioTrack::kLongestFade,
+            [this](AVPacket *packet) { return storeAudio(packet); });
     if (!failure.empty() && !m_failure)
         m_failure = VideoError(VideoError::Reason::Frame, failure);
     return !m_failure;
@@ -443,7 +446,7 @@ bool MuxedVideoOutput::finishAudio()
     if (!m_audio || m_failure)
         return !m_failure;
     const std::string failure = m_audio->finish(
-        samplesAt(m_framesInFile, m_spec.rate), [this](AVPacket *packet) { return storeAudio(packet); });
+        samplesAt(m_framesInFile, m_outputSettings.rate), [this](AVPacket *packet) { return storeAudio(packet); });
     if (!failure.empty() && !m_failure)
         m_failure = VideoError(VideoError::Reason::Frame, failure);
     return !m_failure;
@@ -483,7 +486,7 @@ void MuxedVideoOutput::completeFile()
     m_mux.reset();
     m_io.reset();
     if (m_layout.timesInFrames) {
-        if (const std::string why = FixAviHeaders(*m_file, m_spec.rate, m_imageSize); !why.empty()) {
+        if (const std::string why = FixAviHeaders(*m_file, m_outputSettings.rate, m_imageSize); !why.empty()) {
             if (m_file->error())
                 failSystem(VideoError::Reason::File);
             fail(VideoError::Reason::File, why);

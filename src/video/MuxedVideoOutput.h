@@ -14,21 +14,21 @@ class VideoEncoder;
 struct ContainerLayout;
 struct EncoderSettings;
 
-// The encoder a spec asks for, opened (no file is made): for AVI the first
+// The encoder the settings ask for, opened (no file is made): for AVI the first
 // encoder of the chosen compressor's codec that takes the size and rate,
 // null for frames stored uncompressed. Throws VideoError.
-std::unique_ptr<VideoEncoder> OpenSpecEncoder(const VideoOutputSpec &spec, const GifPalette &palette = {});
+std::unique_ptr<VideoEncoder> OpenEncoderFor(const VideoOutputSettings &outputSettings, const GifPalette &palette = {});
 
 // AVI, MP4, WebM, Matroska and GIF files through libavformat: one class,
 // the containers' differences as data (ContainerLayout). The frames go
-// through the spec's encoder, or for uncompressed AVI from their rows
+// through the settings' encoder, or for uncompressed AVI from their rows
 // straight to the file. AVI reserves disk space ahead, so that a full disk
 // refuses a frame before the muxer sees it and the file still closes with
 // its index and the frames written; above 1 GB it goes on in OpenDML parts.
 class MuxedVideoOutput : public VideoOutput {
 public:
     // Opens the encoder, then the hidden file and its header. Throws VideoError.
-    MuxedVideoOutput(const std::string &target, const VideoOutputSpec &spec);
+    MuxedVideoOutput(const std::string &target, const VideoOutputSettings &outputSettings);
     ~MuxedVideoOutput() override;
 
     void writeFrame(const FrameRows &frame) override;
@@ -55,7 +55,7 @@ private:
     void completeFile();
 
     std::string m_target;
-    VideoOutputSpec m_spec;
+    VideoOutputSettings m_outputSettings;
     const ContainerLayout &m_layout;
     // Declared in the order they are needed: destroyed in reverse.
     std::unique_ptr<MuxerFile> m_file;

@@ -15,9 +15,9 @@
 
 namespace {
 
-std::string sizeText(const VideoOutputSpec &spec)
+std::string sizeText(const VideoOutputSettings &outputSettings)
 {
-    return std::to_string(spec.width) + " x " + std::to_string(spec.height);
+    return std::to_string(outputSettings.width) + " x " + std::to_string(outputSettings.height);
 }
 
 // Frames per second above max, or below min.
@@ -44,52 +44,54 @@ std::string musicRefusal(VideoContainer container)
     return std::string("music goes only under MP4, WebM or Matroska video: ") + file + " has no sound";
 }
 
-// What the container itself cannot store, known from the spec alone.
-std::string containerRefusal(const VideoOutputSpec &spec)
+// What the container itself cannot store, known from the settings alone.
+std::string containerRefusal(const VideoOutputSettings &outputSettings)
 {
-    const char *name = ContainerName(spec.container);
-    if (spec.width <= 0 || spec.height <= 0)
-        return "a frame of " + sizeText(spec) + " pixels is empty";
-    if (spec.rate.num == 0)
-        return spec.container == VideoContainer::Avi ? "AVI frame rate must be at least 1 frame per second"
-                                                     : "the frame rate must be at least 1 frame per second";
-    if (spec.rate.den == 0 || spec.rate.num > INT_MAX || spec.rate.den > INT_MAX)
-        return "a frame rate of " + RateText(spec.rate) + " cannot be stored";
-    if (!ContainerAccepts(spec.container, spec.codec))
-        return article(name) + name + " file cannot hold " + CodecName(spec.codec) + " video";
-    if (!spec.audioFile.empty() && !ContainerCarriesAudio(spec.container))
-        return musicRefusal(spec.container);
-    switch (spec.container) {
+    const char *name = ContainerName(outputSettings.container);
+    if (outputSettings.width <= 0 || outputSettings.height <= 0)
+        return "a frame of " + sizeText(outputSettings) + " pixels is empty";
+    if (outputSettings.rate.num == 0)
+        return outputSettings.container == VideoContainer::Avi ? "AVI frame rate must be at least 1 frame per second"
+                                                               : "the frame rate must be at least 1 frame per second";
+    if (outputSettings.rate.den == 0 || outputSettings.rate.num > INT_MAX || outputSettings.rate.den > INT_MAX)
+        return "a frame rate of " + RateText(outputSettings.rate) + " cannot be stored";
+    if (!ContainerAccepts(outputSettings.container, outputSettings.codec))
+        return article(name) + name + " file cannot hold " + CodecName(outputSettings.codec) + " video";
+    if (!outputSettings.audioFile.empty() && !ContainerCarriesAudio(outputSettings.container))
+        return musicRefusal(outputSettings.container);
+    switch (outputSettings.container) {
     case VideoContainer::Avi: {
         // The stream header's fields are 16 bits; a frame stays far inside one 1 GB part.
-        if (spec.width > 65535 || spec.height > 65535)
-            return "an AVI frame is 1 to 65535 pixels each way, not " + sizeText(spec);
-        const std::size_t stride = (std::size_t(spec.width) * 3 + 3) & ~std::size_t(3);
-        if (stride * std::size_t(spec.height) > (std::size_t(1) << 29))
-            return "a frame of " + sizeText(spec) + " pixels is larger than 512 MB, the most an AVI frame holds";
-        if (rateBelow(spec.rate, 1) || rateAbove(spec.rate, 65535))
-            return "an AVI file stores 1 to 65535 frames per second, not " + RateText(spec.rate);
+        if (outputSettings.width > 65535 || outputSettings.height > 65535)
+            return "an AVI frame is 1 to 65535 pixels each way, not " + sizeText(outputSettings);
+        const std::size_t stride = (std::size_t(outputSettings.width) * 3 + 3) & ~std::size_t(3);
+        if (stride * std::size_t(outputSettings.height) > (std::size_t(1) << 29))
+            return "a frame of " + sizeText(outputSettings)
+                + " pixels is larger than 512 MB, the most an AVI frame holds";
+        if (rateBelow(outputSettings.rate, 1) || rateAbove(outputSettings.rate, 65535))
+            return "an AVI file stores 1 to 65535 frames per second, not " + RateText(outputSettings.rate);
         break;
     }
     case VideoContainer::Gif:
-        if (spec.width > 65535 || spec.height > 65535)
-            return "a GIF frame is 1 to 65535 pixels each way, not " + sizeText(spec);
-        if (!spec.preset.empty())
-            return "GIF frames have no speed preset ('" + spec.preset + "')";
+        if (outputSettings.width > 65535 || outputSettings.height > 65535)
+            return "a GIF frame is 1 to 65535 pixels each way, not " + sizeText(outputSettings);
+        if (!outputSettings.preset.empty())
+            return "GIF frames have no speed preset ('" + outputSettings.preset + "')";
         break;
     case VideoContainer::Webp:
-        if (spec.width > 16383 || spec.height > 16383)
-            return "a WebP frame is 1 to 16383 pixels each way, not " + sizeText(spec);
-        if (rateAbove(spec.rate, 1000))
-            return "WebP frames last whole milliseconds: at most 1000 frames per second, not " + RateText(spec.rate);
-        if (!spec.preset.empty())
-            return "WebP frames have no speed preset ('" + spec.preset + "')";
+        if (outputSettings.width > 16383 || outputSettings.height > 16383)
+            return "a WebP frame is 1 to 16383 pixels each way, not " + sizeText(outputSettings);
+        if (rateAbove(outputSettings.rate, 1000))
+            return "WebP frames last whole milliseconds: at most 1000 frames per second, not "
+                + RateText(outputSettings.rate);
+        if (!outputSettings.preset.empty())
+            return "WebP frames have no speed preset ('" + outputSettings.preset + "')";
         break;
     case VideoContainer::Webm:
     case VideoContainer::Mkv:
-        if (rateAbove(spec.rate, 1000))
-            return std::string(spec.container == VideoContainer::Webm ? "WebM" : "Matroska")
-                + " times frames in milliseconds: at most 1000 frames per second, not " + RateText(spec.rate);
+        if (rateAbove(outputSettings.rate, 1000))
+            return std::string(outputSettings.container == VideoContainer::Webm ? "WebM" : "Matroska")
+                + " times frames in milliseconds: at most 1000 frames per second, not " + RateText(outputSettings.rate);
         break;
     case VideoContainer::Mp4:
         break;
@@ -104,19 +106,19 @@ FrameRows FrameRows::of(const Bitmap24 &picture)
     return { picture.bits(), std::ptrdiff_t(picture.stride()), picture.width(), picture.height() };
 }
 
-std::optional<VideoError> RefuseVideoOutput(const VideoOutputSpec &spec)
+std::optional<VideoError> RefuseVideoOutput(const VideoOutputSettings &outputSettings)
 {
-    if (std::string why = containerRefusal(spec); !why.empty())
+    if (std::string why = containerRefusal(outputSettings); !why.empty())
         return VideoError(VideoError::Reason::Settings, why);
     try {
-        if (spec.container == VideoContainer::Webp) {
-            if (std::string why = WebpSettingsRefusal(spec); !why.empty())
+        if (outputSettings.container == VideoContainer::Webp) {
+            if (std::string why = WebpSettingsRefusal(outputSettings); !why.empty())
                 return VideoError(VideoError::Reason::Settings, why);
             return std::nullopt;
         }
-        OpenSpecEncoder(spec); // asked, then closed: no file
-        if (!spec.audioFile.empty())
-            if (std::optional<VideoError> refusal = RefuseAudioFile(spec.audioFile, spec.container))
+        OpenEncoderFor(outputSettings); // asked, then closed: no file
+        if (!outputSettings.audioFile.empty())
+            if (std::optional<VideoError> refusal = RefuseAudioFile(outputSettings.audioFile, outputSettings.container))
                 return refusal;
     } catch (const VideoError &e) {
         return e;
@@ -124,9 +126,9 @@ std::optional<VideoError> RefuseVideoOutput(const VideoOutputSpec &spec)
     return std::nullopt;
 }
 
-std::string CheckVideoOutput(const VideoOutputSpec &spec)
+std::string CheckVideoOutput(const VideoOutputSettings &outputSettings)
 {
-    const std::optional<VideoError> refusal = RefuseVideoOutput(spec);
+    const std::optional<VideoError> refusal = RefuseVideoOutput(outputSettings);
     return refusal ? refusal->cause() : std::string();
 }
 
@@ -137,15 +139,15 @@ std::string CheckVideoTarget(const std::string &target)
     return {};
 }
 
-std::unique_ptr<VideoOutput> OpenVideoOutput(const std::string &target, const VideoOutputSpec &spec)
+std::unique_ptr<VideoOutput> OpenVideoOutput(const std::string &target, const VideoOutputSettings &outputSettings)
 {
-    if (std::string why = containerRefusal(spec); !why.empty())
+    if (std::string why = containerRefusal(outputSettings); !why.empty())
         throw VideoError(VideoError::Reason::Settings, why);
     if (std::string why = CheckVideoTarget(target); !why.empty())
         throw VideoError(VideoError::Reason::File, why);
-    if (spec.container == VideoContainer::Webp)
-        return std::make_unique<WebpOutput>(target, spec);
-    return std::make_unique<MuxedVideoOutput>(target, spec);
+    if (outputSettings.container == VideoContainer::Webp)
+        return std::make_unique<WebpOutput>(target, outputSettings);
+    return std::make_unique<MuxedVideoOutput>(target, outputSettings);
 }
 
 std::string VideoFailureText(VideoContainer container, const VideoError &error, const std::string &target)

@@ -30,7 +30,7 @@ struct FrameRows {
 // What a video file is made of. Everything here is known before the run
 // starts; CheckVideoOutput refuses what cannot be written before any folder
 // or file exists.
-struct VideoOutputSpec {
+struct VideoOutputSettings {
     VideoContainer container = VideoContainer::Mp4;
     // The encoder: for AVI the compressor chosen by its four-character code
     // (0: frames stored uncompressed), for the other containers the codec
@@ -63,7 +63,7 @@ struct VideoOutputSpec {
 class VideoError : public std::runtime_error {
 public:
     enum class Reason {
-        Settings, // the spec cannot be written (size, rate, codec, preset): known before any file exists
+        Settings, // the settings cannot be written (size, rate, codec, preset): known before any file exists
         NoEncoder, // no such compressor or encoder on this machine
         EncoderRefuses, // the encoder refuses this size or rate when opened
         File, // the file could not be created, written or put in place
@@ -123,7 +123,7 @@ class VideoOutput {
 public:
     virtual ~VideoOutput() = default;
 
-    // frame is spec.width x spec.height.
+    // frame is width x height of the settings.
     virtual void writeFrame(const FrameRows &frame) = 0;
     // True when frames may come as rows of a larger picture (pitch beyond a
     // padded row) and go to the file without a copy: stored uncompressed.
@@ -145,17 +145,17 @@ public:
     virtual void abandon() = 0;
 };
 
-// The refusal of a spec that cannot be written, in words that name the
+// The refusal of output settings that cannot be written, in words that name the
 // limit ("libx264 needs an even width and height (4:2:0), not 101 x 100");
 // empty when it can. Needs no file: it may open the encoder to ask it.
-std::string CheckVideoOutput(const VideoOutputSpec &spec);
+std::string CheckVideoOutput(const VideoOutputSettings &outputSettings);
 // The same refusal with its reason: Settings for what the container or the
 // encoder's known rules cannot take, NoEncoder, EncoderRefuses.
-std::optional<VideoError> RefuseVideoOutput(const VideoOutputSpec &spec);
+std::optional<VideoError> RefuseVideoOutput(const VideoOutputSettings &outputSettings);
 
 // Opens the encoder, creates the hidden file in the target's folder and
 // writes the header. Throws VideoError; a refusal leaves nothing on disk.
-std::unique_ptr<VideoOutput> OpenVideoOutput(const std::string &target, const VideoOutputSpec &spec);
+std::unique_ptr<VideoOutput> OpenVideoOutput(const std::string &target, const VideoOutputSettings &outputSettings);
 
 // Why a file cannot be made under that name, known before anything is made
 // (a folder there, a name too long): a File error's cause; empty when none.

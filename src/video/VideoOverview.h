@@ -45,7 +45,7 @@
 //    place: never over an existing file without consent, never a file
 //    without a frame, the next free name when the target was taken meanwhile.
 //
-// Music (VideoOutputSpec::audioFile, MP4, WebM and Matroska only):
+// Music (VideoOutputSettings::audioFile, MP4, WebM and Matroska only):
 // AudioTrack.h reads any sound file FFmpeg decodes, resamples it
 // (libswresample) and encodes AAC or Opus as the second stream, cut to the
 // video's length with a fade-out. The file is checked before the run; the

@@ -34,14 +34,15 @@ namespace {
 // Frames waiting for a worker, at most (4 bytes a pixel each).
 constexpr std::size_t kBytesInFlight = std::size_t(128) << 20;
 
-WebPConfig configFor(const VideoOutputSpec &spec)
+WebPConfig configFor(const VideoOutputSettings &outputSettings)
 {
     WebPConfig config;
     WebPConfigInit(&config);
-    config.lossless = spec.lossless ? 1 : 0;
+    config.lossless = outputSettings.lossless ? 1 : 0;
     const QualityMapping *mapping
-        = FindQuality("libwebp", spec.lossless ? QualityKnob::WebpEffort : QualityKnob::WebpQuality);
-    config.quality = float(mapping ? MapQuality(*mapping, spec.quality < 0 ? 75 : spec.quality) : 75);
+        = FindQuality("libwebp", outputSettings.lossless ? QualityKnob::WebpEffort : QualityKnob::WebpQuality);
+    config.quality
+        = float(mapping ? MapQuality(*mapping, outputSettings.quality < 0 ? 75 : outputSettings.quality) : 75);
     config.method = 2; // speed 4 of 0 (slowest) to 6
     return config;
 }
@@ -69,18 +70,18 @@ std::int64_t timestamp(std::int64_t k, VideoRate rate)
 
 } // namespace
 
-std::string WebpSettingsRefusal(const VideoOutputSpec &spec)
+std::string WebpSettingsRefusal(const VideoOutputSettings &outputSettings)
 {
-    WebPConfig config = configFor(spec);
+    WebPConfig config = configFor(outputSettings);
     return WebPValidateConfig(&config) ? std::string() : "libwebp refuses the settings";
 }
 
-WebpOutput::WebpOutput(const std::string &target, const VideoOutputSpec &spec)
+WebpOutput::WebpOutput(const std::string &target, const VideoOutputSettings &outputSettings)
     : m_target(target)
-    , m_spec(spec)
+    , m_outputSettings(outputSettings)
     , m_pipeline(std::make_unique<OrderedPipeline>(OrderedPipeline::defaultWorkers(), kBytesInFlight))
 {
-    if (std::string why = WebpSettingsRefusal(spec); !why.empty())
+    if (std::string why = WebpSettingsRefusal(outputSettings); !why.empty())
         fail(VideoError::Reason::Settings, why);
     if (const int error = TargetNameError(target))
         fail(VideoError::Reason::File, std::string(std::strerror(error)) + ": " + target);
@@ -109,7 +110,7 @@ void WebpOutput::writeFrame(const FrameRows &frame)
 {
     if (m_failed || m_done)
         throw VideoError(VideoError::Reason::Frame, "the output stopped after an earlier failure");
-    if (frame.width != m_spec.width || frame.height != m_spec.height)
+    if (frame.width != m_outputSettings.width || frame.height != m_outputSettings.height)
         throw VideoError(VideoError::Reason::Frame, "a frame of another size");
     auto pending = std::make_unique<Pending>();
     WebPPicture &picture = pending->picture;
@@ -121,7 +122,7 @@ void WebpOutput::writeFrame(const FrameRows &frame)
     Pending *state = pending.get();
     m_pending.push_back(std::move(pending));
     const std::size_t bytes = std::size_t(frame.width) * std::size_t(frame.height) * 4;
-    m_pipeline->submit(bytes, [state, config = configFor(m_spec)] {
+    m_pipeline->submit(bytes, [state, config = configFor(m_outputSettings)] {
         state->picture.writer = WebPMemoryWrite;
         state->picture.custom_ptr = &state->coded;
         state->ok = WebPEncode(&config, &state->picture) != 0;
@@ -156,7 +157,7 @@ PublishedVideo WebpOutput::finish(const VideoPublishing &publishing)
         void operator()(WebPMux *mux) const { WebPMuxDelete(mux); }
     };
     const std::unique_ptr<WebPMux, MuxFree> mux(WebPMuxNew());
-    if (!mux || WebPMuxSetCanvasSize(mux.get(), m_spec.width, m_spec.height) != WEBP_MUX_OK)
+    if (!mux || WebPMuxSetCanvasSize(mux.get(), m_outputSettings.width, m_outputSettings.height) != WEBP_MUX_OK)
         fail(VideoError::Reason::File, "libwebp could not assemble the animation (out of memory)");
     WebPMuxAnimParams params;
     params.bgcolor = 0xFFFFFFFF;
@@ -168,7 +169,8 @@ PublishedVideo WebpOutput::finish(const VideoPublishing &publishing)
         info.bitstream.bytes = m_coded[k].data();
         info.bitstream.size = m_coded[k].size();
         info.id = WEBP_CHUNK_ANMF;
-        info.duration = int(timestamp(std::int64_t(k) + 1, m_spec.rate) - timestamp(std::int64_t(k), m_spec.rate));
+        info.duration = int(
+            timestamp(std::int64_t(k) + 1, m_outputSettings.rate) - timestamp(std::int64_t(k), m_outputSettings.rate));
         info.dispose_method = WEBP_MUX_DISPOSE_NONE;
         info.blend_method = WEBP_MUX_NO_BLEND; // each frame whole
         if (WebPMuxPushFrame(mux.get(), &info, 0) != WEBP_MUX_OK)

@@ -20,7 +20,7 @@ class OrderedPipeline;
 class WebpOutput : public VideoOutput {
 public:
     // Throws VideoError when libwebp refuses the settings.
-    WebpOutput(const std::string &target, const VideoOutputSpec &spec);
+    WebpOutput(const std::string &target, const VideoOutputSettings &outputSettings);
     ~WebpOutput() override;
 
     void writeFrame(const FrameRows &frame) override;
@@ -35,7 +35,7 @@ private:
     [[noreturn]] void fail(VideoError::Reason reason, const std::string &cause);
 
     std::string m_target;
-    VideoOutputSpec m_spec;
+    VideoOutputSettings m_outputSettings;
     std::unique_ptr<AtomicFile> m_file;
     std::vector<std::vector<std::uint8_t>> m_coded; // in frame order
     std::deque<std::unique_ptr<Pending>> m_pending;
@@ -44,5 +44,5 @@ private:
     bool m_done = false;
 };
 
-// libwebp's refusal of the spec's settings; empty when it takes them.
-std::string WebpSettingsRefusal(const VideoOutputSpec &spec);
+// libwebp's refusal of the settings; empty when it takes them.
+std::string WebpSettingsRefusal(const VideoOutputSettings &outputSettings);

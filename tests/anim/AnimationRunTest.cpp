@@ -111,9 +111,9 @@ std::vector<int> shownPositions(const RecordingFeedback &host)
     return xs;
 }
 
-// The camera's music goes to the video file's spec; none leaves the
+// The camera's music goes to the video file's settings; none leaves the
 // request's own.
-TEST(VideoSpecFor, takesTheCamerasMusic)
+TEST(VideoSettingsFor, takesTheCamerasMusic)
 {
     const Bitmap24 panorama = makeTestPanorama(40, 10);
     const struct {
@@ -131,7 +131,7 @@ TEST(VideoSpecFor, takesTheCamerasMusic)
         request.settings.FrameHeight = 10;
         request.settings.Camera.AudioFile = c.camera;
         request.video.audioFile = c.request;
-        EXPECT_EQ(VideoSpecFor(request, panorama).audioFile, c.expected) << c.camera << " / " << c.request;
+        EXPECT_EQ(VideoSettingsFor(request, panorama).audioFile, c.expected) << c.camera << " / " << c.request;
     }
 }
 

@@ -231,26 +231,26 @@ TEST_F(RunCommandsTest, nameTestGivesWhatCreateWrites)
 }
 
 // What a greyed field of "Options Vidéo" holds does not reach the file.
-TEST(VideoSpecFromOptions, leavesOutWhatTheFileIgnores)
+TEST(VideoSettingsFromOptions, leavesOutWhatTheFileIgnores)
 {
     TVideoOptions options;
     options.Preset = "slow";
     options.KeyInterval = 5;
     options.Lossless = true;
-    VideoOutputSpec spec = VideoSpecFromOptions(options); // MP4
-    EXPECT_EQ(spec.preset, "slow");
-    EXPECT_EQ(spec.keyInterval, 5);
-    EXPECT_FALSE(spec.lossless);
+    VideoOutputSettings outputSettings = VideoSettingsFromOptions(options); // MP4
+    EXPECT_EQ(outputSettings.preset, "slow");
+    EXPECT_EQ(outputSettings.keyInterval, 5);
+    EXPECT_FALSE(outputSettings.lossless);
     options.Container = VideoContainer::Gif;
-    spec = VideoSpecFromOptions(options);
-    EXPECT_EQ(spec.preset, "");
-    EXPECT_EQ(spec.keyInterval, 0);
+    outputSettings = VideoSettingsFromOptions(options);
+    EXPECT_EQ(outputSettings.preset, "");
+    EXPECT_EQ(outputSettings.keyInterval, 0);
     options.Container = VideoContainer::Webp;
-    spec = VideoSpecFromOptions(options);
-    EXPECT_EQ(spec.preset, "");
-    EXPECT_EQ(spec.keyInterval, 5);
-    EXPECT_TRUE(spec.lossless);
-    EXPECT_EQ(spec.rate, (VideoRate { 30, 1 }));
+    outputSettings = VideoSettingsFromOptions(options);
+    EXPECT_EQ(outputSettings.preset, "");
+    EXPECT_EQ(outputSettings.keyInterval, 5);
+    EXPECT_TRUE(outputSettings.lossless);
+    EXPECT_EQ(outputSettings.rate, (VideoRate { 30, 1 }));
 }
 
 } // namespace

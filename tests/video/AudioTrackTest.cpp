@@ -230,13 +230,13 @@ TEST(MusicUnderVideo, OnlyMp4WebmAndMatroskaCarryIt)
         { VideoContainer::Webp, "music goes only under MP4, WebM or Matroska video: an animated WebP has no sound" },
     };
     for (const auto &c : cases) {
-        VideoOutputSpec spec;
-        spec.container = c.container;
-        spec.width = 32;
-        spec.height = 16;
-        spec.rate = { 10, 1 };
-        spec.audioFile = music.string();
-        EXPECT_EQ(CheckVideoOutput(spec), c.refusal) << ContainerName(c.container);
+        VideoOutputSettings outputSettings;
+        outputSettings.container = c.container;
+        outputSettings.width = 32;
+        outputSettings.height = 16;
+        outputSettings.rate = { 10, 1 };
+        outputSettings.audioFile = music.string();
+        EXPECT_EQ(CheckVideoOutput(outputSettings), c.refusal) << ContainerName(c.container);
     }
 }
 

@@ -27,15 +27,15 @@ TEST(CompressorSweep, everyListedCompressorDecodesOrRefusesTheSize)
             SCOPED_TRACE(code + " " + std::to_string(width));
             TempDir dir;
             const std::string file = (dir / "ANIM0000.AVI").string();
-            VideoOutputSpec spec;
-            spec.container = VideoContainer::Avi;
-            spec.aviCompressor = compressor.code;
-            spec.width = width, spec.height = height;
-            spec.quality = 75;
-            spec.keyInterval = 1;
+            VideoOutputSettings outputSettings;
+            outputSettings.container = VideoContainer::Avi;
+            outputSettings.aviCompressor = compressor.code;
+            outputSettings.width = width, outputSettings.height = height;
+            outputSettings.quality = 75;
+            outputSettings.keyInterval = 1;
             std::unique_ptr<VideoOutput> output;
             try {
-                output = OpenVideoOutput(file, spec);
+                output = OpenVideoOutput(file, outputSettings);
             } catch (const VideoError &e) {
                 EXPECT_TRUE(e.cause().starts_with("the compressor '" + code + "'")) << e.cause();
                 EXPECT_TRUE(std::filesystem::is_empty(dir.path()));

@@ -35,7 +35,7 @@ RunRequest videoRequest(const fs::path &dir, int frameWidth, const TVideoOptions
     request.names.NameFormat = kFormattedNamePattern;
     request.names.Ext = extension;
     request.names.FileName = MakeFrameName(kFormattedNamePattern, request.names.DstDir, "ANIM", 0, extension);
-    request.video = VideoSpecFromOptions(options);
+    request.video = VideoSettingsFromOptions(options);
     return request;
 }
 

@@ -55,17 +55,17 @@ std::ostream &operator<<(std::ostream &os, const OutputCase &c)
     return os << c.label;
 }
 
-VideoOutputSpec specOf(const OutputCase &c, const Bitmap24 &palette)
+VideoOutputSettings outputSettingsOf(const OutputCase &c, const Bitmap24 &palette)
 {
-    VideoOutputSpec spec;
-    spec.container = c.container;
-    spec.codec = c.codec;
-    spec.aviCompressor = *c.aviCompressor ? fourccFromText(c.aviCompressor) : 0;
-    spec.width = spec.height = c.size;
-    spec.rate = { 25, 1 };
-    spec.lossless = c.lossless;
-    spec.paletteSources = { WholePicture(palette) };
-    return spec;
+    VideoOutputSettings outputSettings;
+    outputSettings.container = c.container;
+    outputSettings.codec = c.codec;
+    outputSettings.aviCompressor = *c.aviCompressor ? fourccFromText(c.aviCompressor) : 0;
+    outputSettings.width = outputSettings.height = c.size;
+    outputSettings.rate = { 25, 1 };
+    outputSettings.lossless = c.lossless;
+    outputSettings.paletteSources = { WholePicture(palette) };
+    return outputSettings;
 }
 
 std::string fileOf(const TempDir &dir, const OutputCase &c, const char *stem = "ANIM0000")
@@ -108,7 +108,7 @@ TEST_P(EveryContainer, holdsEveryFrameWrittenAtTheRateAsked)
     const OutputCase &c = GetParam();
     const std::string file = fileOf(dir, c);
     const std::vector<Bitmap24> frames = panFrames(c.size, c.size, 6);
-    const std::unique_ptr<VideoOutput> output = OpenVideoOutput(file, specOf(c, palette));
+    const std::unique_ptr<VideoOutput> output = OpenVideoOutput(file, outputSettingsOf(c, palette));
     for (const Bitmap24 &frame : frames)
         output->writeFrame(FrameRows::of(frame));
     EXPECT_EQ(entries(dir), 0u) << "visible before it is finished";
@@ -143,7 +143,7 @@ TEST_P(EveryContainer, abandonLeavesNothing)
     const std::string file = fileOf(dir, c);
     writeFileBytes(file, { 'o', 'l', 'd' });
     for (const bool abandon : { true, false }) {
-        std::unique_ptr<VideoOutput> output = OpenVideoOutput(file, specOf(c, palette));
+        std::unique_ptr<VideoOutput> output = OpenVideoOutput(file, outputSettingsOf(c, palette));
         output->writeFrame(FrameRows::of(panFrames(c.size, c.size, 1)[0]));
         if (abandon)
             output->abandon();
@@ -160,7 +160,7 @@ TEST_P(EveryContainer, publishesOnlyWithConsentAndOnlyAFrame)
     const std::string file = fileOf(dir, c);
     const Bitmap24 frame = panFrames(c.size, c.size, 1)[0];
     const auto write = [&](int frames, bool replace) {
-        const std::unique_ptr<VideoOutput> output = OpenVideoOutput(file, specOf(c, palette));
+        const std::unique_ptr<VideoOutput> output = OpenVideoOutput(file, outputSettingsOf(c, palette));
         for (int i = 0; i < frames; ++i)
             output->writeFrame(FrameRows::of(frame));
         return output->finish(publishAt(file, replace));
@@ -208,7 +208,7 @@ TEST_P(EveryContainer, diskFullSaysWhyAndKeepsOnlyWhatTheContainerCan)
     PublishedVideo published;
     std::int64_t written = 0;
     {
-        const std::unique_ptr<VideoOutput> output = OpenVideoOutput(file, specOf(c, palette));
+        const std::unique_ptr<VideoOutput> output = OpenVideoOutput(file, outputSettingsOf(c, palette));
         try {
             for (const Bitmap24 &frame : frames) {
                 if (written == (avi ? 50 : 2)) { // past an encoder's look-ahead
@@ -282,18 +282,18 @@ TEST_P(Refusals, areKnownBeforeAnyFile)
 {
     const RefusalCase &c = GetParam();
     TempDir dir;
-    VideoOutputSpec spec;
-    spec.container = c.container;
-    spec.codec = c.codec;
-    spec.width = c.width;
-    spec.height = c.height;
-    spec.rate = c.rate;
-    spec.preset = c.preset;
-    spec.aviCompressor = *c.aviCompressor ? fourccFromText(c.aviCompressor) : 0;
-    const std::string refusal = CheckVideoOutput(spec);
+    VideoOutputSettings outputSettings;
+    outputSettings.container = c.container;
+    outputSettings.codec = c.codec;
+    outputSettings.width = c.width;
+    outputSettings.height = c.height;
+    outputSettings.rate = c.rate;
+    outputSettings.preset = c.preset;
+    outputSettings.aviCompressor = *c.aviCompressor ? fourccFromText(c.aviCompressor) : 0;
+    const std::string refusal = CheckVideoOutput(outputSettings);
     EXPECT_TRUE(refusal.starts_with(c.cause)) << refusal;
     try {
-        OpenVideoOutput((dir / "ANIM0000").string(), spec);
+        OpenVideoOutput((dir / "ANIM0000").string(), outputSettings);
         ADD_FAILURE() << "opened";
     } catch (const VideoError &e) {
         EXPECT_EQ(e.cause(), refusal);
@@ -361,12 +361,12 @@ TEST(AviRows, rowsWhereverTheyLieMakeTheSameFile)
               { wider.scanLine(0) + 7 * 3, std::ptrdiff_t(wider.stride()), 41, 7 } };
     TempDir dir;
     std::vector<std::vector<std::uint8_t>> files;
-    VideoOutputSpec spec;
-    spec.container = VideoContainer::Avi;
-    spec.width = 41, spec.height = 7;
+    VideoOutputSettings outputSettings;
+    outputSettings.container = VideoContainer::Avi;
+    outputSettings.width = 41, outputSettings.height = 7;
     for (const FrameRows &rows : ways) {
         const std::string file = (dir / ("rows" + std::to_string(files.size()))).string();
-        const std::unique_ptr<VideoOutput> output = OpenVideoOutput(file, spec);
+        const std::unique_ptr<VideoOutput> output = OpenVideoOutput(file, outputSettings);
         EXPECT_TRUE(output->storesRowsAsTheyCome());
         for (int i = 0; i < 3; ++i)
             output->writeFrame(rows);
@@ -395,12 +395,12 @@ TEST(GifRates, aboveFiftyFramesASecondEveryNthFrameIsKept)
         EXPECT_EQ(GifFrameRateNote({ c.rate, 1 }), c.note);
         TempDir dir;
         const std::string file = (dir / "ANIM0000.GIF").string();
-        VideoOutputSpec spec;
-        spec.container = VideoContainer::Gif;
-        spec.width = spec.height = 16;
-        spec.rate = { c.rate, 1 };
-        spec.paletteSources = { WholePicture(palette) };
-        const std::unique_ptr<VideoOutput> output = OpenVideoOutput(file, spec);
+        VideoOutputSettings outputSettings;
+        outputSettings.container = VideoContainer::Gif;
+        outputSettings.width = outputSettings.height = 16;
+        outputSettings.rate = { c.rate, 1 };
+        outputSettings.paletteSources = { WholePicture(palette) };
+        const std::unique_ptr<VideoOutput> output = OpenVideoOutput(file, outputSettings);
         for (const Bitmap24 &frame : panFrames(16, 16, 12))
             output->writeFrame(FrameRows::of(frame));
         EXPECT_EQ(output->finish(publishAt(file)).frames, c.kept);
@@ -425,12 +425,12 @@ TEST(VideoTags, hevcIsHvc1AndChromaIsCentred)
     for (const auto &[container, codec, compressor] : { std::tuple { VideoContainer::Mp4, VideoCodec::H265, "" },
              { VideoContainer::Avi, VideoCodec::Default, "H264" }, { VideoContainer::Webm, VideoCodec::Vp9, "" } }) {
         const std::string file = (dir / (std::string("a") + ContainerExtension(container))).string();
-        VideoOutputSpec spec;
-        spec.container = container;
-        spec.codec = codec;
-        spec.aviCompressor = *compressor ? fourccFromText(compressor) : 0;
-        spec.width = spec.height = 64;
-        const std::unique_ptr<VideoOutput> output = OpenVideoOutput(file, spec);
+        VideoOutputSettings outputSettings;
+        outputSettings.container = container;
+        outputSettings.codec = codec;
+        outputSettings.aviCompressor = *compressor ? fourccFromText(compressor) : 0;
+        outputSettings.width = outputSettings.height = 64;
+        const std::unique_ptr<VideoOutput> output = OpenVideoOutput(file, outputSettings);
         output->writeFrame(FrameRows::of(frame));
         output->finish(publishAt(file));
         const std::string probe = runTool("ffprobe",
@@ -456,12 +456,12 @@ TEST(LibraryOutput, svtAv1PrintsNothingOnStandardError)
     ASSERT_TRUE(saved >= 0 && captured);
     ::dup2(::fileno(captured), 2);
     {
-        VideoOutputSpec spec;
-        spec.container = VideoContainer::Mp4;
-        spec.codec = VideoCodec::Av1;
-        spec.width = spec.height = 64;
-        spec.preset = "12";
-        const std::unique_ptr<VideoOutput> output = OpenVideoOutput(file, spec);
+        VideoOutputSettings outputSettings;
+        outputSettings.container = VideoContainer::Mp4;
+        outputSettings.codec = VideoCodec::Av1;
+        outputSettings.width = outputSettings.height = 64;
+        outputSettings.preset = "12";
+        const std::unique_ptr<VideoOutput> output = OpenVideoOutput(file, outputSettings);
         for (const Bitmap24 &frame : panFrames(64, 64, 3))
             output->writeFrame(FrameRows::of(frame));
         output->finish(publishAt(file));
@@ -486,12 +486,12 @@ TEST(AviOpenDml, fileAboveOneGigabyteIsReadWhole)
     constexpr int frames = 480;
     TempDir dir;
     const std::string file = (dir / "big.avi").string();
-    VideoOutputSpec spec;
-    spec.container = VideoContainer::Avi;
-    spec.width = 1024, spec.height = 768;
+    VideoOutputSettings outputSettings;
+    outputSettings.container = VideoContainer::Avi;
+    outputSettings.width = 1024, outputSettings.height = 768;
     const Bitmap24 frame = makeTestPanorama(1024, 768);
     {
-        const std::unique_ptr<VideoOutput> output = OpenVideoOutput(file, spec);
+        const std::unique_ptr<VideoOutput> output = OpenVideoOutput(file, outputSettings);
         for (int i = 0; i < frames; ++i)
             output->writeFrame(FrameRows::of(frame));
         output->finish(publishAt(file));

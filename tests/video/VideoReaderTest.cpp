@@ -92,7 +92,8 @@ void writeWithTool(const fs::path &file, const std::vector<Bitmap24> &frames, in
                 out.write(reinterpret_cast<const char *>(frame.scanLine(y)), std::streamsize(frame.width()) * 3);
     }
     std::vector<std::string> args = { "-nostdin", "-v", "error", "-f", "rawvideo", "-pix_fmt", "bgr24", "-s",
-        std::to_string(frames[0].width()) + "x" + std::to_string(frames[0].height()), "-r", std::to_string(rate), "-i", raw.string() };
+        std::to_string(frames[0].width()) + "x" + std::to_string(frames[0].height()), "-r", std::to_string(rate), "-i",
+        raw.string() };
     for (const std::string &word : words(options))
         args.push_back(word);
     args.push_back(file.string());
@@ -107,44 +108,44 @@ void writeFile(const ReadCase &c, const fs::path &file, const std::vector<Bitmap
         writeWithTool(file, frames, c.rate, c.what);
         return;
     }
-    VideoOutputSpec spec;
-    spec.width = frames[0].width();
-    spec.height = frames[0].height();
-    spec.rate = { std::uint32_t(c.rate), 1 };
-    spec.quality = 100;
-    spec.lossless = c.tolerance == 0;
-    spec.keyInterval = 5; // seeks land on a key frame before their frame
+    VideoOutputSettings outputSettings;
+    outputSettings.width = frames[0].width();
+    outputSettings.height = frames[0].height();
+    outputSettings.rate = { std::uint32_t(c.rate), 1 };
+    outputSettings.quality = 100;
+    outputSettings.lossless = c.tolerance == 0;
+    outputSettings.keyInterval = 5; // seeks land on a key frame before their frame
     const std::string what = c.what;
     switch (c.maker) {
     case Maker::Muxed: {
         // "container:encoder"
         const std::string encoder = what.substr(what.find(':') + 1);
-        spec.container = what.rfind("mp4", 0) == 0 ? VideoContainer::Mp4
-            : what.rfind("webm", 0) == 0           ? VideoContainer::Webm
-                                                   : VideoContainer::Mkv;
-        spec.codec = encoder == "libx265" ? VideoCodec::H265
-            : encoder == "libsvtav1"     ? VideoCodec::Av1
-            : encoder == "libvpx-vp9"    ? VideoCodec::Vp9
-            : encoder == "ffv1"          ? VideoCodec::Ffv1
-                                         : VideoCodec::H264;
+        outputSettings.container = what.rfind("mp4", 0) == 0 ? VideoContainer::Mp4
+            : what.rfind("webm", 0) == 0                     ? VideoContainer::Webm
+                                                             : VideoContainer::Mkv;
+        outputSettings.codec = encoder == "libx265" ? VideoCodec::H265
+            : encoder == "libsvtav1"                ? VideoCodec::Av1
+            : encoder == "libvpx-vp9"               ? VideoCodec::Vp9
+            : encoder == "ffv1"                     ? VideoCodec::Ffv1
+                                                    : VideoCodec::H264;
         break;
     }
     case Maker::Gif:
-        spec.container = VideoContainer::Gif;
+        outputSettings.container = VideoContainer::Gif;
         for (const Bitmap24 &frame : frames)
-            spec.paletteSources.push_back(WholePicture(frame));
+            outputSettings.paletteSources.push_back(WholePicture(frame));
         break;
     case Maker::Webp:
-        spec.container = VideoContainer::Webp;
+        outputSettings.container = VideoContainer::Webp;
         break;
     case Maker::Avi:
-        spec.container = VideoContainer::Avi;
-        spec.aviCompressor = what.empty() ? 0 : fourccFromText(what);
+        outputSettings.container = VideoContainer::Avi;
+        outputSettings.aviCompressor = what.empty() ? 0 : fourccFromText(what);
         break;
     case Maker::Tool:
         break;
     }
-    const std::unique_ptr<VideoOutput> output = OpenVideoOutput(file.string(), spec);
+    const std::unique_ptr<VideoOutput> output = OpenVideoOutput(file.string(), outputSettings);
     for (const Bitmap24 &frame : frames)
         output->writeFrame(FrameRows::of(frame));
     VideoPublishing publishing;

@@ -42,13 +42,13 @@ protected:
         : player(display, services, clock, [this] { return loop; })
     {
         // 40 frames at 10 a second, frame k of blue level 5 k, lossless.
-        VideoOutputSpec spec;
-        spec.container = VideoContainer::Mkv;
-        spec.codec = VideoCodec::Ffv1;
-        spec.width = 16;
-        spec.height = 16;
-        spec.rate = { 10, 1 };
-        const std::unique_ptr<VideoOutput> output = OpenVideoOutput(file, spec);
+        VideoOutputSettings outputSettings;
+        outputSettings.container = VideoContainer::Mkv;
+        outputSettings.codec = VideoCodec::Ffv1;
+        outputSettings.width = 16;
+        outputSettings.height = 16;
+        outputSettings.rate = { 10, 1 };
+        const std::unique_ptr<VideoOutput> output = OpenVideoOutput(file, outputSettings);
         for (int k = 0; k < 40; ++k) {
             Bitmap24 frame;
             frame.resize(16, 16);

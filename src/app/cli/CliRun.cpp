@@ -210,7 +210,7 @@ bool aviCompressorFrom(const CliOptions &options, std::uint32_t &compressor, std
 // up to 4096 pixels a side), what would do.
 std::string largeFrameAdvice(const RunRequest &request)
 {
-    const VideoOutputSpec &v = request.video;
+    const VideoOutputSettings &v = request.video;
     const bool h264
         = (v.container == VideoContainer::Mp4 && (v.codec == VideoCodec::Default || v.codec == VideoCodec::H264))
         || (v.container == VideoContainer::Avi && fourccUpper(v.aviCompressor) == fourccFromText("H264"));
@@ -341,26 +341,26 @@ int runCli(int argc, const char *const *argv, std::ostream &out, std::ostream &e
     RunRequest request;
     request.kind = kind;
     if (kind == RunKind::VideoFile) {
-        VideoOutputSpec &spec = request.video;
+        VideoOutputSettings &outputSettings = request.video;
         if (options.format == FormatAvi) {
-            spec.container = VideoContainer::Avi;
-            if (!aviCompressorFrom(options, spec.aviCompressor, error)) {
+            outputSettings.container = VideoContainer::Avi;
+            if (!aviCompressorFrom(options, outputSettings.aviCompressor, error)) {
                 err << "travelia-cli: " << error << "\nTry 'travelia-cli --list-codecs'.\n";
                 return ExitSettings;
             }
-            spec.quality = options.aviQuality / 100.0;
-            spec.keyInterval = 1; // every frame a key frame
+            outputSettings.quality = options.aviQuality / 100.0;
+            outputSettings.keyInterval = 1; // every frame a key frame
         } else {
-            spec.container = options.video.Container;
-            spec.codec = options.video.Codec;
-            spec.quality = options.video.Quality;
-            spec.keyInterval = options.video.KeyInterval;
-            spec.preset = options.video.Preset;
-            spec.lossless = options.video.Lossless;
-            spec.maxBitsPerSecond = options.maxBitsPerSecond;
-            spec.audioFile = options.camera.AudioFile; // and the run's settings, through the camera
+            outputSettings.container = options.video.Container;
+            outputSettings.codec = options.video.Codec;
+            outputSettings.quality = options.video.Quality;
+            outputSettings.keyInterval = options.video.KeyInterval;
+            outputSettings.preset = options.video.Preset;
+            outputSettings.lossless = options.video.Lossless;
+            outputSettings.maxBitsPerSecond = options.maxBitsPerSecond;
+            outputSettings.audioFile = options.camera.AudioFile; // and the run's settings, through the camera
         }
-        spec.rate = { RateOf(options), 1 };
+        outputSettings.rate = { RateOf(options), 1 };
     }
     const LogToStream log(err, options.verbose);
     const auto interrupted = [&env] { return env.interrupted && *env.interrupted; };
@@ -407,7 +407,7 @@ int runCli(int argc, const char *const *argv, std::ostream &out, std::ostream &e
         return ExitSettings;
     request.settings.Sphere = sphere;
     if (kind == RunKind::VideoFile) {
-        std::optional<VideoError> refusal = RefuseVideoOutput(VideoSpecFor(request, panorama));
+        std::optional<VideoError> refusal = RefuseVideoOutput(VideoSettingsFor(request, panorama));
         // A default frame of odd sides is made even where the encoder needs it (4:2:0).
         tanimprm &s = request.settings;
         if (refusal && !sizeGiven && (s.FrameWidth % 2 || s.FrameHeight % 2)) {
@@ -416,7 +416,7 @@ int runCli(int argc, const char *const *argv, std::ostream &out, std::ostream &e
             even.settings.FrameHeight -= s.FrameHeight % 2;
             std::optional<VideoError> evenRefusal;
             if (even.settings.FrameWidth > 0 && even.settings.FrameHeight > 0)
-                evenRefusal = RefuseVideoOutput(VideoSpecFor(even, panorama));
+                evenRefusal = RefuseVideoOutput(VideoSettingsFor(even, panorama));
             if (!evenRefusal && !options.quiet)
                 err << formatText("travelia-cli: frames of %d x %d: the encoder needs even sides (the default was %d "
                                   "x %d)\n",
