@@ -47,6 +47,9 @@ struct SphereView {
     bool PlanetIntro = false; // opens from the little planet to the view
     bool Active() const { return Mapping.isSphere(); }
 };
+// The frame of a view when no output size is chosen.
+inline constexpr std::int32_t kDefaultViewWidth = 1920;
+inline constexpr std::int32_t kDefaultViewHeight = 1080;
 
 // Item index of the scroll-type radio group.
 enum TScrollKind : std::int32_t { ScrollHorizontal = 0, ScrollVertical = 1 };

@@ -3,6 +3,7 @@
 #include "anim/CameraPath.h"
 #include "common/TextFormat.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -22,18 +23,11 @@ constexpr OutputSizeEntry kOutputSizes[] = {
 };
 static_assert(std::size(kOutputSizes) == kCustomOutputSize + 1);
 
-// Seconds as typed: empty is none; a French decimal comma is a point.
-std::optional<double> parseSeconds(std::string text, double most)
+// Seconds as typed: from 0 to most.
+std::optional<double> parseSeconds(const std::string &text, double most)
 {
-    for (char &c : text)
-        if (c == ',')
-            c = '.';
-    const std::size_t first = text.find_first_not_of(' ');
-    const std::size_t last = text.find_last_not_of(' ');
-    text = first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
-    char *end = nullptr;
-    const double seconds = std::strtod(text.c_str(), &end);
-    if (text.empty() || end != text.c_str() + text.size() || !std::isfinite(seconds) || seconds < 0 || seconds > most)
+    const std::optional<double> seconds = ParseDecimalField(text);
+    if (!seconds || *seconds < 0 || *seconds > most)
         return std::nullopt;
     return seconds;
 }
@@ -50,6 +44,23 @@ std::string secondsText(double seconds)
 }
 
 } // namespace
+
+std::optional<double> ParseDecimalField(std::string text)
+{
+    for (char &c : text)
+        if (c == ',')
+            c = '.';
+    const std::size_t first = text.find_first_not_of(' ');
+    const std::size_t last = text.find_last_not_of(' ');
+    text = first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
+    // from_chars, not strtod: the point is a point whatever the locale.
+    const char *begin = text.data() + (text.starts_with('+') ? 1 : 0);
+    double value = 0;
+    const auto [end, error] = std::from_chars(begin, text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
 
 std::span<const OutputSizeEntry> CameraOutputSizes()
 {
@@ -103,8 +114,8 @@ std::optional<CameraMove> CameraFromChoices(const CameraChoices &choices, std::s
     return move;
 }
 
-std::string DescribePass(
-    const PanelState &panel, const CameraMove &camera, int panoramaWidth, int panoramaHeight, double rate)
+std::string DescribePass(const PanelState &panel, const CameraMove &camera, int panoramaWidth, int panoramaHeight,
+    double rate, const SphereView &sphere)
 {
     if (panoramaWidth <= 0 || panoramaHeight <= 0 || rate <= 0)
         return {};
@@ -124,10 +135,16 @@ std::string DescribePass(
     prm.ScrollType = panel.RadioGroupScrollType == ScrollVertical ? ScrollVertical : ScrollHorizontal;
     prm.Camera = camera;
     prm.Camera.Rate = rate;
+    prm.Sphere = sphere;
+    if (sphere.Active() && !camera.Scales()) {
+        prm.FrameWidth = kDefaultViewWidth;
+        prm.FrameHeight = kDefaultViewHeight;
+    }
     const RunPlan plan = PrepareFrames(prm, panoramaWidth, panoramaHeight);
-    const std::int64_t frames = plan.camera
-        ? std::int64_t(plan.camera->passes.empty() ? 0 : plan.camera->passes.front().size())
-        : std::int64_t(plan.outward.PassCount);
+    const auto firstPass = [](const auto &passes) { return std::int64_t(passes.empty() ? 0 : passes.front().size()); };
+    const std::int64_t frames = plan.sphere ? firstPass(plan.sphere->passes)
+        : plan.camera                       ? firstPass(plan.camera->passes)
+                                            : std::int64_t(plan.outward.PassCount);
     std::string text = formatText("Un passage : %s s (%d images à %d images par seconde)",
         { secondsText(double(frames) / rate), frames, std::int64_t(std::lround(rate)) });
     if (const std::optional<JudderAdvice> advice = AdviseOnJudder(plan, rate))

@@ -20,6 +20,11 @@ struct CameraChoices {
     bool Smooth = false;
     std::string Hold = "0"; // seconds at each end of a pass
     std::string AudioFile; // for video files; empty: none
+    // A 360° panorama seen through a virtual camera (SphereChoices.h).
+    std::int32_t Projection = 0; // how the picture lies on the sphere: set anew by each picture opened
+    std::int32_t View = 0; // 0: frames cut from the picture as it is
+    std::string Fov; // degrees across the frame; empty: the view's own
+    std::string Pitch; // degrees up; empty: the view's own
 
     bool operator==(const CameraChoices &) const = default;
 };
@@ -39,6 +44,10 @@ inline constexpr std::int32_t kMaxOutputSide = 16384;
 inline constexpr double kMaxPassSeconds = 86400;
 inline constexpr double kMaxHoldSeconds = 3600;
 
+// A number as typed in a field: blanks around it, a decimal point or
+// comma; nothing when it is empty, not a number or not finite.
+std::optional<double> ParseDecimalField(std::string text);
+
 // The camera of the choices (its Rate left to the run), or nothing with the
 // message for a value refused. Seconds take a decimal point or comma.
 std::optional<CameraMove> CameraFromChoices(const CameraChoices &choices, std::string &error);
@@ -46,6 +55,7 @@ std::optional<CameraMove> CameraFromChoices(const CameraChoices &choices, std::s
 // What the window tells of a pass with the panel as it stands and a camera:
 // how long it lasts at rate frames per second and, when it crosses a frame
 // width too fast (AdviseOnJudder), the duration that would be smooth. Empty
-// when the panel holds no valid frame or there is no picture.
-std::string DescribePass(
-    const PanelState &panel, const CameraMove &camera, int panoramaWidth, int panoramaHeight, double rate);
+// when the panel holds no valid frame or there is no picture. With an active
+// view of a 360° panorama, the pass is the view's turn.
+std::string DescribePass(const PanelState &panel, const CameraMove &camera, int panoramaWidth, int panoramaHeight,
+    double rate, const SphereView &sphere = {});

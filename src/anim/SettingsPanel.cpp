@@ -217,6 +217,15 @@ void UseCamera(tanimprm &prm, const CameraMove &move)
     }
 }
 
+void UseSphere(tanimprm &prm, const SphereView &view)
+{
+    prm.Sphere = view;
+    if (view.Active() && !prm.Camera.Scales()) {
+        prm.FrameWidth = kDefaultViewWidth;
+        prm.FrameHeight = kDefaultViewHeight;
+    }
+}
+
 } // namespace
 
 std::optional<tanimprm> SettingsPanel::FrameSettings() const
@@ -228,6 +237,8 @@ std::optional<tanimprm> SettingsPanel::FrameSettings() const
     std::string error;
     if (const std::optional<CameraMove> move = camera ? camera(error) : std::nullopt)
         UseCamera(prm, *move);
+    if (const std::optional<SphereView> view = sphere ? sphere(prm.Loop360, error) : std::nullopt)
+        UseSphere(prm, *view);
     return prm;
 }
 
@@ -256,6 +267,16 @@ bool SettingsPanel::ReadSettings(
             return false;
         }
         UseCamera(prm, *move);
+    }
+    prm.Sphere = {};
+    if (sphere) {
+        std::string error;
+        const std::optional<SphereView> view = sphere(prm.Loop360, error);
+        if (!view) {
+            showError(error);
+            return false;
+        }
+        UseSphere(prm, *view);
     }
     if (checkFrames && !checkFrames(prm))
         return false;

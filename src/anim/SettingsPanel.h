@@ -100,6 +100,10 @@ public:
     // The camera of the runs (none: none); nothing, with the message, when
     // its settings are refused. With an output size, that is the frame.
     std::function<std::optional<CameraMove>(std::string &error)> camera;
+    // The view of a 360° panorama (none, or inactive: frames cut from the
+    // picture); nothing, with the message, when refused. Without an output
+    // size, a view's frames are kDefaultViewWidth x kDefaultViewHeight.
+    std::function<std::optional<SphereView>(bool loop360, std::string &error)> sphere;
 
     std::int32_t AspectX = 4;
     std::int32_t AspectY = 3;

@@ -1,5 +1,9 @@
 #include "MediaTools.h"
 
+#include "TestUtils.h"
+
+#include <QBuffer>
+#include <QImage>
 #include <QProcess>
 #include <QStringList>
 
@@ -9,6 +13,7 @@
 #include <cstring>
 #include <map>
 #include <sstream>
+#include <stdexcept>
 
 ToolRun runTool(const std::string &program, const std::vector<std::string> &arguments)
 {
@@ -118,4 +123,32 @@ double rmsOf(const std::vector<float> &samples, std::size_t from, std::size_t to
     for (std::size_t k = from; k < to; ++k)
         sum += double(samples[k]) * samples[k];
     return std::sqrt(sum / double(to - from));
+}
+
+void writeJpegWithPhotoSphere(const std::filesystem::path &path, int width, int height, const std::string &attributes)
+{
+    const Bitmap24 bitmap = makeTestPanorama(width, height);
+    QImage image(bitmap.width(), bitmap.height(), QImage::Format_RGB888);
+    for (int y = 0; y < bitmap.height(); ++y)
+        for (int x = 0; x < bitmap.width(); ++x) {
+            const PixelBgr p = pixelAt(bitmap, x, y);
+            image.setPixel(x, y, qRgb(p.r, p.g, p.b));
+        }
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "JPEG"))
+        throw std::runtime_error("the test JPEG could not be made");
+    const std::string packet = "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\"><rdf:RDF "
+                               "xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\"><rdf:Description "
+                               "xmlns:GPano=\"http://ns.google.com/photos/1.0/panorama/\" "
+        + attributes + "/></rdf:RDF></x:xmpmeta>";
+    std::vector<std::uint8_t> bytes(jpeg.begin(), jpeg.begin() + 2); // SOI
+    const std::string name("http://ns.adobe.com/xap/1.0/\0", 29);
+    const std::size_t length = 2 + name.size() + packet.size();
+    bytes.insert(bytes.end(), { 0xFF, 0xE1, std::uint8_t(length >> 8), std::uint8_t(length) });
+    bytes.insert(bytes.end(), name.begin(), name.end());
+    bytes.insert(bytes.end(), packet.begin(), packet.end());
+    bytes.insert(bytes.end(), jpeg.begin() + 2, jpeg.end());
+    writeFileBytes(path, bytes);
 }

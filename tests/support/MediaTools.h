@@ -50,3 +50,7 @@ std::vector<std::string> videoFrameMd5s(const std::filesystem::path &file);
 
 // The root mean square of samples [from, to) (clamped to the samples).
 double rmsOf(const std::vector<float> &samples, std::size_t from, std::size_t to);
+
+// A JPEG of the test panorama (makeTestPanorama) with an XMP packet whose
+// rdf:Description carries `attributes` (Photo Sphere fields, prefix GPano).
+void writeJpegWithPhotoSphere(const std::filesystem::path &path, int width, int height, const std::string &attributes);

@@ -52,7 +52,7 @@ constexpr SitePreset kSites[] = {
     { "tiktok", { 1080, 1920 }, 10'000'000 },
 };
 
-constexpr PictureSize kDefaultViewSize { 1920, 1080 };
+constexpr PictureSize kDefaultViewSize { kDefaultViewWidth, kDefaultViewHeight };
 
 // "12.5", "-90", "200": as short as the value allows.
 std::string numberText(double value)

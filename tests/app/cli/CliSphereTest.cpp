@@ -1,13 +1,11 @@
 #include "app/cli/CliRun.h"
 
+#include "MediaTools.h"
 #include "TestUtils.h"
 #include "jpeg/JpegOptions.h"
 #include "output/FrameFile.h"
 #include "picture/PictureLoader.h"
 #include "picture/sphere/ViewRemap.h"
-
-#include <QBuffer>
-#include <QImage>
 
 #include <gtest/gtest.h>
 
@@ -37,30 +35,8 @@ protected:
     // A JPEG of the test panorama with the Photo Sphere fields as attributes.
     std::string jpegWithPhotoSphere(const std::string &attributes)
     {
-        const Bitmap24 bitmap = makeTestPanorama(200, 100);
-        QImage image(bitmap.width(), bitmap.height(), QImage::Format_RGB888);
-        for (int y = 0; y < bitmap.height(); ++y)
-            for (int x = 0; x < bitmap.width(); ++x) {
-                const PixelBgr p = pixelAt(bitmap, x, y);
-                image.setPixel(x, y, qRgb(p.r, p.g, p.b));
-            }
-        QByteArray jpeg;
-        QBuffer buffer(&jpeg);
-        buffer.open(QIODevice::WriteOnly);
-        EXPECT_TRUE(image.save(&buffer, "JPEG"));
-        const std::string packet = "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\"><rdf:RDF "
-                                   "xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\"><rdf:Description "
-                                   "xmlns:GPano=\"http://ns.google.com/photos/1.0/panorama/\" "
-            + attributes + "/></rdf:RDF></x:xmpmeta>";
-        std::vector<std::uint8_t> bytes(jpeg.begin(), jpeg.begin() + 2); // SOI
-        const std::string name("http://ns.adobe.com/xap/1.0/\0", 29);
-        const std::size_t length = 2 + name.size() + packet.size();
-        bytes.insert(bytes.end(), { 0xFF, 0xE1, std::uint8_t(length >> 8), std::uint8_t(length) });
-        bytes.insert(bytes.end(), name.begin(), name.end());
-        bytes.insert(bytes.end(), packet.begin(), packet.end());
-        bytes.insert(bytes.end(), jpeg.begin() + 2, jpeg.end());
         const fs::path path = dir / "sphere.jpg";
-        writeFileBytes(path, bytes);
+        writeJpegWithPhotoSphere(path, 200, 100, attributes);
         return path.string();
     }
 
