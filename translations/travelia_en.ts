@@ -444,6 +444,13 @@
     </message>
 </context>
 <context>
+    <name>PictureView</name>
+    <message>
+        <source>Préparation de l&apos;aperçu...</source>
+        <translation>Preparing the preview...</translation>
+    </message>
+</context>
+<context>
     <name>QtWindowServices</name>
     <message>
         <source>Annuler</source>
@@ -551,6 +558,73 @@
     <message>
         <source>Une autre création écrit déjà %1 dans %2</source>
         <translation>Another run is already writing %1 in %2</translation>
+    </message>
+</context>
+<context>
+    <name>SphereChoices</name>
+    <message>
+        <source>À plat</source>
+        <translation>Flat</translation>
+    </message>
+    <message>
+        <source>Cylindrique</source>
+        <translation>Cylindrical</translation>
+    </message>
+    <message>
+        <source>Équirectangulaire</source>
+        <translation>Equirectangular</translation>
+    </message>
+    <message>
+        <source>Perspective</source>
+        <translation>Perspective</translation>
+    </message>
+    <message>
+        <source>Petite planète</source>
+        <translation>Little planet</translation>
+    </message>
+    <message>
+        <source>Projection du panorama Incorrecte</source>
+        <translation>Invalid panorama projection</translation>
+    </message>
+    <message>
+        <source>Vue Incorrecte</source>
+        <translation>Invalid view</translation>
+    </message>
+    <message>
+        <source>La boucle 360° demande un tour complet : le panorama en couvre %1°</source>
+        <translation>A 360° loop needs a full turn: the panorama covers %1°</translation>
+    </message>
+    <message>
+        <source>Les vues Perspective et Petite planète demandent un panorama Cylindrique ou Équirectangulaire</source>
+        <translation>The Perspective and Little planet views need a Cylindrical or Equirectangular panorama</translation>
+    </message>
+    <message>
+        <source>Valeur de Champ de vision Incorrecte (plus de 0 et moins de %1)</source>
+        <translation>Invalid field of view (more than 0 and less than %1)</translation>
+    </message>
+    <message>
+        <source>Valeur d&apos;Inclinaison Incorrecte (de -90 à 90)</source>
+        <translation>Invalid pitch (-90 to 90)</translation>
+    </message>
+    <message>
+        <source>Les métadonnées Photo Sphere de l&apos;image ne conviennent pas à cette projection : %1</source>
+        <translation>The picture&apos;s Photo Sphere metadata does not suit this projection: %1</translation>
+    </message>
+    <message>
+        <source>Cette projection ne convient pas à l&apos;image : %1</source>
+        <translation>This projection does not suit the picture: %1</translation>
+    </message>
+    <message>
+        <source>Placé selon ses métadonnées Photo Sphere</source>
+        <translation>Placed by its Photo Sphere metadata</translation>
+    </message>
+    <message>
+        <source>Placé selon ses métadonnées Photo Sphere, couvre %1° du tour</source>
+        <translation>Placed by its Photo Sphere metadata, covering %1° of the turn</translation>
+    </message>
+    <message>
+        <source>L&apos;image entière fait le tour</source>
+        <translation>The whole picture is one full turn</translation>
     </message>
 </context>
 <context>
@@ -757,6 +831,30 @@
     <message>
         <source>(aucune)</source>
         <translation>(none)</translation>
+    </message>
+    <message>
+        <source>selon la vue</source>
+        <translation>as the view has it</translation>
+    </message>
+    <message>
+        <source>Projection du panorama:</source>
+        <translation>Panorama projection:</translation>
+    </message>
+    <message>
+        <source>Vue:</source>
+        <translation>View:</translation>
+    </message>
+    <message>
+        <source>Champ de vision (°):</source>
+        <translation>Field of view (°):</translation>
+    </message>
+    <message>
+        <source>Inclinaison (°):</source>
+        <translation>Pitch (°):</translation>
+    </message>
+    <message>
+        <source>Projection</source>
+        <translation>Projection</translation>
     </message>
 </context>
 <context>

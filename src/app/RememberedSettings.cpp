@@ -1,5 +1,7 @@
 #include "app/RememberedSettings.h"
 
+#include "anim/SphereChoices.h"
+
 #include "video/VideoFormats.h"
 
 #include <QSettings>
@@ -132,6 +134,10 @@ CameraChoices readCamera(const ValueReader &r)
     c.Smooth = r.flag("camera/smooth", d.Smooth);
     c.Hold = r.text("camera/hold", d.Hold);
     c.AudioFile = r.text("camera/audioFile", d.AudioFile);
+    // Not the projection: each picture opened sets it.
+    c.View = r.number<std::int32_t>("camera/view", d.View, ViewFlat, ViewLittlePlanet);
+    c.Fov = r.text("camera/fov", d.Fov);
+    c.Pitch = r.text("camera/pitch", d.Pitch);
     return c;
 }
 
@@ -254,6 +260,9 @@ bool WriteRememberedSettings(QSettings &store, const RememberedSettings &s, std:
     store.setValue(key("camera/smooth"), m.Smooth);
     store.setValue(key("camera/hold"), qs(m.Hold));
     store.setValue(key("camera/audioFile"), qs(m.AudioFile));
+    store.setValue(key("camera/view"), m.View);
+    store.setValue(key("camera/fov"), qs(m.Fov));
+    store.setValue(key("camera/pitch"), qs(m.Pitch));
 
     store.setValue(key("view/tempo"), s.tempo);
     store.setValue(key("window/geometry"), s.windowGeometry);

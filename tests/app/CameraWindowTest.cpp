@@ -6,6 +6,9 @@
 
 #include "FormMainFixture.h"
 #include "MediaTools.h"
+#include "anim/SphereChoices.h"
+#include "anim/SphereFrames.h"
+#include "app/ui/PictureView.h"
 #include "picture/PictureLoader.h"
 
 #include <QCheckBox>
@@ -181,6 +184,109 @@ TEST_F(CameraWindowTest, ASeriesTakesTheCamerasSizeAndDuration)
         EXPECT_EQ(frame.width(), 64);
         EXPECT_EQ(frame.height(), 48);
     }
+}
+
+// A picture twice as wide as high is offered as equirectangular; choosing
+// a perspective view shows its first frame in the main window in place of
+// the panorama and its path, and "À plat" brings them back.
+TEST_F(CameraWindowTest, AViewOfASphereShowsItsFirstFrameInTheMainWindow)
+{
+    open(writePanorama(400, 200));
+    TFormOpCamera &w = showCamera();
+    EXPECT_EQ(w.ComboProjection->currentText(), QString::fromUtf8("Équirectangulaire"));
+    EXPECT_EQ(w.LabelProjection->text(), QString::fromUtf8("L'image entière fait le tour"));
+    EXPECT_FALSE(w.EditFov->isEnabled()) << "a flat view has no field of view";
+    PictureView &view = form.View();
+    EXPECT_FALSE(view.ShowsViewFrame());
+    EXPECT_FALSE(view.FramePath().First.empty());
+    w.ComboView->setCurrentIndex(ViewPerspective);
+    EXPECT_TRUE(w.EditFov->isEnabled());
+    ASSERT_TRUE(view.ShowsViewFrame());
+    const QSize shown = view.ViewFrame().size();
+    EXPECT_NEAR(double(shown.width()) / shown.height(), 16.0 / 9.0, 0.02) << "the 1920 x 1080 frame, fitted";
+    EXPECT_TRUE(view.FramePath().First.empty());
+    EXPECT_NE(w.LabelPass->text().toStdString().find("Un passage : "), std::string::npos)
+        << w.LabelPass->text().toStdString();
+    w.ComboView->setCurrentIndex(ViewFlat);
+    EXPECT_FALSE(view.ShowsViewFrame());
+    EXPECT_FALSE(view.FramePath().First.empty());
+    // Back to a view, then "Annuler": the panorama again.
+    w.ComboView->setCurrentIndex(ViewLittlePlanet);
+    EXPECT_TRUE(view.ShowsViewFrame());
+    w.ButtonCancel->click();
+    EXPECT_FALSE(view.ShowsViewFrame());
+    EXPECT_EQ(form.CameraOptions().View, ViewFlat);
+}
+
+// "Créer" writes the view's frames: the first one is the remap's at yaw 0,
+// of the camera's size, as many as the pass lasts at 30 frames per second.
+TEST_F(CameraWindowTest, ASeriesOfAViewHoldsTheRemapsFrames)
+{
+    open(writePanorama(400, 200));
+    form.Panel().CheckBoxScrollBack->click();
+    CameraChoices &c = form.CameraOptions();
+    c.OutputSize = kCustomOutputSize;
+    c.Width = "64";
+    c.Height = "36";
+    c.Duration = "0,5";
+    c.View = ViewPerspective;
+    c.Fov = "100";
+    services.answerMessageBox(WindowServices::IdYes); // create ./anim
+    form.Panel().SpeedButtonCreate->click();
+    const std::vector<std::string> names = namesIn(dir / "anim");
+    ASSERT_EQ(names.size(), 15u) << form.StatusText().toStdString();
+    Bitmap24 first;
+    ASSERT_TRUE(LoadPictureFile((dir / "anim" / names.front()).string(), first, TJpegOptions {}));
+    Bitmap24 expected;
+    SphereFrames views(form.PanoramaBitmap(), SphereMapping::whole(SphereProjection::Equirectangular, 400, 200), 1);
+    ViewSettings settings;
+    settings.width = 64;
+    settings.height = 36;
+    settings.fovDegrees = 100;
+    ASSERT_TRUE(views.render({ settings, 0.0 }, expected));
+    ASSERT_EQ(first.width(), 64);
+    ASSERT_EQ(first.height(), 36);
+    EXPECT_TRUE(std::equal(first.bits(), first.bits() + first.byteCount(), std::as_const(expected).bits()));
+}
+
+// A panorama whose metadata covers 240° is placed by it; a 360° loop of it
+// is refused with the angle before anything is written, and a view of a
+// flat picture is refused with its reason.
+TEST_F(CameraWindowTest, HonestLoopsAndViewsOfFlatPictures)
+{
+    const fs::path partial = dir / "partiel.jpg";
+    writeJpegWithPhotoSphere(partial, 200, 100,
+        "GPano:ProjectionType=\"cylindrical\" GPano:FullPanoWidthPixels=\"300\" GPano:FullPanoHeightPixels=\"100\" "
+        "GPano:CroppedAreaImageWidthPixels=\"200\" GPano:CroppedAreaImageHeightPixels=\"100\" "
+        "GPano:CroppedAreaLeftPixels=\"50\" GPano:CroppedAreaTopPixels=\"0\"");
+    open(partial.string());
+    TFormOpCamera &w = showCamera();
+    EXPECT_EQ(w.ComboProjection->currentText(), "Cylindrique");
+    EXPECT_EQ(
+        w.LabelProjection->text(), QString::fromUtf8("Placé selon ses métadonnées Photo Sphere, couvre 240° du tour"));
+    w.ButtonClose->click();
+    form.Panel().CheckBoxLoop360->click();
+    services.answerMessageBox(WindowServices::IdOk);
+    form.Panel().SpeedButtonCreate->click();
+    EXPECT_EQ(services.asked().back().text, "La boucle 360° demande un tour complet : le panorama en couvre 240°");
+    EXPECT_FALSE(fs::exists(dir / "anim")) << "nothing made on disk";
+
+    form.Panel().CheckBoxLoop360->click();
+    open(writePanorama(300, 100));
+    showCamera();
+    EXPECT_EQ(w.ComboProjection->currentText(), QString::fromUtf8("À plat")) << "each picture offers its own";
+    w.ComboView->setCurrentIndex(ViewPerspective);
+    const std::string refusal
+        = "Les vues Perspective et Petite planète demandent un panorama Cylindrique ou Équirectangulaire";
+    EXPECT_EQ(w.LabelPass->text().toStdString(), refusal);
+    services.answerMessageBox(WindowServices::IdOk);
+    w.ButtonClose->click();
+    EXPECT_EQ(services.asked().back().text, refusal);
+    EXPECT_TRUE(w.isVisible()) << "the window stays, with the value to correct";
+    w.ComboProjection->setCurrentIndex(ProjectionCylindrical);
+    w.ButtonClose->click();
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_TRUE(form.View().ShowsViewFrame());
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "app/RememberedSettings.h"
+#include "anim/SphereChoices.h"
 
 #include "TestUtils.h"
 
@@ -48,7 +49,8 @@ RememberedSettings changedSettings()
     s.video.Preset = "8";
     s.video.Lossless = true;
     s.avi = { 25, 9000, 3, 0x47504A4D };
-    s.camera = { kCustomOutputSize, "720", "1280", "12,5", true, "1.5", "/musique/thème.ogg" };
+    s.camera = { kCustomOutputSize, "720", "1280", "12,5", true, "1.5", "/musique/thème.ogg", ProjectionFlat,
+        ViewLittlePlanet, "200", "-80" };
     s.tempo = -20;
     s.windowGeometry = QByteArray("\x01\xD9\xD0\xCB\x00\x03", 6);
     return s;
@@ -113,6 +115,7 @@ INSTANTIATE_TEST_SUITE_P(Values, ForeignValueTest,
         ForeignCase { "tiffFormatOfTheCommandLineOnly", "panel/format", 5 },
         ForeignCase { "unknownCameraSize", "camera/outputSize", 8 },
         ForeignCase { "cameraDurationAsAList", "camera/duration", QStringList { "1", "2" } },
+        ForeignCase { "unknownView", "camera/view", 3 }, ForeignCase { "negativeView", "camera/view", -1 },
         ForeignCase { "jpegQualityBelowFive", "jpeg/quality", 3 }, ForeignCase { "jpegScaleUnknown", "jpeg/scale", 4 },
         ForeignCase { "aviRateZero", "avi/rate", 0 }, ForeignCase { "aviQualityAbove", "avi/quality", 10001 },
         ForeignCase { "aviCodecIndexNegative", "avi/codecIndex", -2 },

@@ -173,7 +173,7 @@ TEST_F(RememberedWindowTest, CameraChoicesSurviveARestart)
         first->form.close();
     }
     auto second = start();
-    const CameraChoices expected { kCustomOutputSize, "720", "1280", "12,5", true, "1", "" };
+    const CameraChoices expected { kCustomOutputSize, "720", "1280", "12,5", true, "1", "", 0, 0, "", "" };
     EXPECT_EQ(second->form.CameraOptions(), expected);
     TFormOpCamera &camera = second->windows.opCamera;
     camera.show();

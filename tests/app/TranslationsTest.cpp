@@ -51,7 +51,7 @@ const std::set<QString> kSharedWords = { QStringLiteral("Animation"), QStringLit
     QStringLiteral("PNG"), QStringLiteral("MP4"), QStringLiteral("WebM"), QStringLiteral("MKV"), QStringLiteral("GIF"),
     QStringLiteral("WebP"), QStringLiteral("H.264"), QStringLiteral("H.265"), QStringLiteral("AV1"),
     QStringLiteral("VP9"), QStringLiteral("24 bits"), QStringLiteral("8 bits"), QStringLiteral("Panorama 1:1"),
-    QStringLiteral("Vertical (1080 × 1920)") };
+    QStringLiteral("Vertical (1080 × 1920)"), QStringLiteral("Perspective"), QStringLiteral("Projection") };
 
 bool isShared(const QString &text)
 {

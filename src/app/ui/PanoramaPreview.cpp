@@ -15,7 +15,28 @@
 #include <QMenu>
 #include <QMenuBar>
 
+#include <algorithm>
+#include <cstring>
 #include <optional>
+
+namespace {
+
+// A window not laid out yet still gets a preview it can scale.
+const QSize kSmallestPreview(480, 270);
+
+QImage ToImage(const Bitmap24 &frame)
+{
+    if (frame.isEmpty())
+        return {};
+    QImage image(frame.width(), frame.height(), QImage::Format_BGR888);
+    if (image.isNull())
+        return {};
+    for (int y = 0; y < frame.height(); ++y)
+        std::memcpy(image.scanLine(y), frame.scanLine(y), std::size_t(frame.width()) * 3);
+    return image;
+}
+
+} // namespace
 
 PanoramaPreview::PanoramaPreview(QMainWindow &window, PictureView &view, CommandPanel &panel, const Bitmap24 &panorama,
     const RunContext &run, const TAviOptions &avi, const TVideoOptions &video)
@@ -91,11 +112,22 @@ void PanoramaPreview::refresh()
     const std::optional<tanimprm> settings = m_panorama.isEmpty() ? std::nullopt : rules.FrameSettings();
     if (!settings) {
         m_view.setFramePath({});
+        m_view.setViewFrame({});
         m_panel.LabelRunLength->clear();
         return;
     }
     const RunPlan plan = PrepareFrames(*settings, m_panorama.width(), m_panorama.height());
-    m_view.setFramePath(OutlinePath(FramePath(plan), plan));
+    if (plan.sphere) {
+        const TRect &area = m_view.DrawArea();
+        const Bitmap24 &frame
+            = m_viewFrame.render(m_panorama, plan, std::max(kSmallestPreview.width(), area.Right - area.Left + 1),
+                std::max(kSmallestPreview.height(), area.Bottom - area.Top + 1));
+        m_view.setFramePath({});
+        m_view.setViewFrame(ToImage(frame));
+    } else {
+        m_view.setViewFrame({});
+        m_view.setFramePath(OutlinePath(FramePath(plan), plan));
+    }
     const std::optional<double> rate
         = PreviewRate(settings->Camera, rules.state().RadioGroupFormat, m_avi, m_video, m_run.Tempo);
     m_panel.LabelRunLength->setText(InterfaceText(RunLengthText(plan.total(), rate)));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/ViewFramePreview.h"
+
 #include <QObject>
 
 class Bitmap24;
@@ -12,8 +14,9 @@ struct TAviOptions;
 struct TVideoOptions;
 
 // What the main window shows of a run before it starts: the path of its
-// frames drawn over the panorama, and on the panel how many frames it makes
-// and how long they play. Both follow the panel's edits and the pause; the
+// frames drawn over the panorama (or, for a view of a 360° panorama, its
+// first frame), and on the panel how many frames it makes and how long they
+// play. Both follow the panel's edits and the pause; the
 // program's start calls refresh() when an option window changes a rate. It
 // also gives the window the "Affichage" menu, whose commands zoom the view.
 class PanoramaPreview : public QObject {
@@ -41,4 +44,5 @@ private:
     const RunContext &m_run;
     const TAviOptions &m_avi;
     const TVideoOptions &m_video;
+    ViewFramePreview m_viewFrame;
 };

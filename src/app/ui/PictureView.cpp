@@ -105,6 +105,15 @@ void PictureView::setFramePath(PathOutline path)
         update();
 }
 
+void PictureView::setViewFrame(QImage frame)
+{
+    if (frame.isNull() && m_viewFrame.isNull())
+        return;
+    m_viewFrame = std::move(frame);
+    if (m_showsPanorama)
+        viewportChanged(); // the scroll bars go with the panorama
+}
+
 void PictureView::setCenterInWindow(bool center)
 {
     m_center = center;
@@ -175,7 +184,7 @@ void PictureView::viewportChanged()
         bar->setSingleStep(std::max(1, s.Page / 20));
         bar->setValue(s.Value);
         bar->setGeometry(geometry);
-        bar->setVisible(m_showsPanorama && s.Maximum > 0);
+        bar->setVisible(m_showsPanorama && m_viewFrame.isNull() && s.Maximum > 0);
     };
     const int h = m_horizontal->sizeHint().height(), w = m_vertical->sizeHint().width();
     place(m_horizontal, m_viewport.horizontal(), QRect(area.left(), area.bottom() - h + 1, area.width(), h));
@@ -186,7 +195,7 @@ void PictureView::viewportChanged()
 void PictureView::mousePressEvent(QMouseEvent *event)
 {
     const bool pannable = m_viewport.horizontal().Maximum > 0 || m_viewport.vertical().Maximum > 0;
-    if (event->button() != Qt::LeftButton || !m_showsPanorama || !pannable) {
+    if (event->button() != Qt::LeftButton || !m_showsPanorama || ShowsViewFrame() || !pannable) {
         QWidget::mousePressEvent(event);
         return;
     }
@@ -227,7 +236,7 @@ void PictureView::wheelEvent(QWheelEvent *event)
         event->accept();
         return;
     }
-    if (!m_showsPanorama) {
+    if (!m_showsPanorama || ShowsViewFrame()) {
         event->ignore();
         return;
     }
@@ -250,7 +259,9 @@ QImage &PictureView::paintBuffer(const QSize &size)
 void PictureView::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
-    if (m_showsPanorama)
+    if (ShowsViewFrame())
+        paintViewFrame(painter, event->rect());
+    else if (m_showsPanorama)
         paintPanorama(painter, event->rect());
     else
         paintFrame(painter, event->rect());
@@ -268,8 +279,7 @@ void PictureView::paintPanorama(QPainter &painter, const QRect &exposed)
         if (v.Scale() < kReducedCopiesBelow && !ReducedCopiesReady()) {
             painter.fillRect(part, Qt::black);
             painter.setPen(Qt::white);
-            painter.drawText(
-                shown.intersected(QRectF(area)), Qt::AlignCenter, QString::fromUtf8("Préparation de l'aperçu..."));
+            painter.drawText(shown.intersected(QRectF(area)), Qt::AlignCenter, tr("Préparation de l'aperçu..."));
         } else {
             const int level = ChooseLevel(m_levels, v.PictureWidth(), v.Scale());
             const Bitmap24 &source = level < 0 ? m_panorama : m_levels[std::size_t(level)];
@@ -283,6 +293,19 @@ void PictureView::paintPanorama(QPainter &painter, const QRect &exposed)
         painter.setClipRect(area);
         DrawFramePath(painter, m_path, v);
     }
+}
+
+void PictureView::paintViewFrame(QPainter &painter, const QRect &exposed)
+{
+    const QRect area = ToQRect(m_drawArea);
+    QSize size = m_viewFrame.size();
+    if (size.width() > area.width() || size.height() > area.height())
+        size.scale(area.size(), Qt::KeepAspectRatio); // the window shrank since it was rendered
+    const QRect target(area.center() - QPoint(size.width() / 2, size.height() / 2), size);
+    for (const QRect &r : QRegion(exposed).subtracted(target))
+        painter.fillRect(r, Qt::black);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(target, m_viewFrame);
 }
 
 void PictureView::paintFrame(QPainter &painter, const QRect &exposed)

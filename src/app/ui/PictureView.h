@@ -52,6 +52,12 @@ public:
     const std::vector<Bitmap24> &ReducedCopies() const { return m_levels; }
     // Drawn over the panorama: the path of the frames a run would make.
     void setFramePath(PathOutline path);
+    // The first frame of a view of a 360° panorama, shown in the panorama's
+    // place (fitted, centred, no path) while the panorama would be shown; a
+    // null image: the panorama again.
+    void setViewFrame(QImage frame);
+    const QImage &ViewFrame() const { return m_viewFrame; }
+    bool ShowsViewFrame() const { return m_showsPanorama && !m_viewFrame.isNull(); }
     const PathOutline &FramePath() const { return m_path; }
 
     bool CenterInWindow() const { return m_center; }
@@ -84,6 +90,7 @@ private:
     void viewportChanged();
     void paintFrame(QPainter &painter, const QRect &exposed);
     void paintPanorama(QPainter &painter, const QRect &exposed);
+    void paintViewFrame(QPainter &painter, const QRect &exposed);
     QImage &paintBuffer(const QSize &size);
 
     Bitmap24 m_display;
@@ -92,6 +99,7 @@ private:
     PictureLevelsMaker m_levelsMaker;
     PictureViewport m_viewport;
     PathOutline m_path;
+    QImage m_viewFrame;
     bool m_showsPanorama = true;
     bool m_center = false;
     TRect m_clientArea;

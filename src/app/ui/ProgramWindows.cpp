@@ -99,9 +99,26 @@ void ProgramWindows::connectCamera(TFormMain &main, const TAviOptions &aviOption
     const auto rate = [&main, &rules, &aviOptions] {
         return rules.state().RadioGroupFormat == FormatAvi ? double(aviOptions.Rate) : double(main.VideoOptions().Rate);
     };
-    opCamera.describePass = [&main, &rules, rate](const CameraMove &move) {
+    // The view as the fields stand, its own problems only: a 360° loop the
+    // panorama cannot make is the panel's, refused when a run starts.
+    const auto sphere = [&main](std::string &error) {
+        return SphereFromChoices(main.CameraOptions(), main.OpenedPictureSphere(), false, error);
+    };
+    opCamera.describePass = [&main, &rules, rate, sphere](const CameraMove &move) {
         const Bitmap24 &panorama = main.PanoramaBitmap();
-        return DescribePass(rules.state(), move, panorama.width(), panorama.height(), rate());
+        std::string error;
+        const SphereView view = sphere(error).value_or(SphereView {});
+        return DescribePass(rules.state(), move, panorama.width(), panorama.height(), rate(), view);
     };
     opCamera.videoOutput = [&rules] { return rules.state().RadioGroupFormat == FormatVideo; };
+    opCamera.describeProjection
+        = [&main] { return DescribeProjection(main.CameraOptions(), main.OpenedPictureSphere()); };
+    opCamera.sphereProblem = [sphere] {
+        std::string error;
+        return sphere(error) ? std::string() : error;
+    };
+    // The main window shows the first frame of the chosen view.
+    QObject::connect(&opCamera, &TFormOpCamera::choicesChanged, &main.Preview(), &PanoramaPreview::refresh);
+    main.Preview().refreshWhenHidden(opCamera);
+    QObject::connect(&main, &TFormMain::projectionOffered, &opCamera, &TFormOpCamera::showOfferedProjection);
 }

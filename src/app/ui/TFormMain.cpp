@@ -144,6 +144,9 @@ void TFormMain::connectPanel()
     connect(&p, &CommandPanel::captionChanged, this, &QWidget::setWindowTitle);
     p.Rules().videoExtension = [this] { return ContainerExtension(m_videoOptions.Container); };
     p.Rules().camera = [this](std::string &error) { return CameraFromChoices(m_cameraChoices, error); };
+    p.Rules().sphere = [this](bool loop360, std::string &error) {
+        return SphereFromChoices(m_cameraChoices, m_pictureSphere, loop360, error);
+    };
     const std::pair<QAbstractButton *, Command> commands[] = { { p.SpeedButtonSrcName, &TFormMain::Menu_FileOpenClick },
         { p.SpeedButtonOpJPG, &TFormMain::SpeedButtonOpJPGClick },
         { p.SpeedButtonOpAVI, &TFormMain::SpeedButtonOpAVIClick },
@@ -268,15 +271,24 @@ void TFormMain::OpenChosenPicture(const std::string &fileName)
     // The shown picture shares the panorama's pixels: letting the panorama go
     // frees them only once the view lets go too.
     if (m_opening.Open(fileName, [this] { m_view->ReleasePicture(); })) {
+        offerProjection(ReadPictureSphere(fileName, m_panorama.Picture.width(), m_panorama.Picture.height()));
         ScrollBox1->ApplyPanelState();
         m_view->SharePicture(m_panorama.Picture);
     }
     m_view->repaint();
 }
 
+void TFormMain::offerProjection(PictureSphere picture)
+{
+    m_pictureSphere = std::move(picture);
+    m_cameraChoices.Projection = OfferedProjection(m_pictureSphere);
+    emit projectionOffered();
+}
+
 void TFormMain::Menu_FileWipeClick()
 {
     m_panorama.Wipe();
+    offerProjection({});
     ScrollBox1->RefreshPanel(false, m_panorama.Picture);
     m_view->SharePicture(m_panorama.Picture);
     m_view->repaint();

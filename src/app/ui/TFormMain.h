@@ -2,6 +2,7 @@
 
 #include "anim/RunCommands.h"
 #include "anim/RunContext.h"
+#include "anim/SphereChoices.h"
 #include "app/LanguageChoice.h"
 #include "app/PictureOpening.h"
 #include "app/SessionSettings.h"
@@ -84,6 +85,8 @@ signals:
     void seriesViewRequested(const QString &anyFrame, int format);
     // "Vérifier" for AVI and "Vidéo" after a run made that file: the player plays it.
     void videoPlayerRequested(const QString &fileName);
+    // A picture was opened or wiped: the camera's projection is the one it offers.
+    void projectionOffered();
     // "Réinitialiser les réglages": the options windows show the defaults.
     void settingsReset();
     // The window is closing (its settings kept): the program ends, every
@@ -127,6 +130,8 @@ public slots:
     TVideoOptions &VideoOptions() { return m_videoOptions; }
     // The camera of every run, for the "Options Caméra" window.
     CameraChoices &CameraOptions() { return m_cameraChoices; }
+    // What the opened picture says of its place on a 360° sphere.
+    const PictureSphere &OpenedPictureSphere() const { return m_pictureSphere; }
     void Menu_HelpHelpClick() { emit helpRequested(); }
     void Menu_HelpAboutClick() { emit aboutRequested(); }
     void FormResize();
@@ -142,6 +147,8 @@ private:
     void createMenus();
     void connectPanel();
     void setStatus(const std::string &text);
+    // The opened picture's sphere, and the projection it offers.
+    void offerProjection(PictureSphere picture);
     // The player for a video file made, else the sequence viewer.
     void requestVerify();
     using Command = void (TFormMain::*)();
@@ -154,6 +161,7 @@ private:
     TJpegOptions &m_jpegOptions;
     TVideoOptions m_videoOptions;
     CameraChoices m_cameraChoices;
+    PictureSphere m_pictureSphere;
     RunContext m_run;
     Panorama m_panorama;
     PictureView *m_view;
