@@ -34,13 +34,7 @@ std::optional<double> parseSeconds(const std::string &text, double most)
 
 std::string secondsText(double seconds)
 {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.1f", seconds);
-    std::string shown = text;
-    for (char &c : shown)
-        if (c == '.')
-            c = ',';
-    return shown;
+    return DecimalCommaText(seconds, "%.1f");
 }
 
 } // namespace
@@ -60,6 +54,17 @@ std::optional<double> ParseDecimalField(std::string text)
     if (text.empty() || error != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
         return std::nullopt;
     return value;
+}
+
+std::string DecimalCommaText(double value, const char *format)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, format, value);
+    std::string shown = text;
+    for (char &c : shown)
+        if (c == '.')
+            c = ',';
+    return shown;
 }
 
 std::span<const OutputSizeEntry> CameraOutputSizes()

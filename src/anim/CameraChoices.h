@@ -47,6 +47,9 @@ inline constexpr double kMaxHoldSeconds = 3600;
 // A number as typed in a field: blanks around it, a decimal point or
 // comma; nothing when it is empty, not a number or not finite.
 std::optional<double> ParseDecimalField(std::string text);
+// A number as the window's French texts show it: printf's `format` ("%.1f",
+// "%.4g"), with a decimal comma.
+std::string DecimalCommaText(double value, const char *format);
 
 // The camera of the choices (its Rate left to the run), or nothing with the
 // message for a value refused. Seconds take a decimal point or comma.

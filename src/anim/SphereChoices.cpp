@@ -5,7 +5,6 @@
 #include "picture/sphere/XmpPacket.h"
 
 #include <cmath>
-#include <cstdio>
 #include <iterator>
 #include <stdexcept>
 
@@ -43,13 +42,7 @@ std::int32_t ChoiceOf(SphereProjection projection)
 
 std::string DegreesText(double degrees)
 {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.4g", degrees);
-    std::string shown = text;
-    for (char &c : shown)
-        if (c == '.')
-            c = ',';
-    return shown;
+    return DecimalCommaText(degrees, "%.4g");
 }
 
 // The picture on the sphere of the chosen projection: the metadata's
