@@ -126,12 +126,10 @@ std::optional<SphereView> SphereFromChoices(
         if (choices.View != ViewFlat)
             view.Mapping = *mapping;
     }
-    if (choices.View == ViewFlat)
+    // A flat picture has no view: its frames are cut as always, whatever
+    // view a sphere had before.
+    if (choices.View == ViewFlat || choices.Projection == ProjectionFlat)
         return SphereView {};
-    if (choices.Projection == ProjectionFlat) {
-        error = "Les vues Perspective et Petite planète demandent un panorama Cylindrique ou Équirectangulaire";
-        return std::nullopt;
-    }
     const bool planet = choices.View == ViewLittlePlanet;
     view.Projection = planet ? ViewProjection::Stereographic : ViewProjection::Rectilinear;
     const double widest = planet ? 360 : 180;
@@ -166,7 +164,9 @@ std::string DescribeProjection(const CameraChoices &choices, const PictureSphere
     if (!mapping)
         return error;
     if (!mapping->isSphere())
-        return {};
+        return choices.View == ViewFlat
+            ? std::string()
+            : "Les vues Perspective et Petite planète demandent un panorama Cylindrique ou Équirectangulaire";
     std::string text = picture.metadata ? "Placé selon ses métadonnées Photo Sphere" : "L'image entière fait le tour";
     if (!mapping->closes())
         text += formatText(", couvre %s° du tour", { DegreesText(mapping->coveredDegrees()) });

@@ -35,13 +35,14 @@ PictureSphere ReadPictureSphere(const std::string &path, int width, int height);
 // equirectangular for a picture twice as wide as high; else flat.
 std::int32_t OfferedProjection(const PictureSphere &picture);
 
-// The sphere of the window's runs: inactive while "Vue" is "À plat" (the
-// frames cut from the picture as always); nothing, with the message, for a
-// value refused, a view of a flat picture, or a 360° loop of a panorama
-// that covers less than a full turn (whatever the view).
+// The sphere of the window's runs: inactive while "Vue" or the projection
+// is "À plat" (the frames cut from the picture as always); nothing, with the
+// message, for a value refused or a 360° loop of a panorama that covers less
+// than a full turn (whatever the view).
 std::optional<SphereView> SphereFromChoices(
     const CameraChoices &choices, const PictureSphere &picture, bool loop360, std::string &error);
 
 // One line on the projection for the window: where it comes from and the
-// angle it covers; empty without a picture or for "À plat".
+// angle it covers, or that a view needs a sphere; empty without a picture
+// or when both are "À plat".
 std::string DescribeProjection(const CameraChoices &choices, const PictureSphere &picture);

@@ -88,8 +88,8 @@ INSTANTIATE_TEST_SUITE_P(Choices, SphereChoicesTable,
         SphereCase { "loopOfAPartialPanoramaCutFlat", choose(ProjectionEquirectangular, ViewFlat), kPartial, true,
             "La boucle 360° demande un tour complet : le panorama en couvre 240°" },
         SphereCase { "loopOfAFlatPictureAsAlways", choose(ProjectionFlat, ViewFlat), kPartial, true, nullptr, false },
-        SphereCase { "viewOfAFlatPicture", choose(ProjectionFlat, ViewPerspective), kFlat, false,
-            "Les vues Perspective et Petite planète demandent un panorama Cylindrique ou Équirectangulaire" },
+        SphereCase { "viewOfAFlatPictureCutsFramesAsAlways", choose(ProjectionFlat, ViewPerspective), kFlat, false,
+            nullptr, false },
         SphereCase { "rectilinearFovOfHalfATurn", choose(ProjectionEquirectangular, ViewPerspective, "180"), kWhole,
             false, "Valeur de Champ de vision Incorrecte (plus de 0 et moins de 180)" },
         SphereCase { "stereographicFovOfAWholeTurn", choose(ProjectionEquirectangular, ViewLittlePlanet, "360"), kWhole,
@@ -146,6 +146,8 @@ TEST(ReadPictureSphere, readsThePlacementFromTheFile)
     EXPECT_NE(missing.ignoredBecause.find("absent.jpg"), std::string::npos) << missing.ignoredBecause;
     EXPECT_EQ(DescribeProjection(choose(ProjectionEquirectangular, ViewFlat), kWhole), "L'image entière fait le tour");
     EXPECT_EQ(DescribeProjection(choose(ProjectionFlat, ViewFlat), kWhole), "");
+    EXPECT_EQ(DescribeProjection(choose(ProjectionFlat, ViewLittlePlanet), kWhole),
+        "Les vues Perspective et Petite planète demandent un panorama Cylindrique ou Équirectangulaire");
 }
 
 } // namespace

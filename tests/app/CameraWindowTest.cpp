@@ -250,8 +250,8 @@ TEST_F(CameraWindowTest, ASeriesOfAViewHoldsTheRemapsFrames)
 }
 
 // A panorama whose metadata covers 240° is placed by it; a 360° loop of it
-// is refused with the angle before anything is written, and a view of a
-// flat picture is refused with its reason.
+// is refused with the angle before anything is written. A flat picture has
+// no view: the one chosen for spheres waits, greyed.
 TEST_F(CameraWindowTest, HonestLoopsAndViewsOfFlatPictures)
 {
     const fs::path partial = dir / "partiel.jpg";
@@ -275,18 +275,19 @@ TEST_F(CameraWindowTest, HonestLoopsAndViewsOfFlatPictures)
     open(writePanorama(300, 100));
     showCamera();
     EXPECT_EQ(w.ComboProjection->currentText(), QString::fromUtf8("À plat")) << "each picture offers its own";
-    w.ComboView->setCurrentIndex(ViewPerspective);
-    const std::string refusal
-        = "Les vues Perspective et Petite planète demandent un panorama Cylindrique ou Équirectangulaire";
-    EXPECT_EQ(w.LabelPass->text().toStdString(), refusal);
-    services.answerMessageBox(WindowServices::IdOk);
-    w.ButtonClose->click();
-    EXPECT_EQ(services.asked().back().text, refusal);
-    EXPECT_TRUE(w.isVisible()) << "the window stays, with the value to correct";
     w.ComboProjection->setCurrentIndex(ProjectionCylindrical);
+    w.ComboView->setCurrentIndex(ViewPerspective);
+    EXPECT_TRUE(form.View().ShowsViewFrame());
+    // Back to flat: the view waits for a sphere, and the frames are cut as always.
+    w.ComboProjection->setCurrentIndex(ProjectionFlat);
+    EXPECT_FALSE(w.ComboView->isEnabled());
+    EXPECT_EQ(w.LabelProjection->text(),
+        QString::fromUtf8(
+            "Les vues Perspective et Petite planète demandent un panorama Cylindrique ou Équirectangulaire"));
+    EXPECT_FALSE(form.View().ShowsViewFrame());
     w.ButtonClose->click();
     EXPECT_FALSE(w.isVisible());
-    EXPECT_TRUE(form.View().ShowsViewFrame());
+    EXPECT_FALSE(form.View().FramePath().First.empty()) << "the path of frames cut as always";
 }
 
 } // namespace

@@ -185,9 +185,11 @@ void TFormOpCamera::updateFields()
     ButtonMusic->setEnabled(videoOutput && videoOutput());
     LabelMusic->setText(m_choices.AudioFile.empty() ? tr("(aucune)") : QFileInfo(qs(m_choices.AudioFile)).fileName());
     LabelMusic->setToolTip(qs(m_choices.AudioFile));
-    const bool view = m_choices.View != ViewFlat;
-    EditFov->setEnabled(view);
-    EditPitch->setEnabled(view);
+    // A flat picture has no view: its fields wait for a sphere.
+    const bool sphere = m_choices.Projection != ProjectionFlat;
+    ComboView->setEnabled(sphere);
+    EditFov->setEnabled(sphere && m_choices.View != ViewFlat);
+    EditPitch->setEnabled(sphere && m_choices.View != ViewFlat);
     LabelProjection->setText(describeProjection ? InterfaceText(describeProjection()) : QString());
     std::string error;
     const std::optional<CameraMove> move = CameraFromChoices(m_choices, error);
