@@ -552,6 +552,40 @@ Outcome decodeProtected(DecodeJob &job)
     return Outcome::Ok;
 }
 
+// A job with the settings and the cancel check, libjpeg's errors caught by ours.
+std::unique_ptr<DecodeJob> newJob(const TJpegOptions &options, const CancelCheck &cancelled)
+{
+    std::unique_ptr<DecodeJob> job(new DecodeJob {});
+    job->options = options;
+    job->progress.cancelled = &cancelled;
+    job->cinfo.err = &job->err.pub;
+    installErrorManager(job->err);
+    return job;
+}
+
+// What a job ended with: libjpeg's message (its code and text) and the size
+// it decoded to, read before libjpeg's part of the job is freed.
+struct JobEnd {
+    Outcome outcome = Outcome::Ok;
+    int code = 0;
+    char libraryText[JMSG_LENGTH_MAX] = "";
+    std::int64_t outputWidth = 0;
+    std::int64_t outputHeight = 0;
+};
+
+JobEnd runJob(DecodeJob &job)
+{
+    JobEnd end;
+    end.outcome = decodeProtected(job);
+    end.code = job.err.pub.msg_code;
+    if (end.outcome == Outcome::LibraryError && end.code > 0 && end.code < JMSG_LASTMSGCODE)
+        job.err.pub.format_message(reinterpret_cast<j_common_ptr>(&job.cinfo), end.libraryText);
+    end.outputWidth = job.cinfo.output_width;
+    end.outputHeight = job.cinfo.output_height;
+    jpeg_destroy_decompress(&job.cinfo);
+    return end;
+}
+
 // Throws what the outcome of a decode means (nothing for Ok).
 void throwFailure(Outcome outcome, int code, const char *libraryText, std::int64_t width, std::int64_t height,
     const MemoryShortage &shortage, Bitmap24 &target)
@@ -643,48 +677,29 @@ void TJPEGImage::decode(
     const std::uint8_t *data, std::size_t size, Bitmap24 &target, const CancelCheck &cancelled) const
 {
     target.clear();
-    std::unique_ptr<DecodeJob> job(new DecodeJob {});
-    job->options = m_options;
+    const std::unique_ptr<DecodeJob> job = newJob(m_options, cancelled);
     job->data = data;
     job->size = size;
     job->target = &target;
-    job->progress.cancelled = &cancelled;
-    job->cinfo.err = &job->err.pub;
-    installErrorManager(job->err);
-    const Outcome outcome = decodeProtected(*job);
-    const int code = job->err.pub.msg_code;
-    char libraryText[JMSG_LENGTH_MAX] = "";
-    if (outcome == Outcome::LibraryError && code > 0 && code < JMSG_LASTMSGCODE)
-        job->err.pub.format_message(reinterpret_cast<j_common_ptr>(&job->cinfo), libraryText);
-    const std::int64_t width = job->cinfo.output_width, height = job->cinfo.output_height;
-    jpeg_destroy_decompress(&job->cinfo);
-    throwFailure(outcome, code, libraryText, width, height, job->shortage, target);
+    const JobEnd end = runJob(*job);
+    throwFailure(end.outcome, end.code, end.libraryText, end.outputWidth, end.outputHeight, job->shortage, target);
 }
 
 void TJPEGImage::decodeRows(
     std::uint64_t fileSize, const JpegReadAt &read, JpegRowSink &sink, const CancelCheck &cancelled) const
 {
     Bitmap24 unused;
-    std::unique_ptr<DecodeJob> job(new DecodeJob {});
-    job->options = m_options;
+    const std::unique_ptr<DecodeJob> job = newJob(m_options, cancelled);
     job->size = std::size_t(std::min<std::uint64_t>(fileSize, SIZE_MAX));
     job->target = &unused;
     job->sink = &sink;
     job->reader = std::make_unique<FileReader>();
     job->reader->read = &read;
     job->reader->size = fileSize;
-    job->progress.cancelled = &cancelled;
-    job->cinfo.err = &job->err.pub;
-    installErrorManager(job->err);
-    const Outcome outcome = decodeProtected(*job);
-    const int code = job->err.pub.msg_code;
-    char libraryText[JMSG_LENGTH_MAX] = "";
-    if (outcome == Outcome::LibraryError && code > 0 && code < JMSG_LASTMSGCODE)
-        job->err.pub.format_message(reinterpret_cast<j_common_ptr>(&job->cinfo), libraryText);
-    jpeg_destroy_decompress(&job->cinfo);
+    const JobEnd end = runJob(*job);
     if (job->sinkError)
         std::rethrow_exception(job->sinkError);
-    throwFailure(outcome, code, libraryText, job->fullWidth, job->fullHeight, job->shortage, unused);
+    throwFailure(end.outcome, end.code, end.libraryText, job->fullWidth, job->fullHeight, job->shortage, unused);
 }
 
 void TJPEGImage::loadFromFile(const std::string &fileName, Bitmap24 &target) const
