@@ -17,16 +17,7 @@ command -v vips >/dev/null || { echo "vips missing (libvips-tools)" >&2; exit 1;
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# measure LABEL COMMAND...: "LABEL  seconds  peak MB"
-measure() {
-    local label=$1
-    shift
-    /usr/bin/time -v "$@" >"$work/out" 2>"$work/time" || { cat "$work/out" "$work/time" >&2; exit 1; }
-    local seconds kb
-    seconds=$(awk -F': ' '/Elapsed \(wall clock\)/ { n = split($2, t, ":"); s = 0; for (i = 1; i <= n; i++) s = s * 60 + t[i]; print s }' "$work/time")
-    kb=$(awk -F': ' '/Maximum resident set size/ { print $2 }' "$work/time")
-    printf '%-28s %7.2f s %8.0f MB\n' "$label" "$seconds" "$((kb / 1024))"
-}
+source "$(dirname "$0")/measure.sh"
 
 echo "$(vipsheader "$file") -> $height rows"
 measure "travelia scaled load" "$tool" "$file" "$height"
