@@ -113,13 +113,23 @@ void setZoom(PictureView &view, const std::string &zoom)
         view.ActualSize();
 }
 
-void BM_Repaint(benchmark::State &state, const char *zoom)
+// The window with the picture open; none (the benchmark skipped with the
+// reason) when the picture does not fit in memory.
+Window *openedWindow(benchmark::State &state)
 {
     Window &w = window();
-    if (!w.ready()) {
-        state.SkipWithError("the picture does not fit in memory");
+    if (w.ready())
+        return &w;
+    state.SkipWithError("the picture does not fit in memory");
+    return nullptr;
+}
+
+void BM_Repaint(benchmark::State &state, const char *zoom)
+{
+    Window *opened = openedWindow(state);
+    if (!opened)
         return;
-    }
+    Window &w = *opened;
     PictureView &view = w.form.View();
     setZoom(view, zoom);
     for (auto _ : state)
@@ -134,11 +144,10 @@ BENCHMARK_CAPTURE(BM_Repaint, actual, "actual")->Unit(benchmark::kMillisecond);
 // without Qt's painting.
 void BM_PaintPixels(benchmark::State &state, const char *zoom)
 {
-    Window &w = window();
-    if (!w.ready()) {
-        state.SkipWithError("the picture does not fit in memory");
+    Window *opened = openedWindow(state);
+    if (!opened)
         return;
-    }
+    Window &w = *opened;
     PictureView &view = w.form.View();
     setZoom(view, zoom);
     const PictureViewport &v = view.Viewport();
@@ -158,11 +167,10 @@ BENCHMARK_CAPTURE(BM_PaintPixels, actual, "actual")->Unit(benchmark::kMillisecon
 // One wheel notch each way, each followed by its repaint.
 void BM_WheelPan(benchmark::State &state, const char *zoom)
 {
-    Window &w = window();
-    if (!w.ready()) {
-        state.SkipWithError("the picture does not fit in memory");
+    Window *opened = openedWindow(state);
+    if (!opened)
         return;
-    }
+    Window &w = *opened;
     PictureView &view = w.form.View();
     setZoom(view, zoom);
     const QPointF at = view.rect().center();
@@ -181,11 +189,10 @@ BENCHMARK_CAPTURE(BM_WheelPan, actual, "actual")->Unit(benchmark::kMillisecond);
 // Ctrl + wheel in and out at the pointer, each followed by its repaint.
 void BM_WheelZoom(benchmark::State &state)
 {
-    Window &w = window();
-    if (!w.ready()) {
-        state.SkipWithError("the picture does not fit in memory");
+    Window *opened = openedWindow(state);
+    if (!opened)
         return;
-    }
+    Window &w = *opened;
     PictureView &view = w.form.View();
     setZoom(view, "fit");
     view.ZoomAt(4, view.rect().center());
@@ -204,11 +211,10 @@ BENCHMARK(BM_WheelZoom)->Unit(benchmark::kMillisecond);
 // The figures of the window once the picture is open.
 void BM_OpenPictureMemory(benchmark::State &state)
 {
-    Window &w = window();
-    if (!w.ready()) {
-        state.SkipWithError("the picture does not fit in memory");
+    Window *opened = openedWindow(state);
+    if (!opened)
         return;
-    }
+    Window &w = *opened;
     for (auto _ : state)
         benchmark::DoNotOptimize(w.ready());
     const Bitmap24 &picture = w.form.PanoramaBitmap();
@@ -229,11 +235,10 @@ BENCHMARK(BM_OpenPictureMemory)->Iterations(1);
 // Making the copies again, on this thread.
 void BM_MakeReducedCopies(benchmark::State &state)
 {
-    Window &w = window();
-    if (!w.ready()) {
-        state.SkipWithError("the picture does not fit in memory");
+    Window *opened = openedWindow(state);
+    if (!opened)
         return;
-    }
+    Window &w = *opened;
     const std::atomic<bool> cancelled { false };
     for (auto _ : state)
         benchmark::DoNotOptimize(MakePictureLevels(w.form.PanoramaBitmap(), cancelled));
