@@ -4,13 +4,18 @@
 //       OUT.rgb (/dev/null to time the rendering alone)
 //   sphere_bench still PANORAMA YAW OUT.ppm       one frame
 //   sphere_bench mad A.ppm B.ppm                  mean absolute difference
+//   sphere_bench preview PANORAMA                 the main window's first frame
+//       of the view (760 x 428), made anew and then as kept
 // Prints frames per second, the tables' bytes, and the peak memory (VmHWM)
 // against the panorama's 24-bit size.
 #include "anim/SphereFrames.h"
+#include "app/ViewFramePreview.h"
 #include "common/Bitmap24.h"
 #include "jpeg/JpegOptions.h"
+#include "picture/PictureLevels.h"
 #include "picture/PictureLoader.h"
 
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -89,8 +94,10 @@ int main(int argc, char **argv)
         std::printf("mean absolute difference %.3f grey levels\n", sum / double(a.size()));
         return 0;
     }
-    if (args.size() != 4 || (args[0] != "render" && args[0] != "still")) {
-        std::cerr << "usage: sphere_bench render PANORAMA FRAMES OUT.rgb | still PANORAMA YAW OUT.ppm | mad A B\n";
+    if ((args.size() != 4 || (args[0] != "render" && args[0] != "still"))
+        && (args.size() != 2 || args[0] != "preview")) {
+        std::cerr << "usage: sphere_bench render PANORAMA FRAMES OUT.rgb | still PANORAMA YAW OUT.ppm | mad A B | "
+                     "preview PANORAMA\n";
         return 1;
     }
     Bitmap24 panorama;
@@ -98,6 +105,28 @@ int main(int argc, char **argv)
         return 2;
     const SphereMapping mapping
         = SphereMapping::whole(SphereProjection::Equirectangular, panorama.width(), panorama.height());
+    if (args[0] == "preview") {
+        tanimprm prm;
+        prm.FrameWidth = kWidth;
+        prm.FrameHeight = kHeight;
+        prm.Sphere.Mapping = mapping;
+        const RunPlan plan = PrepareFrames(prm, panorama.width(), panorama.height());
+        const std::atomic<bool> cancelled { false };
+        const std::vector<Bitmap24> copies = MakePictureLevels(panorama, cancelled), none;
+        for (const bool withCopies : { false, true }) {
+            ViewFramePreview preview;
+            for (const char *label : { "made", "kept" }) {
+                const auto started = std::chrono::steady_clock::now();
+                const Bitmap24 &shown = preview.render(panorama, withCopies ? copies : none, plan, 760, 428);
+                const double ms
+                    = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
+                std::printf("first frame %dx%d of a view of %dx%d (%s), %s: %.1f ms\n", shown.width(), shown.height(),
+                    panorama.width(), panorama.height(),
+                    withCopies ? "from the window's reduced copies" : "from the panorama", label, ms);
+            }
+        }
+        return 0;
+    }
     const ViewSettings view { ViewProjection::Rectilinear, kWidth, kHeight, 90, 0 };
     const unsigned threads = std::max(1u, std::thread::hardware_concurrency());
     SphereFrames frames(panorama, mapping, threads);

@@ -8,7 +8,25 @@
 #include <thread>
 #include <utility>
 
-const Bitmap24 &ViewFramePreview::render(const Bitmap24 &panorama, const RunPlan &plan, int maxWidth, int maxHeight)
+namespace {
+
+// The smallest copy at least as wide as the detail a view shows: frame
+// pixels over its field of view, across the angle the picture covers.
+const Bitmap24 &DetailedEnough(
+    const Bitmap24 &panorama, const std::vector<Bitmap24> &reducedCopies, const SphereFrame &frame, double covered)
+{
+    const double needed = frame.view.width * covered / std::max(1.0, frame.view.fovDegrees);
+    const Bitmap24 *chosen = &panorama;
+    for (const Bitmap24 &copy : reducedCopies)
+        if (!copy.isEmpty() && copy.width() >= needed && copy.width() < chosen->width())
+            chosen = &copy;
+    return *chosen;
+}
+
+} // namespace
+
+const Bitmap24 &ViewFramePreview::render(const Bitmap24 &panorama, const std::vector<Bitmap24> &reducedCopies,
+    const RunPlan &plan, int maxWidth, int maxHeight)
 {
     if (!plan.sphere || plan.sphere->passes.empty() || plan.sphere->passes.front().empty() || panorama.isEmpty()
         || maxWidth < 2 || maxHeight < 2) {
@@ -21,19 +39,21 @@ const Bitmap24 &ViewFramePreview::render(const Bitmap24 &panorama, const RunPlan
     frame.view.width = std::max(2, int(std::lround(frame.view.width * scale)));
     frame.view.height = std::max(2, int(std::lround(frame.view.height * scale)));
     const SphereMapping &mapping = plan.sphere->mapping;
-    const std::uint8_t *pixels = panorama.bits();
-    if (pixels == m_pixels && panorama.width() == m_panoramaWidth && panorama.height() == m_panoramaHeight
+    const Bitmap24 &source = DetailedEnough(panorama, reducedCopies, frame, mapping.coveredDegrees());
+    const std::uint8_t *pixels = source.bits();
+    if (pixels == m_pixels && source.width() == m_panoramaWidth && source.height() == m_panoramaHeight
         && mapping.projection() == m_projection && mapping.placement() == m_placement && frame.view == m_frame.view
         && frame.yaw == m_frame.yaw)
         return m_rendered;
     m_pixels = pixels;
-    m_panoramaWidth = panorama.width();
-    m_panoramaHeight = panorama.height();
+    m_panoramaWidth = source.width();
+    m_panoramaHeight = source.height();
     m_projection = mapping.projection();
     m_placement = mapping.placement();
     m_frame = frame;
     try {
-        SphereFrames views(panorama, mapping, std::max(1u, std::thread::hardware_concurrency()));
+        // The mapping is the panorama's; the views scale it to the copy.
+        SphereFrames views(source, mapping, std::max(1u, std::thread::hardware_concurrency()));
         if (!views.render(frame, m_rendered))
             m_rendered.clear();
     } catch (const std::exception &) {

@@ -119,9 +119,9 @@ void PanoramaPreview::refresh()
     const RunPlan plan = PrepareFrames(*settings, m_panorama.width(), m_panorama.height());
     if (plan.sphere) {
         const TRect &area = m_view.DrawArea();
-        const Bitmap24 &frame
-            = m_viewFrame.render(m_panorama, plan, std::max(kSmallestPreview.width(), area.Right - area.Left + 1),
-                std::max(kSmallestPreview.height(), area.Bottom - area.Top + 1));
+        const Bitmap24 &frame = m_viewFrame.render(m_panorama, m_view.ReducedCopies(), plan,
+            std::max(kSmallestPreview.width(), area.Right - area.Left + 1),
+            std::max(kSmallestPreview.height(), area.Bottom - area.Top + 1));
         m_view.setFramePath({});
         m_view.setViewFrame(ToImage(frame));
     } else {
