@@ -290,4 +290,17 @@ TEST_F(CameraWindowTest, HonestLoopsAndViewsOfFlatPictures)
     EXPECT_FALSE(form.View().FramePath().First.empty()) << "the path of frames cut as always";
 }
 
+// "Réinitialiser les réglages" forgets the view chosen; the projection is
+// the open picture's, not a setting: it stays as the picture offers it.
+TEST_F(CameraWindowTest, ResetForgetsTheViewAndKeepsThePicturesProjection)
+{
+    open(writePanorama(400, 200));
+    form.CameraOptions().View = ViewLittlePlanet;
+    form.CameraOptions().Fov = "200";
+    found("Menu_OptionsReset")->trigger();
+    EXPECT_EQ(form.CameraOptions().View, ViewFlat);
+    EXPECT_EQ(form.CameraOptions().Fov, "");
+    EXPECT_EQ(form.CameraOptions().Projection, ProjectionEquirectangular);
+}
+
 } // namespace

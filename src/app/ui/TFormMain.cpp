@@ -108,6 +108,7 @@ void TFormMain::Menu_OptionsResetClick()
 {
     std::string error;
     const bool forgotten = m_session.reset(error);
+    m_cameraChoices.Projection = OfferedProjection(m_pictureSphere); // the picture's, not a setting
     ScrollBox1->RefreshPanel(false, m_panorama.Picture);
     emit settingsReset();
     if (!forgotten)
