@@ -998,4 +998,22 @@
         <translation>Please wait... Compression may take a while...</translation>
     </message>
 </context>
+<context>
+    <name>TimeLeft</name>
+    <message>
+        <source>Temps restant : calcul...</source>
+        <translation>Time left: estimating...</translation>
+    </message>
+    <message>
+        <source>Temps restant : %1</source>
+        <translation>Time left: %1</translation>
+    </message>
+</context>
+<context>
+    <name>VideoSink</name>
+    <message>
+        <source>Frame %1 / %2 - Disque Libre %3 Ko</source>
+        <translation>Frame %1 / %2 - Free disk %3 KB</translation>
+    </message>
+</context>
 </TS>

@@ -34,11 +34,12 @@ TimeLeft::TimeLeft(Clock clock)
 
 void TimeLeft::start(std::int64_t total)
 {
+    m_started = true;
     m_total = std::max<std::int64_t>(total, 0);
     m_done = 0;
-    m_started = m_clock();
-    m_lastProgress = m_started;
-    m_sampleAt = m_started;
+    m_startedAt = m_clock();
+    m_lastProgress = m_startedAt;
+    m_sampleAt = m_startedAt;
     m_sampleDone = 0;
     m_rate.reset();
 }
@@ -55,17 +56,19 @@ void TimeLeft::framesDone(std::int64_t done)
         return;
     const double measured = double(done - m_sampleDone) / seconds(now - m_sampleAt);
     // The first rate is the run's average: its start counts too.
-    m_rate = m_rate ? kNewWeight * measured + (1 - kNewWeight) * *m_rate : double(done) / seconds(now - m_started);
+    m_rate = m_rate ? kNewWeight * measured + (1 - kNewWeight) * *m_rate : double(done) / seconds(now - m_startedAt);
     m_sampleAt = now;
     m_sampleDone = done;
 }
 
 std::optional<std::int64_t> TimeLeft::secondsLeft() const
 {
+    if (!m_started)
+        return std::nullopt;
     if (m_done >= m_total)
         return 0;
     const milliseconds now = m_clock();
-    if (!m_rate || *m_rate <= 0 || m_done < kFirstEstimateFrames || now - m_started < kFirstEstimateAfter)
+    if (!m_rate || *m_rate <= 0 || m_done < kFirstEstimateFrames || now - m_startedAt < kFirstEstimateAfter)
         return std::nullopt;
     // Waiting longer than a frame should take: the rate is at most one frame
     // in the time waited.
@@ -73,7 +76,8 @@ std::optional<std::int64_t> TimeLeft::secondsLeft() const
     const double waited = seconds(now - m_lastProgress);
     if (waited > 1.0 / rate)
         rate = 1.0 / waited;
-    return std::int64_t(std::ceil(double(m_total - m_done) / rate));
+    // Up to the whole second, but a rate's last bit of rounding is no second.
+    return std::int64_t(std::ceil(double(m_total - m_done) / rate - 1e-6));
 }
 
 std::string TimeLeft::text() const

@@ -24,7 +24,8 @@ public:
     void start(std::int64_t total);
     // done of the total frames are made (done never goes back).
     void framesDone(std::int64_t done);
-    // Whole seconds left, rounded up; nothing while still estimating.
+    // Whole seconds left, rounded up; nothing while still estimating (or
+    // before the run starts).
     std::optional<std::int64_t> secondsLeft() const;
     // "Temps restant : 1 min 05 s", "Temps restant : 12 s", "Temps restant :
     // calcul..." (the window translates the sentence).
@@ -35,9 +36,10 @@ public:
 
 private:
     Clock m_clock;
+    bool m_started = false;
     std::int64_t m_total = 0;
     std::int64_t m_done = 0;
-    std::chrono::milliseconds m_started { 0 };
+    std::chrono::milliseconds m_startedAt { 0 };
     std::chrono::milliseconds m_lastProgress { 0 };
     std::chrono::milliseconds m_sampleAt { 0 };
     std::int64_t m_sampleDone = 0;

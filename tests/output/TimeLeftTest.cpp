@@ -112,11 +112,13 @@ TEST(TimeLeft, UnevenFramesDoNotMakeItJump)
     EXPECT_NEAR(double(*previous), 30.0, 3.0); // 300 frames at 10 a second
 }
 
-// A new run forgets the last one's rate.
+// A new run forgets the last one's rate; before any, nothing is known.
 TEST(TimeLeft, StartForgetsTheLastRun)
 {
     FakeClock fake;
     TimeLeft left(fake.clock());
+    EXPECT_FALSE(left.secondsLeft());
+    EXPECT_EQ(left.text(), "Temps restant : calcul...");
     left.start(100);
     for (std::int64_t done = 1; done <= 50; ++done) {
         fake.now += milliseconds(100);
