@@ -251,6 +251,14 @@
         <source>Revenir aux Valeurs par Défaut</source>
         <translation>Back to the Defaults</translation>
     </message>
+    <message>
+        <source>Ouvrir le dossier</source>
+        <translation>Open folder</translation>
+    </message>
+    <message>
+        <source>Ouvre dans le gestionnaire de fichiers le dossier de la dernière création</source>
+        <translation>Opens the folder of the last run&apos;s output in the file manager</translation>
+    </message>
 </context>
 <context>
     <name>EnsureFolder</name>
@@ -390,6 +398,14 @@
         <source>Options Caméra...</source>
         <translation>Camera Options...</translation>
     </message>
+    <message>
+        <source>Ouvrir le dossier</source>
+        <translation>Open folder</translation>
+    </message>
+    <message>
+        <source>Ouvre dans le gestionnaire de fichiers le dossier de la dernière création</source>
+        <translation>Opens the folder of the last run&apos;s output in the file manager</translation>
+    </message>
 </context>
 <context>
     <name>PanoramaPreview</name>
@@ -478,6 +494,14 @@
     <message>
         <source>%1 est l&apos;image en cours de lecture : rien n&apos;a été écrit</source>
         <translation>%1 is the picture being read: nothing was written</translation>
+    </message>
+    <message>
+        <source>Le dossier %1 n&apos;existe plus</source>
+        <translation>The folder %1 no longer exists</translation>
+    </message>
+    <message>
+        <source>Impossible d&apos;ouvrir le dossier %1 dans le gestionnaire de fichiers</source>
+        <translation>Cannot open the folder %1 in the file manager</translation>
     </message>
 </context>
 <context>
