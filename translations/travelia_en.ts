@@ -270,6 +270,10 @@
         <source>Création du Répertoire?</source>
         <translation>Create the folder?</translation>
     </message>
+    <message>
+        <source>Erreur</source>
+        <translation>Error</translation>
+    </message>
 </context>
 <context>
     <name>FrameFile</name>
@@ -460,6 +464,13 @@
     </message>
 </context>
 <context>
+    <name>PictureView</name>
+    <message>
+        <source>Préparation de l&apos;aperçu...</source>
+        <translation>Preparing the preview...</translation>
+    </message>
+</context>
+<context>
     <name>QtWindowServices</name>
     <message>
         <source>Annuler</source>
@@ -528,6 +539,10 @@
     <message>
         <source>%1 image</source>
         <translation>%1 frame</translation>
+    </message>
+    <message>
+        <source>aucune image</source>
+        <translation>no frames</translation>
     </message>
 </context>
 <context>

@@ -30,6 +30,7 @@ std::span<const MessageSentence> FrenchSentences()
         { "SaveAsCommand", QT_TRANSLATE_NOOP("SaveAsCommand", "Enregistrer Image") },
         { "EnsureFolder", QT_TRANSLATE_NOOP("EnsureFolder", "Impossible de créer Le Dossier: '%1'") },
         { "EnsureFolder", QT_TRANSLATE_NOOP("EnsureFolder", "Création du Répertoire?") },
+        { "EnsureFolder", QT_TRANSLATE_NOOP("EnsureFolder", "Erreur") },
         { "FrameFile", QT_TRANSLATE_NOOP("FrameFile", "Ecraser le Fichier ?") },
         { "SaveFailureText", QT_TRANSLATE_NOOP("SaveFailureText", "Impossible d'enregistrer '%1'\n%2") },
         { "AnimationRun", QT_TRANSLATE_NOOP("AnimationRun", "Impossible de créer une image de %1 * %2 pixels") },
@@ -71,6 +72,7 @@ std::span<const MessageSentence> FrenchSentences()
         { "RunLengthText", QT_TRANSLATE_NOOP("RunLengthText", "%1 image, %2 à %3 i/s") },
         { "RunLengthText", QT_TRANSLATE_NOOP("RunLengthText", "%1 images") },
         { "RunLengthText", QT_TRANSLATE_NOOP("RunLengthText", "%1 image") },
+        { "RunLengthText", QT_TRANSLATE_NOOP("RunLengthText", "aucune image") },
     };
     return sentences;
 }

@@ -82,6 +82,7 @@ INSTANTIATE_TEST_SUITE_P(Messages, MessageLanguageTest,
         MessageCase {
             "runLength", "925 images, 0:37 à 25 i/s", "925 images, 0:37 à 25 i/s", "925 frames, 0:37 at 25 fps" },
         MessageCase { "runLengthOneFrame", "1 image", "1 image", "1 frame" },
+        MessageCase { "runLengthNoFrame", "aucune image", "aucune image", "no frames" },
         MessageCase { "passThatJudders",
             "Un passage : 2,0 s (50 images à 25 images par seconde)\nIl traverse l'image en 1,5 s : sous 7 s le "
             "défilement saccade. Une durée de 10 s serait fluide.",
@@ -92,6 +93,12 @@ INSTANTIATE_TEST_SUITE_P(Messages, MessageLanguageTest,
         MessageCase { "cameraWidthRefused", "Valeur de Largeur de sortie Incorrecte (de 2 à 16384)",
             "Valeur de Largeur de sortie Incorrecte (de 2 à 16384)", "Invalid output width (from 2 to 16384)" },
         MessageCase { "libraryWordsStay", "libfoo: frame refused", "libfoo: frame refused", "libfoo: frame refused" },
+        MessageCase { "errorCaption", "Erreur", "Erreur", "Error" },
+        MessageCase { "openFolderRefused", "Impossible d'ouvrir le dossier /o/anim dans le gestionnaire de fichiers",
+            "Impossible d'ouvrir le dossier /o/anim dans le gestionnaire de fichiers",
+            "Cannot open the folder /o/anim in the file manager" },
+        MessageCase { "folderGone", "Le dossier /o/anim n'existe plus", "Le dossier /o/anim n'existe plus",
+            "The folder /o/anim no longer exists" },
         MessageCase { "timeLeft", "Temps restant : 1 min 05 s", "Temps restant : 1 min 05 s", "Time left: 1 min 05 s" },
         MessageCase { "timeLeftEstimating", "Temps restant : calcul...", "Temps restant : calcul...",
             "Time left: estimating..." }),
@@ -180,6 +187,8 @@ TEST(CameraTexts, ReadInEnglish)
     const InterfaceTranslators english(InterfaceLanguage::English);
     EXPECT_EQ(InterfaceText(RunLengthText(925, 25.0)).toStdString(), "925 frames, 0:37 at 25 fps");
     EXPECT_EQ(InterfaceText(RunLengthText(1, std::nullopt)).toStdString(), "1 frame");
+    EXPECT_EQ(InterfaceText(RunLengthText(0, 25.0)).toStdString(), "no frames");
+    EXPECT_EQ(InterfaceText(RunLengthText(0, std::nullopt)).toStdString(), "no frames");
     CameraChoices choices;
     choices.OutputSize = kCustomOutputSize;
     choices.Width = "1";

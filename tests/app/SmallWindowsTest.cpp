@@ -68,6 +68,20 @@ INSTANTIATE_TEST_SUITE_P(Answers, OverwriteDialogTest,
         AnswerCase { "escape", nullptr, true, 2 }),
     [](const auto &info) { return std::string(info.param.name); });
 
+// The caption comes from code that knows no window: read in the window's language.
+TEST(OverwriteDialog, TitleReadsInTheWindowsLanguage)
+{
+    const InterfaceTranslators english(InterfaceLanguage::English);
+    TDlgYesAllNo dialog;
+    QString title;
+    QTimer::singleShot(0, &dialog, [&] {
+        title = dialog.windowTitle();
+        dialog.close();
+    });
+    dialog.AskOverwrite("/out/anim/IMAGE0003.BMP", "Ecraser le Fichier ?");
+    EXPECT_EQ(title.toStdString(), "Replace the file?");
+}
+
 TEST(OverwriteDialog, CaptionsAndNoDefaultButton)
 {
     TDlgYesAllNo dialog;
