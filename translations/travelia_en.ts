@@ -251,6 +251,14 @@
         <source>Revenir aux Valeurs par Défaut</source>
         <translation>Back to the Defaults</translation>
     </message>
+    <message>
+        <source>Ouvrir le dossier</source>
+        <translation>Open folder</translation>
+    </message>
+    <message>
+        <source>Ouvre dans le gestionnaire de fichiers le dossier de la dernière création</source>
+        <translation>Opens the folder of the last run&apos;s output in the file manager</translation>
+    </message>
 </context>
 <context>
     <name>EnsureFolder</name>
@@ -261,6 +269,10 @@
     <message>
         <source>Création du Répertoire?</source>
         <translation>Create the folder?</translation>
+    </message>
+    <message>
+        <source>Erreur</source>
+        <translation>Error</translation>
     </message>
 </context>
 <context>
@@ -390,6 +402,14 @@
         <source>Options Caméra...</source>
         <translation>Camera Options...</translation>
     </message>
+    <message>
+        <source>Ouvrir le dossier</source>
+        <translation>Open folder</translation>
+    </message>
+    <message>
+        <source>Ouvre dans le gestionnaire de fichiers le dossier de la dernière création</source>
+        <translation>Opens the folder of the last run&apos;s output in the file manager</translation>
+    </message>
 </context>
 <context>
     <name>PanoramaPreview</name>
@@ -486,6 +506,14 @@
         <source>%1 est l&apos;image en cours de lecture : rien n&apos;a été écrit</source>
         <translation>%1 is the picture being read: nothing was written</translation>
     </message>
+    <message>
+        <source>Le dossier %1 n&apos;existe plus</source>
+        <translation>The folder %1 no longer exists</translation>
+    </message>
+    <message>
+        <source>Impossible d&apos;ouvrir le dossier %1 dans le gestionnaire de fichiers</source>
+        <translation>Cannot open the folder %1 in the file manager</translation>
+    </message>
 </context>
 <context>
     <name>RunEndText</name>
@@ -511,6 +539,10 @@
     <message>
         <source>%1 image</source>
         <translation>%1 frame</translation>
+    </message>
+    <message>
+        <source>aucune image</source>
+        <translation>no frames</translation>
     </message>
 </context>
 <context>
@@ -1094,6 +1126,24 @@
     <message>
         <source>Patientez ... La compression peut être longue ...</source>
         <translation>Please wait... Compression may take a while...</translation>
+    </message>
+</context>
+<context>
+    <name>TimeLeft</name>
+    <message>
+        <source>Temps restant : calcul...</source>
+        <translation>Time left: estimating...</translation>
+    </message>
+    <message>
+        <source>Temps restant : %1</source>
+        <translation>Time left: %1</translation>
+    </message>
+</context>
+<context>
+    <name>VideoSink</name>
+    <message>
+        <source>Frame %1 / %2 - Disque Libre %3 Ko</source>
+        <translation>Frame %1 / %2 - Free disk %3 KB</translation>
     </message>
 </context>
 </TS>

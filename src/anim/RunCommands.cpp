@@ -17,7 +17,8 @@
 #include "video/AviCompression.h"
 
 #include <cmath>
-
+#include <filesystem>
+#include <system_error>
 #include <utility>
 
 namespace {
@@ -184,8 +185,10 @@ void RunCommands::create(const Bitmap24 &panorama, const std::optional<FileIdent
     };
     request->inputPicture = inputPicture;
     const RunOutcome outcome = RunAnimation(panorama, *request, m_feedback, m_run.StopRequested);
-    if (outcome.series.written > 0)
+    if (outcome.series.written > 0) {
         m_panel.setMadeSeries({ request->names.FileName, format }); // "Vérifier" plays it
+        m_panel.stateChanged();
+    }
     // A failed frame stops the run only when no later frame could be
     // written, but the status line always says so.
     std::string status = m_status.text();
@@ -239,4 +242,18 @@ void RunCommands::ShowFirstFileName()
     }
     m_panel.stateChanged();
     m_status.setText(names.FileName);
+}
+
+void RunCommands::OpenMadeFolder()
+{
+    const std::string &folder = m_panel.MadeFolder();
+    if (folder.empty())
+        return;
+    std::error_code ec;
+    if (!std::filesystem::is_directory(std::filesystem::u8path(folder), ec)) {
+        ShowError(m_services, "Le dossier " + folder + " n'existe plus");
+        return;
+    }
+    if (!m_services.openFolder(folder))
+        ShowError(m_services, "Impossible d'ouvrir le dossier " + folder + " dans le gestionnaire de fichiers");
 }

@@ -46,6 +46,10 @@ public:
     // "Tester le Nom de Fichier": the first file's name that "Créer" would
     // write, on the status line (cleared when the panel refuses).
     void ShowFirstFileName();
+    // "Ouvrir le dossier": the folder of what the last creation run made, in
+    // the desktop's file manager; a folder gone since, or a desktop that
+    // cannot open it, is said with its path. Nothing made yet: nothing done.
+    void OpenMadeFolder();
 
 private:
     void create(const Bitmap24 &panorama, const std::optional<FileIdentity> &inputPicture);

@@ -26,6 +26,15 @@ std::string folderPart(const std::string &path)
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
+// The absolute folder of a file: names are relative to the current folder
+// of the run that made them, which later runs may change.
+std::string absoluteFolderOf(const std::string &fileName)
+{
+    std::error_code ec;
+    const fs::path file = fs::absolute(fs::u8path(fileName), ec);
+    return ec ? folderPart(fileName) : file.lexically_normal().parent_path().string();
+}
+
 bool isExistingFile(const std::string &path)
 {
     std::error_code ec;
@@ -95,6 +104,7 @@ void SettingsPanel::RefreshPanel(bool resetDefaults, int panoramaWidth, int pano
     s.SpeedButtonTestEnabled = isExistingFile(s.EditSrcName);
     s.SpeedButtonCreateEnabled = s.SpeedButtonTestEnabled;
     s.SpeedButtonVerifyEnabled = verifyEnabled();
+    s.SpeedButtonOpenFolderEnabled = !m_madeFolder.empty();
     s.GroupBoxAnimVisible = s.SpeedButtonTestEnabled;
     s.GroupBoxSaveVisible = s.SpeedButtonTestEnabled;
 }
@@ -161,6 +171,16 @@ void SettingsPanel::setMadeVideoFile(std::string fileName)
 {
     m_madeVideoFile = std::move(fileName);
     m_state.SpeedButtonVerifyEnabled = verifyEnabled();
+    if (!m_madeVideoFile.empty())
+        m_madeFolder = absoluteFolderOf(m_madeVideoFile);
+    m_state.SpeedButtonOpenFolderEnabled = !m_madeFolder.empty();
+}
+
+void SettingsPanel::setMadeSeries(MadeSeries series)
+{
+    m_madeFolder = absoluteFolderOf(series.AnyFrame);
+    m_madeSeries = std::move(series);
+    m_state.SpeedButtonOpenFolderEnabled = !m_madeFolder.empty();
 }
 
 // A series of frame files can always be picked in the viewer; one video

@@ -41,6 +41,8 @@ struct PanelState {
     bool SpeedButtonTestEnabled = false;
     bool SpeedButtonCreateEnabled = false;
     bool SpeedButtonVerifyEnabled = true;
+    // "Ouvrir le dossier": once a creation run has made something.
+    bool SpeedButtonOpenFolderEnabled = false;
     bool GroupBoxAnimVisible = false;
     bool GroupBoxSaveVisible = false;
 
@@ -146,7 +148,10 @@ public:
     // The series the last creation run of frame files wrote (none: no frame
     // written yet): "Vérifier" lists and plays it.
     const std::optional<MadeSeries> &LastMadeSeries() const { return m_madeSeries; }
-    void setMadeSeries(MadeSeries series) { m_madeSeries = std::move(series); }
+    void setMadeSeries(MadeSeries series);
+    // The folder of what the last creation run made, absolute and without a
+    // trailing separator (empty: nothing made yet): "Ouvrir le dossier" opens it.
+    const std::string &MadeFolder() const { return m_madeFolder; }
 
 private:
     bool readOutputSettings(OutputNames &names);
@@ -158,4 +163,5 @@ private:
     PanelState m_state;
     std::string m_madeVideoFile;
     std::optional<MadeSeries> m_madeSeries;
+    std::string m_madeFolder;
 };

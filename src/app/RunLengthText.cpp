@@ -52,7 +52,10 @@ std::optional<double> PreviewRate(const CameraMove &camera, std::int32_t format,
 
 std::string RunLengthText(std::int64_t frames, std::optional<double> rate)
 {
-    const bool plural = frames >= 2; // French: "0 image", "1 image", "2 images"
+    // No frame plays no time, at whatever rate.
+    if (frames <= 0)
+        return "aucune image";
+    const bool plural = frames >= 2; // French: "1 image", "2 images"
     if (!rate)
         return formatText(plural ? "%d images" : "%d image", { frames });
     const std::string length = ClockText(double(frames) / *rate);

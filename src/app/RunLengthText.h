@@ -16,5 +16,5 @@ std::optional<double> PreviewRate(const CameraMove &camera, std::int32_t format,
     const TVideoOptions &video, std::int32_t tempoMs);
 
 // What the panel says of a run: "925 images, 0:37 à 25 i/s"; the count
-// alone without a rate.
+// alone without a rate; "aucune image" for none.
 std::string RunLengthText(std::int64_t frames, std::optional<double> rate);

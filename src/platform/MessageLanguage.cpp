@@ -19,11 +19,12 @@ struct KnownSentence {
     const MessageSentence *sentence;
     QRegularExpression pattern;
     qsizetype literalLength;
+    bool french; // the window's own; else the engine's English
 };
 
 // "%1", "%2"... match any text (the shortest that lets the rest match); the
 // rest of the sentence matches as it is written.
-KnownSentence compile(const MessageSentence &sentence)
+KnownSentence compile(const MessageSentence &sentence, bool french)
 {
     static const QRegularExpression marker(QStringLiteral("%[1-9]"));
     const QString source = QString::fromUtf8(sentence.source);
@@ -39,7 +40,7 @@ KnownSentence compile(const MessageSentence &sentence)
     }
     regex += QRegularExpression::escape(source.mid(from)) + QStringLiteral("$");
     literal += source.size() - from;
-    return { &sentence, QRegularExpression(regex, QRegularExpression::DotMatchesEverythingOption), literal };
+    return { &sentence, QRegularExpression(regex, QRegularExpression::DotMatchesEverythingOption), literal, french };
 }
 
 // The most specific sentences first: "damaged data (%1)" before "%1: %2".
@@ -47,9 +48,10 @@ const std::vector<KnownSentence> &knownSentences()
 {
     static const std::vector<KnownSentence> known = [] {
         std::vector<KnownSentence> all;
-        for (const auto &list : { FrenchSentences(), EnglishSentences() })
-            for (const MessageSentence &s : list)
-                all.push_back(compile(s));
+        for (const MessageSentence &s : FrenchSentences())
+            all.push_back(compile(s, true));
+        for (const MessageSentence &s : EnglishSentences())
+            all.push_back(compile(s, false));
         std::stable_sort(all.begin(), all.end(),
             [](const KnownSentence &a, const KnownSentence &b) { return a.literalLength > b.literalLength; });
         return all;
@@ -77,6 +79,19 @@ QString fill(const QString &sentence, const QStringList &parts)
     return out;
 }
 
+// A part that is exactly a decimal number ("2,0", "-0,5") takes the other
+// language's decimal mark; any other part (a path, a version) stays.
+QString withDecimalMark(const QString &part, bool frenchToEnglish)
+{
+    static const QRegularExpression comma(QStringLiteral("^-?[0-9]+,[0-9]+$"));
+    static const QRegularExpression point(QStringLiteral("^-?[0-9]+\\.[0-9]+$"));
+    if (frenchToEnglish && comma.match(part).hasMatch())
+        return QString(part).replace(u',', u'.');
+    if (!frenchToEnglish && point.match(part).hasMatch())
+        return QString(part).replace(u'.', u',');
+    return part;
+}
+
 QString translated(const QString &text, int depth);
 
 QString bySentence(const QString &text, int depth)
@@ -85,10 +100,15 @@ QString bySentence(const QString &text, int depth)
         const QRegularExpressionMatch m = known.pattern.match(text);
         if (!m.hasMatch())
             continue;
+        const QString sentence = QCoreApplication::translate(known.sentence->context, known.sentence->source);
+        // Numbers change their mark only when the sentence changes language.
+        const bool otherLanguage = sentence != QString::fromUtf8(known.sentence->source);
         QStringList parts;
-        for (int i = 1; i <= m.lastCapturedIndex(); ++i)
-            parts << translated(m.captured(i), depth + 1);
-        return fill(QCoreApplication::translate(known.sentence->context, known.sentence->source), parts);
+        for (int i = 1; i <= m.lastCapturedIndex(); ++i) {
+            const QString part = translated(m.captured(i), depth + 1);
+            parts << (otherLanguage ? withDecimalMark(part, known.french) : part);
+        }
+        return fill(sentence, parts);
     }
     return {};
 }

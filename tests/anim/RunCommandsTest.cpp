@@ -217,6 +217,60 @@ TEST_F(RunCommandsTest, seriesMadeIsRemembered)
     EXPECT_TRUE(fs::exists(panel.LastMadeSeries()->AnyFrame));
 }
 
+// "Ouvrir le dossier": nothing before a run made something; then the
+// folder it wrote into, asked of the desktop.
+TEST_F(RunCommandsTest, openFolderOpensWhereTheRunWrote)
+{
+    commands().OpenMadeFolder();
+    EXPECT_TRUE(services.openedFolders().empty());
+    EXPECT_FALSE(panel.state().SpeedButtonOpenFolderEnabled);
+    services.answerMessageBox(WindowServices::IdYes); // create ./anim
+    commands().Create(panorama, std::nullopt);
+    EXPECT_TRUE(panel.state().SpeedButtonOpenFolderEnabled);
+    commands().OpenMadeFolder();
+    EXPECT_EQ(services.openedFolders(), std::vector<std::string> { dir.str() + "/anim" });
+    EXPECT_EQ(services.asked().size(), 1u) << "no message when it opens";
+}
+
+// What can go wrong is said with the folder's path, and nothing is asked
+// of the desktop for a folder that is gone.
+struct OpenFolderFailure {
+    const char *name;
+    bool removeFolder;
+    bool desktopOpens;
+    const char *message; // after the path
+    std::size_t requests;
+};
+
+class OpenFolderFailures : public RunCommandsTest, public ::testing::WithParamInterface<OpenFolderFailure> { };
+
+TEST_P(OpenFolderFailures, SayWhichFolderAndWhy)
+{
+    const OpenFolderFailure &c = GetParam();
+    services.answerMessageBox(WindowServices::IdYes); // create ./anim
+    commands().Create(panorama, std::nullopt);
+    if (c.removeFolder) {
+        fs::current_path(savedCwd);
+        fs::remove_all(dir.path() / "anim");
+    }
+    services.openFolderResult = c.desktopOpens;
+    services.answerMessageBox(WindowServices::IdOk);
+    commands().OpenMadeFolder();
+    EXPECT_EQ(services.openedFolders().size(), c.requests);
+    ASSERT_EQ(services.asked().size(), 2u);
+    EXPECT_EQ(services.asked().back().caption, "Erreur");
+    std::string expected = c.message;
+    expected.replace(expected.find("%1"), 2, dir.str() + "/anim");
+    EXPECT_EQ(services.asked().back().text, expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Failures, OpenFolderFailures,
+    ::testing::Values(OpenFolderFailure { "folderGone", true, true, "Le dossier %1 n'existe plus", 0 },
+        OpenFolderFailure { "folderGoneDesktopRefuses", true, false, "Le dossier %1 n'existe plus", 0 },
+        OpenFolderFailure {
+            "desktopRefuses", false, false, "Impossible d'ouvrir le dossier %1 dans le gestionnaire de fichiers", 1 }),
+    [](const auto &info) { return std::string(info.param.name); });
+
 // The name test once gave "/TestFrame-0000" after "Tester": it gives the
 // name "Créer" writes, and leaves the run-mode indicator as it was.
 TEST_F(RunCommandsTest, nameTestGivesWhatCreateWrites)

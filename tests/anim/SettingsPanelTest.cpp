@@ -191,6 +191,57 @@ TEST_F(SettingsPanelTest, VerifyIsEnabledForVideoOnceAFileWasMade)
     EXPECT_TRUE(panel.state().SpeedButtonVerifyEnabled);
 }
 
+// "Ouvrir le dossier" waits for something made, then opens the folder of
+// what was made last, absolute whatever the current folder becomes.
+struct MadeCase {
+    const char *name;
+    bool series; // a series of frames; else one video file
+    const char *made; // relative names are the current folder's
+    const char *folder; // under the test's folder when relative
+};
+
+class MadeFolderTest : public SettingsPanelTest, public ::testing::WithParamInterface<MadeCase> { };
+
+TEST_P(MadeFolderTest, IsTheFolderOfTheLastThingMade)
+{
+    const MadeCase &c = GetParam();
+    fs::current_path(dir.path());
+    EXPECT_FALSE(panel.state().SpeedButtonOpenFolderEnabled);
+    EXPECT_EQ(panel.MadeFolder(), "");
+    if (c.series)
+        panel.setMadeSeries({ c.made, FormatPng });
+    else
+        panel.setMadeVideoFile(c.made);
+    fs::current_path(savedCwd);
+    EXPECT_TRUE(panel.state().SpeedButtonOpenFolderEnabled);
+    const std::string folder = c.folder;
+    const std::string expected = folder.empty() ? dir.str() : folder[0] == '/' ? folder : dir.str() + "/" + folder;
+    EXPECT_EQ(panel.MadeFolder(), expected);
+    panel.RefreshPanel(true, 0, 0);
+    EXPECT_TRUE(panel.state().SpeedButtonOpenFolderEnabled) << "a refresh forgets nothing made";
+    EXPECT_EQ(panel.MadeFolder(), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Made, MadeFolderTest,
+    ::testing::Values(MadeCase { "video", false, "/videos/anim/ANIM0000.MP4", "/videos/anim" },
+        MadeCase { "series", true, "/o/anim/IMAGE0000.PNG", "/o/anim" },
+        MadeCase { "relativeSeries", true, "./anim/IMAGE0000.PNG", "anim" },
+        MadeCase { "relativeVideo", false, "ANIM0000.MKV", "" },
+        MadeCase { "dotDot", true, "/o/anim/../out/IMAGE0000.BMP", "/o/out" }),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(SettingsPanelTest, OpenFolderFollowsTheLastRunOfEitherKind)
+{
+    panel.setMadeSeries({ "/o/series/IMAGE0000.BMP", FormatBmp });
+    panel.setMadeVideoFile("/o/video/ANIM0000.MP4");
+    EXPECT_EQ(panel.MadeFolder(), "/o/video");
+    panel.setMadeSeries({ "/o/series2/IMAGE0000.BMP", FormatBmp });
+    EXPECT_EQ(panel.MadeFolder(), "/o/series2");
+    panel.setMadeVideoFile(""); // no file this time: the last made stays
+    EXPECT_EQ(panel.MadeFolder(), "/o/series2");
+    EXPECT_TRUE(panel.state().SpeedButtonOpenFolderEnabled);
+}
+
 TEST_F(SettingsPanelTest, VideoFileTakesTheContainersExtension)
 {
     openPicture(5000, 800);

@@ -430,6 +430,42 @@ TEST_F(FormMainTest, CreateRunWritesTheNumberedSeries)
     EXPECT_EQ(services.pendingAnswers(), 0u);
 }
 
+// "Ouvrir le dossier", in the panel and in the menu, waits for a run to make
+// something, then asks the desktop for the folder of what it made last.
+TEST_F(FormMainTest, OpenFolderShowsWhereTheLastRunWrote)
+{
+    QAction *menuEntry = found("Menu_AnimOpenFolder");
+    QPushButton *button = form.Panel().SpeedButtonOpenFolder;
+    EXPECT_FALSE(button->isEnabled());
+    EXPECT_FALSE(menuEntry->isEnabled());
+    EXPECT_FALSE(button->toolTip().isEmpty());
+    open(writePanorama(44, 30));
+    EXPECT_FALSE(button->isEnabled()) << "a picture alone made nothing";
+    services.answerMessageBox(WindowServices::IdYes); // create ./anim
+    form.SpeedButtonCreateClick();
+    ASSERT_TRUE(button->isEnabled());
+    EXPECT_TRUE(menuEntry->isEnabled());
+    button->click();
+    menuEntry->trigger();
+    EXPECT_EQ(services.openedFolders(), (std::vector<std::string> { dir.str() + "/anim", dir.str() + "/anim" }));
+
+    // Another sub-folder: the next run's.
+    form.Panel().Rules().state().EditSubDir = "./autre";
+    form.Panel().ApplyPanelState();
+    services.answerMessageBox(WindowServices::IdYes); // create ./autre
+    form.SpeedButtonCreateClick();
+    button->click();
+    EXPECT_EQ(services.openedFolders().back(), dir.str() + "/autre");
+
+    // The desktop refuses: said, with the path.
+    services.openFolderResult = false;
+    services.answerMessageBox(WindowServices::IdOk);
+    button->click();
+    EXPECT_EQ(services.asked().back().text,
+        "Impossible d'ouvrir le dossier " + dir.str() + "/autre dans le gestionnaire de fichiers");
+    EXPECT_EQ(services.pendingAnswers(), 0u);
+}
+
 // The fourth format item writes real PNG files, on the window's workers, and
 // keeps "Vérifier" available.
 TEST_F(FormMainTest, PngItemCreatesAPngSeries)
@@ -769,6 +805,8 @@ TEST_P(VideoCreateTest, WritesOneFileWithTheFramesOfTheRun)
     EXPECT_EQ(form.StatusText().toStdString(), dir.str() + "/anim/" + name + counter);
     EXPECT_EQ(progressShown, 1) << "the progress window is reused";
     EXPECT_TRUE(form.Panel().SpeedButtonVerify->isEnabled()) << "the file made can be played";
+    form.Panel().SpeedButtonOpenFolder->click();
+    EXPECT_EQ(services.openedFolders(), std::vector<std::string> { dir.str() + "/anim" });
 }
 
 // There and back: 4 + 4 frames. A 360° loop has round(44 / step) frames.

@@ -26,6 +26,8 @@
 
 #include <filesystem>
 #include <functional>
+#include <string>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -136,6 +138,12 @@ TEST_F(KeyboardWalkTest, EveryCommandIsReachedWithoutAMouse)
     pressLetterOf(form.Panel().CheckBoxCenter);
     pressLetterOf(form.Panel().SpeedButtonCreate);
     EXPECT_TRUE(fs::exists(dir / "anim" / "IMAGE0007.BMP"));
+    // The folder made: by the panel's letter, the menu's letters and Ctrl+Shift+O.
+    pressLetterOf(form.Panel().SpeedButtonOpenFolder);
+    chooseFromMenu("Animation", "Menu_AnimOpenFolder");
+    QApplication::setActiveWindow(&form);
+    QTest::keyClick(&form, Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(services.openedFolders(), std::vector<std::string>(3, dir.str() + "/anim"));
     // "Vérifier" by its letter: the viewer plays that series; Escape closes it.
     pressLetterOf(form.Panel().SpeedButtonVerify);
     ASSERT_TRUE(windows.view.isVisible());

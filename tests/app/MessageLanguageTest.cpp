@@ -82,16 +82,72 @@ INSTANTIATE_TEST_SUITE_P(Messages, MessageLanguageTest,
         MessageCase {
             "runLength", "925 images, 0:37 à 25 i/s", "925 images, 0:37 à 25 i/s", "925 frames, 0:37 at 25 fps" },
         MessageCase { "runLengthOneFrame", "1 image", "1 image", "1 frame" },
+        MessageCase { "runLengthNoFrame", "aucune image", "aucune image", "no frames" },
         MessageCase { "passThatJudders",
             "Un passage : 2,0 s (50 images à 25 images par seconde)\nIl traverse l'image en 1,5 s : sous 7 s le "
             "défilement saccade. Une durée de 10 s serait fluide.",
             "Un passage : 2,0 s (50 images à 25 images par seconde)\nIl traverse l'image en 1,5 s : sous 7 s le "
             "défilement saccade. Une durée de 10 s serait fluide.",
-            "One pass: 2,0 s (50 frames at 25 frames per second)\nThe picture crosses the frame in 1,5 s: under 7 s, "
+            "One pass: 2.0 s (50 frames at 25 frames per second)\nThe picture crosses the frame in 1.5 s: under 7 s, "
             "scrolling judders. A pass of 10 s would be smooth." },
         MessageCase { "cameraWidthRefused", "Valeur de Largeur de sortie Incorrecte (de 2 à 16384)",
             "Valeur de Largeur de sortie Incorrecte (de 2 à 16384)", "Invalid output width (from 2 to 16384)" },
-        MessageCase { "libraryWordsStay", "libfoo: frame refused", "libfoo: frame refused", "libfoo: frame refused" }),
+        MessageCase { "libraryWordsStay", "libfoo: frame refused", "libfoo: frame refused", "libfoo: frame refused" },
+        MessageCase { "errorCaption", "Erreur", "Erreur", "Error" },
+        MessageCase { "openFolderRefused", "Impossible d'ouvrir le dossier /o/anim dans le gestionnaire de fichiers",
+            "Impossible d'ouvrir le dossier /o/anim dans le gestionnaire de fichiers",
+            "Cannot open the folder /o/anim in the file manager" },
+        MessageCase { "folderGone", "Le dossier /o/anim n'existe plus", "Le dossier /o/anim n'existe plus",
+            "The folder /o/anim no longer exists" },
+        MessageCase { "timeLeft", "Temps restant : 1 min 05 s", "Temps restant : 1 min 05 s", "Time left: 1 min 05 s" },
+        MessageCase { "timeLeftEstimating", "Temps restant : calcul...", "Temps restant : calcul...",
+            "Time left: estimating..." }),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// A part that is exactly a decimal number takes the decimal mark of the
+// language its sentence is read in; other parts stay as they were made.
+struct NumberCase {
+    const char *name;
+    const char *made;
+    const char *shown;
+    bool english; // the window's language; else French
+};
+
+class DecimalMarkTest : public ::testing::TestWithParam<NumberCase> { };
+
+TEST_P(DecimalMarkTest, FollowsTheSentencesLanguage)
+{
+    const NumberCase &c = GetParam();
+    const InterfaceTranslators translators(c.english ? InterfaceLanguage::English : InterfaceLanguage::French);
+    EXPECT_EQ(InterfaceText(c.made).toStdString(), c.shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(Parts, DecimalMarkTest,
+    ::testing::Values(
+        // French sentences in the English window: the comma becomes a point.
+        NumberCase { "passInEnglish", "Un passage : 2,0 s (50 images à 25 images par seconde)",
+            "One pass: 2.0 s (50 frames at 25 frames per second)", true },
+        NumberCase { "rateInEnglish", "1 image, 0:00 à 12,5 i/s", "1 frame, 0:00 at 12.5 fps", true },
+        NumberCase { "negativeInEnglish", "Valeur de Largeur de sortie Incorrecte (de -0,5 à 12,25)",
+            "Invalid output width (from -0.5 to 12.25)", true },
+        NumberCase { "wholeNumbersStay", "925 images, 0:37 à 25 i/s", "925 frames, 0:37 at 25 fps", true },
+        // Parts that are more than a number stay as they were made.
+        NumberCase {
+            "pathWithCommas", "Image non chargée : /o/2,0/a,b.jpg", "Picture not loaded: /o/2,0/a,b.jpg", true },
+        NumberCase { "numberWithUnit", "Le dossier 2,5 cm n'existe plus", "The folder 2,5 cm no longer exists", true },
+        NumberCase { "twoCommas", "Le dossier 1,2,3 n'existe plus", "The folder 1,2,3 no longer exists", true },
+        NumberCase { "commaWithoutDecimals", "Le dossier 12, n'existe plus", "The folder 12, no longer exists", true },
+        NumberCase { "pointInEnglishStays", "Le dossier 2.5 n'existe plus", "The folder 2.5 no longer exists", true },
+        // In the French window, French sentences are not translated: nothing changes.
+        NumberCase { "passInFrench", "Un passage : 2,0 s (50 images à 25 images par seconde)",
+            "Un passage : 2,0 s (50 images à 25 images par seconde)", false },
+        // The engine's English sentences in the French window: the point becomes a comma.
+        NumberCase { "engineInFrench", "1.5 frames kept in -2.25", "1,5 images conservées dans -2,25", false },
+        NumberCase { "engineVersionStays", "3 frames kept in 1.2.3", "3 images conservées dans 1.2.3", false },
+        NumberCase { "enginePathStays", "3 frames kept in /o/1.5.mkv", "3 images conservées dans /o/1.5.mkv", false },
+        NumberCase { "engineCommaStays", "3 frames kept in 1,5", "3 images conservées dans 1,5", false },
+        // The English window leaves the engine's English as it is.
+        NumberCase { "engineInEnglish", "1.5 frames kept in /o/a.mkv", "1.5 frames kept in /o/a.mkv", true }),
     [](const auto &info) { return std::string(info.param.name); });
 
 // "%1", "%2"... in their order: a part is put back where the sentence had it.
@@ -131,6 +187,8 @@ TEST(CameraTexts, ReadInEnglish)
     const InterfaceTranslators english(InterfaceLanguage::English);
     EXPECT_EQ(InterfaceText(RunLengthText(925, 25.0)).toStdString(), "925 frames, 0:37 at 25 fps");
     EXPECT_EQ(InterfaceText(RunLengthText(1, std::nullopt)).toStdString(), "1 frame");
+    EXPECT_EQ(InterfaceText(RunLengthText(0, 25.0)).toStdString(), "no frames");
+    EXPECT_EQ(InterfaceText(RunLengthText(0, std::nullopt)).toStdString(), "no frames");
     CameraChoices choices;
     choices.OutputSize = kCustomOutputSize;
     choices.Width = "1";

@@ -1,4 +1,5 @@
 #include "app/ui/PictureView.h"
+#include "app/ui/InterfaceTranslators.h"
 
 #include "TestUtils.h"
 
@@ -92,6 +93,14 @@ TEST(PictureViewCopies, saysItPreparesThePictureUntilItsCopiesAreReady)
     shot = view.grab().toImage();
     EXPECT_EQ(shot.pixelColor(400, 20), QColor(Qt::red));
     EXPECT_EQ(pixelsOf(shot, Qt::white), 0);
+}
+
+// The notice is the window's text: English in the English window.
+TEST(PictureViewCopies, theNoticeReadsInTheWindowsLanguage)
+{
+    EXPECT_EQ(PictureView::PreparingText().toStdString(), "Préparation de l'aperçu...");
+    const InterfaceTranslators english(InterfaceLanguage::English);
+    EXPECT_EQ(PictureView::PreparingText().toStdString(), "Preparing the preview...");
 }
 
 // A picture replaced before its copies are made gets its own copies, not

@@ -77,10 +77,13 @@ INSTANTIATE_TEST_SUITE_P(Cases, RunLengthTable,
         LengthCase { "noPause", FormatBmp, 0, 10, 30, 58, "58 images" },
         LengthCase { "negativeTempo", FormatJpg, -20, 10, 30, 58, "58 images" },
         LengthCase { "aviRateZero", FormatAvi, 40, 0, 30, 120, "120 images" },
-        // One and none are singular in French.
+        // One is singular; none is said as such, with a rate or not.
         LengthCase { "oneFrame", FormatBmp, 40, 10, 30, 1, "1 image, 0:00 à 25 i/s" },
-        LengthCase { "noFrame", FormatVideo, 40, 10, 30, 0, "0 image, 0:00 à 30 i/s" },
-        LengthCase { "noFrameNoRate", FormatBmp, 0, 10, 30, 0, "0 image" }),
+        LengthCase { "oneFrameNoRate", FormatBmp, 0, 10, 30, 1, "1 image" },
+        LengthCase { "noFrame", FormatVideo, 40, 10, 30, 0, "aucune image" },
+        LengthCase { "noFrameNoRate", FormatBmp, 0, 10, 30, 0, "aucune image" },
+        LengthCase { "noFrameAtACameraRate", FormatBmp, 40, 10, 30, 0, "aucune image", camera(0, 1, 24) },
+        LengthCase { "negativeCount", FormatAvi, 40, 12, 30, -3, "aucune image" }),
     [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "app/HelpText.h"
 #include "app/ui/ApplicationSetup.h"
+#include "app/ui/InterfaceTranslators.h"
 #include "app/ui/TAboutBox.h"
 #include "app/ui/TFormHelp.h"
 #include "output/ui/TDlgYesAllNo.h"
@@ -21,6 +22,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <chrono>
 #include <fstream>
 
 namespace {
@@ -65,6 +67,20 @@ INSTANTIATE_TEST_SUITE_P(Answers, OverwriteDialogTest,
         AnswerCase { "stop", &TDlgYesAllNo::ButtonNotoAll, false, 9 }, AnswerCase { "closeBox", nullptr, false, 2 },
         AnswerCase { "escape", nullptr, true, 2 }),
     [](const auto &info) { return std::string(info.param.name); });
+
+// The caption comes from code that knows no window: read in the window's language.
+TEST(OverwriteDialog, TitleReadsInTheWindowsLanguage)
+{
+    const InterfaceTranslators english(InterfaceLanguage::English);
+    TDlgYesAllNo dialog;
+    QString title;
+    QTimer::singleShot(0, &dialog, [&] {
+        title = dialog.windowTitle();
+        dialog.close();
+    });
+    dialog.AskOverwrite("/out/anim/IMAGE0003.BMP", "Ecraser le Fichier ?");
+    EXPECT_EQ(title.toStdString(), "Replace the file?");
+}
 
 TEST(OverwriteDialog, CaptionsAndNoDefaultButton)
 {
@@ -181,6 +197,65 @@ TEST_F(ProgressWindowTest, OnlyTheRunClosesItAndStopRaisesTheSharedRequest)
     EXPECT_TRUE(stop);
     window.hideProgress();
     EXPECT_FALSE(window.isVisible());
+}
+
+// The time left counts the frames of the whole run, passes one after the
+// other, at the rate they come; without the run's total, those of the pass.
+class ProgressTimeLeftTest : public ::testing::Test {
+protected:
+    // count frames of the pass from first: the run's nth starts n * 100 ms
+    // after it started.
+    void frames(std::int32_t first, std::int32_t count)
+    {
+        for (std::int32_t i = first; i < first + count; ++i) {
+            now = std::chrono::milliseconds(100 * started++);
+            window.frameStarting(i, "Frame 0001 / 0200 - Disque Libre 12 Ko");
+        }
+    }
+    std::string timeLeft() const { return window.LabelTimeLeft->text().toStdString(); }
+
+    bool stop = false;
+    std::chrono::milliseconds now { 0 };
+    std::int64_t started = 0;
+    TFormencours window { stop, nullptr, [this] { return now; } };
+};
+
+TEST_F(ProgressTimeLeftTest, CountsTheWholeRunAcrossItsPasses)
+{
+    window.startRun(200);
+    EXPECT_EQ(timeLeft(), "Temps restant : calcul...");
+    window.startPass(100);
+    frames(0, 5);
+    EXPECT_EQ(timeLeft(), "Temps restant : calcul...") << "the first second";
+    frames(5, 16); // 20 frames made at 10 a second: 180 left
+    EXPECT_EQ(timeLeft(), "Temps restant : 18 s");
+    frames(21, 79);
+    window.startPass(100); // the return pass
+    frames(0, 1);
+    EXPECT_EQ(timeLeft(), "Temps restant : 10 s") << "100 of the run made, not 0 of the pass";
+    frames(1, 99);
+    EXPECT_EQ(timeLeft(), "Temps restant : 1 s");
+    EXPECT_EQ(window.ProgressBar1->value(), 99);
+}
+
+TEST_F(ProgressTimeLeftTest, WithoutTheRunsTotalCountsThePass)
+{
+    window.startPass(700);
+    frames(0, 21);
+    EXPECT_EQ(timeLeft(), "Temps restant : 1 min 08 s");
+    window.startPass(0);
+    EXPECT_EQ(timeLeft(), "Temps restant : 0 s");
+}
+
+TEST_F(ProgressTimeLeftTest, ReadsInEnglishInTheEnglishWindow)
+{
+    const InterfaceTranslators english(InterfaceLanguage::English);
+    window.startRun(1000);
+    EXPECT_EQ(timeLeft(), "Time left: estimating...");
+    window.startPass(1000);
+    frames(0, 21);
+    EXPECT_EQ(timeLeft(), "Time left: 1 min 38 s");
+    EXPECT_EQ(window.LabelProgress->text().toStdString(), "Frame 0001 / 0200 - Free disk 12 KB");
 }
 
 } // namespace

@@ -103,6 +103,15 @@ public:
     int askOverwrite(const std::string &fileName, const std::string &caption) override;
     // Asked with the pre-set handler code as its text.
     bool aviSaveOptions(AviCompression &options) override;
+    // Recorded, not asked: the folders the file manager was asked to open,
+    // in order. Each request gets openFolderResult.
+    bool openFolder(const std::string &folder) override
+    {
+        m_openedFolders.push_back(folder);
+        return openFolderResult;
+    }
+    const std::vector<std::string> &openedFolders() const { return m_openedFolders; }
+    bool openFolderResult = true;
 
 private:
     struct Answer {
@@ -122,6 +131,7 @@ private:
     int m_processCalls = 0;
     std::string m_firstSaveFilter;
     std::vector<Cursor> m_cursors;
+    std::vector<std::string> m_openedFolders;
 };
 
 const char *toString(ScriptedServices::Kind kind);

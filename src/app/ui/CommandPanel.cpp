@@ -186,11 +186,15 @@ void CommandPanel::createControls()
     SpeedButtonTest = newButton(tr("Tester"));
     SpeedButtonCreate = newButton(tr("Créer"));
     SpeedButtonVerify = newButton(tr("Vérifier"));
+    SpeedButtonOpenFolder = newButton(tr("Ouvrir le dossier"));
+    SpeedButtonOpenFolder->setAccessibleName(tr("Ouvrir le dossier"));
+    SpeedButtonOpenFolder->setToolTip(tr("Ouvre dans le gestionnaire de fichiers le dossier de la dernière création"));
     SpeedButtonStop = newButton(tr("STOP"));
     runs->addWidget(SpeedButtonTest, 0, 0);
     runs->addWidget(SpeedButtonCreate, 0, 1);
     runs->addWidget(SpeedButtonVerify, 1, 0);
-    runs->addWidget(SpeedButtonStop, 1, 1);
+    runs->addWidget(SpeedButtonOpenFolder, 1, 1);
+    runs->addWidget(SpeedButtonStop, 2, 0, 1, 2);
     panel->addLayout(runs);
     CheckBoxVisu = newCheck(tr("Visualisation sans sauvegarde"));
     CheckBoxVisu->setEnabled(false); // a mode indicator set by the run commands
@@ -222,7 +226,7 @@ void CommandPanel::createControls()
         LabelSrcDim, Label1, Label2, RadioGroupScrollType, RadioGroupFormat, CheckBoxScrollDirection,
         CheckBoxScrollBack, CheckBoxCenter, CheckBoxCopy, CheckBoxSubDir, CheckBoxRename, CheckBoxFormat, CheckBoxVisu,
         SpeedButtonOpJPG, SpeedButtonOpAVI, SpeedButtonTest, SpeedButtonCreate, SpeedButtonVerify, SpeedButtonStop,
-        SpeedButtonFilename, SpeedButtonDefault, CheckBoxLoop360, SpeedButtonOpVideo);
+        SpeedButtonFilename, SpeedButtonDefault, CheckBoxLoop360, SpeedButtonOpVideo, SpeedButtonOpenFolder);
 }
 
 void CommandPanel::bindControls()
@@ -316,6 +320,7 @@ void CommandPanel::ApplyPanelState()
     SpeedButtonTest->setEnabled(s.SpeedButtonTestEnabled);
     SpeedButtonCreate->setEnabled(s.SpeedButtonCreateEnabled);
     SpeedButtonVerify->setEnabled(s.SpeedButtonVerifyEnabled);
+    SpeedButtonOpenFolder->setEnabled(s.SpeedButtonOpenFolderEnabled);
     GroupBoxAnim->setVisible(s.GroupBoxAnimVisible);
     GroupBoxSave->setVisible(s.GroupBoxSaveVisible);
     emit settingsChanged();

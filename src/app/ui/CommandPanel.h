@@ -55,6 +55,8 @@ public:
         *CheckBoxRename, *CheckBoxFormat, *CheckBoxVisu;
     QPushButton *SpeedButtonOpJPG, *SpeedButtonOpAVI, *SpeedButtonTest, *SpeedButtonCreate, *SpeedButtonVerify,
         *SpeedButtonStop, *SpeedButtonFilename, *SpeedButtonDefault;
+    // Beside "Vérifier": the folder of what the last creation run made.
+    QPushButton *SpeedButtonOpenFolder = nullptr;
 
 signals:
     // The main window's caption, as the rules set it.

@@ -28,6 +28,7 @@ public:
         StatusLabelText labelText, QObject *parent = nullptr);
 
     // RunFeedback
+    void runStarting(const RunPlan &plan) override { emit runStarted(plan.total()); }
     void showFrame(const Bitmap24 &frame) override;
     void setStatusText(const std::string &text) override { setText(text); }
     void progressShown(bool shown) override { shown ? emit progressOpened() : emit progressClosed(); }
@@ -47,6 +48,8 @@ public:
     std::string text() const override;
 
 signals:
+    // Every run, before its first frame: the frames it makes unless stopped.
+    void runStarted(qint64 totalFrames);
     // The progress of a run that writes one file.
     void progressOpened();
     void progressClosed();

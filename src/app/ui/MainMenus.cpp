@@ -69,7 +69,13 @@ MainMenus CreateMainMenus(TFormMain &window, const CommandRunner &run)
             { "Menu_AnimTest", QT_TRANSLATE_NOOP("MainMenus", "Tester une Animation"), &F::Menu_AnimTestClick },
             { "Menu_AnimCreate", QT_TRANSLATE_NOOP("MainMenus", "Créer une Animation"), &F::Menu_AnimCreateClick },
             { "Menu_AnimVerify", QT_TRANSLATE_NOOP("MainMenus", "Vérifier l'animation créée"),
-                &F::Menu_AnimVerifyClick } });
+                &F::Menu_AnimVerifyClick },
+            { "Menu_AnimOpenFolder", QT_TRANSLATE_NOOP("MainMenus", "Ouvrir le dossier"),
+                &F::Menu_AnimOpenFolderClick } });
+    menus.anim->setToolTipsVisible(true);
+    window.findChild<QAction *>(QStringLiteral("Menu_AnimOpenFolder"))
+        ->setToolTip(QCoreApplication::translate(
+            "MainMenus", "Ouvre dans le gestionnaire de fichiers le dossier de la dernière création"));
     QObject::connect(menus.anim, &QMenu::aboutToShow, &window, &TFormMain::Menu_AnimClick);
     menus.options = addMenu(bar->addMenu(QCoreApplication::translate("MainMenus", "Options")),
         { { "Menu_OptionsJpeg", QT_TRANSLATE_NOOP("MainMenus", "Options Jpeg..."), &F::Menu_OptionsJpegClick },
@@ -103,7 +109,8 @@ MainMenus CreateMainMenus(TFormMain &window, const CommandRunner &run)
     const std::pair<const char *, QKeySequence> shortcuts[] = { { "Menu_FileOpen", QKeySequence(Qt::CTRL | Qt::Key_O) },
         { "Menu_FileSaveAs", QKeySequence(Qt::CTRL | Qt::Key_S) },
         { "Menu_FileQuit", QKeySequence(Qt::CTRL | Qt::Key_Q) }, { "Menu_AnimTest", QKeySequence(Qt::Key_F5) },
-        { "Menu_AnimFullScreen", QKeySequence(Qt::Key_F11) }, { "Menu_HelpHelp", QKeySequence(Qt::Key_F1) } };
+        { "Menu_AnimFullScreen", QKeySequence(Qt::Key_F11) }, { "Menu_HelpHelp", QKeySequence(Qt::Key_F1) },
+        { "Menu_AnimOpenFolder", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O) } };
     for (const auto &[name, keys] : shortcuts)
         window.findChild<QAction *>(QString::fromLatin1(name))->setShortcut(keys);
     // F11 leaves full screen too, where the menu bar is hidden.

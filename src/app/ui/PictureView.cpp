@@ -279,7 +279,7 @@ void PictureView::paintPanorama(QPainter &painter, const QRect &exposed)
         if (v.Scale() < kReducedCopiesBelow && !ReducedCopiesReady()) {
             painter.fillRect(part, Qt::black);
             painter.setPen(Qt::white);
-            painter.drawText(shown.intersected(QRectF(area)), Qt::AlignCenter, tr("Préparation de l'aperçu..."));
+            painter.drawText(shown.intersected(QRectF(area)), Qt::AlignCenter, PreparingText());
         } else {
             const int level = ChooseLevel(m_levels, v.PictureWidth(), v.Scale());
             const Bitmap24 &source = level < 0 ? m_panorama : m_levels[std::size_t(level)];

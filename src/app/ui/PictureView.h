@@ -49,6 +49,8 @@ public:
     const PictureViewport &Viewport() const { return m_viewport; }
     // The reduced copies of the panorama are made (none may be needed).
     bool ReducedCopiesReady() const { return !m_levelsMaker.busy(); }
+    // Drawn over a reduced view until its copies are ready.
+    static QString PreparingText() { return tr("Préparation de l'aperçu..."); }
     const std::vector<Bitmap24> &ReducedCopies() const { return m_levels; }
     // Drawn over the panorama: the path of the frames a run would make.
     void setFramePath(PathOutline path);

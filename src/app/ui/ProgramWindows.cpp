@@ -56,6 +56,7 @@ void ProgramWindows::connectRequests(TFormMain &main)
     const GuiRunFeedback &progress = main.RunProgress();
     QObject::connect(&progress, &GuiRunFeedback::progressOpened, &encours, &TFormencours::showProgress);
     QObject::connect(&progress, &GuiRunFeedback::progressClosed, &encours, &TFormencours::hideProgress);
+    QObject::connect(&progress, &GuiRunFeedback::runStarted, &encours, &TFormencours::startRun);
     QObject::connect(&progress, &GuiRunFeedback::passStarted, &encours, &TFormencours::startPass);
     QObject::connect(&progress, &GuiRunFeedback::frameStarted, &encours,
         [this](int index, const QString &text) { encours.frameStarting(index, text.toStdString()); });

@@ -143,6 +143,10 @@ void TFormMain::connectPanel()
 {
     CommandPanel &p = *ScrollBox1;
     connect(&p, &CommandPanel::captionChanged, this, &QWidget::setWindowTitle);
+    // The menu's entry and its shortcut follow the panel's button.
+    QAction *openFolder = findChild<QAction *>(QStringLiteral("Menu_AnimOpenFolder"));
+    connect(&p, &CommandPanel::settingsChanged, openFolder,
+        [openFolder, &p] { openFolder->setEnabled(p.Rules().state().SpeedButtonOpenFolderEnabled); });
     p.Rules().videoExtension = [this] { return ContainerExtension(m_videoOptions.Container); };
     p.Rules().camera = [this](std::string &error) { return CameraFromChoices(m_cameraChoices, error); };
     p.Rules().sphere = [this](bool loop360, std::string &error) {
@@ -155,6 +159,7 @@ void TFormMain::connectPanel()
         { p.SpeedButtonTest, &TFormMain::SpeedButtonTestClick },
         { p.SpeedButtonCreate, &TFormMain::SpeedButtonCreateClick },
         { p.SpeedButtonVerify, &TFormMain::SpeedButtonVerifyClick },
+        { p.SpeedButtonOpenFolder, &TFormMain::SpeedButtonOpenFolderClick },
         { p.SpeedButtonStop, &TFormMain::SpeedButtonStopClick },
         { p.SpeedButtonFilename, &TFormMain::SpeedButtonFilenameClick },
         { p.SpeedButtonDefault, &TFormMain::SpeedButtonDefaultClick } };
@@ -382,6 +387,11 @@ void TFormMain::SpeedButtonVerifyClick()
 {
     ScrollBox1->setVisuMode(true);
     requestVerify();
+}
+
+void TFormMain::SpeedButtonOpenFolderClick()
+{
+    m_commands.OpenMadeFolder();
 }
 
 void TFormMain::requestVerify()

@@ -105,6 +105,7 @@ public slots:
     void Menu_AnimTestClick() { SpeedButtonTestClick(); }
     void Menu_AnimCreateClick();
     void Menu_AnimVerifyClick();
+    void Menu_AnimOpenFolderClick() { SpeedButtonOpenFolderClick(); }
     void Menu_OptionsDefaultClick() { SpeedButtonDefaultClick(); }
     void Menu_OptionsJpegClick() { emit jpegOptionsRequested(); }
     void Menu_OptionsAviClick() { emit aviOptionsRequested(); }
@@ -120,6 +121,7 @@ public slots:
     void SpeedButtonTestClick();
     void SpeedButtonCreateClick();
     void SpeedButtonVerifyClick();
+    void SpeedButtonOpenFolderClick();
     void SpeedButtonStopClick() { m_run.StopRequested = true; }
     void SpeedButtonFilenameClick();
     void SpeedButtonDefaultClick();

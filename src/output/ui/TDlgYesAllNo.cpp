@@ -1,5 +1,6 @@
 #include "output/ui/TDlgYesAllNo.h"
 
+#include "platform/MessageLanguage.h"
 #include "platform/ui/Mnemonics.h"
 
 #include <QHBoxLayout>
@@ -43,7 +44,7 @@ TDlgYesAllNo::TDlgYesAllNo(QWidget *parent)
 
 int TDlgYesAllNo::AskOverwrite(const std::string &fileName, const std::string &caption)
 {
-    setWindowTitle(QString::fromStdString(caption));
+    setWindowTitle(InterfaceText(caption));
     Label1->setText(QString::fromStdString(fileName));
     setResult(0);
     return exec();

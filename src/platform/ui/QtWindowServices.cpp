@@ -4,6 +4,7 @@
 #include "platform/ui/FileDialogSize.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
@@ -18,6 +19,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -312,4 +314,9 @@ int QtWindowServices::askOverwrite(const std::string &fileName, const std::strin
 bool QtWindowServices::aviSaveOptions(AviCompression &options)
 {
     return m_compressionDialog && m_compressionDialog(options);
+}
+
+bool QtWindowServices::openFolder(const std::string &folder)
+{
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(qs(folder)));
 }

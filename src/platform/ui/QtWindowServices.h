@@ -40,6 +40,7 @@ public:
     std::optional<std::string> browseForFolder(const FolderBrowseRequest &request) override;
     int askOverwrite(const std::string &fileName, const std::string &caption) override;
     bool aviSaveOptions(AviCompression &options) override;
+    bool openFolder(const std::string &folder) override;
 
 private:
     QWidget *m_parent = nullptr;
