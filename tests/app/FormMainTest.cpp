@@ -432,6 +432,24 @@ TEST_F(FormMainTest, CreateRunWritesTheNumberedSeries)
 
 // "Ouvrir le dossier", in the panel and in the menu, waits for a run to make
 // something, then asks the desktop for the folder of what it made last.
+// A series tells its time left beside the status line while it runs, and
+// the line is empty again once it ends.
+TEST_F(FormMainTest, ASeriesTellsItsTimeLeftWhileItRuns)
+{
+    auto *label = form.findChild<QLabel *>(QStringLiteral("StatusTimeLeft"));
+    ASSERT_NE(label, nullptr);
+    QStringList told;
+    QObject::connect(&form.RunProgress(), &GuiRunFeedback::timeLeftChanged, [&](const QString &t) { told << t; });
+    open(writePanorama(44, 30));
+    services.answerMessageBox(WindowServices::IdYes); // create ./anim
+    form.SpeedButtonCreateClick();
+    ASSERT_FALSE(namesIn(dir / "anim").empty());
+    ASSERT_GE(told.size(), 2);
+    EXPECT_EQ(told.front(), QString::fromUtf8("Temps restant : calcul..."));
+    EXPECT_EQ(told.back(), QString());
+    EXPECT_EQ(label->text(), QString());
+}
+
 TEST_F(FormMainTest, OpenFolderShowsWhereTheLastRunWrote)
 {
     QAction *menuEntry = found("Menu_AnimOpenFolder");

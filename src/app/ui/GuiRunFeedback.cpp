@@ -6,20 +6,52 @@
 #include "platform/WindowServices.h"
 
 GuiRunFeedback::GuiRunFeedback(PictureDisplay &display, RunContext &run, WindowServices &services, StatusLabel setLabel,
-    StatusLabelText labelText, QObject *parent)
+    StatusLabelText labelText, QObject *parent, TimeLeft::Clock clock)
     : QObject(parent)
     , m_display(display)
     , m_run(run)
     , m_services(services)
     , m_setLabel(std::move(setLabel))
     , m_labelText(std::move(labelText))
+    , m_timeLeft(std::move(clock))
 {
+}
+
+void GuiRunFeedback::runStarting(const RunPlan &plan)
+{
+    emit runStarted(plan.total());
+    m_framesShown = 0;
+    m_timeLeft.start(plan.total());
+    m_timeLeftShown = true;
+    emit timeLeftChanged(QString::fromStdString(m_timeLeft.text()));
 }
 
 void GuiRunFeedback::showFrame(const Bitmap24 &frame)
 {
     m_display.ShowFrame(frame);
+    if (m_timeLeftShown) {
+        m_timeLeft.framesDone(++m_framesShown);
+        emit timeLeftChanged(QString::fromStdString(m_timeLeft.text()));
+    }
     m_display.RepaintNow();
+}
+
+void GuiRunFeedback::progressShown(bool shown)
+{
+    if (shown) {
+        m_timeLeftShown = false; // the progress window tells it
+        emit timeLeftChanged({});
+        emit progressOpened();
+    } else {
+        emit progressClosed();
+    }
+}
+
+void GuiRunFeedback::runEnded()
+{
+    if (m_timeLeftShown)
+        emit timeLeftChanged({});
+    m_timeLeftShown = false;
 }
 
 void GuiRunFeedback::processMessages()

@@ -24,6 +24,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QStatusBar>
 #include <QToolButton>
 
@@ -48,6 +49,7 @@ TFormMain::TFormMain(WindowServices &services, TJpegOptions &jpegOptions, TAviOp
     , m_view(new PictureView(this))
     , ScrollBox1(new CommandPanel(services, QFileInfo(programPath).absolutePath().toStdString(), m_view))
     , StatusBar1Text(new QLabel(this))
+    , StatusTimeLeft(new QLabel(this))
     , m_runFeedback(
           *m_view, m_run, services, [this](const std::string &text) { setStatus(text); },
           [this] { return StatusText().toStdString(); })
@@ -65,6 +67,11 @@ TFormMain::TFormMain(WindowServices &services, TJpegOptions &jpegOptions, TAviOp
     m_preview = new PanoramaPreview(*this, *m_view, *ScrollBox1, m_panorama.Picture, m_run, aviOptions, m_videoOptions);
     StatusBar1Text->setObjectName(QStringLiteral("StatusBar1Text"));
     statusBar()->addWidget(StatusBar1Text, 1);
+    // The time a run has left, beside the line that names its frames.
+    StatusTimeLeft->setObjectName(QStringLiteral("StatusTimeLeft"));
+    statusBar()->addPermanentWidget(StatusTimeLeft);
+    connect(&m_runFeedback, &GuiRunFeedback::timeLeftChanged, StatusTimeLeft,
+        [this](const QString &text) { StatusTimeLeft->setText(InterfaceText(text.toStdString())); });
     statusBar()->setFixedHeight(24);
     statusBar()->setSizeGripEnabled(true);
     new PictureDrop(this, [this](const std::string &fileName) { OpenDroppedPicture(fileName); });
@@ -375,11 +382,13 @@ void TFormMain::Menu_OptionsTempoClick()
 
 void TFormMain::SpeedButtonTestClick()
 {
+    const auto ended = qScopeGuard([this] { m_runFeedback.runEnded(); });
     m_commands.Test(m_panorama.Picture);
 }
 
 void TFormMain::SpeedButtonCreateClick()
 {
+    const auto ended = qScopeGuard([this] { m_runFeedback.runEnded(); });
     m_commands.Create(m_panorama.Picture, m_panorama.File);
 }
 

@@ -171,6 +171,7 @@ private:
     // name): the window counts as full screen exactly when it is hidden.
     CommandPanel *ScrollBox1;
     QLabel *StatusBar1Text;
+    QLabel *StatusTimeLeft; // beside it while a run without the progress window goes on
     GuiRunFeedback m_runFeedback;
     RunCommands m_commands;
     PictureOpening m_opening;
