@@ -72,3 +72,14 @@ struct tanimprm {
     CameraMove Camera;
     SphereView Sphere;
 };
+
+// A run through that view: an active view's frames are the camera's output
+// size, or kDefaultViewWidth x kDefaultViewHeight without one.
+inline void UseSphereView(tanimprm &prm, const SphereView &view)
+{
+    prm.Sphere = view;
+    if (view.Active() && !prm.Camera.Scales()) {
+        prm.FrameWidth = kDefaultViewWidth;
+        prm.FrameHeight = kDefaultViewHeight;
+    }
+}

@@ -140,11 +140,7 @@ std::string DescribePass(const PanelState &panel, const CameraMove &camera, int 
     prm.ScrollType = panel.RadioGroupScrollType == ScrollVertical ? ScrollVertical : ScrollHorizontal;
     prm.Camera = camera;
     prm.Camera.Rate = rate;
-    prm.Sphere = sphere;
-    if (sphere.Active() && !camera.Scales()) {
-        prm.FrameWidth = kDefaultViewWidth;
-        prm.FrameHeight = kDefaultViewHeight;
-    }
+    UseSphereView(prm, sphere);
     const RunPlan plan = PrepareFrames(prm, panoramaWidth, panoramaHeight);
     const auto firstPass = [](const auto &passes) { return std::int64_t(passes.empty() ? 0 : passes.front().size()); };
     const std::int64_t frames = plan.sphere ? firstPass(plan.sphere->passes)

@@ -237,15 +237,6 @@ void UseCamera(tanimprm &prm, const CameraMove &move)
     }
 }
 
-void UseSphere(tanimprm &prm, const SphereView &view)
-{
-    prm.Sphere = view;
-    if (view.Active() && !prm.Camera.Scales()) {
-        prm.FrameWidth = kDefaultViewWidth;
-        prm.FrameHeight = kDefaultViewHeight;
-    }
-}
-
 } // namespace
 
 std::optional<tanimprm> SettingsPanel::FrameSettings() const
@@ -258,7 +249,7 @@ std::optional<tanimprm> SettingsPanel::FrameSettings() const
     if (const std::optional<CameraMove> move = camera ? camera(error) : std::nullopt)
         UseCamera(prm, *move);
     if (const std::optional<SphereView> view = sphere ? sphere(prm.Loop360, error) : std::nullopt)
-        UseSphere(prm, *view);
+        UseSphereView(prm, *view);
     return prm;
 }
 
@@ -296,7 +287,7 @@ bool SettingsPanel::ReadSettings(
             showError(error);
             return false;
         }
-        UseSphere(prm, *view);
+        UseSphereView(prm, *view);
     }
     if (checkFrames && !checkFrames(prm))
         return false;

@@ -23,7 +23,8 @@ void GuiRunFeedback::runStarting(const RunPlan &plan)
     m_framesShown = 0;
     m_timeLeft.start(plan.total());
     m_timeLeftShown = true;
-    emit timeLeftChanged(QString::fromStdString(m_timeLeft.text()));
+    m_timeLeftText = m_timeLeft.text();
+    emit timeLeftChanged(QString::fromStdString(m_timeLeftText));
 }
 
 void GuiRunFeedback::showFrame(const Bitmap24 &frame)
@@ -31,7 +32,11 @@ void GuiRunFeedback::showFrame(const Bitmap24 &frame)
     m_display.ShowFrame(frame);
     if (m_timeLeftShown) {
         m_timeLeft.framesDone(++m_framesShown);
-        emit timeLeftChanged(QString::fromStdString(m_timeLeft.text()));
+        // The text moves by whole seconds: the window hears of it only then.
+        if (std::string text = m_timeLeft.text(); text != m_timeLeftText) {
+            m_timeLeftText = std::move(text);
+            emit timeLeftChanged(QString::fromStdString(m_timeLeftText));
+        }
     }
     m_display.RepaintNow();
 }

@@ -72,5 +72,6 @@ private:
     std::optional<std::string> m_beforeFinishing; // the status line before the queued-frames note
     TimeLeft m_timeLeft;
     std::int64_t m_framesShown = 0;
+    std::string m_timeLeftText; // as last told
     bool m_timeLeftShown = false; // a run without the progress window is under way
 };

@@ -16,7 +16,6 @@
 #include <QMenuBar>
 
 #include <algorithm>
-#include <cstring>
 #include <optional>
 
 namespace {
@@ -24,16 +23,13 @@ namespace {
 // A window not laid out yet still gets a preview it can scale.
 const QSize kSmallestPreview(480, 270);
 
+// The bitmap's rows are Qt's BGR888 with their stride; the copy outlives the
+// preview's next frame.
 QImage ToImage(const Bitmap24 &frame)
 {
     if (frame.isEmpty())
         return {};
-    QImage image(frame.width(), frame.height(), QImage::Format_BGR888);
-    if (image.isNull())
-        return {};
-    for (int y = 0; y < frame.height(); ++y)
-        std::memcpy(image.scanLine(y), frame.scanLine(y), std::size_t(frame.width()) * 3);
-    return image;
+    return QImage(frame.bits(), frame.width(), frame.height(), qsizetype(frame.stride()), QImage::Format_BGR888).copy();
 }
 
 } // namespace

@@ -102,9 +102,7 @@ void ProgramWindows::connectCamera(TFormMain &main, const TAviOptions &aviOption
     };
     // The view as the fields stand, its own problems only: a 360° loop the
     // panorama cannot make is the panel's, refused when a run starts.
-    const auto sphere = [&main](std::string &error) {
-        return SphereFromChoices(main.CameraOptions(), main.OpenedPictureSphere(), false, error);
-    };
+    const auto sphere = [&rules](std::string &error) { return rules.sphere(false, error); };
     opCamera.describePass = [&main, &rules, rate, sphere](const CameraMove &move) {
         const Bitmap24 &panorama = main.PanoramaBitmap();
         std::string error;

@@ -91,7 +91,12 @@ void TFormencours::frameStarting(std::int32_t indexInPass, const std::string &te
 
 void TFormencours::showTimeLeft()
 {
-    LabelTimeLeft->setText(InterfaceText(m_timeLeft.text()));
+    // The text moves by whole seconds: translated only when it changes.
+    std::string text = m_timeLeft.text();
+    if (text == m_timeLeftText)
+        return;
+    m_timeLeftText = std::move(text);
+    LabelTimeLeft->setText(InterfaceText(m_timeLeftText));
 }
 
 void TFormencours::SpeedButton1Click()

@@ -48,6 +48,7 @@ private:
 
     bool &m_stopRequested;
     TimeLeft m_timeLeft;
+    std::string m_timeLeftText; // as shown, before translation
     bool m_runTotalKnown = false;
     std::int64_t m_passStart = 0; // frames of the run before this pass
     std::int32_t m_passFrames = 0;
