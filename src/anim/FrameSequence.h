@@ -53,6 +53,7 @@ struct CameraPlan {
 struct SphereFrame {
     ViewSettings view;
     double yaw = 0;
+    bool operator==(const SphereFrame &) const = default;
 };
 struct SpherePlan {
     SphereMapping mapping; // the panorama's place on the sphere

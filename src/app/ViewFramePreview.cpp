@@ -31,7 +31,7 @@ const Bitmap24 &ViewFramePreview::render(const Bitmap24 &panorama, const std::ve
     if (!plan.sphere || plan.sphere->passes.empty() || plan.sphere->passes.front().empty() || panorama.isEmpty()
         || maxWidth < 2 || maxHeight < 2) {
         m_rendered.clear();
-        m_pixels = nullptr;
+        m_made = {};
         return m_rendered;
     }
     SphereFrame frame = plan.sphere->passes.front().front();
@@ -40,17 +40,11 @@ const Bitmap24 &ViewFramePreview::render(const Bitmap24 &panorama, const std::ve
     frame.view.height = std::max(2, int(std::lround(frame.view.height * scale)));
     const SphereMapping &mapping = plan.sphere->mapping;
     const Bitmap24 &source = DetailedEnough(panorama, reducedCopies, frame, mapping.coveredDegrees());
-    const std::uint8_t *pixels = source.bits();
-    if (pixels == m_pixels && source.width() == m_panoramaWidth && source.height() == m_panoramaHeight
-        && mapping.projection() == m_projection && mapping.placement() == m_placement && frame.view == m_frame.view
-        && frame.yaw == m_frame.yaw)
+    const Made made { source.bits(), source.width(), source.height(), mapping.projection(), mapping.placement(),
+        frame };
+    if (made == m_made)
         return m_rendered;
-    m_pixels = pixels;
-    m_panoramaWidth = source.width();
-    m_panoramaHeight = source.height();
-    m_projection = mapping.projection();
-    m_placement = mapping.placement();
-    m_frame = frame;
+    m_made = made;
     try {
         // The mapping is the panorama's; the views scale it to the copy.
         SphereFrames views(source, mapping, std::max(1u, std::thread::hardware_concurrency()));

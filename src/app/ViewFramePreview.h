@@ -22,12 +22,21 @@ public:
     const Bitmap24 &render(const Bitmap24 &panorama, const std::vector<Bitmap24> &reducedCopies, const RunPlan &plan,
         int maxWidth, int maxHeight);
 
+    // Another picture opened (its pixels may lie where the last one's did):
+    // the next frame is made anew.
+    void forget() { m_made = {}; }
+
 private:
-    const std::uint8_t *m_pixels = nullptr;
-    int m_panoramaWidth = 0;
-    int m_panoramaHeight = 0;
-    SphereProjection m_projection = SphereProjection::Flat;
-    SpherePlacement m_placement;
-    SphereFrame m_frame;
+    // What the kept frame was made from.
+    struct Made {
+        const std::uint8_t *pixels = nullptr;
+        int width = 0;
+        int height = 0;
+        SphereProjection projection = SphereProjection::Flat;
+        SpherePlacement placement;
+        SphereFrame frame;
+        bool operator==(const Made &) const = default;
+    };
+    Made m_made;
     Bitmap24 m_rendered;
 };

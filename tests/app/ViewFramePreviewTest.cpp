@@ -76,6 +76,15 @@ TEST(ViewFramePreview, fitsTheAreaIsKeptAndIsEmptyWithoutAView)
     EXPECT_EQ(tall.height(), 108);
     const std::uint8_t *pixels = std::as_const(tall).bits();
     EXPECT_EQ(std::as_const(preview.render(panorama, {}, plan, 3000, 108)).bits(), pixels) << "kept, not made again";
+    // Another picture where the last one lay: made anew once told.
+    Bitmap24 other = solid(400, 200, kGreen);
+    preview.render(other, {}, plan, 3000, 108);
+    for (int y = 0; y < other.height(); ++y)
+        for (int x = 0; x < other.width(); ++x)
+            std::memcpy(other.scanLine(y) + 3 * x, &kBlue, 3);
+    EXPECT_EQ(pixelAt(preview.render(other, {}, plan, 3000, 108), 96, 54), kGreen) << "same pixels, same frame";
+    preview.forget();
+    EXPECT_EQ(pixelAt(preview.render(other, {}, plan, 3000, 108), 96, 54), kBlue);
 
     tanimprm flat;
     flat.FrameWidth = 100;

@@ -29,6 +29,9 @@ public:
     // rate back without a signal.
     void refreshWhenHidden(QWidget &window);
 
+    // Another picture opened: what was made from the last one goes.
+    void pictureChanged() { m_viewFrame.forget(); }
+
 public slots:
     void refresh();
 

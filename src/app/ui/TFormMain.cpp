@@ -295,6 +295,7 @@ void TFormMain::offerProjection(PictureSphere picture)
 {
     m_pictureSphere = std::move(picture);
     m_cameraChoices.Projection = OfferedProjection(m_pictureSphere);
+    m_preview->pictureChanged();
     emit projectionOffered();
 }
 
