@@ -188,33 +188,22 @@ TEST_F(CameraWindowTest, ASeriesTakesTheCamerasSizeAndDuration)
 
 // A picture twice as wide as high is offered as equirectangular; choosing
 // a perspective view shows its first frame in the main window in place of
-// the panorama and its path, and "À plat" brings them back.
+// the panorama and its path; "Annuler" brings them back.
 TEST_F(CameraWindowTest, AViewOfASphereShowsItsFirstFrameInTheMainWindow)
 {
     open(writePanorama(400, 200));
     TFormOpCamera &w = showCamera();
-    EXPECT_EQ(w.ComboProjection->currentText(), QString::fromUtf8("Équirectangulaire"));
-    EXPECT_EQ(w.LabelProjection->text(), QString::fromUtf8("L'image entière fait le tour"));
-    EXPECT_FALSE(w.EditFov->isEnabled()) << "a flat view has no field of view";
+    EXPECT_EQ(w.ComboProjection->currentIndex(), ProjectionEquirectangular);
     PictureView &view = form.View();
     EXPECT_FALSE(view.ShowsViewFrame());
-    EXPECT_FALSE(view.FramePath().First.empty());
     w.ComboView->setCurrentIndex(ViewPerspective);
-    EXPECT_TRUE(w.EditFov->isEnabled());
     ASSERT_TRUE(view.ShowsViewFrame());
     const QSize shown = view.ViewFrame().size();
     EXPECT_NEAR(double(shown.width()) / shown.height(), 16.0 / 9.0, 0.02) << "the 1920 x 1080 frame, fitted";
     EXPECT_TRUE(view.FramePath().First.empty());
-    EXPECT_NE(w.LabelPass->text().toStdString().find("Un passage : "), std::string::npos)
-        << w.LabelPass->text().toStdString();
-    w.ComboView->setCurrentIndex(ViewFlat);
-    EXPECT_FALSE(view.ShowsViewFrame());
-    EXPECT_FALSE(view.FramePath().First.empty());
-    // Back to a view, then "Annuler": the panorama again.
-    w.ComboView->setCurrentIndex(ViewLittlePlanet);
-    EXPECT_TRUE(view.ShowsViewFrame());
     w.ButtonCancel->click();
     EXPECT_FALSE(view.ShowsViewFrame());
+    EXPECT_FALSE(view.FramePath().First.empty());
     EXPECT_EQ(form.CameraOptions().View, ViewFlat);
 }
 
@@ -250,9 +239,8 @@ TEST_F(CameraWindowTest, ASeriesOfAViewHoldsTheRemapsFrames)
 }
 
 // A panorama whose metadata covers 240° is placed by it; a 360° loop of it
-// is refused with the angle before anything is written. A flat picture has
-// no view: the one chosen for spheres waits, greyed.
-TEST_F(CameraWindowTest, HonestLoopsAndViewsOfFlatPictures)
+// is refused with the angle before anything is written.
+TEST_F(CameraWindowTest, ALoopOfAPartialPanoramaIsRefusedBeforeAnythingIsWritten)
 {
     const fs::path partial = dir / "partiel.jpg";
     writeJpegWithPhotoSphere(partial, 200, 100,
@@ -260,47 +248,12 @@ TEST_F(CameraWindowTest, HonestLoopsAndViewsOfFlatPictures)
         "GPano:CroppedAreaImageWidthPixels=\"200\" GPano:CroppedAreaImageHeightPixels=\"100\" "
         "GPano:CroppedAreaLeftPixels=\"50\" GPano:CroppedAreaTopPixels=\"0\"");
     open(partial.string());
-    TFormOpCamera &w = showCamera();
-    EXPECT_EQ(w.ComboProjection->currentText(), "Cylindrique");
-    EXPECT_EQ(
-        w.LabelProjection->text(), QString::fromUtf8("Placé selon ses métadonnées Photo Sphere, couvre 240° du tour"));
-    w.ButtonClose->click();
+    EXPECT_EQ(form.CameraOptions().Projection, ProjectionCylindrical);
     form.Panel().CheckBoxLoop360->click();
     services.answerMessageBox(WindowServices::IdOk);
     form.Panel().SpeedButtonCreate->click();
     EXPECT_EQ(services.asked().back().text, "La boucle 360° demande un tour complet : le panorama en couvre 240°");
     EXPECT_FALSE(fs::exists(dir / "anim")) << "nothing made on disk";
-
-    form.Panel().CheckBoxLoop360->click();
-    open(writePanorama(300, 100));
-    showCamera();
-    EXPECT_EQ(w.ComboProjection->currentText(), QString::fromUtf8("À plat")) << "each picture offers its own";
-    w.ComboProjection->setCurrentIndex(ProjectionCylindrical);
-    w.ComboView->setCurrentIndex(ViewPerspective);
-    EXPECT_TRUE(form.View().ShowsViewFrame());
-    // Back to flat: the view waits for a sphere, and the frames are cut as always.
-    w.ComboProjection->setCurrentIndex(ProjectionFlat);
-    EXPECT_FALSE(w.ComboView->isEnabled());
-    EXPECT_EQ(w.LabelProjection->text(),
-        QString::fromUtf8(
-            "Les vues Perspective et Petite planète demandent un panorama Cylindrique ou Équirectangulaire"));
-    EXPECT_FALSE(form.View().ShowsViewFrame());
-    w.ButtonClose->click();
-    EXPECT_FALSE(w.isVisible());
-    EXPECT_FALSE(form.View().FramePath().First.empty()) << "the path of frames cut as always";
-}
-
-// "Réinitialiser les réglages" forgets the view chosen; the projection is
-// the open picture's, not a setting: it stays as the picture offers it.
-TEST_F(CameraWindowTest, ResetForgetsTheViewAndKeepsThePicturesProjection)
-{
-    open(writePanorama(400, 200));
-    form.CameraOptions().View = ViewLittlePlanet;
-    form.CameraOptions().Fov = "200";
-    found("Menu_OptionsReset")->trigger();
-    EXPECT_EQ(form.CameraOptions().View, ViewFlat);
-    EXPECT_EQ(form.CameraOptions().Fov, "");
-    EXPECT_EQ(form.CameraOptions().Projection, ProjectionEquirectangular);
 }
 
 } // namespace
