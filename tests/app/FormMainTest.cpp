@@ -433,7 +433,8 @@ TEST_F(FormMainTest, CreateRunWritesTheNumberedSeries)
 // "Ouvrir le dossier", in the panel and in the menu, waits for a run to make
 // something, then asks the desktop for the folder of what it made last.
 // A series tells its time left beside the status line while it runs, and
-// the line is empty again once it ends.
+// the line is empty again once it ends; a run with the progress window
+// leaves it to that window.
 TEST_F(FormMainTest, ASeriesTellsItsTimeLeftWhileItRuns)
 {
     auto *label = form.findChild<QLabel *>(QStringLiteral("StatusTimeLeft"));
@@ -448,6 +449,20 @@ TEST_F(FormMainTest, ASeriesTellsItsTimeLeftWhileItRuns)
     EXPECT_EQ(told.front(), QString::fromUtf8("Temps restant : calcul..."));
     EXPECT_EQ(told.back(), QString());
     EXPECT_EQ(label->text(), QString());
+
+    // An AVI file: the progress window tells it, the line goes as it opens.
+    told.clear();
+    QStringList besideTheFrames;
+    QObject::connect(&form.RunProgress(), &GuiRunFeedback::frameStarted,
+        [&](int, const QString &) { besideTheFrames << label->text(); });
+    form.Panel().Rules().setFormat(FormatAvi);
+    form.Panel().ApplyPanelState();
+    services.answerAviSaveOptions(""); // no compressor
+    form.SpeedButtonCreateClick();
+    ASSERT_TRUE(fs::exists(dir / "anim" / "ANIM0000.AVI"));
+    EXPECT_EQ(told, (QStringList { QString::fromUtf8("Temps restant : calcul..."), QString() }));
+    ASSERT_FALSE(besideTheFrames.isEmpty());
+    EXPECT_EQ(besideTheFrames, QStringList(besideTheFrames.size(), QString())) << "the progress window tells it";
 }
 
 TEST_F(FormMainTest, OpenFolderShowsWhereTheLastRunWrote)
